@@ -1,0 +1,46 @@
+#include "platform/IniFile.h"
+
+#include <fstream>
+
+#include "foundations/TextCase.h"
+#include "platform/FileSys.h"
+
+namespace {
+std::string Trim(const std::string& S) {
+  size_t i = 0, n = S.size();
+  while (i < n && (S[i] == ' ' || S[i] == '\t' || S[i] == '\r')) ++i;
+  while (n > i && (S[n - 1] == ' ' || S[n - 1] == '\t' || S[n - 1] == '\r')) --n;
+  return S.substr(i, n - i);
+}
+}  // namespace
+
+std::string ReadIniString(const std::string& FileName, const std::string& Section, const std::string& Key,
+                          const std::string& Default) {
+  if (!FileExists(FileName)) return Default;
+  std::ifstream In(MapFileName(FileName), std::ios::binary);
+  if (!In) return Default;
+  std::string Line;
+  bool InSection = false;
+  const std::string WantSection = Trim(Section);
+  const std::string WantKey = Trim(Key);
+  while (std::getline(In, Line)) {
+    const std::string T = Trim(Line);
+    if (T.empty() || T[0] == ';') continue;
+    if (T[0] == '[') {
+      const size_t Close = T.find(']');
+      const std::string Name = Trim(T.substr(1, Close == std::string::npos ? std::string::npos : Close - 1));
+      InSection = SameText(Name, WantSection);
+      continue;
+    }
+    if (!InSection) continue;
+    const size_t Eq = T.find('=');
+    if (Eq == std::string::npos) continue;
+    if (!SameText(Trim(T.substr(0, Eq)), WantKey)) continue;
+    std::string Value = Trim(T.substr(Eq + 1));
+    if (Value.size() >= 2 && ((Value.front() == '"' && Value.back() == '"') ||
+                              (Value.front() == '\'' && Value.back() == '\'')))
+      Value = Value.substr(1, Value.size() - 2);
+    return Value;
+  }
+  return Default;
+}

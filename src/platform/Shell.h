@@ -1,0 +1,48 @@
+#pragma once
+// Starting programs on Linux in place of the Windows shell.
+//
+// A batch file (".bat") is run by the program's own interpreter "krlcmd"
+// (found beside the running executable, else on PATH), in a terminal window
+// when there is a display and a known terminal emulator, else without a
+// window and with standard input from /dev/null. An executable file is started
+// directly. Any other document is handed to the desktop's opener.
+//
+// Result codes follow the Windows shell: above 32 on success (42 here), 2 file
+// not found, 3 path not found, 5 access denied, 31 no application associated.
+
+#include <string>
+#include <vector>
+
+namespace ShellCode {
+constexpr int Ok = 42;
+constexpr int FileNotFound = 2;
+constexpr int PathNotFound = 3;
+constexpr int AccessDenied = 5;
+constexpr int NoAssociation = 31;
+}  // namespace ShellCode
+
+// The default handlers (see platform/Handlers.h).
+int PosixShellExecute(const std::string& FileName, const std::string& Params, const std::string& DefaultDir,
+                      int ShowCmd);
+int PosixOpenDocument(const std::string& FileName);
+
+// Forces batch files to run without a terminal window, also when a display
+// is set. Tests use it.
+void SetShellWindowless(bool Windowless);
+bool ShellWindowless();
+
+// Starts Argv[0] (a path, or a name looked up on PATH) with the argument
+// vector, never through a shell, in Dir (empty: the current directory),
+// detached from this process. StdinNull gives it /dev/null as standard
+// input. Answers a shell result code.
+int SpawnDetached(const std::vector<std::string>& Argv, const std::string& Dir, bool StdinNull);
+
+// The full path of a program found on PATH, or empty.
+std::string FindOnPath(const std::string& Program);
+
+// The interpreter of batch files: beside the running executable, else on PATH.
+std::string BatchInterpreter();
+
+// The terminal emulator command that runs Program with Args in a window, or an
+// empty vector when there is no display or no known emulator.
+std::vector<std::string> TerminalCommand(const std::string& Program, const std::vector<std::string>& Args);

@@ -1,0 +1,170 @@
+#include "session/Kvfm.h"
+
+#include <ctime>
+
+#include "foundations/DxTxtWrt.h"
+#include "foundations/DxUtil.h"
+#include "foundations/TextCase.h"
+#include "platform/FileSys.h"
+#include "platform/IniFile.h"
+
+namespace {
+const char* const WerkName = "KRL";
+
+// The current date and time as the program shows it everywhere.
+std::string NowText() {
+  const std::time_t T = std::time(nullptr);
+  std::tm Tm{};
+  localtime_r(&T, &Tm);
+  char Buf[64];
+  std::strftime(Buf, sizeof Buf, "%d-%m-%Y %H:%M:%S", &Tm);
+  return Buf;
+}
+}  // namespace
+
+TKvFileManager::TKvFileManager() {
+  try {
+    FExecPath = GetExecPath();
+    SetCurrentDir(FExecPath);
+    SetBusyCursor();
+    try {
+      LoadSettings();
+    } catch (...) {
+      SetNormalCursor();
+      throw;
+    }
+    SetNormalCursor();
+  } catch (const std::exception& E) {
+    HandleAppException(E);
+  }
+  Reset();
+}
+
+void TKvFileManager::LoadSettings() {
+  const std::string Ini = FExecPath + IniFileName;
+  if (!FileExists(Ini)) {
+    try {
+      throw EKvError("File not found " + Ini);
+    } catch (const std::exception& E) {
+      HandleAppException(E);
+    }
+    return;
+  }
+  FOutPath = ReadIniString(Ini, IniSection, "OUTDIR", "..\\output\\");
+  FCropPath = ReadIniString(Ini, IniSection, "CRPDIR", "..\\cropd\\");
+  FWeatherPath = ReadIniString(Ini, IniSection, "WTRDIR", "..\\meteo\\merawe\\");
+  FClimatePath = ReadIniString(Ini, IniSection, "CLMDIR", "..\\meteo\\climd\\");
+  FRepairedPath = ReadIniString(Ini, IniSection, "DBRDIR", "..\\meteo\\dbmrep\\");
+  FSoilPath = ReadIniString(Ini, IniSection, "SOLDIR", "..\\soild\\");
+  FRunioPath = ReadIniString(Ini, IniSection, "RUNDIR", "..\\runio\\");
+}
+
+void TKvFileManager::Reset() { SetKRLFullName(FOutPath + WerkName); }
+
+void TKvFileManager::SetKRLFullName(const std::string& Value) {
+  const std::string Dir = ExtractFilePath(Value);
+  std::string Name = ExtractFileName(Value);
+  const size_t Dot = Name.find('.');
+  if (Dot != std::string::npos) Name.erase(Dot, 4);
+  if (Name.size() > 6) Name.resize(6);
+  FKRLFullName = UpperCase(Dir + Name);
+}
+
+std::string TKvFileManager::KRLName() const { return ExtractFileName(FKRLFullName); }
+
+std::string TKvFileManager::KRLWerkFullName() const { return UpperCase(FOutPath + WerkName); }
+std::string TKvFileManager::KRLWerkName() const { return ExtractFileName(KRLWerkFullName()); }
+std::string TKvFileManager::TimerFullName() const { return UpperCase(FRunioPath + WerkName + "ti.tim"); }
+std::string TKvFileManager::TimerName() const { return ExtractFileName(TimerFullName()); }
+std::string TKvFileManager::SiteFullName() const { return UpperCase(FRunioPath + WerkName + "si.sit"); }
+std::string TKvFileManager::SiteName() const { return ExtractFileName(SiteFullName()); }
+std::string TKvFileManager::ReRunFullName() const { return UpperCase(FRunioPath + WerkName + "rr.rer"); }
+std::string TKvFileManager::ReRunName() const { return ExtractFileName(ReRunFullName()); }
+std::string TKvFileManager::RunFullName() const { return UpperCase(FRunioPath + "runopt.dat"); }
+std::string TKvFileManager::RunName() const { return ExtractFileName(RunFullName()); }
+std::string TKvFileManager::LogFullName() const { return UpperCase(FRunioPath + WerkName + ".log"); }
+std::string TKvFileManager::LogName() const { return ExtractFileName(LogFullName()); }
+std::string TKvFileManager::BatFullName() const { return UpperCase(FRunioPath + "run.bat"); }
+std::string TKvFileManager::BatName() const { return ExtractFileName(BatFullName()); }
+std::string TKvFileManager::TempRunFileName() const { return UpperCase(FRunioPath + "KRL$$$.tmp"); }
+std::string TKvFileManager::ModelFullName() const { return UpperCase(FExecPath + "korval.exe"); }
+std::string TKvFileManager::ModelName() const { return ExtractFileName(ModelFullName()); }
+std::string TKvFileManager::OutFullName() const { return UpperCase(FOutPath + WerkName + ".out"); }
+std::string TKvFileManager::OutName() const { return ExtractFileName(OutFullName()); }
+std::string TKvFileManager::OutPotFullName() const { return UpperCase(FOutPath + WerkName + ".pps"); }
+std::string TKvFileManager::OutPotName() const { return ExtractFileName(OutPotFullName()); }
+std::string TKvFileManager::OutWaterFullName() const { return UpperCase(FOutPath + WerkName + ".wps"); }
+std::string TKvFileManager::OutWaterName() const { return ExtractFileName(OutWaterFullName()); }
+std::string TKvFileManager::OutSumFullName() const { return UpperCase(FOutPath + WerkName + ".sum"); }
+std::string TKvFileManager::OutSumName() const { return ExtractFileName(OutSumFullName()); }
+
+void TKvFileManager::RemoveInputFiles() {
+  RemoveFile(KRLWerkFullName() + ".log", true);
+  RemoveFile(RunFullName(), true);
+  RemoveFile(FRunioPath + WerkName + "rr.rer", true);
+  RemoveFile(FRunioPath + WerkName + "si.sit", true);
+  RemoveFile(FRunioPath + WerkName + "ti.tim", true);
+}
+
+void TKvFileManager::RemoveOutputFiles() {
+  for (const char* Ext : {".out", ".pps", ".wps", ".sum"}) RemoveFile(FOutPath + WerkName + Ext, true);
+}
+
+void TKvFileManager::MakeTempRunFile() {
+  TDxTextWriter W(TempRunFileName());
+  W.WriteLn(ApplicationTitle);
+  W.WriteLn("Created: " + NowText());
+  W.Close();
+}
+
+bool TKvFileManager::RemoveTempRunFile() {
+  const std::string Name = TempRunFileName();
+  return FileExists(Name) && DeleteFileName(Name);
+}
+
+bool TKvFileManager::DetailedOutputAvailable() const { return FileExists(OutFullName()); }
+
+bool TKvFileManager::SummaryOutputAvailable() const {
+  return FileExists(OutWaterFullName()) || FileExists(OutPotFullName());
+}
+
+bool TKvFileManager::ValidSessionName(std::string& SessionName) const {
+  SessionName = UpperCase(ExtractFileBase(SessionName));
+  if (SessionName == KRLWerkName()) {
+    ShowErrorBox(KRLWerkName() + " is not allowed as name for a session.");
+    return false;
+  }
+  if (SessionName.size() <= 6) return true;
+  if (ConfirmOkCancel("Only first 6 character are relevant.\r\nSave session as " + SessionName.substr(0, 6) +
+                      "?")) {
+    SessionName.resize(6);
+    return true;
+  }
+  return false;
+}
+
+void TKvFileManager::CopyOutputFiles(const std::string& SrcName, const std::string& DestName) {
+  const std::string Src = ExtractFileBase(SrcName), Dst = ExtractFileBase(DestName);
+  for (const char* Ext : {".out", ".pps", ".wps", ".sum"})
+    CopyOneFile(FOutPath + Src + Ext, FOutPath + Dst + Ext, false);
+}
+
+void TKvFileManager::CopyInputFiles(const std::string& SrcName, const std::string& DestName) {
+  const std::string Src = ExtractFileBase(SrcName), Dst = ExtractFileBase(DestName);
+  if (UpperCase(Src) == WerkName)
+    CopyOneFile(RunFullName(), FRunioPath + Dst + ".krl", false);
+  else if (UpperCase(Dst) == WerkName)
+    CopyOneFile(FRunioPath + Src + ".krl", RunFullName(), false);
+  else
+    CopyOneFile(FRunioPath + Src + ".krl", FRunioPath + Dst + ".krl", false);
+  for (const char* Suffix : {"rr.rer", "si.sit", "ti.tim"})
+    CopyOneFile(FRunioPath + Src + Suffix, FRunioPath + Dst + Suffix, false);
+}
+
+void TKvFileManager::RemoveSessionFiles(const std::string& SessionName) {
+  const std::string N = ExtractFileName(SessionName);
+  RemoveFile(FExecPath + ChangeFileExt(N, ".log"), true);
+  const std::string B = ExtractFileBase(SessionName);
+  for (const char* Suffix : {"rr.rer", "si.sit", "ti.tim"}) RemoveFile(FRunioPath + B + Suffix, true);
+  for (const char* Ext : {".out", ".pps", ".wps", ".sum"}) RemoveFile(FOutPath + B + Ext, true);
+}

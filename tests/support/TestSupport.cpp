@@ -1,0 +1,102 @@
+#include "support/TestSupport.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "platform/FileSys.h"
+
+namespace fs = std::filesystem;
+
+TTempDir::TTempDir() {
+  std::string Tmpl = (fs::temp_directory_path() / "krltest-XXXXXX").string();
+  if (!mkdtemp(Tmpl.data())) throw std::runtime_error("mkdtemp failed");
+  FPath = Tmpl + "/";
+}
+
+TTempDir::~TTempDir() {
+  std::error_code Ec;
+  // Make everything writable again so that removal cannot fail.
+  for (auto It = fs::recursive_directory_iterator(FPath, Ec); !Ec && It != fs::recursive_directory_iterator();
+       It.increment(Ec))
+    fs::permissions(It->path(), fs::perms::owner_all, fs::perm_options::add, Ec);
+  fs::remove_all(FPath, Ec);
+  InvalidateDirCache();
+}
+
+std::string TTempDir::Write(const std::string& Rel, const std::string& Content) const {
+  const std::string P = FPath + Rel;
+  fs::create_directories(fs::path(P).parent_path());
+  WriteFileBytes(P, Content);
+  return P;
+}
+
+std::string TTempDir::Read(const std::string& Rel) const { return ReadFileBytes(FPath + Rel); }
+bool TTempDir::Exists(const std::string& Rel) const { return fs::exists(FPath + Rel); }
+void TTempDir::MakeDir(const std::string& Rel) const { fs::create_directories(FPath + Rel); }
+
+std::string ReadFileBytes(const std::string& Path) {
+  std::ifstream In(Path, std::ios::binary);
+  std::ostringstream S;
+  S << In.rdbuf();
+  return S.str();
+}
+
+void WriteFileBytes(const std::string& Path, const std::string& Content) {
+  std::ofstream Out(Path, std::ios::binary | std::ios::trunc);
+  Out << Content;
+}
+
+TCurrentDirGuard::TCurrentDirGuard() : FDir(fs::current_path().string()) {}
+TCurrentDirGuard::~TCurrentDirGuard() {
+  std::error_code Ec;
+  fs::current_path(FDir, Ec);
+}
+
+TScriptedMessages::TScriptedMessages() {
+  FOld = SetMessageHandler([this](const TMessage& M) {
+    FShown.push_back(M);
+    if (FScript.empty()) {
+      ADD_FAILURE() << "unexpected message box: " << M.Text;
+      return M.Buttons == TMsgButtons::Ok ? TMsgResult::Ok : TMsgResult::Cancel;
+    }
+    TScriptedAnswer A = FScript.front();
+    FScript.pop_front();
+    EXPECT_EQ(static_cast<int>(A.Kind), static_cast<int>(M.Kind)) << "box: " << M.Text;
+    if (!A.Text.empty()) {
+      EXPECT_EQ(A.Text, M.Text);
+    }
+    return A.Answer;
+  });
+  FOldApp = SetAppErrorHandler(nullptr);  // the default: an error box
+}
+
+TScriptedMessages::~TScriptedMessages() {
+  EXPECT_TRUE(FScript.empty()) << FScript.size() << " expected message box(es) never shown, first: "
+                               << (FScript.empty() ? "" : FScript.front().Text);
+  SetMessageHandler(FOld);
+  SetAppErrorHandler(FOldApp);
+}
+
+TScriptedMessages& TScriptedMessages::Expect(TMsgKind Kind, const std::string& Text, TMsgResult Answer) {
+  FScript.push_back({Kind, Text, Answer});
+  return *this;
+}
+
+TProgramHome::TProgramHome(bool WithIni) {
+  for (const char* D : {"bin", "cropd", "soild", "meteo/climd", "meteo/merawe", "meteo/dbmrep", "runio", "output"})
+    FDir.MakeDir(D);
+  if (WithIni)
+    FDir.Write("bin/DIRECT.INI",
+               "[Directory settings for KORVAL]\r\nOUTDIR=..\\output\\\r\nCRPDIR=..\\cropd\\\r\n"
+               "WTRDIR=..\\meteo\\merawe\\\r\nCLMDIR=..\\meteo\\climd\\\r\nDBRDIR=..\\meteo\\dbmrep\\\r\n"
+               "SOLDIR=..\\soild\\\r\nRUNDIR=..\\runio\\\r\n");
+  SetExecPath(Bin());
+  InvalidateDirCache();
+}
+
+TProgramHome::~TProgramHome() { SetExecPath(""); }

@@ -1,0 +1,87 @@
+#pragma once
+// Shared helpers of the core tests.
+//
+// TTempDir: a fresh directory, removed with everything in it afterwards.
+// TScriptedMessages: installs a message handler that records every box and
+// answers from a script; a box that the test did not script fails the test.
+// TCurrentDirGuard: restores the working directory a test changed.
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "platform/Handlers.h"
+
+class TTempDir {
+public:
+  TTempDir();
+  ~TTempDir();
+  TTempDir(const TTempDir&) = delete;
+  TTempDir& operator=(const TTempDir&) = delete;
+
+  // Absolute path with a trailing '/'.
+  const std::string& Path() const { return FPath; }
+  std::string operator/(const std::string& Rel) const { return FPath + Rel; }
+  // Writes a file (and its directories) below the directory, bytes as given.
+  std::string Write(const std::string& Rel, const std::string& Content) const;
+  std::string Read(const std::string& Rel) const;
+  bool Exists(const std::string& Rel) const;
+  void MakeDir(const std::string& Rel) const;
+
+private:
+  std::string FPath;
+};
+
+std::string ReadFileBytes(const std::string& Path);
+void WriteFileBytes(const std::string& Path, const std::string& Content);
+
+class TCurrentDirGuard {
+public:
+  TCurrentDirGuard();
+  ~TCurrentDirGuard();
+
+private:
+  std::string FDir;
+};
+
+struct TScriptedAnswer {
+  TMsgKind Kind;
+  std::string Text;       // the whole text expected; empty: any text
+  TMsgResult Answer = TMsgResult::Ok;
+};
+
+class TScriptedMessages {
+public:
+  TScriptedMessages();
+  ~TScriptedMessages();
+
+  // The next box must be of this kind (and text, when given) and is answered so.
+  TScriptedMessages& Expect(TMsgKind Kind, const std::string& Text = "", TMsgResult Answer = TMsgResult::Ok);
+  // Every box shown so far.
+  const std::vector<TMessage>& Shown() const { return FShown; }
+  // Boxes still expected: the test fails at destruction when any are left.
+  size_t Pending() const { return FScript.size(); }
+
+private:
+  std::deque<TScriptedAnswer> FScript;
+  std::vector<TMessage> FShown;
+  TMessageHandler FOld;
+  TAppErrorHandler FOldApp;
+};
+
+// A program home below a temporary directory: bin/ with DIRECT.INI (unless
+// WithIni is false) and the data, run and output directories; ExecPath points
+// at bin/ and the working directory is restored afterwards.
+class TProgramHome {
+public:
+  explicit TProgramHome(bool WithIni = true);
+  ~TProgramHome();
+  const TTempDir& Dir() const { return FDir; }
+  std::string Bin() const { return FDir / "bin/"; }
+
+private:
+  TTempDir FDir;
+  TCurrentDirGuard FCwd;
+};
