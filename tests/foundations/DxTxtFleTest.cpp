@@ -1,0 +1,138 @@
+#include "foundations/DxTxtFle.h"
+
+#include <gtest/gtest.h>
+
+#include "foundations/Errors.h"
+#include "support/TestSupport.h"
+
+namespace {
+std::vector<std::string> AllLines(const std::string& Path) {
+  TDxTextFile F(Path);
+  std::vector<std::string> Lines;
+  while (F.NextLine()) Lines.push_back(F.Line().Str());
+  return Lines;
+}
+}  // namespace
+
+TEST(DxTextFile, LineBreaks) {
+  TTempDir T;
+  struct Case {
+    std::string Content;
+    std::vector<std::string> Lines;
+  };
+  const Case Cases[] = {
+      {"", {}},
+      {"a\r\nb\nc", {"a", "b", "c"}},
+      {"a\nb\n", {"a", "b"}},
+      {"\n", {""}},
+      {"ab\rdropped\ncd\r\n", {"ab", "cd"}},
+      {"only\rcarriage\rreturns", {"only"}},
+      {std::string("x\0y\n", 4), {std::string("x\0y", 3)}},
+  };
+  for (const Case& C : Cases) EXPECT_EQ(AllLines(T.Write("f.txt", C.Content)), C.Lines) << C.Content;
+}
+
+TEST(DxTextFile, EndOfFileKeepsLastLine) {
+  TTempDir T;
+  TDxTextFile F(T.Write("f.txt", "one\ntwo\nthree\n"));
+  EXPECT_FALSE(F.Eof());
+  EXPECT_TRUE(F.NextLine());
+  EXPECT_TRUE(F.NextLine());
+  EXPECT_TRUE(F.NextLine());
+  EXPECT_TRUE(F.Eof());
+  EXPECT_FALSE(F.NextLine());
+  EXPECT_EQ(F.Line().Str(), "three");
+  F.ResetFile();
+  EXPECT_EQ(F.Line().Str(), "three");
+  EXPECT_TRUE(F.NextLine());
+  EXPECT_EQ(F.Line().Str(), "one");
+
+  TDxTextFile Empty(T.Write("e.txt", ""));
+  EXPECT_TRUE(Empty.Eof());
+  EXPECT_FALSE(Empty.NextLine());
+  EXPECT_EQ(Empty.Line().Str(), "");
+}
+
+TEST(DxTextFile, SkipOperations) {
+  TTempDir T;
+  TDxTextFile F(T.Write("f.txt", "a b\nx y\n\ntext 1\n2.5 z\n-0.5\n12\nx y 3\n1E3\n"));
+  EXPECT_TRUE(F.SkipUntil({"x", "y"}));
+  EXPECT_EQ(F.Line().Str(), "x y");
+  EXPECT_TRUE(F.SkipUntilInt());  // passes the blank line, "text" and 2.5
+  EXPECT_EQ(F.Line().Str(), "12");
+  EXPECT_TRUE(F.SkipUntil({"x", "y"}));
+  EXPECT_EQ(F.Line().Str(), "x y 3");
+  EXPECT_TRUE(F.SkipUntilFloat());
+  EXPECT_EQ(F.Line().Str(), "1E3");
+  EXPECT_FALSE(F.SkipUntil({"never"}));
+  EXPECT_TRUE(F.Eof());
+
+  F.ResetFile();
+  EXPECT_TRUE(F.SkipUntil({"x", "y"}));
+  EXPECT_TRUE(F.SkipUntilFloat());
+  EXPECT_EQ(F.Line().Str(), "2.5 z");
+  EXPECT_TRUE(F.SkipUntilFloat());
+  EXPECT_EQ(F.Line().Str(), "-0.5");
+
+  // SkipBlankLines always advances, then passes blank lines.
+  TDxTextFile G(T.Write("g.txt", "a\nb\n\n  \nc\n"));
+  G.NextLine();
+  G.SkipBlankLines();
+  EXPECT_EQ(G.Line().Str(), "b");
+  G.SkipBlankLines();
+  EXPECT_EQ(G.Line().Str(), "c");
+  G.SkipBlankLines();
+  EXPECT_TRUE(G.Eof());
+  EXPECT_EQ(G.Line().Str(), "c");
+}
+
+TEST(DxTextFile, SeparatorAndCommentApplyToEveryLine) {
+  TTempDir T;
+  TDxTextFile F(T.Write("f.txt", "1.5,2,! note\n"));
+  F.SetWordSep(",");
+  F.SetCommentChar("!");
+  ASSERT_TRUE(F.NextLine());
+  EXPECT_EQ(F.Line().NoOfWords(), 3);
+  EXPECT_EQ(F.Line().GetWord(1), "1.5");
+  EXPECT_EQ(F.Line().GetWord(2), "2");
+  EXPECT_EQ(F.Line().GetWord(3), "");
+}
+
+TEST(DxTextFile, MissingAndBadFiles) {
+  TTempDir T;
+  try {
+    TDxTextFile F(T / "missing.txt");
+    FAIL();
+  } catch (const EDxError& E) {
+    EXPECT_EQ(std::string(E.what()), "File '" + (T / "missing.txt") + "' not found");
+  }
+  T.MakeDir("sub");
+  EXPECT_THROW(TDxTextFile(T / "sub"), EDxError);  // a directory is not a file
+
+  // A line of 10 MB without a break, and binary junk, read without trouble.
+  std::string Big(10 * 1024 * 1024, 'x');
+  auto Lines = AllLines(T.Write("big.txt", Big));
+  ASSERT_EQ(Lines.size(), 1u);
+  EXPECT_EQ(Lines[0].size(), Big.size());
+  std::string Junk;
+  for (int i = 0; i < 5000; ++i) Junk += static_cast<char>((i * 7919) % 256);
+  TDxTextFile J(T.Write("junk.bin", Junk));
+  J.SetWordSep(",");
+  size_t N = 0;
+  try {
+    while (J.NextLine()) ++N;
+  } catch (const ERangeError&) {
+    // a line of more than 255 words is the one failure allowed
+  }
+  EXPECT_GT(N, 0u);
+}
+
+TEST(DxTextFile, FindsFilesWhateverTheirLetterCase) {
+  TTempDir T;
+  T.Write("runio/KRLti.tim", "x\n");
+  TCurrentDirGuard G;
+  ASSERT_EQ(chdir((T / "runio").c_str()), 0);
+  TDxTextFile F("..\\RUNIO\\KRLTI.TIM");
+  ASSERT_TRUE(F.NextLine());
+  EXPECT_EQ(F.Line().Str(), "x");
+}
