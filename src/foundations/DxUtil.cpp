@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cmath>
+#include <ctime>
 
 #include "foundations/Numbers.h"
 #include "platform/FileSys.h"
@@ -101,6 +102,15 @@ std::string ShortenPath(const std::string& Path, int MaxLen) {
   const int Room = MaxLen - static_cast<int>(Tail.size());
   if (Room <= 0) return Tail;
   return Path.substr(0, static_cast<size_t>(Room)) + Tail;
+}
+
+std::string CurrentDateTimeText() {
+  const std::time_t T = std::time(nullptr);
+  std::tm Tm{};
+  localtime_r(&T, &Tm);
+  char Buf[64];
+  std::strftime(Buf, sizeof Buf, "%d-%m-%Y %H:%M:%S", &Tm);
+  return Buf;
 }
 
 // ---------------------------------------------------------------- files

@@ -34,6 +34,9 @@ void WrapAtCommas(const std::string& S, std::vector<std::string>& List);
 // Path shortened to MaxLen for display: leading characters + "...\" + name.
 std::string ShortenPath(const std::string& Path, int MaxLen);
 
+// The current date and time as the program writes it into files.
+std::string CurrentDateTimeText();
+
 // ---- files
 bool IsReadOnlyFile(const std::string& FileName);
 // Removes FileName when it exists; a read-only file only with Force or after

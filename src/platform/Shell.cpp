@@ -5,7 +5,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <signal.h>
+
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -105,7 +108,31 @@ std::vector<std::string> TerminalCommand(const std::string& Program, const std::
   return {};
 }
 
-int SpawnDetached(const std::vector<std::string>& Argv, const std::string& Dir, bool StdinNull) {
+int& LastPid() {
+  static int Pid = 0;
+  return Pid;
+}
+
+int LastStartedProcess() { return LastPid(); }
+
+bool ProcessAlive(int Pid) {
+  if (Pid <= 0) return false;
+  if (kill(Pid, 0) != 0) return errno == EPERM;
+  // A process that has ended but is not yet reaped is not alive.
+  char Path[64];
+  std::snprintf(Path, sizeof Path, "/proc/%d/stat", Pid);
+  std::FILE* F = std::fopen(Path, "r");
+  if (!F) return true;
+  int P;
+  char State = 0;
+  char Comm[256];
+  const int N = std::fscanf(F, "%d (%255[^)]) %c", &P, Comm, &State);
+  std::fclose(F);
+  return !(N == 3 && State == 'Z');
+}
+
+int SpawnDetached(const std::vector<std::string>& Argv, const std::string& Dir, bool StdinNull, int* Pid) {
+  if (Pid) *Pid = 0;
   if (Argv.empty()) return ShellCode::FileNotFound;
   int Pipe[2];
   if (pipe2(Pipe, O_CLOEXEC) != 0) return ShellCode::AccessDenied;
@@ -124,6 +151,10 @@ int SpawnDetached(const std::vector<std::string>& Argv, const std::string& Dir, 
     setsid();
     const pid_t Grand = fork();
     if (Grand != 0) _exit(Grand < 0 ? 1 : 0);
+    // The program's own process reports its id first, then an exec failure.
+    const int Self = static_cast<int>(getpid());
+    if (write(Pipe[1], &Self, sizeof Self) < 0) {
+    }
     int Err = 0;
     if (!Dir.empty() && chdir(Dir.c_str()) != 0) {
       Err = errno == ENOENT ? ENOTDIR : errno;
@@ -151,14 +182,18 @@ int SpawnDetached(const std::vector<std::string>& Argv, const std::string& Dir, 
   int Status = 0;
   while (waitpid(Child, &Status, 0) < 0 && errno == EINTR) {
   }
-  int Err = 0;
-  ssize_t N;
-  do {
-    N = read(Pipe[0], &Err, sizeof Err);
-  } while (N < 0 && errno == EINTR);
+  int Report[2] = {0, 0};
+  size_t Got = 0;
+  while (Got < sizeof Report) {
+    const ssize_t N = read(Pipe[0], reinterpret_cast<char*>(Report) + Got, sizeof Report - Got);
+    if (N < 0 && errno == EINTR) continue;
+    if (N <= 0) break;
+    Got += static_cast<size_t>(N);
+  }
   close(Pipe[0]);
-  if (N == static_cast<ssize_t>(sizeof Err)) return CodeFromErrno(Err);
-  if (WIFEXITED(Status) && WEXITSTATUS(Status) != 0) return ShellCode::AccessDenied;
+  if (Got == sizeof Report) return CodeFromErrno(Report[1]);
+  if (Got < sizeof(int) || (WIFEXITED(Status) && WEXITSTATUS(Status) != 0)) return ShellCode::AccessDenied;
+  if (Pid) *Pid = Report[0];
   return ShellCode::Ok;
 }
 
@@ -181,18 +216,30 @@ int PosixShellExecute(const std::string& FileName, const std::string& Params, co
     if (Interp.empty()) return ShellCode::NoAssociation;
     std::vector<std::string> InterpArgs{Real};
     InterpArgs.insert(InterpArgs.end(), Args.begin(), Args.end());
+    int Pid = 0;
+    int Code;
     if (!ShellWindowless()) {
       std::vector<std::string> Term = TerminalCommand(Interp, InterpArgs);
-      if (!Term.empty()) return SpawnDetached(Term, Dir, false);
+      if (!Term.empty()) {
+        Code = SpawnDetached(Term, Dir, false, &Pid);
+        // gnome-terminal hands the window to its server and returns at once.
+        if (Code > 32) LastPid() = ExtractFileName(Term[0]) == "gnome-terminal" ? 0 : Pid;
+        return Code;
+      }
     }
     std::vector<std::string> Cmd{Interp};
     Cmd.insert(Cmd.end(), InterpArgs.begin(), InterpArgs.end());
-    return SpawnDetached(Cmd, Dir, true);
+    Code = SpawnDetached(Cmd, Dir, true, &Pid);
+    if (Code > 32) LastPid() = Pid;
+    return Code;
   }
   if (IsExecutableFile(Real)) {
     std::vector<std::string> Cmd{Real};
     Cmd.insert(Cmd.end(), Args.begin(), Args.end());
-    return SpawnDetached(Cmd, Dir, true);
+    int Pid = 0;
+    const int Code = SpawnDetached(Cmd, Dir, true, &Pid);
+    if (Code > 32) LastPid() = Pid;
+    return Code;
   }
   return PosixOpenDocument(FileName);
 }

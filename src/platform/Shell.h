@@ -35,7 +35,16 @@ bool ShellWindowless();
 // vector, never through a shell, in Dir (empty: the current directory),
 // detached from this process. StdinNull gives it /dev/null as standard
 // input. Answers a shell result code.
-int SpawnDetached(const std::vector<std::string>& Argv, const std::string& Dir, bool StdinNull);
+// Pid, when given, receives the started process's id.
+int SpawnDetached(const std::vector<std::string>& Argv, const std::string& Dir, bool StdinNull,
+                  int* Pid = nullptr);
+
+// The process that the last successful start of a batch file or program
+// began, for watching whether it still runs; 0 when it cannot be watched (a
+// terminal emulator that hands its window to a server process and returns).
+int LastStartedProcess();
+// Whether the process still runs.
+bool ProcessAlive(int Pid);
 
 // The full path of a program found on PATH, or empty.
 std::string FindOnPath(const std::string& Program);

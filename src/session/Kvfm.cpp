@@ -1,7 +1,5 @@
 #include "session/Kvfm.h"
 
-#include <ctime>
-
 #include "foundations/DxTxtWrt.h"
 #include "foundations/DxUtil.h"
 #include "foundations/TextCase.h"
@@ -10,16 +8,6 @@
 
 namespace {
 const char* const WerkName = "KRL";
-
-// The current date and time as the program shows it everywhere.
-std::string NowText() {
-  const std::time_t T = std::time(nullptr);
-  std::tm Tm{};
-  localtime_r(&T, &Tm);
-  char Buf[64];
-  std::strftime(Buf, sizeof Buf, "%d-%m-%Y %H:%M:%S", &Tm);
-  return Buf;
-}
 }  // namespace
 
 TKvFileManager::TKvFileManager() {
@@ -113,7 +101,7 @@ void TKvFileManager::RemoveOutputFiles() {
 void TKvFileManager::MakeTempRunFile() {
   TDxTextWriter W(TempRunFileName());
   W.WriteLn(ApplicationTitle);
-  W.WriteLn("Created: " + NowText());
+  W.WriteLn("Created: " + CurrentDateTimeText());
   W.Close();
 }
 
