@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-charts-dev libxlsxwriter-dev
+PACKAGES=(locales cmake ninja-build g++ qt6-base-dev qt6-charts-dev libxlsxwriter-dev
           libgtest-dev libbenchmark-dev xvfb xauth)
 
 install_missing() {
@@ -19,6 +19,14 @@ install_missing() {
     $sudo apt-get update -qq
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
   fi
+}
+
+# A decimal-comma locale lets the tests prove that files keep the full stop.
+ensure_test_locale() {
+  locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$' && return 0
+  [ "$(id -u)" -eq 0 ] || return 0
+  command -v localedef >/dev/null || apt-get install -y -qq locales >/dev/null || return 0
+  localedef -i de_DE -f UTF-8 de_DE.UTF-8 2>/dev/null || true
 }
 
 build() {
@@ -39,6 +47,7 @@ case "${1:-}" in
     ;;
   test)
     install_missing
+    ensure_test_locale
     build
     ctest --test-dir build --output-on-failure -j2
     ;;
