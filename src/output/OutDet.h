@@ -1,0 +1,240 @@
+#pragma once
+// Reader of the model's detailed output file (.out).
+//
+// For every run of a session the file holds a run header followed by either
+// a potential-production section or a water-limited-production section, each
+// a daily table and one summary row; water-limited sections may be followed by
+// a whole-system and a root-zone water balance, and the file may hold nutrient
+// summaries. TDetailedOutput reads such a file into memory: TRunOutput scans
+// the file for the kinds of section it holds and keeps one list per kind,
+// THeader reads one run header, TPotentialOutput and TWaterLimitedOutput read
+// a section's table and summary row, TWaterBalance and TNutrients the water
+// balances and nutrient summaries.
+//
+// Values stay the texts the model wrote, cut to 16 characters.
+//
+// The reading operations work on the one open reader, continue from the line
+// their caller left current and leave the reader on the line where they
+// stopped. They take either reader of text files: TDxTextFile, or
+// TOutTextFile, which holds the file in memory and is what ReadOutputFile
+// uses; both give the same results.
+
+#include <memory>
+#include <string>
+
+#include "foundations/StrList.h"
+#include "output/OutLine.h"
+
+class TDxLine;
+class TDxTextFile;
+class TOutTextFile;
+
+// The weather file named on the weather file line of a run header: word 2,
+// then a blank and the next word for every further word up to (not
+// including) the word "start". StopNo is the number of the word where this
+// stopped: the "start" word, or one past the last word.
+std::string WeatherFileOfLine(const TDxLine& Line, int& StopNo);
+
+// ---------------------------------------------------------------- header
+
+class THeader {
+public:
+  THeader() { Reset(); }
+  virtual ~THeader() = default;
+  // Empties every field.
+  virtual void Reset();
+
+  // 0: no further run; 1: a potential section follows; 2: a water-limited
+  // section follows. On return the reader stands on the section line.
+  template <class TFile>
+  int ReadHeader(TFile& OutFile);
+
+  Str16 RunName;
+  Str16 RunYear;
+  Str16 RainYear;
+  std::string WeatherName;
+  std::string WeatherFile;
+  std::string RainName;
+  std::string RainFile;
+  std::string CropName;
+  std::string CropFile;
+  std::string SoilName;
+  std::string SoilFile;
+  std::string Start;
+  std::string SowingDate;
+  std::string EmergenceDate;
+  std::string StartDay;
+};
+
+// ---------------------------------------------------------------- sections
+
+class TPotentialOutput {
+public:
+  TPotentialOutput() : Header(new THeader) {}
+  virtual ~TPotentialOutput() = default;
+  // Resets the header, empties Days and clears Summary.
+  virtual void Clear();
+
+  // Fills Days (padded values) and Summary (values as they stand).
+  template <class TFile>
+  void ReadDaysSummary(TFile& OutFile);
+
+  // The header of the run this section belongs to; owned.
+  std::unique_ptr<THeader> Header;
+  // The daily table in file order; an entry's text is its row's first word.
+  TObjList<TOutputLine> Days;
+  TOutputLine Summary;
+};
+
+class TWaterLimitedOutput : public TPotentialOutput {
+public:
+  // Also empties the three Info lines.
+  void Clear() override;
+
+  // Info[0] the current (section) line, Info[1] the second and Info[2] the
+  // third line below it, whole.
+  template <class TFile>
+  void ReadInfo(TFile& OutFile);
+
+  std::string Info[3];
+};
+
+// ---------------------------------------------------------------- water balance
+
+class TWaterBalance {
+public:
+  static constexpr size_t TitleLen = 80;
+
+  virtual ~TWaterBalance() = default;
+
+  // Clears the values, then reads the whole-system section when HasWb and the
+  // root-zone section when HasRoot, from the current line on. hasGw: the
+  // sections are those of a run with groundwater.
+  template <class TFile>
+  void ReadBalance(TFile& OutFile, bool hasGw, bool HasWb, bool HasRoot);
+  // Empties Title and every value; RunName, RunYear and RainYear stay.
+  void Clear();
+  // Empties the root-zone values and Checksum2.
+  void ClearRoot();
+
+  Str16 RunName;
+  Str16 RunYear;
+  Str16 RainYear;
+  std::string Title;  // at most 80 characters
+  Str16 Change1;
+  Str16 Change2;
+  Str16 ToAtmos;
+  Str16 CheckSum1;
+  Str16 Checksum2;
+  Str16 InitMaxRootZone;
+  Str16 InitSurfStorage;
+  Str16 Irrigation;
+  Str16 Rainfall;
+  Str16 TotalInitIn;
+  Str16 FinalMaxRootZone;
+  Str16 FinalSurfStorage;
+  Str16 EvapWaterSurface;
+  Str16 EvapSoilSurface;
+  Str16 Transpiration;
+  Str16 SurfaceRunoff;
+  Str16 LostToDeepSoil;
+  Str16 TotalFinalOut;
+  Str16 InitialWaterStock;
+  Str16 Infiltration;
+  Str16 AddedByRootGrowth;
+  Str16 CapillaryRise;
+  Str16 TotalInitInRoot;
+  Str16 FinalWaterStock;
+  Str16 EvapSoilSurfaceRoot;
+  Str16 TranspirationRoot;
+  Str16 Perculation;
+  Str16 FinalOut;
+};
+
+// ---------------------------------------------------------------- nutrients
+
+// One summary of crop production and nutrient requirements. Index 0, 1 and 2
+// of the crop rows: potential, nutrient-limited and water-limited production.
+class TNutrients {
+public:
+  virtual ~TNutrients() = default;
+
+  // Reads the next nutrient summary from the current line on.
+  template <class TFile>
+  void ReadNutrientsData(TFile& OutFile);
+  // Empties the thirty values; RunName stays.
+  void Clear();
+
+  Str16 RunName;
+  Str16 bas[3];
+  Str16 rec[3];
+  Str16 Leaves[3];
+  Str16 Stems[3];
+  Str16 StorageOrgan[3];
+  Str16 Ratio[3];
+  Str16 HarvestIndex[3];
+  Str16 FertilizerN[3];
+  Str16 FertilizerP[3];
+  Str16 FertilizerK[3];
+};
+
+// ---------------------------------------------------------------- one file
+
+class TRunOutput {
+public:
+  TRunOutput() = default;
+  virtual ~TRunOutput() = default;
+  TRunOutput(const TRunOutput&) = delete;
+  TRunOutput& operator=(const TRunOutput&) = delete;
+
+  // Empties the four lists and sets the five flags to false.
+  void Reset();
+  // Sets the five flags by three scans from the first line of the file.
+  template <class TFile>
+  void GetPresentItems(TFile& OutFile);
+  // Reads one section and appends it to its list under the header's run name;
+  // the section takes the header. A water-limited section is followed by its
+  // water balance when the file holds any.
+  template <class TFile>
+  void ReadPotentialOutput(TFile& OutFile, std::unique_ptr<THeader> aHeader);
+  template <class TFile>
+  void ReadWaterLimitedOutput(TFile& OutFile, std::unique_ptr<THeader> aHeader);
+  template <class TFile>
+  void ReadBalance(TFile& OutFile, const THeader& aHeader);
+  // One nutrient summary for every distinct run name of PotentialList, read
+  // from the current line on.
+  template <class TFile>
+  void ReadNutrients(TFile& OutFile);
+  // The whole reading of an open file: Reset, the scans, the runs from the
+  // first line, the nutrient summaries from the first line.
+  template <class TFile>
+  void ReadAll(TFile& OutFile);
+
+  bool HasGroundwater = false;
+  bool HasWaterLimited = false;
+  bool HasWaterBalance = false;
+  bool HasRootZone = false;
+  bool HasNutrients = false;
+  TObjList<TPotentialOutput> PotentialList;
+  TObjList<TWaterLimitedOutput> WaterList;
+  TObjList<TWaterBalance> BalanceList;
+  TObjList<TNutrients> NutrientsList;
+};
+
+class TDetailedOutput {
+public:
+  // Stores the name; reads nothing.
+  explicit TDetailedOutput(const std::string& OutputFile = std::string()) : FileName(OutputFile) {}
+  TDetailedOutput(const TDetailedOutput&) = delete;
+  TDetailedOutput& operator=(const TDetailedOutput&) = delete;
+
+  // Replaces the content with that of the file; true after a complete read.
+  // A file that cannot be opened fails with EKvError "Error reading
+  // outputfile: <name>" and changes nothing. A row of more than 25 values
+  // fails with ERangeError; the runs read before it stay.
+  bool ReadOutputFile(const std::string& aFileName);
+  void Clear() { Data.Reset(); }
+
+  std::string FileName;
+  TRunOutput Data;
+};

@@ -1,0 +1,137 @@
+#include "output/OutLine.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "foundations/DxLine.h"
+#include "foundations/Errors.h"
+
+// ---------------------------------------------------------------- Str16
+
+Str16::Str16(const char* S) { Assign(S, S ? std::strlen(S) : 0); }
+
+void Str16::Assign(const char* S, size_t Len) {
+  FLen = static_cast<uint8_t>(std::min(Len, MaxLen));
+  if (FLen) std::memcpy(FText, S, FLen);
+  FText[FLen] = '\0';
+}
+
+bool Str16::Equals(const char* S, size_t Len) const {
+  return Len == FLen && (Len == 0 || std::memcmp(FText, S, Len) == 0);
+}
+
+bool operator==(const Str16& A, const char* B) { return A.Equals(B, B ? std::strlen(B) : 0); }
+
+// ---------------------------------------------------------------- TOutputLine
+//
+// Layout of FData: [n] [len 1] ... [len n] [text 1] ... [text n], where n is
+// the number of slots stored and each length byte holds the text's length
+// (0..16) and PadMark when the value is shown right-aligned in 8 characters.
+
+TOutputLine::TOutputLine(const TOutputLine& Other) { *this = Other; }
+
+TOutputLine& TOutputLine::operator=(const TOutputLine& Other) {
+  if (this == &Other) return *this;
+  if (!Other.FData) {
+    FData.reset();
+  } else {
+    const size_t N = Other.DataSize();
+    std::unique_ptr<uint8_t[]> Copy(new uint8_t[N]);
+    std::memcpy(Copy.get(), Other.FData.get(), N);
+    FData = std::move(Copy);
+  }
+  return *this;
+}
+
+size_t TOutputLine::DataSize() const {
+  if (!FData) return 0;
+  const int N = FData[0];
+  size_t Size = 1 + N;
+  for (int i = 1; i <= N; ++i) Size += FData[i] & LenMask;
+  return Size;
+}
+
+Str16 TOutputLine::Value(int k) const {
+  if (k < 1 || k > MaxValues) throw ERangeError();
+  if (!FData || k > FData[0]) return Str16();
+  const int N = FData[0];
+  size_t Pos = 1 + N;
+  for (int i = 1; i < k; ++i) Pos += FData[i] & LenMask;
+  const size_t Len = FData[k] & LenMask;
+  const char* Text = reinterpret_cast<const char*>(FData.get() + Pos);
+  if ((FData[k] & PadMark) && Len < PadWidth) {
+    char Buf[PadWidth];
+    std::memset(Buf, ' ', PadWidth - Len);
+    std::memcpy(Buf + PadWidth - Len, Text, Len);
+    return Str16(Buf, PadWidth);
+  }
+  return Str16(Text, Len);
+}
+
+void TOutputLine::SetValue(int k, const std::string& S) {
+  if (k < 1 || k > MaxValues) throw ERangeError();
+  Store(k, S, false);
+}
+
+void TOutputLine::SetPaddedValue(int k, const std::string& S) {
+  if (k < 1 || k > MaxValues) throw ERangeError();
+  Store(k, S, true);
+}
+
+void TOutputLine::Store(int k, const std::string& S, bool Padded) {
+  // Rebuild the block with slot k replaced (and empty slots added up to k).
+  const int OldN = Count();
+  const int N = std::max(OldN, k);
+  uint8_t Lens[MaxValues + 1] = {};
+  const char* Texts[MaxValues + 1] = {};
+  size_t Pos = 1 + OldN;
+  for (int i = 1; i <= OldN; ++i) {
+    Lens[i] = FData[i];
+    Texts[i] = reinterpret_cast<const char*>(FData.get() + Pos);
+    Pos += FData[i] & LenMask;
+  }
+  const size_t NewLen = std::min(S.size(), Str16::MaxLen);
+  Lens[k] = static_cast<uint8_t>(NewLen | (Padded ? PadMark : 0));
+  Texts[k] = S.data();
+  size_t Size = 1 + N;
+  for (int i = 1; i <= N; ++i) Size += Lens[i] & LenMask;
+  std::unique_ptr<uint8_t[]> Data(new uint8_t[Size]);
+  Data[0] = static_cast<uint8_t>(N);
+  size_t Out = 1 + N;
+  for (int i = 1; i <= N; ++i) {
+    Data[i] = Lens[i];
+    const size_t L = Lens[i] & LenMask;
+    if (L) std::memcpy(Data.get() + Out, Texts[i], L);
+    Out += L;
+  }
+  FData = std::move(Data);
+}
+
+void TOutputLine::Assign(const TDxLine& Line, int From, bool Padded) {
+  FData.reset();
+  if (From < 1) From = 1;
+  const int Words = Line.NoOfWords() - From + 1;
+  if (Words <= 0) return;
+  const int N = std::min(Words, MaxValues);
+  std::string Text[MaxValues];
+  size_t Size = 1 + N;
+  for (int i = 0; i < N; ++i) {
+    Text[i] = Line.GetWord(From + i);
+    if (Text[i].size() > Str16::MaxLen) Text[i].resize(Str16::MaxLen);
+    Size += Text[i].size();
+  }
+  std::unique_ptr<uint8_t[]> Data(new uint8_t[Size]);
+  Data[0] = static_cast<uint8_t>(N);
+  size_t Out = 1 + N;
+  for (int i = 0; i < N; ++i) {
+    const size_t L = Text[i].size();
+    Data[1 + i] = static_cast<uint8_t>(L | (Padded ? PadMark : 0));
+    if (L) std::memcpy(Data.get() + Out, Text[i].data(), L);
+    Out += L;
+  }
+  FData = std::move(Data);
+  // The row holds 25 values; storing one more is a range error.
+  if (Words > MaxValues) throw ERangeError();
+}
+
+Str16 WordStr16(const TDxLine& Line, int No) { return Str16(Line.GetWord(No)); }
