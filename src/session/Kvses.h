@@ -2,6 +2,10 @@
 // The simulation session: everything the model needs for one job, one owned
 // object per topic. Exactly one exists while the program runs, reached
 // through TheSession.
+//
+// The session's storage format is the set of the model's four input files
+// (timer, site, run options, reruns): WriteInputFiles writes them, Read
+// parses them back positionally, in the order the writer puts the lines.
 
 #include <memory>
 #include <string>
@@ -14,6 +18,7 @@ class TKvNutrients;
 class TKvSoil;
 class TKvHydrology;
 class TKvRerun;
+class TDxTextWriter;
 
 class TKvSession {
 public:
@@ -34,11 +39,54 @@ public:
   TKvHydrology& Hydrology() const { return *FHydrology; }
   TKvRerun& Rerun() const { return *FRerun; }
 
-  // The remaining operations (reset, writing and reading the input files,
-  // running the model) are declared with their implementations.
+  // Every member back to its defaults, then the soil's moisture range
+  // (an error there, such as no soil chosen, is passed over silently).
   void Reset();
+  // The range of the maximum initial moisture from the selected soil file
+  // (its SMW and SM0), and the value clamped into it. EKvError
+  // "'<file>' not found!" when the soil file does not exist.
+  void SetMinMaxSMLIM();
+  // The full name of the file a file code stands for: "TD" the timer file,
+  // "SD" the site file, "CF" the selected crop file, "SF" the selected soil
+  // file; any other code gives the empty text.
+  std::string GetFileNameType(const std::string& FileType) const;
+
+  // ---- the model input files
+  // Writes the timer, site, run-options and rerun files, in this order. The
+  // rerun table is checked (and completed) first; a faulty table fails with
+  // EKvError and leaves the rerun file with its header only.
+  void WriteInputFiles();
+  void WriteTimerFile();
+  void WriteSiteFile();
+  void WriteRunOptionsFile();
+  void WriteRerunFile();
+  // Refuses equal run names, empty values in the first rerun and invalid
+  // values (EKvError); fills empty values from the rerun before and
+  // normalises every value. Answers the number of reruns.
+  int CheckReruns();
+
+  // ---- reading a session
+  // Copies the saved files of SesFile over the working files and reads
+  // them into the session (which is expected to be freshly reset).
+  void Read(const std::string& SesFile);
+  // Makes SesFile the session name when its run-options file exists (else
+  // shows "File not found: " and keeps the name); answers whether the
+  // working site and timer files exist as well.
+  bool SessionFilesExist(const std::string& SesFile);
+  void ReadRunOptions();
+  void ReadTimerFile();
+  void ReadSiteFile();
+  void ReadRerunFile();
+  // The names the readers take the session's files from.
+  std::string SessionTimerFile() const;
+  std::string SessionSiteFile() const;
+  std::string SessionRerunFile() const;
 
 private:
+  void WriteHeader(TDxTextWriter& W) const;
+  void WriteDescriptionLine(TDxTextWriter& W, const std::string& Name, const std::string& Value,
+                            const std::string& Sep) const;
+
   std::unique_ptr<TKvFileManager> FFileManager;
   std::unique_ptr<TKvGeneral> FGeneral;
   std::unique_ptr<TKvCrop> FCrop;
