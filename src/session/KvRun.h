@@ -1,0 +1,70 @@
+#pragma once
+// Running the model: the batch script that starts it, the wait for its end,
+// and the judgement of the outcome from its log and output files.
+//
+// A run writes the input files, removes the old output, creates the run
+// marker and starts the batch script; the script runs the model with its
+// output going to the log, waits for a key, then deletes the marker. The
+// control centre waits until the marker is gone and decides:
+//   detailed output, no ERROR word in the log   -> "Simulation successful"
+//   an ERROR word in the log                    -> the error, output removed
+//   no detailed output                          -> offer the log
+
+#include <functional>
+#include <string>
+
+class TKvFileManager;
+
+// The application's release, as the batch script shows it.
+extern const char* const ReleaseText;
+
+// Writes the 23-line batch script BatFullName (CR LF) for the file manager's
+// names.
+void WriteBatchFile(const TKvFileManager& Fm);
+
+// Checks that the run-options file and the model exist, writes the batch
+// script and starts it. EKvError "'%s' not found!" or "Unable to execute '...'".
+void StartModelRun(const TKvFileManager& Fm);
+
+// Whether the log reports an error; when it does, shows "Simulation failed."
+// and the error text with "(See also <LogName>)".
+bool CheckLogFile(const std::string& LogName);
+
+// Opens the log in the text viewer; replaceable so that the windows connect
+// their viewer (the default writes the log to standard error).
+using TShowLogHandler = std::function<void(const std::string& LogName)>;
+TShowLogHandler SetShowLogHandler(TShowLogHandler Handler);
+void ShowLogFile();
+void ShowLogFile(const std::string& LogName);
+
+// The wait for the run marker. The waiter is called between two looks at the
+// marker; it keeps the program responsive (processing events, at most about
+// 50 ms a call) and answers false when the user gives up waiting. The default
+// sleeps 50 ms and never gives up.
+using TRunWaiter = std::function<bool()>;
+TRunWaiter SetRunWaiter(TRunWaiter Waiter);
+
+enum class TRunOutcome {
+  NotStarted,        // refused, or failed before the model was started
+  Successful,        // output and a clean log
+  ModelError,        // the log reported an error; output removed
+  RuntimeError,      // output, and the marker came back
+  NoOutput,          // the model wrote no detailed output
+  Abandoned,         // the wait ended without the script finishing
+};
+
+// True while a run waits for its marker; a second run is refused then.
+bool RunInProgress();
+
+// The two halves of a run after the start. WaitForRunEnd waits while the
+// marker exists and answers false when the wait was given up (by the waiter,
+// or because the script's process ended and left the marker behind); the
+// marker is then removed. DecideRunOutcome judges the output and the log and
+// tells the user.
+bool WaitForRunEnd(TKvFileManager& Fm);
+TRunOutcome DecideRunOutcome(TKvFileManager& Fm);
+
+// The whole run for the current session (TheSession): input files, marker,
+// batch script, wait, outcome. Errors before the wait reach the application's
+// error handler. Answers what happened.
+TRunOutcome RunSession();
