@@ -2,9 +2,9 @@
 // One line of text cut into words on a single separator character.
 //
 // Words are numbered from 1; word 0 is the whole line. With an empty
-// separator specification the line is split on blanks in collapsing mode
+// separator setting the line is split on blanks in collapsing mode
 // (runs of blanks separate, leading and trailing blanks make no word); any
-// other specification selects one separator character in explicit mode, where
+// other setting selects one separator character in explicit mode, where
 // every separator separates and words may be empty. A caret followed by an
 // upper-case letter or '[' names a control character ("^I" is the tab).
 //
