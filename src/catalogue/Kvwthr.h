@@ -42,8 +42,10 @@ public:
   // four fields when no station is selected or found.
   void UpdateStations(const TListBoxControl& ListBox, TEditControl& First, TEditControl& Last,
                       TEditControl& First2, TEditControl& Last2, TLabelControl& station);
-  // WeatherFormat := FormatNo of the format list entry at Index (0 when there
-  // is none); a negative Index changes nothing.
+  // Selection by list position: WeatherFormat := FormatNo of the format list
+  // entry at Index (0 when there is none, as before the list is filled); a
+  // negative Index changes nothing. To store a format number, use
+  // SetWeatherFormatNumber.
   void SetWeatherFormat(int32_t Index);
   // Takes the StationList entry with this description and format; none: the
   // station's description and file become empty.
@@ -55,7 +57,8 @@ public:
   const TObjList<TWeatherFormat>& SlFormat() const { return FSlFormat; }
 
   int32_t WeatherFormat() const { return FWeatherFormat; }
-  // The property's setter (SetWeatherFormat is the selection by position).
+  // The WeatherFormat property's setter (a format number, as read from a
+  // timer file). Not SetWeatherFormat: that one takes a list position.
   void SetWeatherFormatNumber(int32_t Value) { FWeatherFormat = Value; }
   const std::string& StationDescription() const { return FStationDescription; }
   void SetStationDescription(const std::string& Value) { FStationDescription = Value; }
