@@ -101,9 +101,7 @@ bool ReadDataFileInfo(const std::string& FileName, TKorMenuItem& Item, int Kind)
     TDxTextFile File(FileName);
     File.SetWordSep("=");
     ReadKeys(File, Item, Kind);
-  } catch (const Exception&) {
-    return false;
-  } catch (const std::bad_alloc&) {
+  } catch (const std::exception&) {
     return false;
   }
   Item.FileName = ExtractFileName(FileName);
