@@ -9,6 +9,9 @@
 #include "catalogue/Kvcrop.h"
 #include "catalogue/Kvsoil.h"
 #include "catalogue/Kvwthr.h"
+#include "platform/FileSys.h"
+#include "platform/Handlers.h"
+#include "session/Kvses.h"
 
 namespace {
 
@@ -299,6 +302,33 @@ TEST_F(WeatherSelectionTest, NumberOfSimulationYears) {
     W.SetRainfallConsecutiveYears(C.RainYears);
     EXPECT_EQ(W.GetNrOfSimulationYears(), C.Expected) << C.Format << " " << C.Option;
   }
+}
+
+}  // namespace
+
+namespace {
+
+// The full names of the chosen files use the session's directories.
+TEST(SelectedFileNameTest, DirectoryBackslashAndFile) {
+  TProgramHome Home;
+  Home.Dir().Write("bin/KRL_VAR.csv", Catalogue);
+  SetCurrentDir(Home.Bin());
+  LoadVarCatalogue();
+  // The other members ask for variables this small catalogue lacks.
+  struct TQuiet {
+    TMessageHandler Old = SetMessageHandler([](const TMessage&) { return TMsgResult::Ok; });
+    ~TQuiet() { SetMessageHandler(Old); }
+  } Quiet;
+  TKvSession Session;
+  struct TCurrent {
+    explicit TCurrent(TKvSession* S) { TheSession = S; }
+    ~TCurrent() { TheSession = nullptr; }
+  } Current(&Session);
+  Session.Crop().SetCropFile("MAIZE.CAB");
+  Session.Soil().SetSoilFile("CLAY.SOL");
+  EXPECT_EQ(Session.Crop().GetSelectedCropFileName(), "..\\cropd\\\\MAIZE.CAB");
+  EXPECT_EQ(Session.Soil().GetSelectedSoilFileName(), "..\\soild\\\\CLAY.SOL");
+  FreeVarCatalogue();
 }
 
 }  // namespace
