@@ -4,6 +4,8 @@
 
 #include "support/TestSupport.h"
 #include "catalogue/KvMenu.h"
+#include "foundations/DxTxtFle.h"
+#include "foundations/DxUtil.h"
 #include "foundations/Errors.h"
 #include "session/Kvfm.h"
 
@@ -241,6 +243,71 @@ TEST_F(BuildDataCatalogueTest, MissingCropDirectoryFailsAndLeavesTheListsEmpty) 
   EXPECT_EQ(CropList.Count(), 0);
   EXPECT_EQ(SoilList.Count(), 0);
   EXPECT_EQ(StationList.Count(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// The catalogue reads each file once; the result must equal looking every key
+// up from the top of the file with the reader's own skip operation.
+TKorMenuItem KeyByKey(const std::string& FileName, int Kind) {
+  TKorMenuItem Item;
+  TDxTextFile File(FileName);
+  File.SetWordSep("=");
+  auto Value = [&File](const std::string& Key) {
+    File.ResetFile();
+    return File.SkipUntil({Key}) ? TrimBlanks(File.Line().GetWordsFrom(2)) : std::string();
+  };
+  if (Kind == KindCrop) Item.Description = Unquoted(Value("CRPNAM"));
+  if (Kind == KindWeather) {
+    Item.Description = Value("** KRLDESCRIPTION");
+    const std::string F = Value("** KRLFORMAT");
+    if (!F.empty()) Item.Format = IntOrZero(F);
+    if (Item.Format == 2) {
+      const std::string Y = Value("** KRLYEARNR");
+      if (!Y.empty()) Item.YearBegin = IntOrZero(Y);
+      Item.YearEnd = Item.YearBegin;
+    } else {
+      const std::string Y = Value("** KRLYEARS");
+      if (Y.substr(0, 4) == "1000") {
+        Item.YearBegin = Item.YearEnd = 1000;
+      } else if (!Y.empty()) {
+        Item.YearBegin = IntOrZero(Y.substr(0, 4));
+        Item.YearEnd = IntOrZero(Y.size() > 4 ? Y.substr(Y.size() - 4) : Y);
+      }
+    }
+  }
+  return Item;
+}
+
+TEST(ReadDataFileInfoTest, SameAsKeyByKeyOnShuffledFiles) {
+  const char* Pool[] = {
+      "CRPNAM='Maize'", "CRPNAM=", "CRPNAM", "CRPNAM =x", "CRPNAM=Beet=red", "** KRLDESCRIPTION=North",
+      "** KRLDESCRIPTION=", "** KRLDESCRIPTION", "** KRLDESCRIPTION=South=x", "** KRLFORMAT=2", "** KRLFORMAT=99",
+      "** KRLFORMAT=", "** KRLFORMAT=x", "** KRLYEARNR=1987", "** KRLYEARNR=", "** KRLYEARS=1961-1990",
+      "** KRLYEARS=1000", "** KRLYEARS=", "", "x=y", "** comment", "  5.18  52.10   10.0"};
+  const int N = sizeof Pool / sizeof *Pool;
+  TTempDir Dir;
+  unsigned Seed = 12345;
+  auto Next = [&Seed] { return (Seed = Seed * 1103515245u + 12345u) >> 16; };
+  for (int Round = 0; Round < 150; ++Round) {
+    std::string Content;
+    const int Lines = static_cast<int>(Next() % 8);
+    for (int i = 0; i < Lines; ++i) Content += std::string(Pool[Next() % N]) + "\r\n";
+    const std::string Path = Dir.Write("f.dat", Content);
+    for (int Kind : {KindCrop, KindWeather}) {
+      TKorMenuItem Item;
+      const bool Ok = ReadDataFileInfo(Path, Item, Kind);
+      const TKorMenuItem Ref = KeyByKey(Path, Kind);
+      SCOPED_TRACE(Content);
+      EXPECT_EQ(Ok, !Ref.Description.empty());
+      EXPECT_EQ(Item.Description, Ref.Description);
+      EXPECT_EQ(Item.Format, Ref.Format);
+      EXPECT_EQ(Item.YearBegin, Ref.YearBegin);
+      EXPECT_EQ(Item.YearEnd, Ref.YearEnd);
+    }
+  }
 }
 
 }  // namespace
