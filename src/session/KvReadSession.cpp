@@ -107,7 +107,7 @@ void TKvSession::ReadTimerFile() {
     // One entry per line after RUNNAM, in the writer's order; a file that
     // ends early leaves the rest at their values.
     const std::vector<std::function<void()>> Steps = {
-        [&] { Wt.SetWeatherFormat(IntegerOf(L)); },
+        [&] { Wt.SetWeatherFormatNumber(IntegerOf(L)); },
         [&] { Wt.SetStationFile(NameOf(L)); },
         [&] { Wt.SetYear(IntegerOf(L)); },
         [&] { Wt.SetConsecutiveYears(IntegerOf(L)); },
