@@ -155,7 +155,10 @@ int FindMenuItem(const std::string& Description, int Format, const TMenuList& Li
   return -1;
 }
 
-void BuildDataCatalogue() { BuildDataCatalogue(TheSession->FileManager()); }
+void BuildDataCatalogue() {
+  if (!TheSession) throw EPlainError("There is no session: its directories are unknown");
+  BuildDataCatalogue(TheSession->FileManager());
+}
 
 void BuildDataCatalogue(const TKvFileManager& FileManager) {
   TBusyCursor Busy;

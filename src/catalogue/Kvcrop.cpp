@@ -3,6 +3,7 @@
 
 #include "catalogue/KvMenu.h"
 #include "catalogue/KvRerun.h"
+#include "foundations/Errors.h"
 #include "session/Kvfm.h"
 #include "session/Kvses.h"
 
@@ -50,5 +51,6 @@ void TKvCrop::SetCropFile(const TListBoxControl& ListBox, TLabelControl& lbcropt
 }
 
 std::string TKvCrop::GetSelectedCropFileName() const {
+  if (!TheSession) throw EPlainError("There is no session: its directories are unknown");
   return TheSession->FileManager().CropPath() + "\\" + FCropFile;
 }

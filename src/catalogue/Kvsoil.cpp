@@ -2,6 +2,7 @@
 #include "catalogue/Kvsoil.h"
 
 #include "catalogue/KvMenu.h"
+#include "foundations/Errors.h"
 #include "session/Kvfm.h"
 #include "session/Kvses.h"
 
@@ -28,5 +29,6 @@ std::string TKvSoil::SoilFileFromListbox(int Index) const {
 }
 
 std::string TKvSoil::GetSelectedSoilFileName() const {
+  if (!TheSession) throw EPlainError("There is no session: its directories are unknown");
   return TheSession->FileManager().SoilPath() + "\\" + FSoilFile;
 }

@@ -9,6 +9,7 @@
 #include "catalogue/Kvcrop.h"
 #include "catalogue/Kvsoil.h"
 #include "catalogue/Kvwthr.h"
+#include "foundations/Errors.h"
 #include "platform/FileSys.h"
 #include "platform/Handlers.h"
 #include "session/Kvses.h"
@@ -314,6 +315,8 @@ TEST(SelectedFileNameTest, DirectoryBackslashAndFile) {
   Home.Dir().Write("bin/KRL_VAR.csv", Catalogue);
   SetCurrentDir(Home.Bin());
   LoadVarCatalogue();
+  TKvCrop Alone;  // without a session there are no directories
+  EXPECT_THROW(Alone.GetSelectedCropFileName(), EPlainError);
   // The other members ask for variables this small catalogue lacks.
   struct TQuiet {
     TMessageHandler Old = SetMessageHandler([](const TMessage&) { return TMsgResult::Ok; });
