@@ -1,0 +1,91 @@
+#include "output/OutLine.h"
+
+#include <gtest/gtest.h>
+
+#include "foundations/DxLine.h"
+#include "foundations/Errors.h"
+
+TEST(Str16, KeepsAtMostSixteenCharacters) {
+  EXPECT_EQ(Str16("abc"), "abc");
+  EXPECT_EQ(Str16(std::string(20, 'x')).Str(), std::string(16, 'x'));
+  EXPECT_EQ(Str16(std::string("a\0b", 3)).size(), 3u);
+  Str16 S;
+  EXPECT_TRUE(S.empty());
+  S = std::string("12345678901234567890");
+  EXPECT_EQ(S, std::string("1234567890123456"));
+  EXPECT_NE(S, "12345678901234567890");
+  const std::string Back = S;
+  EXPECT_EQ(Back, "1234567890123456");
+}
+
+TEST(OutputLine, PaddedAndPlainValues) {
+  struct Case {
+    std::string Word, Padded, Plain;
+  };
+  const Case Cases[] = {
+      {"12.5", "    12.5", "12.5"},
+      {"1", "       1", "1"},
+      {"12345678", "12345678", "12345678"},
+      {"1234567890", "1234567890", "1234567890"},
+      {"12345678901234567890", "1234567890123456", "1234567890123456"},
+  };
+  for (const Case& C : Cases) {
+    TOutputLine L;
+    L.SetPaddedValue(2, C.Word);
+    L.SetValue(3, C.Word);
+    EXPECT_EQ(L.Value(1), "") << C.Word;
+    EXPECT_EQ(L.Value(2), C.Padded) << C.Word;
+    EXPECT_EQ(L.Value(3), C.Plain) << C.Word;
+    EXPECT_EQ(L.Value(25), "") << C.Word;
+  }
+}
+
+TEST(OutputLine, SlotsOutsideOneToTwentyFiveFail) {
+  TOutputLine L;
+  EXPECT_THROW(L.Value(0), ERangeError);
+  EXPECT_THROW(L.Value(26), ERangeError);
+  EXPECT_THROW(L.SetValue(26, "x"), ERangeError);
+  EXPECT_THROW(L.SetPaddedValue(0, "x"), ERangeError);
+}
+
+TEST(OutputLine, ReplacingASlotKeepsTheOthers) {
+  TOutputLine L;
+  L.SetValue(1, "a");
+  L.SetValue(5, "eeeee");
+  L.SetPaddedValue(3, "c");
+  L.SetValue(1, "AAAAAAAAAAAAAAAAAAAA");
+  EXPECT_EQ(L.Value(1), "AAAAAAAAAAAAAAAA");
+  EXPECT_EQ(L.Value(2), "");
+  EXPECT_EQ(L.Value(3), "       c");
+  EXPECT_EQ(L.Value(5), "eeeee");
+  const TOutputLine Copy = L;
+  L.Clear();
+  EXPECT_EQ(L.Value(5), "");
+  EXPECT_EQ(Copy.Value(5), "eeeee");
+  EXPECT_EQ(Copy.Value(3), "       c");
+}
+
+TEST(OutputLine, AssignTakesWordsFromAPosition) {
+  TDxLine Line;
+  Line.SetStr("** MEANS over 2 years : 133 2100");
+  TOutputLine L;
+  L.Assign(Line, 7, true);
+  EXPECT_EQ(L.Value(1), "     133");
+  EXPECT_EQ(L.Value(2), "    2100");
+  EXPECT_EQ(L.Value(3), "");
+  L.Assign(Line, 9, true);  // past the last word: an empty row
+  EXPECT_EQ(L.Count(), 0);
+  EXPECT_EQ(L.Value(1), "");
+}
+
+TEST(OutputLine, TwentySixWordsFailAfterTwentyFiveAreStored) {
+  std::string Text;
+  for (int i = 1; i <= 26; ++i) Text += " w" + std::to_string(i);
+  TDxLine Line;
+  Line.SetStr(Text);
+  TOutputLine L;
+  EXPECT_THROW(L.Assign(Line, 1, false), ERangeError);
+  EXPECT_EQ(L.Value(25), "w25");
+  L.Assign(Line, 2, false);  // 25 words from word 2 on fit
+  EXPECT_EQ(L.Value(25), "w26");
+}
