@@ -65,7 +65,10 @@ void TKvSession::SetMinMaxSMLIM() {
 std::string TKvSession::GetFileNameType(const std::string& FileType) const {
   if (FileType == "TD") return FFileManager->TimerFullName();
   if (FileType == "SD") return FFileManager->SiteFullName();
-  if (FileType == "CF") return FCrop->GetSelectedCropFileName();
-  if (FileType == "SF") return FSoil->GetSelectedSoilFileName();
+  // The crop and soil names are formed from this session's own directories
+  // (the selection members go through TheSession, which may not be this
+  // session yet while it is being set up).
+  if (FileType == "CF") return FFileManager->CropPath() + "\\" + FCrop->CropFile();
+  if (FileType == "SF") return FFileManager->SoilPath() + "\\" + FSoil->SoilFile();
   return std::string();
 }

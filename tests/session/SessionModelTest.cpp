@@ -160,3 +160,15 @@ TEST_F(SessionModel, FileNameOfAFileCode) {
   EXPECT_EQ(Session->GetFileNameType("XX"), "");
   EXPECT_EQ(Session->GetFileNameType("td"), "");
 }
+
+TEST_F(SessionModel, ASessionWorksBeforeItIsTheSession) {
+  TheSession = nullptr;
+  Dir().Write("soild/CLAY.SOL", TestSoilFile);
+  TKvSession Other;
+  Other.Reset();
+  Other.Soil().SetSoilFile("CLAY.SOL");
+  Other.SetMinMaxSMLIM();
+  EXPECT_NEAR(static_cast<double>(Other.Hydrology().MaximumMoisture()), 0.1, 1e-12);
+  EXPECT_EQ(Other.Rerun().GetSelectedVar(1, 0)->Value(), "KRL1");
+  TheSession = Session.get();
+}
