@@ -72,6 +72,8 @@ void WriteBatchFile(const TKvFileManager& Fm) {
   W.Close();
 }
 
+void TKvSession::Run() { StartModelRun(FileManager()); }
+
 void StartModelRun(const TKvFileManager& Fm) {
   if (!FileExists(Fm.RunFullName())) throw EKvError(Format("'%s' not found!", Fm.RunFullName().c_str()));
   if (!FileExists(Fm.ModelFullName())) throw EKvError(Format("'%s' not found!", Fm.ModelName().c_str()));
@@ -169,4 +171,22 @@ TRunOutcome DecideRunOutcome(TKvFileManager& Fm) {
     }
   });
   return Outcome;
+}
+
+TRunOutcome RunSession() {
+  if (RunInProgress() || !TheSession) return TRunOutcome::NotStarted;
+  TRunningGuard Running;
+  TKvFileManager& Fm = TheSession->FileManager();
+  try {
+    Fm.RemoveInputFiles();
+    TheSession->WriteInputFiles();
+    Fm.RemoveOutputFiles();
+    Fm.MakeTempRunFile();
+    TheSession->Run();
+  } catch (const std::exception& E) {
+    HandleAppException(E);
+    return TRunOutcome::NotStarted;
+  }
+  WaitForRunEnd(Fm);
+  return DecideRunOutcome(Fm);
 }

@@ -65,6 +65,11 @@ public:
   // normalises every value. Answers the number of reruns.
   int CheckReruns();
 
+  // ---- running the model (session/KvRun.cpp)
+  // Checks that the run-options file and the model exist, writes the batch
+  // script and starts it. EKvError "'%s' not found!" or "Unable to execute".
+  void Run();
+
   // ---- reading a session
   // Copies the saved files of SesFile over the working files and reads
   // them into the session (which is expected to be freshly reset).
