@@ -1,0 +1,205 @@
+#include "model/Crop.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "foundations/Numbers.h"
+
+namespace {
+constexpr double Pi = 3.14159265358979323846;
+
+// A table whose x values are development stages must cover 0 to 2.
+void CheckDvsTable(const TTable& T, const std::string& Name, const TParams& P) {
+  if (T.Xs().front() > 0.0 + 1e-9 || T.Xs().back() < 2.0 - 1e-9)
+    throw EModelError(P.Source(Name), Name,
+                      {"ERROR in file " + P.Source(Name) + ", key " + Name + ": the table does not cover the development stages 0 to 2"});
+}
+}  // namespace
+
+TCropParams LoadCropParams(const TParams& P) {
+  TCropParams C;
+  C.Name = P.Has("CRPNAM") ? P.Text("CRPNAM") : std::string();
+  C.TBASEM = P.Real("TBASEM");
+  C.TEFFMX = P.Real("TEFFMX");
+  C.TSUMEM = P.Real("TSUMEM");
+  C.TBASE = P.Real("TBASE");
+  C.TSUM1 = P.Real("TSUM1");
+  C.TSUM2 = P.Real("TSUM2");
+  C.TDWI = P.Real("TDWI");
+  C.LAIEM = P.Real("LAIEM");
+  C.RGRLAI = P.Real("RGRLAI");
+  C.SPAN = P.Real("SPAN");
+  C.KDIF = P.Real("KDIF");
+  C.EFF = P.Real("EFF");
+  C.CVL = P.Real("CVL");
+  C.CVS = P.Real("CVS");
+  C.CVO = P.Real("CVO");
+  C.CVR = P.Real("CVR");
+  C.RML = P.Real("RML");
+  C.RMS = P.Real("RMS");
+  C.RMO = P.Real("RMO");
+  C.RMR = P.Real("RMR");
+  C.Q10 = P.Real("Q10");
+  C.RDI = P.Real("RDI");
+  C.RRI = P.Real("RRI");
+  C.RDMCR = P.Real("RDMCR");
+  C.CFET = P.Real("CFET");
+  C.PDEPL = P.Real("PDEPL");
+  C.IAIRDU = P.Int("IAIRDU");
+  C.NCSO = P.Real("NCSO");
+  C.NCST = P.Real("NCST");
+  C.PCSO = P.Real("PCSO");
+  C.PCST = P.Real("PCST");
+  C.KCSO = P.Real("KCSO");
+  C.KCST = P.Real("KCST");
+  C.SLATB = P.Table("SLATB");
+  C.AMAXTB = P.Table("AMAXTB");
+  C.TMPFTB = P.Table("TMPFTB");
+  C.FRTB = P.Table("FRTB");
+  C.FLTB = P.Table("FLTB");
+  C.FSTB = P.Table("FSTB");
+  C.FOTB = P.Table("FOTB");
+  for (const char* N : {"SLATB", "AMAXTB", "FRTB", "FLTB", "FSTB", "FOTB"}) CheckDvsTable(P.Table(N), N, P);
+  if (C.TEFFMX <= C.TBASEM || C.TEFFMX <= C.TBASE)
+    throw EModelError(P.Source("TEFFMX"), "TEFFMX",
+                      {"ERROR in file " + P.Source("TEFFMX") + ", key TEFFMX: the maximum effective temperature must lie above the base temperatures"});
+  return C;
+}
+
+double DayLength(double Lat, int Doy) {
+  const double Dec = -std::asin(std::sin(23.45 * Pi / 180) * std::cos(2 * Pi * (Doy + 10) / 365.0));
+  const double L = Lat * Pi / 180;
+  const double SinLD = std::sin(L) * std::sin(Dec), CosLD = std::cos(L) * std::cos(Dec);
+  const double Aob = std::clamp(SinLD / std::max(CosLD, 1e-9), -1.0, 1.0);
+  return 12.0 * (1.0 + 2.0 * std::asin(Aob) / Pi);
+}
+
+double CanopyAssimilation(const TCropParams& P, double LAI, double DVS, double TDay, double IrradJ, double DayL) {
+  if (LAI <= 0 || DayL <= 0 || IrradJ <= 0) return 0.0;
+  const double AMax = P.AMAXTB(DVS) * P.TMPFTB(TDay);
+  if (AMax <= 0) return 0.0;
+  // Mean photosynthetically active radiation during daylight, J/m2/s.
+  const double Par = 0.5 * IrradJ / (DayL * 3600.0);
+  static const double XG[3] = {0.1127017, 0.5, 0.8872983};
+  static const double WG[3] = {0.2777778, 0.4444444, 0.2777778};
+  double Rate = 0;  // kg CO2/ha leaf/h, averaged over the canopy
+  for (int i = 0; i < 3; ++i) {
+    const double Depth = LAI * XG[i];
+    const double Absorbed = (1 - 0.08) * P.KDIF * Par * std::exp(-P.KDIF * Depth);
+    Rate += WG[i] * AMax * (1 - std::exp(-P.EFF * Absorbed / AMax));
+  }
+  return Rate * LAI * DayL * 30.0 / 44.0;
+}
+
+double ReferenceEvaporation(double IrradJ, double TAvg) {
+  const double Es = 0.6108 * std::exp(17.27 * TAvg / (TAvg + 237.3));
+  const double Delta = 4098.0 * Es / ((TAvg + 237.3) * (TAvg + 237.3));
+  const double Gamma = 0.066;
+  const double Mm = 0.65 * Delta / (Delta + Gamma) * (IrradJ / 1e6) / 2.45;
+  return std::max(0.0, Mm) / 10.0;
+}
+
+void TCrop::Emerge() {
+  FEmerged = true;
+  DVS = 0;
+  TSUM = 0;
+  const double Fr = FP.FRTB(0);
+  const double Above = FP.TDWI * (1 - Fr);
+  WRT = FP.TDWI * Fr;
+  WLV = Above * FP.FLTB(0);
+  WST = Above * FP.FSTB(0);
+  WSO = Above * FP.FOTB(0);
+  WLVD = 0;
+  LAI = FP.LAIEM;
+  LAIM = LAI;
+  FLeaves.clear();
+  if (WLV > 0) FLeaves.push_back({WLV, LAI / WLV, 0.0});
+  RD = FP.RDI;
+  GASS = MRES = DMI = 0;
+}
+
+void TCrop::Rates(double TAvg, double TDay, double IrradJ, double DayL, double Reduction) {
+  FGRT = FGLV = FGST = FGSO = 0;
+  GASS = MRES = DMI = 0;
+  if (!FEmerged || Mature()) return;
+  GASS = CanopyAssimilation(FP, LAI, DVS, TDay, IrradJ, DayL) * std::clamp(Reduction, 0.0, 1.0);
+  const double TeFac = std::pow(FP.Q10, (TAvg - 25.0) / 10.0);
+  MRES = std::min(GASS, (FP.RML * WLV + FP.RMS * WST + FP.RMO * WSO + FP.RMR * WRT) * TeFac);
+  const double Fr = FP.FRTB(DVS);
+  double Fl = FP.FLTB(DVS), Fs = FP.FSTB(DVS), Fo = FP.FOTB(DVS);
+  const double Sum = Fl + Fs + Fo;
+  if (Sum > 0) {
+    Fl /= Sum;
+    Fs /= Sum;
+    Fo /= Sum;
+  }
+  const double Cvf = 1.0 / (Fr / FP.CVR + (1 - Fr) * (Fl / FP.CVL + Fs / FP.CVS + Fo / FP.CVO));
+  DMI = Cvf * (GASS - MRES);
+  FGRT = Fr * DMI;
+  const double Admi = (1 - Fr) * DMI;
+  FGLV = Fl * Admi;
+  FGST = Fs * Admi;
+  FGSO = Fo * Admi;
+}
+
+void TCrop::Integrate(double TAvg, double Stress, double RootLimit) {
+  if (!FEmerged) return;
+  GASST += GASS;
+  MREST += MRES;
+  if (Mature()) return;
+  const double DTEff = std::clamp(TAvg - FP.TBASE, 0.0, FP.TEFFMX - FP.TBASE);
+  // Leaf death: by age, by drought and by self-shading, oldest leaves first.
+  const double LaiCrit = 3.2 / FP.KDIF;
+  const double RdrShade = LAI > LaiCrit ? std::min(0.03, 0.03 * (LAI - LaiCrit) / LaiCrit) : 0.0;
+  const double RdrDry = 0.03 * (1 - std::clamp(Stress, 0.0, 1.0));
+  double Kill = WLV * std::max(RdrShade, RdrDry);
+  const double AgeStep = DTEff / std::max(1.0, 35.0 - FP.TBASE);
+  for (TLeafClass& C : FLeaves) C.Age += AgeStep;
+  while (!FLeaves.empty() && FLeaves.front().Age > FP.SPAN) {
+    WLVD += FLeaves.front().W;
+    FLeaves.pop_front();
+  }
+  while (Kill > 0 && !FLeaves.empty()) {
+    TLeafClass& C = FLeaves.front();
+    const double D = std::min(Kill, C.W);
+    C.W -= D;
+    WLVD += D;
+    Kill -= D;
+    if (C.W <= 1e-9) FLeaves.pop_front();
+  }
+  // New leaves; in the young crop the leaf area grows no faster than the
+  // temperature allows.
+  double Sla = FP.SLATB(DVS);
+  if (FGLV > 0 && DVS < 0.3 && LAI < 0.75) {
+    const double MaxNew = LAI * (std::exp(FP.RGRLAI * DTEff) - 1);
+    if (FGLV * Sla > MaxNew) Sla = MaxNew / FGLV;
+  }
+  if (FGLV > 0) FLeaves.push_back({FGLV, Sla, 0.0});
+  WLV = 0;
+  LAI = 0;
+  for (const TLeafClass& C : FLeaves) {
+    WLV += C.W;
+    LAI += C.W * C.SLA;
+  }
+  LAIM = std::max(LAIM, LAI);
+  WST += FGST;
+  WSO += FGSO;
+  WRT += FGRT;
+  // Development and rooting.
+  TSUM += DTEff;
+  if (DVS < 1)
+    DVS = std::min(1.0, DVS + DTEff / FP.TSUM1) + std::max(0.0, DVS + DTEff / FP.TSUM1 - 1.0) * FP.TSUM1 / FP.TSUM2;
+  else
+    DVS = std::min(2.0, DVS + DTEff / FP.TSUM2);
+  if (DVS < 1 && RD < RootLimit) RD = std::min(RootLimit, RD + FP.RRI);
+}
+
+double TCrop::TraMax(double ET0) const {
+  if (!FEmerged) return 0.0;
+  return FP.CFET * ET0 * (1 - std::exp(-0.75 * FP.KDIF * LAI));
+}
+
+double TCrop::EvsMax(double ET0) const {
+  if (!FEmerged) return ET0;
+  return ET0 * std::exp(-0.75 * FP.KDIF * LAI);
+}

@@ -1,0 +1,78 @@
+#pragma once
+// The crop: its parameters and its daily growth.
+//
+// Development runs from 0 at emergence to 1 at anthesis and 2 at maturity by
+// temperature sums. Each day the canopy's gross assimilation follows from the
+// light it intercepts (three canopy depths, a saturating leaf light response
+// whose maximum comes from the development stage and the day temperature);
+// maintenance respiration is paid first, the rest is converted into dry matter
+// and divided over roots, leaves, stems and storage organs by development
+// stage. New leaves get their area from the specific leaf area; leaves die
+// when their physiological age passes the life span, and faster under drought
+// or heavy self-shading. A reduction factor (drought, oxygen shortage) scales
+// the assimilation of water-limited growth.
+
+#include <deque>
+#include <string>
+
+#include "model/ModelInput.h"
+
+struct TCropParams {
+  std::string Name;
+  double TBASEM = 0, TEFFMX = 30, TSUMEM = 0, TBASE = 0, TSUM1 = 1000, TSUM2 = 1000;
+  double TDWI = 50, LAIEM = 0.05, RGRLAI = 0.01, SPAN = 35, KDIF = 0.6, EFF = 0.45;
+  double CVL = 0.7, CVS = 0.7, CVO = 0.7, CVR = 0.7, RML = 0.03, RMS = 0.015, RMO = 0.01, RMR = 0.015, Q10 = 2;
+  double RDI = 10, RRI = 1.2, RDMCR = 120, CFET = 1, PDEPL = 0.5;
+  int IAIRDU = 0;
+  double NCSO = 0, NCST = 0, PCSO = 0, PCST = 0, KCSO = 0, KCST = 0;
+  TTable SLATB, AMAXTB, TMPFTB, FRTB, FLTB, FSTB, FOTB;
+};
+
+// Reads and checks the crop parameters (EModelError on a bad value).
+TCropParams LoadCropParams(const TParams& P);
+
+// Astronomical day length (hours) at a latitude (degrees) on a day of the year.
+double DayLength(double Lat, int Doy);
+
+// Gross CO2 assimilation of the canopy, kg CH2O/ha/d.
+double CanopyAssimilation(const TCropParams& P, double LAI, double DVS, double TDay, double IrradJ, double DayL);
+
+// Reference evaporation (Makkink), cm/d, from irradiation in J/m2/d and the
+// mean temperature.
+double ReferenceEvaporation(double IrradJ, double TAvg);
+
+class TCrop {
+public:
+  explicit TCrop(const TCropParams& P) : FP(P) {}
+
+  // Starts the crop on its day of emergence.
+  void Emerge();
+  // Rates of the day from the weather (TDay: daytime temperature, TAvg: mean)
+  // and a reduction factor (1 for potential growth, 0..1 under stress).
+  void Rates(double TAvg, double TDay, double IrradJ, double DayL, double Reduction);
+  // Moves the state one day on with the rates last computed; Stress is
+  // 0..1 (1 none) and speeds up leaf death under drought.
+  void Integrate(double TAvg, double Stress, double RootLimit);
+
+  // Potential transpiration of the canopy, cm/d, from reference evaporation.
+  double TraMax(double ET0) const;
+  // Potential evaporation of the soil under the canopy, cm/d.
+  double EvsMax(double ET0) const;
+
+  bool Emerged() const { return FEmerged; }
+  bool Mature() const { return DVS >= 2.0; }
+
+  double DVS = 0, TSUM = 0;
+  double WLV = 0, WLVD = 0, WST = 0, WSO = 0, WRT = 0, LAI = 0, LAIM = 0, RD = 0;
+  double GASS = 0, MRES = 0, DMI = 0;  // rates of the day
+  double GASST = 0, MREST = 0;
+
+private:
+  struct TLeafClass {
+    double W, SLA, Age;
+  };
+  const TCropParams& FP;
+  bool FEmerged = false;
+  std::deque<TLeafClass> FLeaves;  // oldest first
+  double FGRT = 0, FGLV = 0, FGST = 0, FGSO = 0;
+};

@@ -1,0 +1,377 @@
+#include "model/Output.h"
+
+#include <cmath>
+#include <map>
+
+#include "foundations/Numbers.h"
+#include "foundations/TextCase.h"
+
+namespace {
+
+class TText {
+public:
+  void Line(const std::string& S) {
+    FText += S;
+    FText += "\r\n";
+  }
+  void Blank() { FText += "\r\n"; }
+  std::string& Str() { return FText; }
+
+private:
+  std::string FText;
+};
+
+void WeatherLines(TText& T, const THeaderInfo& H, int Year, int RainYear) {
+  T.Line("WEATHER-> name: " + H.WeatherName);
+  T.Line(" file: " + H.WeatherFile + Format(" start year %d", Year));
+  if (H.RainFromFile) {
+    T.Line("RAIN-> station name: " + H.RainName);
+    T.Line(" file: " + H.RainFile);
+    T.Line(Format(" year: %d", RainYear));
+  } else {
+    T.Line(Format("RAIN-> from: weather data file, rain year %d", RainYear));
+  }
+  T.Line("CROP     name : " + H.CropName);
+  T.Line(" file: " + H.CropFile);
+  T.Line("SOIL     name : " + H.SoilName);
+  T.Line(" file: " + H.SoilFile);
+}
+
+void RunHeader(TText& T, const TRunResult& R, const TYearResult& Y, const TOutputOptions& O) {
+  T.Line("RUNNAM -> " + R.Name);
+  T.Line(std::string("RERUNS -> ") + (O.Reruns ? "yes" : "no"));
+  WeatherLines(T, Y.Header, Y.Year, Y.RainYear);
+  T.Line("START-> crop: " + Y.Header.StartText);
+  T.Blank();
+}
+
+void PotentialBlock(TText& T, const TRunResult& R, const TYearResult& Y, const TOutputOptions& O) {
+  const TSeasonResult& S = Y.Pot;
+  RunHeader(T, R, Y, O);
+  T.Line(Format("start waterbalance day %d sowing date day %d emergence date day %d", S.WbStartDoy, S.SowDoy, S.EmDoy));
+  T.Blank();
+  T.Line("POTENTIAL CROP PRODUCTION");
+  T.Line(" YEAR DAY  IDSEM   DVS    TSUM     WLV     WST     WSO    TAGP    LAI    TRA   GASS   MRES      DMI");
+  T.Line("                          degrd   kg/ha   kg/ha   kg/ha   kg/ha  m2/m2   mm/d   CH2O   CH2O  kg/ha/d");
+  for (const TDailyRow& D : S.Rows)
+    T.Line(Format(" %4d %3d %6d %5.2f %7.1f %7.1f %7.1f %7.1f %7.1f %6.2f %6.2f %6.1f %6.1f %8.1f", D.Year, D.Doy,
+                  D.Idsem, D.DVS, D.TSUM, D.WLV, D.WST, D.WSO, D.TAGP, D.LAI, D.TRA, D.GASS, D.MRES, D.DMI));
+  T.Blank();
+  T.Line("   HALT   ANTH    TWRT    TWLV    TWST    TWSO    TAGP HINDEX  TRANSP     TRC    GASST    MREST");
+  T.Line(Format("   %4d   %4d %7.0f %7.0f %7.0f %7.0f %7.0f %6.3f %7.1f %7.1f %8.0f %8.0f", S.HarvDoy, S.AnthDoy, S.TWRT,
+                S.TWLV, S.TWST, S.TWSO, S.TAGP, S.HINDEX, S.TRANSP, S.TRC, S.GASST, S.MREST));
+  T.Blank();
+}
+
+void BalanceBlocks(TText& T, const TSeasonResult& S, const TOutputOptions& O) {
+  const TBalance& B = S.Bal;
+  const bool Gw = O.IZT == 1;
+  if (O.IBAL == 1 || O.IBAL == 3 || Gw) {
+    T.Line("WATER BALANCE WHOLE SYSTEM (one-dimensional soil column, cm)");
+    if (Gw)
+      T.Line(Format("init within top 10m %8.2f  final within top 10m %8.2f  change: %8.2f", B.InitWhole, B.FinalWhole,
+                    B.FinalWhole - B.InitWhole));
+    else
+      T.Line(Format("init max root zone %8.2f  final max root zone %8.2f  change: %8.2f", B.InitWhole, B.FinalWhole,
+                    B.FinalWhole - B.InitWhole));
+    T.Line(Format("init surf storage %8.2f  final surf storage %8.2f  change: %8.2f", B.InitSS, B.FinalSS,
+                  B.FinalSS - B.InitSS));
+    T.Line(Format("irrigation %8.2f  evap water surface %8.2f", B.Irrigation, B.EvW));
+    T.Line(Format("rainfall %8.2f  evap soil surface %8.2f", B.Rain, B.EvS));
+    T.Line(Format("transpiration %8.2f  to atmos %8.2f", B.Tra, B.EvW + B.EvS + B.Tra));
+    T.Line(Format("surface runoff %8.2f", B.RunOff));
+    if (Gw)
+      T.Line(Format("lost through drains %8.2f", B.Loss));
+    else
+      T.Line(Format("lost to deep soil %8.2f", B.Loss));
+    T.Line(Format("TOTAL INIT + IN %8.2f  TOTAL FINAL + OUT %8.2f  checksum: %8.2f", B.InWhole(), B.OutWhole(),
+                  B.InWhole() - B.OutWhole()));
+    T.Blank();
+  }
+  if (O.IBAL == 2 || O.IBAL == 3) {
+    T.Line("WATER BALANCE ROOT ZONE (cm)");
+    T.Line(Format("init water stock %8.2f  final water stock %8.2f", B.InitRoot, B.FinalRoot));
+    T.Line(Format("infiltration %8.2f  evap soil surface %8.2f", B.Infil, B.EvS));
+    T.Line(Format("added by root growth %8.2f  transpiration %8.2f", B.AddRoot, B.Tra));
+    if (Gw)
+      T.Line(Format("capillary rise %8.2f  percolation %8.2f", B.CapRise, B.Perc));
+    else
+      T.Line(Format("percolation %8.2f", B.Perc));
+    T.Line(Format("TOTAL INIT + IN %8.2f  FINAL + OUT %8.2f  checksum: %8.2f", B.InRoot(), B.OutRoot(),
+                  B.InRoot() - B.OutRoot()));
+    T.Blank();
+  }
+}
+
+void WaterBlock(TText& T, const TRunResult& R, const TYearResult& Y, const TOutputOptions& O) {
+  const TSeasonResult& S = Y.Wat;
+  const bool Gw = O.IZT == 1;
+  RunHeader(T, R, Y, O);
+  T.Line(Format("start waterbalance day %d , sowing date day %d emergence date day %d", S.WbStartDoy, S.SowDoy, S.EmDoy));
+  T.Blank();
+  T.Line(Gw ? "WATER LIMITED CROP PRODUCTION   (groundwater)" : "WATER LIMITED CROP PRODUCTION   (free drainage)");
+  T.Line(Format(" production level water-limited, water balance from day %d", S.WbStartDoy));
+  T.Line(Gw ? " rooted zone over a groundwater table, daily values" : " rooted-zone water balance, daily values");
+  T.Line(" depth in cm, water in cm, rates in mm/d");
+  if (Gw) {
+    T.Line(" YEAR DAY     WLV     WST     WSO    LAI     RD     RAIN    TRA   EVAP     SM      SS      ZT  wet  dry");
+    T.Line("            kg/ha   kg/ha   kg/ha  m2/m2     cm       mm   mm/d   mm/d vol.fr      cm      cm days days");
+    for (const TDailyRow& D : S.Rows)
+      T.Line(Format(" %4d %3d %7.1f %7.1f %7.1f %6.2f %6.1f %8.1f %6.2f %6.2f %6.3f %7.2f %7.1f %4d %4d", D.Year, D.Doy,
+                    D.WLV, D.WST, D.WSO, D.LAI, D.RD, D.RAIN, D.TRA, D.EVA, D.SM, D.SS, D.ZT, D.Wet, D.Dry));
+  } else {
+    T.Line(" YEAR DAY     WLV     WST     WSO    TAGP    LAI     RD     SM   RESRV   AVAIL     RAIN    TRA    EVA  wet  dry");
+    T.Line("            kg/ha   kg/ha   kg/ha   kg/ha  m2/m2     cm vol.fr      cm      cm       mm   mm/d   mm/d days days");
+    for (const TDailyRow& D : S.Rows)
+      T.Line(Format(" %4d %3d %7.1f %7.1f %7.1f %7.1f %6.2f %6.1f %6.3f %7.2f %7.2f %8.1f %6.2f %6.2f %4d %4d", D.Year,
+                    D.Doy, D.WLV, D.WST, D.WSO, D.TAGP, D.LAI, D.RD, D.SM, D.RESRV, D.AVAIL, D.RAIN, D.TRA, D.EVA,
+                    D.Wet, D.Dry));
+  }
+  T.Blank();
+  T.Line("   HALT   ANTH    TWRT    TWLV    TWST    TWSO    TAGP HINDEX     TRC    GASST    MREST  wet  dry");
+  T.Line(Format("   %4d   %4d %7.0f %7.0f %7.0f %7.0f %7.0f %6.3f %7.1f %8.0f %8.0f %4d %4d", S.HarvDoy, S.AnthDoy, S.TWRT,
+                S.TWLV, S.TWST, S.TWSO, S.TAGP, S.HINDEX, S.TRC, S.GASST, S.MREST, S.Wet, S.Dry));
+  T.Blank();
+  BalanceBlocks(T, S, O);
+}
+
+std::string Fert(double V) { return V < 0 ? std::string("n.a.") : Format("%.0f", V); }
+
+void NutrientBlock(TText& T, const TRunResult& R, const std::vector<const TYearResult*>& Years) {
+  TNutrientColumn C[3];
+  NutrientColumns(R, Years, C);
+  T.Line("SUMMARY CROP PRODUCTION AND NUTRIENT REQUIREMENTS");
+  T.Line(Format("Nbas = %.1f,Pbas = %.1f,Kbas = %.1f", R.Site.NBASE, R.Site.PBASE, R.Site.KBASE));
+  T.Line(Format("Nrec = %.2f,Prec = %.2f,Krec = %.2f", R.Site.NREC, R.Site.PREC, R.Site.KREC));
+  T.Line(Format("Leaves : %.0f | %.0f | %.0f", C[0].Leaves, C[1].Leaves, C[2].Leaves));
+  T.Line(Format("Stems : %.0f | %.0f | %.0f", C[0].Stems, C[1].Stems, C[2].Stems));
+  T.Line(Format("Storage organ : %.0f | %.0f | %.0f", C[0].Storage, C[1].Storage, C[2].Storage));
+  auto Ratio = [](const TNutrientColumn& X) {
+    const double Straw = X.Leaves + X.Stems;
+    return Straw > 0 ? X.Storage / Straw : 0.0;
+  };
+  auto Hi = [](const TNutrientColumn& X) {
+    const double All = X.Leaves + X.Stems + X.Storage;
+    return All > 0 ? X.Storage / All : 0.0;
+  };
+  T.Line(Format("Ratio SO/straw : %.2f | %.2f | %.2f", Ratio(C[0]), Ratio(C[1]), Ratio(C[2])));
+  T.Line(Format("Harvest index : %.2f | %.2f | %.2f", Hi(C[0]), Hi(C[1]), Hi(C[2])));
+  const char* Names[3] = {"Fertilizer N : ", "Fertilizer P : ", "Fertilizer K : "};
+  for (int n = 0; n < 3; ++n)
+    T.Line(Names[n] + Fert(C[0].Fert[n]) + " | " + Fert(C[1].Fert[n]) + " | " + Fert(C[2].Fert[n]));
+  T.Blank();
+}
+
+// Runs grouped by name without regard to case, in the order names first appear.
+std::vector<std::pair<const TRunResult*, std::vector<const TYearResult*>>> GroupByName(const std::vector<TRunResult>& Runs) {
+  std::vector<std::pair<const TRunResult*, std::vector<const TYearResult*>>> Groups;
+  for (const TRunResult& R : Runs) {
+    auto It = Groups.begin();
+    while (It != Groups.end() && !SameText(It->first->Name, R.Name)) ++It;
+    if (It == Groups.end()) {
+      Groups.push_back({&R, {}});
+      It = Groups.end() - 1;
+    }
+    for (const TYearResult& Y : R.Years) It->second.push_back(&Y);
+  }
+  return Groups;
+}
+
+struct TStat {
+  double Mean = 0, Sd = 0, Cv = 0;
+};
+
+TStat Stats(const std::vector<double>& V) {
+  TStat S;
+  if (V.empty()) return S;
+  for (double X : V) S.Mean += X;
+  S.Mean /= static_cast<double>(V.size());
+  if (V.size() > 1) {
+    double Q = 0;
+    for (double X : V) Q += (X - S.Mean) * (X - S.Mean);
+    S.Sd = std::sqrt(Q / static_cast<double>(V.size() - 1));
+  }
+  S.Cv = std::fabs(S.Mean) > 1e-12 ? 100.0 * S.Sd / std::fabs(S.Mean) : 0.0;
+  return S;
+}
+
+void SummaryHeader(TText& T, const TRunResult& R, const TOutputOptions& O) {
+  const TYearResult& Y = R.Years.front();
+  WeatherLines(T, Y.Header, Y.Year, Y.RainYear);
+  T.Line(O.IZT == 1 ? "groundwater: yes, groundwater table" : "groundwater: no, free drainage");
+}
+
+// Writes a statistics line: label, then the values' formatted statistics.
+std::string StatLine(const std::string& Label, const std::vector<std::vector<double>>& Cols, int Which,
+                     const std::vector<const char*>& Fmts) {
+  std::string S = Label;
+  for (size_t c = 0; c < Cols.size(); ++c) {
+    const TStat St = Stats(Cols[c]);
+    const double V = Which == 0 ? St.Mean : Which == 1 ? St.Sd : St.Cv;
+    S += " " + Format(Which == 2 ? "%.1f" : Fmts[c], V);
+  }
+  return S;
+}
+
+double Ratio(double A, double B) { return B > 0 ? A / B : 0.0; }
+
+}  // namespace
+
+void NutrientColumns(const TRunResult& Run, const std::vector<const TYearResult*>& Years, TNutrientColumn Col[3]) {
+  const TNutrientUse& U = Run.Nutrients;
+  const TSiteParams& S = Run.Site;
+  const double Base[3] = {S.NBASE, S.PBASE, S.KBASE};
+  const double Rec[3] = {S.NREC, S.PREC, S.KREC};
+  const double CSo[3] = {U.NCSO, U.PCSO, U.KCSO};
+  const double CSt[3] = {U.NCST, U.PCST, U.KCST};
+  for (int c = 0; c < 3; ++c) Col[c] = TNutrientColumn();
+  if (Years.empty()) return;
+  const double N = static_cast<double>(Years.size());
+  for (const TYearResult* Y : Years) {
+    const TSeasonResult& W = Y->HasWater ? Y->Wat : Y->Pot;
+    Col[0].Leaves += Y->Pot.TWLV / N;
+    Col[0].Stems += Y->Pot.TWST / N;
+    Col[0].Storage += Y->Pot.TWSO / N;
+    Col[2].Leaves += W.TWLV / N;
+    Col[2].Stems += W.TWST / N;
+    Col[2].Storage += W.TWSO / N;
+    // The nutrient-limited crop: the water-limited crop scaled down by the
+    // scarcest nutrient's supply relative to its need.
+    double F = 1;
+    for (int n = 0; n < 3; ++n) {
+      const double Need = CSo[n] * W.TWSO + CSt[n] * (W.TWLV + W.TWST);
+      if (Need > 0) F = std::min(F, Base[n] / Need);
+    }
+    Col[1].Leaves += F * W.TWLV / N;
+    Col[1].Stems += F * W.TWST / N;
+    Col[1].Storage += F * W.TWSO / N;
+  }
+  for (int c = 0; c < 3; ++c)
+    for (int n = 0; n < 3; ++n) {
+      const double Need = CSo[n] * Col[c].Storage + CSt[n] * (Col[c].Leaves + Col[c].Stems);
+      const double Short = Need - Base[n];
+      if (Short <= 1e-9)
+        Col[c].Fert[n] = 0;
+      else
+        Col[c].Fert[n] = Rec[n] > 0 ? Short / Rec[n] : -1;
+    }
+}
+
+std::string DetailedOutputText(const std::vector<TRunResult>& Runs, const TOutputOptions& O) {
+  TText T;
+  T.Line(O.Banner);
+  T.Line("** detailed output: per run and year potential and water-limited production");
+  T.Blank();
+  for (const TRunResult& R : Runs)
+    for (const TYearResult& Y : R.Years) {
+      PotentialBlock(T, R, Y, O);
+      if (O.IPRODL >= 2 && Y.HasWater) WaterBlock(T, R, Y, O);
+    }
+  if (O.IPRODL == 3)
+    for (const auto& G : GroupByName(Runs)) NutrientBlock(T, *G.first, G.second);
+  return std::move(T.Str());
+}
+
+std::string PotentialSummaryText(const std::vector<TRunResult>& Runs, const TOutputOptions& O) {
+  TText T;
+  bool First = true;
+  for (const TRunResult& R : Runs) {
+    if (R.Years.empty()) continue;
+    T.Line(O.Banner);
+    if (First) {
+      T.Line("OUTPUT potential production per year");
+      SummaryHeader(T, R, O);
+      First = false;
+    }
+    T.Line(" YR   RUNNAM SET SOW --> EM  ANT FLWR DUR HALT    TWRT    TWLV    TWST    TWSO    TAGP  LAIM HINDEX     TRC    GASST    MREST  TRANSP   EVSOL");
+    std::vector<std::vector<double>> Cols(10);
+    for (const TYearResult& Y : R.Years) {
+      const TSeasonResult& S = Y.Pot;
+      T.Line(Format(" %4d %-6s %3d %3d --> %3d %4d %4d %3d %4d %7.0f %7.0f %7.0f %7.0f %7.0f %5.2f %6.3f %7.1f %8.0f %8.0f %7.1f %7.1f",
+                    Y.Year, R.Name.c_str(), R.Set, S.SowDoy, S.EmDoy, S.AnthDoy, S.FlwrDays, S.Dur, S.HarvDoy, S.TWRT,
+                    S.TWLV, S.TWST, S.TWSO, S.TAGP, S.LAIM, S.HINDEX, S.TRC, S.GASST, S.MREST, S.TRANSP, S.EVSOL));
+      const double V[10] = {static_cast<double>(S.Dur), S.TWLV, S.TWST, S.TWSO, S.TAGP, S.LAIM, S.HINDEX, S.TRC, S.TRANSP, S.EVSOL};
+      for (int c = 0; c < 10; ++c) Cols[c].push_back(V[c]);
+    }
+    const std::vector<const char*> F = {"%.1f", "%.0f", "%.0f", "%.0f", "%.0f", "%.2f", "%.3f", "%.1f", "%.1f", "%.1f"};
+    T.Line("**");
+    T.Line(StatLine(Format("** MEANS over %3d years :", static_cast<int>(R.Years.size())), Cols, 0, F));
+    T.Line(StatLine("** standard deviation :", Cols, 1, F));
+    T.Line(StatLine("** variation coefficient :", Cols, 2, F));
+  }
+  return std::move(T.Str());
+}
+
+namespace {
+
+const TSeasonResult* PotentialOf(const TYearResult& Y) { return &Y.Pot; }
+
+}  // namespace
+
+std::string WaterSummaryText(const std::vector<TRunResult>& Runs, const TOutputOptions& O) {
+  TText T;
+  bool First = true;
+  for (const TRunResult& R : Runs) {
+    if (R.Years.empty()) continue;
+    T.Line(O.Banner);
+    if (First) {
+      T.Line("OUTPUT water-limited production per year");
+      SummaryHeader(T, R, O);
+      First = false;
+    }
+    T.Line(" YEAR RUNNAM SET SOW  EM DUR    TWLV    TWST    TWSO    TAGP  LAIM HINDEX     TRC   RAINT  DELWAT    TRAT   EVSOL   LOSST     TSR  RYLD  RAGP");
+    std::vector<std::vector<double>> Cols(15);
+    for (const TYearResult& Y : R.Years) {
+      const TSeasonResult& S = Y.Wat;
+      const TSeasonResult& P = *PotentialOf(Y);
+      const double Ryld = Ratio(S.TWSO, P.TWSO), Ragp = Ratio(S.TAGP, P.TAGP);
+      T.Line(Format(" %4d %-6s %3d %3d %3d %3d %7.0f %7.0f %7.0f %7.0f %5.2f %6.3f %7.1f %7.1f %7.1f %7.1f %7.1f %7.1f %7.1f %5.2f %5.2f",
+                    Y.Year, R.Name.c_str(), R.Set, S.SowDoy, S.EmDoy, S.Dur, S.TWLV, S.TWST, S.TWSO, S.TAGP, S.LAIM,
+                    S.HINDEX, S.TRC, S.RAINT, S.DELWAT, S.TRANSP, S.EVSOL, S.LOSST, S.TSR, Ryld, Ragp));
+      const double V[15] = {static_cast<double>(S.Dur), S.TWLV, S.TWST, S.TWSO, S.TAGP, S.LAIM, S.HINDEX, S.TRC,
+                            S.RAINT, S.DELWAT, S.TRANSP, S.EVSOL, S.LOSST, Ryld, Ragp};
+      for (int c = 0; c < 15; ++c) Cols[c].push_back(V[c]);
+    }
+    const std::vector<const char*> F = {"%.1f", "%.0f", "%.0f", "%.0f", "%.0f", "%.2f", "%.3f", "%.1f",
+                                        "%.1f", "%.1f", "%.1f", "%.1f", "%.1f", "%.2f", "%.2f"};
+    T.Blank();
+    T.Line(StatLine(Format("MEANS over %3d years :", static_cast<int>(R.Years.size())), Cols, 0, F));
+    T.Line(StatLine("standard deviation :", Cols, 1, F));
+    T.Line(StatLine("variation coefficient :", Cols, 2, F));
+  }
+  return std::move(T.Str());
+}
+
+std::string LongTermSummaryText(const std::vector<TRunResult>& Runs, const TOutputOptions& O) {
+  TText T;
+  T.Line(O.Banner);
+  T.Line("** long term statistics per production situation (1 potential, 2 water-limited) and run");
+  T.Line("**PS RUNNAM IZT SOW EM DUR TWLV TWST TWSO var% TAGP var% LAIM HINDEX RYLD RAGP TRC RDMSOL");
+  for (const TRunResult& R : Runs) {
+    if (R.Years.empty()) continue;
+    for (int Ps = 1; Ps <= (O.IPRODL >= 2 ? 2 : 1); ++Ps) {
+      std::vector<double> Sow, Em, Dur, Lv, St, So, Ag, Lai, Hi, Ry, Ra, Trc;
+      for (const TYearResult& Y : R.Years) {
+        const TSeasonResult& S = Ps == 1 ? Y.Pot : Y.Wat;
+        Sow.push_back(S.SowDoy);
+        Em.push_back(S.EmDoy);
+        Dur.push_back(S.Dur);
+        Lv.push_back(S.TWLV);
+        St.push_back(S.TWST);
+        So.push_back(S.TWSO);
+        Ag.push_back(S.TAGP);
+        Lai.push_back(S.LAIM);
+        Hi.push_back(S.HINDEX);
+        Ry.push_back(Ps == 1 ? 1.0 : Ratio(S.TWSO, Y.Pot.TWSO));
+        Ra.push_back(Ps == 1 ? 1.0 : Ratio(S.TAGP, Y.Pot.TAGP));
+        Trc.push_back(S.TRC);
+      }
+      T.Line(Format(" %d %-6s %d %3.0f %3.0f %5.1f %7.0f %7.0f %7.0f %6.1f %7.0f %6.1f %5.2f %6.3f %5.2f %5.2f %7.1f %6.1f", Ps,
+                    R.Name.c_str(), O.IZT, Stats(Sow).Mean, Stats(Em).Mean, Stats(Dur).Mean, Stats(Lv).Mean,
+                    Stats(St).Mean, Stats(So).Mean, Stats(So).Cv, Stats(Ag).Mean, Stats(Ag).Cv, Stats(Lai).Mean,
+                    Stats(Hi).Mean, Stats(Ry).Mean, Stats(Ra).Mean, Stats(Trc).Mean, R.Site.RDMSOL));
+    }
+  }
+  T.Blank();
+  return std::move(T.Str());
+}

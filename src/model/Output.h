@@ -1,0 +1,56 @@
+#pragma once
+// The output files of the crop model: the detailed output (run headers, daily
+// tables, summary rows, water balances, nutrient summaries) and the summaries
+// per year and run (potential ".pps", water-limited ".wps") and over the long
+// term (".sum"). Each is made as one text with CR LF line ends.
+
+#include <string>
+#include <vector>
+
+#include "model/Season.h"
+
+struct THeaderInfo {
+  std::string WeatherName, WeatherFile;
+  bool RainFromFile = false;
+  std::string RainName, RainFile;
+  std::string CropName, CropFile, SoilName, SoilFile, StartText;
+};
+
+struct TNutrientUse {
+  double NCSO = 0, NCST = 0, PCSO = 0, PCST = 0, KCSO = 0, KCST = 0;
+};
+
+struct TYearResult {
+  int Year = 0, RainYear = 0;
+  THeaderInfo Header;
+  TSeasonResult Pot;
+  bool HasWater = false;
+  TSeasonResult Wat;
+};
+
+struct TRunResult {
+  std::string Name;
+  int Set = 1;
+  TSiteParams Site;
+  TNutrientUse Nutrients;
+  std::vector<TYearResult> Years;
+};
+
+struct TOutputOptions {
+  int IPRODL = 2, IBAL = 1, IZT = 0;
+  bool Reruns = false;
+  std::string Banner = "**KORVAL  simplified crop model (for trying and testing the control centre)";
+};
+
+std::string DetailedOutputText(const std::vector<TRunResult>& Runs, const TOutputOptions& O);
+std::string PotentialSummaryText(const std::vector<TRunResult>& Runs, const TOutputOptions& O);
+std::string WaterSummaryText(const std::vector<TRunResult>& Runs, const TOutputOptions& O);
+std::string LongTermSummaryText(const std::vector<TRunResult>& Runs, const TOutputOptions& O);
+
+// The nutrient-limited crop of a season and the fertilizer each production
+// level needs, from the basic soil supply and the recovery fractions.
+struct TNutrientColumn {
+  double Leaves = 0, Stems = 0, Storage = 0;
+  double Fert[3] = {0, 0, 0};  // N, P, K kg/ha; negative: not reachable
+};
+void NutrientColumns(const TRunResult& Run, const std::vector<const TYearResult*>& Years, TNutrientColumn Col[3]);

@@ -1,0 +1,55 @@
+#pragma once
+// Daily weather for the crop model: yearly weather files (one file per
+// station and year, named by the station stem and the last three digits of the
+// year) and rainfall files of many years. Files are read once and kept.
+
+#include <map>
+#include <string>
+#include <vector>
+
+struct TDayWeather {
+  double Irrad = 0;  // kJ/m2/d
+  double TMin = 0, TMax = 0;  // C
+  double Vap = 0;  // kPa
+  double Wind = 0;  // m/s
+  double Rain = 0;  // mm/d
+};
+
+struct TWeatherYear {
+  int Year = 0;
+  double Lon = 0, Lat = 0, Alt = 0;
+  std::string Description;  // the file's KRLDESCRIPTION, empty when none
+  std::string FileName;
+  std::vector<TDayWeather> Days;  // day 1 at index 0
+};
+
+// Days in a year by the Gregorian rule.
+int DaysInYear(int Year);
+
+// The name of the yearly file of a station: directory, stem ending in a full
+// stop, last three digits of the year.
+std::string WeatherFileName(const std::string& Dir, const std::string& Station, int Year);
+
+// Reads one yearly weather file; EModelError on a missing file or bad line.
+TWeatherYear ReadWeatherYear(const std::string& FileName, int Year);
+
+// Rain of a rainfall file, by year.
+struct TRainFile {
+  std::string FileName;
+  std::string Description;
+  std::map<int, std::vector<double>> Years;  // mm/d, day 1 at index 0
+};
+TRainFile ReadRainFile(const std::string& FileName);
+
+// Reads a file's "** KRLFORMAT=" value; -1 when it has none.
+int ReadWeatherFormat(const std::string& FileName);
+
+class TWeatherStore {
+public:
+  const TWeatherYear& Year(const std::string& Dir, const std::string& Station, int Year);
+  const TRainFile& Rain(const std::string& FileName);
+
+private:
+  std::map<std::string, TWeatherYear> FYears;
+  std::map<std::string, TRainFile> FRain;
+};
