@@ -1,0 +1,93 @@
+#include "QtHandlers.h"
+
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QStringDecoder>
+#include <QUrl>
+
+#include "foundations/Errors.h"
+#include "platform/FileSys.h"
+#include "platform/Handlers.h"
+#include "platform/Shell.h"
+
+QString FromCore(const std::string& Bytes) {
+  QStringDecoder Utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  QString Text = Utf8.decode(QByteArrayView(Bytes.data(), static_cast<qsizetype>(Bytes.size())));
+  if (!Utf8.hasError()) return Text;
+  return QString::fromLatin1(Bytes.data(), static_cast<qsizetype>(Bytes.size()));
+}
+
+std::string ToCore(const QString& Text) { return Text.toUtf8().toStdString(); }
+
+namespace {
+TMsgResult ShowQtMessage(const TMessage& Msg) {
+  QMessageBox Box(QApplication::activeWindow());
+  Box.setWindowTitle(FromCore(Msg.Title.empty() ? ApplicationTitle : Msg.Title));
+  Box.setText(FromCore(Msg.Text));
+  switch (Msg.Kind) {
+    case TMsgKind::Confirmation: Box.setIcon(QMessageBox::Question); break;
+    case TMsgKind::Information: Box.setIcon(QMessageBox::Information); break;
+    case TMsgKind::Error: Box.setIcon(QMessageBox::Critical); break;
+    case TMsgKind::Plain: Box.setIcon(QMessageBox::NoIcon); break;
+  }
+  switch (Msg.Buttons) {
+    case TMsgButtons::Ok:
+      Box.setStandardButtons(QMessageBox::Ok);
+      Box.setDefaultButton(QMessageBox::Ok);
+      Box.setEscapeButton(QMessageBox::Ok);
+      break;
+    case TMsgButtons::OkCancel:
+      Box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+      Box.setDefaultButton(QMessageBox::Ok);
+      Box.setEscapeButton(QMessageBox::Cancel);
+      break;
+    case TMsgButtons::YesNo:
+      Box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+      Box.setDefaultButton(QMessageBox::Yes);
+      Box.setEscapeButton(QMessageBox::No);
+      break;
+    case TMsgButtons::YesNoCancel:
+      Box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+      Box.setDefaultButton(QMessageBox::Yes);
+      Box.setEscapeButton(QMessageBox::Cancel);
+      break;
+  }
+  switch (Box.exec()) {
+    case QMessageBox::Yes: return TMsgResult::Yes;
+    case QMessageBox::No: return TMsgResult::No;
+    case QMessageBox::Cancel: return TMsgResult::Cancel;
+    default: return TMsgResult::Ok;
+  }
+}
+
+int OpenWithDesktop(const std::string& FileName) {
+  if (FileName.find("://") != std::string::npos)
+    return QDesktopServices::openUrl(QUrl(FromCore(FileName))) ? ShellCode::Ok : ShellCode::NoAssociation;
+  if (!FileExists(FileName) && !DirectoryExists(FileName)) return ShellCode::FileNotFound;
+  const QString Path = FromCore(ExpandFileName(FileName));
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(Path)) ? ShellCode::Ok : ShellCode::NoAssociation;
+}
+}  // namespace
+
+void InstallQtHandlers() {
+  SetMessageHandler(ShowQtMessage);
+  SetCursorHandler([](bool Busy) {
+    if (Busy)
+      QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+      while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
+  });
+  SetOpenDocumentHandler(OpenWithDesktop);
+}
+
+bool TKrlApplication::notify(QObject* Receiver, QEvent* Event) {
+  try {
+    return QApplication::notify(Receiver, Event);
+  } catch (const std::exception& E) {
+    HandleAppException(E);
+  } catch (...) {
+    HandleAppException(EPlainError("Unknown error"));
+  }
+  return false;
+}
