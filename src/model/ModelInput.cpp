@@ -146,9 +146,14 @@ const TParDef* FindParDef(const std::string& Name) {
 }
 
 
-TValueSet ReadKeyFile(const std::string& FileName, bool CutComments) {
-  if (!FileExists(FileName))
-    throw EModelError(FileName, "", {"ERROR in file " + FileName + ": file not found"});
+namespace {
+[[noreturn]] void NotFound(const std::string& FileName, const std::string& NamedBy) {
+  throw EModelError(FileName, NamedBy, {"ERROR in file " + FileName + ", key " + NamedBy + ": file not found"});
+}
+}  // namespace
+
+TValueSet ReadKeyFile(const std::string& FileName, bool CutComments, const std::string& NamedBy) {
+  if (!FileExists(FileName)) NotFound(FileName, NamedBy);
   TDxTextFile F(FileName);
   F.SetWordSep("=");
   if (CutComments) F.SetCommentChar("!");
@@ -163,9 +168,8 @@ TValueSet ReadKeyFile(const std::string& FileName, bool CutComments) {
   return Set;
 }
 
-TValueSet ReadDataFile(const std::string& FileName) {
-  if (!FileExists(FileName))
-    throw EModelError(FileName, "", {"ERROR in file " + FileName + ": file not found"});
+TValueSet ReadDataFile(const std::string& FileName, const std::string& NamedBy) {
+  if (!FileExists(FileName)) NotFound(FileName, NamedBy);
   TDxTextFile F(FileName);
   F.SetWordSep("=");
   F.SetCommentChar("!");
@@ -232,9 +236,8 @@ std::vector<std::string> SplitAssignments(const std::string& S) {
 
 }  // namespace
 
-std::vector<TRerun> ReadRerunFile(const std::string& FileName) {
-  if (!FileExists(FileName))
-    throw EModelError(FileName, "", {"ERROR in file " + FileName + ": file not found"});
+std::vector<TRerun> ReadRerunFile(const std::string& FileName, const std::string& NamedBy) {
+  if (!FileExists(FileName)) NotFound(FileName, NamedBy);
   TDxTextFile F(FileName);
   std::vector<TRerun> Runs;
   bool Open = false;  // the last rerun is still taking variables

@@ -56,14 +56,15 @@ struct TValueSet {
   bool Has(const std::string& Key) const { return Values.count(Key) != 0; }
 };
 
+// NamedBy is the key that names the file; a missing file is reported with it.
 // A file of "KEY = value" lines (timer, site, run options). Lines starting
 // with '*' are comments; with CutComments a '!' ends the line's content.
-TValueSet ReadKeyFile(const std::string& FileName, bool CutComments);
+TValueSet ReadKeyFile(const std::string& FileName, bool CutComments, const std::string& NamedBy);
 
 // A crop or soil data file: "NAME = value" entries, a table going on over the
 // following lines while a line ends in a comma; '*' starts a comment line and
 // '!' a comment. The first entry of a name counts.
-TValueSet ReadDataFile(const std::string& FileName);
+TValueSet ReadDataFile(const std::string& FileName, const std::string& NamedBy);
 
 // One rerun: its name and the values it sets (keys upper case).
 struct TRerun {
@@ -72,7 +73,7 @@ struct TRerun {
 };
 
 // The reruns of a rerun file, in file order.
-std::vector<TRerun> ReadRerunFile(const std::string& FileName);
+std::vector<TRerun> ReadRerunFile(const std::string& FileName, const std::string& NamedBy);
 
 // A table of x, y pairs with linear interpolation, constant beyond its ends.
 class TTable {
