@@ -63,6 +63,8 @@ class TModel {
 public:
   explicit TModel(std::ostream& Log) : FLog(Log) {}
   void Run(std::vector<TRunResult>* Results);
+  // The detailed output written before an error stopped the model, or empty.
+  const std::string& PartialOutput() const { return FPartialOutput; }
 
 private:
   TRunResult Simulate(const TRerun* Rerun, int Set, const std::string& RerunFile);
@@ -78,6 +80,8 @@ private:
   int FIprodl = 2, FIoxwl = 0;
   std::map<std::string, TValueSet> FData;
   TWeatherStore FWeather;
+  std::string FPartialOutput;
+  bool FSimulating = false;
 };
 
 void CheckRerun(const TRerun& R, const std::string& File) {
@@ -161,6 +165,9 @@ TRunResult TModel::Simulate(const TRerun* Rerun, int Set, const std::string& Rer
   In.Site = &R.Site;
 
   const int Years = std::max(Inyear, Irndat == 2 ? Inyrg : 1);
+  // From here on an error is one of the weather data running out while the
+  // run is simulated, not one of the inputs.
+  FSimulating = true;
   for (int k = 0; k < Years; ++k) {
     TYearResult Y;
     Y.Year = Isyr + k % Inyear;
@@ -210,6 +217,7 @@ TRunResult TModel::Simulate(const TRerun* Rerun, int Set, const std::string& Rer
     FLog << "\n";
     R.Years.push_back(std::move(Y));
   }
+  FSimulating = false;
   return R;
 }
 
@@ -249,10 +257,24 @@ void TModel::Run(std::vector<TRunResult>* Results) {
        << "\n";
 
   std::vector<TRunResult> Runs;
-  if (Reruns.empty())
-    Runs.push_back(Simulate(nullptr, 1, RerunName));
-  else
-    for (size_t i = 0; i < Reruns.size(); ++i) Runs.push_back(Simulate(&Reruns[i], static_cast<int>(i) + 1, RerunName));
+  try {
+    if (Reruns.empty())
+      Runs.push_back(Simulate(nullptr, 1, RerunName));
+    else
+      for (size_t i = 0; i < Reruns.size(); ++i)
+        Runs.push_back(Simulate(&Reruns[i], static_cast<int>(i) + 1, RerunName));
+  } catch (const EModelError&) {
+    // A rerun whose weather data run out while it is simulated stops the
+    // model there; the runs finished before it stay in the detailed output,
+    // as a model that writes while it runs would leave them. The summaries
+    // are not written. Errors in the inputs leave no output at all.
+    if (FSimulating && !Runs.empty()) {
+      ForceDirectories(ExtractFilePath(MapFileName(OutName)));
+      WriteFile(OutName, DetailedOutputText(Runs, O));
+      FPartialOutput = OutName;
+    }
+    throw;
+  }
 
   // Every input was good: now the output files.
   ForceDirectories(ExtractFilePath(MapFileName(OutName)));
@@ -267,23 +289,27 @@ void TModel::Run(std::vector<TRunResult>* Results) {
   if (Results) *Results = std::move(Runs);
 }
 
-void ReportError(std::ostream& Log, const std::vector<std::string>& Lines) {
+void ReportError(std::ostream& Log, const std::vector<std::string>& Lines, const std::string& PartialOutput) {
   for (const std::string& L : Lines) Log << L << "\n";
-  Log << "  The simulation has stopped; no output has been written.\n";
+  if (PartialOutput.empty())
+    Log << "  The simulation has stopped; no output has been written.\n";
+  else
+    Log << "  The simulation has stopped; " << PartialOutput << " holds only the runs finished before.\n";
   Log << "Press any key to continue\n";
 }
 
 }  // namespace
 
 int RunModel(std::ostream& Log, std::vector<TRunResult>* Results) {
+  TModel Model(Log);
   try {
-    TModel(Log).Run(Results);
+    Model.Run(Results);
     Log.flush();
     return 0;
   } catch (const EModelError& E) {
-    ReportError(Log, E.Lines());
+    ReportError(Log, E.Lines(), Model.PartialOutput());
   } catch (const std::exception& E) {
-    ReportError(Log, {std::string("ERROR while running the model: ") + E.what()});
+    ReportError(Log, {std::string("ERROR while running the model: ") + E.what()}, Model.PartialOutput());
   }
   Log.flush();
   return 1;
