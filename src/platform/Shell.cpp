@@ -113,7 +113,11 @@ int& LastPid() {
   return Pid;
 }
 
-int LastStartedProcess() { return LastPid(); }
+int TakeStartedProcess() {
+  const int Pid = LastPid();
+  LastPid() = 0;
+  return Pid;
+}
 
 bool ProcessAlive(int Pid) {
   if (Pid <= 0) return false;

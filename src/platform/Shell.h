@@ -41,8 +41,9 @@ int SpawnDetached(const std::vector<std::string>& Argv, const std::string& Dir, 
 
 // The process that the last successful start of a batch file or program
 // began, for watching whether it still runs; 0 when it cannot be watched (a
-// terminal emulator that hands its window to a server process and returns).
-int LastStartedProcess();
+// terminal emulator that hands its window to a server process and returns)
+// or when nothing was started since the last call. Each call forgets it.
+int TakeStartedProcess();
 // Whether the process still runs.
 bool ProcessAlive(int Pid);
 

@@ -133,10 +133,9 @@ TRunWaiter SetRunWaiter(TRunWaiter Waiter) {
 
 bool RunInProgress() { return RunningFlag(); }
 
-bool WaitForRunEnd(TKvFileManager& Fm) {
+bool WaitForRunEnd(TKvFileManager& Fm, int Pid) {
   // The wait also ends when the script's process is known and has ended
   // while the marker is still there (its window was closed before the end).
-  const int Pid = LastStartedProcess();
   while (FileExists(Fm.TempRunFileName())) {
     if (!WaiterSlot()() || (Pid && !ProcessAlive(Pid) && FileExists(Fm.TempRunFileName()))) {
       // A run given up on is judged like one whose script got past its
@@ -182,11 +181,12 @@ TRunOutcome RunSession() {
     TheSession->WriteInputFiles();
     Fm.RemoveOutputFiles();
     Fm.MakeTempRunFile();
+    TakeStartedProcess();  // forget any earlier start
     TheSession->Run();
   } catch (const std::exception& E) {
     HandleAppException(E);
     return TRunOutcome::NotStarted;
   }
-  WaitForRunEnd(Fm);
+  WaitForRunEnd(Fm, TakeStartedProcess());
   return DecideRunOutcome(Fm);
 }

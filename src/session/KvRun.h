@@ -58,10 +58,10 @@ bool RunInProgress();
 
 // The two halves of a run after the start. WaitForRunEnd waits while the
 // marker exists and answers false when the wait was given up (by the waiter,
-// or because the script's process ended and left the marker behind); the
-// marker is then removed. DecideRunOutcome judges the output and the log and
+// or because the script's process Pid, when known, ended and left the marker
+// behind); the marker is then removed. DecideRunOutcome judges the output and the log and
 // tells the user.
-bool WaitForRunEnd(TKvFileManager& Fm);
+bool WaitForRunEnd(TKvFileManager& Fm, int Pid = 0);
 TRunOutcome DecideRunOutcome(TKvFileManager& Fm);
 
 // The whole run for the current session (TheSession): input files, marker,

@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "foundations/DxUtil.h"
 #include "platform/FileSys.h"
+#include "platform/Shell.h"
 #include "session/Kvfm.h"
 #include "support/TestSupport.h"
 
@@ -173,4 +175,14 @@ TEST(Run, TheWaitCanBeGivenUp) {
   });
   EXPECT_TRUE(WaitForRunEnd(Fm));
   SetRunWaiter(Old);
+
+  // The script's process ended and left the marker (its window was closed
+  // early): the wait does not go on for ever.
+  int Pid = 0;
+  ASSERT_GT(SpawnDetached({"/bin/true"}, "", true, &Pid), 32);
+  ASSERT_GT(Pid, 0);
+  for (int i = 0; i < 500 && ProcessAlive(Pid); ++i) usleep(10000);
+  Fm.MakeTempRunFile();
+  EXPECT_FALSE(WaitForRunEnd(Fm, Pid));
+  EXPECT_FALSE(H.Dir().Exists("runio/KRL$$$.TMP"));
 }

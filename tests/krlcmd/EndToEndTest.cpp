@@ -1,0 +1,122 @@
+// A whole run as the user starts it: a fresh program home with the sample
+// data, the session written, run.bat run by krlcmd (without a terminal
+// window), the bundled model, the marker gone, the outcome reported.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <memory>
+
+#include "catalogue/KvMenu.h"
+#include "catalogue/KvRerun.h"
+#include "catalogue/KvRerunTable.h"
+#include "catalogue/Kvcrop.h"
+#include "catalogue/Kvsoil.h"
+#include "catalogue/Kvwthr.h"
+#include "platform/FileSys.h"
+#include "platform/Shell.h"
+#include "session/KvRun.h"
+#include "session/Kvfm.h"
+#include "session/Kvgen.h"
+#include "session/Kvses.h"
+#include "support/TestSupport.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+class TRunHome : public ::testing::Test {
+protected:
+  void SetUp() override {
+    // The program home, in a directory whose name a shell would act on: the
+    // sample data, and the programs beside DIRECT.INI.
+    Dir.MakeDir(Home);
+    const fs::path Data = fs::path(KRL_SOURCE_DIR) / "data";
+    fs::copy(Data, Dir / Home, fs::copy_options::recursive);
+    for (const char* P : {"korval.exe", "krlcmd"})
+      fs::copy_file(fs::path(KRL_BUILD_DIR) / "bin" / P, Dir / (Home + "bin/" + P));
+    Dir.MakeDir(Home + "runio");
+    Dir.MakeDir(Home + "output");
+    SetExecPath(Dir / (Home + "bin/"));
+    InvalidateDirCache();
+    SetShellWindowless(true);
+    ASSERT_TRUE(LoadVarCatalogue(Dir / (Home + "bin/KRL_VAR.csv")));
+    Session = std::make_unique<TKvSession>();
+    TheSession = Session.get();
+    Session->Reset();
+    BuildDataCatalogue();
+    // Spring barley on loam, station north, two years.
+    Session->Crop().SetCropFile("SBARLEY.CRP");
+    Session->Soil().SetSoilFile("LOAM.SOL");
+    Session->Weather().SetStationFile("NLD1.");
+    Session->Weather().SetYear(1980);
+    Session->Weather().SetConsecutiveYears(2);
+    Session->General().SetProductionLevels(2);
+  }
+  void TearDown() override {
+    TheSession = nullptr;
+    Session.reset();
+    FreeDataCatalogue();
+    FreeVarCatalogue();
+    SetShellWindowless(false);
+    SetExecPath("");
+  }
+
+  bool Exists(const std::string& Rel) const { return Dir.Exists(Home + Rel); }
+
+  const std::string Home = "home with \"quotes\" $HOME ; `x` 'y'/";
+  TTempDir Dir;
+  TCurrentDirGuard Cwd;
+  TScriptedMessages Boxes;
+  std::unique_ptr<TKvSession> Session;
+};
+}  // namespace
+
+TEST_F(TRunHome, ASessionRunsToResults) {
+  Boxes.Expect(TMsgKind::Information, "Simulation successful");
+  EXPECT_EQ(RunSession(), TRunOutcome::Successful);
+  EXPECT_FALSE(Exists("runio/KRL$$$.TMP"));
+  EXPECT_TRUE(Session->FileManager().DetailedOutputAvailable());
+  EXPECT_TRUE(Session->FileManager().SummaryOutputAvailable());
+  const std::string Log = Dir.Read(Home + "runio/KRL.LOG");
+  EXPECT_NE(Log.find("Simulation finished."), std::string::npos) << Log;
+  EXPECT_EQ(Log.find("ERROR"), std::string::npos);
+  EXPECT_FALSE(RunInProgress());
+}
+
+TEST_F(TRunHome, AModelErrorShowsTheLogAndRemovesTheOutput) {
+  // The second rerun starts in a year without weather: the model stops
+  // after the first and reports the error.
+  TKvRerun& R = Session->Rerun();
+  R.SetUseReRuns(true);
+  R.AddRerun();
+  ASSERT_TRUE(R.AddRerunVar(1, "ISYR=1960"));
+  Boxes.Expect(TMsgKind::Error, "Simulation failed.");
+  Boxes.Expect(TMsgKind::Information);
+  EXPECT_EQ(RunSession(), TRunOutcome::ModelError);
+  const std::string Shown = Boxes.Shown().back().Text;
+  EXPECT_EQ(Shown.rfind("ERROR", 0), 0u) << Shown;
+  EXPECT_NE(Shown.find("NLD1.960"), std::string::npos) << Shown;
+  EXPECT_NE(Shown.find("(See also ..\\RUNIO\\KRL.LOG)"), std::string::npos) << Shown;
+  EXPECT_EQ(Shown.find("Press"), std::string::npos) << Shown;
+  EXPECT_FALSE(Session->FileManager().DetailedOutputAvailable());
+  EXPECT_FALSE(Exists("runio/KRL$$$.TMP"));
+}
+
+TEST_F(TRunHome, NoDetailedOutputOffersTheLog) {
+  // A session the model refuses before it simulates anything: no output.
+  Session->Weather().SetStationFile("NONE.");
+  std::string Viewed;
+  auto Old = SetShowLogHandler([&](const std::string& Name) { Viewed = Name; });
+  Boxes.Expect(TMsgKind::Confirmation, "Simulation failed.\r\nShow log-file?", TMsgResult::Yes);
+  EXPECT_EQ(RunSession(), TRunOutcome::NoOutput);
+  EXPECT_EQ(Viewed, "..\\RUNIO\\KRL.LOG");
+  SetShowLogHandler(Old);
+}
+
+TEST_F(TRunHome, AMissingModelStopsTheRunBeforeTheScript) {
+  fs::remove(Dir / (Home + "bin/korval.exe"));
+  Boxes.Expect(TMsgKind::Error, "'KORVAL.EXE' not found!");
+  EXPECT_EQ(RunSession(), TRunOutcome::NotStarted);
+  EXPECT_FALSE(Exists("runio/RUN.BAT"));
+}
