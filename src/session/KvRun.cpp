@@ -22,7 +22,7 @@ TShowLogHandler& ShowLogSlot() {
 }
 
 bool DefaultWaiter() {
-  usleep(50 * 1000);
+  usleep(10 * 1000);
   return true;
 }
 

@@ -40,7 +40,7 @@ void ShowLogFile(const std::string& LogName);
 // The wait for the run marker. The waiter is called between two looks at the
 // marker; it keeps the program responsive (processing events, at most about
 // 50 ms a call) and answers false when the user gives up waiting. The default
-// sleeps 50 ms and never gives up.
+// sleeps 10 ms and never gives up.
 using TRunWaiter = std::function<bool()>;
 TRunWaiter SetRunWaiter(TRunWaiter Waiter);
 
