@@ -255,9 +255,3 @@ long double GetVarMax(const std::string& Name) {
   return Var ? Var->Max() : 0;
 }
 
-int32_t RoundRange(long double Value) {
-  if (!(Value == Value)) return 0;  // not a number
-  if (Value >= 2147483647.0L) return INT32_MAX;
-  if (Value <= -2147483648.0L) return INT32_MIN;
-  return static_cast<int32_t>(std::nearbyintl(Value));  // halves to even
-}

@@ -91,10 +91,6 @@ long double GetVarMin(const std::string& Name);
 // Maximum of the first entry named Name; 0 without a message when none.
 long double GetVarMax(const std::string& Name);
 
-// A catalogue bound as a whole number: the nearest integer, halves to the
-// even neighbour; values beyond the 32-bit range are held at its ends.
-int32_t RoundRange(long double Value);
-
 // The fields of a comma-separated line: the text cut at every comma, one
 // trailing empty field dropped; the empty line gives no field.
 std::vector<std::string> SplitCsvLine(const std::string& Line);

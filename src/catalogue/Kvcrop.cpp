@@ -2,6 +2,7 @@
 #include "catalogue/Kvcrop.h"
 
 #include "catalogue/KvMenu.h"
+#include "catalogue/KvRange.h"
 #include "catalogue/KvRerun.h"
 #include "foundations/Errors.h"
 #include "session/Kvfm.h"
@@ -13,8 +14,8 @@ void TKvCrop::Reset() {
   // Each range: the minimum is asked first, then the maximum (a variable the
   // catalogue lacks shows its one message when the minimum is asked).
   auto Range = [](const char* Name, int32_t& Min, int32_t& Max) {
-    Min = RoundRange(GetVarMin(Name));
-    Max = RoundRange(GetVarMax(Name));
+    Min = RangeMinInt(Name);
+    Max = RangeMaxInt(Name);
   };
   FStartDay = 1;
   FFixedEmergenceDate = 1;

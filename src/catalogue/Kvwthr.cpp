@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "catalogue/KvMenu.h"
+#include "catalogue/KvRange.h"
 #include "catalogue/KvRerun.h"
 #include "foundations/Errors.h"
 #include "foundations/Kvutil.h"
@@ -31,8 +32,8 @@ void TKvWeather::Reset() {
   FConsecutiveYears = 1;
   FNoOfRunsWithRandomizedRain = 1;
   // The maximum is asked first, then the minimum.
-  FMaxNoOfRunsWithRandomizedRain = RoundRange(GetVarMax("INYRG"));
-  FMinNoOfRunsWithRandomizedRain = RoundRange(GetVarMin("INYRG"));
+  FMaxNoOfRunsWithRandomizedRain = RangeMaxInt("INYRG");
+  FMinNoOfRunsWithRandomizedRain = RangeMinInt("INYRG");
   FRainfallDataOptions = RainFromWeatherFile;
   FRainfallStationDescription = "<none>";
   FRainfallStationFile = "<none>";

@@ -17,7 +17,7 @@
 #include "foundations/DxUtil.h"
 #include "foundations/TextCase.h"
 #include "platform/FileSys.h"
-#include "session/KvRange.h"
+#include "catalogue/KvRange.h"
 #include "session/Kvfm.h"
 #include "session/Kvgen.h"
 #include "session/Kvhyd.h"

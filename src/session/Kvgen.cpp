@@ -1,6 +1,6 @@
 #include "session/Kvgen.h"
 
-#include "session/KvRange.h"
+#include "catalogue/KvRange.h"
 
 TKvGeneral::TKvGeneral() {
   FOutputIntervalMin = RangeMinInt("PRDEL");

@@ -1,6 +1,6 @@
 #include "session/Kvhyd.h"
 
-#include "session/KvRange.h"
+#include "catalogue/KvRange.h"
 
 TKvHydrology::TKvHydrology() { Reset(); }
 

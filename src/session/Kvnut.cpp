@@ -2,7 +2,7 @@
 
 #include "foundations/Errors.h"
 #include "foundations/Numbers.h"
-#include "session/KvRange.h"
+#include "catalogue/KvRange.h"
 
 namespace {
 void SetChecked(long double& Field, long double V, long double Min, long double Max, const char* Name) {

@@ -270,11 +270,5 @@ TEST(RerunVarTest, CutsAndCopy) {
   EXPECT_EQ(Copy->Max(), 2.5);
 }
 
-TEST(RoundRangeTest, HalvesToEven) {
-  const std::pair<long double, int32_t> Cases[] = {
-      {0.5L, 0}, {1.5L, 2}, {2.5L, 2}, {-0.5L, 0}, {-1.5L, -2}, {364.6L, 365},
-      {1e30L, INT32_MAX}, {-1e30L, INT32_MIN}};
-  for (const auto& C : Cases) EXPECT_EQ(RoundRange(C.first), C.second) << static_cast<double>(C.first);
-}
 
 }  // namespace

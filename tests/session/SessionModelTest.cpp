@@ -4,7 +4,7 @@
 #include "session/SessionFixture.h"
 
 #include "foundations/Errors.h"
-#include "session/KvRange.h"
+#include "catalogue/KvRange.h"
 
 TEST(SessionRange, RoundsHalvesToEven) {
   EXPECT_EQ(RoundToInt32(2.5L), 2);

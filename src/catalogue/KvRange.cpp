@@ -1,4 +1,4 @@
-#include "session/KvRange.h"
+#include "catalogue/KvRange.h"
 
 #include <cfenv>
 #include <climits>
