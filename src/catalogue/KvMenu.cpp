@@ -2,7 +2,9 @@
 // process-wide lists built from the data directories.
 #include "catalogue/KvMenu.h"
 
+#include <filesystem>
 #include <memory>
+#include <system_error>
 #include <vector>
 
 #include "catalogue/Controls.h"
@@ -97,6 +99,10 @@ void ReadKeys(TDxTextFile& File, TKorMenuItem& Item, int Kind) {
 bool ReadDataFileInfo(const std::string& FileName, TKorMenuItem& Item, int Kind) {
   // A file that cannot be opened or read, or that holds a line of more than
   // 255 words, is passed over; one broken file must not empty the catalogue.
+  // Only plain files are opened: a named pipe or a device could keep the
+  // reader waiting for ever.
+  std::error_code Ec;
+  if (!std::filesystem::is_regular_file(MapFileName(FileName), Ec)) return false;
   try {
     TDxTextFile File(FileName);
     File.SetWordSep("=");

@@ -1,6 +1,7 @@
 // The data catalogue: annotation lines of one data file, scanning a
 // directory, merging weather stations and building the three lists.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "support/TestSupport.h"
 #include "catalogue/KvMenu.h"
@@ -114,6 +115,21 @@ TEST(ReadDataFileInfoTest, OverlongLine) {
   TKorMenuItem Item4;
   Dir.Write("d", "** KRLDESCRIPTION=N\r\n** KRLFORMAT=2\r\n** KRLYEARNR=1987\r\n" + Long);
   EXPECT_TRUE(ReadDataFileInfo(Dir / "d", Item4, KindWeather));
+}
+
+// Something in a data directory that is no plain file (a named pipe, a
+// device) is passed over at once: opening or reading it could wait forever.
+TEST(ReadDataFileInfoTest, NoPlainFileIsPassedOver) {
+  TTempDir Dir;
+  ASSERT_EQ(mkfifo((Dir / "pipe").c_str(), 0600), 0);
+  TKorMenuItem Item;
+  EXPECT_FALSE(ReadDataFileInfo(Dir / "pipe", Item, KindCrop));
+  EXPECT_FALSE(ReadDataFileInfo("/dev/zero", Item, KindWeather));
+  Dir.Write("MAIZE.CAB", "CRPNAM=Maize\r\n");
+  TMenuList List;
+  EXPECT_TRUE(ScanDataDirectory(List, Dir.Path(), KindCrop));
+  ASSERT_EQ(List.Count(), 1);
+  EXPECT_EQ(List.Objects(0)->FileName, "MAIZE.CAB");
 }
 
 const char* YearlyFile(const char* Description, int Year) {
