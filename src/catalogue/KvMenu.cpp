@@ -78,9 +78,10 @@ void ReadKeys(TDxTextFile& File, TKorMenuItem& Item, int Kind) {
   TKeyValue Description(KeyDescription), Fmt(KeyFormat), YearNr(KeyYearNr), Years(KeyYears);
   auto AllSeen = [&] {
     if (!Description.Found || !Fmt.Found) return false;
-    // The format decides which year key counts.
-    const bool Yearly = !Fmt.Value.empty() && IntOrZero(Fmt.Value) == FormatYearlyWeather;
-    return Yearly ? YearNr.Found : Years.Found;
+    // The format decides which year key counts; an empty format value keeps
+    // the item's own format.
+    const int32_t Format = Fmt.Value.empty() ? Item.Format : IntOrZero(Fmt.Value);
+    return Format == FormatYearlyWeather ? YearNr.Found : Years.Found;
   };
   while (!AllSeen() && File.NextLine()) {
     const TDxLine& Line = File.Line();

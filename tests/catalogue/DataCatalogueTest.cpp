@@ -132,6 +132,21 @@ TEST(ReadDataFileInfoTest, NoPlainFileIsPassedOver) {
   EXPECT_EQ(List.Objects(0)->FileName, "MAIZE.CAB");
 }
 
+// An item handed in with a format already set: an empty format line keeps
+// that format, and it decides the year key, as when every key is looked up
+// from the top of the file.
+TEST(ReadDataFileInfoTest, EmptyFormatLineKeepsTheItemsFormat) {
+  TTempDir Dir;
+  const std::string Path = Dir.Write(
+      "w.dat", "** KRLDESCRIPTION=N\r\n** KRLFORMAT=\r\n** KRLYEARS=1961-1990\r\n** KRLYEARNR=1987\r\n");
+  TKorMenuItem Item;
+  Item.Format = 2;
+  EXPECT_TRUE(ReadDataFileInfo(Path, Item, KindWeather));
+  EXPECT_EQ(Item.Format, 2);
+  EXPECT_EQ(Item.YearBegin, 1987);
+  EXPECT_EQ(Item.YearEnd, 1987);
+}
+
 const char* YearlyFile(const char* Description, int Year) {
   static std::string S;
   S = std::string("** KRLDESCRIPTION=") + Description + "\r\n** KRLFORMAT=2\r\n** KRLYEARNR=" +
