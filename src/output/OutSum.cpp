@@ -1,5 +1,8 @@
 #include "output/OutSum.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <memory>
 #include <set>
 
@@ -8,6 +11,7 @@
 #include "foundations/Errors.h"
 #include "foundations/Kvutil.h"
 #include "output/OutDet.h"
+#include "platform/FileSys.h"
 
 namespace {
 const std::vector<std::string> KeyOutput = {"OUTPUT"};
@@ -17,13 +21,25 @@ const std::vector<std::string> KeySoil = {"SOIL"};
 const std::vector<std::string> KeyMeans = {"**", "MEANS"};
 const std::vector<std::string> KeyTable = {"**PS"};
 
+// Opens a summary file for reading. Only a regular file is read: a named
+// pipe would stop the program at the opening, and a device can give text
+// without end. Such a file fails as one that cannot be opened (EInOutError);
+// a missing one with EDxError.
+std::unique_ptr<TDxTextFile> OpenSummaryFile(const std::string& FileName) {
+  struct stat St;
+  if (FileExists(FileName) && (stat(MapFileName(FileName).c_str(), &St) != 0 || !S_ISREG(St.st_mode)))
+    throw EInOutError(EINVAL, FileName);
+  return std::unique_ptr<TDxTextFile>(new TDxTextFile(FileName));
+}
+
 // Reads every run of one summary file into List. The header stands before
 // the first run only. Any error empties the list and is not reported.
 template <class TRun>
 void ReadRuns(const std::string& FileName, TObjList<TRun>& List) {
   List.Clear();
   try {
-    TDxTextFile File(FileName);
+    const std::unique_ptr<TDxTextFile> Opened = OpenSummaryFile(FileName);
+    TDxTextFile& File = *Opened;
     if (!File.SkipUntil(KeyOutput)) return;
     std::unique_ptr<TRun> First(new TRun);
     First->ReadData(File);
@@ -163,7 +179,7 @@ void TOutputSum::ReadRunsYears(const std::string& OutFileName) {
   Years.Clear();
   std::unique_ptr<TDxTextFile> File;
   try {
-    File.reset(new TDxTextFile(SummaryFileName(OutFileName, "sum")));
+    File = OpenSummaryFile(SummaryFileName(OutFileName, "sum"));
   } catch (const Exception&) {
     return;
   }

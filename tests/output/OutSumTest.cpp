@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
 #include <sstream>
 
 #include "foundations/Errors.h"
@@ -23,6 +28,17 @@ std::string Text(const layout::TSumFile& F, const char* Eol = "\r\n") {
   std::ostringstream Os;
   layout::WriteSumFile(Os, F, Eol);
   return Os.str();
+}
+
+// Reads the summary files of OutputFile in a child process that may use 1 GB
+// and 10 seconds at most, and exits with 0 when all three are read as empty.
+[[noreturn]] void ReadEmptyAndExit(const std::string& OutputFile) {
+  const rlimit Memory{1ul << 30, 1ul << 30};
+  setrlimit(RLIMIT_AS, &Memory);
+  alarm(10);
+  TSummaryOutput S;
+  S.ReadOutputFiles(OutputFile);
+  std::exit(S.PotentialOutputList.Count() + S.WaterLimitedOutputList.Count() + S.Summary.Years.Count() == 0 ? 0 : 1);
 }
 
 std::string LongTermText(const std::vector<layout::TWords>& Rows) {
@@ -135,6 +151,18 @@ TEST(SummaryOutput, MissingAndBrokenFilesLeaveTheirListEmpty) {
   TSummaryOutput D;
   EXPECT_THROW(D.ReadOutputFiles(Dir / "D.out"), ERangeError);
   EXPECT_EQ(D.Summary.Years.Count(), 1);
+}
+
+// A named pipe or a device in place of a summary file is not read: it would
+// stop the program at the opening or give text without end.
+TEST(SummaryOutput, OnlyRegularFilesAreRead) {
+  TTempDir Dir;
+  ASSERT_EQ(mkfifo((Dir / "P.pps").c_str(), 0600), 0);
+  ASSERT_EQ(symlink("/dev/zero", (Dir / "P.wps").c_str()), 0);
+  ASSERT_EQ(symlink("/dev/zero", (Dir / "P.sum").c_str()), 0);
+  EXPECT_EXIT(ReadEmptyAndExit(Dir / "P.OUT"), ::testing::ExitedWithCode(0), "");
+  ASSERT_EQ(mkfifo((Dir / "Q.sum").c_str(), 0600), 0);
+  EXPECT_EXIT(ReadEmptyAndExit(Dir / "Q.OUT"), ::testing::ExitedWithCode(0), "");
 }
 
 TEST(SummaryOutput, YearRowsAndStatistics) {
