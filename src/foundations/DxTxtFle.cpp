@@ -1,6 +1,7 @@
 #include "foundations/DxTxtFle.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -16,8 +17,17 @@ constexpr size_t BufSize = 1 << 18;
 
 TDxTextFile::TDxTextFile(const std::string& FileName) : FFileName(FileName) {
   if (!FileExists(FileName)) throw EDxError("File '" + FileName + "' not found");
-  FFd = open(MapFileName(FileName).c_str(), O_RDONLY | O_CLOEXEC);
+  // Opened without blocking, so that a named pipe or a device in a file's
+  // place is refused instead of holding the program.
+  FFd = open(MapFileName(FileName).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (FFd < 0) throw EInOutError(errno, FileName);
+  struct stat St;
+  if (fstat(FFd, &St) != 0 || !S_ISREG(St.st_mode)) {
+    close(FFd);
+    FFd = -1;
+    throw EInOutError(EINVAL, FileName);
+  }
+  fcntl(FFd, F_SETFL, fcntl(FFd, F_GETFL) & ~O_NONBLOCK);
   FBuf.resize(BufSize);
 }
 

@@ -1,6 +1,7 @@
 #include "foundations/DxTxtFle.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "foundations/Errors.h"
 #include "support/TestSupport.h"
@@ -108,6 +109,9 @@ TEST(DxTextFile, MissingAndBadFiles) {
   }
   T.MakeDir("sub");
   EXPECT_THROW(TDxTextFile(T / "sub"), EDxError);  // a directory is not a file
+  // A named pipe in a file's place is refused at once, not waited on.
+  ASSERT_EQ(mkfifo((T / "pipe").c_str(), 0600), 0);
+  EXPECT_THROW(TDxTextFile(T / "pipe"), EInOutError);
 
   // A line of 10 MB without a break, and binary junk, read without trouble.
   std::string Big(10 * 1024 * 1024, 'x');
