@@ -144,9 +144,12 @@ int TKvSession::CheckReruns() {
     const TRerunVarList& L = *Runs.Objects(i);
     return L.Count() > 0 && L.Objects(0) ? L.Objects(0)->Value() : std::string();
   };
-  for (int i = 0; i < NrOfReruns - 1; ++i)
-    for (int j = i + 1; j < NrOfReruns; ++j)
-      if (RunName(i) == RunName(j)) throw EKvError("same RUNNAM not allowed: " + RunName(i));
+  auto CheckNames = [&] {
+    for (int i = 0; i < NrOfReruns - 1; ++i)
+      for (int j = i + 1; j < NrOfReruns; ++j)
+        if (RunName(i) == RunName(j)) throw EKvError("same RUNNAM not allowed: " + RunName(i));
+  };
+  CheckNames();
   for (int i = 0; i < NrOfReruns; ++i) {
     TRerunVarList& Run = *Runs.Objects(i);
     for (int k = 0; k < Run.Count(); ++k) {
@@ -164,6 +167,9 @@ int TKvSession::CheckReruns() {
       Var->FormatValue();
     }
   }
+  // An empty run name is filled from the rerun before, which would give two
+  // runs of one name: the names are checked once more.
+  CheckNames();
   return NrOfReruns;
 }
 

@@ -184,6 +184,7 @@ TEST_F(InputFiles, RerunCheckFailuresLeaveTheHeaderOnly) {
   } Cases[] = {
       {{{"RUNNAM=A", "IDSOW=1"}, {"RUNNAM=B", "IDSOW=2"}, {"RUNNAM=A", "IDSOW=3"}}, "same RUNNAM not allowed: A"},
       {{{"RUNNAM=A", "IDSOW="}, {"RUNNAM=B", "IDSOW=2"}}, "First Rerun is incomplete"},
+      {{{"RUNNAM=A", "IDSOW=1"}, {"RUNNAM=", "IDSOW=2"}}, "same RUNNAM not allowed: A"},
       {{{"RUNNAM=A", "IDSOW=1"}, {"RUNNAM=B", "IDSOW=400"}},
        "INVALID INPUT:\n\rRerun:     B\n\rVariable:  IDSOW\n\rValue:     400\n\rAllowed range: 1.00 - 365.00"},
       {{{"RUNNAM=TOOLONG", "IDSOW=1"}},
