@@ -27,6 +27,7 @@
 #include "session/Kvfm.h"
 #include "session/Kvgen.h"
 #include "session/Kvses.h"
+#include "../tests/support/SampleHome.h"
 
 namespace fs = std::filesystem;
 
@@ -38,11 +39,7 @@ void SetUpHome() {
   Home = fs::temp_directory_path() / "krl_bench_run";
   fs::remove_all(Home);
   fs::create_directories(Home);
-  fs::copy(fs::path(KRL_SOURCE_DIR) / "data", Home, fs::copy_options::recursive);
-  for (const char* P : {"korval.exe", "krlcmd"}) fs::copy_file(fs::path(KRL_BUILD_DIR) / "bin" / P, Home / "bin" / P);
-  fs::create_directories(Home / "runio");
-  fs::create_directories(Home / "output");
-  SetExecPath((Home / "bin").string() + "/");
+  LaySampleHome(Home);
   SetShellWindowless(true);
   SetMessageHandler([](const TMessage&) { return TMsgResult::No; });
   LoadVarCatalogue((Home / "bin" / "KRL_VAR.csv").string());
@@ -50,12 +47,7 @@ void SetUpHome() {
   TheSession = Session.get();
   Session->Reset();
   BuildDataCatalogue();
-  Session->Crop().SetCropFile("SBARLEY.CRP");
-  Session->Soil().SetSoilFile("LOAM.SOL");
-  Session->Weather().SetStationFile("NLD1.");
-  Session->Weather().SetYear(1980);
-  Session->Weather().SetConsecutiveYears(2);
-  Session->General().SetProductionLevels(2);
+  ChooseSampleSession(*Session);
 }
 
 void BM_RunSession(benchmark::State& State) {

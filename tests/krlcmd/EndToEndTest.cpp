@@ -20,6 +20,7 @@
 #include "session/Kvfm.h"
 #include "session/Kvgen.h"
 #include "session/Kvses.h"
+#include "support/SampleHome.h"
 #include "support/TestSupport.h"
 
 namespace fs = std::filesystem;
@@ -31,27 +32,14 @@ protected:
     // The program home, in a directory whose name a shell would act on: the
     // sample data, and the programs beside DIRECT.INI.
     Dir.MakeDir(Home);
-    const fs::path Data = fs::path(KRL_SOURCE_DIR) / "data";
-    fs::copy(Data, Dir / Home, fs::copy_options::recursive);
-    for (const char* P : {"korval.exe", "krlcmd"})
-      fs::copy_file(fs::path(KRL_BUILD_DIR) / "bin" / P, Dir / (Home + "bin/" + P));
-    Dir.MakeDir(Home + "runio");
-    Dir.MakeDir(Home + "output");
-    SetExecPath(Dir / (Home + "bin/"));
-    InvalidateDirCache();
+    LaySampleHome(Dir / Home);
     SetShellWindowless(true);
     ASSERT_TRUE(LoadVarCatalogue(Dir / (Home + "bin/KRL_VAR.csv")));
     Session = std::make_unique<TKvSession>();
     TheSession = Session.get();
     Session->Reset();
     BuildDataCatalogue();
-    // Spring barley on loam, station north, two years.
-    Session->Crop().SetCropFile("SBARLEY.CRP");
-    Session->Soil().SetSoilFile("LOAM.SOL");
-    Session->Weather().SetStationFile("NLD1.");
-    Session->Weather().SetYear(1980);
-    Session->Weather().SetConsecutiveYears(2);
-    Session->General().SetProductionLevels(2);
+    ChooseSampleSession(*Session);
   }
   void TearDown() override {
     TheSession = nullptr;
