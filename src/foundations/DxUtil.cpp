@@ -126,6 +126,23 @@ void RemoveFile(const std::string& FileName, bool Force) {
   if (!DeleteFileName(FileName)) throw EInOutError(errno, FileName);
 }
 
+namespace {
+// Codes of the platform's file open and whole-file copy.
+constexpr int OpenFileNotFound = 2;
+constexpr int OpenPathNotFound = 3;
+constexpr int OpenAccessDenied = 5;
+constexpr int CopyReadError = -3;
+constexpr int CopyWriteError = -4;
+
+// The file-open code for a name (absolute) that could not be opened.
+int OpenErrorCode(int E, const std::string& Name) {
+  if (E == ENOTDIR) return OpenPathNotFound;
+  if (E != ENOENT) return OpenAccessDenied;
+  const std::string Dir = ExtractFileDir(Name);
+  return DirectoryExists(Dir.empty() ? "/" : Dir) ? OpenFileNotFound : OpenPathNotFound;
+}
+}  // namespace
+
 int CopyOneFile(const std::string& Source, const std::string& Dest, bool ShowError) {
   if (Source == Dest) return 0;
   const std::string Src = ExpandFileName(Source);
@@ -138,15 +155,20 @@ int CopyOneFile(const std::string& Source, const std::string& Dest, bool ShowErr
     }
     return Code;
   };
-  struct stat St;
-  if (stat(Src.c_str(), &St) != 0 || S_ISDIR(St.st_mode)) return Fail(2, true);
-  const int In = open(Src.c_str(), O_RDONLY | O_CLOEXEC);
-  if (In < 0) return Fail(errno == ENOENT ? 2 : 5, true);
-  const int Out = open(Dst.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  // Only plain files are copied: a directory is no file, and a named pipe or
+  // a device in a file's place is refused instead of waited on.
+  const int In = OpenPlainFile(Src, O_RDONLY);
+  if (In < 0) return Fail(errno == EISDIR ? OpenFileNotFound : OpenErrorCode(errno, Src), true);
+  // A read-only target cannot be emptied, whoever runs the program.
+  if (FileExists(Dst) && FileIsReadOnly(Dst)) {
+    close(In);
+    return Fail(OpenAccessDenied, true);
+  }
+  const int Out = OpenPlainFile(Dst, O_WRONLY | O_CREAT | O_TRUNC);
   if (Out < 0) {
     const int E = errno;
     close(In);
-    return Fail(E == ENOENT ? 3 : 5, true);
+    return Fail(OpenErrorCode(E, Dst), true);
   }
   char Buf[1 << 16];
   int Result = 0;
@@ -154,7 +176,7 @@ int CopyOneFile(const std::string& Source, const std::string& Dest, bool ShowErr
     const ssize_t N = read(In, Buf, sizeof Buf);
     if (N < 0) {
       if (errno == EINTR) continue;
-      Result = -2;  // read failure
+      Result = CopyReadError;
       break;
     }
     if (N == 0) break;
@@ -163,7 +185,7 @@ int CopyOneFile(const std::string& Source, const std::string& Dest, bool ShowErr
       const ssize_t W = write(Out, Buf + Done, static_cast<size_t>(N - Done));
       if (W < 0) {
         if (errno == EINTR) continue;
-        Result = -3;  // write failure
+        Result = CopyWriteError;
         break;
       }
       Done += W;
@@ -171,7 +193,7 @@ int CopyOneFile(const std::string& Source, const std::string& Dest, bool ShowErr
     if (Result != 0) break;
   }
   close(In);
-  if (close(Out) != 0 && Result == 0) Result = -3;
+  if (close(Out) != 0 && Result == 0) Result = CopyWriteError;
   InvalidateDirCache();
   return Result == 0 ? 0 : Fail(Result, false);
 }

@@ -42,7 +42,11 @@ bool IsReadOnlyFile(const std::string& FileName);
 // Removes FileName when it exists; a read-only file only with Force or after
 // the user's Yes. A failing delete raises EInOutError.
 void RemoveFile(const std::string& FileName, bool Force);
-// Copies the whole file; 0 on success, else an error code (see the source).
+// Copies the whole file; 0 on success (also when Source and Dest name the same
+// file). A file that cannot be opened or created gives the file-open code: 2
+// file not found, 3 path not found, 5 access denied (also for a read-only
+// Dest); a failing copy gives -3 (read) or -4 (write). With ShowError every
+// failure is also shown in an error box.
 int CopyOneFile(const std::string& Source, const std::string& Dest, bool ShowError);
 
 // ---- programs and documents

@@ -1,6 +1,7 @@
 #include "platform/FileSys.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -225,6 +226,20 @@ std::vector<TDirEntry> ListDirectory(const std::string& Dir) {
     List.push_back({std::move(N), IsDir});
   }
   return List;
+}
+
+int OpenPlainFile(const std::string& Name, int Flags, unsigned Mode) {
+  const int Fd = open(MapFileName(Name).c_str(), Flags | O_CLOEXEC | O_NONBLOCK, static_cast<mode_t>(Mode));
+  if (Fd < 0) return -1;
+  struct stat St {};
+  if (fstat(Fd, &St) != 0 || !S_ISREG(St.st_mode)) {
+    const int E = (St.st_mode & S_IFMT) == S_IFDIR ? EISDIR : EINVAL;
+    close(Fd);
+    errno = E;
+    return -1;
+  }
+  fcntl(Fd, F_SETFL, fcntl(Fd, F_GETFL) & ~O_NONBLOCK);
+  return Fd;
 }
 
 // ---------------------------------------------------------------- changes

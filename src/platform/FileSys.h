@@ -46,6 +46,13 @@ struct TDirEntry {
 };
 std::vector<TDirEntry> ListDirectory(const std::string& Dir);
 
+// Opens a plain file with open(2) Flags (O_CLOEXEC is added), Mode for a
+// file it creates. Never waits on a named pipe or a device in a file's
+// place: such a thing, like a directory, is refused. Answers the descriptor,
+// or -1 with errno set (EISDIR for a directory, ENXIO or EINVAL for anything
+// else that is not a plain file).
+int OpenPlainFile(const std::string& Name, int Flags, unsigned Mode = 0666);
+
 // ---- changes
 // Deletes a file; returns false with errno set when it could not.
 bool DeleteFileName(const std::string& Name);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 #include <locale.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -123,6 +125,54 @@ TEST(DxUtil, RemoveAndCopyFiles) {
   Boxes.Expect(TMsgKind::Error);
   EXPECT_NE(CopyOneFile(T / "none", T / "x", true), 0);
   EXPECT_EQ(Boxes.Shown().back().Text.rfind("Failed to copy file. (error: ", 0), 0u);
+}
+
+TEST(DxUtil, CopyFailureCodes) {
+  TTempDir T;
+  const std::string Src = T.Write("src.dat", "data");
+  T.MakeDir("dir");
+  ASSERT_EQ(mkfifo((T / "pipe").c_str(), 0600), 0);
+  T.Write("ro.dat", "old");
+  SetFileReadOnly(T / "ro.dat", true);
+  struct Case {
+    std::string Source, Dest;
+    int Code;
+  };
+  const Case Cases[] = {
+      {T / "none", T / "x", 2},         {T / "nodir/none", T / "x", 3}, {T / "dir", T / "x", 2},
+      {T / "pipe", T / "x", 5},         {Src, T / "nodir/x", 3},        {Src, T / "dir", 5},
+      {Src, T / "pipe", 5},             {Src, T / "RO.DAT", 5},
+  };
+  for (const Case& C : Cases) EXPECT_EQ(CopyOneFile(C.Source, C.Dest, false), C.Code) << C.Source << " -> " << C.Dest;
+  EXPECT_EQ(T.Read("ro.dat"), "old");  // a read-only target stays as it was
+  EXPECT_FALSE(T.Exists("x"));
+
+  // The box names the code and both expanded names; an open failure first
+  // resets the cursor, a failure of the copy itself does not.
+  TScriptedMessages Boxes;
+  std::vector<bool> Cursor;
+  auto OldCursor = SetCursorHandler([&](bool Busy) { Cursor.push_back(Busy); });
+  Boxes.Expect(TMsgKind::Error, "Failed to copy file. (error: 3)\r\n" + (T / "nodir/none") + " -> " + (T / "x"));
+  EXPECT_EQ(CopyOneFile(T / "nodir/none", T / "sub/../x", true), 3);
+  EXPECT_EQ(Cursor, std::vector<bool>{false});
+
+  // A write that fails on the way: the file size limit stands in for a full
+  // disk. Nothing is printed while the limit holds.
+  const std::string Big = T.Write("big.dat", std::string(100000, 'b'));
+  struct rlimit Old, Small;
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &Old), 0);
+  Small = Old;
+  Small.rlim_cur = 1000;
+  Boxes.Expect(TMsgKind::Error);
+  auto OldSignal = signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &Small), 0);
+  const int Code = CopyOneFile(Big, T / "big2.dat", true);
+  setrlimit(RLIMIT_FSIZE, &Old);
+  signal(SIGXFSZ, OldSignal);
+  EXPECT_EQ(Code, -4);
+  EXPECT_EQ(Boxes.Shown().back().Text, "Failed to copy file. (error: -4)\r\n" + Big + " -> " + (T / "big2.dat"));
+  EXPECT_EQ(Cursor.size(), 1u);
+  SetCursorHandler(OldCursor);
 }
 
 TEST(DxUtil, ExecuteFileLimitsAndCodes) {
