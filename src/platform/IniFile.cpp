@@ -1,5 +1,7 @@
 #include "platform/IniFile.h"
 
+#include <sys/stat.h>
+
 #include <fstream>
 
 #include "foundations/TextCase.h"
@@ -16,8 +18,12 @@ std::string Trim(const std::string& S) {
 
 std::string ReadIniString(const std::string& FileName, const std::string& Section, const std::string& Key,
                           const std::string& Default) {
-  if (!FileExists(FileName)) return Default;
-  std::ifstream In(MapFileName(FileName), std::ios::binary);
+  // Only a plain file is read: a named pipe or a device in its place gives
+  // the default instead of holding the program.
+  const std::string Real = MapFileName(FileName);
+  struct stat St;
+  if (stat(Real.c_str(), &St) != 0 || !S_ISREG(St.st_mode)) return Default;
+  std::ifstream In(Real, std::ios::binary);
   if (!In) return Default;
   std::string Line;
   bool InSection = false;

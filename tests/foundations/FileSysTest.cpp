@@ -1,6 +1,7 @@
 #include "platform/FileSys.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "foundations/Errors.h"
@@ -93,4 +94,7 @@ TEST(IniFile, WindowsRules) {
   EXPECT_EQ(ReadIniString(Ini, S, "WTRDIR", "d"), "a;b=c");
   EXPECT_EQ(ReadIniString(Ini, S, "RUNDIR", "..\\runio\\"), "..\\runio\\");
   EXPECT_EQ(ReadIniString(T / "none.ini", S, "OUTDIR", "dflt"), "dflt");
+  // A named pipe in the file's place gives the default at once.
+  ASSERT_EQ(mkfifo((T / "pipe.ini").c_str(), 0600), 0);
+  EXPECT_EQ(ReadIniString(T / "pipe.ini", S, "OUTDIR", "dflt"), "dflt");
 }
