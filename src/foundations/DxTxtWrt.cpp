@@ -1,13 +1,23 @@
 #include "foundations/DxTxtWrt.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
 
 #include "foundations/Errors.h"
 #include "platform/FileSys.h"
 
 TDxTextWriter::TDxTextWriter(const std::string& FileName) : FFileName(FileName) {
-  FFile = std::fopen(MapFileName(FileName).c_str(), "wbe");
-  if (!FFile) throw EInOutError(errno, FileName);
+  // A named pipe or a device in the file's place is refused, not waited on.
+  const int Fd = OpenPlainFile(FileName, O_WRONLY | O_CREAT | O_TRUNC);
+  if (Fd < 0) throw EInOutError(errno, FileName);
+  FFile = fdopen(Fd, "wb");
+  if (!FFile) {
+    const int E = errno;
+    close(Fd);
+    throw EInOutError(E, FileName);
+  }
 }
 
 TDxTextWriter::~TDxTextWriter() {

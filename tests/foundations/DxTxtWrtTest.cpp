@@ -1,0 +1,27 @@
+#include "foundations/DxTxtWrt.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "foundations/Errors.h"
+#include "support/TestSupport.h"
+
+TEST(DxTextWriter, WritesLinesOntoTheFileWhateverItsLetterCase) {
+  TTempDir T;
+  T.Write("runio/KRLti.tim", "old content");
+  TDxTextWriter W(T / "RUNIO\\KRLTI.TIM");
+  W.WriteLn("a");
+  W.Write("b");
+  W.Close();
+  EXPECT_EQ(T.Read("runio/KRLti.tim"), "a\r\nb");
+  EXPECT_FALSE(T.Exists("RUNIO"));
+}
+
+TEST(DxTextWriter, RefusesAPipeOrDirectoryInTheFilesPlace) {
+  TTempDir T;
+  ASSERT_EQ(mkfifo((T / "pipe").c_str(), 0600), 0);
+  T.MakeDir("dir");
+  EXPECT_THROW(TDxTextWriter(T / "pipe"), EInOutError);  // at once, not waited on
+  EXPECT_THROW(TDxTextWriter(T / "dir"), EInOutError);
+  EXPECT_THROW(TDxTextWriter(T / "nodir/x"), EInOutError);
+}
