@@ -161,15 +161,16 @@ std::string MapFileName(const std::string& Name) {
 }
 
 std::string ExpandFileName(const std::string& Name) {
-  std::string Mapped = MapFileName(Name);
-  if (Mapped.empty() || Mapped[0] != '/') Mapped = GetCurrentDir() + "/" + Mapped;
-  // Fold "." and ".." textually so that names of missing files expand too.
+  // Made absolute and "." and ".." folded as text first, as the name means
+  // them (so that names below a missing directory expand too), then mapped.
+  std::string Full = Name;
+  if (Full.empty() || !IsPathDelimiter(Full[0])) Full = GetCurrentDir() + "/" + Full;
   std::vector<std::string> Parts;
   size_t i = 0;
-  while (i <= Mapped.size()) {
-    size_t j = Mapped.find('/', i);
-    if (j == std::string::npos) j = Mapped.size();
-    const std::string C = Mapped.substr(i, j - i);
+  while (i <= Full.size()) {
+    size_t j = i;
+    while (j < Full.size() && !IsPathDelimiter(Full[j])) ++j;
+    const std::string C = Full.substr(i, j - i);
     if (C == "..") {
       if (!Parts.empty()) Parts.pop_back();
     } else if (!C.empty() && C != ".") {
@@ -180,8 +181,8 @@ std::string ExpandFileName(const std::string& Name) {
   std::string Out;
   for (const std::string& P : Parts) Out += "/" + P;
   if (Out.empty()) Out = "/";
-  if (!Mapped.empty() && Mapped.back() == '/' && Out != "/") Out += '/';
-  return Out;
+  if (IsPathDelimiter(Full.back()) && Out != "/") Out += '/';
+  return MapFileName(Out);
 }
 
 // ---------------------------------------------------------------- queries

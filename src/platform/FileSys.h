@@ -26,7 +26,9 @@ std::string ExtractFileExt(const std::string& Name);
 std::string ChangeFileExt(const std::string& Name, const std::string& Ext);
 // The file-name part without its extension.
 std::string ExtractFileBase(const std::string& Name);
-// Name as an absolute name on this machine, mapped onto the file system.
+// Name as an absolute name on this machine: '.' and '..' folded as text (as
+// the name means them, also below a missing directory), then mapped onto the
+// file system.
 std::string ExpandFileName(const std::string& Name);
 
 // ---- mapping onto the file system

@@ -112,6 +112,8 @@ TEST(DxUtil, RemoveAndCopyFiles) {
   const std::string Src = T.Write("src.dat", std::string("a\0b\r\n", 5));
   EXPECT_EQ(CopyOneFile(Src, Src, true), 0);
   EXPECT_EQ(CopyOneFile(Src, T / "sub/../src.dat", true), 0);
+  EXPECT_EQ(CopyOneFile(Src, T / "SUB\\..\\SRC.DAT", true), 0);  // the same file in other letter case
+  EXPECT_FALSE(T.Exists("SRC.DAT"));
   EXPECT_EQ(T.Read("src.dat"), std::string("a\0b\r\n", 5));
 
   // A copy onto a name that exists in other letter case overwrites that file.

@@ -57,6 +57,21 @@ TEST(FileSys, MapsNamesWithoutRegardToCase) {
   EXPECT_TRUE(FileExists("LATER.TXT"));
 }
 
+TEST(FileSys, ExpandFileNameFoldsDotsAsTextThenMaps) {
+  TTempDir T;
+  T.Write("Runio/KRLti.tim", "x");
+  TCurrentDirGuard G;
+  ASSERT_EQ(chdir((T / "Runio").c_str()), 0);
+  const std::pair<std::string, std::string> Cases[] = {
+      {"KRLTI.TIM", T / "Runio/KRLti.tim"},
+      {"..\\RUNIO\\.\\krlti.tim", T / "Runio/KRLti.tim"},
+      {"missing\\..\\KRLTI.TIM", T / "Runio/KRLti.tim"},
+      {T / "none/../RUNIO//new.txt", T / "Runio/new.txt"},
+      {"sub\\", T / "Runio/sub/"},
+  };
+  for (const auto& C : Cases) EXPECT_EQ(ExpandFileName(C.first), C.second) << C.first;
+}
+
 TEST(FileSys, ListingAndReadOnly) {
   TTempDir T;
   T.Write("d/b.txt", "");
