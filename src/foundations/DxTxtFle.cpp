@@ -19,27 +19,27 @@ TDxTextFile::TDxTextFile(const std::string& FileName) : FFileName(FileName) {
   if (!FileExists(FileName)) throw EDxError("File '" + FileName + "' not found");
   // Opened without blocking, so that a named pipe or a device in a file's
   // place is refused instead of holding the program.
-  FFd = open(MapFileName(FileName).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (FFd < 0) throw EInOutError(errno, FileName);
+  FFile = open(MapFileName(FileName).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (FFile < 0) throw EInOutError(errno, FileName);
   struct stat St;
-  if (fstat(FFd, &St) != 0 || !S_ISREG(St.st_mode)) {
-    close(FFd);
-    FFd = -1;
+  if (fstat(FFile, &St) != 0 || !S_ISREG(St.st_mode)) {
+    close(FFile);
+    FFile = -1;
     throw EInOutError(EINVAL, FileName);
   }
-  fcntl(FFd, F_SETFL, fcntl(FFd, F_GETFL) & ~O_NONBLOCK);
+  fcntl(FFile, F_SETFL, fcntl(FFile, F_GETFL) & ~O_NONBLOCK);
   FBuf.resize(BufSize);
 }
 
 TDxTextFile::~TDxTextFile() {
-  if (FFd >= 0) close(FFd);
+  if (FFile >= 0) close(FFile);
 }
 
 bool TDxTextFile::Fill() {
   if (FAtEnd) return false;
   ssize_t N;
   do {
-    N = read(FFd, FBuf.data(), FBuf.size());
+    N = read(FFile, FBuf.data(), FBuf.size());
   } while (N < 0 && errno == EINTR);
   if (N < 0) throw EInOutError(errno, FFileName);
   FPos = 0;
@@ -54,7 +54,7 @@ bool TDxTextFile::Eof() {
 }
 
 void TDxTextFile::ResetFile() {
-  if (lseek(FFd, 0, SEEK_SET) < 0) throw EInOutError(errno, FFileName);
+  if (lseek(FFile, 0, SEEK_SET) < 0) throw EInOutError(errno, FFileName);
   FPos = FEnd = 0;
   FAtEnd = false;
 }

@@ -45,7 +45,7 @@ private:
   bool Fill();
 
   std::string FFileName;
-  int FFd = -1;
+  int FFile = -1;  // the open file's descriptor
   std::vector<char> FBuf;
   size_t FPos = 0;
   size_t FEnd = 0;
