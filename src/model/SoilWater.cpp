@@ -159,8 +159,21 @@ void TSoilWater::Day(double RainCm, double EvsMax, double Tra) {
     }
     FW += Cap - Perc;
     FLow += Perc - Cap;
-    if (FSite.IDRAIN == 1) Loss = DrainFraction * std::max(0.0, FLow - Stored(FRD, std::max(FSite.DD, FRD)));
-    FLow -= Loss;
+    if (FSite.IDRAIN == 1) {
+      Loss = DrainFraction * std::max(0.0, FLow - Stored(FRD, std::max(FSite.DD, FRD)));
+      FLow -= Loss;
+      if (FSite.DD < FRD) {
+        // The drains lie within the rooted zone: they take from it the water
+        // above what it holds with the table at drain depth (equilibrium above
+        // the drains, saturation below). That water leaves the rooted zone
+        // downwards and the column through the drains.
+        const double AtDrains = Cumulative(FSite.DD) + FP.SM0 * (FRD - FSite.DD);
+        const double FromRoots = DrainFraction * std::max(0.0, FW - AtDrains);
+        FW -= FromRoots;
+        Perc += FromRoots;
+        Loss += FromRoots;
+      }
+    }
     FZT = TableFor(FRD, FLow);
   } else {
     const double Thick = FRDM - FRD;
