@@ -189,16 +189,23 @@ TRunResult TModel::Simulate(const TRerun* Rerun, int Set, const std::string& Rer
       return D;
     };
     THeaderInfo& H = Y.Header;
-    H.WeatherName = !First.Description.empty() ? First.Description : Tim.Has("CLMNAM") ? Tim.Text("CLMNAM") : Station;
+    // A name from the data file, else from the timer file, else a stand-in;
+    // a blank name counts as none.
+    auto Name = [&Tim](const std::string& FromFile, const char* Key, const std::string& Otherwise) {
+      if (!IsBlank(FromFile)) return TrimBlanks(FromFile);
+      if (Tim.Has(Key) && !IsBlank(Tim.Text(Key))) return TrimBlanks(Tim.Text(Key));
+      return Otherwise;
+    };
+    H.WeatherName = Name(First.Description, "CLMNAM", Station);
     H.WeatherFile = FDirs.Weather + Station;
     H.RainFromFile = Irndat == 2;
     if (Rain) {
-      H.RainName = !Rain->Description.empty() ? Rain->Description : Tim.Text("RAFILE");
+      H.RainName = Name(Rain->Description, "RAINAM", Tim.Text("RAFILE"));
       H.RainFile = Rain->FileName;
     }
-    H.CropName = !Crop.Name.empty() ? Crop.Name : Tim.Has("CRPNAM") ? Tim.Text("CRPNAM") : "crop";
+    H.CropName = Name(Crop.Name, "CRPNAM", "crop");
     H.CropFile = CropName;
-    H.SoilName = !Soil.Name.empty() ? Soil.Name : Tim.Has("SOLNAM") ? Tim.Text("SOLNAM") : "soil";
+    H.SoilName = Name(Soil.Name, "SOLNAM", "soil");
     H.SoilFile = SoilName;
     H.StartText = std::string(StartText(In.ISTCHO)) + ", end: " + EndText(In.IENCHO);
 

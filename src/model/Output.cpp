@@ -10,8 +10,12 @@ namespace {
 
 class TText {
 public:
+  // A line without its trailing blanks: names taken from the input files may
+  // end in blanks or be empty, and no output line ends in a blank.
   void Line(const std::string& S) {
-    FText += S;
+    size_t End = S.size();
+    while (End > 0 && static_cast<unsigned char>(S[End - 1]) <= ' ') --End;
+    FText.append(S, 0, End);
     FText += "\r\n";
   }
   void Blank() { FText += "\r\n"; }

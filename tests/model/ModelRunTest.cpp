@@ -438,3 +438,44 @@ TEST(ModelRun, BadInputGivesAnErrorReportAndNoOutput) {
     EXPECT_FALSE(H.Exists("output/KRL.pps"));
   }
 }
+
+// Names come from the data and timer files as they stand: a name that ends in
+// blanks or is empty still gives lines without trailing blanks, and an empty
+// name falls back to the next source.
+TEST(ModelRun, NoLineEndsInABlankWhateverTheNames) {
+  struct TCase {
+    const char* Name;
+    const char* CropLine;  // replaces CRPNAM='Test cereal' in the crop file
+    const char* TimerName;  // the timer file's CRPNAM
+    const char* Shown;      // the crop name the headers show
+  };
+  const TCase Cases[] = {
+      {"blanks inside the quotes", "CRPNAM='Test cereal   '", "'Test cereal'", "Test cereal"},
+      {"empty in the crop file", "CRPNAM=''", "'Cereal of the timer  '", "Cereal of the timer"},
+      {"empty everywhere", "CRPNAM=''", "''", "crop"},
+  };
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    TModelHome H;
+    std::string Crop = H.Read("cropd/TEST.CRP");
+    Crop.replace(Crop.find("CRPNAM='Test cereal'"), 20, C.CropLine);
+    H.Write("cropd/TEST.CRP", Crop);
+    H.Timer["CRPNAM"] = C.TimerName;
+    H.Timer["INYEAR"] = "1";
+    std::string Log;
+    ASSERT_EQ(H.Run(Log), 0) << Log;
+    for (const char* File : {"output/KRL.OUT", "output/KRL.pps", "output/KRL.wps", "output/KRL.sum"}) {
+      int Crops = 0;
+      for (const std::string& L : FileLines(H.Path(File))) {
+        EXPECT_TRUE(L.empty() || static_cast<unsigned char>(L.back()) > ' ') << File << ": '" << L << "'";
+        if (L.rfind("CROP ", 0) == 0) {
+          ++Crops;
+          TDxLine Words;
+          Words.SetStr(L);
+          EXPECT_EQ(Words.GetWordsFrom(4), C.Shown) << File;
+        }
+      }
+      EXPECT_EQ(Crops, std::string(File) == "output/KRL.sum" ? 0 : std::string(File) == "output/KRL.OUT" ? 2 : 1) << File;
+    }
+  }
+}
