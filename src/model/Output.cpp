@@ -67,6 +67,10 @@ void PotentialBlock(TText& T, const TRunResult& R, const TYearResult& Y, const T
   T.Blank();
 }
 
+// A difference as the balances show it with two decimals: one that rounds to
+// zero is shown as 0.00, never as -0.00.
+double Diff(double V) { return std::fabs(V) < 0.005 ? 0.0 : V; }
+
 void BalanceBlocks(TText& T, const TSeasonResult& S, const TOutputOptions& O) {
   const TBalance& B = S.Bal;
   const bool Gw = O.IZT == 1;
@@ -74,12 +78,12 @@ void BalanceBlocks(TText& T, const TSeasonResult& S, const TOutputOptions& O) {
     T.Line("WATER BALANCE WHOLE SYSTEM (one-dimensional soil column, cm)");
     if (Gw)
       T.Line(Format("init within top 10m %8.2f  final within top 10m %8.2f  change: %8.2f", B.InitWhole, B.FinalWhole,
-                    B.FinalWhole - B.InitWhole));
+                    Diff(B.FinalWhole - B.InitWhole)));
     else
       T.Line(Format("init max root zone %8.2f  final max root zone %8.2f  change: %8.2f", B.InitWhole, B.FinalWhole,
-                    B.FinalWhole - B.InitWhole));
+                    Diff(B.FinalWhole - B.InitWhole)));
     T.Line(Format("init surf storage %8.2f  final surf storage %8.2f  change: %8.2f", B.InitSS, B.FinalSS,
-                  B.FinalSS - B.InitSS));
+                  Diff(B.FinalSS - B.InitSS)));
     T.Line(Format("irrigation %8.2f  evap water surface %8.2f", B.Irrigation, B.EvW));
     T.Line(Format("rainfall %8.2f  evap soil surface %8.2f", B.Rain, B.EvS));
     T.Line(Format("transpiration %8.2f  to atmos %8.2f", B.Tra, B.EvW + B.EvS + B.Tra));
@@ -89,7 +93,7 @@ void BalanceBlocks(TText& T, const TSeasonResult& S, const TOutputOptions& O) {
     else
       T.Line(Format("lost to deep soil %8.2f", B.Loss));
     T.Line(Format("TOTAL INIT + IN %8.2f  TOTAL FINAL + OUT %8.2f  checksum: %8.2f", B.InWhole(), B.OutWhole(),
-                  B.InWhole() - B.OutWhole()));
+                  Diff(B.InWhole() - B.OutWhole())));
     T.Blank();
   }
   if (O.IBAL == 2 || O.IBAL == 3) {
@@ -102,7 +106,7 @@ void BalanceBlocks(TText& T, const TSeasonResult& S, const TOutputOptions& O) {
     else
       T.Line(Format("percolation %8.2f", B.Perc));
     T.Line(Format("TOTAL INIT + IN %8.2f  FINAL + OUT %8.2f  checksum: %8.2f", B.InRoot(), B.OutRoot(),
-                  B.InRoot() - B.OutRoot()));
+                  Diff(B.InRoot() - B.OutRoot())));
     T.Blank();
   }
 }

@@ -479,3 +479,30 @@ TEST(ModelRun, NoLineEndsInABlankWhateverTheNames) {
     }
   }
 }
+
+// Differences of the balances that round to zero read 0.00, not -0.00,
+// with and without groundwater.
+TEST(ModelRun, BalanceDifferencesThatRoundToZeroShowNoSign) {
+  TRunResult R;
+  R.Name = "A";
+  TYearResult Y;
+  Y.Year = Y.RainYear = 1990;
+  Y.HasWater = true;
+  TBalance& B = Y.Wat.Bal;
+  B.InitWhole = 30.0;
+  B.FinalWhole = 30.0 + 1e-12;  // in - out is a rounding error below zero
+  B.InitSS = 0.3;
+  B.FinalSS = 0.3 - 1e-12;
+  B.InitRoot = 10.0;
+  B.FinalRoot = 10.0 + 1e-12;
+  R.Years.push_back(Y);
+  for (int Izt : {0, 1}) {
+    SCOPED_TRACE(Izt);
+    TOutputOptions O;
+    O.IBAL = 3;
+    O.IZT = Izt;
+    const std::string Text = DetailedOutputText({R}, O);
+    EXPECT_NE(Text.find("checksum:     0.00"), std::string::npos) << Text;
+    EXPECT_EQ(Text.find("-0.00"), std::string::npos) << Text;
+  }
+}
