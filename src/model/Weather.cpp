@@ -41,6 +41,17 @@ std::string Annotation(const TDxLine& L, const std::string& Key) {
   return std::string();
 }
 
+
+// Comment lines (a '*' first) and blank lines carry no data; the first
+// description annotation among the comments is kept in Description.
+bool IsDataLine(const TDxLine& L, std::string& Description) {
+  if (!L.Str().empty() && L.Str()[0] == '*') {
+    const std::string D = Annotation(L, "** KRLDESCRIPTION=");
+    if (!D.empty() && Description.empty()) Description = D;
+    return false;
+  }
+  return L.NoOfWords() > 0;
+}
 }  // namespace
 
 TWeatherYear ReadWeatherYear(const std::string& FileName, int Year) {
@@ -57,12 +68,7 @@ TWeatherYear ReadWeatherYear(const std::string& FileName, int Year) {
   while (F.NextLine()) {
     ++LineNo;
     const TDxLine& L = F.Line();
-    if (!L.Str().empty() && L.Str()[0] == '*') {
-      const std::string D = Annotation(L, "** KRLDESCRIPTION=");
-      if (!D.empty() && W.Description.empty()) W.Description = D;
-      continue;
-    }
-    if (L.NoOfWords() == 0) continue;
+    if (!IsDataLine(L, W.Description)) continue;
     const std::string Where = Format("line %d", LineNo);
     if (!HaveSite) {
       if (L.NoOfWords() < 3 || !Number(L, 1, W.Lon) || !Number(L, 2, W.Lat) || !Number(L, 3, W.Alt))
@@ -103,12 +109,7 @@ TRainFile ReadRainFile(const std::string& FileName) {
   while (F.NextLine()) {
     ++LineNo;
     const TDxLine& L = F.Line();
-    if (!L.Str().empty() && L.Str()[0] == '*') {
-      const std::string D = Annotation(L, "** KRLDESCRIPTION=");
-      if (!D.empty() && R.Description.empty()) R.Description = D;
-      continue;
-    }
-    if (L.NoOfWords() == 0) continue;
+    if (!IsDataLine(L, R.Description)) continue;
     const std::string Where = Format("line %d", LineNo);
     double V[3];
     if (L.NoOfWords() < 3) BadLine(FileName, Where, "year, day and rain expected");
