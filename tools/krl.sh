@@ -4,8 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-PACKAGES=(locales cmake ninja-build g++ qt6-base-dev qt6-charts-dev libxlsxwriter-dev
-          libgtest-dev libbenchmark-dev xvfb xauth)
+PACKAGES=(locales cmake ninja-build g++ pkg-config qt6-base-dev qt6-charts-dev qt6-svg-dev libxlsxwriter-dev
+          libgtest-dev libbenchmark-dev xvfb xauth python3-openpyxl poppler-utils)
 
 install_missing() {
   local missing=()

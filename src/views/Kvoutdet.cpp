@@ -1,0 +1,5 @@
+#include "Kvoutdet.h"
+
+TFormDetailedOutput::TFormDetailedOutput(QWidget* aOwner) : QDialog(aOwner) { setObjectName("FormDetailedOutput"); }
+
+void ShowDetailedOutput(QWidget*) {}
