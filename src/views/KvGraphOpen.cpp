@@ -1,0 +1,3 @@
+#include "KvGraphOpen.h"
+
+void DetailedGraph(QWidget*, int, TDetailedOutput&, bool, const QString&, const QString&, const QString&) {}
