@@ -2,6 +2,9 @@
 
 #include <QDesktopServices>
 #include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QStringDecoder>
 #include <QUrl>
@@ -91,3 +94,58 @@ bool TKrlApplication::notify(QObject* Receiver, QEvent* Event) {
   }
   return false;
 }
+
+// ---- control adapters
+
+namespace {
+const int BytesRole = Qt::UserRole + 1;
+const char* const CaptionProperty = "KrlCaptionBytes";
+}  // namespace
+
+void TQtListBox::Clear() {
+  const QSignalBlocker Block(FList);
+  FList->clear();
+  FList->setCurrentRow(-1);
+}
+
+int TQtListBox::Add(const std::string& Text) {
+  const QSignalBlocker Block(FList);
+  auto* Item = new QListWidgetItem(FromCore(Text));
+  Item->setData(BytesRole, QByteArray(Text.data(), static_cast<qsizetype>(Text.size())));
+  FList->addItem(Item);
+  return FList->count() - 1;
+}
+
+int TQtListBox::Count() const { return FList->count(); }
+
+std::string TQtListBox::Item(int Index) const {
+  const QListWidgetItem* I = Index >= 0 ? FList->item(Index) : nullptr;
+  return I ? I->data(BytesRole).toByteArray().toStdString() : std::string();
+}
+
+int TQtListBox::ItemIndex() const {
+  const int Row = FList->currentRow();
+  return Row >= 0 && Row < FList->count() && FList->item(Row)->isSelected() ? Row : -1;
+}
+
+void TQtListBox::SetItemIndex(int Index) {
+  const QSignalBlocker Block(FList);
+  if (Index >= 0 && Index < FList->count()) {
+    FList->setCurrentRow(Index, QItemSelectionModel::ClearAndSelect);
+  } else {
+    FList->clearSelection();
+    FList->setCurrentRow(-1);
+  }
+}
+
+std::string TQtLabel::Caption() const { return FLabel->property(CaptionProperty).toByteArray().toStdString(); }
+
+void TQtLabel::SetCaption(const std::string& Caption) {
+  FLabel->setProperty(CaptionProperty, QByteArray(Caption.data(), static_cast<qsizetype>(Caption.size())));
+  QString Shown = FromCore(Caption);
+  Shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+  FLabel->setText(Shown);
+}
+
+std::string TQtEdit::Text() const { return ToCore(FEdit->text()); }
+void TQtEdit::SetText(const std::string& Text) { FEdit->setText(FromCore(Text)); }
