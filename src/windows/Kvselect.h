@@ -1,11 +1,22 @@
 #pragma once
 // The variable selection dialog: the user moves rerun variables of the
-// catalogue, group by group, into the list of variables to use.
+// catalogue, group by group (the file each belongs to), into the list of
+// variables to use. Both lists carry the catalogue's own objects; the dialog
+// never changes them.
 
 #include <QDialog>
 #include <vector>
 
-class TRerunVar;
+#include "catalogue/KvRerun.h"
+
+class QButtonGroup;
+class QDialogButtonBox;
+class QGroupBox;
+class QLabel;
+class QListWidget;
+class QListWidgetItem;
+class QPushButton;
+class QToolButton;
 
 class TFormSelect : public QDialog {
   Q_OBJECT
@@ -14,4 +25,44 @@ public:
   TFormSelect(QWidget* aOwner, const QString& aCaption);
   // The chosen entries of DstList in their order: the catalogue's own objects.
   std::vector<TRerunVar*> DstVars() const;
+  // The same as a list of new copies under their names, as the rerun table's
+  // AddRerunVarList takes it.
+  void DstList(TRerunVarList& List) const;
+
+  // The file code of a group position ("CF", "SF", "TD", "SD"); empty outside.
+  static std::string GroupFileType(int Group);
+
+  // Event handlers, callable by the tests as the events would.
+  void FormActivate();
+  void rgSelectGroupClick();
+  void SrcListClick();
+  void IncludeBtnClick();
+  void btnRemoveClick();
+
+protected:
+  void showEvent(QShowEvent* Event) override;
+
+private:
+  // Appends the entry at List's focused position, with its object, to Items.
+  static void CopySelected(QListWidget* List, QListWidget* Items);
+  void SetButtons();
+  void UpdateMeaning(int varNr);
+  // Adds a catalogue variable to SrcList at its place in the sorted order.
+  void AddSorted(TRerunVar* Var);
+
+  QGroupBox* rgSelectGroup;
+  QButtonGroup* FGroupButtons;
+  QLabel* SrcLabel;
+  QListWidget* SrcList;
+  QToolButton* IncludeBtn;
+  QLabel* DstLabel;
+  QListWidget* DstListBox;
+  QPushButton* btnRemove;
+  QLabel* Label2;
+  QLabel* lblMeaning;
+  QPushButton* OKBtn;
+  QPushButton* CancelBtn;
 };
+
+// The catalogue variable an entry of the dialog's lists carries.
+TRerunVar* VarOfItem(const QListWidgetItem* Item);
