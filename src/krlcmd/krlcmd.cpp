@@ -6,11 +6,13 @@
 // It knows exactly the lines the control centre writes:
 //   @echo off | echo TEXT | echo: | (empty line) | cd DIR | PROGRAM > "LOG"
 //   pause | del "FILE" | exit
-// A script holding any other line is refused as a whole before anything runs.
-// Names are Windows-style (backslashes, any letter case) and are mapped onto
-// the file system like every name of the control centre. The program is
-// started directly with an argument vector, its standard output going to the
-// log. "pause" waits for a key in a terminal and returns at once at the end
+// A script holding any other line is refused as a whole before anything runs,
+// and so is one whose lines do not end in CR LF or LF (a carriage return
+// inside a line). Names are Windows-style (backslashes, any letter case) and
+// are mapped onto the file system like every name of the control centre. The
+// program is a bare name, without a directory part, found in the script's
+// current directory; it is started directly with an argument vector, its
+// standard output going to the log. "pause" waits for a key in a terminal and returns at once at the end
 // of its input.
 
 #include <fcntl.h>
@@ -21,10 +23,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "foundations/DxTxtFle.h"
 #include "foundations/Errors.h"
 #include "platform/FileSys.h"
 
@@ -85,7 +87,8 @@ bool Parse(const std::string& Line, int LineNo, TCommand& C) {
   if (Redirect != std::string::npos && Redirect > 0) {
     C.Kind = TKind::Run;
     C.Arg1 = Line.substr(0, Redirect);
-    if (C.Arg1.find_first_of(" \"") != std::string::npos) return false;
+    // Only a program of the current directory: no directory part, no drive.
+    if (C.Arg1.find_first_of(" \"/\\:") != std::string::npos || C.Arg1 == "." || C.Arg1 == "..") return false;
     return Quoted(Line.substr(Redirect + 3), C.Arg2);
   }
   return false;
@@ -149,6 +152,29 @@ void RunProgram(const std::string& Program, const std::string& Log) {
   }
 }
 
+// The whole script; the name is mapped like every name of the control centre.
+// Fails when the file is missing or is not a plain file.
+std::string ReadScript(const std::string& Name) {
+  if (!FileExists(Name)) throw std::runtime_error("File '" + Name + "' not found");
+  const int Fd = OpenPlainFile(Name, O_RDONLY);
+  if (Fd < 0) throw EInOutError(errno, Name);
+  std::string Text;
+  char Buf[4096];
+  for (;;) {
+    const ssize_t N = read(Fd, Buf, sizeof Buf);
+    if (N < 0 && errno == EINTR) continue;
+    if (N < 0) {
+      const int E = errno;
+      close(Fd);
+      throw EInOutError(E, Name);
+    }
+    if (N == 0) break;
+    Text.append(Buf, static_cast<size_t>(N));
+  }
+  close(Fd);
+  return Text;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -157,23 +183,34 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::vector<TCommand> Script;
+  std::string Text;
   try {
-    TDxTextFile F(argv[1]);
-    F.SetWordSep("\n");  // the lines are parsed whole, never split into words
-    int LineNo = 0;
-    while (F.NextLine()) {
-      ++LineNo;
-      TCommand C;
-      if (!Parse(F.Line().Str(), LineNo, C)) {
-        std::fprintf(stderr, "krlcmd: %s, line %d: refused, not a line of a run script: %s\n", argv[1], LineNo,
-                     F.Line().Str().c_str());
-        return 3;
-      }
-      Script.push_back(C);
-    }
+    Text = ReadScript(argv[1]);
   } catch (const std::exception& E) {
     std::fprintf(stderr, "krlcmd: %s\n", E.what());
     return 2;
+  }
+  int LineNo = 0;
+  for (size_t Pos = 0; Pos < Text.size();) {
+    size_t End = Text.find('\n', Pos);
+    const size_t Next = End == std::string::npos ? Text.size() : End + 1;
+    if (End == std::string::npos) End = Text.size();
+    std::string Line = Text.substr(Pos, End - Pos);
+    if (!Line.empty() && Line.back() == '\r') Line.pop_back();
+    Pos = Next;
+    ++LineNo;
+    if (Line.find('\r') != std::string::npos) {
+      std::fprintf(stderr, "krlcmd: %s, line %d: refused, a carriage return without a line feed inside the line "
+                           "(lines must end in CR LF or LF)\n", argv[1], LineNo);
+      return 3;
+    }
+    TCommand C;
+    if (!Parse(Line, LineNo, C)) {
+      std::fprintf(stderr, "krlcmd: %s, line %d: refused, not a line of a run script: %s\n", argv[1], LineNo,
+                   Line.c_str());
+      return 3;
+    }
+    Script.push_back(C);
   }
 
   bool EchoOn = true;

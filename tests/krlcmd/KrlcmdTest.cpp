@@ -66,8 +66,11 @@ TEST(Krlcmd, RunsTheScriptWithoutAShell) {
 TEST(Krlcmd, RefusesAnyOtherLineBeforeRunningAnything) {
   TTempDir T;
   T.Write("keep.tmp", "x");
+  // A program is a bare name found in the script's current directory.
   for (const std::string Bad : {"rm -rf /", "echo", "del keep.tmp", "cd", "MODEL.EXE > LOG", "start x.exe",
-                                 "model.exe > \"log\" & evil", "@echo on"}) {
+                                 "model.exe > \"log\" & evil", "@echo on", "/bin/sh > \"LOG\"",
+                                 "..\\bin\\model.exe > \"LOG\"", "bin/model.exe > \"LOG\"", "C:MODEL.EXE > \"LOG\"",
+                                 ".. > \"LOG\""}) {
     const TResult R = RunKrlcmd(T, Crlf({"@echo off", "del \"" + T.Path() + "keep.tmp\"", Bad}));
     EXPECT_EQ(R.Exit, 3) << Bad;
     EXPECT_NE(R.Out.find("line 3: refused"), std::string::npos) << R.Out;
@@ -86,4 +89,15 @@ TEST(Krlcmd, MissingProgramOrDirectoryIsReportedAndTheScriptGoesOn) {
   EXPECT_NE(R.Out.find("cannot find the path"), std::string::npos) << R.Out;
   EXPECT_NE(R.Out.find("NONE.EXE"), std::string::npos) << R.Out;
   EXPECT_FALSE(T.Exists("m.tmp"));
+}
+
+// Lines that end in a carriage return alone would read as one line: the
+// script is refused before anything runs.
+TEST(Krlcmd, RefusesAScriptWithCarriageReturnLineEnds) {
+  TTempDir T;
+  T.Write("keep.tmp", "x");
+  const TResult R = RunKrlcmd(T, "@echo off\rdel \"" + T.Path() + "keep.tmp\"\rexit\r");
+  EXPECT_EQ(R.Exit, 3) << R.Out;
+  EXPECT_NE(R.Out.find("line 1: refused"), std::string::npos) << R.Out;
+  EXPECT_TRUE(T.Exists("keep.tmp"));
 }
