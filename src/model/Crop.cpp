@@ -118,7 +118,7 @@ void TCrop::Emerge() {
   GASS = MRES = DMI = 0;
 }
 
-void TCrop::Rates(double TAvg, double TDay, double IrradJ, double DayL, double Reduction) {
+void TCrop::Rates(double TAvg, double TDay, double IrradJ, double DayL, double Reduction, double MaxGrowth) {
   FGRT = FGLV = FGST = FGSO = 0;
   GASS = MRES = DMI = 0;
   if (!FEmerged || Mature()) return;
@@ -134,7 +134,7 @@ void TCrop::Rates(double TAvg, double TDay, double IrradJ, double DayL, double R
     Fo /= Sum;
   }
   const double Cvf = 1.0 / (Fr / FP.CVR + (1 - Fr) * (Fl / FP.CVL + Fs / FP.CVS + Fo / FP.CVO));
-  DMI = Cvf * (GASS - MRES);
+  DMI = std::min(Cvf * (GASS - MRES), std::max(0.0, MaxGrowth));
   FGRT = Fr * DMI;
   const double Admi = (1 - Fr) * DMI;
   FGLV = Fl * Admi;

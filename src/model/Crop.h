@@ -12,6 +12,7 @@
 // or heavy self-shading. A reduction factor (drought, oxygen shortage) scales
 // the assimilation of water-limited growth.
 
+#include <cmath>
 #include <deque>
 #include <string>
 
@@ -48,8 +49,9 @@ public:
   // Starts the crop on its day of emergence.
   void Emerge();
   // Rates of the day from the weather (TDay: daytime temperature, TAvg: mean)
-  // and a reduction factor (1 for potential growth, 0..1 under stress).
-  void Rates(double TAvg, double TDay, double IrradJ, double DayL, double Reduction);
+  // and a reduction factor (1 for potential growth, 0..1 under stress); the
+  // dry matter increase is at most MaxGrowth (kg/ha/d).
+  void Rates(double TAvg, double TDay, double IrradJ, double DayL, double Reduction, double MaxGrowth = HUGE_VAL);
   // Moves the state one day on with the rates last computed; Stress is
   // 0..1 (1 none) and speeds up leaf death under drought.
   void Integrate(double TAvg, double Stress, double RootLimit);

@@ -1,7 +1,11 @@
+#include "model/Model.h"
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <iostream>
+#include <cstring>
 #include <map>
 
 #include "foundations/DxTxtWrt.h"
@@ -9,11 +13,8 @@
 #include "foundations/Errors.h"
 #include "foundations/Numbers.h"
 #include "foundations/TextCase.h"
-#include "model/ModelInput.h"
-#include "model/Output.h"
-#include "model/Season.h"
+#include "model/InputLines.h"
 #include "platform/FileSys.h"
-#include "model/Model.h"
 
 namespace {
 
@@ -24,6 +25,8 @@ std::string InDir(const std::string& Dir, const std::string& Name) {
   return Dir + Name;
 }
 
+// ---- the run options
+
 int RunOption(const TValueSet& Opt, const std::string& Key, int Min, int Max) {
   auto It = Opt.Values.find(Key);
   if (It == Opt.Values.end())
@@ -31,7 +34,7 @@ int RunOption(const TValueSet& Opt, const std::string& Key, int Min, int Max) {
   int V = 0;
   if (!TryStrToInt(It->second, V) || V < Min || V > Max)
     throw EModelError(Opt.FileName, Key,
-                      {"ERROR in file " + Opt.FileName + ", key " + Key + ": value '" + It->second + "' not allowed",
+                      {"ERROR in file " + Opt.Where(Key) + ", key " + Key + ": value '" + It->second + "' not allowed",
                        Format("  Allowed: a whole number from %d to %d.", Min, Max)});
   return V;
 }
@@ -39,9 +42,154 @@ int RunOption(const TValueSet& Opt, const std::string& Key, int Min, int Max) {
 std::string RunText(const TValueSet& Opt, const std::string& Key) {
   auto It = Opt.Values.find(Key);
   if (It == Opt.Values.end() || It->second.empty())
-    throw EModelError(Opt.FileName, Key, {"ERROR in file " + Opt.FileName + ", key " + Key + ": key not found or empty"});
+    throw EModelError(Opt.FileName, Key, {"ERROR in file " + Opt.Where(Key) + ", key " + Key + ": key not found or empty"});
   return It->second;
 }
+
+TRunOptions ReadRunOptions(const TDirectories& Dirs) {
+  const TValueSet Opt = ReadKeyFile(Dirs.Runio + "runopt.dat", true, "RUNDIR");
+  TRunOptions O;
+  O.IOPT2 = RunOption(Opt, "IOPT2", 0, 9);
+  O.IPRODL = RunOption(Opt, "IPRODL", 1, 3);
+  O.IOXWL = RunOption(Opt, "IOXWL", 0, 1);
+  O.RQUIRD = RunOption(Opt, "RQUIRD", 0, 1);
+  O.TimerFile = InDir(Dirs.Runio, RunText(Opt, "TIMFIL"));
+  O.SiteFile = InDir(Dirs.Runio, RunText(Opt, "SITFIL"));
+  O.RerunFile = InDir(Dirs.Runio, RunText(Opt, "KORRER"));
+  O.OutFile = InDir(Dirs.Out, RunText(Opt, "KOROUT"));
+  O.FixName = InDir(Dirs.Out, RunText(Opt, "FIXNAM"));
+  return O;
+}
+
+// ---- the reruns
+
+void CheckRerun(const TRerun& R, const std::string& File) {
+  auto Where = [&](const std::string& Key) {
+    auto It = R.LineOf.find(Key);
+    return It == R.LineOf.end() ? File : AtLine(File, It->second);
+  };
+  if (R.Name.empty() || R.Name.size() > 6 || R.Name.find_first_of(" \t") != std::string::npos)
+    throw EModelError(File, "RUNNAM",
+                      {"ERROR in file " + Where("RUNNAM") + ", key RUNNAM: run name '" + R.Name + "' not allowed",
+                       "  A run name is one word of 1 to 6 characters."});
+  for (const auto& V : R.Values) {
+    const std::string& Name = V.first;
+    if (Name == "RUNNAM" || Name == "CRPNAM" || Name == "SOLNAM" || Name == "CLMNAM" || Name == "RAINAM") continue;
+    const TParDef* D = FindParDef(Name);
+    if (!D)
+      throw EModelError(File, Name, {"ERROR in file " + Where(Name) + ", key " + Name + ": rerun " + R.Name +
+                                         " changes a variable the model does not know"});
+    if (!D->Rerunnable)
+      throw EModelError(File, Name, {"ERROR in file " + Where(Name) + ", key " + Name + ": rerun " + R.Name + " changes " + Name,
+                                     "  This variable is the same for the whole session and cannot be changed in a rerun."});
+  }
+}
+
+// ---- one run's inputs
+
+// The session's files as read, and the data and rainfall files read so far.
+struct TInputFiles {
+  TDirectories Dirs;
+  TRunOptions Options;
+  TValueSet Timer, Site;
+  std::map<std::string, TValueSet> Data;
+  std::map<std::string, std::shared_ptr<const TRainFile>> Rain;
+
+  const TValueSet& DataFile(const std::string& Name, const std::string& NamedBy) {
+    auto It = Data.find(Name);
+    if (It != Data.end()) return It->second;
+    return Data.emplace(Name, ReadDataFile(Name, NamedBy)).first->second;
+  }
+  std::shared_ptr<const TRainFile> RainFile(const std::string& Name) {
+    auto It = Rain.find(Name);
+    if (It != Rain.end()) return It->second;
+    return Rain.emplace(Name, std::make_shared<const TRainFile>(ReadRainFile(Name))).first->second;
+  }
+};
+
+[[noreturn]] void Refuse(const TParams& P, const std::string& Key, const std::string& Why,
+                         const std::vector<std::string>& More = {}) {
+  std::vector<std::string> Lines = {"ERROR in file " + P.Source(Key) + ", key " + Key + ": " + Why};
+  Lines.insert(Lines.end(), More.begin(), More.end());
+  throw EModelError(P.Source(Key), Key, Lines);
+}
+
+// A name for the headers from the timer file, else a stand-in; a blank name
+// counts as none.
+std::string TimerName(const TParams& Tim, const char* Key, const std::string& Otherwise) {
+  if (Tim.Has(Key) && !IsBlank(Tim.Text(Key))) return TrimBlanks(Tim.Text(Key));
+  return Otherwise;
+}
+
+void ReadRainfall(TInputFiles& F, const TParams& Tim, TRunSetup& S) {
+  if (S.IRNDAT == 0 || S.IRNDAT == 1)
+    Refuse(Tim, "IRNDAT", Format("rainfall option %d cannot be handled", S.IRNDAT),
+           {"  Options 0 and 1 need monthly weather data, which this model does not read.",
+            "  Use option 2 (a rainfall file) or 3 (rain of the weather files)."});
+  if (S.IRNDAT != 2) return;
+  S.ISYRR = Tim.Int("ISYRR");
+  S.INYRG = Tim.Int("INYRG");
+  S.RainFileKey = Tim.Text("RAFILE");
+  const std::string RainName = InDir(F.Dirs.Climate, S.RainFileKey);
+  const int Fmt = ReadWeatherFormat(RainName);
+  if (FileExists(RainName) && Fmt != 99)
+    throw EModelError(RainName, "RAFILE", {"ERROR in file " + RainName + Format(", key RAFILE: format %d is not a rainfall file", Fmt),
+                                           "  A rainfall file carries the line ** KRLFORMAT=99."});
+  S.Rain = F.RainFile(RainName);
+  for (int k = 0; k < S.INYRG; ++k)
+    if (!S.Rain->Years.count(S.ISYRR + k))
+      throw EModelError(RainName, "ISYRR", {"ERROR in file " + RainName + Format(", key ISYRR: rain year %d is not in the file", S.ISYRR + k)});
+}
+
+TSeasonSettings ReadSeasonSettings(const TParams& Tim, int Ioxwl) {
+  TSeasonSettings C;
+  C.ISTCHO = Tim.Int("ISTCHO");
+  C.IDEM = Tim.Int("IDEM");
+  C.IDSOW = Tim.Int("IDSOW");
+  C.IDESOW = Tim.Int("IDESOW");
+  C.IDLSOW = Tim.Int("IDLSOW");
+  C.IENCHO = Tim.Int("IENCHO");
+  C.IDAYEN = Tim.Int("IDAYEN");
+  C.IDURMX = Tim.Int("IDURMX");
+  C.ISDAY = Tim.Int("ISDAY");
+  C.PRDEL = static_cast<int>(std::lround(Tim.Real("PRDEL")));
+  C.IOXWL = Ioxwl;
+  if (C.ISTCHO == 2 && C.IDLSOW < C.IDESOW) Refuse(Tim, "IDLSOW", "the ultimate sowing day lies before the earliest");
+  return C;
+}
+
+TRunSetup ReadRunSetup(TInputFiles& F, const TRerun* Rerun, int Set) {
+  const std::string& RerunFile = F.Options.RerunFile;
+  const TParams Tim(F.Timer, Rerun, RerunFile), Sit(F.Site, Rerun, RerunFile);
+  TRunSetup S;
+  S.Set = Set;
+  S.Name = Rerun ? Rerun->Name : Tim.Text("RUNNAM");
+  if (S.Name.empty() || S.Name.size() > 6 || S.Name.find(' ') != std::string::npos)
+    Refuse(Tim, "RUNNAM", "run name '" + S.Name + "' must be one word of 1 to 6 characters");
+  const int Iweath = Tim.Int("IWEATH");
+  if (Iweath != 2)
+    Refuse(Tim, "IWEATH", Format("weather format %d cannot be handled", Iweath),
+           {"  This model reads yearly files of daily weather (format 2) only."});
+  S.IRNDAT = Tim.Int("IRNDAT");
+  S.Station = Tim.Text("CLFILE");
+  S.ISYR = Tim.Int("ISYR");
+  S.INYEAR = Tim.Int("INYEAR");
+  ReadRainfall(F, Tim, S);
+  S.Season = ReadSeasonSettings(Tim, F.Options.IOXWL);
+  S.CropFile = InDir(F.Dirs.Crop, Tim.Text("CRFILE"));
+  S.SoilFile = InDir(F.Dirs.Soil, Sit.Text("SOFILE"));
+  S.Crop = LoadCropParams(TParams(F.DataFile(S.CropFile, "CRFILE"), Rerun, RerunFile));
+  S.Soil = LoadSoilParams(TParams(F.DataFile(S.SoilFile, "SOFILE"), Rerun, RerunFile));
+  S.Site = LoadSiteParams(Sit);
+  S.CropName = IsBlank(S.Crop.Name) ? TimerName(Tim, "CRPNAM", "crop") : TrimBlanks(S.Crop.Name);
+  S.SoilName = IsBlank(S.Soil.Name) ? TimerName(Tim, "SOLNAM", "soil") : TrimBlanks(S.Soil.Name);
+  S.WeatherName = TimerName(Tim, "CLMNAM", S.Station);
+  if (S.Rain)
+    S.RainName = IsBlank(S.Rain->Description) ? TimerName(Tim, "RAINAM", S.RainFileKey) : TrimBlanks(S.Rain->Description);
+  return S;
+}
+
+// ---- the simulation
 
 const char* StartText(int IstCho) {
   switch (IstCho) {
@@ -59,265 +207,308 @@ const char* EndText(int IenCho) {
   }
 }
 
-class TModel {
+// The weather ran out: the season that needed the missing year, and what was
+// finished before it.
+class EWeatherRanOut : public EModelError {
 public:
-  explicit TModel(std::ostream& Log) : FLog(Log) {}
-  void Run(std::vector<TRunResult>* Results);
-  // The detailed output written before an error stopped the model, or empty.
-  const std::string& PartialOutput() const { return FPartialOutput; }
-
-private:
-  TRunResult Simulate(const TRerun* Rerun, int Set, const std::string& RerunFile);
-  const TValueSet& DataFile(const std::string& Name, const std::string& NamedBy) {
-    auto It = FData.find(Name);
-    if (It != FData.end()) return It->second;
-    return FData.emplace(Name, ReadDataFile(Name, NamedBy)).first->second;
-  }
-
-  std::ostream& FLog;
-  TDirectories FDirs;
-  TValueSet FOpt, FTimer, FSite;
-  int FIprodl = 2, FIoxwl = 0;
-  std::map<std::string, TValueSet> FData;
-  TWeatherStore FWeather;
-  std::string FPartialOutput;
-  bool FSimulating = false;
+  using EModelError::EModelError;
 };
 
-void CheckRerun(const TRerun& R, const std::string& File) {
-  if (R.Name.empty() || R.Name.size() > 6 || R.Name.find_first_of(" \t") != std::string::npos)
-    throw EModelError(File, "RUNNAM",
-                      {"ERROR in file " + File + ", key RUNNAM: run name '" + R.Name + "' not allowed",
-                       "  A run name is one word of 1 to 6 characters."});
-  for (const auto& V : R.Values) {
-    const std::string& Name = V.first;
-    if (Name == "RUNNAM" || Name == "CRPNAM" || Name == "SOLNAM" || Name == "CLMNAM" || Name == "RAINAM") continue;
-    const TParDef* D = FindParDef(Name);
-    if (!D)
-      throw EModelError(File, Name, {"ERROR in file " + File + ", key " + Name + ": rerun " + R.Name +
-                                         " changes a variable the model does not know"});
-    if (!D->Rerunnable)
-      throw EModelError(File, Name, {"ERROR in file " + File + ", key " + Name + ": rerun " + R.Name + " changes " + Name,
-                                     "  This variable is the same for the whole session and cannot be changed in a rerun."});
-  }
-}
+class TSimulation {
+public:
+  TSimulation(const TModelInputs& In, std::ostream& Log) : FIn(In), FLog(Log) {}
 
-TRunResult TModel::Simulate(const TRerun* Rerun, int Set, const std::string& RerunFile) {
-  const TParams Tim(FTimer, Rerun, RerunFile), Sit(FSite, Rerun, RerunFile);
-  TRunResult R;
-  R.Name = Rerun ? Rerun->Name : Tim.Text("RUNNAM");
-  R.Set = Set;
-  if (R.Name.empty() || R.Name.size() > 6 || R.Name.find(' ') != std::string::npos)
-    throw EModelError(Tim.Source("RUNNAM"), "RUNNAM", {"ERROR in file " + Tim.Source("RUNNAM") + ", key RUNNAM: run name '" +
-                                                           R.Name + "' must be one word of 1 to 6 characters"});
-  const int Iweath = Tim.Int("IWEATH");
-  if (Iweath != 2)
-    throw EModelError(Tim.Source("IWEATH"), "IWEATH",
-                      {"ERROR in file " + Tim.Source("IWEATH") + Format(", key IWEATH: weather format %d cannot be handled", Iweath),
-                       "  This model reads yearly files of daily weather (format 2) only."});
-  const int Irndat = Tim.Int("IRNDAT");
-  if (Irndat == 0 || Irndat == 1)
-    throw EModelError(Tim.Source("IRNDAT"), "IRNDAT",
-                      {"ERROR in file " + Tim.Source("IRNDAT") + Format(", key IRNDAT: rainfall option %d cannot be handled", Irndat),
-                       "  Options 0 and 1 need monthly weather data, which this model does not read.",
-                       "  Use option 2 (a rainfall file) or 3 (rain of the weather files)."});
-  const std::string Station = Tim.Text("CLFILE");
-  const int Isyr = Tim.Int("ISYR"), Inyear = Tim.Int("INYEAR");
-  int Isyrr = 0, Inyrg = 1;
-  const TRainFile* Rain = nullptr;
-  if (Irndat == 2) {
-    Isyrr = Tim.Int("ISYRR");
-    Inyrg = Tim.Int("INYRG");
-    const std::string RainName = InDir(FDirs.Climate, Tim.Text("RAFILE"));
-    const int Fmt = ReadWeatherFormat(RainName);
-    if (FileExists(RainName) && Fmt != 99)
-      throw EModelError(RainName, "RAFILE", {"ERROR in file " + RainName + Format(", key RAFILE: format %d is not a rainfall file", Fmt),
-                                             "  A rainfall file carries the line ** KRLFORMAT=99."});
-    Rain = &FWeather.Rain(RainName);
-    for (int k = 0; k < Inyrg; ++k)
-      if (!Rain->Years.count(Isyrr + k))
-        throw EModelError(RainName, "ISYRR", {"ERROR in file " + RainName + Format(", key ISYRR: rain year %d is not in the file", Isyrr + k)});
-  }
-  TSeasonInput In;
-  In.ISTCHO = Tim.Int("ISTCHO");
-  In.IDEM = Tim.Int("IDEM");
-  In.IDSOW = Tim.Int("IDSOW");
-  In.IDESOW = Tim.Int("IDESOW");
-  In.IDLSOW = Tim.Int("IDLSOW");
-  In.IENCHO = Tim.Int("IENCHO");
-  In.IDAYEN = Tim.Int("IDAYEN");
-  In.IDURMX = Tim.Int("IDURMX");
-  In.ISDAY = Tim.Int("ISDAY");
-  In.PRDEL = static_cast<int>(std::lround(Tim.Real("PRDEL")));
-  In.IOXWL = FIoxwl;
-  if (In.ISTCHO == 2 && In.IDLSOW < In.IDESOW)
-    throw EModelError(Tim.Source("IDLSOW"), "IDLSOW", {"ERROR in file " + Tim.Source("IDLSOW") + ", key IDLSOW: the ultimate sowing day lies before the earliest"});
-  const std::string CropName = InDir(FDirs.Crop, Tim.Text("CRFILE"));
-  const std::string SoilName = InDir(FDirs.Soil, Sit.Text("SOFILE"));
-  const TParams CropP(DataFile(CropName, "CRFILE"), Rerun, RerunFile);
-  const TParams SoilP(DataFile(SoilName, "SOFILE"), Rerun, RerunFile);
-  const TCropParams Crop = LoadCropParams(CropP);
-  const TSoilParams Soil = LoadSoilParams(SoilP);
-  R.Site = LoadSiteParams(Sit);
-  R.Nutrients = {Crop.NCSO, Crop.NCST, Crop.PCSO, Crop.PCST, Crop.KCSO, Crop.KCST};
-  In.Crop = &Crop;
-  In.Soil = &Soil;
-  In.Site = &R.Site;
+  // Simulates every run into Runs. When the weather runs out, Runs holds the
+  // runs and seasons finished before, and EWeatherRanOut names the season.
+  void Run(std::vector<TRunResult>& Runs);
 
-  const int Years = std::max(Inyear, Irndat == 2 ? Inyrg : 1);
-  // From here on an error is one of the weather data running out while the
-  // run is simulated, not one of the inputs.
-  FSimulating = true;
-  for (int k = 0; k < Years; ++k) {
-    TYearResult Y;
-    Y.Year = Isyr + k % Inyear;
-    Y.RainYear = Irndat == 2 ? Isyrr + k % Inyrg : Y.Year;
-    const TWeatherYear& First = FWeather.Year(FDirs.Weather, Station, Y.Year);
-    In.Year = Y.Year;
-    In.Lat = First.Lat;
-    const int RainShift = Y.RainYear - Y.Year;
-    const std::string WDir = FDirs.Weather;
-    In.Weather = [this, &WDir, &Station, Rain, RainShift](int Year, int Doy) {
-      TDayWeather D = FWeather.Year(WDir, Station, Year).Days[static_cast<size_t>(Doy - 1)];
-      if (Rain) {
-        auto It = Rain->Years.find(Year + RainShift);
-        if (It == Rain->Years.end())
-          throw EModelError(Rain->FileName, "INYRG", {"ERROR in file " + Rain->FileName +
-                                                          Format(", key INYRG: rain year %d is needed and not in the file", Year + RainShift)});
-        D.Rain = It->second[std::min(static_cast<size_t>(Doy - 1), It->second.size() - 1)];
+private:
+  TYearResult Season(const TRunSetup& S, int k);
+  THeaderInfo Header(const TRunSetup& S, const TWeatherYear& First) const;
+  void LogSeason(const TRunSetup& S, const TYearResult& Y);
+
+  const TModelInputs& FIn;
+  std::ostream& FLog;
+  TWeatherStore FWeather;
+};
+
+void TSimulation::Run(std::vector<TRunResult>& Runs) {
+  for (const TRunSetup& S : FIn.Runs) {
+    Runs.emplace_back();
+    TRunResult& R = Runs.back();
+    R.Name = S.Name;
+    R.Set = S.Set;
+    R.Site = S.Site;
+    R.Nutrients = {S.Crop.NCSO, S.Crop.NCST, S.Crop.PCSO, S.Crop.PCST, S.Crop.KCSO, S.Crop.KCST};
+    for (int k = 0; k < S.Years(); ++k) {
+      try {
+        R.Years.push_back(Season(S, k));
+      } catch (const EWeatherMissing& E) {
+        if (R.Years.empty()) Runs.pop_back();
+        const bool Rain = E.Key() != "CLFILE";
+        const int Year = S.ISYR + k % S.INYEAR;
+        throw EWeatherRanOut(E.File(), E.Key(),
+                             {"ERROR in file " + E.File() + ", key " + E.Key() + ": run " + S.Name +
+                                  Format(", season %d (%d) needs ", k + 1, Year) + (Rain ? "rain" : "weather") +
+                                  Format(" year %d, ", E.Year()) + (Rain ? "which is not in the file" : "which has no file"),
+                              "  A season that runs into the next year needs that year's data too."});
       }
-      return D;
-    };
-    THeaderInfo& H = Y.Header;
-    // A name from the data file, else from the timer file, else a stand-in;
-    // a blank name counts as none.
-    auto Name = [&Tim](const std::string& FromFile, const char* Key, const std::string& Otherwise) {
-      if (!IsBlank(FromFile)) return TrimBlanks(FromFile);
-      if (Tim.Has(Key) && !IsBlank(Tim.Text(Key))) return TrimBlanks(Tim.Text(Key));
-      return Otherwise;
-    };
-    H.WeatherName = Name(First.Description, "CLMNAM", Station);
-    H.WeatherFile = FDirs.Weather + Station;
-    H.RainFromFile = Irndat == 2;
+    }
+  }
+}
+
+THeaderInfo TSimulation::Header(const TRunSetup& S, const TWeatherYear& First) const {
+  THeaderInfo H;
+  H.WeatherName = IsBlank(First.Description) ? S.WeatherName : TrimBlanks(First.Description);
+  H.WeatherFile = FIn.Dirs.Weather + S.Station;
+  H.RainFromFile = S.IRNDAT == 2;
+  if (S.Rain) {
+    H.RainName = S.RainName;
+    H.RainFile = S.Rain->FileName;
+  }
+  H.CropName = S.CropName;
+  H.CropFile = S.CropFile;
+  H.SoilName = S.SoilName;
+  H.SoilFile = S.SoilFile;
+  H.StartText = std::string(StartText(S.Season.ISTCHO)) + ", end: " + EndText(S.Season.IENCHO);
+  return H;
+}
+
+TYearResult TSimulation::Season(const TRunSetup& S, int k) {
+  TYearResult Y;
+  Y.Year = S.ISYR + k % S.INYEAR;
+  Y.RainYear = S.IRNDAT == 2 ? S.ISYRR + k % S.INYRG : Y.Year;
+  const std::string& WDir = FIn.Dirs.Weather;
+  const TWeatherYear& First = FWeather.Year(WDir, S.Station, Y.Year);
+  TSeasonInput In;
+  static_cast<TSeasonSettings&>(In) = S.Season;
+  In.Crop = &S.Crop;
+  In.Soil = &S.Soil;
+  In.Site = &S.Site;
+  In.Year = Y.Year;
+  In.Lat = First.Lat;
+  const TRainFile* Rain = S.Rain.get();
+  const int RainShift = Y.RainYear - Y.Year;
+  In.Weather = [this, &WDir, &S, Rain, RainShift](int Year, int Doy) {
+    TDayWeather D = FWeather.Year(WDir, S.Station, Year).Days[static_cast<size_t>(Doy - 1)];
     if (Rain) {
-      H.RainName = Name(Rain->Description, "RAINAM", Tim.Text("RAFILE"));
-      H.RainFile = Rain->FileName;
+      auto It = Rain->Years.find(Year + RainShift);
+      if (It == Rain->Years.end())
+        throw EWeatherMissing(Rain->FileName, "INYRG", Year + RainShift,
+                              {"ERROR in file " + Rain->FileName +
+                               Format(", key INYRG: rain year %d is needed and not in the file", Year + RainShift)});
+      D.Rain = It->second[std::min(static_cast<size_t>(Doy - 1), It->second.size() - 1)];
     }
-    H.CropName = Name(Crop.Name, "CRPNAM", "crop");
-    H.CropFile = CropName;
-    H.SoilName = Name(Soil.Name, "SOLNAM", "soil");
-    H.SoilFile = SoilName;
-    H.StartText = std::string(StartText(In.ISTCHO)) + ", end: " + EndText(In.IENCHO);
-
-    const TCalendar Cal = PlanSeason(In);
-    Y.Pot = SimulateSeason(In, Cal, false);
-    if (FIprodl >= 2) {
-      Y.HasWater = true;
-      Y.Wat = SimulateSeason(In, Cal, true);
-    }
-    if (!Cal.Emerged)
-      FLog << "Warning: run " << R.Name << ", season " << Y.Year << ": the crop did not emerge; its tables hold day "
-           << Y.Pot.EmDoy << " only\n";
-    FLog << Format("Run %-6s season %d: emergence day %3d, end day %3d, potential yield %6.0f kg/ha", R.Name.c_str(),
-                   Y.Year, Y.Pot.EmDoy, Y.Pot.HarvDoy, Y.Pot.TWSO);
-    if (Y.HasWater) FLog << Format(", water-limited %6.0f kg/ha", Y.Wat.TWSO);
-    FLog << "\n";
-    R.Years.push_back(std::move(Y));
+    return D;
+  };
+  Y.Header = Header(S, First);
+  const TCalendar Cal = PlanSeason(In);
+  Y.Pot = SimulateSeason(In, Cal, nullptr);
+  if (FIn.Options.IPRODL >= 2) {
+    Y.HasWater = true;
+    Y.Wat = SimulateSeason(In, Cal, &Y.Pot);
   }
-  FSimulating = false;
-  return R;
+  LogSeason(S, Y);
+  return Y;
 }
 
-void WriteFile(const std::string& Name, const std::string& Text) {
-  TDxTextWriter W(Name);
-  W.Write(Text);
-  W.Close();
+void TSimulation::LogSeason(const TRunSetup& S, const TYearResult& Y) {
+  if (!Y.Pot.Emerged)
+    FLog << "Warning: run " << S.Name << ", season " << Y.Year << ": the crop did not emerge; its tables hold day "
+         << Y.Pot.EmDoy << " only\n";
+  FLog << Format("Run %-6s season %d: emergence day %3d, end day %3d, potential yield %6.0f kg/ha", S.Name.c_str(),
+                 Y.Year, Y.Pot.EmDoy, Y.Pot.HarvDoy, Y.Pot.TWSO);
+  if (Y.HasWater) FLog << Format(", water-limited %6.0f kg/ha", Y.Wat.TWSO);
+  FLog << "\n";
 }
 
-void TModel::Run(std::vector<TRunResult>* Results) {
-  FLog << "KORVAL simplified crop model: a small model for trying and testing the control centre\n";
-  FDirs = ReadDirectories();
-  FOpt = ReadKeyFile(FDirs.Runio + "runopt.dat", true, "RUNDIR");
-  const int Iopt2 = RunOption(FOpt, "IOPT2", 0, 9);
-  FIprodl = RunOption(FOpt, "IPRODL", 1, 3);
-  FIoxwl = RunOption(FOpt, "IOXWL", 0, 1);
-  const int Rquird = RunOption(FOpt, "RQUIRD", 0, 1);
-  const std::string TimerName = InDir(FDirs.Runio, RunText(FOpt, "TIMFIL"));
-  const std::string SiteName = InDir(FDirs.Runio, RunText(FOpt, "SITFIL"));
-  const std::string RerunName = InDir(FDirs.Runio, RunText(FOpt, "KORRER"));
-  const std::string OutName = InDir(FDirs.Out, RunText(FOpt, "KOROUT"));
-  const std::string FixName = InDir(FDirs.Out, RunText(FOpt, "FIXNAM"));
-  FTimer = ReadKeyFile(TimerName, false, "TIMFIL");
-  FSite = ReadKeyFile(SiteName, false, "SITFIL");
-  const TParams Tim(FTimer, nullptr, ""), Sit(FSite, nullptr, "");
-  TOutputOptions O;
-  O.IPRODL = FIprodl;
-  O.IBAL = Tim.Int("IBAL");
-  O.IZT = Sit.Int("IZT");
-  std::vector<TRerun> Reruns;
-  if (Iopt2 == 4) {
-    Reruns = ReadRerunFile(RerunName, "KORRER");
-    for (const TRerun& R : Reruns) CheckRerun(R, RerunName);
-  }
-  O.Reruns = !Reruns.empty();
-  FLog << "Run options " << FOpt.FileName << ": production level " << FIprodl << (O.Reruns ? ", with reruns" : "")
-       << "\n";
+// ---- the output files
 
-  std::vector<TRunResult> Runs;
-  try {
-    if (Reruns.empty())
-      Runs.push_back(Simulate(nullptr, 1, RerunName));
-    else
-      for (size_t i = 0; i < Reruns.size(); ++i)
-        Runs.push_back(Simulate(&Reruns[i], static_cast<int>(i) + 1, RerunName));
-  } catch (const EModelError&) {
-    // A rerun whose weather data run out while it is simulated stops the
-    // model there; the runs finished before it stay in the detailed output,
-    // as a model that writes while it runs would leave them. The summaries
-    // are not written. Errors in the inputs leave no output at all.
-    if (FSimulating && !Runs.empty()) {
-      ForceDirectories(ExtractFilePath(MapFileName(OutName)));
-      WriteFile(OutName, DetailedOutputText(Runs, O));
-      FPartialOutput = OutName;
+// An output file that could not be written, and why.
+class EOutputFailed : public EModelError {
+public:
+  EOutputFailed(const std::string& File, const std::string& Why)
+      : EModelError(File, "KOROUT", {"ERROR in file " + File + ": the output cannot be written (" + Why + ")"}), FWhy(Why) {}
+  const std::string& Why() const { return FWhy; }
+
+private:
+  std::string FWhy;
+};
+
+// Writes every file under a temporary name beside it and renames them into
+// place only when all are written, the detailed output last (its presence is
+// the sign of results). On any failure the temporaries are removed and the
+// files already in place are left as they were.
+void WriteOutputFiles(const std::vector<std::pair<std::string, std::string>>& Files) {
+  std::vector<std::pair<std::string, std::string>> Written;  // temporary, final
+  auto Fail = [&](const std::string& Name, const std::string& Why) {
+    for (const auto& W : Written) std::remove(W.first.c_str());
+    InvalidateDirCache();
+    throw EOutputFailed(Name, Why);
+  };
+  for (const auto& F : Files) {
+    const std::string& Name = F.first;
+    ForceDirectories(ExtractFilePath(MapFileName(Name)));
+    const std::string Final = MapFileName(Name);
+    if (DirectoryExists(Name)) Fail(Name, "a directory stands in its place");
+    const std::string Temp = Final + Format(".%d.tmp", static_cast<int>(getpid()));
+    Written.push_back({Temp, Final});
+    try {
+      TDxTextWriter W(Temp);
+      W.Write(F.second);
+      W.Close();
+    } catch (const EInOutError& E) {
+      Fail(Name, std::strerror(E.ErrorCode()));
     }
-    throw;
   }
-
-  // Every input was good: now the output files.
-  ForceDirectories(ExtractFilePath(MapFileName(OutName)));
-  const std::string Detailed = DetailedOutputText(Runs, O);
-  WriteFile(FixName + ".pps", PotentialSummaryText(Runs, O));
-  if (FIprodl >= 2) WriteFile(FixName + ".wps", WaterSummaryText(Runs, O));
-  if (Rquird == 1) WriteFile(FixName + ".sum", LongTermSummaryText(Runs, O));
-  WriteFile(OutName, Detailed);
-  FLog << "Output written: " << OutName << " (" << Detailed.size() << " bytes), " << FixName << ".pps"
-       << (FIprodl >= 2 ? ", .wps" : "") << (Rquird == 1 ? ", .sum" : "") << "\n";
-  FLog << "Simulation finished.\n";
-  if (Results) *Results = std::move(Runs);
+  for (size_t i = 0; i < Written.size(); ++i)
+    if (std::rename(Written[i].first.c_str(), Written[i].second.c_str()) != 0) {
+      const int E = errno;
+      Written.erase(Written.begin(), Written.begin() + static_cast<long>(i));
+      Fail(Files[i].first, std::strerror(E));
+    }
+  InvalidateDirCache();
 }
 
-void ReportError(std::ostream& Log, const std::vector<std::string>& Lines, const std::string& PartialOutput) {
-  for (const std::string& L : Lines) Log << L << "\n";
-  if (PartialOutput.empty())
-    Log << "  The simulation has stopped; no output has been written.\n";
-  else
-    Log << "  The simulation has stopped; " << PartialOutput << " holds only the runs finished before.\n";
+// The outcome of a run that stopped, as the last line before "Press".
+struct TStopped {
+  std::vector<std::string> Lines;
+  std::string Outcome = "  The simulation has stopped; no output has been written.";
+};
+
+void Report(std::ostream& Log, const TStopped& S) {
+  for (const std::string& L : S.Lines) Log << L << "\n";
+  Log << S.Outcome << "\n";
   Log << "Press any key to continue\n";
 }
 
+int SeasonCount(const std::vector<TRunResult>& Runs) {
+  int N = 0;
+  for (const TRunResult& R : Runs) N += static_cast<int>(R.Years.size());
+  return N;
+}
+
+// Writes what was finished before the weather ran out: the detailed output only.
+std::string KeepFinished(const TModelInputs& In, const std::vector<TRunResult>& Runs) {
+  if (Runs.empty()) return "  The simulation has stopped; no season was finished and no output has been written.";
+  try {
+    WriteOutputFiles({{In.Options.OutFile, DetailedOutputText(Runs, In.Output)}});
+  } catch (const EOutputFailed& E) {
+    return "  The simulation has stopped; the seasons finished before could not be written (" + E.File() + ": " + E.Why() +
+           "); the output directory is as it was.";
+  }
+  return "  The simulation has stopped; " + In.Options.OutFile + Format(" holds only the %d seasons finished before;", SeasonCount(Runs)) +
+         " the summaries are not written.";
+}
+
+int Run(std::ostream& Log, std::vector<TRunResult>* Results) {
+  Log << "KORVAL simplified crop model: a small model for trying and testing the control centre\n";
+  TModelInputs In;
+  try {
+    In = ReadModelInputs();
+  } catch (const EModelError& E) {
+    Report(Log, {E.Lines()});
+    return 1;
+  }
+  const TRunOptions& O = In.Options;
+  Log << "Run options " << In.Dirs.Runio << "runopt.dat: production level " << O.IPRODL
+      << (In.Output.Reruns ? ", with reruns" : "") << "\n";
+
+  std::vector<TRunResult> Runs;
+  try {
+    TSimulation(In, Log).Run(Runs);
+  } catch (const EWeatherRanOut& E) {
+    // The seasons finished before stay in the detailed output, as a model
+    // that writes while it runs would leave them.
+    Report(Log, {E.Lines(), KeepFinished(In, Runs)});
+    return 1;
+  } catch (const EModelError& E) {
+    Report(Log, {E.Lines()});
+    return 1;
+  }
+
+  std::vector<std::pair<std::string, std::string>> Files;
+  Files.push_back({O.FixName + ".pps", PotentialSummaryText(Runs, In.Output)});
+  if (O.IPRODL >= 2) Files.push_back({O.FixName + ".wps", WaterSummaryText(Runs, In.Output)});
+  if (O.RQUIRD == 1) Files.push_back({O.FixName + ".sum", LongTermSummaryText(Runs, In.Output)});
+  Files.push_back({O.OutFile, DetailedOutputText(Runs, In.Output)});
+  try {
+    WriteOutputFiles(Files);
+  } catch (const EOutputFailed& E) {
+    Report(Log, {E.Lines(), "  The simulation has finished, but its output could not be written: no output file has\n"
+                            "  been written or changed; the output directory is as it was."});
+    return 1;
+  }
+  Log << "Output written: " << O.OutFile << " (" << Files.back().second.size() << " bytes), " << O.FixName << ".pps"
+      << (O.IPRODL >= 2 ? ", .wps" : "") << (O.RQUIRD == 1 ? ", .sum" : "") << "\n";
+  Log << "Simulation finished.\n";
+  if (Results) *Results = std::move(Runs);
+  return 0;
+}
+
+// Makes a directory current for its lifetime, when one is given.
+class TInDirectory {
+public:
+  explicit TInDirectory(const std::string& Dir) {
+    if (Dir.empty()) return;
+    FBefore = GetCurrentDir();
+    SetCurrentDir(Dir);
+  }
+  ~TInDirectory() {
+    if (FBefore.empty()) return;
+    try {
+      SetCurrentDir(FBefore);
+    } catch (const std::exception&) {
+      // The directory before has gone; stay where we are.
+    }
+  }
+  TInDirectory(const TInDirectory&) = delete;
+  TInDirectory& operator=(const TInDirectory&) = delete;
+
+private:
+  std::string FBefore;
+};
+
 }  // namespace
 
+TModelInputs ReadModelInputs(const std::string& BinDir) {
+  TInDirectory Cwd(BinDir);
+  TInputFiles F;
+  F.Dirs = ReadDirectories();
+  F.Options = ReadRunOptions(F.Dirs);
+  F.Timer = ReadKeyFile(F.Options.TimerFile, false, "TIMFIL");
+  F.Site = ReadKeyFile(F.Options.SiteFile, false, "SITFIL");
+  const TParams Tim(F.Timer, nullptr, ""), Sit(F.Site, nullptr, "");
+  TModelInputs In;
+  In.Dirs = F.Dirs;
+  In.Options = F.Options;
+  In.Output.IPRODL = F.Options.IPRODL;
+  In.Output.IBAL = Tim.Int("IBAL");
+  In.Output.IZT = Sit.Int("IZT");
+  std::vector<TRerun> Reruns;
+  if (F.Options.IOPT2 == 4) {
+    const std::string& Name = F.Options.RerunFile;
+    Reruns = ReadRerunFile(Name, "KORRER");
+    if (Reruns.empty())
+      throw EModelError(Name, "KORRER", {"ERROR in file " + Name + ", key KORRER: the file holds no rerun",
+                                         "  The run options ask for reruns (IOPT2 = 4); each rerun starts with RUNNAM='name'."});
+    for (const TRerun& R : Reruns) CheckRerun(R, Name);
+  }
+  In.Output.Reruns = !Reruns.empty();
+  if (Reruns.empty())
+    In.Runs.push_back(ReadRunSetup(F, nullptr, 1));
+  else
+    for (size_t i = 0; i < Reruns.size(); ++i) In.Runs.push_back(ReadRunSetup(F, &Reruns[i], static_cast<int>(i) + 1));
+  return In;
+}
+
 int RunModel(std::ostream& Log, std::vector<TRunResult>* Results) {
-  TModel Model(Log);
+  int Rc = 1;
   try {
-    Model.Run(Results);
-    Log.flush();
-    return 0;
-  } catch (const EModelError& E) {
-    ReportError(Log, E.Lines(), Model.PartialOutput());
+    Rc = Run(Log, Results);
   } catch (const std::exception& E) {
-    ReportError(Log, {std::string("ERROR while running the model: ") + E.what()}, Model.PartialOutput());
+    Report(Log, {{std::string("ERROR while running the model: ") + E.what()}});
   }
   Log.flush();
-  return 1;
+  return Rc;
 }

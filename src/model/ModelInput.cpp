@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
-#include "foundations/DxTxtFle.h"
 #include "foundations/DxUtil.h"
 #include "foundations/Errors.h"
 #include "foundations/Numbers.h"
 #include "foundations/TextCase.h"
+#include "model/InputLines.h"
 #include "platform/FileSys.h"
 #include "platform/IniFile.h"
 
@@ -146,44 +146,43 @@ const TParDef* FindParDef(const std::string& Name) {
 }
 
 
-namespace {
-[[noreturn]] void NotFound(const std::string& FileName, const std::string& NamedBy) {
-  throw EModelError(FileName, NamedBy, {"ERROR in file " + FileName + ", key " + NamedBy + ": file not found"});
+std::string TValueSet::Where(const std::string& Key) const {
+  auto It = LineOf.find(Key);
+  return It == LineOf.end() ? FileName : AtLine(FileName, It->second);
 }
-}  // namespace
 
 TValueSet ReadKeyFile(const std::string& FileName, bool CutComments, const std::string& NamedBy) {
-  if (!FileExists(FileName)) NotFound(FileName, NamedBy);
-  TDxTextFile F(FileName);
-  F.SetWordSep("=");
-  if (CutComments) F.SetCommentChar("!");
   TValueSet Set;
   Set.FileName = FileName;
-  while (F.NextLine()) {
-    const TDxLine& L = F.Line();
-    const std::string Key = UpperCase(TrimBlanks(L.GetWord(1)));
-    if (Key.empty() || Key[0] == '*' || L.NoOfWords() < 2) continue;
-    if (!Set.Has(Key)) Set.Values[Key] = Unquoted(TrimBlanks(L.GetWordsFrom(2)));
+  for (const TInputLine& L : ReadInputLines(FileName, NamedBy)) {
+    std::string Text = L.Text;
+    if (CutComments) Text = Text.substr(0, Text.find('!'));
+    const size_t Eq = Text.find('=');
+    if (Eq == std::string::npos) continue;
+    const std::string Key = UpperCase(TrimBlanks(Text.substr(0, Eq)));
+    if (Key.empty() || Key[0] == '*' || Set.Has(Key)) continue;
+    Set.Values[Key] = Unquoted(TrimBlanks(Text.substr(Eq + 1)));
+    Set.LineOf[Key] = L.No;
   }
   return Set;
 }
 
 TValueSet ReadDataFile(const std::string& FileName, const std::string& NamedBy) {
-  if (!FileExists(FileName)) NotFound(FileName, NamedBy);
-  TDxTextFile F(FileName);
-  F.SetWordSep("=");
-  F.SetCommentChar("!");
   TValueSet Set;
   Set.FileName = FileName;
   std::string Key, Value;
+  int KeyLine = 0;
   bool Continued = false;
   auto Store = [&] {
-    if (!Key.empty() && !Set.Has(Key)) Set.Values[Key] = Value;
+    if (!Key.empty() && !Set.Has(Key)) {
+      Set.Values[Key] = Value;
+      Set.LineOf[Key] = KeyLine;
+    }
     Key.clear();
     Value.clear();
   };
-  while (F.NextLine()) {
-    const std::string Text = TrimBlanks(F.Line().Str());
+  for (const TInputLine& L : ReadInputLines(FileName, NamedBy)) {
+    const std::string Text = TrimBlanks(L.Text.substr(0, L.Text.find('!')));
     if (!Text.empty() && Text[0] == '*') continue;
     if (Continued) {
       // A table goes on: the whole line is values.
@@ -192,9 +191,11 @@ TValueSet ReadDataFile(const std::string& FileName, const std::string& NamedBy) 
       if (!Continued) Store();
       continue;
     }
-    if (F.Line().NoOfWords() < 2) continue;
-    Key = UpperCase(TrimBlanks(F.Line().GetWord(1)));
-    Value = TrimBlanks(F.Line().GetWordsFrom(2));
+    const size_t Eq = Text.find('=');
+    if (Eq == std::string::npos) continue;
+    Key = UpperCase(TrimBlanks(Text.substr(0, Eq)));
+    KeyLine = L.No;
+    Value = TrimBlanks(Text.substr(Eq + 1));
     Continued = !Value.empty() && Value.back() == ',';
     if (!Continued) {
       Value = Unquoted(Value);
@@ -237,12 +238,12 @@ std::vector<std::string> SplitAssignments(const std::string& S) {
 }  // namespace
 
 std::vector<TRerun> ReadRerunFile(const std::string& FileName, const std::string& NamedBy) {
-  if (!FileExists(FileName)) NotFound(FileName, NamedBy);
-  TDxTextFile F(FileName);
+  const std::vector<TInputLine> Lines = ReadInputLines(FileName, NamedBy);
   std::vector<TRerun> Runs;
   bool Open = false;  // the last rerun is still taking variables
   std::string Logical;
-  auto Handle = [&](const std::string& Line) {
+  int LogicalLine = 0;  // where the logical line starts
+  auto Handle = [&](const std::string& Line, int LineNo) {
     const std::vector<std::string> Parts = SplitAssignments(Line);
     if (Parts.empty()) return;
     bool LastHadSemicolon = false;
@@ -251,32 +252,45 @@ std::vector<TRerun> ReadRerunFile(const std::string& FileName, const std::string
       if (LastHadSemicolon) A.pop_back();
       const size_t Eq = A.find('=');
       if (Eq == std::string::npos || Eq == 0)
-        throw EModelError(FileName, A, {"ERROR in file " + FileName + ": '" + A + "' is not of the form NAME=value"});
+        throw EModelError(FileName, A, {"ERROR in file " + AtLine(FileName, LineNo) + ": '" + A + "' is not of the form NAME=value"});
       const std::string Name = UpperCase(A.substr(0, Eq));
       const std::string Value = Unquoted(A.substr(Eq + 1));
       if (!Open) {
         Runs.emplace_back();
         Open = true;
       }
-      if (Name == "RUNNAM") Runs.back().Name = Value;
-      if (!Runs.back().Values.count(Name)) Runs.back().Values[Name] = Value;
+      TRerun& R = Runs.back();
+      if (R.Values.count(Name))
+        throw EModelError(FileName, Name,
+                          {"ERROR in file " + AtLine(FileName, LineNo) + ", key " + Name + Format(": rerun %d", static_cast<int>(Runs.size())) +
+                               (R.Name.empty() ? std::string() : " (" + R.Name + ")") + " sets " + Name +
+                               Format(" a second time; the first is in line %d", R.LineOf[Name]),
+                           "  Each rerun sets a variable once. A rerun ends with a value followed by a blank",
+                           "  instead of ';'; a ';' in its place joins two reruns into one."});
+      if (Name == "RUNNAM") R.Name = Value;
+      R.Values[Name] = Value;
+      R.LineOf[Name] = LineNo;
     }
     if (!LastHadSemicolon) Open = false;
   };
-  while (F.NextLine()) {
-    const std::string Text = TrimBlanks(F.Line().Str());
+  for (const TInputLine& L : Lines) {
+    const std::string Text = TrimBlanks(L.Text);
     if (Logical.empty() && (Text.empty() || Text[0] == '*')) continue;
+    if (Logical.empty()) LogicalLine = L.No;
     Logical += Text;
     if (!Logical.empty() && Logical.back() == ',') continue;  // a wrapped table goes on
-    Handle(Logical);
+    Handle(Logical, LogicalLine);
     Logical.clear();
   }
-  if (!Logical.empty()) Handle(Logical);
+  if (!Logical.empty()) Handle(Logical, LogicalLine);
   for (size_t i = 0; i < Runs.size(); ++i)
-    if (Runs[i].Name.empty())
+    if (Runs[i].Name.empty()) {
+      const int First = Runs[i].LineOf.empty() ? 0 : std::min_element(Runs[i].LineOf.begin(), Runs[i].LineOf.end(),
+                                                                       [](const auto& A, const auto& B) { return A.second < B.second; })->second;
       throw EModelError(FileName, "RUNNAM",
-                        {"ERROR in file " + FileName + ", key RUNNAM: rerun " + std::to_string(i + 1) +
+                        {"ERROR in file " + AtLine(FileName, First) + ", key RUNNAM: rerun " + std::to_string(i + 1) +
                              " has no run name"});
+    }
   return Runs;
 }
 
@@ -307,8 +321,12 @@ bool TParams::Has(const std::string& Name) const {
 
 std::string TParams::Source(const std::string& Name) const {
   const std::string K = UpperCase(Name);
-  if (FRerun && FRerun->Values.count(K)) return FRerunFile + " (rerun " + FRerun->Name + ")";
-  return FBase.FileName;
+  if (FRerun && FRerun->Values.count(K)) {
+    auto It = FRerun->LineOf.find(K);
+    const std::string File = It == FRerun->LineOf.end() ? FRerunFile : AtLine(FRerunFile, It->second);
+    return File + " (rerun " + FRerun->Name + ")";
+  }
+  return FBase.Where(K);
 }
 
 const std::string& TParams::Raw(const std::string& Name) const {

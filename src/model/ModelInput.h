@@ -49,11 +49,15 @@ struct TParDef {
 const std::vector<TParDef>& ModelParameters();
 const TParDef* FindParDef(const std::string& Name);
 
-// Named values of one file, as text; keys upper case.
+// Named values of one file, as text; keys upper case. LineOf holds the line
+// each value starts in.
 struct TValueSet {
   std::string FileName;
   std::map<std::string, std::string> Values;
+  std::map<std::string, int> LineOf;
   bool Has(const std::string& Key) const { return Values.count(Key) != 0; }
+  // "FILE, line N" for a value of the file, the file name alone for a key it lacks.
+  std::string Where(const std::string& Key) const;
 };
 
 // NamedBy is the key that names the file; a missing file is reported with it.
@@ -66,13 +70,17 @@ TValueSet ReadKeyFile(const std::string& FileName, bool CutComments, const std::
 // '!' a comment. The first entry of a name counts.
 TValueSet ReadDataFile(const std::string& FileName, const std::string& NamedBy);
 
-// One rerun: its name and the values it sets (keys upper case).
+// One rerun: its name and the values it sets (keys upper case), with the
+// line each value stands in.
 struct TRerun {
   std::string Name;
   std::map<std::string, std::string> Values;
+  std::map<std::string, int> LineOf;
 };
 
-// The reruns of a rerun file, in file order.
+// The reruns of a rerun file, in file order. A rerun that sets a variable
+// twice (two reruns joined by a missing end, or a plain double) is an error
+// naming the line and the variable.
 std::vector<TRerun> ReadRerunFile(const std::string& FileName, const std::string& NamedBy);
 
 // A table of x, y pairs with linear interpolation, constant beyond its ends.
@@ -99,7 +107,8 @@ public:
   int Int(const std::string& Name) const;
   double Real(const std::string& Name) const;
   TTable Table(const std::string& Name) const;
-  // The file a value comes from (the rerun file for rerun values).
+  // Where a value comes from: file and line (the rerun file and the rerun's
+  // name for rerun values).
   std::string Source(const std::string& Name) const;
 
 private:

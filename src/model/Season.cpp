@@ -120,8 +120,9 @@ TCalendar PlanSeason(const TSeasonInput& In) {
   return C;
 }
 
-TSeasonResult SimulateSeason(const TSeasonInput& In, const TCalendar& Cal, bool Water) {
+TSeasonResult SimulateSeason(const TSeasonInput& In, const TCalendar& Cal, const TSeasonResult* Potential) {
   const TCropParams& CP = *In.Crop;
+  const bool Water = Potential != nullptr;
   TSeasonResult R;
   R.Year = In.Year;
   R.Emerged = Cal.Emerged;
@@ -163,8 +164,14 @@ TSeasonResult SimulateSeason(const TSeasonInput& In, const TCalendar& Cal, bool 
         if (Soil.TooWet()) ++Wet;
       }
     }
-    if (Growing) Crop.Rates(D.TAvg, D.TDay, D.IrradJ, D.DayL, Reduction);
-    else Crop.Rates(D.TAvg, D.TDay, 0, D.DayL, 0);
+    if (Growing) {
+      const size_t Day = static_cast<size_t>(t - Cal.Em);
+      const double Bound = !Water ? HUGE_VAL : Day < Potential->Growth.size() ? Potential->Growth[Day] : 0.0;
+      Crop.Rates(D.TAvg, D.TDay, D.IrradJ, D.DayL, Reduction, Bound);
+      if (!Water) R.Growth.push_back(Crop.DMI);
+    } else {
+      Crop.Rates(D.TAvg, D.TDay, 0, D.DayL, 0);
+    }
     if (!Growing) Tra = 0;
     const double EvsMax = Crop.EvsMax(D.ET0);
     if (Water) Soil.Day(D.W.Rain / 10.0, EvsMax, Tra);

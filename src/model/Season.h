@@ -42,14 +42,20 @@ struct TSeasonResult {
   int Wet = 0, Dry = 0;
   std::vector<TDailyRow> Rows;
   TBalance Bal;
+  // Dry matter increase of each day from emergence on, kg/ha/d.
+  std::vector<double> Growth;
 };
 
-struct TSeasonInput {
+// The crop calendar's settings and the output interval.
+struct TSeasonSettings {
+  int ISTCHO = 1, IDEM = 1, IDSOW = 1, IDESOW = 100, IDLSOW = 140, IENCHO = 2, IDAYEN = 270, IDURMX = 260;
+  int ISDAY = 1, IOXWL = 0, PRDEL = 1;
+};
+
+struct TSeasonInput : TSeasonSettings {
   const TCropParams* Crop = nullptr;
   const TSoilParams* Soil = nullptr;
   const TSiteParams* Site = nullptr;
-  int ISTCHO = 1, IDEM = 1, IDSOW = 1, IDESOW = 100, IDLSOW = 140, IENCHO = 2, IDAYEN = 270, IDURMX = 260;
-  int ISDAY = 1, IOXWL = 0, PRDEL = 1;
   int Year = 0;
   double Lat = 52;
   // Weather of a day given by year and day number; throws when missing.
@@ -63,7 +69,17 @@ struct TCalendar {
 };
 
 TCalendar PlanSeason(const TSeasonInput& In);
-TSeasonResult SimulateSeason(const TSeasonInput& In, const TCalendar& Cal, bool Water);
+
+// Simulates the season: potential growth without Potential, water-limited
+// growth with the potential season of the same inputs. Water shortage only
+// takes away: each day the water-limited crop grows by its own assimilation,
+// reduced by drought or oxygen shortage, but never by more than the potential
+// crop grew that day. (Left alone, a smaller crop pays less maintenance and
+// loses fewer leaves to self-shading, and late in the season could fill more
+// storage organs than the potential crop whose assimilates all go into
+// upkeep.) So no organ of the water-limited crop ever outweighs the potential
+// crop's.
+TSeasonResult SimulateSeason(const TSeasonInput& In, const TCalendar& Cal, const TSeasonResult* Potential);
 
 // Year and day number of a season day index.
 void DayOfIndex(int StartYear, int Index, int& Year, int& Doy);

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "model/ModelInput.h"
+
 struct TDayWeather {
   double Irrad = 0;  // kJ/m2/d
   double TMin = 0, TMax = 0;  // C
@@ -30,7 +32,20 @@ int DaysInYear(int Year);
 // stop, last three digits of the year.
 std::string WeatherFileName(const std::string& Dir, const std::string& Station, int Year);
 
-// Reads one yearly weather file; EModelError on a missing file or bad line.
+// A year of weather or rain that a season needs is not there: the weather
+// data have run out. Seasons simulated before it are kept.
+class EWeatherMissing : public EModelError {
+public:
+  EWeatherMissing(const std::string& File, const std::string& Key, int Year, const std::vector<std::string>& Lines)
+      : EModelError(File, Key, Lines), FYear(Year) {}
+  int Year() const { return FYear; }
+
+private:
+  int FYear;
+};
+
+// Reads one yearly weather file: EWeatherMissing when there is none,
+// EModelError naming the line on a bad line.
 TWeatherYear ReadWeatherYear(const std::string& FileName, int Year);
 
 // Rain of a rainfall file, by year.

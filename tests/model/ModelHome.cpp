@@ -1,6 +1,8 @@
 #include "ModelHome.h"
 
+#include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <cstdlib>
 #include <sstream>
 
@@ -74,20 +76,13 @@ std::string TModelHome::WeatherYear(const std::string& Station, int Year, bool D
   return S;
 }
 
-TModelHome::TModelHome() {
-  for (const char* D : {"bin", "cropd", "soild", "meteo/climd", "meteo/merawe", "runio", "output"}) FDir.MakeDir(D);
-  FDir.Write("bin/DIRECT.INI",
-             "[Directory settings for KORVAL]\r\nOUTDIR=..\\output\\\r\nCRPDIR=..\\cropd\\\r\n"
-             "WTRDIR=..\\meteo\\merawe\\\r\nCLMDIR=..\\meteo\\climd\\\r\nSOLDIR=..\\soild\\\r\nRUNDIR=..\\runio\\\r\n");
-  FDir.Write("cropd/TEST.CRP", TestCrop);
-  FDir.Write("soild/LOAM.SOL", Soil("Loam, test", 0.12, 0.32, 0.45, 2.0, 1.0));
-  FDir.Write("soild/SAND.SOL", Soil("Sand, test", 0.05, 0.15, 0.36, 10.0, 10.0));
-  for (int Y = 1988; Y <= 1993; ++Y)
-    FDir.Write(Format("meteo/merawe/TST1.%03d", Y % 1000), WeatherYear("TST1", Y, Y == 1991));
-  std::string Rain = "** KRLDESCRIPTION=Test rain station (synthetic)\r\n** KRLFORMAT=99\r\n** KRLYEARS=1980-1999\r\n";
-  for (int Y = 1980; Y <= 1999; ++Y)
-    for (int d = 1; d <= ((Y % 4 == 0) ? 366 : 365); ++d) Rain += Format("%d %d %.1f\r\n", Y, d, d % (2 + Y % 5) == 0 ? 6.0 : 0.0);
-  FDir.Write("meteo/climd/RAIN.DAT", Rain);
+TModelHome::TModelHome(TData Data) {
+  if (Data == SampleData) {
+    std::filesystem::copy(std::string(KRL_SOURCE_DIR) + "/data", FDir.Path(), std::filesystem::copy_options::recursive);
+    for (const char* D : {"runio", "output"}) FDir.MakeDir(D);
+  } else {
+    MakeFixture();
+  }
   Timer = {{"RUNNAM", "'KRL'"},  {"IWEATH", "2"},       {"CLFILE", "'TST1.'"},   {"ISYR", "1990"},
            {"INYEAR", "2"},      {"IRNDAT", "3"},       {"RAFILE", "'<none>'"},  {"ISYRR", "-999"},
            {"INYRG", "1"},       {"CRFILE", "'TEST.CRP'"}, {"ISTCHO", "1"},      {"IDEM", "1"},
@@ -104,6 +99,31 @@ TModelHome::TModelHome() {
          {"TIMFIL", "'KRLTI.TIM'"}, {"SITFIL", "'KRLSI.SIT'"}, {"KORRER", "'KRLRR.RER'"},
          {"KOROUT", "'KRL.OUT'"},   {"SERIES", "1"},        {"REPORT", "1"},
          {"FIXNAM", "'KRL'"},       {"RQUIRD", "1"}};
+  if (Data == SampleData) {
+    Timer["CLFILE"] = "'NLD1.'";
+    Timer["ISYR"] = "1980";
+    Timer["CRFILE"] = "'SBARLEY.CRP'";
+    Timer["CRPNAM"] = "'Spring barley'";
+    Timer["SOLNAM"] = "'Loam, medium'";
+    Timer["CLMNAM"] = "'Station north'";
+    Site["SMLIM"] = "0.320000";
+  }
+}
+
+void TModelHome::MakeFixture() {
+  for (const char* D : {"bin", "cropd", "soild", "meteo/climd", "meteo/merawe", "runio", "output"}) FDir.MakeDir(D);
+  FDir.Write("bin/DIRECT.INI",
+             "[Directory settings for KORVAL]\r\nOUTDIR=..\\output\\\r\nCRPDIR=..\\cropd\\\r\n"
+             "WTRDIR=..\\meteo\\merawe\\\r\nCLMDIR=..\\meteo\\climd\\\r\nSOLDIR=..\\soild\\\r\nRUNDIR=..\\runio\\\r\n");
+  FDir.Write("cropd/TEST.CRP", TestCrop);
+  FDir.Write("soild/LOAM.SOL", Soil("Loam, test", 0.12, 0.32, 0.45, 2.0, 1.0));
+  FDir.Write("soild/SAND.SOL", Soil("Sand, test", 0.05, 0.15, 0.36, 10.0, 10.0));
+  for (int Y = 1988; Y <= 1993; ++Y)
+    FDir.Write(Format("meteo/merawe/TST1.%03d", Y % 1000), WeatherYear("TST1", Y, Y == 1991));
+  std::string Rain = "** KRLDESCRIPTION=Test rain station (synthetic)\r\n** KRLFORMAT=99\r\n** KRLYEARS=1980-1999\r\n";
+  for (int Y = 1980; Y <= 1999; ++Y)
+    for (int d = 1; d <= ((Y % 4 == 0) ? 366 : 365); ++d) Rain += Format("%d %d %.1f\r\n", Y, d, d % (2 + Y % 5) == 0 ? 6.0 : 0.0);
+  FDir.Write("meteo/climd/RAIN.DAT", Rain);
 }
 
 void TModelHome::WriteInputs() const {
@@ -122,7 +142,16 @@ void TModelHome::WriteInputs() const {
   std::string R = Header("..\\RUNIO\\KRLRR.RER");
   for (const std::string& L : RerunLines) R += L + "\r\n";
   FDir.Write("runio/KRLRR.RER", R + "\r\n");
+  for (const auto& F : Replace) FDir.Write(F.first, F.second);
+  for (const std::string& F : Remove) std::filesystem::remove(FDir / F);
   InvalidateDirCache();
+}
+
+std::vector<std::string> TModelHome::List(const std::string& Rel) const {
+  std::vector<std::string> Names;
+  for (const auto& E : std::filesystem::directory_iterator(FDir / Rel)) Names.push_back(E.path().filename().string());
+  std::sort(Names.begin(), Names.end());
+  return Names;
 }
 
 int TModelHome::Run(std::string& Log, std::vector<TRunResult>* Results) const {
@@ -136,9 +165,10 @@ int TModelHome::Run(std::string& Log, std::vector<TRunResult>* Results) const {
   return Rc;
 }
 
-int TModelHome::RunExe(std::string& Log) const {
+int TModelHome::RunExe(std::string& Log, const std::string& Before) const {
   WriteInputs();
-  const std::string Cmd = "cd '" + FDir / "bin" + "' && '" KRL_BUILD_DIR "/bin/korval.exe' > ../model.log 2>&1";
+  const std::string Cmd = (Before.empty() ? "" : Before + "; ") + "cd '" + FDir / "bin" + "' && '" KRL_BUILD_DIR
+                          "/bin/korval.exe' > ../model.log 2>&1";
   const int Rc = std::system(Cmd.c_str());
   Log = FDir.Read("model.log");
   InvalidateDirCache();

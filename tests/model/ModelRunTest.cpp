@@ -6,135 +6,15 @@
 #include <cmath>
 #include <functional>
 
-#include "ModelHome.h"
-#include "model/Model.h"
-#include "platform/FileSys.h"
 #include <sstream>
+
+#include "ModelHome.h"
+#include "OutputLayout.h"
 #include "foundations/DxLine.h"
 #include "foundations/DxUtil.h"
 #include "foundations/Numbers.h"
-
-namespace {
-
-using TWords = std::vector<std::string>;
-
-double Num(const std::string& S) {
-  long double V = 0;
-  EXPECT_TRUE(TryStrToFloat(S, V)) << "'" << S << "' is not a number";
-  return static_cast<double>(V);
-}
-
-bool StartsWith(const TWords& W, const TWords& Prefix) {
-  if (W.size() < Prefix.size()) return false;
-  for (size_t i = 0; i < Prefix.size(); ++i)
-    if (W[i] != Prefix[i]) return false;
-  return true;
-}
-
-const TWords PotHeader = {"YEAR", "DAY", "IDSEM", "DVS", "TSUM", "WLV", "WST", "WSO", "TAGP", "LAI", "TRA", "GASS", "MRES", "DMI"};
-const TWords WatHeader = {"YEAR", "DAY", "WLV", "WST", "WSO", "TAGP", "LAI", "RD", "SM", "RESRV", "AVAIL", "RAIN", "TRA", "EVA", "wet", "dry"};
-const TWords GwHeader = {"YEAR", "DAY", "WLV", "WST", "WSO", "LAI", "RD", "RAIN", "TRA", "EVAP", "SM", "SS", "ZT", "wet", "dry"};
-
-struct TBlockCheck {
-  int Potential = 0, Water = 0, Whole = 0, Root = 0, Nutrient = 0;
-  std::vector<double> PotTwso, WatTwso;
-};
-
-// Walks the detailed output by the layout: every run block, its daily table,
-// its summary row, the balances and the nutrient summaries.
-TBlockCheck CheckDetailed(const std::string& Path, bool Gw) {
-  TBlockCheck C;
-  const auto L = FileWords(Path);
-  const auto Raw = FileLines(Path);
-  for (size_t i = 0; i < L.size(); ++i) {
-    const TWords& W = L[i];
-    if (StartsWith(W, {"RUNNAM", "->"})) {
-      EXPECT_EQ(W.size(), 3u);
-      EXPECT_LE(W[2].size(), 6u);
-      EXPECT_TRUE(StartsWith(L[i + 1], {"RERUNS", "->"}));
-      EXPECT_TRUE(StartsWith(L[i + 2], {"WEATHER->", "name:"}));
-      const TWords& F = L[i + 3];
-      const auto St = std::find(F.begin(), F.end(), "start");
-      EXPECT_TRUE(St != F.end() && St + 2 < F.end() + 0 && *(St + 2) == F.back());
-      size_t j = i + 4;
-      if (L[j].size() > 2 && L[j][2] == "name:") j += 2;  // three-line rain form
-      EXPECT_EQ(L[j + 1][0], "CROP");
-      EXPECT_EQ(L[j + 3][0], "SOIL");
-      EXPECT_EQ(L[j + 5][0], "START->");
-      j += 6;
-      while (L[j].empty()) ++j;
-      const TWords& D = L[j];
-      EXPECT_TRUE(StartsWith(D, {"start", "waterbalance", "day"}));
-      const bool Water = D.size() > 4 && D[4] == ",";
-      const size_t EmPos = Water ? 12 : 11;
-      EXPECT_EQ(D.at(EmPos - 3), "emergence");
-      const int Em = static_cast<int>(Num(D.at(EmPos)));
-      EXPECT_GT(Em, 0);
-      ++j;
-      while (L[j].empty()) ++j;
-      EXPECT_EQ(L[j][0], Water ? "WATER" : "POTENTIAL");
-      const TWords& Want = Water ? (Gw ? GwHeader : WatHeader) : PotHeader;
-      while (L[j] != Want && j + 1 < L.size()) ++j;
-      EXPECT_EQ(L[j], Want);
-      EXPECT_EQ(L[j + 1].size(), Want.size() - (Water ? 2 : 4)) << "units line";
-      EXPECT_FALSE(IsFloat(L[j + 1][0]));
-      j += 2;
-      bool SawEm = false;
-      for (; j < L.size() && !L[j].empty(); ++j) {
-        EXPECT_EQ(L[j].size(), Want.size());
-        EXPECT_TRUE(IsInteger(L[j][0]));
-        if (static_cast<int>(Num(L[j][1])) == Em) SawEm = true;
-      }
-      EXPECT_TRUE(SawEm) << "no row for emergence day " << Em;
-      while (!(L[j].size() > 0 && IsInteger(L[j][0]))) ++j;
-      EXPECT_EQ(L[j].size(), Water ? 13u : 12u) << "summary row";
-      (Water ? C.WatTwso : C.PotTwso).push_back(Num(L[j][5]));
-      (Water ? C.Water : C.Potential)++;
-    } else if (StartsWith(W, {"WATER", "BALANCE", "WHOLE"})) {
-      ++C.Whole;
-      EXPECT_EQ(L[i + 1][1], Gw ? "within" : "max");
-      EXPECT_EQ(L[i + 1].size(), 12u);
-      const TWords& T8 = L[i + 8];
-      EXPECT_EQ(T8[0], "TOTAL");
-      EXPECT_NEAR(Num(T8[4]), Num(T8[9]), 0.011);
-      EXPECT_NEAR(Num(T8[11]), 0.0, 0.006);
-      EXPECT_EQ(L[i + 7][0], "lost");
-      EXPECT_EQ(L[i + 7].size(), Gw ? 4u : 5u);
-    } else if (StartsWith(W, {"WATER", "BALANCE", "ROOT", "ZONE"})) {
-      ++C.Root;
-      EXPECT_EQ(L[i + 4][0], Gw ? "capillary" : "percolation");
-      const TWords& R5 = L[i + 5];
-      EXPECT_NEAR(Num(R5[4]), Num(R5[8]), 0.011);
-      EXPECT_NEAR(Num(R5[10]), 0.0, 0.006);
-    } else if (StartsWith(W, {"SUMMARY", "CROP", "PRODUCTION", "AND", "NUTRIENT"})) {
-      ++C.Nutrient;
-      // "Nbas = 60.0,Pbas = 10.0,Kbas = 60.0": three comma-separated fields
-      for (size_t k : {1u, 2u}) {
-        TDxLine Fields;
-        Fields.SetWordSep(",");
-        Fields.SetStr(Raw[i + k]);
-        EXPECT_EQ(Fields.NoOfWords(), 3);
-        for (int f = 1; f <= 3; ++f) EXPECT_LE(Fields.GetWord(f).size(), 16u);
-        EXPECT_NE(Fields.GetWord(2)[0], ' ');
-      }
-      EXPECT_EQ(L[i + 3][0], "Leaves");
-      EXPECT_EQ(L[i + 5][0], "Storage");
-      EXPECT_EQ(L[i + 10][1], "K");
-      for (size_t k : {2u, 4u, 6u}) EXPECT_TRUE(IsFloat(L[i + 3][k]));
-    }
-  }
-  return C;
-}
-
-int CountRowsAfter(const std::vector<TWords>& L, const std::string& First, size_t Words) {
-  int N = 0;
-  for (const TWords& W : L)
-    if (!W.empty() && IsInteger(W[0]) && W.size() == Words && W.size() > 1) ++N;
-  (void)First;
-  return N;
-}
-
-}  // namespace
+#include "model/Model.h"
+#include "platform/FileSys.h"
 
 TEST(ModelRun, WritesEveryFileInTheLayout) {
   TModelHome H;
@@ -151,49 +31,8 @@ TEST(ModelRun, WritesEveryFileInTheLayout) {
   EXPECT_EQ(C.Root, 4);
   EXPECT_EQ(C.Nutrient, 2);
 
-  const auto P = FileWords(H.Path("output/KRL.pps"));
-  EXPECT_EQ(P[1][0], "OUTPUT");
-  int Rows = 0, Means = 0;
-  for (const TWords& W : P) {
-    if (W.size() == 22 && IsInteger(W[0])) {
-      ++Rows;
-      EXPECT_EQ(W[4], "-->");
-      EXPECT_TRUE(W[1] == "R1" || W[1] == "R2");
-    }
-    if (StartsWith(W, {"**", "MEANS", "over"})) {
-      ++Means;
-      EXPECT_EQ(W.size(), 6u + 10u);
-    }
-    if (StartsWith(W, {"**", "standard"}) || StartsWith(W, {"**", "variation"})) {
-      EXPECT_EQ(W.size(), 4u + 10u);
-    }
-  }
-  EXPECT_EQ(Rows, 4);
-  EXPECT_EQ(Means, 2);
-
-  const auto Wp = FileWords(H.Path("output/KRL.wps"));
-  EXPECT_EQ(Wp[1][0], "OUTPUT");
-  Rows = Means = 0;
-  for (size_t i = 0; i < Wp.size(); ++i) {
-    if (Wp[i].size() == 21 && IsInteger(Wp[i][0])) ++Rows;
-    if (StartsWith(Wp[i], {"MEANS", "over"})) {
-      ++Means;
-      EXPECT_TRUE(Wp[i - 1].empty());
-      EXPECT_EQ(Wp[i].size(), 5u + 15u);
-      EXPECT_EQ(Wp[i + 1].size(), 3u + 15u);
-    }
-  }
-  EXPECT_EQ(Rows, 4);
-  EXPECT_EQ(Means, 2);
-
-  const auto S = FileWords(H.Path("output/KRL.sum"));
-  size_t Ps = 0;
-  while (Ps < S.size() && (S[Ps].empty() || S[Ps][0] != "**PS")) ++Ps;
-  ASSERT_LT(Ps, S.size());
-  EXPECT_EQ(S[Ps].size(), 18u);
-  for (size_t i = Ps + 1; i < Ps + 5; ++i) EXPECT_EQ(S[i].size(), 18u);
-  EXPECT_TRUE(S[Ps + 5].empty());
-  EXPECT_EQ(CountRowsAfter(S, "**PS", 18), 4);
+  CheckSummaries(H.Path("output/"), 2, 2, true, true);
+  EXPECT_EQ(H.List("output"), (std::vector<std::string>{"KRL.OUT", "KRL.pps", "KRL.sum", "KRL.wps"}));
 }
 
 TEST(ModelRun, GroundwaterBalancesCloseWithAndWithoutDrains) {
@@ -315,65 +154,79 @@ TEST(ModelRun, WinterCropRunsIntoTheNextYear) {
   EXPECT_NE(Log.find("TST1.994"), std::string::npos) << Log;
 }
 
-// Each case spoils one input; the model must report it and write nothing.
+namespace {
+
+// The first line of a log that holds the word ERROR, and its last line.
+void ErrorAndLastLine(const std::string& Log, std::string& ErrorLine, std::string& Last) {
+  ErrorLine.clear();
+  std::istringstream In(Log);
+  for (std::string L; std::getline(In, L);) {
+    if (ErrorLine.empty() && (" " + L + " ").find(" ERROR ") != std::string::npos) ErrorLine = L;
+    if (!L.empty()) Last = L;
+  }
+}
+
+std::string Words(const std::string& First, int N, const std::string& Word) {
+  std::string S = First;
+  for (int i = 0; i < N; ++i) S += " " + Word;
+  return S;
+}
+
+// Each case spoils one input; the model must report it, naming the file and
+// (where the fault lies in a line) the line, and write nothing.
 struct TBadCase {
   const char* Name;
   std::function<void(TModelHome&)> Spoil;
   const char* File;  // a part of the file name the error line names
-  const char* Key;   // the key it names
+  const char* Key;   // what the error line says next: the line and key
 };
 
+}  // namespace
+
 TEST(ModelRun, BadInputGivesAnErrorReportAndNoOutput) {
+  auto Reruns = [](TModelHome& H, std::vector<std::string> Lines) {
+    H.Opt["IOPT2"] = "4";
+    H.RerunLines = std::move(Lines);
+  };
+  auto RerunBytes = [](TModelHome& H, const std::string& Bytes) {
+    H.Opt["IOPT2"] = "4";
+    H.Replace["runio/KRLRR.RER"] = Bytes;
+  };
+  auto EditFile = [](TModelHome& H, const std::string& Rel, const std::string& From, const std::string& To) {
+    std::string C = H.Read(Rel);
+    ASSERT_NE(C.find(From), std::string::npos) << From;
+    C.replace(C.find(From), From.size(), To);
+    H.Replace[Rel] = C;
+  };
   const std::vector<TBadCase> Cases = {
-      {"run options missing", [](TModelHome&) {}, "runopt.dat", "RUNDIR"},
+      {"run options missing", [](TModelHome& H) { H.Remove.push_back("runio/runopt.dat"); }, "runopt.dat", "RUNDIR"},
       {"run option key missing", [](TModelHome& H) { H.Opt.erase("IPRODL"); }, "runopt.dat", "IPRODL"},
-      {"production level out of range", [](TModelHome& H) { H.Opt["IPRODL"] = "4"; }, "runopt.dat", "IPRODL"},
+      {"production level out of range", [](TModelHome& H) { H.Opt["IPRODL"] = "4"; }, "runopt.dat, line 5", "IPRODL"},
+      {"binary run options", [](TModelHome& H) { H.Replace["runio/runopt.dat"] = std::string("\x01\x02\xff=\x00\x10 ==\r\n", 12); },
+       "runopt.dat, line 1", "control character"},
       {"timer key missing", [](TModelHome& H) { H.Timer.erase("IDSOW"); }, "KRLTI.TIM", "IDSOW"},
-      {"timer value out of range", [](TModelHome& H) { H.Timer["IDSOW"] = "400"; }, "KRLTI.TIM", "IDSOW"},
-      {"timer value not a number", [](TModelHome& H) { H.Timer["INYEAR"] = "two"; }, "KRLTI.TIM", "INYEAR"},
-      {"monthly weather format", [](TModelHome& H) { H.Timer["IWEATH"] = "1"; }, "KRLTI.TIM", "IWEATH"},
-      {"rainfall option 0", [](TModelHome& H) { H.Timer["IRNDAT"] = "0"; }, "KRLTI.TIM", "IRNDAT"},
-      {"site value out of range", [](TModelHome& H) { H.Site["NOTINF"] = "1.500000"; }, "KRLSI.SIT", "NOTINF"},
+      {"timer value out of range", [](TModelHome& H) { H.Timer["IDSOW"] = "400"; }, "KRLTI.TIM, line 16", "key IDSOW"},
+      {"timer value not a number", [](TModelHome& H) { H.Timer["INYEAR"] = "two"; }, "KRLTI.TIM, line 8", "key INYEAR"},
+      {"monthly weather format", [](TModelHome& H) { H.Timer["IWEATH"] = "1"; }, "KRLTI.TIM, line 5", "key IWEATH"},
+      {"rainfall option 0", [](TModelHome& H) { H.Timer["IRNDAT"] = "0"; }, "KRLTI.TIM, line 9", "key IRNDAT"},
+      {"site value out of range", [](TModelHome& H) { H.Site["NOTINF"] = "1.500000"; }, "KRLSI.SIT, line 13", "key NOTINF"},
       {"crop file missing", [](TModelHome& H) { H.Timer["CRFILE"] = "'NONE.CRP'"; }, "NONE.CRP", "CRFILE"},
-      {"crop key missing",
-       [](TModelHome& H) {
-         std::string C = H.Read("cropd/TEST.CRP");
-         C.replace(C.find("TSUM1"), 5, "XSUM1");
-         H.Write("cropd/TEST.CRP", C);
-       },
-       "TEST.CRP", "TSUM1"},
-      {"crop value out of range",
-       [](TModelHome& H) {
-         std::string C = H.Read("cropd/TEST.CRP");
-         C.replace(C.find("TSUM1  = 800."), 13, "TSUM1  = 9000");
-         H.Write("cropd/TEST.CRP", C);
-       },
-       "TEST.CRP", "TSUM1"},
-      {"crop table not increasing",
-       [](TModelHome& H) {
-         std::string C = H.Read("cropd/TEST.CRP");
-         C.replace(C.find("2.0, 5.0"), 8, "0.5, 5.0");
-         H.Write("cropd/TEST.CRP", C);
-       },
-       "TEST.CRP", "AMAXTB"},
-      {"soil out of order",
-       [](TModelHome& H) {
-         std::string S = H.Read("soild/LOAM.SOL");
-         S.replace(S.find("SMW    = 0.12"), 13, "SMW    = 0.40");
-         H.Write("soild/LOAM.SOL", S);
-       },
-       "LOAM.SOL", "SMFCF"},
+      {"crop key missing", [&](TModelHome& H) { EditFile(H, "cropd/TEST.CRP", "TSUM1", "XSUM1"); }, "TEST.CRP", "TSUM1"},
+      {"crop value out of range", [&](TModelHome& H) { EditFile(H, "cropd/TEST.CRP", "TSUM1  = 800.", "TSUM1  = 9000"); },
+       "TEST.CRP, line 7", "key TSUM1"},
+      {"crop table not increasing", [&](TModelHome& H) { EditFile(H, "cropd/TEST.CRP", "2.0, 5.0", "0.5, 5.0"); },
+       "TEST.CRP, line 39", "key AMAXTB"},
+      {"soil out of order", [&](TModelHome& H) { EditFile(H, "soild/LOAM.SOL", "SMW    = 0.12", "SMW    = 0.40"); },
+       "LOAM.SOL, line 3", "key SMFCF"},
       {"truncated weather file",
-       [](TModelHome& H) { H.Write("meteo/merawe/TST1.990", TModelHome::WeatherYear("TST1", 1990, false, 200)); },
-       "TST1.990", "day 201"},
+       [](TModelHome& H) { H.Replace["meteo/merawe/TST1.990"] = TModelHome::WeatherYear("TST1", 1990, false, 200); },
+       "TST1.990, line 205", "day 201"},
       {"weather year missing", [](TModelHome& H) { H.Timer["ISYR"] = "1987"; }, "TST1.987", "CLFILE"},
-      {"garbage weather line",
-       [](TModelHome& H) {
-         std::string W = H.Read("meteo/merawe/TST1.991");
-         W.replace(W.find(" 1 1991  10 "), 12, " 1 1991  1x ");
-         H.Write("meteo/merawe/TST1.991", W);
-       },
-       "TST1.991", "line"},
+      {"garbage weather line", [&](TModelHome& H) { EditFile(H, "meteo/merawe/TST1.990", " 1 1990  10 ", " 1 1990  1x "); },
+       "TST1.990, line 14", "'1x' is not a number"},
+      {"weather line of 300 words",
+       [&](TModelHome& H) { EditFile(H, "meteo/merawe/TST1.990", " 1 1990  10 ", Words(" 1 1990  10 x", 300, "9") + "\r\n 1 1990  10 "); },
+       "TST1.990, line 14", "'x' is not a number"},
       {"rain year missing",
        [](TModelHome& H) {
          H.Timer["IRNDAT"] = "2";
@@ -382,60 +235,142 @@ TEST(ModelRun, BadInputGivesAnErrorReportAndNoOutput) {
          H.Timer["INYRG"] = "5";
        },
        "RAIN.DAT", "ISYRR"},
-      {"rerun of the groundwater switch",
-       [](TModelHome& H) {
-         H.Opt["IOPT2"] = "4";
-         H.RerunLines = {"RUNNAM='A';", "IZT=1 "};
-       },
-       "KRLRR.RER", "IZT"},
-      {"rerun of an unknown variable",
-       [](TModelHome& H) {
-         H.Opt["IOPT2"] = "4";
-         H.RerunLines = {"RUNNAM='A';", "XYZ=1 "};
-       },
-       "KRLRR.RER", "XYZ"},
-      {"rerun value out of range",
-       [](TModelHome& H) {
-         H.Opt["IOPT2"] = "4";
-         H.RerunLines = {"RUNNAM='A';", "IDSOW=90 ", "RUNNAM='B';", "TSUM1=-5 "};
-       },
-       "KRLRR.RER", "TSUM1"},
-      {"binary run options",
-       [](TModelHome& H) { H.Write("runio/runopt.dat", std::string("\x01\x02\xff=\x00\x10 ==\r\n", 12)); },
-       "runopt.dat", "IOPT2"},
+      {"rerun of the groundwater switch", [&](TModelHome& H) { Reruns(H, {"RUNNAM='A';", "IZT=1 "}); }, "KRLRR.RER, line 5", "key IZT"},
+      {"rerun of an unknown variable", [&](TModelHome& H) { Reruns(H, {"RUNNAM='A';", "XYZ=1 "}); }, "KRLRR.RER, line 5", "key XYZ"},
+      {"rerun value out of range", [&](TModelHome& H) { Reruns(H, {"RUNNAM='A';", "IDSOW=90 ", "RUNNAM='B';", "TSUM1=-5 "}); },
+       "KRLRR.RER, line 7 (rerun B)", "key TSUM1"},
+      {"two reruns joined by a ';' too many",
+       [&](TModelHome& H) { Reruns(H, {"RUNNAM='R1';", "IDSOW=80;", "RUNNAM='R2';", "IDSOW=110 "}); }, "KRLRR.RER, line 6",
+       "key RUNNAM"},
+      {"a rerun sets a variable twice", [&](TModelHome& H) { Reruns(H, {"RUNNAM='R1';", "IDSOW=80;", "IDSOW=90 "}); },
+       "KRLRR.RER, line 6", "key IDSOW"},
+      {"rerun line of 300 words", [&](TModelHome& H) { Reruns(H, {Words("RUNNAM='A'", 300, "x")}); }, "KRLRR.RER, line 4",
+       "'x' is not of the form"},
+      {"reruns asked for, the file holds none", [&](TModelHome& H) { Reruns(H, {}); }, "KRLRR.RER", "KORRER"},
+      {"empty rerun file", [&](TModelHome& H) { RerunBytes(H, ""); }, "KRLRR.RER", "KORRER"},
+      {"rerun file cut inside its header", [&](TModelHome& H) { RerunBytes(H, "** File        : ..\\RUN"); }, "KRLRR.RER", "KORRER"},
+      {"rerun file with CR-only line ends",
+       [&](TModelHome& H) { RerunBytes(H, "** File\r** Date\rRUNNAM='R1';\rIDSOW=80 \r"); }, "KRLRR.RER, line 1", "carriage return"},
+      {"binary bytes in a rerun header line",
+       [&](TModelHome& H) { RerunBytes(H, std::string("** Fi\x00\x01le\r\nRUNNAM='R1';\r\nIDSOW=80 \r\n", 32)); },
+       "KRLRR.RER, line 1", "control character"},
   };
   for (const TBadCase& Case : Cases) {
     SCOPED_TRACE(Case.Name);
     TModelHome H;
-    H.WriteInputs();
     Case.Spoil(H);
-    const bool Overwritten = std::string(Case.Name) == "run options missing" || std::string(Case.Name) == "binary run options";
     std::string Log;
-    int Rc;
-    if (Overwritten) {
-      // Keep the spoiled run options: run without writing the inputs again.
-      TCurrentDirGuard Guard;
-      if (std::string(Case.Name) == "run options missing") RemoveFile(H.Path("runio/runopt.dat"), true);
-      SetCurrentDir(H.Path("bin"));
-      std::ostringstream Os;
-      Rc = RunModel(Os, nullptr);
-      Log = Os.str();
-    } else {
-      Rc = H.Run(Log);
-    }
-    EXPECT_EQ(Rc, 1) << Log;
-    // The error line: the word ERROR, the file and the key.
+    EXPECT_EQ(H.Run(Log), 1) << Log;
+    // The error line: the word ERROR, the file, where in it, and the key.
     std::string ErrorLine, Last;
-    std::istringstream In(Log);
-    for (std::string L; std::getline(In, L);) {
-      if (ErrorLine.empty() && (" " + L + " ").find(" ERROR ") != std::string::npos) ErrorLine = L;
-      if (!L.empty()) Last = L;
-    }
-    EXPECT_NE(ErrorLine.find(Case.File), std::string::npos) << Log;
-    EXPECT_NE(ErrorLine.find(Case.Key), std::string::npos) << Log;
+    ErrorAndLastLine(Log, ErrorLine, Last);
+    const size_t File = ErrorLine.find(Case.File);
+    EXPECT_NE(File, std::string::npos) << Log;
+    EXPECT_NE(ErrorLine.find(Case.Key, File), std::string::npos) << Log;
+    EXPECT_NE(Log.find("no output has been written"), std::string::npos) << Log;
     EXPECT_EQ(Last.rfind("Press", 0), 0u) << Log;
-    EXPECT_FALSE(H.Exists("output/KRL.OUT"));
-    EXPECT_FALSE(H.Exists("output/KRL.pps"));
+    EXPECT_TRUE(H.List("output").empty());
+  }
+}
+
+// Lines of any length and any number of words are read; comments are only
+// comments.
+TEST(ModelRun, CommentsOfManyWordsAreRead) {
+  const std::string Comment = Words("**", 300, "note");
+  TModelHome H;
+  H.Opt["IOPT2"] = "4";
+  H.RerunLines = {Comment, "RUNNAM='A';", "IDSOW=90 "};
+  H.Timer["IRNDAT"] = "2";
+  H.Timer["RAFILE"] = "'RAIN.DAT'";
+  H.Timer["ISYRR"] = "1985";
+  for (const char* F : {"meteo/merawe/TST1.990", "meteo/merawe/TST1.991", "meteo/climd/RAIN.DAT"})
+    H.Replace[F] = Comment + "\r\n" + H.Read(F);
+  std::string Log;
+  std::vector<TRunResult> R;
+  ASSERT_EQ(H.Run(Log, &R), 0) << Log;
+  EXPECT_EQ(R.at(0).Years.size(), 2u);
+}
+
+// The weather runs out in a season that reaches into a year without its
+// file: the seasons finished before are kept in the detailed output, and the
+// error names the season, the year and the file.
+TEST(ModelRun, SeasonsFinishedBeforeTheWeatherRunsOutAreKept) {
+  struct TCase {
+    const char* Name;
+    const char* Isyr;
+    std::vector<std::string> Reruns;
+    int Kept;  // potential blocks kept
+    const char* Season;
+  };
+  const TCase Cases[] = {
+      {"the second season ends in a year without weather", "1992", {}, 1, "run KRL, season 2 (1993)"},
+      {"the first season does", "1993", {}, 0, "run KRL, season 1 (1993)"},
+      {"in the second rerun", "1991", {"RUNNAM='R1';", "INYEAR=2 ", "RUNNAM='R2';", "ISYR=1992;", "INYEAR=2 "}, 3,
+       "run R2, season 2 (1993)"},
+  };
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    TModelHome H;
+    H.Timer["ISYR"] = C.Isyr;
+    H.Timer["INYEAR"] = "2";
+    H.Timer["IDSOW"] = "280";
+    H.Timer["ISDAY"] = "250";
+    if (!C.Reruns.empty()) {
+      H.Opt["IOPT2"] = "4";
+      H.RerunLines = C.Reruns;
+    }
+    std::string Log;
+    EXPECT_EQ(H.RunExe(Log), 1) << Log;
+    std::string ErrorLine, Last;
+    ErrorAndLastLine(Log, ErrorLine, Last);
+    EXPECT_NE(ErrorLine.find("TST1.994"), std::string::npos) << Log;
+    EXPECT_NE(ErrorLine.find(C.Season), std::string::npos) << Log;
+    EXPECT_NE(ErrorLine.find("weather year 1994"), std::string::npos) << Log;
+    EXPECT_EQ(Last.rfind("Press", 0), 0u) << Log;
+    if (C.Kept == 0) {
+      EXPECT_TRUE(H.List("output").empty());
+      EXPECT_NE(Log.find("no output has been written"), std::string::npos) << Log;
+      continue;
+    }
+    EXPECT_EQ(H.List("output"), std::vector<std::string>{"KRL.OUT"}) << "only the detailed output";
+    EXPECT_NE(Log.find(Format("holds only the %d seasons finished before", C.Kept)), std::string::npos) << Log;
+    const TBlockCheck B = CheckDetailed(H.Path("output/KRL.OUT"), false);
+    EXPECT_EQ(B.Potential, C.Kept);
+    EXPECT_EQ(B.Water, C.Kept);
+  }
+}
+
+// A failed output write leaves the output directory as it was: all files are
+// written under temporary names first and put in place together.
+TEST(ModelRun, AFailedOutputWriteLeavesTheOutputAsItWas) {
+  struct TCase {
+    const char* Name;
+    std::function<void(TModelHome&)> Spoil;
+    const char* Shell;  // run before the model
+    std::vector<std::string> Left;  // what the output directory holds afterwards
+  };
+  const TCase Cases[] = {
+      {"a directory in the detailed output's place", [](TModelHome& H) { H.Replace["output/KRL.OUT/x"] = "x"; }, "",
+       {"KRL.OUT", "KRL.pps"}},
+      // The summaries fit within 40 blocks of 512 bytes, the detailed output
+      // does not.
+      {"the disk full", [](TModelHome&) {}, "ulimit -f 40", {"KRL.pps"}},
+  };
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    TModelHome H;
+    H.Replace["output/KRL.pps"] = "a summary of an earlier run\r\n";
+    C.Spoil(H);
+    std::string Log;
+    EXPECT_EQ(H.RunExe(Log, C.Shell), 1) << Log;
+    std::string ErrorLine, Last;
+    ErrorAndLastLine(Log, ErrorLine, Last);
+    EXPECT_NE(ErrorLine.find("KRL.OUT: the output cannot be written"), std::string::npos) << Log;
+    EXPECT_NE(Log.find("no output file has\n  been written or changed; the output directory is as it was."), std::string::npos)
+        << Log;
+    EXPECT_EQ(Last.rfind("Press", 0), 0u) << Log;
+    EXPECT_EQ(H.List("output"), C.Left);
+    EXPECT_EQ(H.Read("output/KRL.pps"), "a summary of an earlier run\r\n");
   }
 }
 
