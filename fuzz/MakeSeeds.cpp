@@ -174,6 +174,8 @@ int main(int argc, char** argv) {
     S.Weather().SetStationFile("NLD1.");
     S.Weather().SetYear(1980);
     S.Weather().SetConsecutiveYears(2);
+    // Ten-day output keeps the detailed output seeds small.
+    S.General().SetOutputInterval(10);
     C.Set(S);
     S.FileManager().RemoveOutputFiles();
     S.WriteInputFiles();

@@ -21,7 +21,7 @@ cd "$(dirname "$0")/.."
 SECONDS_EACH=${1:-600}
 shift || true
 ALL=(dxline textfile ini varcat datafile session log outdet outsum modelinput modelrun krlcmd)
-TARGETS=("${@:-${ALL[@]}}")
+TARGETS=("$@")
 [ $# -gt 0 ] || TARGETS=("${ALL[@]}")
 
 if ! command -v clang++ >/dev/null; then
@@ -31,22 +31,26 @@ if ! command -v clang++ >/dev/null; then
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq clang cmake ninja-build >/dev/null
 fi
 
-B=build-fuzz
+# Absolute paths: some targets change the working directory, as the program does.
+B=$PWD/build-fuzz
+F=$PWD/fuzz
 CC=clang CXX=clang++ cmake -S . -B $B -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKRL_FUZZ=ON \
   -DKRL_BUILD_GUI=OFF -DKRL_BUILD_TESTS=OFF -DKRL_BUILD_BENCH=OFF >/dev/null
 nice -n 19 cmake --build $B --target fuzz_all
 rm -rf $B/seeds
 $B/fuzz/fuzz_seeds $B/seeds >/dev/null
 
-export ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1
+# A small quarantine keeps the fuzzer's resident memory well below the limit.
+export ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1:quarantine_size_mb=32
 export UBSAN_OPTIONS=print_stacktrace=1
 ROWS=()
 for t in "${TARGETS[@]}"; do
   mkdir -p $B/corpus/$t $B/findings/$t $B/logs
-  before=$(ls $B/findings/$t | wc -l)
+  count() { ls $B/findings/$t | grep -c -E "^($1)-" || true; }
+  crashes0=$(count 'crash|leak|deadly'); timeouts0=$(count timeout); ooms0=$(count oom)
   echo "== fuzz_$t for ${SECONDS_EACH}s"
   set +e
-  nice -n 19 $B/fuzz/fuzz_$t $B/corpus/$t $B/seeds/$t -dict=fuzz/dict/$t.dict \
+  nice -n 19 $B/fuzz/fuzz_$t $B/corpus/$t $B/seeds/$t -dict=$F/dict/$t.dict \
     -max_total_time="$SECONDS_EACH" -timeout=1 -rss_limit_mb=512 -malloc_limit_mb=512 \
     -close_fd_mask=3 -print_final_stats=1 -artifact_prefix=$B/findings/$t/ >$B/logs/$t.log 2>&1
   rc=$?
@@ -54,10 +58,9 @@ for t in "${TARGETS[@]}"; do
   runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' $B/logs/$t.log | grep -o '[0-9]*$' || true)
   cov=$(grep -o 'cov: [0-9]*' $B/logs/$t.log | tail -1 | grep -o '[0-9]*' || true)
   ft=$(grep -o 'ft: [0-9]*' $B/logs/$t.log | tail -1 | grep -o '[0-9]*' || true)
-  new=$(ls -t $B/findings/$t | head -n $(( $(ls $B/findings/$t | wc -l) - before )) 2>/dev/null || true)
-  crashes=$(echo "$new" | grep -c -E '^(crash|leak|deadly)-' || true)
-  timeouts=$(echo "$new" | grep -c '^timeout-' || true)
-  ooms=$(echo "$new" | grep -c '^oom-' || true)
+  crashes=$(( $(count 'crash|leak|deadly') - crashes0 ))
+  timeouts=$(( $(count timeout) - timeouts0 ))
+  ooms=$(( $(count oom) - ooms0 ))
   ROWS+=("$(printf '%-11s %10s %8s %8s %8s %9s %12s %5s' "$t" "${runs:-?}" "${cov:-?}" "${ft:-?}" "$crashes" "$timeouts" "$ooms" "$rc")")
 done
 
