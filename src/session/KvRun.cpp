@@ -1,6 +1,15 @@
 #include "session/KvRun.h"
 
+#include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <vector>
 
 #include "foundations/DxTxtFle.h"
 #include "foundations/DxTxtWrt.h"
@@ -41,7 +50,129 @@ struct TRunningGuard {
   TRunningGuard() { RunningFlag() = true; }
   ~TRunningGuard() { RunningFlag() = false; }
 };
+
+// ---- what the wait knows about the run
+using TClock = std::chrono::steady_clock;
+
+struct TWaitState {
+  TClock::time_point Start = TClock::now();
+  TClock::time_point LastLook{};
+  TRunProgress Progress;
+  bool StopWaiting = false;  // requests of the user
+  bool StopRun = false;
+  bool Stopped = false;  // the user's stop ended a running model
+};
+
+TWaitState& Wait() {
+  static TWaitState W;
+  return W;
+}
+
+// The processes below Pid, children before grandchildren, read from /proc.
+std::vector<int> Descendants(int Pid) {
+  std::multimap<int, int> Children;
+  std::error_code Ec;
+  for (std::filesystem::directory_iterator It("/proc", Ec), End; !Ec && It != End; It.increment(Ec)) {
+    const std::string Name = It->path().filename().string();
+    if (Name.empty() || !std::all_of(Name.begin(), Name.end(), [](char C) { return C >= '0' && C <= '9'; }))
+      continue;
+    std::ifstream Stat(It->path() / "stat");
+    std::string Line;
+    if (!std::getline(Stat, Line)) continue;
+    // "pid (comm) state ppid ...": the name may hold blanks and brackets.
+    const size_t Close = Line.rfind(')');
+    if (Close == std::string::npos) continue;
+    char State = 0;
+    int Parent = 0;
+    if (std::sscanf(Line.c_str() + Close + 1, " %c %d", &State, &Parent) == 2 && State != 'Z')
+      Children.emplace(Parent, std::atoi(Name.c_str()));
+  }
+  std::vector<int> Result;
+  std::vector<int> Todo{Pid};
+  while (!Todo.empty()) {
+    const int P = Todo.back();
+    Todo.pop_back();
+    const auto Range = Children.equal_range(P);
+    for (auto It = Range.first; It != Range.second; ++It) {
+      Result.push_back(It->second);
+      Todo.push_back(It->second);
+    }
+  }
+  return Result;
+}
+
+std::string ProcessName(int Pid) {
+  std::ifstream Comm("/proc/" + std::to_string(Pid) + "/comm");
+  std::string Name;
+  std::getline(Comm, Name);
+  return Name;
+}
+
+// Whether the model (any process below the script other than the batch
+// interpreter itself, which runs in a terminal window below Pid) still runs.
+bool ModelAlive(int Pid) {
+  for (const int P : Descendants(Pid))
+    if (ProcessAlive(P) && ProcessName(P) != "krlcmd") return true;
+  return false;
+}
+
+// Ends the script's process and everything below it: politely first, then
+// for good after a second.
+void EndProcessTree(int Pid) {
+  std::vector<int> All = Descendants(Pid);
+  All.push_back(Pid);
+  for (const int P : All) kill(P, SIGTERM);
+  for (int Tries = 0; Tries < 100; ++Tries) {
+    if (std::none_of(All.begin(), All.end(), ProcessAlive)) return;
+    usleep(10 * 1000);
+  }
+  for (const int P : All)
+    if (ProcessAlive(P)) kill(P, SIGKILL);
+}
+
+// The last line of the log that holds more than blanks, at most 200 bytes.
+std::string LastLogLine(const std::string& LogName) {
+  const int Fd = OpenPlainFile(LogName, O_RDONLY);
+  if (Fd < 0) return {};
+  const off_t Size = lseek(Fd, 0, SEEK_END);
+  const off_t From = Size > 4096 ? Size - 4096 : 0;
+  std::string Tail(static_cast<size_t>(Size - From), '\0');
+  const ssize_t Got = Size > 0 ? pread(Fd, Tail.data(), Tail.size(), From) : 0;
+  close(Fd);
+  Tail.resize(Got > 0 ? static_cast<size_t>(Got) : 0);
+  size_t End = Tail.size();
+  while (End > 0) {
+    const size_t Begin = Tail.find_last_of('\n', End - 1);
+    const size_t First = Begin == std::string::npos ? 0 : Begin + 1;
+    std::string Line = TrimBlanks(Tail.substr(First, End - First));
+    if (!Line.empty()) return Line.substr(0, 200);
+    if (Begin == std::string::npos) break;
+    End = Begin;
+  }
+  return {};
+}
+
+// A look at the run, a few times a second: the log's latest line and
+// whether the model still runs.
+void LookAtRun(const TKvFileManager& Fm, int Pid, bool Now = false) {
+  TWaitState& W = Wait();
+  const TClock::time_point T = TClock::now();
+  W.Progress.Seconds = std::chrono::duration<double>(T - W.Start).count();
+  if (!Now && T - W.LastLook < std::chrono::milliseconds(200)) return;
+  W.LastLook = T;
+  W.Progress.LastLogLine = LastLogLine(Fm.LogFullName());
+  W.Progress.ModelRunning = Pid > 0 && ModelAlive(Pid);
+}
 }  // namespace
+
+TRunProgress RunProgress() {
+  TRunProgress P = Wait().Progress;
+  P.Running = RunInProgress();
+  return P;
+}
+
+void StopWaitingForRun() { Wait().StopWaiting = true; }
+void StopModelRun() { Wait().StopRun = true; }
 
 void WriteBatchFile(const TKvFileManager& Fm) {
   RemoveFile(Fm.BatFullName(), true);
@@ -134,15 +265,31 @@ TRunWaiter SetRunWaiter(TRunWaiter Waiter) {
 bool RunInProgress() { return RunningFlag(); }
 
 bool WaitForRunEnd(TKvFileManager& Fm, int Pid) {
-  // The wait also ends when the script's process is known and has ended
-  // while the marker is still there (its window was closed before the end).
+  TWaitState& W = Wait();
+  W = TWaitState();
+  W.Progress.ModelKnown = Pid > 0;
+  // Ends a wait that the script did not end: a model that was still running
+  // leaves the marker for the judgement (a run that never got to its end);
+  // otherwise the marker goes as the script would have removed it.
+  const auto GiveUp = [&](bool ModelWasRunning) {
+    if (!ModelWasRunning) Fm.RemoveTempRunFile();
+    return false;
+  };
   while (FileExists(Fm.TempRunFileName())) {
-    if (!WaiterSlot()() || (Pid && !ProcessAlive(Pid) && FileExists(Fm.TempRunFileName()))) {
-      // A run given up on is judged like one whose script got past its
-      // pause: the marker goes, the output and the log decide.
-      Fm.RemoveTempRunFile();
-      return false;
+    const bool KeepWaiting = WaiterSlot()();
+    // The script's process ended and left the marker (its window was closed
+    // before the end): judged by whether the model ran at the last look.
+    if (Pid && !ProcessAlive(Pid) && FileExists(Fm.TempRunFileName())) return GiveUp(W.Progress.ModelRunning);
+    LookAtRun(Fm, Pid);
+    if (W.StopRun) {
+      // Stopping with the model unknown: it may still run.
+      const bool Running = Pid <= 0 || ModelAlive(Pid);
+      if (Pid > 0) EndProcessTree(Pid);
+      W.Stopped = Running;
+      W.Progress.ModelRunning = false;
+      return GiveUp(Running);
     }
+    if (!KeepWaiting || W.StopWaiting) return GiveUp(Pid > 0 && ModelAlive(Pid));
   }
   return true;
 }
@@ -188,5 +335,6 @@ TRunOutcome RunSession() {
     return TRunOutcome::NotStarted;
   }
   WaitForRunEnd(Fm, TakeStartedProcess());
-  return DecideRunOutcome(Fm);
+  const TRunOutcome Outcome = DecideRunOutcome(Fm);
+  return Wait().Stopped ? TRunOutcome::Stopped : Outcome;
 }

@@ -51,20 +51,44 @@ enum class TRunOutcome {
   RuntimeError,      // output, and the marker came back
   NoOutput,          // the model wrote no detailed output
   Abandoned,         // the wait ended without the script finishing
+  Stopped,           // the user ended the model before it had finished
 };
 
 // True while a run waits for its marker; a second run is refused then.
 bool RunInProgress();
 
+// What a window shows while a run waits. The wait looks at the log and at
+// the started processes a few times a second.
+struct TRunProgress {
+  bool Running = false;       // a run waits for its marker
+  double Seconds = 0;         // since the wait began
+  std::string LastLogLine;    // the latest line in the model's log (bytes as written)
+  bool ModelKnown = false;    // the script's process is known, so the model can be watched and ended
+  bool ModelRunning = false;  // the model's process was running at the last look
+};
+TRunProgress RunProgress();
+
+// The user's requests while a run waits, taken up at the next look at the
+// marker. Stopping the wait judges the outcome from what is there. Stopping
+// the run ends the model's process and the script's when they are known. In
+// both cases, and when the script's process ends early (its window closed),
+// a model that was still running leaves the marker in place, so the outcome
+// is judged as a run that never got to its end: never a success, and its
+// unfinished output is removed. A model that had already finished is judged
+// as usual, so its output is kept.
+void StopWaitingForRun();
+void StopModelRun();
+
 // The two halves of a run after the start. WaitForRunEnd waits while the
 // marker exists and answers false when the wait was given up (by the waiter,
-// or because the script's process Pid, when known, ended and left the marker
-// behind); the marker is then removed. DecideRunOutcome judges the output and the log and
-// tells the user.
+// by a request above, or because the script's process Pid, when known, ended
+// and left the marker behind). DecideRunOutcome judges the output and the
+// log and tells the user.
 bool WaitForRunEnd(TKvFileManager& Fm, int Pid = 0);
 TRunOutcome DecideRunOutcome(TKvFileManager& Fm);
 
 // The whole run for the current session (TheSession): input files, marker,
 // batch script, wait, outcome. Errors before the wait reach the application's
-// error handler. Answers what happened.
+// error handler. Answers what happened; Stopped when the user ended a model
+// that was still running (after the outcome was judged and told).
 TRunOutcome RunSession();
