@@ -132,21 +132,21 @@ struct TPage {
 };
 
 const char* const PdfStyle = R"(
-h1 { font-size: 20pt; font-weight: bold; color: #1d4f7a; margin-top: 0pt; margin-bottom: 14pt; }
-h2 { font-size: 14pt; font-weight: bold; color: #1d4f7a; margin-top: 16pt; margin-bottom: 6pt; }
-h3 { font-size: 11.5pt; font-weight: bold; color: #222222; margin-top: 12pt; margin-bottom: 4pt; }
-h4 { font-size: 10pt; font-weight: bold; margin-top: 8pt; margin-bottom: 3pt; }
-p { margin-top: 0pt; margin-bottom: 6pt; }
-li { margin-bottom: 2pt; }
-ul, ol { margin-top: 0pt; margin-bottom: 6pt; }
+h1 { font-size: 20pt; font-weight: bold; color: #1d4f7a; margin-top: 0px; margin-bottom: 16px; }
+h2 { font-size: 14pt; font-weight: bold; color: #1d4f7a; margin-top: 20px; margin-bottom: 8px; }
+h3 { font-size: 11.5pt; font-weight: bold; color: #222222; margin-top: 14px; margin-bottom: 6px; }
+h4 { font-size: 10pt; font-weight: bold; margin-top: 10px; margin-bottom: 4px; }
+p { margin-top: 0px; margin-bottom: 8px; line-height: 115%; }
+li { margin-bottom: 3px; line-height: 115%; }
+ul, ol { margin-top: 0px; margin-bottom: 8px; }
 pre { font-family: "DejaVu Sans Mono", "Noto Mono", monospace; font-size: 7.5pt; white-space: pre-wrap;
-      background-color: #f3f3f3; margin-top: 2pt; margin-bottom: 8pt; }
+      background-color: #f3f3f3; margin-top: 2px; margin-bottom: 10px; }
 code { font-family: "DejaVu Sans Mono", "Noto Mono", monospace; font-size: 8.5pt; }
-table { border-collapse: collapse; border-color: #9aa4ad; margin-top: 2pt; margin-bottom: 8pt; }
+table { border-collapse: collapse; border-color: #9aa4ad; margin-top: 2px; margin-bottom: 10px; }
 th { background-color: #e4ebf1; font-weight: bold; }
 td, th { font-size: 9pt; }
-p.caption { font-size: 8.5pt; font-style: italic; color: #444444; margin-bottom: 10pt; }
-p.picture { margin-top: 4pt; margin-bottom: 2pt; }
+p.caption { font-size: 8.5pt; font-style: italic; color: #444444; margin-bottom: 12px; }
+p.picture { margin-top: 6px; margin-bottom: 2px; }
 )";
 
 class TPdfBuilder {
@@ -177,20 +177,25 @@ public:
     Doc.setPageSize(QSizeF(FPage.W, FPage.H));
     AddResources(Doc);
 
-    // Page numbers of headings feed the contents and the links; lay out until
-    // they no longer change.
+    // Page numbers of headings feed the contents and the links, and a heading
+    // at the foot of a page moves to the next one; lay out until both settle.
     QVector<int> Pages(int(FS.size()), 0);
-    for (int Pass = 0; Pass < 4; ++Pass) {
-      Doc.setHtml(Html(Pages));
+    for (int Pass = 0;; ++Pass) {
+      if (Pass == 200) throw EManualError{"the page numbers of the contents do not settle"};
+      const QString H = Html(Pages);
+      if (qEnvironmentVariableIsSet("KRL_MANUAL_HTML")) {
+        QFile Dump(qEnvironmentVariable("KRL_MANUAL_HTML"));
+        if (Dump.open(QIODevice::WriteOnly)) Dump.write(H.toUtf8());
+      }
+      Doc.setHtml(H);
       SetMargins(Doc);
-      KeepHeadingsWithText(Doc);
+      if (MoveLonelyHeading(Doc)) continue;
       const QVector<int> New = HeadingPages(Doc);
       if (New == Pages) break;
       Pages = New;
-      if (Pass == 3) throw EManualError{"the page numbers of the contents do not settle"};
     }
     FHeadingPages = Pages;
-    if (qEnvironmentVariableIsSet("KRL_MANUAL_DEBUG")) { int n=0; for (QTextBlock B = Doc.begin(); B.isValid() && n < 12; B = B.next(), ++n) { QRectF r = Doc.documentLayout()->blockBoundingRect(B); std::fprintf(stderr, "%g %g %g %g %s\n", r.x(), r.y(), r.width(), r.height(), qPrintable(B.text().left(30))); } std::fprintf(stderr, "page %g %g tw %g\n", Doc.pageSize().width(), Doc.pageSize().height(), Doc.textWidth()); }
+    if (qEnvironmentVariableIsSet("KRL_MANUAL_DEBUG")) { int n=0; for (QTextBlock B = Doc.begin(); B.isValid() && n < 400; B = B.next(), ++n) { QRectF r = Doc.documentLayout()->blockBoundingRect(B); std::fprintf(stderr, "%g %g %g %g %s\n", r.x(), r.y(), r.width(), r.height(), qPrintable(B.text().left(30))); } std::fprintf(stderr, "page %g %g tw %g\n", Doc.pageSize().width(), Doc.pageSize().height(), Doc.textWidth()); }
     Paint(Doc, Writer);
   }
 
@@ -261,7 +266,8 @@ private:
       const QString Title = InlineToHtml(S.Title, R);
       QString Num = S.Number.isEmpty() ? QString() : S.Number + "&nbsp;&nbsp;";
       if (S.Level == 1 && S.Appendix) Num = "Appendix " + S.Number + "&nbsp;&nbsp;";
-      const QString Break = S.Level == 1 ? " style=\"page-break-before: always;\"" : QString();
+      const bool NewPage = S.Level == 1 || FBreakBefore.contains(int(&S - FS.data()));
+      const QString Break = NewPage ? " style=\"page-break-before: always;\"" : QString();
       H += "<" + Tag + Break + ">" + Num + Title + "</" + Tag + ">\n";
       try {
         H += BodyToHtml(S.Body, R);
@@ -289,23 +295,26 @@ private:
     Doc.rootFrame()->setFrameFormat(F);
   }
 
-  // A heading with too little room below it on its page starts the next page.
-  void KeepHeadingsWithText(QTextDocument& Doc) {
+  // The first heading with too little room below it on its page is made to
+  // start the next page; answers whether there was one.
+  bool MoveLonelyHeading(QTextDocument& Doc) {
     QAbstractTextDocumentLayout* L = Doc.documentLayout();
     const double Room = FPage.Mm(28);
+    int Section = -1;
     for (QTextBlock B = Doc.begin(); B.isValid(); B = B.next()) {
       const int Level = B.blockFormat().headingLevel();
-      if (Level < 2) continue;
+      if (Level == 0) continue;
+      ++Section;
+      if (Level < 2 || FBreakBefore.contains(Section)) continue;
       const QRectF R = L->blockBoundingRect(B);
       const int Page = int(R.top() / FPage.H);
       const double Bottom = (Page + 1) * FPage.H - FPage.Bottom;
       if (R.bottom() + Room > Bottom) {
-        QTextCursor C(B);
-        QTextBlockFormat F;
-        F.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
-        C.mergeBlockFormat(F);
+        FBreakBefore.insert(Section);
+        return true;
       }
     }
+    return false;
   }
 
   QVector<int> HeadingPages(QTextDocument& Doc) {
@@ -364,6 +373,7 @@ private:
   const std::vector<TSection>& FS;
   TPage FPage;
   QVector<int> FHeadingPages;
+  QSet<int> FBreakBefore;  // sections that start a page although they are no chapter
 };
 
 // ---------------------------------------------------------------- the help pages

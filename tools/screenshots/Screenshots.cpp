@@ -1,0 +1,443 @@
+// krlscreenshots: pictures of the program's real windows for the manual and
+// the README, taken on the offscreen platform from a fresh copy of the sample
+// program home.
+//
+//   krlscreenshots --data SOURCE/data --programs BUILD/bin --out DIR
+//
+// The program sets up the session of the manual's getting-started chapter,
+// starts the main window, runs the model and opens the result windows, all
+// through the controls' names, as a user would. Every dialog and result
+// window is shown through the window library's modal handler, which this
+// program replaces: it takes the pictures and closes the window again. A
+// window or control that does not exist yet is passed over, so the program
+// takes whatever pictures the windows allow. The pictures are drawn at twice
+// the screen's pixel density and say so in their resolution (192 dpi), so
+// that the manual shows them sharply at their natural size.
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QImage>
+#include <QListWidget>
+#include <QMap>
+#include <QPixmap>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QThread>
+#include <clocale>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+#include "QtHandlers.h"
+#include "DxGrid.h"
+#include "WinSupport.h"
+#include "catalogue/KvMenu.h"
+#include "catalogue/KvRerun.h"
+#include "catalogue/KvRerunTable.h"
+#include "catalogue/Kvcrop.h"
+#include "catalogue/Kvsoil.h"
+#include "catalogue/Kvwthr.h"
+#include "platform/FileSys.h"
+#include "platform/Handlers.h"
+#include "platform/Shell.h"
+#include "session/Kvfm.h"
+#include "session/Kvgen.h"
+#include "session/Kvses.h"
+
+#if __has_include("Kvmain.h")
+#include "Kvmain.h"
+#define KRL_HAVE_MAIN_WINDOW 1
+#endif
+#if __has_include("Kvedtrun.h")
+#include "Kvedtrun.h"
+#define KRL_HAVE_EDIT_RERUN 1
+#endif
+
+namespace fs = std::filesystem;
+
+namespace {
+
+QString OutDir;
+int Taken = 0;
+
+void Settle(int Ms = 150) {
+  QElapsedTimer T;
+  T.start();
+  do {
+    QApplication::processEvents(QEventLoop::AllEvents, 20);
+    QThread::msleep(5);
+  } while (T.elapsed() < Ms);
+}
+
+void Grab(QWidget* W, const QString& Name) {
+  if (!W) return;
+  Settle();
+  QImage Image = W->grab().toImage();
+  // The device pixel ratio goes into the resolution: 96 dpi at ratio 1.
+  const double Dpi = 96.0 * Image.devicePixelRatio();
+  Image.setDotsPerMeterX(qRound(Dpi / 0.0254));
+  Image.setDotsPerMeterY(qRound(Dpi / 0.0254));
+  const QString File = QDir(OutDir).filePath(Name + ".png");
+  if (Image.isNull() || !Image.save(File)) {
+    std::fprintf(stderr, "krlscreenshots: could not save %s\n", qPrintable(File));
+    return;
+  }
+  ++Taken;
+  std::printf("  %s (%dx%d)\n", qPrintable(Name), Image.width(), Image.height());
+}
+
+template <class T>
+T* Find(QWidget* Parent, const char* Name) {
+  return Parent ? Parent->findChild<T*>(QString::fromLatin1(Name)) : nullptr;
+}
+
+void Click(QWidget* Parent, const char* Name) {
+  if (auto* B = Find<QAbstractButton>(Parent, Name)) {
+    if (B->isEnabled() && B->isVisible()) B->click();
+  } else {
+    std::fprintf(stderr, "krlscreenshots: no button %s in %s\n", Name, qPrintable(Parent->objectName()));
+  }
+  Settle();
+}
+
+void Trigger(QWidget* Parent, const char* Name) {
+  if (auto* A = Parent->findChild<QAction*>(QString::fromLatin1(Name))) {
+    if (A->isEnabled()) A->trigger();
+  } else {
+    std::fprintf(stderr, "krlscreenshots: no menu item %s\n", Name);
+  }
+  Settle();
+}
+
+// Chooses the first entry of a list or drop-down list that contains Text.
+void Choose(QWidget* Parent, const char* Name, const QString& Text) {
+  if (auto* C = Find<QComboBox>(Parent, Name)) {
+    const int i = C->findText(Text, Qt::MatchContains);
+    if (i >= 0) C->setCurrentIndex(i);
+  } else if (auto* L = Find<QListWidget>(Parent, Name)) {
+    const auto Items = L->findItems(Text, Qt::MatchContains);
+    if (!Items.isEmpty()) {
+      L->setCurrentItem(Items.first());
+      emit L->itemClicked(Items.first());
+    }
+  }
+  Settle();
+}
+
+// Shows each page of a page control in turn and takes the pictures that
+// Names gives for the pages' names.
+void GrabPages(QWidget* Window, const char* PageControl, const QMap<QString, QString>& Names,
+               const std::function<void(const QString& Page)>& OnPage = nullptr) {
+  auto* Tabs = Find<QTabWidget>(Window, PageControl);
+  if (!Tabs) {
+    Grab(Window, Names.value(QString()));
+    return;
+  }
+  for (int i = 0; i < Tabs->count(); ++i) {
+    if (!Tabs->isTabVisible(i)) continue;
+    Tabs->setCurrentIndex(i);
+    Settle();
+    const QString Page = Tabs->widget(i)->objectName();
+    if (Names.contains(Page)) Grab(Window, Names.value(Page));
+    if (OnPage) OnPage(Page);
+  }
+  Tabs->setCurrentIndex(0);
+}
+
+// What happens to each modal window the program opens: it answers the
+// window's result (Rejected for a window only looked at).
+QMap<QString, std::function<int(QDialog&)>> ModalActions;
+
+int OnModal(QDialog& D) {
+  QString Name = D.objectName();
+  if (Name.isEmpty()) Name = QString::fromLatin1(D.metaObject()->className()).mid(1);
+  D.show();
+  Settle(250);
+  int Result = QDialog::Rejected;
+  if (ModalActions.contains(Name)) {
+    Result = ModalActions.value(Name)(D);
+  } else {
+    std::fprintf(stderr, "krlscreenshots: %s was not expected; its picture is modal-%s\n", qPrintable(Name),
+                 qPrintable(Name));
+    Grab(&D, "modal-" + Name);
+  }
+  D.hide();
+  return Result;
+}
+
+// The sample home as a user gets it, with the built programs, in Root.
+void LayHome(const fs::path& Data, const fs::path& Programs, const fs::path& Root) {
+  fs::copy(Data, Root, fs::copy_options::recursive);
+  for (const char* P : {"korval.exe", "krlcmd"})
+    if (fs::exists(Programs / P)) fs::copy_file(Programs / P, Root / "bin" / P);
+  for (const char* D : {"runio", "output", "meteo/dbmrep"}) fs::create_directories(Root / D);
+  SetExecPath((Root / "bin").string() + "/");
+  fs::current_path(Root / "bin");
+  InvalidateDirCache();
+}
+
+// The working session of the getting-started chapter: spring barley sown on
+// day 90 on loam at station north, 1980 to 1982, two production levels.
+void WriteGettingStartedSession() {
+  LoadVarCatalogue();
+  {
+    TKvSession S;
+    TheSession = &S;
+    S.Reset();
+    BuildDataCatalogue();
+    S.Crop().SetCropFile("SBARLEY.CRP");
+    S.Crop().SetCropDescription("Spring barley");
+    S.Crop().SetStartDay(1);
+    S.Crop().SetFixedSowingDate(90);
+    S.Crop().SetEndDay(2);
+    S.Soil().SetSoilFile("LOAM.SOL");
+    S.Soil().SetSoilDescription("Loam, medium");
+    S.Weather().SetStationFile("NLD1.");
+    S.Weather().SetStationDescription("Station north, daily data (synthetic)");
+    S.Weather().SetYear(1980);
+    S.Weather().SetConsecutiveYears(3);
+    S.General().SetProductionLevels(2);
+    S.General().SetSummarySeasonalSoilWaterBalance(3);
+    S.SetMinMaxSMLIM();
+    S.WriteInputFiles();
+    TheSession = nullptr;
+  }
+  FreeDataCatalogue();
+  FreeVarCatalogue();
+}
+
+#ifdef KRL_HAVE_MAIN_WINDOW
+// The detailed output window: its pages, the graph of the two tables and
+// the water balance chart.
+int DetailedOutput(QDialog& D) {
+  D.resize(D.minimumSize().expandedTo(QSize(760, 560)));
+  Settle();
+  GrabPages(&D, "pcOutputDet",
+            {{"tsPotential", "detailed-potential"},
+             {"tsWaterLimited", "detailed-water-limited"},
+             {"tsWaterBalance", "detailed-water-balance"},
+             {"tsNutrients", "detailed-nutrients"}},
+            [&D](const QString& Page) {
+              if (Page == "tsPotential" || Page == "tsWaterLimited" || Page == "tsWaterBalance")
+                Click(&D, "BtnGraph");
+            });
+  return QDialog::Accepted;
+}
+
+int GraphView(QDialog& D) {
+  D.resize(D.minimumSize().expandedTo(QSize(760, 540)));
+  Settle();
+  const bool Potential = D.windowTitle().contains("Potential");
+  Choose(&D, "CbColumns1", Potential ? "(WSO)" : "(SM)");
+  Settle(600);
+  Grab(&D, Potential ? "graph-potential" : "graph-water-limited");
+  return QDialog::Rejected;
+}
+
+int SummaryOutput(QDialog& D) {
+  D.resize(D.minimumSize().expandedTo(QSize(760, 560)));
+  Settle();
+  GrabPages(&D, "pcOutputSummary",
+            {{"tsPotential", "summary-potential"},
+             {"tsWaterlimited", "summary-water-limited"},
+             {"tsSummary", "summary-summary"}});
+  return QDialog::Accepted;
+}
+
+int LookOnly(QDialog& D, const QString& Picture, QSize Size = QSize()) {
+  if (Size.isValid()) D.resize(D.minimumSize().expandedTo(Size));
+  Settle(Picture == "water-balance" ? 600 : 150);
+  Grab(&D, Picture);
+  return QDialog::Rejected;
+}
+
+// The variable selection dialog with the timer group, choosing IDSOW.
+int SelectVariables(QDialog& D) {
+  if (auto* Group = Find<QWidget>(&D, "rgSelectGroup"))
+    for (QRadioButton* B : Group->findChildren<QRadioButton*>())
+      if (B->text().remove('&') == "Timer") B->click();
+  Settle();
+  Choose(&D, "SrcList", "IDSOW");
+  if (auto* L = Find<QListWidget>(&D, "SrcList")) {
+    const auto Items = L->findItems("IDSOW", Qt::MatchExactly);
+    if (!Items.isEmpty()) L->setCurrentItem(Items.first());
+  }
+  Click(&D, "IncludeBtn");
+  Grab(&D, "select-variables");
+  return QDialog::Accepted;
+}
+
+int Rainfall(QDialog& D) {
+  Click(&D, "RbOption2");
+  Grab(&D, "rainfall");
+  return QDialog::Rejected;
+}
+
+void SetCell(QWidget* Main, int Col, int Row, const QString& Text) {
+  auto* Grid = Find<TDxStringGrid>(Main, "GridReRun");
+  if (Grid && Col < Grid->ColCount() && Row < Grid->RowCount()) Grid->SetCells(Col, Row, Text);
+}
+
+void Tour(TFormMain& Main) {
+  Main.show();
+  Main.resize(Main.minimumSize().expandedTo(QSize(700, 540)));
+  Settle(300);
+  std::printf("main window\n");
+  GrabPages(&Main, "pgcSession",
+            {{"tbsGeneral", "main-general"},
+             {"tbsCrop", "main-crop"},
+             {"tbsWeather", "main-weather"},
+             {"TbsTimer", "main-timer"},
+             {"tbsSoil", "main-soil"}});
+
+  std::printf("run and results\n");
+  Trigger(&Main, "Run1");
+  Trigger(&Main, "Detailedoutput1");
+  Trigger(&Main, "Summary1");
+  Trigger(&Main, "Viewlogfile1");
+  Trigger(&Main, "About1");
+
+  std::printf("rainfall\n");
+  if (auto* Tabs = Find<QTabWidget>(&Main, "pgcSession"))
+    if (auto* W = Find<QWidget>(&Main, "tbsWeather")) Tabs->setCurrentWidget(W);
+  Click(&Main, "BtnRainfall");
+
+  std::printf("reruns and nutrients\n");
+  // Three production levels show the nutrient page; three sowing dates fill
+  // the rerun table.
+  if (auto* Levels = Find<QWidget>(&Main, "RgProductionLevels")) {
+    const auto Buttons = Levels->findChildren<QRadioButton*>();
+    if (Buttons.size() == 3) Buttons[2]->click();
+  }
+  Settle();
+  if (auto* Tabs = Find<QTabWidget>(&Main, "pgcSession")) {
+    for (const char* Page : {"tbsNutrients", "tbsReruns"})
+      if (auto* W = Find<QWidget>(&Main, Page)) {
+        Tabs->setCurrentWidget(W);
+        Settle();
+        if (QString(Page) == "tbsNutrients") Grab(&Main, "main-nutrients");
+      }
+  }
+  Click(&Main, "btnSelectVar");
+  Click(&Main, "btnAddRerun");
+  Click(&Main, "btnAddRerun");
+  SetCell(&Main, 1, 1, "80");
+  SetCell(&Main, 1, 2, "100");
+  SetCell(&Main, 1, 3, "120");
+  if (auto* Use = Find<QCheckBox>(&Main, "CbUseReRuns"))
+    if (!Use->isChecked()) Use->click();
+  Grab(&Main, "main-reruns");
+
+  std::printf("a run with reruns and nutrients\n");
+  Trigger(&Main, "Run1");
+  ModalActions["FormDetailedOutput"] = [](QDialog& D) {
+    D.resize(D.minimumSize().expandedTo(QSize(760, 560)));
+    GrabPages(&D, "pcOutputDet", {{"tsNutrients", "detailed-nutrients"}});
+    return int(QDialog::Accepted);
+  };
+  Trigger(&Main, "Detailedoutput1");
+  ModalActions["FormOutputSummary"] = [](QDialog& D) {
+    D.resize(D.minimumSize().expandedTo(QSize(760, 560)));
+    GrabPages(&D, "pcOutputSummary", {{"tsSummary", "summary-summary"}});
+    return int(QDialog::Accepted);
+  };
+  Trigger(&Main, "Summary1");
+
+#ifdef KRL_HAVE_EDIT_RERUN
+  std::printf("rerun table editor\n");
+  if (TheSession) {
+    const int i = VarCatalogue.IndexOf("SLATB");
+    if (i >= 0) {
+      std::unique_ptr<TRerunVar> V = VarCatalogue.Objects(i)->GetCopy();
+      V->SetValue(TheSession->Rerun().GetDefaultVarValue("SLATB", V->VarType(), V->FileType()));
+      TFormEditRerun Edit(&Main);
+      Edit.SetValue(V.get());
+      ExecModal(Edit);
+    }
+  }
+#endif
+}
+#endif
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  if (qEnvironmentVariableIsEmpty("QT_SCALE_FACTOR")) qputenv("QT_SCALE_FACTOR", "2");
+  TKrlApplication App(argc, argv);
+  std::setlocale(LC_NUMERIC, "C");
+  App.setApplicationName(ApplicationTitle);
+  QFont Font({"DejaVu Sans", "Sans Serif"}, 9);
+  App.setFont(Font);
+
+  QString Data, Programs;
+  const QStringList Args = App.arguments();
+  for (int i = 1; i + 1 < Args.size(); i += 2) {
+    if (Args[i] == "--data") Data = Args[i + 1];
+    else if (Args[i] == "--programs") Programs = Args[i + 1];
+    else if (Args[i] == "--out") OutDir = Args[i + 1];
+  }
+  if (Data.isEmpty() || Programs.isEmpty() || OutDir.isEmpty()) {
+    std::fprintf(stderr, "usage: krlscreenshots --data DIR --programs DIR --out DIR\n");
+    return 2;
+  }
+  QDir().mkpath(OutDir);
+  OutDir = QFileInfo(OutDir).absoluteFilePath();
+  QTemporaryDir Home;
+  if (!Home.isValid()) return 1;
+
+  try {
+    LayHome(fs::absolute(Data.toStdString()), fs::absolute(Programs.toStdString()), Home.path().toStdString());
+    SetShellWindowless(true);
+    // Boxes are answered with their default, the first button; the texts go
+    // to the log of the build.
+    SetMessageHandler([](const TMessage& M) {
+      std::printf("  [box] %s\n", M.Text.c_str());
+      switch (M.Buttons) {
+        case TMsgButtons::YesNo:
+        case TMsgButtons::YesNoCancel:
+          return TMsgResult::Yes;
+        default:
+          return TMsgResult::Ok;
+      }
+    });
+    SetAppErrorHandler([](const std::exception& E) { std::printf("  [error] %s\n", E.what()); });
+    SetFileDialogHandler([](const TFileDialogRequest&) { return QString(); });
+    SetOpenDocumentHandler([](const std::string&) { return 42; });
+    SetModalHandler(OnModal);
+    WriteGettingStartedSession();
+
+#ifdef KRL_HAVE_MAIN_WINDOW
+    ModalActions["FormDetailedOutput"] = DetailedOutput;
+    ModalActions["FormTableView"] = GraphView;
+    ModalActions["FormWaterBalance"] = [](QDialog& D) { return LookOnly(D, "water-balance", QSize(640, 480)); };
+    ModalActions["FormOutputSummary"] = SummaryOutput;
+    ModalActions["FormDxEdit"] = [](QDialog& D) { return LookOnly(D, "viewer", QSize(680, 440)); };
+    ModalActions["FormAbout"] = [](QDialog& D) { return LookOnly(D, "about"); };
+    ModalActions["FormRainfall"] = Rainfall;
+    ModalActions["FormSelect"] = SelectVariables;
+    ModalActions["FormEditRerun"] = [](QDialog& D) { return LookOnly(D, "edit-rerun"); };
+    {
+      TFormMain Main;
+      Tour(Main);
+      Main.hide();
+    }
+#else
+    std::fprintf(stderr, "krlscreenshots: the main window is not built yet; no pictures\n");
+#endif
+  } catch (const std::exception& E) {
+    std::fprintf(stderr, "krlscreenshots: %s\n", E.what());
+    return 1;
+  }
+  std::printf("%d pictures in %s\n", Taken, qPrintable(OutDir));
+  return 0;
+}
