@@ -91,14 +91,6 @@ double CanopyAssimilation(const TCropParams& P, double LAI, double DVS, double T
   return Rate * LAI * DayL * 30.0 / 44.0;
 }
 
-double ReferenceEvaporation(double IrradJ, double TAvg) {
-  const double Es = 0.6108 * std::exp(17.27 * TAvg / (TAvg + 237.3));
-  const double Delta = 4098.0 * Es / ((TAvg + 237.3) * (TAvg + 237.3));
-  const double Gamma = 0.066;
-  const double Mm = 0.65 * Delta / (Delta + Gamma) * (IrradJ / 1e6) / 2.45;
-  return std::max(0.0, Mm) / 10.0;
-}
-
 void TCrop::Emerge() {
   FEmerged = true;
   DVS = 0;
@@ -191,15 +183,16 @@ void TCrop::Integrate(double TAvg, double Stress, double RootLimit) {
     DVS = std::min(1.0, DVS + DTEff / FP.TSUM1) + std::max(0.0, DVS + DTEff / FP.TSUM1 - 1.0) * FP.TSUM1 / FP.TSUM2;
   else
     DVS = std::min(2.0, DVS + DTEff / FP.TSUM2);
-  if (DVS < 1 && RD < RootLimit) RD = std::min(RootLimit, RD + FP.RRI);
+  // The roots deepen while they receive dry matter.
+  if (FP.FRTB(DVS) > 0 && RD < RootLimit) RD = std::min(RootLimit, RD + FP.RRI);
 }
 
 double TCrop::TraMax(double ET0) const {
   if (!FEmerged) return 0.0;
-  return FP.CFET * ET0 * (1 - std::exp(-0.75 * FP.KDIF * LAI));
+  return FP.CFET * ET0 * (1 - std::exp(-FP.KDIF * LAI));
 }
 
 double TCrop::EvsMax(double ET0) const {
   if (!FEmerged) return ET0;
-  return ET0 * std::exp(-0.75 * FP.KDIF * LAI);
+  return ET0 * std::exp(-FP.KDIF * LAI);
 }

@@ -38,9 +38,6 @@ double DayLength(double Lat, int Doy);
 // Gross CO2 assimilation of the canopy, kg CH2O/ha/d.
 double CanopyAssimilation(const TCropParams& P, double LAI, double DVS, double TDay, double IrradJ, double DayL);
 
-// Reference evaporation (Makkink), cm/d, from irradiation in J/m2/d and the
-// mean temperature.
-double ReferenceEvaporation(double IrradJ, double TAvg);
 
 class TCrop {
 public:

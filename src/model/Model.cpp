@@ -287,6 +287,7 @@ TYearResult TSimulation::Season(const TRunSetup& S, int k) {
   In.Site = &S.Site;
   In.Year = Y.Year;
   In.Lat = First.Lat;
+  In.Alt = First.Alt;
   const TRainFile* Rain = S.Rain.get();
   const int RainShift = Y.RainYear - Y.Year;
   In.Weather = [this, &WDir, &S, Rain, RainShift](int Year, int Doy) {

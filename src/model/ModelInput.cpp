@@ -115,7 +115,7 @@ const std::vector<TParDef>& ModelParameters() {
       {"RDI", "CF", "R", 0, 100, true, "initial rooting depth (cm)"},
       {"RRI", "CF", "R", 0, 10, true, "maximum daily increase of rooting depth (cm/d)"},
       {"RDMCR", "CF", "R", 1, 500, true, "maximum rooting depth of the crop (cm)"},
-      {"CFET", "CF", "R", 0, 2, true, "correction factor of potential transpiration"},
+      {"CFET", "CF", "R", 0, 2, true, "crop factor of potential transpiration at full cover"},
       {"PDEPL", "CF", "R", 0, 1, true, "fraction of available soil water taken up without stress"},
       {"IAIRDU", "CF", "I", 0, 1, true, "air ducts in the roots (0 no, 1 yes)"},
       {"NCSO", "CF", "R", 0, 0.1, true, "nitrogen fraction in storage organs"},

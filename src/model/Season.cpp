@@ -28,7 +28,7 @@ TDay GetDay(const TSeasonInput& In, int Index) {
   D.TDay = 0.5 * (D.W.TMax + D.TAvg);
   D.IrradJ = D.W.Irrad * 1000.0;
   D.DayL = DayLength(In.Lat, D.Doy);
-  D.ET0 = ReferenceEvaporation(D.IrradJ, D.TAvg);
+  D.ET0 = ReferenceEvaporation(D.W, In.Lat, In.Alt, D.Doy);
   return D;
 }
 

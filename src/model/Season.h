@@ -57,7 +57,7 @@ struct TSeasonInput : TSeasonSettings {
   const TSoilParams* Soil = nullptr;
   const TSiteParams* Site = nullptr;
   int Year = 0;
-  double Lat = 52;
+  double Lat = 52, Alt = 0;  // of the weather station: degrees, m
   // Weather of a day given by year and day number; throws when missing.
   std::function<TDayWeather(int Year, int Doy)> Weather;
 };

@@ -8,6 +8,7 @@
 namespace {
 constexpr double CapillaryScale = 50.0;  // cm: capillary rise fades with the distance to the table
 constexpr double DrainFraction = 0.2;  // part of the water above drain level removed per day
+constexpr double TopLayer = 3.0;  // cm: the layer soil evaporation may dry to air-dry
 }  // namespace
 
 TSoilParams LoadSoilParams(const TParams& P) {
@@ -117,6 +118,11 @@ double TSoilWater::WetFactor() const {
   return std::clamp((FP.SM0 - SM()) / FP.CRAIRC, 0.0, 1.0);
 }
 
+double TSoilWater::EvaporationFloor() const {
+  const double AirDry = FP.SMW / 3;
+  return FP.SMW * FRD - (FP.SMW - AirDry) * std::min(FRD, TopLayer);
+}
+
 double TSoilWater::Reserve() const {
   if (FSite.IZT == 1) return 0.0;
   return std::max(0.0, FLow - FP.SMW * (FRDM - FRD));
@@ -133,7 +139,7 @@ void TSoilWater::Day(double RainCm, double EvsMax, double Tra) {
   double EvS = 0;
   if (EvW <= 0) {
     const double Fac = FDaysDry <= 1 ? 1.0 : std::sqrt(FDaysDry) - std::sqrt(FDaysDry - 1);
-    EvS = std::clamp(std::max(0.0, EvsMax) * Fac, 0.0, std::max(0.0, FW - Tra - FP.SMW / 3 * FRD));
+    EvS = std::clamp(std::max(0.0, EvsMax) * Fac, 0.0, std::max(0.0, FW - Tra - EvaporationFloor()));
   }
   FW -= Tra + EvS;
   // Rain: a part does not infiltrate today; the rest with the surface water

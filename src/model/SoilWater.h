@@ -71,6 +71,12 @@ public:
   // Equilibrium moisture content at a height above the water table (cm).
   double Equilibrium(double Height) const;
 
+  // The least water soil evaporation leaves in the rooted zone, cm: the top
+  // layer dried to air-dry (a third of the wilting point), the rest at the
+  // wilting point. Evaporation draws on the soil near the surface; only
+  // roots take the deeper soil down to the wilting point.
+  double EvaporationFloor() const;
+
 private:
   double Stored(double RD, double ZT) const;  // water between RD and Bottom
   double TableFor(double RD, double W) const;

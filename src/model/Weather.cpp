@@ -1,5 +1,6 @@
 #include "model/Weather.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "foundations/DxUtil.h"
@@ -7,6 +8,35 @@
 #include "model/InputLines.h"
 #include "model/ModelInput.h"
 #include "platform/FileSys.h"
+
+double ReferenceEvaporation(const TDayWeather& W, double Lat, double Alt, int Doy) {
+  constexpr double Pi = 3.14159265358979323846;
+  auto Saturated = [](double T) { return 0.6108 * std::exp(17.27 * T / (T + 237.3)); };  // kPa
+  const double T = 0.5 * (W.TMin + W.TMax);
+  const double Es = 0.5 * (Saturated(W.TMin) + Saturated(W.TMax));
+  const double Ea = std::min(W.Vap, Es);
+  const double Delta = 4098.0 * Saturated(T) / ((T + 237.3) * (T + 237.3));
+  const double Pressure = 101.3 * std::pow((293.0 - 0.0065 * Alt) / 293.0, 5.26);
+  const double Gamma = 0.000665 * Pressure;
+  // Net radiation, MJ/m2/d: shortwave after an albedo of 0.23, longwave from
+  // the temperatures, the vapour pressure and the cloudiness.
+  const double Phi = Lat * Pi / 180.0;
+  const double Dr = 1.0 + 0.033 * std::cos(2.0 * Pi * Doy / 365.0);
+  const double Dec = 0.409 * std::sin(2.0 * Pi * Doy / 365.0 - 1.39);
+  const double Ws = std::acos(std::clamp(-std::tan(Phi) * std::tan(Dec), -1.0, 1.0));
+  const double Ra = 24.0 * 60.0 / Pi * 0.0820 * Dr *
+                    (Ws * std::sin(Phi) * std::sin(Dec) + std::cos(Phi) * std::cos(Dec) * std::sin(Ws));
+  const double Rs = W.Irrad / 1000.0;
+  const double Rso = (0.75 + 2e-5 * Alt) * Ra;
+  const double Cloud = Rso > 0 ? std::clamp(Rs / Rso, 0.25, 1.0) : 0.5;
+  const double Sigma = 4.903e-9;
+  const double Rnl = Sigma * 0.5 * (std::pow(W.TMax + 273.16, 4) + std::pow(W.TMin + 273.16, 4)) *
+                     (0.34 - 0.14 * std::sqrt(std::max(0.0, Ea))) * (1.35 * Cloud - 0.35);
+  const double Rn = 0.77 * Rs - Rnl;
+  const double U2 = W.Wind;
+  const double Mm = (0.408 * Delta * Rn + Gamma * 900.0 / (T + 273.0) * U2 * (Es - Ea)) / (Delta + Gamma * (1.0 + 0.34 * U2));
+  return std::max(0.0, Mm) / 10.0;
+}
 
 int DaysInYear(int Year) {
   const bool Leap = (Year % 4 == 0 && Year % 100 != 0) || Year % 400 == 0;

@@ -25,6 +25,13 @@ struct TWeatherYear {
   std::vector<TDayWeather> Days;  // day 1 at index 0
 };
 
+// Reference evapotranspiration of a day, cm/d: the evapotranspiration of a
+// short, well-watered grass cover by the Penman-Monteith equation in the
+// form of the FAO guidelines for crop water requirements (Allen et al. 1998),
+// from the day's irradiation, temperatures, vapour pressure and wind speed
+// (taken at 2 m) at a latitude (degrees) and altitude (m).
+double ReferenceEvaporation(const TDayWeather& W, double Lat, double Alt, int Doy);
+
 // Days in a year by the Gregorian rule.
 int DaysInYear(int Year);
 

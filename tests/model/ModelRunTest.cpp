@@ -75,7 +75,9 @@ TEST(ModelRun, ResultsRespondToWeatherSowingSoilAndReruns) {
   EXPECT_NE(R[1].Years[0].Pot.TWSO, Wet.Pot.TWSO) << "sowing date";
   EXPECT_EQ(R[1].Years[0].Pot.SowDoy, 150);
   EXPECT_GT(R[1].Years[0].Pot.EmDoy, R[0].Years[0].Pot.EmDoy);
-  EXPECT_GT(std::fabs(R[2].Years[1].Wat.TWSO - Dry.Wat.TWSO), 0.05 * Dry.Pot.TWSO) << "the soil changes water-limited growth";
+  // In the dry year the crop fails on both soils; with some rain the sand
+  // holds less of it.
+  EXPECT_GT(std::fabs(R[2].Years[0].Wat.TWSO - Wet.Wat.TWSO), 0.05 * Wet.Pot.TWSO) << "the soil changes water-limited growth";
   EXPECT_DOUBLE_EQ(R[2].Years[1].Pot.TWSO, Dry.Pot.TWSO) << "the soil does not change potential growth";
   for (const TRunResult& Run : R)
     for (const TYearResult& Y : Run.Years) {

@@ -200,33 +200,21 @@ TEST(SampleHome, OutputRoundTripsThroughTheReaders) {
 }
 
 TEST(SampleHome, EveryCropRunsOnTheSampleData) {
-  TTempDir Home;
-  std::filesystem::copy(Data, Home.Path(), std::filesystem::copy_options::recursive);
-  for (const char* D : {"runio", "output"}) Home.MakeDir(D);
-  TModelHome Inputs;  // only for its input file writer: the files are copied over
+  TModelHome H(TModelHome::SampleData);
   for (const char* Crop : {"WWHEAT.CRP", "SBARLEY.CRP", "GMAIZE.CRP", "POTATO.CRP"}) {
     SCOPED_TRACE(Crop);
     const bool Winter = std::string(Crop) == "WWHEAT.CRP";
-    Inputs.Timer["CRFILE"] = std::string("'") + Crop + "'";
-    Inputs.Timer["CLFILE"] = "'NLD1.'";
-    Inputs.Timer["ISYR"] = "1980";
-    Inputs.Timer["INYEAR"] = "3";
-    Inputs.Timer["IDSOW"] = Winter ? "290" : "110";
-    Inputs.Timer["ISDAY"] = Winter ? "250" : "1";
-    Inputs.Site["SOFILE"] = "'LOAM.SOL'";
-    Inputs.WriteInputs();
-    for (const char* F : {"runio/KRLTI.TIM", "runio/KRLSI.SIT", "runio/runopt.dat", "runio/KRLRR.RER"})
-      Home.Write(F, Inputs.Read(F));
-    InvalidateDirCache();
-    TCurrentDirGuard Cwd;
-    SetCurrentDir(Home / "bin");
-    std::ostringstream Log;
+    H.Timer["CRFILE"] = std::string("'") + Crop + "'";
+    H.Timer["INYEAR"] = "3";
+    H.Timer["IDSOW"] = Winter ? "290" : "110";
+    H.Timer["ISDAY"] = Winter ? "250" : "1";
+    std::string Log;
     std::vector<TRunResult> R;
-    ASSERT_EQ(RunModel(Log, &R), 0) << Log.str();
+    ASSERT_EQ(H.Run(Log, &R), 0) << Log;
     for (const TYearResult& Y : R.at(0).Years) {
       EXPECT_GT(Y.Pot.TWSO, 3000);
       EXPECT_GT(Y.Pot.TAGP, Y.Pot.TWSO);
-      EXPECT_LE(Y.Wat.TWSO, Y.Pot.TWSO * 1.05);
+      EXPECT_LE(Y.Wat.TWSO, Y.Pot.TWSO);
       EXPECT_NEAR(Y.Wat.Bal.InWhole(), Y.Wat.Bal.OutWhole(), 1e-9);
     }
   }

@@ -1,0 +1,141 @@
+// The sample results against published figures: the sessions of the table in
+// docs/formats.md ("What the sample results are"), 30 years of sample weather
+// (29 seasons for winter wheat, whose last harvest falls in the year after),
+// means over the years. A change of the model or the sample data that leaves
+// a range fails here.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <map>
+
+#include "ModelHome.h"
+#include "model/Model.h"
+
+namespace {
+
+struct TSession {
+  const char* Name;
+  const char* Crop;
+  const char* Station;
+  int Sow, WaterBalanceStart, Seasons;
+};
+
+// The sessions of the table: loam, potential and water-limited production,
+// sowing at a fixed date, the end at maturity within the maximum duration.
+const TSession Sessions[] = {
+    {"winter wheat NLD1", "WWHEAT.CRP", "NLD1.", 290, 250, 29},
+    {"winter wheat EST1", "WWHEAT.CRP", "EST1.", 250, 200, 29},
+    {"winter wheat STH1", "WWHEAT.CRP", "STH1.", 345, 250, 29},
+    {"grain maize STH1", "GMAIZE.CRP", "STH1.", 110, 1, 30},
+    {"spring barley NLD1", "SBARLEY.CRP", "NLD1.", 80, 1, 30},
+    {"potato NLD1", "POTATO.CRP", "NLD1.", 110, 1, 30},
+};
+
+std::vector<TYearResult> RunSession(TModelHome& H, const TSession& S, const char* Soil) {
+  H.Timer["CRFILE"] = std::string("'") + S.Crop + "'";
+  H.Timer["CLFILE"] = std::string("'") + S.Station + "'";
+  H.Timer["ISYR"] = "1971";
+  H.Timer["INYEAR"] = std::to_string(S.Seasons);
+  H.Timer["IDSOW"] = std::to_string(S.Sow);
+  H.Timer["ISDAY"] = std::to_string(S.WaterBalanceStart);
+  H.Timer["IENCHO"] = "2";
+  H.Timer["IDURMX"] = "365";
+  H.Site["SOFILE"] = std::string("'") + Soil + "'";
+  H.Opt["IPRODL"] = "2";
+  std::string Log;
+  std::vector<TRunResult> R;
+  EXPECT_EQ(H.Run(Log, &R), 0) << Log;
+  if (R.size() != 1) return {};
+  EXPECT_EQ(R[0].Years.size(), static_cast<size_t>(S.Seasons));
+  return R[0].Years;
+}
+
+double Mean(const std::vector<TYearResult>& Y, const std::function<double(const TYearResult&)>& F) {
+  double Sum = 0;
+  for (const TYearResult& X : Y) Sum += F(X);
+  return Y.empty() ? 0.0 : Sum / static_cast<double>(Y.size());
+}
+
+double Median(const std::vector<TYearResult>& Y, const std::function<double(const TYearResult&)>& F) {
+  std::vector<double> V;
+  for (const TYearResult& X : Y) V.push_back(F(X));
+  if (V.empty()) return 0.0;
+  std::sort(V.begin(), V.end());
+  return V[V.size() / 2];
+}
+
+double Twso(const TYearResult& Y) { return Y.Pot.TWSO / 1000.0; }  // t/ha
+double Hindex(const TYearResult& Y) { return Y.Pot.HINDEX; }
+
+}  // namespace
+
+TEST(PublishedRanges, SampleResultsOnLoam) {
+  TModelHome H(TModelHome::SampleData);
+  std::map<std::string, std::vector<TYearResult>> R;
+  for (const TSession& S : Sessions) R[S.Name] = RunSession(H, S, "LOAM.SOL");
+
+  // Winter wheat, potential: Dutch fields 10.9-12.8 t, harvest index up to 0.55.
+  const auto& Wwn = R["winter wheat NLD1"];
+  EXPECT_GE(Mean(Wwn, Twso), 9.0);
+  EXPECT_LE(Mean(Wwn, Twso), 13.0);
+  EXPECT_GE(Mean(Wwn, Hindex), 0.45);
+  EXPECT_LE(Mean(Wwn, Hindex), 0.55);
+  // A continental climate: a harvest index of at least 0.40 in a normal year.
+  EXPECT_GE(Median(R["winter wheat EST1"], Hindex), 0.40);
+  // Dry summers: ripe from late May into June (days 145 to 181).
+  const double Ripe = Mean(R["winter wheat STH1"], [](const TYearResult& Y) { return Y.Pot.HarvDoy; });
+  EXPECT_GE(Ripe, 145);
+  EXPECT_LE(Ripe, 181);
+  // Grain maize, potential: irrigated in the south about 15 t, harvest index
+  // 0.45-0.55, a season of well over 87 days.
+  const auto& Gm = R["grain maize STH1"];
+  EXPECT_GE(Mean(Gm, Twso), 12.0);
+  EXPECT_LE(Mean(Gm, Twso), 16.0);
+  EXPECT_GE(Mean(Gm, Hindex), 0.45);
+  EXPECT_LE(Mean(Gm, Hindex), 0.55);
+  EXPECT_GE(Mean(Gm, [](const TYearResult& Y) { return Y.Pot.Dur; }), 100);
+  // Spring barley, potential: 6-9 t, harvest index 0.45-0.55.
+  const auto& Sb = R["spring barley NLD1"];
+  EXPECT_GE(Mean(Sb, Twso), 6.0);
+  EXPECT_LE(Mean(Sb, Twso), 9.0);
+  EXPECT_GE(Mean(Sb, Hindex), 0.45);
+  EXPECT_LE(Mean(Sb, Hindex), 0.55);
+  // Potato, potential: 13-20 t tubers; the roots grow on after tuber
+  // initiation to the lesser of the crop's (50 cm) and the soil's depth.
+  const auto& Po = R["potato NLD1"];
+  EXPECT_GE(Mean(Po, Twso), 13.0);
+  EXPECT_LE(Mean(Po, Twso), 20.0);
+  for (const TYearResult& Y : Po) {
+    double Deepest = 0;
+    for (const TDailyRow& D : Y.Wat.Rows) Deepest = std::max(Deepest, D.RD);
+    EXPECT_DOUBLE_EQ(Deepest, 50.0) << Y.Year;
+  }
+  // Transpiration efficiency, above ground: 30-55 kg dry matter per mm
+  // transpired, every crop and site.
+  for (const TSession& S : Sessions) {
+    double Tagp = 0, Transp = 0;
+    for (const TYearResult& Y : R[S.Name]) {
+      Tagp += Y.Pot.TAGP;
+      Transp += Y.Pot.TRANSP;
+    }
+    ASSERT_GT(Transp, 0) << S.Name;
+    EXPECT_GE(Tagp / Transp, 30.0) << S.Name;
+    EXPECT_LE(Tagp / Transp, 55.0) << S.Name;
+  }
+}
+
+// Bare soil under evaporation: evaporation draws on a shallow top layer, and
+// the rooted zone, bare from the water balance start to emergence, does not
+// fall far below the wilting point (sand: 0.05).
+TEST(PublishedRanges, EvaporationLeavesTheRootedZoneNearWiltingPoint) {
+  TModelHome H(TModelHome::SampleData);
+  for (const TSession& S : Sessions) {
+    SCOPED_TRACE(S.Name);
+    double Driest = 1;
+    for (const TYearResult& Y : RunSession(H, S, "SAND.SOL"))
+      for (const TDailyRow& D : Y.Wat.Rows) Driest = std::min(Driest, D.SM);
+    EXPECT_GE(Driest, 0.8 * 0.05 - 1e-9);
+  }
+}
