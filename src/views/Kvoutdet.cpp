@@ -1,5 +1,891 @@
 #include "Kvoutdet.h"
 
-TFormDetailedOutput::TFormDetailedOutput(QWidget* aOwner) : QDialog(aOwner) { setObjectName("FormDetailedOutput"); }
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTabBar>
+#include <QVBoxLayout>
+#include <algorithm>
 
-void ShowDetailedOutput(QWidget*) {}
+#include "DxGrid.h"
+#include "KvGraphOpen.h"
+#include "OLEExcel.h"
+#include "QtHandlers.h"
+#include "WinSupport.h"
+#include "foundations/DxUtil.h"
+#include "foundations/Errors.h"
+#include "foundations/Kvutil.h"
+#include "platform/FileSys.h"
+#include "platform/Handlers.h"
+#include "session/Kvfm.h"
+#include "session/Kvses.h"
+
+// ================================================================ shared
+
+namespace {
+class TResultTabBar : public QTabBar {
+public:
+  TResultTabBar(int Width, QWidget* Parent) : QTabBar(Parent), FWidth(Width) {}
+
+protected:
+  QSize tabSizeHint(int Index) const override {
+    QSize S = QTabBar::tabSizeHint(Index);
+    S.setWidth(std::max(S.width(), ScaledWidth(this, FWidth)));
+    return S;
+  }
+
+private:
+  int FWidth;
+};
+}  // namespace
+
+TResultPages::TResultPages(int TabWidth, QWidget* Parent) : QTabWidget(Parent) {
+  setTabBar(new TResultTabBar(TabWidth, this));
+}
+
+QString NameAndFile(const std::string& Name, const std::string& File) {
+  if (File.empty()) return FromCore(Name);
+  return FromCore(Name + " (" + ShortenPath(File, 50) + ")");
+}
+
+void ShowNameAndFile(QLabel* Label, const std::string& Name, const std::string& File) {
+  Label->setText(NameAndFile(Name, File));
+  // The file as it stands: a hint text of its own, not split at a bar.
+  Label->setToolTip(FromCore(File));
+  Label->setStatusTip(FromCore(File));
+}
+
+int ScaledWidth(const QWidget* W, int Width) {
+  // The design's widths suit a font whose figures are 6 pixels wide.
+  const int Figure = W->fontMetrics().horizontalAdvance(QLatin1Char('0'));
+  return Figure <= 6 ? Width : (Width * Figure + 3) / 6;
+}
+
+void FillTable(TDxStringGrid* Grid, int Cols, const std::vector<QStringList>& Rows) {
+  QHeaderView* H = Grid->horizontalHeader();
+  const bool Keep = Grid->ColCount() == Cols;
+  std::vector<int> Widths;
+  std::vector<bool> Hidden;
+  if (Keep)
+    for (int C = 0; C < H->count(); ++C) {
+      Widths.push_back(H->sectionSize(C));
+      Hidden.push_back(H->isSectionHidden(C));
+    }
+  Grid->SetAll(Cols, Rows);
+  if (Keep)
+    for (int C = 0; C < H->count() && C < static_cast<int>(Widths.size()); ++C) {
+      H->resizeSection(C, Widths[static_cast<size_t>(C)]);
+      H->setSectionHidden(C, Hidden[static_cast<size_t>(C)]);
+    }
+}
+
+QStringList RowTexts(const TOutputLine& Line, int From, int Count) {
+  QStringList L;
+  L.reserve(Count);
+  for (int k = 0; k < Count; ++k) {
+    const int No = From + k;
+    L << (No >= 1 && No <= TOutputLine::MaxValues ? FromCore(Line.Value(No).Str()) : QString());
+  }
+  return L;
+}
+
+TKvFileManager& SessionFiles() {
+  if (!TheSession) throw EKvError("There is no session: its output is unknown");
+  return TheSession->FileManager();
+}
+
+// ================================================================ the window
+
+namespace {
+const char* const PotentialNames[] = {"YEAR", "DAY", "IDSEM", "DVS", "TSUM", "WLV",  "WST",
+                                      "WSO",  "TAGP", "LAI",  "TRA", "GASS", "MRES", "DMI"};
+const char* const PotentialUnits[] = {"", "", "", "", "degrd", "kg/ha", "kg/ha", "kg/ha", "kg/ha", "m2/m2",
+                                      "mm/d", "CH2O", "CH2O", "kg/ha/d"};
+const char* const GroundwaterNames[] = {"YEAR", "DAY", "WLV", "WST", "WSO", "LAI", "RD",  "RAIN",
+                                        "TRA",  "EVAP", "SM", "SS",  "ZT",  "wet", "dry"};
+const char* const GroundwaterUnits[] = {"", "", "kg/ha", "kg/ha", "kg/ha", "m2/m2", "cm", "mm",
+                                        "mm/d", "mm/d", "vol.fr", "cm", "cm", "days", "days"};
+const char* const FreeDrainageNames[] = {"YEAR", "DAY", "WLV", "WST", "WSO", "TAGP", "LAI", "RD",
+                                         "SM",   "RESRV", "AVAIL", "RAIN", "TRA", "EVA", "wet", "dry"};
+const char* const FreeDrainageUnits[] = {"", "", "kg/ha", "kg/ha", "kg/ha", "kg/ha", "m2/m2", "cm",
+                                         "vol.fr", "cm", "cm", "mm", "mm/d", "mm/d", "days", "days"};
+
+template <size_t N>
+QStringList Texts(const char* const (&A)[N]) {
+  QStringList L;
+  for (const char* S : A) L << QString::fromLatin1(S);
+  return L;
+}
+
+QLabel* NewLabel(QWidget* Parent, const QString& Text, const char* Name = nullptr) {
+  auto* L = new QLabel(Text, Parent);
+  L->setTextFormat(Qt::PlainText);
+  if (Name) L->setObjectName(QString::fromLatin1(Name));
+  return L;
+}
+
+// A label that shows a value from the output: plain text, selectable, and
+// never widening the window (its hint tells what does not fit).
+QLabel* NewValue(QWidget* Parent, const char* Name) {
+  QLabel* L = NewLabel(Parent, QString(), Name);
+  L->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  L->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  L->setMinimumWidth(L->fontMetrics().horizontalAdvance(QStringLiteral("00000000")));
+  return L;
+}
+
+QLineEdit* NewField(QWidget* Parent, const char* Name) {
+  auto* E = new QLineEdit(Parent);
+  E->setObjectName(QString::fromLatin1(Name));
+  E->setReadOnly(true);
+  E->setAlignment(Qt::AlignRight);
+  E->setFocusPolicy(Qt::ClickFocus);
+  E->setMinimumWidth(E->fontMetrics().horizontalAdvance(QStringLiteral("-00000.00")) + 12);
+  E->setMaximumWidth(E->fontMetrics().horizontalAdvance(QStringLiteral("-00000.00")) * 2);
+  // A read-only field of the output is shown on a light cyan ground.
+  QPalette P = E->palette();
+  P.setColor(QPalette::Base, QColor(0xE0, 0xFF, 0xFF));
+  E->setPalette(P);
+  return E;
+}
+
+QComboBox* NewSelector(QWidget* Parent, const char* Name) {
+  auto* C = new QComboBox(Parent);
+  C->setObjectName(QString::fromLatin1(Name));
+  C->setEditable(false);
+  C->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  C->setMinimumContentsLength(10);
+  return C;
+}
+
+TDxStringGrid* NewTable(QWidget* Parent, const char* Name, int ColWidth) {
+  auto* G = new TDxStringGrid(Parent);
+  G->setObjectName(QString::fromLatin1(Name));
+  G->SetFixedRows(2);
+  G->SetFixedCols(0);
+  G->SetDefaultColWidth(ScaledWidth(G, ColWidth));
+  G->SetDefaultRowHeight(18);
+  G->SetRowSelect(true);
+  G->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+  G->setTextElideMode(Qt::ElideNone);
+  return G;
+}
+
+// The summary group: captions above their values, in one row.
+QGroupBox* NewSummaryGroup(QWidget* Parent, const char* const* Captions, const char* const* Names, int Count,
+                           std::vector<QLabel*>& Values) {
+  auto* G = new QGroupBox(QStringLiteral(" SUMMARY "), Parent);
+  auto* L = new QGridLayout(G);
+  L->setHorizontalSpacing(4);
+  L->setVerticalSpacing(2);
+  for (int i = 0; i < Count; ++i) {
+    L->addWidget(NewLabel(G, QString::fromLatin1(Captions[i])), 0, i, Qt::AlignHCenter);
+    QLabel* V = NewValue(G, Names[i]);
+    V->setAlignment(Qt::AlignHCenter);
+    V->setMinimumWidth(V->fontMetrics().horizontalAdvance(QStringLiteral("00000.0")));
+    L->addWidget(V, 1, i);
+    L->setColumnStretch(i, 1);
+    Values.push_back(V);
+  }
+  return G;
+}
+
+// The selector's item: its text as shown, and the output's own bytes.
+std::string SelectorText(const QComboBox* C) {
+  if (C->currentIndex() < 0) return {};
+  return C->currentData().toByteArray().toStdString();
+}
+
+// Appends S unless the selector holds it already in any letter case.
+void AddToSelector(QComboBox* C, const Str16& S) {
+  const QString Text = FromCore(S.Str());
+  for (int i = 0; i < C->count(); ++i)
+    if (C->itemText(i).compare(Text, Qt::CaseInsensitive) == 0) return;
+  C->addItem(Text, QByteArray(S.data(), static_cast<qsizetype>(S.size())));
+}
+
+void ClearLabels(std::initializer_list<QLabel*> Labels) {
+  for (QLabel* L : Labels) {
+    L->clear();
+    L->setToolTip(QString());
+    L->setStatusTip(QString());
+  }
+}
+}  // namespace
+
+TFormDetailedOutput::TFormDetailedOutput(QWidget* aOwner) : QDialog(aOwner) {
+  setObjectName("FormDetailedOutput");
+  setWindowTitle("Detailed output - krl.out");
+  setSizeGripEnabled(true);
+
+  auto* Top = new QHBoxLayout;
+  auto* lblRunName = NewLabel(this, "RUNNAM:", "lblRunName");
+  cbRunName = NewSelector(this, "cbRunName");
+  auto* lblYear = NewLabel(this, "YEAR:", "lblYear");
+  cbYear = NewSelector(this, "cbYear");
+  auto* lblRain = NewLabel(this, "RAIN:", "lblRain");
+  cbRain = NewSelector(this, "cbRain");
+  lblRunName->setBuddy(cbRunName);
+  lblYear->setBuddy(cbYear);
+  lblRain->setBuddy(cbRain);
+  for (QWidget* W : std::initializer_list<QWidget*>{lblRunName, cbRunName, lblYear, cbYear, lblRain, cbRain})
+    Top->addWidget(W);
+  Top->addStretch(1);
+
+  pcOutputDet = new TResultPages(100, this);
+  pcOutputDet->setObjectName("pcOutputDet");
+  pcOutputDet->addTab(BuildPotentialPage(), "&Potential");
+  pcOutputDet->addTab(BuildWaterLimitedPage(), "&Water-limited");
+  pcOutputDet->addTab(BuildWaterBalancePage(), "Water &balance");
+  pcOutputDet->addTab(BuildNutrientsPage(), "&Nutrients");
+
+  BtnOpen = new QPushButton("&Open...", this);
+  BtnOpen->setObjectName("BtnOpen");
+  SetHint(BtnOpen, "Open|Show another detailed output file");
+  BtnGraph = new QPushButton("Graph...", this);
+  BtnGraph->setObjectName("BtnGraph");
+  SetHint(BtnGraph, "Graph|A graph of the table on this page, or the water balance chart");
+  SetHelpContext(BtnGraph, 211);
+  OKBtn = new QPushButton("&Close", this);
+  OKBtn->setObjectName("OKBtn");
+  OKBtn->setAutoDefault(false);
+  BtnOpen->setAutoDefault(false);
+  BtnGraph->setAutoDefault(false);
+  auto* Bottom = new QHBoxLayout;
+  Bottom->addWidget(BtnOpen);
+  Bottom->addWidget(BtnGraph);
+  Bottom->addStretch(1);
+  Bottom->addWidget(OKBtn);
+
+  auto* Main = new QVBoxLayout(this);
+  Main->addLayout(Top);
+  Main->addWidget(pcOutputDet, 1);
+  Main->addLayout(Bottom);
+
+  OLEExcel1 = new TOLEExcel(this);
+  OLEExcel1->setObjectName("OLEExcel1");
+
+  setMinimumSize(Main->minimumSize().expandedTo(QSize(655, 525)));
+  resize(minimumSize().expandedTo(QSize(760, 600)));
+  if (const QScreen* S = screen()) move(S->availableGeometry().center() - rect().center());
+
+  FormCreate();
+
+  connect(pcOutputDet, &QTabWidget::currentChanged, this, [this] { GuardedCall([this] { pcOutputDetChange(); }); });
+  for (QComboBox* C : {cbRunName, cbYear, cbRain})
+    connect(C, &QComboBox::activated, this, [this] { GuardedCall([this] { cbRunNameClick(); }); });
+  connect(BtnOpen, &QPushButton::clicked, this, [this] { GuardedCall([this] { BtnOpenClick(); }); });
+  connect(BtnGraph, &QPushButton::clicked, this, [this] { GuardedCall([this] { BtnGraphClick(); }); });
+  connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+TFormDetailedOutput::~TFormDetailedOutput() = default;
+
+// ---------------------------------------------------------------- pages
+
+QWidget* TFormDetailedOutput::BuildPotentialPage() {
+  auto* Page = new QWidget;
+  Page->setObjectName("tsPotential");
+
+  auto* Head = new QGridLayout;
+  Head->setHorizontalSpacing(8);
+  Head->setVerticalSpacing(2);
+  Head->addWidget(NewLabel(Page, "WEATHER:", "lblWeather"), 0, 0);
+  Head->addWidget(lblWeatherNamep = NewValue(Page, "lblWeatherNamep"), 0, 1);
+  Head->addWidget(NewLabel(Page, "RAIN:", "lblRainHeader"), 1, 0);
+  Head->addWidget(lblRainp = NewValue(Page, "lblRainp"), 1, 1);
+  Head->addWidget(NewLabel(Page, "CROP:", "lblCrop"), 2, 0);
+  Head->addWidget(lblCropNamep = NewValue(Page, "lblCropNamep"), 2, 1);
+  Head->addWidget(NewLabel(Page, "SOIL:", "lblSoil"), 3, 0);
+  Head->addWidget(lblSoilNamep = NewValue(Page, "lblSoilNamep"), 3, 1);
+  Head->addWidget(NewLabel(Page, "START:", "lblStart"), 0, 2);
+  Head->addWidget(lblStartp = NewValue(Page, "lblStartp"), 0, 3);
+  Head->addWidget(NewLabel(Page, "sowing date:", "lblSowingDate"), 1, 2);
+  Head->addWidget(lblSowingDatep = NewValue(Page, "lblSowingDatep"), 1, 3);
+  Head->addWidget(NewLabel(Page, "emergence date:", "lblEmergenceDate"), 2, 2);
+  Head->addWidget(lblEmergenceDatep = NewValue(Page, "lblEmergenceDatep"), 2, 3);
+  auto* Excel = new QPushButton("Excel", Page);
+  Excel->setObjectName("btnExcelPotential");
+  Excel->setAutoDefault(false);
+  SetHint(Excel, "Excel|Export the table of this run to a spreadsheet");
+  Head->addWidget(Excel, 3, 3, Qt::AlignRight);
+  Head->setColumnStretch(1, 3);
+  Head->setColumnStretch(3, 2);
+  connect(Excel, &QPushButton::clicked, this, [this] { GuardedCall([this] { btnExcelPotentialClick(); }); });
+
+  SgPotential = NewTable(Page, "SgPotential", 45);
+
+  static const char* const Captions[] = {"HALT", "ANTH", "TWRT", "TWLV", "TWST",  "TWSO",
+                                         "TAGP", "HINDEX", "TRANSP", "TRC", "GASST", "MREST"};
+  static const char* const Names[] = {"lblHALTp", "lblANTHp",   "lblTWRTp",   "lblTWLVp", "lblTWSTp",  "lblTWSOp",
+                                      "lblTAGPp", "lblHINDEXp", "lblTRANSPp", "lblTRCp",  "lblGASSTp", "lblMRESTp"};
+
+  auto* L = new QVBoxLayout(Page);
+  L->addLayout(Head);
+  L->addWidget(NewLabel(Page, "POTENTIAL CROP PRODUCTION"));
+  L->addWidget(SgPotential, 1);
+  L->addWidget(NewSummaryGroup(Page, Captions, Names, 12, FPotentialSummary));
+  return Page;
+}
+
+QWidget* TFormDetailedOutput::BuildWaterLimitedPage() {
+  auto* Page = new QWidget;
+  Page->setObjectName("tsWaterLimited");
+
+  auto* Head = new QGridLayout;
+  Head->setHorizontalSpacing(8);
+  Head->setVerticalSpacing(2);
+  Head->addWidget(NewLabel(Page, "WEATHER:", "lblWeatherw"), 0, 0);
+  Head->addWidget(lblWeatherNamew = NewValue(Page, "lblWeatherNamew"), 0, 1);
+  Head->addWidget(NewLabel(Page, "RAIN:", "lblRainwl"), 1, 0);
+  Head->addWidget(lblRainw = NewValue(Page, "lblRainw"), 1, 1);
+  Head->addWidget(NewLabel(Page, "CROP:", "lblCropwl"), 2, 0);
+  Head->addWidget(lblCropNamew = NewValue(Page, "lblCropNamew"), 2, 1);
+  Head->addWidget(NewLabel(Page, "SOIL:", "lblSoilwl"), 3, 0);
+  Head->addWidget(lblSoilNamew = NewValue(Page, "lblSoilNamew"), 3, 1);
+  Head->addWidget(NewLabel(Page, "START:", "lblStartwl"), 0, 2);
+  Head->addWidget(lblStartw = NewValue(Page, "lblStartw"), 0, 3);
+  Head->addWidget(NewLabel(Page, "sowing date:", "lblSowingDatewl"), 1, 2);
+  Head->addWidget(lblSowingDatew = NewValue(Page, "lblSowingDatew"), 1, 3);
+  Head->addWidget(NewLabel(Page, "emergence date:", "lblEmergenceDatewl"), 2, 2);
+  Head->addWidget(lblEmergenceDatew = NewValue(Page, "lblEmergenceDatew"), 2, 3);
+  Head->addWidget(NewLabel(Page, "start date waterbalance:", "lblStartDay"), 3, 2);
+  Head->addWidget(lblStartdayw = NewValue(Page, "lblStartdayw"), 3, 3);
+  auto* Excel = new QPushButton("Excel", Page);
+  Excel->setObjectName("btnExcelWaterlimited");
+  Excel->setAutoDefault(false);
+  SetHint(Excel, "Excel|Export the table of this run to a spreadsheet");
+  Head->addWidget(Excel, 4, 3, Qt::AlignRight);
+  Head->setColumnStretch(1, 3);
+  Head->setColumnStretch(3, 2);
+  connect(Excel, &QPushButton::clicked, this, [this] { GuardedCall([this] { btnExcelWaterlimitedClick(); }); });
+
+  const QFont Fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  for (int i = 0; i < 3; ++i) {
+    lblInfo[i] = NewValue(Page, i == 0 ? "lblInfo0" : i == 1 ? "lblInfo1" : "lblInfo2");
+    if (i > 0) lblInfo[i]->setFont(Fixed);
+  }
+
+  SgWaterLimited = NewTable(Page, "SgWaterLimited", 42);
+
+  static const char* const Captions[] = {"HALT",   "ANTH", "TWRT",  "TWLV",  "TWST", "TWSO", "TAGP",
+                                         "HINDEX", "TRC",  "GASST", "MREST", "wet",  "dry"};
+  static const char* const Names[] = {"lblHaltw",   "lblANTHw", "lblTWRTw",  "lblTWLVw",  "lblTWSTw",
+                                      "lblTWSOw",   "lblTAGPw", "lblHINDEXw", "lblTRCw",   "lblGASSTw",
+                                      "lblMRESTw",  "lblwetw",  "lbldryw"};
+
+  auto* L = new QVBoxLayout(Page);
+  L->addLayout(Head);
+  L->addWidget(lblInfo[0]);
+  L->setSpacing(4);
+  auto* Info = new QVBoxLayout;
+  Info->setSpacing(0);
+  Info->addWidget(lblInfo[1]);
+  Info->addWidget(lblInfo[2]);
+  L->addLayout(Info);
+  L->addWidget(SgWaterLimited, 1);
+  L->addWidget(NewSummaryGroup(Page, Captions, Names, 13, FWaterSummary));
+  return Page;
+}
+
+QWidget* TFormDetailedOutput::BuildWaterBalancePage() {
+  auto* Page = new QWidget;
+  Page->setObjectName("tsWaterBalance");
+
+  struct TCell {
+    int Row, Col;
+    const char* Caption;
+    const char* CaptionName;
+    const char* Field;
+    Str16 TWaterBalance::*Member;
+  };
+  using B = TWaterBalance;
+  static const TCell Whole[] = {
+      {0, 0, "init max root zone:", "lblInit", "mmInitMaxRootZone", &B::InitMaxRootZone},
+      {0, 1, "final max root zone:", "lblFinal", "mmFinalMaxRootZone", &B::FinalMaxRootZone},
+      {0, 2, "change: ", nullptr, "mmChange1", &B::Change1},
+      {1, 0, "init surf storage:", nullptr, "mmInitSurfStorage", &B::InitSurfStorage},
+      {1, 1, "final surf storage:", nullptr, "mmFinalSurfStorage", &B::FinalSurfStorage},
+      {1, 2, "change: ", nullptr, "mmChange2", &B::Change2},
+      {2, 0, "irrigation:", nullptr, "mmIrrigation", &B::Irrigation},
+      {2, 1, "evap water surface:", nullptr, "mmEvapWaterSurface", &B::EvapWaterSurface},
+      {3, 0, "rainfall:", nullptr, "mmRainfall", &B::Rainfall},
+      {3, 1, "evap soil surface:", nullptr, "mmEvapSoilSurface", &B::EvapSoilSurface},
+      {4, 1, "transpiration:", nullptr, "mmTranspiration", &B::Transpiration},
+      {4, 2, "to atmos:", nullptr, "mmToAtmos", &B::ToAtmos},
+      {5, 1, "surface runoff:", nullptr, "mmSurfaceRunoff", &B::SurfaceRunoff},
+      {6, 1, "lost to deep soil:", "lblLost", "mmLostToDeepSoil", &B::LostToDeepSoil},
+      {7, 0, "TOTAL INIT + IN:", nullptr, "mmTotalInitIn", &B::TotalInitIn},
+      {7, 1, "TOTAL FINAL + OUT:", nullptr, "mmTotalFinalOut", &B::TotalFinalOut},
+      {7, 2, "checksum:", nullptr, "mmCheckSum1", &B::CheckSum1},
+  };
+  static const TCell Root[] = {
+      {0, 0, "init water stock:", nullptr, "mmInitWaterStock", &B::InitialWaterStock},
+      {0, 1, "final water stock:", nullptr, "mmFinalWaterStock", &B::FinalWaterStock},
+      {1, 0, "infiltration:", nullptr, "mmInfiltration", &B::Infiltration},
+      {1, 1, "evap soil surface:", nullptr, "mmEvapSoilSurfaceRoot", &B::EvapSoilSurfaceRoot},
+      {2, 0, "added by root growth:", nullptr, "mmAddedByRootGrowth", &B::AddedByRootGrowth},
+      {2, 1, "transpiration:", nullptr, "mmTranspirationRoot", &B::TranspirationRoot},
+      {3, 0, "capillary rise:", "lblCapillaryRise", "mmCapillaryRise", &B::CapillaryRise},
+      {3, 1, "percolation:", nullptr, "mmPerculation", &B::Perculation},
+      {4, 0, "TOTAL INIT + IN:", nullptr, "mmTotalInitInRoot", &B::TotalInitInRoot},
+      {4, 1, "FINAL + OUT:", nullptr, "mmFinalOut", &B::FinalOut},
+      {4, 2, "checksum:", nullptr, "mmCheckSum2", &B::Checksum2},
+  };
+  const auto Build = [&](QGroupBox* G, const TCell* Cells, size_t N) {
+    auto* L = new QGridLayout(G);
+    L->setHorizontalSpacing(6);
+    L->setVerticalSpacing(3);
+    for (size_t i = 0; i < N; ++i) {
+      const TCell& C = Cells[i];
+      QLabel* Caption = NewLabel(G, QString::fromLatin1(C.Caption), C.CaptionName);
+      QLineEdit* Field = NewField(G, C.Field);
+      Caption->setBuddy(Field);
+      L->addWidget(Caption, C.Row, C.Col * 3);
+      L->addWidget(Field, C.Row, C.Col * 3 + 1);
+      FBalanceFields.emplace_back(Field, C.Member);
+      const QString Named = Caption->objectName();
+      if (Named == "lblInit") lblInit = Caption;
+      if (Named == "lblFinal") lblFinal = Caption;
+      if (Named == "lblLost") lblLost = Caption;
+      if (Named == "lblCapillaryRise") {
+        lblCapillaryRise = Caption;
+        mmCapillaryRise = Field;
+      }
+    }
+    // A little room between the three columns.
+    L->setColumnMinimumWidth(2, 12);
+    L->setColumnMinimumWidth(5, 12);
+    L->setColumnStretch(8, 1);
+  };
+  GbWaterBalance = new QGroupBox(" WATER BALANCE WHOLE SYSTEM  (1 dimens. column; cm) ", Page);
+  GbWaterBalance->setObjectName("GbWaterBalance");
+  Build(GbWaterBalance, Whole, std::size(Whole));
+  auto* GbRoot = new QGroupBox(" WATER BALANCE ROOT ZONE ", Page);
+  GbRoot->setObjectName("GbWaterBalanceRoot");
+  Build(GbRoot, Root, std::size(Root));
+
+  auto* L = new QVBoxLayout(Page);
+  L->addWidget(GbWaterBalance);
+  L->addWidget(GbRoot);
+  L->addStretch(1);
+  return Page;
+}
+
+QWidget* TFormDetailedOutput::BuildNutrientsPage() {
+  auto* Page = new QWidget;
+  Page->setObjectName("tsNutrients");
+  auto* G = new QGroupBox(" SUMMARY CROP PRODUCTION AND NUTRIENT REQUIREMENTS ", Page);
+  G->setObjectName("GbNutrients");
+  auto* L = new QGridLayout(G);
+  L->setHorizontalSpacing(8);
+  L->setVerticalSpacing(3);
+
+  static const char* const BasNames[] = {"lblBas0", "lblBas1", "lblBas2"};
+  static const char* const BasCaptions[] = {"Nbas =", "Pbas =", "Kbas ="};
+  static const char* const RecNames[] = {"lblRec0", "lblRec1", "lblRec2"};
+  static const char* const RecCaptions[] = {"Nrec =", "Prec =", "Krec ="};
+  for (int k = 0; k < 3; ++k) {
+    QLabel* Bas = NewLabel(G, BasCaptions[k], BasNames[k]);
+    QLabel* Rec = NewLabel(G, RecCaptions[k], RecNames[k]);
+    Bas->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    Rec->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    L->addWidget(Bas, 0, k + 1);
+    L->addWidget(Rec, 1, k + 1);
+    FNutrientShows.push_back({Bas, nullptr, &TNutrients::bas, k});
+    FNutrientShows.push_back({Rec, nullptr, &TNutrients::rec, k});
+  }
+
+  // The ruler: "Crop production" in the middle of a line.
+  auto* Ruler = new QHBoxLayout;
+  const auto Line = [G] {
+    auto* F = new QFrame(G);
+    F->setFrameShape(QFrame::HLine);
+    F->setFrameShadow(QFrame::Sunken);
+    return F;
+  };
+  Ruler->addWidget(Line(), 1);
+  Ruler->addWidget(NewLabel(G, "Crop production"));
+  Ruler->addWidget(Line(), 1);
+  L->addLayout(Ruler, 2, 0, 1, 4);
+  L->setRowMinimumHeight(2, 24);
+
+  L->addWidget(NewLabel(G, "Potential"), 3, 1, Qt::AlignRight);
+  L->addWidget(NewLabel(G, "Nutrient limited"), 3, 2, Qt::AlignRight);
+  L->addWidget(NewLabel(G, "Water limited"), 3, 3, Qt::AlignRight);
+
+  struct TRow {
+    const char* Caption;
+    const char* Name;
+    Str16 (TNutrients::*Row)[3];
+  };
+  static const TRow Rows[] = {
+      {"Leaves:", "mmLeaves", &TNutrients::Leaves},
+      {"Stems:", "mmStems", &TNutrients::Stems},
+      {"Storage organ", "mmStorageOrgan", &TNutrients::StorageOrgan},
+      {"Ratio SO/straw:", "mmRatio", &TNutrients::Ratio},
+      {"Harvest index:", "mmHarvestIndex", &TNutrients::HarvestIndex},
+      {"Fertilizer N:", "mmFertilizerN", &TNutrients::FertilizerN},
+      {"Fertilizer P:", "mmFertilizerP", &TNutrients::FertilizerP},
+      {"Fertilizer K:", "mmFertilizerK", &TNutrients::FertilizerK},
+  };
+  int R = 4;
+  for (const TRow& Row : Rows) {
+    L->addWidget(NewLabel(G, Row.Caption), R, 0);
+    for (int k = 0; k < 3; ++k) {
+      const std::string Name = Row.Name + std::to_string(k);
+      QLineEdit* E = NewField(G, Name.c_str());
+      L->addWidget(E, R, k + 1);
+      FNutrientShows.push_back({nullptr, E, Row.Row, k});
+    }
+    ++R;
+  }
+  L->setColumnStretch(4, 1);
+
+  auto* V = new QVBoxLayout(Page);
+  V->addWidget(G);
+  V->addStretch(1);
+  return Page;
+}
+
+// ---------------------------------------------------------------- opening
+
+void TFormDetailedOutput::FormCreate() {
+  TBusyCursor Busy;
+  SetheaderListPotential();
+  TKvFileManager& Fm = SessionFiles();
+  FOutputData = std::make_unique<TDetailedOutput>(Fm.OutFullName());
+  FSessionName = FromCore(Fm.KRLName());
+  if (Fm.DetailedOutputAvailable()) {
+    // A file that fails part way is shown as far as it was read.
+    GuardedCall([&] { FOutputData->ReadOutputFile(Fm.OutFullName()); });
+    SetTabVisibility();
+    setWindowTitle("Detailed output - " + FSessionName);
+  }
+  SetheaderListWaterLimited();
+  pcOutputDet->setCurrentIndex(0);
+  pcOutputDetChange();
+  FillSelectors();
+  SelectFirstItems();
+  ShowSelection();
+  created = false;
+}
+
+void TFormDetailedOutput::SetTabVisibility() {
+  const TRunOutput& D = FOutputData->Data;
+  pcOutputDet->setTabVisible(0, true);
+  pcOutputDet->setTabVisible(1, D.HasWaterLimited);
+  pcOutputDet->setTabVisible(2, D.HasWaterBalance || D.HasRootZone);
+  pcOutputDet->setTabVisible(3, D.HasNutrients);
+}
+
+void TFormDetailedOutput::SetheaderListPotential() {
+  FillTable(SgPotential, 14, {Texts(PotentialNames), Texts(PotentialUnits)});
+}
+
+void TFormDetailedOutput::SetheaderListWaterLimited() {
+  const bool Gw = FOutputData && FOutputData->Data.HasGroundwater;
+  if (Gw)
+    FillTable(SgWaterLimited, 15, {Texts(GroundwaterNames), Texts(GroundwaterUnits)});
+  else
+    FillTable(SgWaterLimited, 16, {Texts(FreeDrainageNames), Texts(FreeDrainageUnits)});
+}
+
+// ---------------------------------------------------------------- pages and selectors
+
+void TFormDetailedOutput::pcOutputDetChange() {
+  TBusyCursor Busy;
+  const TRunOutput& D = FOutputData->Data;
+  const int Page = pcOutputDet->currentIndex();
+  BtnGraph->setEnabled(Page == 0 || (Page == 1 && D.HasWaterLimited) ||
+                       (Page == 2 && (D.HasRootZone || D.HasWaterBalance)));
+  SetHelpContext(BtnGraph, Page * 10 + 211);
+  FillSelectors();
+  ShowSelection();
+}
+
+void TFormDetailedOutput::FillSelectors() {
+  const TRunOutput& D = FOutputData->Data;
+  switch (pcOutputDet->currentIndex()) {
+    case 0:
+      for (const auto& E : D.PotentialList) {
+        AddToSelector(cbRunName, E.Obj->Header->RunName);
+        AddToSelector(cbYear, E.Obj->Header->RunYear);
+      }
+      cbYear->setEnabled(true);
+      cbRain->setEnabled(false);
+      break;
+    case 1:
+      for (const auto& E : D.WaterList) {
+        AddToSelector(cbRunName, E.Obj->Header->RunName);
+        AddToSelector(cbYear, E.Obj->Header->RunYear);
+        AddToSelector(cbRain, E.Obj->Header->RainYear);
+      }
+      cbYear->setEnabled(true);
+      cbRain->setEnabled(true);
+      break;
+    case 2:
+      for (const auto& E : D.BalanceList) {
+        AddToSelector(cbRunName, E.Obj->RunName);
+        AddToSelector(cbYear, E.Obj->RunYear);
+        AddToSelector(cbRain, E.Obj->RainYear);
+      }
+      cbYear->setEnabled(true);
+      cbRain->setEnabled(true);
+      break;
+    case 3:
+      for (const auto& E : D.NutrientsList) AddToSelector(cbRunName, Str16(E.Str));
+      cbYear->setEnabled(false);
+      cbRain->setEnabled(false);
+      break;
+    default: break;
+  }
+}
+
+void TFormDetailedOutput::SelectFirstItems() {
+  for (QComboBox* C : {cbRunName, cbYear, cbRain}) C->setCurrentIndex(C->count() > 0 ? 0 : -1);
+}
+
+void TFormDetailedOutput::cbRunNameClick() { ShowSelection(); }
+
+void TFormDetailedOutput::ShowSelection() {
+  const Str16 Run(SelectorText(cbRunName)), Year(SelectorText(cbYear)), Rain(SelectorText(cbRain));
+  const TRunOutput& D = FOutputData->Data;
+  switch (pcOutputDet->currentIndex()) {
+    case 0: {
+      const TPotentialOutput* Found = nullptr;
+      for (const auto& E : D.PotentialList)
+        if (E.Obj->Header->RunName == Run && E.Obj->Header->RunYear == Year) {
+          Found = E.Obj.get();
+          break;
+        }
+      ShowPotential(Found);
+      break;
+    }
+    case 1: {
+      const TWaterLimitedOutput* Found = nullptr;
+      for (const auto& E : D.WaterList) {
+        const THeader& H = *E.Obj->Header;
+        if (H.RunName == Run && H.RunYear == Year && H.RainYear == Rain) {
+          Found = E.Obj.get();
+          break;
+        }
+      }
+      ShowWaterLimited(Found);
+      break;
+    }
+    case 2: {
+      const TWaterBalance* Found = nullptr;
+      for (const auto& E : D.BalanceList)
+        if (E.Obj->RunName == Run && E.Obj->RunYear == Year && E.Obj->RainYear == Rain) {
+          Found = E.Obj.get();
+          break;
+        }
+      ShowBalance(Found);
+      break;
+    }
+    case 3: {
+      const TNutrients* Found = nullptr;
+      for (const auto& E : D.NutrientsList)
+        if (E.Obj->RunName == Run) {
+          Found = E.Obj.get();
+          break;
+        }
+      ShowNutrients(Found);
+      break;
+    }
+    default: break;
+  }
+}
+
+void TFormDetailedOutput::ShowPotential(const TPotentialOutput* P) {
+  TBusyCursor Busy;
+  std::vector<QStringList> Rows{Texts(PotentialNames), Texts(PotentialUnits)};
+  if (!P) {
+    ClearLabels({lblWeatherNamep, lblRainp, lblCropNamep, lblSoilNamep, lblStartp, lblSowingDatep,
+                 lblEmergenceDatep});
+    for (QLabel* L : FPotentialSummary) L->clear();
+    FillTable(SgPotential, 14, Rows);
+    return;
+  }
+  const THeader& H = *P->Header;
+  ShowNameAndFile(lblWeatherNamep, H.WeatherName, H.WeatherFile);
+  ShowNameAndFile(lblRainp, H.RainName, H.RainFile);
+  ShowNameAndFile(lblCropNamep, H.CropName, H.CropFile);
+  ShowNameAndFile(lblSoilNamep, H.SoilName, H.SoilFile);
+  lblStartp->setText(FromCore(H.Start));
+  lblSowingDatep->setText(FromCore(H.SowingDate));
+  lblEmergenceDatep->setText(FromCore(H.EmergenceDate));
+  Rows.reserve(static_cast<size_t>(P->Days.Count()) + 2);
+  for (const auto& Day : P->Days) Rows.push_back(RowTexts(*Day.Obj, 1, 14));
+  FillTable(SgPotential, 14, Rows);
+  for (size_t i = 0; i < FPotentialSummary.size(); ++i)
+    FPotentialSummary[i]->setText(FromCore(P->Summary.Value(static_cast<int>(i) + 1).Str()));
+}
+
+void TFormDetailedOutput::ShowWaterLimited(const TWaterLimitedOutput* W) {
+  TBusyCursor Busy;
+  if (!W) {
+    ClearLabels({lblWeatherNamew, lblRainw, lblCropNamew, lblSoilNamew, lblStartw, lblSowingDatew,
+                 lblEmergenceDatew, lblStartdayw, lblInfo[0], lblInfo[1], lblInfo[2]});
+    for (QLabel* L : FWaterSummary) L->clear();
+    // The table keeps its two header rows only.
+    std::vector<QStringList> Rows(2);
+    for (int R = 0; R < 2; ++R)
+      for (int C = 0; C < SgWaterLimited->ColCount(); ++C) Rows[static_cast<size_t>(R)] << SgWaterLimited->Cells(C, R);
+    FillTable(SgWaterLimited, SgWaterLimited->ColCount(), Rows);
+    return;
+  }
+  SetheaderListWaterLimited();
+  const THeader& H = *W->Header;
+  ShowNameAndFile(lblWeatherNamew, H.WeatherName, H.WeatherFile);
+  ShowNameAndFile(lblRainw, H.RainName, H.RainFile);
+  ShowNameAndFile(lblCropNamew, H.CropName, H.CropFile);
+  ShowNameAndFile(lblSoilNamew, H.SoilName, H.SoilFile);
+  lblStartw->setText(FromCore(H.Start));
+  lblSowingDatew->setText(FromCore(H.SowingDate));
+  lblEmergenceDatew->setText(FromCore(H.EmergenceDate));
+  lblStartdayw->setText(FromCore(H.StartDay));
+  for (int i = 0; i < 3; ++i) lblInfo[i]->setText(FromCore(W->Info[i]));
+  const int Cols = SgWaterLimited->ColCount();
+  std::vector<QStringList> Rows(2);
+  for (int R = 0; R < 2; ++R)
+    for (int C = 0; C < Cols; ++C) Rows[static_cast<size_t>(R)] << SgWaterLimited->Cells(C, R);
+  Rows.reserve(static_cast<size_t>(W->Days.Count()) + 2);
+  for (const auto& Day : W->Days) Rows.push_back(RowTexts(*Day.Obj, 1, Cols));
+  FillTable(SgWaterLimited, Cols, Rows);
+  for (size_t i = 0; i < FWaterSummary.size(); ++i)
+    FWaterSummary[i]->setText(FromCore(W->Summary.Value(static_cast<int>(i) + 1).Str()));
+}
+
+void TFormDetailedOutput::ShowBalance(const TWaterBalance* B) {
+  const bool Gw = FOutputData->Data.HasGroundwater;
+  lblInit->setText(Gw ? "init within 10 m" : "init max root zone");
+  lblFinal->setText(Gw ? "final within 10 m" : "final max root zone");
+  lblLost->setText(Gw ? "lost through drains" : "lost to deep soil");
+  lblCapillaryRise->setVisible(Gw);
+  mmCapillaryRise->setVisible(Gw);
+  if (!B) {
+    for (const auto& F : FBalanceFields) F.first->clear();
+    return;
+  }
+  GbWaterBalance->setTitle(FromCore(B->Title) + " ");
+  for (const auto& F : FBalanceFields) F.first->setText(FromCore((B->*F.second).Str()));
+}
+
+void TFormDetailedOutput::ShowNutrients(const TNutrients* N) {
+  for (const TNutrientShow& S : FNutrientShows) {
+    const QString Text = N ? FromCore((N->*S.Row)[S.Index].Str()) : QString();
+    if (S.Label) S.Label->setText(Text);
+    if (S.Edit) S.Edit->setText(Text);
+  }
+}
+
+// ---------------------------------------------------------------- commands
+
+void TFormDetailedOutput::BtnGraphClick() {
+  const std::string& Name = FOutputData->FileName;
+  if (!Name.empty() && !FileExists(Name)) throw EKvError("File '" + Name + "' not found");
+  const int Page = pcOutputDet->currentIndex();
+  const bool Gw = FOutputData->Data.HasGroundwater;
+  const QString Run = cbRunName->currentText(), Year = cbYear->currentText(), Rain = cbRain->currentText();
+  switch (Page) {
+    case 0:
+    case 1:
+      try {
+        DetailedGraph(this, Page, *FOutputData, Gw, Run, Year, Rain);
+      } catch (...) {
+        ShowErrorBox("Failed to create graph.");
+      }
+      break;
+    case 2: DetailedGraph(this, Page, *FOutputData, Gw, Run, Year, Rain); break;
+    default: break;
+  }
+}
+
+void TFormDetailedOutput::BtnOpenClick() {
+  TKvFileManager& Fm = SessionFiles();
+  TFileDialogRequest R;
+  R.Title = "Open File...";
+  R.InitialDir = FromCore(ExpandFileName(Fm.OutPath()));
+  R.Filter = "Output Files (*.out)|*.out";
+  R.FileName = FromCore(Fm.KRLName());
+  R.MustExist = true;
+  const QString Chosen = AskFileName(R);
+  if (Chosen.isEmpty()) return;
+  std::string File = ToCore(Chosen);
+  if (ExtractFileExt(File).empty() && !FileExists(File)) File += ".out";
+  // Read into a new object: a file that cannot be read leaves the window as
+  // it was.
+  auto Read = std::make_unique<TDetailedOutput>(File);
+  {
+    TBusyCursor Busy;
+    Read->ReadOutputFile(File);
+  }
+  FOutputData = std::move(Read);
+  FSessionName = FromCore(ExtractFileBase(File));
+  setWindowTitle("Detailed output - " + FromCore(ExtractFileName(File)));
+  for (QComboBox* C : {cbRunName, cbYear, cbRain}) C->clear();
+  FillSelectors();
+  SelectFirstItems();
+  // Hiding the page on show makes another page current (and fills it).
+  SetTabVisibility();
+  ShowSelection();
+}
+
+QStringList TFormDetailedOutput::HeaderTexts(bool WaterLimited) const {
+  if (!WaterLimited)
+    return {"WEATHER:", lblWeatherNamep->text(), "RAIN:", lblRainp->text(),
+            "CROP:", lblCropNamep->text(), "SOIL:", lblSoilNamep->text(),
+            "START:", lblStartp->text(), "sowing date:", lblSowingDatep->text(),
+            "emergence date:", lblEmergenceDatep->text()};
+  return {"WEATHER:", lblWeatherNamew->text(), "RAIN:", lblRainw->text(),
+          "CROP:", lblCropNamew->text(), "SOIL:", lblSoilNamew->text(),
+          "START:", lblStartw->text(), "sowing date:", lblSowingDatew->text(),
+          "emergence date:", lblEmergenceDatew->text(), "start date waterbalance:", lblStartdayw->text()};
+}
+
+void TFormDetailedOutput::Export(TDxStringGrid* Grid, const QStringList& Header) {
+  TBusyCursor Busy;
+  if (!created) {
+    OLEExcel1->CreateExcelInstance();
+    created = true;
+  }
+  OLEExcel1->CreateNewSheet(pcOutputDet->tabText(pcOutputDet->currentIndex()).remove('&'));
+  OLEExcel1->StringListToExcelAt(
+      {"RUNNAM:", cbRunName->currentText(), "YEAR:", cbYear->currentText(), "RAIN:", cbRain->currentText()}, 1, 1);
+  OLEExcel1->StringListToExcelAt(Header, 5, 1);
+  OLEExcel1->StringGridToExcelAt(*Grid, 13);
+  OLEExcel1->SetWorkbookPlace(FromCore(SessionFiles().OutPath()), FSessionName + "-detailed");
+  OLEExcel1->SetVisible(true);
+}
+
+void TFormDetailedOutput::btnExcelPotentialClick() { Export(SgPotential, HeaderTexts(false)); }
+
+void TFormDetailedOutput::btnExcelWaterlimitedClick() { Export(SgWaterLimited, HeaderTexts(true)); }
+
+// ---------------------------------------------------------------- closing
+
+void TFormDetailedOutput::FormClose() {
+  OLEExcel1->SetVisible(false);
+}
+
+void TFormDetailedOutput::done(int Result) {
+  FormClose();
+  QDialog::done(Result);
+}
+
+void ShowDetailedOutput(QWidget* Owner) {
+  GuardedCall([Owner] {
+    SessionFiles();
+    TFormDetailedOutput Form(Owner);
+    ExecModal(Form);
+  });
+}
