@@ -1,0 +1,427 @@
+#include "KvChart.h"
+
+#include <QApplication>
+#include <QFontMetricsF>
+#include <QGraphicsLayout>
+#include <QGraphicsScene>
+#include <QGraphicsTextItem>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPolygonF>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+// ---------------------------------------------------------------- rules
+
+double NiceStep(double Span, int MaxIntervals) {
+  if (!(Span > 0) || MaxIntervals < 1) return 1;
+  const double Raw = Span / MaxIntervals;
+  const double Magnitude = std::pow(10.0, std::floor(std::log10(Raw)));
+  for (double M : {1.0, 2.0, 5.0, 10.0})
+    if (M * Magnitude >= Raw * (1 - 1e-12)) return M * Magnitude;
+  return 10 * Magnitude;
+}
+
+TDragAction DragAction(double Dx, double Dy, double MinDrag) {
+  if (Dx >= MinDrag && std::fabs(Dy) >= MinDrag) return TDragAction::Zoom;
+  if (Dx <= -MinDrag && Dy <= -MinDrag) return TDragAction::WholeGraph;
+  return TDragAction::None;
+}
+
+TSpan ZoomSpan(const TSpan& Range, double From, double To, double Length, bool Vertical) {
+  if (!(Length > 0)) return Range;
+  const double Size = Range.Max - Range.Min;
+  auto At = [&](double P) { return Vertical ? Range.Max - P / Length * Size : Range.Min + P / Length * Size; };
+  const double A = At(From), B = At(To);
+  return {std::min(A, B), std::max(A, B)};
+}
+
+TSpan ScrollSpan(const TSpan& Range, double Delta, double Length, bool Vertical) {
+  if (!(Length > 0)) return Range;
+  const double Shift = (Vertical ? Delta : -Delta) / Length * (Range.Max - Range.Min);
+  return {Range.Min + Shift, Range.Max + Shift};
+}
+
+QColor CurveColor(int Index) {
+  // Twenty colours that stay apart on white paper and on screen.
+  static const QRgb Palette[] = {0x1f77b4, 0xd62728, 0x2ca02c, 0xff7f0e, 0x9467bd, 0x8c564b, 0xe377c2,
+                                 0x17becf, 0xbcbd22, 0x7f7f7f, 0x393b79, 0xad494a, 0x637939, 0xe6550d,
+                                 0x7b4173, 0x843c39, 0x3182bd, 0x31a354, 0xde9ed6, 0x000000};
+  const int N = static_cast<int>(sizeof Palette / sizeof Palette[0]);
+  return QColor(Palette[((Index % N) + N) % N]);
+}
+
+// ---------------------------------------------------------------- TKvChart
+
+namespace {
+// The colour the chart's own title would have; the chart's title is kept
+// transparent so that it only reserves its place, and painted left-aligned.
+const char* const TitleColorProperty = "KvTitleColor";
+}  // namespace
+
+TKvChart::TKvChart(QGraphicsItem* Parent) : QChart(Parent) {
+  QFont Font = titleFont();
+  Font.setPointSizeF(std::max<qreal>(Font.pointSizeF(), 9) * 1.6);
+  Font.setBold(true);
+  setTitleFont(Font);
+  setProperty(TitleColorProperty, titleBrush().color());
+  setTitleBrush(Qt::transparent);
+}
+
+QGraphicsItem* TKvChart::TitleItem() const {
+  // The chart's title item: the text item behind the chart's content.
+  QGraphicsItem* Any = nullptr;
+  for (QGraphicsItem* Item : childItems()) {
+    if (Item->type() != QGraphicsTextItem::Type) continue;
+    const auto* Text = static_cast<const QGraphicsTextItem*>(Item);
+    if (Text->toPlainText() == title()) return Item;
+    if (!Any && Item->zValue() < 0) Any = Item;
+  }
+  return Any;
+}
+
+QRectF TKvChart::TitleRect() const {
+  if (title().isEmpty()) return {};
+  const QGraphicsItem* Item = TitleItem();
+  qreal Left = 0, Top = 0, Right = 0, Bottom = 0;
+  if (layout()) layout()->getContentsMargins(&Left, &Top, &Right, &Bottom);
+  const qreal X = Left + margins().left();
+  const qreal Y = Item ? Item->pos().y() : Top + margins().top();
+  const qreal H = QFontMetricsF(titleFont()).height();
+  return QRectF(X, Y, std::max<qreal>(0, size().width() - 2 * X), H);
+}
+
+void TKvChart::paint(QPainter* Painter, const QStyleOptionGraphicsItem* Option, QWidget* Widget) {
+  QChart::paint(Painter, Option, Widget);
+  const QRectF R = TitleRect();
+  if (R.isEmpty()) return;
+  Painter->save();
+  Painter->setFont(titleFont());
+  Painter->setPen(property(TitleColorProperty).value<QColor>());
+  const QString Text = QFontMetricsF(titleFont()).elidedText(title(), Qt::ElideRight, R.width());
+  Painter->drawText(R, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, Text);
+  Painter->restore();
+}
+
+// ---------------------------------------------------------------- curves
+
+double TKvCurveChart::BarWidth(const QList<QPointF>& Points) {
+  double Step = std::numeric_limits<double>::infinity();
+  for (qsizetype i = 1; i < Points.size(); ++i) {
+    const double D = std::fabs(Points[i].x() - Points[i - 1].x());
+    if (D > 0 && D < Step) Step = D;
+  }
+  return std::isfinite(Step) ? 0.8 * Step : 0.8;
+}
+
+// Paints every visible curve of the chart, clipped to the plot area, in the
+// ranges of the curve's axes.
+class TKvCurvesItem : public QGraphicsItem {
+public:
+  explicit TKvCurvesItem(TKvCurveChart* Chart) : QGraphicsItem(Chart), FChart(Chart) { setZValue(10); }
+  QRectF boundingRect() const override { return FChart->plotArea(); }
+  void Changed() {
+    prepareGeometryChange();
+    update();
+  }
+  void paint(QPainter* P, const QStyleOptionGraphicsItem*, QWidget*) override {
+    const QRectF Plot = FChart->plotArea();
+    const QValueAxis* X = FChart->AxisX();
+    if (Plot.isEmpty() || !(X->max() > X->min())) return;
+    P->save();
+    P->setClipRect(Plot);
+    P->setRenderHint(QPainter::Antialiasing, true);
+    const double Sx = Plot.width() / (X->max() - X->min());
+    QPolygonF Poly;
+    for (const TKvCurve* C : FChart->Curves()) {
+      if (!C->isVisible()) continue;
+      const QValueAxis* Y = FChart->VertAxis(C->VertAxis());
+      if (!(Y->max() > Y->min())) continue;
+      const double Sy = Plot.height() / (Y->max() - Y->min());
+      const QList<QPointF> Pts = C->points();
+      auto Px = [&](double V) { return Plot.left() + (V - X->min()) * Sx; };
+      auto Py = [&](double V) { return Plot.bottom() - (V - Y->min()) * Sy; };
+      if (C->Style() == TKvCurve::Line) {
+        Poly.resize(Pts.size());
+        for (qsizetype i = 0; i < Pts.size(); ++i) Poly[i] = QPointF(Px(Pts[i].x()), Py(Pts[i].y()));
+        P->setPen(C->pen());
+        P->drawPolyline(Poly);
+      } else {
+        const double W = std::max(1.0, TKvCurveChart::BarWidth(Pts) * Sx);
+        const double Base = Py(std::clamp(0.0, Y->min(), Y->max()));
+        const QColor Colour = C->Color();
+        for (const QPointF& Pt : Pts) {
+          const double Top = Py(Pt.y());
+          P->fillRect(QRectF(Px(Pt.x()) - W / 2, std::min(Top, Base), W, std::fabs(Base - Top)), Colour);
+        }
+      }
+    }
+    P->restore();
+  }
+
+private:
+  TKvCurveChart* FChart;
+};
+
+TKvCurveChart::TKvCurveChart(QGraphicsItem* Parent) : TKvChart(Parent) {
+  legend()->hide();
+  FItem = new TKvCurvesItem(this);
+  FAxisX = NewAxis(Qt::AlignBottom);
+  FAxisLeft = NewAxis(Qt::AlignLeft);
+  FAxisRight = NewAxis(Qt::AlignRight);
+  FAxisRight->setGridLineVisible(false);
+  connect(this, &QChart::plotAreaChanged, this, [this] { FItem->Changed(); });
+}
+
+TKvCurveChart::~TKvCurveChart() { qDeleteAll(FCurves); }
+
+QValueAxis* TKvCurveChart::NewAxis(Qt::Alignment Side) {
+  auto* A = new QValueAxis(this);
+  A->setLabelFormat("%g");
+  A->setTickType(QValueAxis::TicksDynamic);
+  A->setTickAnchor(0);
+  addAxis(A, Side);
+  connect(A, &QValueAxis::rangeChanged, this, [this, A](qreal Min, qreal Max) {
+    if (Max > Min) A->setTickInterval(NiceStep(Max - Min, A->orientation() == Qt::Horizontal ? 10 : 8));
+    FItem->update();
+  });
+  A->setRange(0, 1);
+  return A;
+}
+
+TKvCurve* TKvCurveChart::AddCurve(const QString& Title, TKvCurve::TStyle Style, Qt::Alignment VertAxis) {
+  auto* C = new TKvCurve(Style, VertAxis);
+  C->setName(Title);
+  QPen Pen(CurveColor(static_cast<int>(FCurves.size())));
+  Pen.setWidthF(2);
+  C->setPen(Pen);
+  FCurves.append(C);
+  return C;
+}
+
+void TKvCurveChart::ClearCurves() {
+  qDeleteAll(FCurves);
+  FCurves.clear();
+  FItem->Changed();
+}
+
+void TKvCurveChart::CurvesChanged() { FItem->Changed(); }
+
+void TKvCurveChart::SetWholeRanges(const TSpan& X, const TSpan& Left, const TSpan& Right) {
+  FWholeX = X;
+  FWholeLeft = Left;
+  FWholeRight = Right;
+  ShowWholeGraph();
+}
+
+void TKvCurveChart::ShowWholeGraph() {
+  FAxisX->setRange(FWholeX.Min, FWholeX.Max);
+  FAxisLeft->setRange(FWholeLeft.Min, FWholeLeft.Max);
+  FAxisRight->setRange(FWholeRight.Min, FWholeRight.Max);
+  FItem->Changed();
+}
+
+void TKvCurveChart::ZoomToRect(const QRectF& Rect) {
+  const QRectF Plot = plotArea();
+  const QRectF R = Rect.normalized().intersected(Plot);
+  if (R.width() < 1 || R.height() < 1) return;
+  const auto X = ZoomSpan({FAxisX->min(), FAxisX->max()}, R.left() - Plot.left(), R.right() - Plot.left(),
+                          Plot.width(), false);
+  FAxisX->setRange(X.Min, X.Max);
+  for (QValueAxis* A : {FAxisLeft, FAxisRight}) {
+    const auto Y = ZoomSpan({A->min(), A->max()}, R.top() - Plot.top(), R.bottom() - Plot.top(), Plot.height(), true);
+    A->setRange(Y.Min, Y.Max);
+  }
+  FItem->Changed();
+}
+
+void TKvCurveChart::ScrollBy(const QPointF& Delta) {
+  const QRectF Plot = plotArea();
+  const auto X = ScrollSpan({FAxisX->min(), FAxisX->max()}, Delta.x(), Plot.width(), false);
+  FAxisX->setRange(X.Min, X.Max);
+  for (QValueAxis* A : {FAxisLeft, FAxisRight}) {
+    const auto Y = ScrollSpan({A->min(), A->max()}, Delta.y(), Plot.height(), true);
+    A->setRange(Y.Min, Y.Max);
+  }
+  FItem->Changed();
+}
+
+// ---------------------------------------------------------------- view
+
+TKvChartView::TKvChartView(QChart* Chart, bool MouseTools, QWidget* Parent)
+    : QChartView(Chart, Parent), FMouseTools(MouseTools) {
+  setRenderHint(QPainter::Antialiasing);
+  setRubberBand(QChartView::NoRubberBand);
+  setDragMode(QGraphicsView::NoDrag);
+  setInteractive(false);
+}
+
+TKvCurveChart* TKvChartView::CurveChart() const { return FMouseTools ? qobject_cast<TKvCurveChart*>(chart()) : nullptr; }
+
+QPointF TKvChartView::ToChart(const QPoint& Pos) const { return chart()->mapFromScene(mapToScene(Pos)); }
+
+void TKvChartView::mousePressEvent(QMouseEvent* Event) {
+  Event->accept();
+  if (!CurveChart() || FDragButton != Qt::NoButton) return;
+  if (Event->button() != Qt::LeftButton && Event->button() != Qt::RightButton) return;
+  FDragButton = Event->button();
+  FPressPos = FLastPos = Event->position().toPoint();
+  if (FDragButton == Qt::LeftButton) {
+    if (!FBand) FBand = new QRubberBand(QRubberBand::Rectangle, viewport());
+    FBand->setGeometry(QRect(FPressPos, QSize()));
+    FBand->show();
+  } else {
+    viewport()->setCursor(Qt::ClosedHandCursor);
+  }
+}
+
+void TKvChartView::mouseMoveEvent(QMouseEvent* Event) {
+  Event->accept();
+  TKvCurveChart* C = CurveChart();
+  if (!C) return;
+  const QPoint Pos = Event->position().toPoint();
+  if (FDragButton == Qt::LeftButton) {
+    FBand->setGeometry(QRect(FPressPos, Pos).normalized());
+  } else if (FDragButton == Qt::RightButton) {
+    C->ScrollBy(QPointF(Pos - FLastPos));
+    FLastPos = Pos;
+  }
+}
+
+void TKvChartView::mouseReleaseEvent(QMouseEvent* Event) {
+  Event->accept();
+  TKvCurveChart* C = CurveChart();
+  if (!C || Event->button() != FDragButton) return;
+  const QPoint Pos = Event->position().toPoint();
+  if (FDragButton == Qt::LeftButton) {
+    FBand->hide();
+    switch (DragAction(Pos.x() - FPressPos.x(), Pos.y() - FPressPos.y())) {
+      case TDragAction::Zoom:
+        C->ZoomToRect(QRectF(ToChart(FPressPos), ToChart(Pos)).normalized());
+        break;
+      case TDragAction::WholeGraph:
+        C->ShowWholeGraph();
+        break;
+      case TDragAction::None:
+        break;
+    }
+  } else {
+    C->ScrollBy(QPointF(Pos - FLastPos));
+    viewport()->unsetCursor();
+  }
+  FDragButton = Qt::NoButton;
+}
+
+void TKvChartView::mouseDoubleClickEvent(QMouseEvent* Event) { Event->accept(); }
+
+void TKvChartView::wheelEvent(QWheelEvent* Event) { Event->accept(); }
+
+// ---------------------------------------------------------------- pages
+
+namespace {
+// The logical width a page is laid out in; the result is scaled to the target.
+constexpr qreal PageWidth = 1400;
+
+void RenderChart(QPainter& P, QChart& Chart, const QRectF& Area) {
+  const QSizeF OldSize = Chart.size();
+  const QPointF OldPos = Chart.pos();
+  QGraphicsScene Own;
+  QGraphicsScene* Scene = Chart.scene();
+  if (!Scene) {
+    Own.addItem(&Chart);
+    Scene = &Own;
+  }
+  Chart.resize(Area.size());
+  if (Chart.layout()) Chart.layout()->activate();
+  Scene->render(&P, Area, Chart.sceneBoundingRect());
+  Chart.resize(OldSize);
+  Chart.setPos(OldPos);
+  if (Scene == &Own) Own.removeItem(&Chart);
+}
+
+void PaintSwatch(QPainter& P, const QRectF& R, const TLegendEntry& E) {
+  if (E.Bars) {
+    P.fillRect(R.adjusted(R.width() * 0.2, R.height() * 0.2, -R.width() * 0.2, -R.height() * 0.2), E.Color);
+  } else {
+    QPen Pen(E.Color);
+    Pen.setWidthF(std::max<qreal>(2, R.height() / 5));
+    P.setPen(Pen);
+    P.drawLine(QPointF(R.left(), R.center().y()), QPointF(R.right(), R.center().y()));
+  }
+}
+}  // namespace
+
+void PaintChartPage(QPainter& Painter, const QRectF& Target, QChart& Chart, const QList<TLegendEntry>& Legend,
+                    const QStringList& Footer) {
+  if (Target.width() <= 0 || Target.height() <= 0) return;
+  const qreal Scale = Target.width() / PageWidth;
+  const QRectF Page(0, 0, PageWidth, Target.height() / Scale);
+  Painter.save();
+  Painter.translate(Target.topLeft());
+  Painter.scale(Scale, Scale);
+  Painter.setRenderHint(QPainter::Antialiasing, true);
+  Painter.setRenderHint(QPainter::TextAntialiasing, true);
+  Painter.fillRect(Page, Qt::white);
+
+  QRectF Area = Page;
+  QFont Font = QApplication::font();
+  Font.setPointSizeF(9);
+  // Footer lines at the bottom.
+  if (!Footer.isEmpty()) {
+    Painter.setFont(Font);
+    Painter.setPen(Qt::black);
+    const qreal H = QFontMetricsF(Font).height();
+    qreal Y = Area.bottom() - H * Footer.size() - H / 2;
+    Area.setBottom(Y - H / 2);
+    for (const QString& Line : Footer) {
+      Painter.drawText(QRectF(Area.left() + 20, Y, Area.width() - 40, H), Qt::AlignLeft | Qt::AlignVCenter, Line);
+      Y += H;
+    }
+  }
+  // The legend at the right: as many columns as the entries need, each line
+  // a swatch and a title; a smaller font before giving up on entries.
+  if (!Legend.isEmpty()) {
+    const qreal MaxWidth = Area.width() * 0.4;
+    const qreal Top = Area.top() + 60, Height = Area.height() - 80;
+    int Rows = 0, Cols = 0;
+    qreal ColWidth = 0, LineH = 0, Swatch = 0;
+    for (qreal Size : {9.0, 8.0, 7.0, 6.0, 5.0}) {
+      Font.setPointSizeF(Size);
+      const QFontMetricsF Fm(Font);
+      LineH = Fm.height() * 1.15;
+      Swatch = Fm.height() * 1.6;
+      qreal TextW = 0;
+      for (const TLegendEntry& E : Legend) TextW = std::max(TextW, Fm.horizontalAdvance(E.Title));
+      ColWidth = std::min(TextW, MaxWidth - Swatch - 16) + Swatch + 16;
+      Rows = std::max(1, static_cast<int>(Height / LineH));
+      Cols = static_cast<int>((Legend.size() + Rows - 1) / Rows);
+      if (Cols * ColWidth <= MaxWidth) break;
+    }
+    const int MaxCols = std::max(1, static_cast<int>(MaxWidth / ColWidth));
+    const int Shown = static_cast<int>(std::min<qsizetype>(Legend.size(), qsizetype(MaxCols) * Rows));
+    Cols = std::min(Cols, MaxCols);
+    const QRectF Box(Area.right() - Cols * ColWidth - 10, Top, Cols * ColWidth, Height);
+    Area.setRight(Box.left() - 10);
+    Painter.setFont(Font);
+    const QFontMetricsF Fm(Font);
+    for (int i = 0; i < Shown; ++i) {
+      const qreal X = Box.left() + (i / Rows) * ColWidth, Y = Top + (i % Rows) * LineH;
+      const bool LastOfMany = i == Shown - 1 && Shown < Legend.size();
+      if (LastOfMany) {
+        Painter.setPen(Qt::black);
+        Painter.drawText(QRectF(X, Y, ColWidth, LineH), Qt::AlignLeft | Qt::AlignVCenter,
+                         QString("... %1 more").arg(Legend.size() - Shown + 1));
+        break;
+      }
+      const TLegendEntry& E = Legend[i];
+      PaintSwatch(Painter, QRectF(X, Y, Swatch, LineH), E);
+      Painter.setPen(Qt::black);
+      Painter.drawText(QRectF(X + Swatch + 6, Y, ColWidth - Swatch - 10, LineH), Qt::AlignLeft | Qt::AlignVCenter,
+                       Fm.elidedText(E.Title, Qt::ElideRight, ColWidth - Swatch - 10));
+    }
+  }
+  RenderChart(Painter, Chart, Area);
+  Painter.restore();
+}
