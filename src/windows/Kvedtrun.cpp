@@ -106,6 +106,12 @@ void TFormEditRerun::LoadGrid() {
   SGValues->SetCurrentCell(0, 0);
 }
 
+void TFormEditRerun::showEvent(QShowEvent* Event) {
+  QDialog::showEvent(Event);
+  SGValues->setFocus();
+  if (SGValues->currentIndex().isValid()) SGValues->edit(SGValues->currentIndex());
+}
+
 bool TFormEditRerun::CheckFormatInvoer() {
   for (int Row = 0; Row < SGValues->RowCount(); ++Row)
     for (int Col = 0; Col < 2; ++Col) {

@@ -42,6 +42,10 @@ public:
   // passes the table rule; Cancel closes.
   void done(int Result) override;
 
+protected:
+  // The grid has the focus, its current cell's editor open.
+  void showEvent(QShowEvent* Event) override;
+
 private:
   TRerunVar* FSetRerunVar = nullptr;
   QLabel* lblName;
