@@ -1,6 +1,7 @@
 #include "model/Output.h"
 
 #include <cmath>
+#include <functional>
 #include <map>
 
 #include "foundations/Numbers.h"
@@ -280,74 +281,85 @@ std::string DetailedOutputText(const std::vector<TRunResult>& Runs, const TOutpu
   return std::move(T.Str());
 }
 
-std::string PotentialSummaryText(const std::vector<TRunResult>& Runs, const TOutputOptions& O) {
+namespace {
+
+// A summary per year and run: per run a banner (on the first run followed by
+// the OUTPUT line and the header), the column line, a row per year, and the
+// statistics of the columns chosen by Row, after a separator line.
+struct TSummaryTable {
+  const char* Output;  // the OUTPUT line
+  const char* Columns;
+  const char* Separator;  // the line before the statistics
+  const char* StatPrefix;  // the statistics labels start with it
+  std::vector<const char*> StatFormats;  // of the means and deviations
+  // The row of a year; Stats receives the values of the statistics.
+  std::function<std::string(const TRunResult&, const TYearResult&, std::vector<double>& Stats)> Row;
+};
+
+std::string SummaryText(const std::vector<TRunResult>& Runs, const TOutputOptions& O, const TSummaryTable& S) {
   TText T;
   bool First = true;
   for (const TRunResult& R : Runs) {
     if (R.Years.empty()) continue;
     T.Line(O.Banner);
     if (First) {
-      T.Line("OUTPUT potential production per year");
+      T.Line(S.Output);
       SummaryHeader(T, R, O);
       First = false;
     }
-    T.Line(" YR   RUNNAM SET SOW --> EM  ANT FLWR DUR HALT    TWRT    TWLV    TWST    TWSO    TAGP  LAIM HINDEX     TRC    GASST    MREST  TRANSP   EVSOL");
-    std::vector<std::vector<double>> Cols(10);
+    T.Line(S.Columns);
+    std::vector<std::vector<double>> Cols(S.StatFormats.size());
     for (const TYearResult& Y : R.Years) {
-      const TSeasonResult& S = Y.Pot;
-      T.Line(Format(" %4d %-6s %3d %3d --> %3d %4d %4d %3d %4d %7.0f %7.0f %7.0f %7.0f %7.0f %5.2f %6.3f %7.1f %8.0f %8.0f %7.1f %7.1f",
-                    Y.Year, R.Name.c_str(), R.Set, S.SowDoy, S.EmDoy, S.AnthDoy, S.FlwrDays, S.Dur, S.HarvDoy, S.TWRT,
-                    S.TWLV, S.TWST, S.TWSO, S.TAGP, S.LAIM, S.HINDEX, S.TRC, S.GASST, S.MREST, S.TRANSP, S.EVSOL));
-      const double V[10] = {static_cast<double>(S.Dur), S.TWLV, S.TWST, S.TWSO, S.TAGP, S.LAIM, S.HINDEX, S.TRC, S.TRANSP, S.EVSOL};
-      for (int c = 0; c < 10; ++c) Cols[c].push_back(V[c]);
+      std::vector<double> V;
+      T.Line(S.Row(R, Y, V));
+      for (size_t c = 0; c < Cols.size(); ++c) Cols[c].push_back(V.at(c));
     }
-    const std::vector<const char*> F = {"%.1f", "%.0f", "%.0f", "%.0f", "%.0f", "%.2f", "%.3f", "%.1f", "%.1f", "%.1f"};
-    T.Line("**");
-    T.Line(StatLine(Format("** MEANS over %3d years :", static_cast<int>(R.Years.size())), Cols, 0, F));
-    T.Line(StatLine("** standard deviation :", Cols, 1, F));
-    T.Line(StatLine("** variation coefficient :", Cols, 2, F));
+    const std::string P = S.StatPrefix;
+    T.Line(S.Separator);
+    T.Line(StatLine(P + Format("MEANS over %3d years :", static_cast<int>(R.Years.size())), Cols, 0, S.StatFormats));
+    T.Line(StatLine(P + "standard deviation :", Cols, 1, S.StatFormats));
+    T.Line(StatLine(P + "variation coefficient :", Cols, 2, S.StatFormats));
   }
   return std::move(T.Str());
 }
 
-namespace {
-
-const TSeasonResult* PotentialOf(const TYearResult& Y) { return &Y.Pot; }
-
 }  // namespace
 
+std::string PotentialSummaryText(const std::vector<TRunResult>& Runs, const TOutputOptions& O) {
+  TSummaryTable S;
+  S.Output = "OUTPUT potential production per year";
+  S.Columns = " YR   RUNNAM SET SOW --> EM  ANT FLWR DUR HALT    TWRT    TWLV    TWST    TWSO    TAGP  LAIM HINDEX     TRC    GASST    MREST  TRANSP   EVSOL";
+  S.Separator = "**";
+  S.StatPrefix = "** ";
+  S.StatFormats = {"%.1f", "%.0f", "%.0f", "%.0f", "%.0f", "%.2f", "%.3f", "%.1f", "%.1f", "%.1f"};
+  S.Row = [](const TRunResult& R, const TYearResult& Y, std::vector<double>& Stats) {
+    const TSeasonResult& P = Y.Pot;
+    Stats = {static_cast<double>(P.Dur), P.TWLV, P.TWST, P.TWSO, P.TAGP, P.LAIM, P.HINDEX, P.TRC, P.TRANSP, P.EVSOL};
+    return Format(" %4d %-6s %3d %3d --> %3d %4d %4d %3d %4d %7.0f %7.0f %7.0f %7.0f %7.0f %5.2f %6.3f %7.1f %8.0f %8.0f %7.1f %7.1f",
+                  Y.Year, R.Name.c_str(), R.Set, P.SowDoy, P.EmDoy, P.AnthDoy, P.FlwrDays, P.Dur, P.HarvDoy, P.TWRT, P.TWLV,
+                  P.TWST, P.TWSO, P.TAGP, P.LAIM, P.HINDEX, P.TRC, P.GASST, P.MREST, P.TRANSP, P.EVSOL);
+  };
+  return SummaryText(Runs, O, S);
+}
+
 std::string WaterSummaryText(const std::vector<TRunResult>& Runs, const TOutputOptions& O) {
-  TText T;
-  bool First = true;
-  for (const TRunResult& R : Runs) {
-    if (R.Years.empty()) continue;
-    T.Line(O.Banner);
-    if (First) {
-      T.Line("OUTPUT water-limited production per year");
-      SummaryHeader(T, R, O);
-      First = false;
-    }
-    T.Line(" YEAR RUNNAM SET SOW  EM DUR    TWLV    TWST    TWSO    TAGP  LAIM HINDEX     TRC   RAINT  DELWAT    TRAT   EVSOL   LOSST     TSR  RYLD  RAGP");
-    std::vector<std::vector<double>> Cols(15);
-    for (const TYearResult& Y : R.Years) {
-      const TSeasonResult& S = Y.Wat;
-      const TSeasonResult& P = *PotentialOf(Y);
-      const double Ryld = Ratio(S.TWSO, P.TWSO), Ragp = Ratio(S.TAGP, P.TAGP);
-      T.Line(Format(" %4d %-6s %3d %3d %3d %3d %7.0f %7.0f %7.0f %7.0f %5.2f %6.3f %7.1f %7.1f %7.1f %7.1f %7.1f %7.1f %7.1f %5.2f %5.2f",
-                    Y.Year, R.Name.c_str(), R.Set, S.SowDoy, S.EmDoy, S.Dur, S.TWLV, S.TWST, S.TWSO, S.TAGP, S.LAIM,
-                    S.HINDEX, S.TRC, S.RAINT, S.DELWAT, S.TRANSP, S.EVSOL, S.LOSST, S.TSR, Ryld, Ragp));
-      const double V[15] = {static_cast<double>(S.Dur), S.TWLV, S.TWST, S.TWSO, S.TAGP, S.LAIM, S.HINDEX, S.TRC,
-                            S.RAINT, S.DELWAT, S.TRANSP, S.EVSOL, S.LOSST, Ryld, Ragp};
-      for (int c = 0; c < 15; ++c) Cols[c].push_back(V[c]);
-    }
-    const std::vector<const char*> F = {"%.1f", "%.0f", "%.0f", "%.0f", "%.0f", "%.2f", "%.3f", "%.1f",
-                                        "%.1f", "%.1f", "%.1f", "%.1f", "%.1f", "%.2f", "%.2f"};
-    T.Blank();
-    T.Line(StatLine(Format("MEANS over %3d years :", static_cast<int>(R.Years.size())), Cols, 0, F));
-    T.Line(StatLine("standard deviation :", Cols, 1, F));
-    T.Line(StatLine("variation coefficient :", Cols, 2, F));
-  }
-  return std::move(T.Str());
+  TSummaryTable S;
+  S.Output = "OUTPUT water-limited production per year";
+  S.Columns = " YEAR RUNNAM SET SOW  EM DUR    TWLV    TWST    TWSO    TAGP  LAIM HINDEX     TRC   RAINT  DELWAT    TRAT   EVSOL   LOSST     TSR  RYLD  RAGP";
+  S.Separator = "";
+  S.StatPrefix = "";
+  S.StatFormats = {"%.1f", "%.0f", "%.0f", "%.0f", "%.0f", "%.2f", "%.3f", "%.1f",
+                   "%.1f", "%.1f", "%.1f", "%.1f", "%.1f", "%.2f", "%.2f"};
+  S.Row = [](const TRunResult& R, const TYearResult& Y, std::vector<double>& Stats) {
+    const TSeasonResult& W = Y.Wat;
+    const double Ryld = Ratio(W.TWSO, Y.Pot.TWSO), Ragp = Ratio(W.TAGP, Y.Pot.TAGP);
+    Stats = {static_cast<double>(W.Dur), W.TWLV, W.TWST, W.TWSO, W.TAGP, W.LAIM, W.HINDEX, W.TRC,
+             W.RAINT, W.DELWAT, W.TRANSP, W.EVSOL, W.LOSST, Ryld, Ragp};
+    return Format(" %4d %-6s %3d %3d %3d %3d %7.0f %7.0f %7.0f %7.0f %5.2f %6.3f %7.1f %7.1f %7.1f %7.1f %7.1f %7.1f %7.1f %5.2f %5.2f",
+                  Y.Year, R.Name.c_str(), R.Set, W.SowDoy, W.EmDoy, W.Dur, W.TWLV, W.TWST, W.TWSO, W.TAGP, W.LAIM,
+                  W.HINDEX, W.TRC, W.RAINT, W.DELWAT, W.TRANSP, W.EVSOL, W.LOSST, W.TSR, Ryld, Ragp);
+  };
+  return SummaryText(Runs, O, S);
 }
 
 std::string LongTermSummaryText(const std::vector<TRunResult>& Runs, const TOutputOptions& O) {
