@@ -325,15 +325,25 @@ void TSimulation::LogSeason(const TRunSetup& S, const TYearResult& Y) {
 
 // ---- the output files
 
-// An output file that could not be written, and why.
+// An output file that could not be written, why, and the files that were
+// put in place all the same (only when renaming failed halfway).
 class EOutputFailed : public EModelError {
 public:
-  EOutputFailed(const std::string& File, const std::string& Why)
-      : EModelError(File, "KOROUT", {"ERROR in file " + File + ": the output cannot be written (" + Why + ")"}), FWhy(Why) {}
+  EOutputFailed(const std::string& File, const std::string& Why, const std::vector<std::string>& Replaced)
+      : EModelError(File, "KOROUT", {"ERROR in file " + File + ": the output cannot be written (" + Why + ")"}),
+        FWhy(Why), FReplaced(Replaced) {}
   const std::string& Why() const { return FWhy; }
+  // What the output directory holds now, for the report.
+  std::string State() const {
+    if (FReplaced.empty()) return "no output file has been written or changed; the output directory is as it was.";
+    std::string Names;
+    for (const std::string& N : FReplaced) Names += (Names.empty() ? "" : ", ") + N;
+    return Names + " had been replaced before the failure; every other output file is as it was.";
+  }
 
 private:
   std::string FWhy;
+  std::vector<std::string> FReplaced;
 };
 
 // Writes every file under a temporary name beside it and renames them into
@@ -342,10 +352,11 @@ private:
 // files already in place are left as they were.
 void WriteOutputFiles(const std::vector<std::pair<std::string, std::string>>& Files) {
   std::vector<std::pair<std::string, std::string>> Written;  // temporary, final
+  std::vector<std::string> Replaced;
   auto Fail = [&](const std::string& Name, const std::string& Why) {
     for (const auto& W : Written) std::remove(W.first.c_str());
     InvalidateDirCache();
-    throw EOutputFailed(Name, Why);
+    throw EOutputFailed(Name, Why, Replaced);
   };
   for (const auto& F : Files) {
     const std::string& Name = F.first;
@@ -362,12 +373,16 @@ void WriteOutputFiles(const std::vector<std::pair<std::string, std::string>>& Fi
       Fail(Name, std::strerror(E.ErrorCode()));
     }
   }
-  for (size_t i = 0; i < Written.size(); ++i)
+  // The targets are plain files or none, beside their temporaries: renaming
+  // cannot fail but on a damaged file system.
+  for (size_t i = 0; i < Written.size(); ++i) {
     if (std::rename(Written[i].first.c_str(), Written[i].second.c_str()) != 0) {
       const int E = errno;
       Written.erase(Written.begin(), Written.begin() + static_cast<long>(i));
       Fail(Files[i].first, std::strerror(E));
     }
+    Replaced.push_back(Files[i].first);
+  }
   InvalidateDirCache();
 }
 
@@ -396,7 +411,7 @@ std::string KeepFinished(const TModelInputs& In, const std::vector<TRunResult>& 
     WriteOutputFiles({{In.Options.OutFile, DetailedOutputText(Runs, In.Output)}});
   } catch (const EOutputFailed& E) {
     return "  The simulation has stopped; the seasons finished before could not be written (" + E.File() + ": " + E.Why() +
-           "); the output directory is as it was.";
+           "); " + E.State();
   }
   return "  The simulation has stopped; " + In.Options.OutFile + Format(" holds only the %d seasons finished before;", SeasonCount(Runs)) +
          " the summaries are not written.";
@@ -436,8 +451,7 @@ int Run(std::ostream& Log, std::vector<TRunResult>* Results) {
   try {
     WriteOutputFiles(Files);
   } catch (const EOutputFailed& E) {
-    Report(Log, {E.Lines(), "  The simulation has finished, but its output could not be written: no output file has\n"
-                            "  been written or changed; the output directory is as it was."});
+    Report(Log, {E.Lines(), "  The simulation has finished, but its output could not be written:\n  " + E.State()});
     return 1;
   }
   Log << "Output written: " << O.OutFile << " (" << Files.back().second.size() << " bytes), " << O.FixName << ".pps"
