@@ -11,6 +11,7 @@
 // before it are kept in the detailed output. The output files are written
 // under temporary names and put in place only when all of them are written.
 
+#include <algorithm>
 #include <memory>
 #include <ostream>
 #include <string>
