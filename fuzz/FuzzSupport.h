@@ -16,6 +16,14 @@
 #include <string>
 #include <vector>
 
+// Each target defines FuzzOne; the fuzzer's entry point runs it and counts
+// an input that takes more than FuzzCpuBudget seconds of processor time as a
+// hang (a finding). Processor time, not the clock: the fuzzers run at the
+// lowest priority on a shared machine, where the clock says little; a real
+// endless loop still meets the fuzzer's own clock time-out.
+int FuzzOne(const uint8_t* Data, size_t Size);
+constexpr double FuzzCpuBudget = 1.0;
+
 // The scratch directory of this process: absolute, with a trailing '/';
 // created on first use below $TMPDIR (or /tmp), removed at exit.
 const std::string& FuzzDir();

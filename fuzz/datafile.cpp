@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   return 0;
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
+int FuzzOne(const uint8_t* Data, size_t Size) {
   const std::vector<std::string> Parts = FuzzParts(Data, Size, 3);
   static const char* const Names[] = {"data/STN1.987", "data/STN1.988", "data/RAIN.DAT"};
   for (const char* N : Names) FuzzRemove(N);

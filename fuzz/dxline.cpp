@@ -134,7 +134,7 @@ void Compare(const TDxLine& L, const TRefLine& R, const std::string& Text) {
 }
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
+int FuzzOne(const uint8_t* Data, size_t Size) {
   FuzzedDataProvider P(Data, Size);
   const std::string Spec = P.ConsumeRandomLengthString(3);
   const std::string Comment = P.ConsumeRandomLengthString(3);

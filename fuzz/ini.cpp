@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   return 0;
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
+int FuzzOne(const uint8_t* Data, size_t Size) {
   const std::string Ini = FuzzWrite("bin/DIRECT.INI", std::string(reinterpret_cast<const char*>(Data), Size));
   TFileSnapshot Snap;
   Snap.Add(Ini);

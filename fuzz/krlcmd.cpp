@@ -16,7 +16,7 @@
 // krlcmd's entry point, compiled under this name into the target.
 int KrlcmdMain(int argc, char** argv);
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
+int FuzzOne(const uint8_t* Data, size_t Size) {
   std::string Script(reinterpret_cast<const char*>(Data), Size);
   Script += "\nkrlcmd fuzz: end of script\n";
   std::string Name = FuzzWrite("scripts/run.bat", Script);

@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   return 0;
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
+int FuzzOne(const uint8_t* Data, size_t Size) {
   const std::string Text(reinterpret_cast<const char*>(Data), Size);
   const std::string Log = FuzzWrite("KRL.LOG", Text);
   TFileSnapshot Snap;

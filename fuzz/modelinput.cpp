@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   return 0;
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
+int FuzzOne(const uint8_t* Data, size_t Size) {
   if (Size == 0) return 0;
   const int Kind = Data[0] % 8;
   const std::string Text(reinterpret_cast<const char*>(Data + 1), Size - 1);

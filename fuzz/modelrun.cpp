@@ -74,7 +74,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   return 0;
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
+int FuzzOne(const uint8_t* Data, size_t Size) {
   if (Size == 0) return 0;
   const int Kind = Data[0] % 8;
   for (int i = 0; i < 8; ++i) FuzzWrite(Inputs[i], Original[i]);

@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   return 0;
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
+int FuzzOne(const uint8_t* Data, size_t Size) {
   static const char* const Names[] = {"KRL.pps", "KRL.wps", "KRL.sum"};
   const std::vector<std::string> Parts = FuzzParts(Data, Size, 3);
   TFileSnapshot Snap;

@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   return 0;
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
+int FuzzOne(const uint8_t* Data, size_t Size) {
   static const char* const Names[] = {"home/runio/RUNOPT.DAT", "home/runio/KRLTI.TIM", "home/runio/KRLSI.SIT",
                                       "home/runio/KRLRR.RER"};
   const std::vector<std::string> Parts = FuzzParts(Data, Size, 4);

@@ -87,7 +87,7 @@ TDxLine Split(const std::string& Text, const std::string& Sep, const std::string
 const char* const Keywords[] = {"RUNNAM", "WATER", "**", "Leaves", "=", "", "a", "1"};
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
+int FuzzOne(const uint8_t* Data, size_t Size) {
   FuzzedDataProvider P(Data, Size);
   const std::string Ops = P.ConsumeRandomLengthString(24);
   const std::string Sep = P.ConsumeRandomLengthString(2);

@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   return 0;
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
+int FuzzOne(const uint8_t* Data, size_t Size) {
   if (Size == 0) return 0;
   static const char* const Marks[] = {"", "\xEF\xBB\xBF", "\xFF\xFE", "\xFE\xFF"};
   const std::string Text = Marks[Data[0] % 4] + std::string(reinterpret_cast<const char*>(Data + 1), Size - 1);

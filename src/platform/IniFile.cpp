@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <fstream>
+#include <iterator>
 
 #include "foundations/TextCase.h"
 #include "platform/FileSys.h"
@@ -25,12 +26,17 @@ std::string ReadIniString(const std::string& FileName, const std::string& Sectio
   if (stat(Real.c_str(), &St) != 0 || !S_ISREG(St.st_mode)) return Default;
   std::ifstream In(Real, std::ios::binary);
   if (!In) return Default;
-  std::string Line;
+  const std::string Text((std::istreambuf_iterator<char>(In)), std::istreambuf_iterator<char>());
   bool InSection = false;
   const std::string WantSection = Trim(Section);
   const std::string WantKey = Trim(Key);
-  while (std::getline(In, Line)) {
-    const std::string T = Trim(Line);
+  // A carriage return ends a line as a line feed does, also on its own: no
+  // value ever holds one.
+  for (size_t Pos = 0; Pos < Text.size();) {
+    size_t End = Text.find_first_of("\r\n", Pos);
+    if (End == std::string::npos) End = Text.size();
+    const std::string T = Trim(Text.substr(Pos, End - Pos));
+    Pos = End + 1;
     if (T.empty() || T[0] == ';') continue;
     if (T[0] == '[') {
       const size_t Close = T.find(']');

@@ -4,7 +4,8 @@
 // wins, the value is the text after the first '=' with blanks trimmed and one
 // pair of enclosing quotes removed, "KEY=" gives the empty value (not the
 // default), a line starting with ';' is a comment, a ';' inside a value is
-// part of it. A missing file or section or key gives the default.
+// part of it. A line ends at a line feed or a carriage return (each alone
+// too). A missing file or section or key gives the default.
 
 #include <string>
 

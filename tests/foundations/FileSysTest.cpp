@@ -113,3 +113,16 @@ TEST(IniFile, WindowsRules) {
   ASSERT_EQ(mkfifo((T / "pipe.ini").c_str(), 0600), 0);
   EXPECT_EQ(ReadIniString(T / "pipe.ini", S, "OUTDIR", "dflt"), "dflt");
 }
+
+// A carriage return on its own ends a line too (found by fuzzing: the value
+// kept the return and everything after it, so every file name formed from the
+// directory held a line break).
+TEST(IniFile, LoneCarriageReturnEndsLine) {
+  TTempDir T;
+  const std::string Ini =
+      T.Write("x.ini", "[Directory settings for KORVAL]\rOUTDIR=..\\output\\\r[Dir\nectory irecCRPt\rCRPDIR=c\\\n");
+  const std::string S = "Directory settings for KORVAL";
+  EXPECT_EQ(ReadIniString(Ini, S, "OUTDIR", "d"), "..\\output\\");
+  EXPECT_EQ(ReadIniString(Ini, S, "CRPDIR", "d"), "d");
+  EXPECT_EQ(ReadIniString(Ini, "Dir", "OUTDIR", "d"), "d");
+}
