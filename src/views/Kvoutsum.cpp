@@ -1,5 +1,484 @@
 #include "Kvoutsum.h"
 
-TFormOutputSummary::TFormOutputSummary(QWidget* aOwner) : QDialog(aOwner) { setObjectName("FormOutputSummary"); }
+#include <QComboBox>
+#include <QEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QVBoxLayout>
+#include <algorithm>
 
-void ShowSummaryOutput(QWidget*) {}
+#include "DxGrid.h"
+#include "Kvoutdet.h"
+#include "OLEExcel.h"
+#include "QtHandlers.h"
+#include "WinSupport.h"
+#include "foundations/Kvutil.h"
+#include "output/OutSum.h"
+#include "platform/Handlers.h"
+#include "session/Kvfm.h"
+
+namespace {
+const char* const CorruptOutput = "Error reading output information. Maybe output-file is corrupt.";
+
+const char* const PotentialHeader[] = {"YR",   "RUNNAM", "SET",  "SOW",    "-->", "EM",    "ANT",   "FLWR",
+                                       "DUR",  "HALT",   "TWRT", "TWLV",   "TWST", "TWSO", "TAGP",  "LAIM",
+                                       "HINDEX", "TRC",  "GASST", "MREST", "TRANSP", "EVSOL"};
+const char* const PotentialMeanHeader[] = {"DUR", "TWLV", "TWST", "TWSO", "TAGP",
+                                           "LAIM", "HINDEX", "TRC", "TRANSP", "EVSOL"};
+const char* const WaterHeader[] = {"YEAR", "RUNNAM", "SET",   "SOW",    "EM",    "DUR",  "TWLV",
+                                   "TWST", "TWSO",   "TAGP",  "LAIM",   "HINDEX", "TRC", "RAINT",
+                                   "DELWAT", "TRAT", "EVSOL", "LOSST",  "TSR",   "RYLD", "RAGP"};
+const char* const WaterMeanHeader[] = {"DUR", "TWLV", "TWST", "TWSO",  "TAGP",  "LAIM", "HINDEX", "TRC",
+                                       "RAINT", "DELWAT", "TRAT", "EVSOL", "LOSST", "RYLD", "RAGP"};
+const char* const Summary1Header[] = {"PS", "RUNNAM", "IZT", "SOW", "EM", "DUR",
+                                      "TWLV", "TWST", "TWSO", "var%", "TAGP", "var%"};
+const char* const Summary2Header[] = {"PS", "RUNNAM", "IZT", "SOW", "EM", "LAIM",
+                                      "HINDEX", "RYLD", "RAGP", "TRC", "RDMSOL"};
+
+template <size_t N>
+QStringList Texts(const char* const (&A)[N]) {
+  QStringList L;
+  for (const char* S : A) L << QString::fromLatin1(S);
+  return L;
+}
+template <size_t N>
+constexpr int Count(const char* const (&)[N]) {
+  return static_cast<int>(N);
+}
+
+QLabel* NewLabel(QWidget* Parent, const QString& Text, const char* Name = nullptr) {
+  auto* L = new QLabel(Text, Parent);
+  L->setTextFormat(Qt::PlainText);
+  if (Name) L->setObjectName(QString::fromLatin1(Name));
+  return L;
+}
+
+QLabel* NewValue(QWidget* Parent, const char* Name) {
+  QLabel* L = NewLabel(Parent, QString(), Name);
+  L->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  L->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  L->setMinimumWidth(L->fontMetrics().horizontalAdvance(QStringLiteral("00000000")));
+  return L;
+}
+
+TDxStringGrid* NewTable(QWidget* Parent, const char* Name, int ColWidth) {
+  auto* G = new TDxStringGrid(Parent);
+  G->setObjectName(QString::fromLatin1(Name));
+  G->SetFixedRows(1);
+  G->SetFixedCols(0);
+  G->SetDefaultColWidth(ScaledWidth(G, ColWidth));
+  G->SetDefaultRowHeight(18);
+  G->SetRowSelect(true);
+  G->setTextElideMode(Qt::ElideNone);
+  return G;
+}
+
+// A statistics table: its header and three rows, always with the horizontal
+// scroll bar, so that its height never changes.
+TDxStringGrid* NewStatsTable(QWidget* Parent, const char* Name, int ColWidth) {
+  TDxStringGrid* G = NewTable(Parent, Name, ColWidth);
+  G->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  G->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  return G;
+}
+
+void FitStatsTable(TDxStringGrid* G) {
+  const int Height = G->horizontalHeader()->sizeHint().height() + 3 * G->verticalHeader()->defaultSectionSize() +
+                     G->horizontalScrollBar()->sizeHint().height() + 2 * G->frameWidth();
+  G->setFixedHeight(Height);
+}
+
+// The captions beside the three rows of a statistics table, each level with
+// its row whatever the font.
+class TRowCaptions : public QWidget {
+public:
+  TRowCaptions(TDxStringGrid* Grid, const std::vector<QLabel*>& Labels, QWidget* Parent)
+      : QWidget(Parent), FGrid(Grid), FLabels(Labels) {
+    for (QLabel* L : FLabels) {
+      L->setParent(this);
+      L->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    }
+    FGrid->installEventFilter(this);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+  }
+  QSize sizeHint() const override {
+    int W = 0;
+    for (const QLabel* L : FLabels) W = std::max(W, L->sizeHint().width());
+    return {W + 4, FGrid->sizeHint().height()};
+  }
+  QSize minimumSizeHint() const override { return {sizeHint().width(), 0}; }
+
+protected:
+  bool eventFilter(QObject* Watched, QEvent* E) override {
+    if (Watched == FGrid && (E->type() == QEvent::Resize || E->type() == QEvent::Move || E->type() == QEvent::Show))
+      Place();
+    return QWidget::eventFilter(Watched, E);
+  }
+  void resizeEvent(QResizeEvent* E) override {
+    QWidget::resizeEvent(E);
+    Place();
+  }
+  void showEvent(QShowEvent* E) override {
+    QWidget::showEvent(E);
+    Place();
+  }
+
+private:
+  void Place() {
+    const int Offset = FGrid->geometry().y() - geometry().y() + FGrid->viewport()->geometry().y();
+    for (size_t r = 0; r < FLabels.size(); ++r) {
+      const int Row = static_cast<int>(r);
+      FLabels[r]->setGeometry(0, Offset + FGrid->rowViewportPosition(Row), width(), FGrid->rowHeight(Row));
+    }
+  }
+  TDxStringGrid* FGrid;
+  std::vector<QLabel*> FLabels;
+};
+
+QPushButton* NewExcelButton(QWidget* Parent, const char* Name) {
+  auto* B = new QPushButton("Excel", Parent);
+  B->setObjectName(QString::fromLatin1(Name));
+  B->setAutoDefault(false);
+  SetHint(B, "Excel|Export the year table of this run to a spreadsheet");
+  return B;
+}
+
+QComboBox* NewSelector(QWidget* Parent, const char* Name) {
+  auto* C = new QComboBox(Parent);
+  C->setObjectName(QString::fromLatin1(Name));
+  C->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  C->setMinimumContentsLength(10);
+  return C;
+}
+}  // namespace
+
+TFormOutputSummary::TFormOutputSummary(QWidget* aOwner) : QDialog(aOwner) {
+  setObjectName("FormOutputSummary");
+  setWindowTitle("Output summary");
+  setSizeGripEnabled(true);
+
+  pcOutputSummary = new TResultPages(100, this);
+  pcOutputSummary->setObjectName("pcOutputSummary");
+  pcOutputSummary->addTab(BuildPotentialPage(), "&Potential");
+  pcOutputSummary->addTab(BuildWaterLimitedPage(), "&Water-limited");
+  pcOutputSummary->addTab(BuildSummaryPage(), "&Summary");
+
+  auto* OKBtn = new QPushButton("Close", this);
+  OKBtn->setObjectName("OKBtn");
+  OKBtn->setAutoDefault(false);
+  connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
+  auto* Bottom = new QHBoxLayout;
+  Bottom->addStretch(1);
+  Bottom->addWidget(OKBtn);
+
+  auto* Main = new QVBoxLayout(this);
+  Main->addWidget(pcOutputSummary, 1);
+  Main->addLayout(Bottom);
+
+  OLEExcel = new TOLEExcel(this);
+  OLEExcel->setObjectName("OLEExcel");
+
+  FormCreate();
+
+  setMinimumSize(Main->minimumSize().expandedTo(QSize(602, 507)));
+  resize(minimumSize().expandedTo(QSize(760, 560)));
+  if (const QScreen* S = screen()) move(S->availableGeometry().center() - rect().center());
+
+  connect(CbRunNamePotential, &QComboBox::activated, this,
+          [this] { GuardedCall([this] { CbRunNamePotentialClick(); }); });
+  connect(CbRunNameWater, &QComboBox::activated, this, [this] { GuardedCall([this] { CbRunNameWaterChange(); }); });
+}
+
+TFormOutputSummary::~TFormOutputSummary() = default;
+
+// ---------------------------------------------------------------- pages
+
+QWidget* TFormOutputSummary::BuildPotentialPage() {
+  auto* Page = new QWidget;
+  Page->setObjectName("tsPotential");
+  auto* Head = new QGridLayout;
+  Head->setHorizontalSpacing(8);
+  Head->setVerticalSpacing(2);
+  Head->addWidget(NewLabel(Page, "WEATHER:", "lblWeatherp"), 0, 0);
+  Head->addWidget(lblWeatherNamep = NewValue(Page, "lblWeatherNamep"), 0, 1);
+  Head->addWidget(NewLabel(Page, "CROP:", "lblCropp"), 1, 0);
+  Head->addWidget(lblCropNamep = NewValue(Page, "lblCropNamep"), 1, 1);
+  Head->addWidget(NewLabel(Page, "SOIL:", "lblSoilp"), 2, 0);
+  Head->addWidget(lblSoilNamep = NewValue(Page, "lblSoilNamep"), 2, 1);
+  QLabel* Rain = NewLabel(Page, "RAIN:", "lblRain");
+  lblRainp = NewValue(Page, "lblRainp");
+  Rain->hide();
+  lblRainp->hide();
+  Head->addWidget(Rain, 3, 0);
+  Head->addWidget(lblRainp, 3, 1);
+  Head->addWidget(lblRunnamp = NewLabel(Page, "RUNNAM:", "lblRunnamp"), 0, 2);
+  Head->addWidget(CbRunNamePotential = NewSelector(Page, "CbRunNamePotential"), 0, 3);
+  lblRunnamp->setBuddy(CbRunNamePotential);
+  QPushButton* Excel = NewExcelButton(Page, "btnExcelPotential");
+  Head->addWidget(Excel, 2, 3, Qt::AlignRight);
+  Head->setColumnStretch(1, 1);
+  connect(Excel, &QPushButton::clicked, this, [this] { GuardedCall([this] { btnExcelPotentialClick(); }); });
+
+  SgPotential = NewTable(Page, "SgPotential", 50);
+  SgPotentialMean = NewStatsTable(Page, "SgPotentialMean", 48);
+  lblMeansp = NewLabel(Page, "Means over:", "lblMeansp");
+
+  auto* Stats = new QHBoxLayout;
+  Stats->setSpacing(4);
+  Stats->addWidget(new TRowCaptions(SgPotentialMean,
+                                    {lblMeansp, NewLabel(Page, "Standard deviation:"),
+                                     NewLabel(Page, "Variation coëfficients:")},
+                                    Page));
+  Stats->addWidget(SgPotentialMean, 1);
+
+  auto* L = new QVBoxLayout(Page);
+  L->addLayout(Head);
+  L->addWidget(NewLabel(Page, "SUMMARY POTENTIAL PRODUCTION"));
+  L->addWidget(SgPotential, 1);
+  L->addLayout(Stats);
+  return Page;
+}
+
+QWidget* TFormOutputSummary::BuildWaterLimitedPage() {
+  auto* Page = new QWidget;
+  Page->setObjectName("tsWaterlimited");
+  auto* Head = new QGridLayout;
+  Head->setHorizontalSpacing(8);
+  Head->setVerticalSpacing(2);
+  Head->addWidget(NewLabel(Page, "WEATHER:", "lblWeatherw"), 0, 0);
+  Head->addWidget(lblWeatherNamew = NewValue(Page, "lblWeatherNamew"), 0, 1);
+  Head->addWidget(NewLabel(Page, "RAIN:", "lblRain1"), 1, 0);
+  Head->addWidget(lblRainw = NewValue(Page, "lblRainw"), 1, 1);
+  Head->addWidget(NewLabel(Page, "CROP:", "lblCropw"), 2, 0);
+  Head->addWidget(lblCropNamew = NewValue(Page, "lblCropNamew"), 2, 1);
+  Head->addWidget(NewLabel(Page, "SOIL:", "lblSoilw"), 3, 0);
+  Head->addWidget(lblSoilNamew = NewValue(Page, "lblSoilNamew"), 3, 1);
+  Head->addWidget(lblRunnamw = NewLabel(Page, "RUNNAM:", "lblRunnamw"), 0, 2);
+  Head->addWidget(CbRunNameWater = NewSelector(Page, "CbRunNameWater"), 0, 3);
+  lblRunnamw->setBuddy(CbRunNameWater);
+  QPushButton* Excel = NewExcelButton(Page, "btnExcelWaterlimited");
+  Head->addWidget(Excel, 2, 3, Qt::AlignRight);
+  lblGroundwater = NewValue(Page, "lblGroundwater");
+  lblGroundwater->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  Head->addWidget(lblGroundwater, 3, 2, 1, 2);
+  Head->setColumnStretch(1, 1);
+  connect(Excel, &QPushButton::clicked, this, [this] { GuardedCall([this] { btnExcelWaterlimitedClick(); }); });
+
+  SgWaterLimited = NewTable(Page, "SgWaterLimited", 50);
+  SgWaterLimitedMean = NewStatsTable(Page, "SgWaterLimitedMean", 50);
+  lblMeansw = NewLabel(Page, "Means over:", "lblMeansw");
+
+  auto* Stats = new QHBoxLayout;
+  Stats->setSpacing(4);
+  Stats->addWidget(new TRowCaptions(SgWaterLimitedMean,
+                                    {lblMeansw, NewLabel(Page, "Standard deviation:"),
+                                     NewLabel(Page, "Variation coëfficients:")},
+                                    Page));
+  Stats->addWidget(SgWaterLimitedMean, 1);
+
+  auto* L = new QVBoxLayout(Page);
+  L->addLayout(Head);
+  L->addWidget(NewLabel(Page, "SUMMARY WATER-LIMITED PRODUCTION"));
+  L->addWidget(SgWaterLimited, 1);
+  L->addLayout(Stats);
+  return Page;
+}
+
+QWidget* TFormOutputSummary::BuildSummaryPage() {
+  auto* Page = new QWidget;
+  Page->setObjectName("tsSummary");
+  auto* G = new QGroupBox(
+      " SUMMARY OF LONG TERM SIMULATED YIELD STATISTICS, POTENTIAL AND WATER-LIMITED PRODUCTION ", Page);
+  G->setObjectName("GbSummary");
+  SgSummary1 = NewTable(G, "SgSummary1", 47);
+  SgSummary2 = NewTable(G, "SgSummary2", 51);
+  auto* L = new QVBoxLayout(G);
+  L->addWidget(SgSummary1, 1);
+  L->addWidget(SgSummary2, 1);
+  auto* V = new QVBoxLayout(Page);
+  V->addWidget(G);
+  return Page;
+}
+
+void TFormOutputSummary::SetheadersList() {
+  FillTable(SgPotential, Count(PotentialHeader), {Texts(PotentialHeader)});
+  FillTable(SgPotentialMean, Count(PotentialMeanHeader), {Texts(PotentialMeanHeader), {}, {}, {}});
+  FillTable(SgWaterLimited, Count(WaterHeader), {Texts(WaterHeader)});
+  FillTable(SgWaterLimitedMean, Count(WaterMeanHeader), {Texts(WaterMeanHeader), {}, {}, {}});
+  FillTable(SgSummary1, Count(Summary1Header), {Texts(Summary1Header)});
+  FillTable(SgSummary2, Count(Summary2Header), {Texts(Summary2Header)});
+  for (TDxStringGrid* G : {SgPotential, SgWaterLimited, SgSummary1, SgSummary2}) G->SetColWidths(1, ScaledWidth(G, 53));
+  // The run's set number is kept in the table but not shown.
+  SgPotential->SetColHidden(2, true);
+  SgWaterLimited->SetColHidden(2, true);
+  FitStatsTable(SgPotentialMean);
+  FitStatsTable(SgWaterLimitedMean);
+}
+
+// ---------------------------------------------------------------- opening
+
+void TFormOutputSummary::FormCreate() {
+  TBusyCursor Busy;
+  SetheadersList();
+  FOutputData = std::make_unique<TSummaryOutput>();
+  pcOutputSummary->setCurrentIndex(0);
+  TKvFileManager& Fm = SessionFiles();
+  // A long-term table that cannot be read is reported; the rest is shown.
+  GuardedCall([&] { FOutputData->ReadOutputFiles(Fm.OutFullName()); });
+
+  CbRunNamePotential->clear();
+  for (const auto& E : FOutputData->PotentialOutputList) CbRunNamePotential->addItem(FromCore(E.Str));
+  CbRunNamePotential->setCurrentIndex(CbRunNamePotential->count() > 0 ? 0 : -1);
+  CbRunNameWater->clear();
+  for (const auto& E : FOutputData->WaterLimitedOutputList) CbRunNameWater->addItem(FromCore(E.Str));
+  CbRunNameWater->setCurrentIndex(CbRunNameWater->count() > 0 ? 0 : -1);
+
+  ShowPotentialRun(0);
+  pcOutputSummary->setTabVisible(1, ShowWaterRun(0));
+  pcOutputSummary->setTabVisible(2, FillSummary());
+  SetHeaderLabels();
+  setWindowTitle("Summary output - " + FromCore(Fm.KRLFullName()));
+  created = false;
+}
+
+bool TFormOutputSummary::ShowPotentialRun(int Index) {
+  try {
+    const auto& List = FOutputData->PotentialOutputList;
+    std::vector<QStringList> Rows{Texts(PotentialHeader)};
+    std::vector<QStringList> Stats{Texts(PotentialMeanHeader), {}, {}, {}};
+    QString Means = QStringLiteral("Means over:");
+    // Without potential runs (only a water-limited summary) the page stays empty.
+    if (Index >= 0 && Index < List.Count()) {
+      const TPotentialOutputSum& P = *List.Objects(Index);
+      Rows.reserve(static_cast<size_t>(P.Years.Count()) + 1);
+      for (const auto& Y : P.Years) Rows.push_back(RowTexts(*Y.Obj, 1, Count(PotentialHeader)));
+      for (int k = 0; k < 3; ++k) Stats[static_cast<size_t>(k) + 1] = RowTexts(P.Summary[k], 1, Count(PotentialMeanHeader));
+      Means = QString::asprintf("Means over %d years:", P.FNrOfYears);
+    }
+    FillTable(SgPotential, Count(PotentialHeader), Rows);
+    FillTable(SgPotentialMean, Count(PotentialMeanHeader), Stats);
+    lblMeansp->setText(Means);
+    return true;
+  } catch (...) {
+    ShowErrorBox(CorruptOutput);
+    return false;
+  }
+}
+
+bool TFormOutputSummary::ShowWaterRun(int Index) {
+  try {
+    const auto& List = FOutputData->WaterLimitedOutputList;
+    if (List.Empty()) return false;
+    const TWaterLimitedOutputSum& W = *List.Objects(std::clamp(Index, 0, List.Count() - 1));
+    std::vector<QStringList> Rows{Texts(WaterHeader)};
+    Rows.reserve(static_cast<size_t>(W.Years.Count()) + 1);
+    for (const auto& Y : W.Years) Rows.push_back(RowTexts(*Y.Obj, 1, Count(WaterHeader)));
+    std::vector<QStringList> Stats{Texts(WaterMeanHeader), {}, {}, {}};
+    for (int k = 0; k < 3; ++k) Stats[static_cast<size_t>(k) + 1] = RowTexts(W.Summary[k], 1, Count(WaterMeanHeader));
+    FillTable(SgWaterLimited, Count(WaterHeader), Rows);
+    FillTable(SgWaterLimitedMean, Count(WaterMeanHeader), Stats);
+    lblMeansw->setText(QString::asprintf("Means over %d years:", W.FNrOfYears));
+    return true;
+  } catch (...) {
+    ShowErrorBox(CorruptOutput);
+    return false;
+  }
+}
+
+bool TFormOutputSummary::FillSummary() {
+  try {
+    const auto& Years = FOutputData->Summary.Years;
+    std::vector<QStringList> Rows1{Texts(Summary1Header)}, Rows2{Texts(Summary2Header)};
+    for (const auto& Y : Years) {
+      const TOutputLine& L = *Y.Obj;
+      Rows1.push_back(RowTexts(L, 1, 12));
+      // PS .. EM, then LAIM and HINDEX (values 13 and 14), RYLD .. RDMSOL.
+      Rows2.push_back(RowTexts(L, 1, 5) + RowTexts(L, 13, 2) + RowTexts(L, 15, 4));
+    }
+    FillTable(SgSummary1, Count(Summary1Header), Rows1);
+    FillTable(SgSummary2, Count(Summary2Header), Rows2);
+    return !Years.Empty();
+  } catch (...) {
+    ShowErrorBox(CorruptOutput);
+    return false;
+  }
+}
+
+void TFormOutputSummary::SetHeaderLabels() {
+  try {
+    // The header is written once per file, with its first run; without
+    // potential runs the water-limited file's first run has it.
+    const TPotentialOutputSum* H = nullptr;
+    if (!FOutputData->PotentialOutputList.Empty())
+      H = FOutputData->PotentialOutputList.Objects(0);
+    else if (!FOutputData->WaterLimitedOutputList.Empty())
+      H = FOutputData->WaterLimitedOutputList.Objects(0);
+    if (H) {
+      for (QLabel* L : {lblWeatherNamep, lblWeatherNamew}) ShowNameAndFile(L, H->WeatherName, H->WeatherFile);
+      for (QLabel* L : {lblCropNamep, lblCropNamew}) ShowNameAndFile(L, H->CropName, H->CropFile);
+      for (QLabel* L : {lblSoilNamep, lblSoilNamew}) ShowNameAndFile(L, H->SoilName, H->SoilFile);
+      for (QLabel* L : {lblRainp, lblRainw}) L->setText(NameAndFile(H->RainName, H->RainFile));
+    }
+    const auto& Water = FOutputData->WaterLimitedOutputList;
+    lblGroundwater->setText(Water.Empty() ? QString() : FromCore(Water.Objects(0)->Groundwater));
+  } catch (...) {
+    ShowErrorBox(CorruptOutput);
+  }
+}
+
+// ---------------------------------------------------------------- commands
+
+void TFormOutputSummary::CbRunNamePotentialClick() { ShowPotentialRun(CbRunNamePotential->currentIndex()); }
+
+void TFormOutputSummary::CbRunNameWaterChange() { ShowWaterRun(CbRunNameWater->currentIndex()); }
+
+void TFormOutputSummary::Export(TDxStringGrid* Grid, const QStringList& Header) {
+  TBusyCursor Busy;
+  if (!created) {
+    created = true;
+    OLEExcel->CreateExcelInstance();
+  }
+  OLEExcel->CreateNewSheet(pcOutputSummary->tabText(pcOutputSummary->currentIndex()).remove('&'));
+  OLEExcel->StringListToExcelAt(Header, 1, 1);
+  OLEExcel->StringGridToExcelAt(*Grid, 8);
+  const TKvFileManager& Fm = SessionFiles();
+  OLEExcel->SetWorkbookPlace(FromCore(Fm.OutPath()), FromCore(Fm.KRLName()) + "-summary");
+  OLEExcel->SetVisible(true);
+}
+
+void TFormOutputSummary::btnExcelPotentialClick() {
+  Export(SgPotential, {"WEATHER:", lblWeatherNamep->text(), "CROP:", lblCropNamep->text(), "SOIL:",
+                       lblSoilNamep->text(), "RUNNAM:", CbRunNamePotential->currentText(), "RAIN:", lblRainp->text()});
+}
+
+void TFormOutputSummary::btnExcelWaterlimitedClick() {
+  Export(SgWaterLimited, {"WEATHER:", lblWeatherNamew->text(), "CROP:", lblCropNamew->text(), "SOIL:",
+                          lblSoilNamew->text(), "RUNNAM:", CbRunNameWater->currentText(), "RAIN:", lblRainw->text(),
+                          QString(), lblGroundwater->text()});
+}
+
+// ---------------------------------------------------------------- closing
+
+void TFormOutputSummary::FormClose() { OLEExcel->SetVisible(false); }
+
+void TFormOutputSummary::done(int Result) {
+  FormClose();
+  QDialog::done(Result);
+}
+
+void ShowSummaryOutput(QWidget* Owner) {
+  GuardedCall([Owner] {
+    if (!SessionFiles().SummaryOutputAvailable()) {
+      ShowInfoBox("No Summary results available.");
+      return;
+    }
+    TFormOutputSummary Form(Owner);
+    ExecModal(Form);
+  });
+}

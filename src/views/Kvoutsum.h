@@ -3,11 +3,80 @@
 // table, with spreadsheet export.
 
 #include <QDialog>
+#include <memory>
+
+class QComboBox;
+class QLabel;
+class QWidget;
+class TDxStringGrid;
+class TOLEExcel;
+class TResultPages;
+class TSummaryOutput;
 
 class TFormOutputSummary : public QDialog {
   Q_OBJECT
 public:
   explicit TFormOutputSummary(QWidget* aOwner);
+  ~TFormOutputSummary() override;
+
+  // The handlers, each run inside the application's error guard.
+  void CbRunNamePotentialClick();
+  void CbRunNameWaterChange();
+  void btnExcelPotentialClick();
+  void btnExcelWaterlimitedClick();
+  // The column headers of the six tables.
+  void SetheadersList();
+
+  TSummaryOutput& OutputData() const { return *FOutputData; }
+  // A spreadsheet workbook has been started by this window.
+  bool Created() const { return created; }
+
+protected:
+  void done(int Result) override;
+
+private:
+  void FormCreate();
+  void FormClose();
+  QWidget* BuildPotentialPage();
+  QWidget* BuildWaterLimitedPage();
+  QWidget* BuildSummaryPage();
+  // Each shows its error as the window's own message and answers whether it
+  // succeeded.
+  bool ShowPotentialRun(int Index);
+  bool ShowWaterRun(int Index);
+  bool FillSummary();
+  void SetHeaderLabels();
+  void Export(TDxStringGrid* Grid, const QStringList& Header);
+
+  std::unique_ptr<TSummaryOutput> FOutputData;
+  bool created = false;
+
+  TResultPages* pcOutputSummary;
+  TOLEExcel* OLEExcel;
+
+  QLabel* lblRunnamp;
+  QLabel* lblWeatherNamep;
+  QLabel* lblCropNamep;
+  QLabel* lblSoilNamep;
+  QLabel* lblRainp;
+  QLabel* lblMeansp;
+  QComboBox* CbRunNamePotential;
+  TDxStringGrid* SgPotential;
+  TDxStringGrid* SgPotentialMean;
+
+  QLabel* lblRunnamw;
+  QLabel* lblWeatherNamew;
+  QLabel* lblRainw;
+  QLabel* lblCropNamew;
+  QLabel* lblSoilNamew;
+  QLabel* lblGroundwater;
+  QLabel* lblMeansw;
+  QComboBox* CbRunNameWater;
+  TDxStringGrid* SgWaterLimited;
+  TDxStringGrid* SgWaterLimitedMean;
+
+  TDxStringGrid* SgSummary1;
+  TDxStringGrid* SgSummary2;
 };
 
 // The main window's command Result summary: "No Summary results available."
