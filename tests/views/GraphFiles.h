@@ -1,8 +1,14 @@
 #pragma once
 // Small detailed output files for the graph tests, written in the model's
 // layout (docs of the output files): run blocks with a potential or a
-// water-limited daily table whose values the tests can predict.
+// water-limited daily table whose values the tests can predict. And the
+// checks of printed and exported PDF files with poppler's tools.
 
+#include <QProcess>
+#include <QRegularExpression>
+#include <QString>
+#include <QStringList>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -71,6 +77,28 @@ inline std::string WaterBlock(const std::string& Run, const std::string& Year, i
   S += "\r\n   HALT  ANTH  TWRT  TWLV  TWST  TWSO  TAGP HINDEX  TRC  GASST  MREST  wet  dry\r\n"
        "    245   190  1200  2100  3400  7100 12600  0.56  245. 25000  10000  3  4\r\n\r\n";
   return S;
+}
+
+}  // namespace graphfiles
+
+// ---------------------------------------------------------------- PDF checks
+
+namespace graphfiles {
+
+// The output of a poppler tool (pdfinfo, pdftotext) on a PDF file.
+inline QString PopplerOutput(const QString& Tool, const QStringList& Args) {
+  QProcess P;
+  P.start(Tool, Args);
+  if (!P.waitForFinished(20000)) return {};
+  return QString::fromUtf8(P.readAllStandardOutput());
+}
+inline QString PdfInfo(const QString& File) { return PopplerOutput("pdfinfo", {File}); }
+inline QString PdfText(const QString& File) { return PopplerOutput("pdftotext", {"-layout", File, "-"}); }
+// "Pages: 1" and a landscape page (wider than high) in pdfinfo's answer.
+inline bool OneLandscapePage(const QString& Info) {
+  const QString Size = Info.section("Page size:", 1).section('\n', 0, 0).trimmed();  // "842 x 595 pts (A4)"
+  const double W = Size.section(' ', 0, 0).toDouble(), H = Size.section(' ', 2, 2).toDouble();
+  return Info.contains(QRegularExpression("Pages:\\s+1\\n")) && W > H;
 }
 
 }  // namespace graphfiles

@@ -1,0 +1,412 @@
+#include "KvTView.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHash>
+#include <QLabel>
+#include <QListWidget>
+#include <QPainter>
+#include <QPixmap>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QHideEvent>
+#include <QShowEvent>
+#include <QSplitter>
+#include <QVBoxLayout>
+
+#include "ChartExport.h"
+#include "KvChart.h"
+#include "QtHandlers.h"
+#include "WinSupport.h"
+#include "foundations/TextCase.h"
+#include "output/OutDet.h"
+#include "platform/FileSys.h"
+#include "platform/Handlers.h"
+#include "session/Kvfm.h"
+#include "session/Kvses.h"
+
+namespace {
+const char* const AxisLeftCaption = "Y-Axis 1";
+const char* const AxisRightCaption = "Y-Axis 2";
+
+// The legend's swatch of a curve: a short thick line, or a block for bars.
+QIcon SwatchIcon(const QColor& Colour, bool Bars) {
+  static QHash<QString, QIcon> Cache;
+  const QString Key = Colour.name() + (Bars ? "b" : "l");
+  auto It = Cache.find(Key);
+  if (It != Cache.end()) return *It;
+  QPixmap Pix(24, 14);
+  Pix.fill(Qt::transparent);
+  QPainter P(&Pix);
+  if (Bars)
+    P.fillRect(QRect(6, 1, 12, 12), Colour);
+  else
+    P.fillRect(QRect(1, 5, 22, 4), Colour);
+  P.end();
+  return *Cache.insert(Key, QIcon(Pix));
+}
+}  // namespace
+
+TFormTableView::TFormTableView(QWidget* Owner) : QDialog(Owner) {
+  setObjectName("FormTableView");
+  setWindowFlags(windowFlags() | Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint);
+  setSizeGripEnabled(true);
+
+  // The chart with its legend beside it.
+  FChart = new TKvCurveChart;
+  FChartView = new TKvChartView(FChart, true);
+  FChartView->setObjectName("Chart1");
+  FChartView->setMinimumSize(360, 240);
+  SetHint(FChartView, "Drag to the right to zoom, up and to the left for the whole graph, with the right button "
+                      "to scroll");
+  auto* LegendBox = new QWidget;
+  auto* LegendLayout = new QVBoxLayout(LegendBox);
+  LegendLayout->setContentsMargins(0, 0, 0, 0);
+  FLegendLabel = new QLabel("Legend");
+  FLegendLabel->setObjectName("lblLegend");
+  FLegend = new QListWidget;
+  FLegend->setObjectName("lstLegend");
+  FLegend->setUniformItemSizes(true);
+  FLegend->setIconSize(QSize(24, 14));
+  FLegend->setMinimumWidth(120);
+  SetHint(FLegend, "Curves: uncheck one to hide it");
+  LegendLayout->addWidget(FLegendLabel);
+  LegendLayout->addWidget(FLegend, 1);
+  FSplitter = new QSplitter(Qt::Horizontal);
+  FSplitter->setObjectName("splChart");
+  FSplitter->addWidget(FChartView);
+  FSplitter->addWidget(LegendBox);
+  FSplitter->setStretchFactor(0, 1);
+  FSplitter->setStretchFactor(1, 0);
+  FSplitter->setChildrenCollapsible(false);
+  FSplitter->setSizes({800, 220});
+
+  auto NewCombo = [](const char* Name) {
+    auto* Cb = new QComboBox;
+    Cb->setObjectName(Name);
+    Cb->setEditable(false);
+    Cb->setMaxVisibleItems(25);
+    Cb->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    Cb->setMinimumContentsLength(24);
+    return Cb;
+  };
+  auto NewButton = [](const char* Name, const char* Caption) {
+    auto* B = new QPushButton(Caption);
+    B->setObjectName(Name);
+    B->setAutoDefault(false);
+    return B;
+  };
+
+  // File 1.
+  auto* Group1 = new QGroupBox;
+  Group1->setObjectName("grpFile1");
+  auto* G1 = new QGridLayout(Group1);
+  auto* Label1 = new QLabel("Output file 1:");
+  Label1->setObjectName("Label1");
+  FLblOutputFile1 = new QLabel;
+  FLblOutputFile1->setObjectName("lblOutputFile1");
+  FCheckBox1 = new QCheckBox("Show");
+  FCheckBox1->setObjectName("CheckBox1");
+  FCheckBox1->setChecked(true);
+  FCbColumns1 = NewCombo("CbColumns1");
+  FBtnYaxis1 = NewButton("BtnYaxis1", AxisLeftCaption);
+  SetHint(FBtnYaxis1, "Vertical axis of file 1|Y-Axis 1 is the left axis, Y-Axis 2 the right one; click to change");
+  G1->addWidget(Label1, 0, 0);
+  G1->addWidget(FLblOutputFile1, 0, 1);
+  G1->addWidget(FCheckBox1, 0, 2);
+  G1->addWidget(FCbColumns1, 1, 0, 1, 3);
+  G1->addWidget(FBtnYaxis1, 2, 0);
+  G1->setColumnStretch(1, 1);
+
+  // File 2.
+  auto* Group2 = new QGroupBox;
+  Group2->setObjectName("grpFile2");
+  auto* G2 = new QGridLayout(Group2);
+  auto* BtnOutfile2 = NewButton("BtnOutfile2", "&Output file 2...");
+  SetHint(BtnOutfile2, "Open a second output file to compare");
+  FLblOutputFile2 = new QLabel("<none>");
+  FLblOutputFile2->setObjectName("lblOutputFile2");
+  FCheckBox2 = new QCheckBox("Show");
+  FCheckBox2->setObjectName("CheckBox2");
+  FCbColumns2 = NewCombo("CbColumns2");
+  FBtnYaxis2 = NewButton("BtnYaxis2", AxisRightCaption);
+  SetHint(FBtnYaxis2, "Vertical axis of file 2|Y-Axis 1 is the left axis, Y-Axis 2 the right one; click to change");
+  G2->addWidget(BtnOutfile2, 0, 0);
+  G2->addWidget(FLblOutputFile2, 0, 1);
+  G2->addWidget(FCheckBox2, 0, 2);
+  G2->addWidget(FCbColumns2, 1, 0, 1, 3);
+  G2->addWidget(FBtnYaxis2, 2, 0);
+  G2->setColumnStretch(1, 1);
+
+  // Synchronisation.
+  auto* GrpSync = new QGroupBox("Synchronize on ");
+  GrpSync->setObjectName("grpSync");
+  auto* GS = new QVBoxLayout(GrpSync);
+  FRbStartYear = new QRadioButton("StartYear");
+  FRbStartYear->setObjectName("rbStartYear");
+  FRbEndYear = new QRadioButton("EndYear");
+  FRbEndYear->setObjectName("rbEndYear");
+  FRbEndYear->setChecked(true);
+  auto* Sync = new QButtonGroup(this);
+  Sync->addButton(FRbStartYear, 0);
+  Sync->addButton(FRbEndYear, 1);
+  auto* BitBtn1 = NewButton("BitBtn1", "Redraw");
+  SetHint(BitBtn1, "Draw again, with the synchronisation chosen");
+  GS->addWidget(FRbStartYear);
+  GS->addWidget(FRbEndYear);
+  GS->addWidget(BitBtn1);
+
+  // Commands.
+  auto* BtnPrint = NewButton("BtnPrint", "Print...");
+  SetHint(BtnPrint, "Print the graph on the default printer");
+  auto* BtnSaveImage = NewButton("BtnSaveImage", "Save image...");
+  SetHint(BtnSaveImage, "Save the graph as a PNG, SVG or PDF file");
+  auto* BtnClose = NewButton("BtnClose", "&Close");
+  auto* Commands = new QVBoxLayout;
+  Commands->addWidget(BtnPrint);
+  Commands->addWidget(BtnSaveImage);
+  Commands->addStretch(1);
+  Commands->addWidget(BtnClose);
+
+  auto* Panel = new QWidget;
+  Panel->setObjectName("Panel1");
+  auto* Bottom = new QHBoxLayout(Panel);
+  Bottom->setContentsMargins(0, 0, 0, 0);
+  Bottom->addWidget(Group1, 1);
+  Bottom->addWidget(Group2, 1);
+  Bottom->addWidget(GrpSync);
+  Bottom->addLayout(Commands);
+
+  auto* Main = new QVBoxLayout(this);
+  Main->addWidget(FSplitter, 1);
+  Main->addWidget(Panel);
+
+  setMinimumSize(760, 520);
+  QSize Want(1120, 760);
+  if (const QScreen* S = screen()) Want = Want.boundedTo(S->availableGeometry().size() * 0.95);
+  resize(Want.expandedTo(minimumSize()));
+
+  FTable = std::make_unique<TKvTable>(this, FChart);
+  setWindowTitle(FromCore(FTitle));
+
+  auto Guard = [](auto Body) { return [Body] { GuardedCall(Body); }; };
+  connect(FCbColumns1, &QComboBox::activated, this, Guard([this] { CbColumns1Change(); }));
+  connect(FCbColumns2, &QComboBox::activated, this, Guard([this] { CbColumns2Change(); }));
+  connect(FCheckBox1, &QCheckBox::clicked, this, Guard([this] { CheckBox1Click(); }));
+  connect(FCheckBox2, &QCheckBox::clicked, this, Guard([this] { CheckBox2Click(); }));
+  connect(FBtnYaxis1, &QPushButton::clicked, this, Guard([this] { BtnYaxis1Click(); }));
+  connect(FBtnYaxis2, &QPushButton::clicked, this, Guard([this] { BtnYaxis2Click(); }));
+  connect(FRbStartYear, &QRadioButton::clicked, this, Guard([this] { rbStartYearClick(); }));
+  connect(FRbEndYear, &QRadioButton::clicked, this, Guard([this] { rbEndYearClick(); }));
+  connect(BitBtn1, &QPushButton::clicked, this, Guard([this] { BitBtn1Click(); }));
+  connect(BtnOutfile2, &QPushButton::clicked, this, Guard([this] { BtnOutfile2Click(); }));
+  connect(BtnPrint, &QPushButton::clicked, this, Guard([this] { BtnPrintClick(); }));
+  connect(BtnSaveImage, &QPushButton::clicked, this, Guard([this] { BtnSaveImageClick(); }));
+  connect(BtnClose, &QPushButton::clicked, this, [this] { BtnCloseClick(); });
+  connect(FLegend, &QListWidget::itemChanged, this, [this](QListWidgetItem* Item) { LegendItemChanged(Item); });
+}
+
+TFormTableView::~TFormTableView() { FTable.reset(); }
+
+QComboBox* TFormTableView::Columns(int Nr) const { return Nr == 2 ? FCbColumns2 : FCbColumns1; }
+
+void TFormTableView::SetTitle(const std::string& Value) {
+  FTitle = Value;
+  FTable->SetTitle(Value);
+  setWindowTitle(FromCore(Value));
+}
+
+void TFormTableView::SetUnitOffset(int Value) { FTable->SetUnitOffset(Value); }
+
+void TFormTableView::Reset(const std::string& FullName) {
+  FFullName[0] = FullName;
+  FFullName[1].clear();
+  setWindowTitle(FromCore(FTitle));
+  // The session's output shows the session's name; another file its own.
+  const TKvFileManager* Fm = TheSession ? &TheSession->FileManager() : nullptr;
+  if (Fm && SameText(FullName, Fm->OutFullName())) {
+    FLblOutputFile1->setText(FromCore(Fm->KRLName()));
+    FLblOutputFile1->setToolTip(FromCore(Fm->KRLFullName()));
+  } else {
+    FLblOutputFile1->setText(FromCore(ExtractFileName(FullName)));
+    FLblOutputFile1->setToolTip(FromCore(FullName));
+  }
+  FLblOutputFile2->setText("<none>");
+  FLblOutputFile2->setToolTip(QString());
+  FCbColumns1->clear();
+  FCbColumns2->clear();
+  FTable->Reset(FullName, 1);
+  FTable->Reset("", 2);
+  RefreshLegend();
+}
+
+void TFormTableView::AddColumn(int Nr, const std::string& Name, const std::string& Units, bool Selectable,
+                               const std::string& Description) {
+  FTable->AddColumn(Name, Units, Description, Nr);
+  if (Selectable) Columns(Nr)->addItem(FromCore(Description));
+}
+
+void TFormTableView::FillComboBox(int Nr, int OutType) {
+  QComboBox* Cb = Columns(Nr);
+  Cb->clear();
+  if (FullName(Nr).empty()) return;
+  for (const TColumnDef& C : ColumnCatalogue(OutType)) AddColumn(Nr, C.Name, C.Units, C.Listed, C.Desc);
+  if (Cb->count() > 0) Cb->setCurrentIndex(0);
+  // The drop-down list is as wide as its longest description.
+  int Wide = 0;
+  for (int i = 0; i < Cb->count(); ++i) Wide = std::max(Wide, Cb->fontMetrics().horizontalAdvance(Cb->itemText(i)));
+  Cb->view()->setMinimumWidth(Wide + 40);
+}
+
+void TFormTableView::ApplySelections() {
+  FTable->SetYColumnOnDesc(ToCore(FCbColumns1->currentText()), 1);
+  FTable->SetYColumnOnDesc(ToCore(FCbColumns2->currentText()), 2);
+}
+
+void TFormTableView::DrawChart() {
+  try {
+    FTable->Draw();
+  } catch (...) {
+    RefreshLegend();
+    throw;
+  }
+  RefreshLegend();
+}
+
+void TFormTableView::Go() {
+  ApplySelections();
+  DrawChart();
+  ExecModal(*this);
+}
+
+void TFormTableView::RefreshLegend() {
+  const QList<TKvCurve*>& Curves = FChart->Curves();
+  FLegend->blockSignals(true);
+  FLegend->clear();
+  for (qsizetype i = 0; i < Curves.size(); ++i) {
+    const TKvCurve* C = Curves[i];
+    auto* Item = new QListWidgetItem(SwatchIcon(C->Color(), C->Style() == TKvCurve::Bars), C->name());
+    Item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+    Item->setCheckState(C->isVisible() ? Qt::Checked : Qt::Unchecked);
+    Item->setData(Qt::UserRole, static_cast<int>(i));
+    FLegend->addItem(Item);
+  }
+  FLegend->blockSignals(false);
+  FLegendLabel->setText(Curves.size() == 1 ? QString("Legend: 1 curve") : QString("Legend: %1 curves").arg(Curves.size()));
+}
+
+void TFormTableView::LegendItemChanged(QListWidgetItem* Item) {
+  const int i = Item->data(Qt::UserRole).toInt();
+  const QList<TKvCurve*>& Curves = FChart->Curves();
+  if (i < 0 || i >= Curves.size()) return;
+  Curves[i]->setVisible(Item->checkState() == Qt::Checked);
+  FChart->CurvesChanged();
+}
+
+void TFormTableView::CbColumns1Change() {
+  FTable->SetYColumnOnDesc(ToCore(FCbColumns1->currentText()), 1);
+  DrawChart();
+}
+
+void TFormTableView::CbColumns2Change() {
+  FTable->SetYColumnOnDesc(ToCore(FCbColumns2->currentText()), 2);
+  DrawChart();
+}
+
+void TFormTableView::CheckBox1Click() {
+  FTable->SetActive(1, FCheckBox1->isChecked());
+  DrawChart();
+}
+
+void TFormTableView::CheckBox2Click() {
+  FTable->SetActive(2, FCheckBox2->isChecked());
+  DrawChart();
+}
+
+void TFormTableView::ToggleAxisButton(QPushButton* Button, int Nr) {
+  Button->setText(Button->text() == AxisLeftCaption ? AxisRightCaption : AxisLeftCaption);
+  FTable->ChangeVertAxis(Nr);
+  DrawChart();
+}
+
+void TFormTableView::BtnYaxis1Click() { ToggleAxisButton(FBtnYaxis1, 1); }
+
+void TFormTableView::BtnYaxis2Click() { ToggleAxisButton(FBtnYaxis2, 2); }
+
+void TFormTableView::rbStartYearClick() {
+  if (FRbStartYear->isChecked()) FTable->SetSyncOption(soStartYear);
+  if (FRbEndYear->isChecked()) FTable->SetSyncOption(soEndYear);
+}
+
+void TFormTableView::rbEndYearClick() { rbStartYearClick(); }
+
+void TFormTableView::BitBtn1Click() { DrawChart(); }
+
+void TFormTableView::BtnOutfile2Click() {
+  TFileDialogRequest R;
+  R.Title = "Open File...";
+  R.Filter = "Output Files (*.out)|*.out";
+  R.MustExist = true;
+  if (TheSession) R.InitialDir = FromCore(MapFileName(TheSession->FileManager().OutPath()));
+  const QString Chosen = AskFileName(R);
+  if (Chosen.isEmpty()) return;
+  const std::string Path = ToCore(Chosen);
+  // The table type: potential from the title, else by the file's groundwater.
+  int OutType = 1;
+  if (FTitle.find("Potential") == std::string::npos) {
+    TDetailedOutput Output(Path);
+    Output.ReadOutputFile(Path);
+    OutType = Output.Data.HasGroundwater ? 2 : 3;
+  }
+  FFullName[1] = Path;
+  FLblOutputFile2->setText(QFileInfo(Chosen).fileName());
+  FLblOutputFile2->setToolTip(Chosen);
+  FCheckBox2->setChecked(true);
+  FTable->SetActive(2, true);
+  FTable->Reset(Path, 2);
+  FillComboBox(2, OutType);
+  ApplySelections();
+  DrawChart();
+}
+
+void TFormTableView::BtnPrintClick() { FTable->PrintLandscape(); }
+
+void TFormTableView::BtnSaveImageClick() {
+  const TChartInfo& I = FTable->ChartInfo(1);
+  const QString Name = GraphImageName(FromCore(I.FFullName), FromCore(FTitle), FromCore(I.FYColumn), *FChart, "png");
+  SaveImageCommand(Name, [this](QPainter& P, const QRectF& R) { FTable->PaintPage(P, R); }, QSize(1800, 1100));
+}
+
+void TFormTableView::BtnCloseClick() { reject(); }
+
+void TFormTableView::FormActivate() {
+  const bool HasFile = !FFullName[0].empty();
+  if (HasFile && FCbColumns1->count() > 0) FCbColumns1->setCurrentIndex(0);
+  if (FCheckBox1->isChecked() != HasFile) {
+    FCheckBox1->setChecked(HasFile);
+    CheckBox1Click();
+  }
+}
+
+void TFormTableView::showEvent(QShowEvent* Event) {
+  QDialog::showEvent(Event);
+  // Once per showing: a later activation (after a message box or the file
+  // dialog) must not put the column list out of step with the chart.
+  if (!FActivated && !Event->spontaneous()) {
+    FActivated = true;
+    GuardedCall([this] { FormActivate(); });
+  }
+}
+
+void TFormTableView::hideEvent(QHideEvent* Event) {
+  QDialog::hideEvent(Event);
+  if (!Event->spontaneous()) FActivated = false;
+}
