@@ -22,12 +22,14 @@
 #include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QListWidget>
 #include <QMap>
 #include <QPixmap>
 #include <QRadioButton>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QThread>
@@ -67,7 +69,8 @@ namespace fs = std::filesystem;
 namespace {
 
 QString OutDir;
-int Taken = 0;
+// Off while a scene only prepares what another scene's pictures show.
+bool Pictures = true;
 
 void Settle(int Ms = 150) {
   QElapsedTimer T;
@@ -79,7 +82,9 @@ void Settle(int Ms = 150) {
 }
 
 void Grab(QWidget* W, const QString& Name) {
-  if (!W) return;
+  if (!W || !Pictures) return;
+  // No hint of a control the pointer happens to be over.
+  for (QStatusBar* Bar : W->findChildren<QStatusBar*>()) Bar->clearMessage();
   Settle();
   QImage Image = W->grab().toImage();
   // The device pixel ratio goes into the resolution: 96 dpi at ratio 1.
@@ -91,7 +96,6 @@ void Grab(QWidget* W, const QString& Name) {
     std::fprintf(stderr, "krlscreenshots: could not save %s\n", qPrintable(File));
     return;
   }
-  ++Taken;
   std::printf("  %s (%dx%d)\n", qPrintable(Name), Image.width(), Image.height());
 }
 
@@ -122,7 +126,12 @@ void Trigger(QWidget* Parent, const char* Name) {
 void Choose(QWidget* Parent, const char* Name, const QString& Text) {
   if (auto* C = Find<QComboBox>(Parent, Name)) {
     const int i = C->findText(Text, Qt::MatchContains);
-    if (i >= 0) C->setCurrentIndex(i);
+    if (i >= 0) {
+      // As the user's choice: the windows react to the activation.
+      C->setCurrentIndex(i);
+      emit C->activated(i);
+      emit C->textActivated(C->itemText(i));
+    }
   } else if (auto* L = Find<QListWidget>(Parent, Name)) {
     const auto Items = L->findItems(Text, Qt::MatchContains);
     if (!Items.isEmpty()) {
@@ -146,7 +155,12 @@ void GrabPages(QWidget* Window, const char* PageControl, const QMap<QString, QSt
     if (!Tabs->isTabVisible(i)) continue;
     Tabs->setCurrentIndex(i);
     Settle();
-    const QString Page = Tabs->widget(i)->objectName();
+    // A page may sit in a wrapper (a scroll area): the page is the wrapper
+    // or the named widget inside it.
+    QString Page = Tabs->widget(i)->objectName();
+    if (!Names.contains(Page))
+      for (const QString& N : Names.keys())
+        if (!N.isEmpty() && Tabs->widget(i)->findChild<QWidget*>(N)) Page = N;
     if (Names.contains(Page)) Grab(Window, Names.value(Page));
     if (OnPage) OnPage(Page);
   }
@@ -225,11 +239,7 @@ int DetailedOutput(QDialog& D) {
             {{"tsPotential", "detailed-potential"},
              {"tsWaterLimited", "detailed-water-limited"},
              {"tsWaterBalance", "detailed-water-balance"},
-             {"tsNutrients", "detailed-nutrients"}},
-            [&D](const QString& Page) {
-              if (Page == "tsPotential" || Page == "tsWaterLimited" || Page == "tsWaterBalance")
-                Click(&D, "BtnGraph");
-            });
+             {"tsNutrients", "detailed-nutrients"}});
   return QDialog::Accepted;
 }
 
@@ -287,46 +297,45 @@ void SetCell(QWidget* Main, int Col, int Row, const QString& Text) {
   if (Grid && Col < Grid->ColCount() && Row < Grid->RowCount()) Grid->SetCells(Col, Row, Text);
 }
 
-void Tour(TFormMain& Main) {
-  Main.show();
-  Main.resize(Main.minimumSize().expandedTo(QSize(700, 540)));
-  Settle(300);
-  std::printf("main window\n");
-  GrabPages(&Main, "pgcSession",
-            {{"tbsGeneral", "main-general"},
-             {"tbsCrop", "main-crop"},
-             {"tbsWeather", "main-weather"},
-             {"TbsTimer", "main-timer"},
-             {"tbsSoil", "main-soil"}});
+void ShowPage(QWidget* Main, const char* Page) {
+  auto* Tabs = Find<QTabWidget>(Main, "pgcSession");
+  auto* W = Find<QWidget>(Main, Page);
+  if (!Tabs || !W) return;
+  for (int i = 0; i < Tabs->count(); ++i)
+    if (Tabs->widget(i) == W || Tabs->widget(i)->isAncestorOf(W)) Tabs->setCurrentIndex(i);
+  Settle();
+}
 
-  std::printf("run and results\n");
-  Trigger(&Main, "Run1");
+bool HaveOutput() { return TheSession && FileExists(TheSession->FileManager().OutFullName()); }
+
+void RunOnce(TFormMain& Main) {
+  if (!HaveOutput()) Trigger(&Main, "Run1");
+}
+
+// Opens the detailed output window on one of its pages and presses Graph...
+void GraphOfPage(TFormMain& Main, const QString& Page) {
+  ModalActions["FormDetailedOutput"] = [Page](QDialog& D) {
+    if (auto* Tabs = Find<QTabWidget>(&D, "pcOutputDet"))
+      if (auto* W = Find<QWidget>(&D, Page.toLatin1().constData())) Tabs->setCurrentWidget(W);
+    Settle();
+    Click(&D, "BtnGraph");
+    return int(QDialog::Accepted);
+  };
+  RunOnce(Main);
   Trigger(&Main, "Detailedoutput1");
-  Trigger(&Main, "Summary1");
-  Trigger(&Main, "Viewlogfile1");
-  Trigger(&Main, "About1");
+}
 
-  std::printf("rainfall\n");
-  if (auto* Tabs = Find<QTabWidget>(&Main, "pgcSession"))
-    if (auto* W = Find<QWidget>(&Main, "tbsWeather")) Tabs->setCurrentWidget(W);
-  Click(&Main, "BtnRainfall");
-
-  std::printf("reruns and nutrients\n");
-  // Three production levels show the nutrient page; three sowing dates fill
-  // the rerun table.
+// Three production levels and three sowing dates in the rerun table.
+void SetUpReruns(TFormMain& Main, bool WithPictures) {
+  Pictures = WithPictures;
   if (auto* Levels = Find<QWidget>(&Main, "RgProductionLevels")) {
     const auto Buttons = Levels->findChildren<QRadioButton*>();
     if (Buttons.size() == 3) Buttons[2]->click();
   }
   Settle();
-  if (auto* Tabs = Find<QTabWidget>(&Main, "pgcSession")) {
-    for (const char* Page : {"tbsNutrients", "tbsReruns"})
-      if (auto* W = Find<QWidget>(&Main, Page)) {
-        Tabs->setCurrentWidget(W);
-        Settle();
-        if (QString(Page) == "tbsNutrients") Grab(&Main, "main-nutrients");
-      }
-  }
+  ShowPage(&Main, "tbsNutrients");
+  Grab(&Main, "main-nutrients");
+  ShowPage(&Main, "tbsReruns");
   Click(&Main, "btnSelectVar");
   Click(&Main, "btnAddRerun");
   Click(&Main, "btnAddRerun");
@@ -335,36 +344,82 @@ void Tour(TFormMain& Main) {
   SetCell(&Main, 1, 3, "120");
   if (auto* Use = Find<QCheckBox>(&Main, "CbUseReRuns"))
     if (!Use->isChecked()) Use->click();
+  Settle();
   Grab(&Main, "main-reruns");
+  Pictures = true;
+}
 
-  std::printf("a run with reruns and nutrients\n");
-  Trigger(&Main, "Run1");
-  ModalActions["FormDetailedOutput"] = [](QDialog& D) {
-    D.resize(D.minimumSize().expandedTo(QSize(760, 560)));
-    GrabPages(&D, "pcOutputDet", {{"tsNutrients", "detailed-nutrients"}});
-    return int(QDialog::Accepted);
-  };
-  Trigger(&Main, "Detailedoutput1");
-  ModalActions["FormOutputSummary"] = [](QDialog& D) {
-    D.resize(D.minimumSize().expandedTo(QSize(760, 560)));
-    GrabPages(&D, "pcOutputSummary", {{"tsSummary", "summary-summary"}});
-    return int(QDialog::Accepted);
-  };
-  Trigger(&Main, "Summary1");
+// The scenes, in groups that share a process and a program home (a scene
+// that shows results runs the model only when no scene before it did).
+// tools/screenshots/Run.cmake starts one process per group, and when one
+// fails, one per scene of the group, so that a window that fails loses only
+// its own pictures.
+const QStringList SceneGroups = {"pages,about,rainfall,reruns,edit-rerun",
+                                 "detailed,summary,viewer,graph-water-limited,water-balance,graph-potential",
+                                 "rerun-results"};
 
+void Scene(const QString& Name, TFormMain& Main) {
+  Main.show();
+  Main.resize(Main.minimumSize().expandedTo(QSize(720, 660)));
+  Settle(300);
+  if (Name == "pages") {
+    GrabPages(&Main, "pgcSession",
+              {{"tbsGeneral", "main-general"},
+               {"tbsCrop", "main-crop"},
+               {"tbsWeather", "main-weather"},
+               {"TbsTimer", "main-timer"},
+               {"tbsSoil", "main-soil"}});
+  } else if (Name == "detailed") {
+    RunOnce(Main);
+    Trigger(&Main, "Detailedoutput1");
+  } else if (Name == "graph-potential") {
+    GraphOfPage(Main, "tsPotential");
+  } else if (Name == "graph-water-limited") {
+    GraphOfPage(Main, "tsWaterLimited");
+  } else if (Name == "water-balance") {
+    GraphOfPage(Main, "tsWaterBalance");
+  } else if (Name == "summary") {
+    RunOnce(Main);
+    Trigger(&Main, "Summary1");
+  } else if (Name == "viewer") {
+    RunOnce(Main);
+    Trigger(&Main, "Viewlogfile1");
+  } else if (Name == "about") {
+    Trigger(&Main, "About1");
+  } else if (Name == "rainfall") {
+    ShowPage(&Main, "tbsWeather");
+    Click(&Main, "BtnRainfall");
+  } else if (Name == "reruns") {
+    SetUpReruns(Main, true);
+  } else if (Name == "rerun-results") {
+    SetUpReruns(Main, false);
+    Trigger(&Main, "Run1");
+    ModalActions["FormDetailedOutput"] = [](QDialog& D) {
+      D.resize(D.minimumSize().expandedTo(QSize(760, 560)));
+      GrabPages(&D, "pcOutputDet", {{"tsNutrients", "detailed-nutrients"}});
+      return int(QDialog::Accepted);
+    };
+    Trigger(&Main, "Detailedoutput1");
+    ModalActions["FormOutputSummary"] = [](QDialog& D) {
+      D.resize(D.minimumSize().expandedTo(QSize(760, 560)));
+      GrabPages(&D, "pcOutputSummary", {{"tsSummary", "summary-summary"}});
+      return int(QDialog::Accepted);
+    };
+    Trigger(&Main, "Summary1");
+  } else if (Name == "edit-rerun") {
 #ifdef KRL_HAVE_EDIT_RERUN
-  std::printf("rerun table editor\n");
-  if (TheSession) {
-    const int i = VarCatalogue.IndexOf("SLATB");
-    if (i >= 0) {
-      std::unique_ptr<TRerunVar> V = VarCatalogue.Objects(i)->GetCopy();
-      V->SetValue(TheSession->Rerun().GetDefaultVarValue("SLATB", V->VarType(), V->FileType()));
-      TFormEditRerun Edit(&Main);
-      Edit.SetValue(V.get());
-      ExecModal(Edit);
+    if (TheSession) {
+      const int i = VarCatalogue.IndexOf("SLATB");
+      if (i >= 0) {
+        std::unique_ptr<TRerunVar> V = VarCatalogue.Objects(i)->GetCopy();
+        V->SetValue(TheSession->Rerun().GetDefaultVarValue("SLATB", V->VarType(), V->FileType()));
+        TFormEditRerun Edit(&Main);
+        Edit.SetValue(V.get());
+        ExecModal(Edit);
+      }
     }
-  }
 #endif
+  }
 }
 #endif
 
@@ -373,21 +428,31 @@ void Tour(TFormMain& Main) {
 int main(int argc, char* argv[]) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   if (qEnvironmentVariableIsEmpty("QT_SCALE_FACTOR")) qputenv("QT_SCALE_FACTOR", "2");
+  std::setvbuf(stdout, nullptr, _IOLBF, 0);
   TKrlApplication App(argc, argv);
   std::setlocale(LC_NUMERIC, "C");
   App.setApplicationName(ApplicationTitle);
   QFont Font({"DejaVu Sans", "Sans Serif"}, 9);
   App.setFont(Font);
 
-  QString Data, Programs;
+  QString Data, Programs, SceneName;
   const QStringList Args = App.arguments();
+  if (Args.value(1) == "--list") {
+#ifdef KRL_HAVE_MAIN_WINDOW
+    std::printf("%s\n", qPrintable(SceneGroups.join(';')));
+#endif
+    return 0;
+  }
   for (int i = 1; i + 1 < Args.size(); i += 2) {
     if (Args[i] == "--data") Data = Args[i + 1];
     else if (Args[i] == "--programs") Programs = Args[i + 1];
     else if (Args[i] == "--out") OutDir = Args[i + 1];
+    else if (Args[i] == "--scene") SceneName = Args[i + 1];
   }
-  if (Data.isEmpty() || Programs.isEmpty() || OutDir.isEmpty()) {
-    std::fprintf(stderr, "usage: krlscreenshots --data DIR --programs DIR --out DIR\n");
+  if (Data.isEmpty() || Programs.isEmpty() || OutDir.isEmpty() || SceneName.isEmpty()) {
+    std::fprintf(stderr,
+                 "usage: krlscreenshots --list\n"
+                 "       krlscreenshots --scene NAME --data DIR --programs DIR --out DIR\n");
     return 2;
   }
   QDir().mkpath(OutDir);
@@ -426,10 +491,23 @@ int main(int argc, char* argv[]) {
     ModalActions["FormRainfall"] = Rainfall;
     ModalActions["FormSelect"] = SelectVariables;
     ModalActions["FormEditRerun"] = [](QDialog& D) { return LookOnly(D, "edit-rerun"); };
-    {
-      TFormMain Main;
-      Tour(Main);
-      Main.hide();
+    const auto DefaultActions = ModalActions;
+    const QStringList Known = SceneGroups.join(',').split(',');
+    for (const QString& Name : SceneName.split(',')) {
+      if (!Known.contains(Name)) {
+        std::fprintf(stderr, "krlscreenshots: no scene %s\n", qPrintable(Name));
+        return 2;
+      }
+      std::printf("%s\n", qPrintable(Name));
+      ModalActions = DefaultActions;
+      {
+        TFormMain Main;
+        Scene(Name, Main);
+        Main.hide();
+      }
+      // The scene is done: a failure after it does not take its pictures again.
+      QFile Done(QDir(OutDir).filePath(Name + ".done"));
+      Done.open(QIODevice::WriteOnly);
     }
 #else
     std::fprintf(stderr, "krlscreenshots: the main window is not built yet; no pictures\n");
@@ -438,6 +516,6 @@ int main(int argc, char* argv[]) {
     std::fprintf(stderr, "krlscreenshots: %s\n", E.what());
     return 1;
   }
-  std::printf("%d pictures in %s\n", Taken, qPrintable(OutDir));
+  std::fflush(stdout);
   return 0;
 }
