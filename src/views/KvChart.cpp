@@ -56,9 +56,26 @@ QColor CurveColor(int Index) {
 // ---------------------------------------------------------------- TKvChart
 
 namespace {
-// The colour the chart's own title would have; the chart's title is kept
-// transparent so that it only reserves its place, and painted left-aligned.
-const char* const TitleColorProperty = "KvTitleColor";
+// Paints the chart's title left-aligned where the chart's own (transparent)
+// title keeps its place.
+class TTitleItem : public QGraphicsItem {
+public:
+  explicit TTitleItem(TKvChart* Chart) : QGraphicsItem(Chart), FChart(Chart) { setZValue(30); }
+  QRectF boundingRect() const override { return FChart->rect(); }
+  void paint(QPainter* P, const QStyleOptionGraphicsItem*, QWidget*) override {
+    const QRectF R = FChart->TitleRect();
+    if (R.isEmpty()) return;
+    P->save();
+    P->setFont(FChart->titleFont());
+    P->setPen(FChart->TitleColor());
+    const QString Text = QFontMetricsF(FChart->titleFont()).elidedText(FChart->title(), Qt::ElideRight, R.width());
+    P->drawText(R, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, Text);
+    P->restore();
+  }
+
+private:
+  TKvChart* FChart;
+};
 }  // namespace
 
 TKvChart::TKvChart(QGraphicsItem* Parent) : QChart(Parent) {
@@ -66,8 +83,10 @@ TKvChart::TKvChart(QGraphicsItem* Parent) : QChart(Parent) {
   Font.setPointSizeF(std::max<qreal>(Font.pointSizeF(), 9) * 1.6);
   Font.setBold(true);
   setTitleFont(Font);
-  setProperty(TitleColorProperty, titleBrush().color());
+  FTitleColor = titleBrush().color();
   setTitleBrush(Qt::transparent);
+  auto* Title = new TTitleItem(this);
+  connect(this, &QChart::plotAreaChanged, this, [Title] { Title->update(); });
 }
 
 QGraphicsItem* TKvChart::TitleItem() const {
@@ -91,18 +110,6 @@ QRectF TKvChart::TitleRect() const {
   const qreal Y = Item ? Item->pos().y() : Top + margins().top();
   const qreal H = QFontMetricsF(titleFont()).height();
   return QRectF(X, Y, std::max<qreal>(0, size().width() - 2 * X), H);
-}
-
-void TKvChart::paint(QPainter* Painter, const QStyleOptionGraphicsItem* Option, QWidget* Widget) {
-  QChart::paint(Painter, Option, Widget);
-  const QRectF R = TitleRect();
-  if (R.isEmpty()) return;
-  Painter->save();
-  Painter->setFont(titleFont());
-  Painter->setPen(property(TitleColorProperty).value<QColor>());
-  const QString Text = QFontMetricsF(titleFont()).elidedText(title(), Qt::ElideRight, R.width());
-  Painter->drawText(R, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, Text);
-  Painter->restore();
 }
 
 // ---------------------------------------------------------------- curves

@@ -60,18 +60,19 @@ TSpan ScrollSpan(const TSpan& Range, double Delta, double Length, bool Vertical)
 // ---------------------------------------------------------------- charts
 
 // A chart whose title is painted left-aligned above the plot. The title
-// stays QChart::title(); the chart keeps its place in the layout.
+// stays QChart::title(); the chart keeps its place for it in the layout.
 class TKvChart : public QChart {
   Q_OBJECT
 public:
   explicit TKvChart(QGraphicsItem* Parent = nullptr);
-  void paint(QPainter* Painter, const QStyleOptionGraphicsItem* Option, QWidget* Widget) override;
-  // Where the title text is painted, in chart coordinates (empty before the
-  // first layout or without a title).
+  // Where the title text is painted, in chart coordinates (empty without a
+  // title).
   QRectF TitleRect() const;
+  QColor TitleColor() const { return FTitleColor; }
 
 private:
   QGraphicsItem* TitleItem() const;
+  QColor FTitleColor;
 };
 
 // One curve of a curve chart. The points are the curve's values; the chart

@@ -3,6 +3,8 @@
 // failures. Small hand-written output files show the rules; the bundled
 // model's output shows that the catalogues fit the model's tables.
 
+#include <QImage>
+#include <QPainter>
 #include <QPointF>
 #include <filesystem>
 #include <memory>
@@ -380,4 +382,26 @@ TEST_F(TGraphModelOutput, EveryListedColumnOfEveryTableTypeIsFoundWithItsUnit) {
       EXPECT_TRUE(Chart.AxisLeft()->titleText().endsWith(")")) << Chart.AxisLeft()->titleText().toStdString();
     }
   }
+}
+
+TEST(GraphChart, TheTitleIsPaintedLeftAlignedInALargeFont) {
+  TKvCurveChart Chart;
+  Chart.setTitle("Potential Crop Production");
+  Chart.resize(900, 500);
+  QImage Image(900, 500, QImage::Format_ARGB32);
+  Image.fill(Qt::white);
+  {
+    QPainter P(&Image);
+    PaintChartPage(P, QRectF(0, 0, 900, 500), Chart, {});
+  }
+  // The page lays the chart out at its own width: find the title by its ink.
+  auto InkIn = [&](int X0, int X1) {
+    int N = 0;
+    for (int y = 0; y < 36; ++y)
+      for (int x = X0; x < X1; ++x) N += qGray(Image.pixel(x, y)) < 128;
+    return N;
+  };
+  EXPECT_GT(InkIn(0, 300), 200);
+  EXPECT_EQ(InkIn(600, 900), 0);
+  EXPECT_GE(Chart.titleFont().pointSizeF(), 14);
 }
