@@ -72,10 +72,10 @@ TFormSelect::TFormSelect(QWidget* aOwner, const QString& aCaption) : QDialog(aOw
 
   DstLabel = new QLabel("Use in " + aCaption, this);
   DstLabel->setObjectName("DstLabel");
-  DstListBox = new QListWidget(this);
-  DstListBox->setObjectName("DstList");
-  DstListBox->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  DstLabel->setBuddy(DstListBox);
+  DstList = new QListWidget(this);
+  DstList->setObjectName("DstList");
+  DstList->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  DstLabel->setBuddy(DstList);
 
   btnRemove = new QPushButton("&Remove", this);
   btnRemove->setObjectName("btnRemove");
@@ -107,7 +107,7 @@ TFormSelect::TFormSelect(QWidget* aOwner, const QString& aCaption) : QDialog(aOw
   // them; the meaning below; OK and Cancel at the bottom.
   const int ListWidth = fontMetrics().averageCharWidth() * 16;
   SrcList->setMinimumWidth(ListWidth);
-  DstListBox->setMinimumWidth(ListWidth);
+  DstList->setMinimumWidth(ListWidth);
   auto* Lists = new QGridLayout;
   Lists->addWidget(rgSelectGroup, 0, 0, 3, 1);
   Lists->addWidget(SrcLabel, 0, 1);
@@ -118,7 +118,7 @@ TFormSelect::TFormSelect(QWidget* aOwner, const QString& aCaption) : QDialog(aOw
   Middle->addStretch();
   Lists->addLayout(Middle, 1, 2);
   Lists->addWidget(DstLabel, 0, 3);
-  Lists->addWidget(DstListBox, 1, 3);
+  Lists->addWidget(DstList, 1, 3);
   Lists->addWidget(btnRemove, 2, 3, Qt::AlignRight);
   Lists->setRowStretch(1, 1);
 
@@ -135,8 +135,8 @@ TFormSelect::TFormSelect(QWidget* aOwner, const QString& aCaption) : QDialog(aOw
 
   setTabOrder(FGroupButtons->button(0), SrcList);
   setTabOrder(SrcList, IncludeBtn);
-  setTabOrder(IncludeBtn, DstListBox);
-  setTabOrder(DstListBox, btnRemove);
+  setTabOrder(IncludeBtn, DstList);
+  setTabOrder(DstList, btnRemove);
   setTabOrder(btnRemove, OKBtn);
   setTabOrder(OKBtn, CancelBtn);
 
@@ -145,7 +145,7 @@ TFormSelect::TFormSelect(QWidget* aOwner, const QString& aCaption) : QDialog(aOw
   connect(SrcList, &QListWidget::itemDoubleClicked, this, [this] { GuardedCall([this] { IncludeBtnClick(); }); });
   connect(IncludeBtn, &QToolButton::clicked, this, [this] { GuardedCall([this] { IncludeBtnClick(); }); });
   connect(btnRemove, &QPushButton::clicked, this, [this] { GuardedCall([this] { btnRemoveClick(); }); });
-  connect(DstListBox, &QListWidget::itemDoubleClicked, this, [this] { GuardedCall([this] { btnRemoveClick(); }); });
+  connect(DstList, &QListWidget::itemDoubleClicked, this, [this] { GuardedCall([this] { btnRemoveClick(); }); });
 
   OKBtn->setDefault(true);
   OKBtn->setFocus();
@@ -158,13 +158,8 @@ void TFormSelect::showEvent(QShowEvent* Event) {
 
 std::vector<TRerunVar*> TFormSelect::DstVars() const {
   std::vector<TRerunVar*> Vars;
-  for (int i = 0; i < DstListBox->count(); ++i) Vars.push_back(VarOfItem(DstListBox->item(i)));
+  for (int i = 0; i < DstList->count(); ++i) Vars.push_back(VarOfItem(DstList->item(i)));
   return Vars;
-}
-
-void TFormSelect::DstList(TRerunVarList& List) const {
-  for (TRerunVar* Var : DstVars())
-    if (Var) List.Add(Var->Description(), Var->GetCopy());
 }
 
 void TFormSelect::FormActivate() {
@@ -218,17 +213,17 @@ void TFormSelect::CopySelected(QListWidget* List, QListWidget* Items) {
 }
 
 void TFormSelect::IncludeBtnClick() {
-  CopySelected(SrcList, DstListBox);
+  CopySelected(SrcList, DstList);
   SetButtons();
 }
 
 void TFormSelect::btnRemoveClick() {
-  QListWidgetItem* Focused = DstListBox->currentItem();
-  if (Focused && Focused->isSelected()) delete DstListBox->takeItem(DstListBox->row(Focused));
+  QListWidgetItem* Focused = DstList->currentItem();
+  if (Focused && Focused->isSelected()) delete DstList->takeItem(DstList->row(Focused));
   SetButtons();
 }
 
 void TFormSelect::SetButtons() {
   IncludeBtn->setEnabled(SrcList->count() > 0);
-  btnRemove->setEnabled(DstListBox->count() > 0);
+  btnRemove->setEnabled(DstList->count() > 0);
 }

@@ -25,9 +25,6 @@ public:
   TFormSelect(QWidget* aOwner, const QString& aCaption);
   // The chosen entries of DstList in their order: the catalogue's own objects.
   std::vector<TRerunVar*> DstVars() const;
-  // The same as a list of new copies under their names, as the rerun table's
-  // AddRerunVarList takes it.
-  void DstList(TRerunVarList& List) const;
 
   // The file code of a group position ("CF", "SF", "TD", "SD"); empty outside.
   static std::string GroupFileType(int Group);
@@ -56,7 +53,7 @@ private:
   QListWidget* SrcList;
   QToolButton* IncludeBtn;
   QLabel* DstLabel;
-  QListWidget* DstListBox;
+  QListWidget* DstList;
   QPushButton* btnRemove;
   QLabel* Label2;
   QLabel* lblMeaning;

@@ -108,12 +108,6 @@ TEST_F(TSelectTest, ChosenVariablesOfSeveralGroupsComeBackInOrderAsTheCatalogueO
   EXPECT_EQ(Vars[1], FindCatalogueVar("TSUM1"));
   EXPECT_EQ(Vars[2], FindCatalogueVar("TSUM1"));
   EXPECT_EQ(Vars[3], FindCatalogueVar("ISYR"));
-  TRerunVarList Copies;
-  Form.DstList(Copies);
-  ASSERT_EQ(Copies.Count(), 4);
-  EXPECT_EQ(Copies.Strings(0), "AMAXTB");
-  EXPECT_EQ(Copies.Objects(0)->VarType(), "SD");
-  EXPECT_NE(Copies.Objects(0), Vars[0]);
 }
 
 TEST_F(TSelectTest, AnEmptyGroupShowsNothingAndTheButtonsFollowOnlyIncludeAndRemove) {
