@@ -107,7 +107,7 @@ QString DirectiveHtml(const TOptions& O, const QString& Name, const QString& Arg
     const QString Caption = Sp < 0 ? QString() : Args.mid(Sp + 1);
     const TPicture& P = FindPicture(O, Pic);
     if (P.Image.isNull()) return QString();
-    const QSize S = PictureSize(P, ForHelp ? 900 : 640);
+    const QSize S = PictureSize(P, ForHelp ? 900 : 560);
     const QString Src = ForHelp ? "pictures/" + Pic + ".png" : "pic:" + Pic;
     if (UsedPictures) *UsedPictures << Pic;
     TRenderer Plain;
@@ -195,7 +195,6 @@ public:
       Pages = New;
     }
     FHeadingPages = Pages;
-    if (qEnvironmentVariableIsSet("KRL_MANUAL_DEBUG")) { int n=0; for (QTextBlock B = Doc.begin(); B.isValid() && n < 400; B = B.next(), ++n) { QRectF r = Doc.documentLayout()->blockBoundingRect(B); std::fprintf(stderr, "%g %g %g %g %s\n", r.x(), r.y(), r.width(), r.height(), qPrintable(B.text().left(30))); } std::fprintf(stderr, "page %g %g tw %g\n", Doc.pageSize().width(), Doc.pageSize().height(), Doc.textWidth()); }
     Paint(Doc, Writer);
   }
 
@@ -228,7 +227,14 @@ private:
       const int P = Pages.value(i);
       return Label + QString(" (page %1)").arg(P ? QString::number(P) : QString("00"));
     };
-    R.Directive = [&](const QString& N, const QString& A) { return DirectiveHtml(FO, N, A, false, nullptr); };
+    FPictureNo = 0;
+    R.Directive = [&](const QString& N, const QString& A) {
+      QString H = DirectiveHtml(FO, N, A, false, nullptr);
+      if (N == "picture" && !H.isEmpty() && FPictureBreaks.contains(++FPictureNo))
+        H.replace("<p class=\"picture\" align=\"center\">",
+                  "<p class=\"picture\" align=\"center\" style=\"page-break-before: always;\">");
+      return H;
+    };
     R.Box = [&](const QString& K, const QStringList& L) { return BoxHtml(K, L, R); };
 
     QString H = "<html><body>\n";
@@ -295,21 +301,35 @@ private:
     Doc.rootFrame()->setFrameFormat(F);
   }
 
-  // The first heading with too little room below it on its page is made to
-  // start the next page; answers whether there was one.
+  // The first heading with too little room below it on its page, or the
+  // first picture whose caption falls on the next page, is made to start the
+  // next page; answers whether there was one.
   bool MoveLonelyHeading(QTextDocument& Doc) {
-    QAbstractTextDocumentLayout* L = Doc.documentLayout();
+    Doc.pageCount();  // lays the whole document out
     const double Room = FPage.Mm(28);
-    int Section = -1;
+    auto PageOf = [this](double Y) { return int(Y / FPage.H); };
+    int Section = -1, Picture = 0;
     for (QTextBlock B = Doc.begin(); B.isValid(); B = B.next()) {
+      const QRectF R = LinesRect(B);
+      if (IsPicture(B)) {
+        ++Picture;
+        const QTextBlock Caption = B.next();
+        if (Caption.isValid() && !FPictureBreaks.contains(Picture) &&
+            PageOf(LinesRect(Caption).bottom()) != PageOf(R.top())) {
+          FPictureBreaks.insert(Picture);
+          return true;
+        }
+        continue;
+      }
       const int Level = B.blockFormat().headingLevel();
       if (Level == 0) continue;
       ++Section;
       if (Level < 2 || FBreakBefore.contains(Section)) continue;
-      const QRectF R = L->blockBoundingRect(B);
-      const int Page = int(R.top() / FPage.H);
+      const int Page = PageOf(R.top());
       const double Bottom = (Page + 1) * FPage.H - FPage.Bottom;
-      if (R.bottom() + Room > Bottom) {
+      const QTextBlock Next = B.next();
+      const bool Alone = Next.isValid() && PageOf(LinesRect(Next).top()) != Page;
+      if (R.bottom() + Room > Bottom || Alone) {
         FBreakBefore.insert(Section);
         return true;
       }
@@ -317,11 +337,31 @@ private:
     return false;
   }
 
+  // Where a block's lines are. Its bounding rectangle does not say: a line
+  // that the pagination moved to the next page keeps the block's position.
+  static QRectF LinesRect(const QTextBlock& B) {
+    const QTextLayout* L = B.layout();
+    const double Y = L->position().y();
+    if (L->lineCount() == 0) return QRectF(L->position(), QSizeF(0, 0));
+    const QTextLine First = L->lineAt(0), Last = L->lineAt(L->lineCount() - 1);
+    return QRectF(QPointF(L->position().x(), Y + First.y()), QPointF(L->position().x() + 1, Y + Last.y() + Last.height()));
+  }
+
+  // A paragraph that holds a picture of a window (not the title page's icon).
+  static bool IsPicture(const QTextBlock& B) {
+    for (auto It = B.begin(); !It.atEnd(); ++It) {
+      const QTextCharFormat F = It.fragment().charFormat();
+      if (F.isImageFormat() && F.toImageFormat().name().startsWith("pic:") && F.toImageFormat().name() != "pic:icon")
+        return true;
+    }
+    return false;
+  }
+
   QVector<int> HeadingPages(QTextDocument& Doc) {
     QVector<int> Pages;
-    QAbstractTextDocumentLayout* L = Doc.documentLayout();
+    Doc.pageCount();
     for (QTextBlock B = Doc.begin(); B.isValid(); B = B.next())
-      if (B.blockFormat().headingLevel() > 0) Pages << int(L->blockBoundingRect(B).top() / FPage.H) + 1;
+      if (B.blockFormat().headingLevel() > 0) Pages << int(LinesRect(B).top() / FPage.H) + 1;
     if (Pages.size() != int(FS.size()))
       throw EManualError{QString("the document has %1 headings for %2 sections").arg(Pages.size()).arg(FS.size())};
     return Pages;
@@ -373,7 +413,9 @@ private:
   const std::vector<TSection>& FS;
   TPage FPage;
   QVector<int> FHeadingPages;
-  QSet<int> FBreakBefore;  // sections that start a page although they are no chapter
+  QSet<int> FBreakBefore;    // sections that start a page although they are no chapter
+  QSet<int> FPictureBreaks;  // pictures (from 1) that start a page to keep their caption
+  int FPictureNo = 0;
 };
 
 // ---------------------------------------------------------------- the help pages
