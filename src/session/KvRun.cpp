@@ -61,6 +61,7 @@ struct TWaitState {
   bool StopWaiting = false;  // requests of the user
   bool StopRun = false;
   bool Stopped = false;  // the user's stop ended a running model
+  bool Waiting = false;  // inside WaitForRunEnd
 };
 
 TWaitState& Wait() {
@@ -119,8 +120,10 @@ bool ModelAlive(int Pid) {
 // Ends the script's process and everything below it: politely first, then
 // for good after a second.
 void EndProcessTree(int Pid) {
-  std::vector<int> All = Descendants(Pid);
-  All.push_back(Pid);
+  // The script first, so that it cannot go on to remove the marker once the
+  // model has gone.
+  std::vector<int> All{Pid};
+  for (const int P : Descendants(Pid)) All.push_back(P);
   for (const int P : All) kill(P, SIGTERM);
   for (int Tries = 0; Tries < 100; ++Tries) {
     if (std::none_of(All.begin(), All.end(), ProcessAlive)) return;
@@ -167,7 +170,8 @@ void LookAtRun(const TKvFileManager& Fm, int Pid, bool Now = false) {
 
 TRunProgress RunProgress() {
   TRunProgress P = Wait().Progress;
-  P.Running = RunInProgress();
+  P.Running = RunInProgress() || Wait().Waiting;
+  if (!Wait().Waiting) P.ModelRunning = false;
   return P;
 }
 
@@ -268,6 +272,11 @@ bool WaitForRunEnd(TKvFileManager& Fm, int Pid) {
   TWaitState& W = Wait();
   W = TWaitState();
   W.Progress.ModelKnown = Pid > 0;
+  struct TWaiting {
+    TWaitState& W;
+    explicit TWaiting(TWaitState& S) : W(S) { W.Waiting = true; }
+    ~TWaiting() { W.Waiting = false; }
+  } Waiting(W);
   // Ends a wait that the script did not end: a model that was still running
   // leaves the marker for the judgement (a run that never got to its end);
   // otherwise the marker goes as the script would have removed it.

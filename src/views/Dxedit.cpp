@@ -1,0 +1,439 @@
+#include "Dxedit.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QFontDatabase>
+#include <QFile>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
+#include <QStyle>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "DxMemo.h"
+#include "QtHandlers.h"
+#include "WinSupport.h"
+#include "foundations/DxUtil.h"
+#include "foundations/Errors.h"
+#include "foundations/Kvutil.h"
+#include "foundations/Numbers.h"
+#include "platform/FileSys.h"
+
+// ---- encodings and line ends
+
+namespace {
+bool StartsWith(const QByteArray& B, std::initializer_list<unsigned char> Bom) {
+  if (B.size() < static_cast<qsizetype>(Bom.size())) return false;
+  qsizetype I = 0;
+  for (unsigned char C : Bom)
+    if (static_cast<unsigned char>(B[I++]) != C) return false;
+  return true;
+}
+
+QStringConverter::Encoding QtEncoding(TTextFileFormat::TEncoding E) {
+  switch (E) {
+    case TTextFileFormat::Utf16LE: return QStringConverter::Utf16LE;
+    case TTextFileFormat::Utf16BE: return QStringConverter::Utf16BE;
+    case TTextFileFormat::Utf32LE: return QStringConverter::Utf32LE;
+    case TTextFileFormat::Utf32BE: return QStringConverter::Utf32BE;
+    case TTextFileFormat::Latin1: return QStringConverter::Latin1;
+    default: return QStringConverter::Utf8;
+  }
+}
+}  // namespace
+
+QString DecodeTextFile(const QByteArray& Bytes, TTextFileFormat& Format) {
+  Format = TTextFileFormat();
+  struct TBom {
+    std::initializer_list<unsigned char> Mark;
+    TTextFileFormat::TEncoding Encoding;
+  };
+  // The four-byte marks before the two-byte mark they begin with.
+  const TBom Boms[] = {{{0xFF, 0xFE, 0x00, 0x00}, TTextFileFormat::Utf32LE},
+                       {{0x00, 0x00, 0xFE, 0xFF}, TTextFileFormat::Utf32BE},
+                       {{0xEF, 0xBB, 0xBF}, TTextFileFormat::Utf8},
+                       {{0xFF, 0xFE}, TTextFileFormat::Utf16LE},
+                       {{0xFE, 0xFF}, TTextFileFormat::Utf16BE}};
+  QString Text;
+  bool Found = false;
+  for (const TBom& B : Boms)
+    if (StartsWith(Bytes, B.Mark)) {
+      Format.Encoding = B.Encoding;
+      Format.Bom = true;
+      QStringDecoder D(QtEncoding(B.Encoding), QStringDecoder::Flag::Stateless);
+      Text = D.decode(Bytes.mid(static_cast<qsizetype>(B.Mark.size())));
+      Found = true;
+      break;
+    }
+  if (!Found) {
+    QStringDecoder Utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    Text = Utf8.decode(Bytes);
+    if (Utf8.hasError()) {
+      Format.Encoding = TTextFileFormat::Latin1;
+      Text = QString::fromLatin1(Bytes);
+    }
+  }
+  // The line end is the first one met; every line end is shown as a line feed.
+  const qsizetype Cr = Text.indexOf('\r'), Lf = Text.indexOf('\n');
+  if (Cr >= 0 && (Lf < 0 || Cr < Lf))
+    Format.LineEnd = Lf == Cr + 1 ? "\r\n" : "\r";
+  else if (Lf >= 0)
+    Format.LineEnd = "\n";
+  Text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+  Text.replace('\r', '\n');
+  return Text;
+}
+
+QByteArray EncodeTextFile(const QString& Text, const TTextFileFormat& Format) {
+  QString T = Text;
+  if (Format.LineEnd != "\n") T.replace(QLatin1String("\n"), QString::fromLatin1(Format.LineEnd));
+  TTextFileFormat::TEncoding E = Format.Encoding;
+  if (E == TTextFileFormat::Latin1) {
+    for (const QChar C : T)
+      if (C.unicode() > 0xFF) {
+        E = TTextFileFormat::Utf8;  // rather than losing characters
+        break;
+      }
+    if (E == TTextFileFormat::Latin1) return T.toLatin1();
+  }
+  QStringEncoder Enc(QtEncoding(E), Format.Bom && E == Format.Encoding ? QStringEncoder::Flag::WriteBom
+                                                                         : QStringEncoder::Flag::Default);
+  return Enc.encode(T);
+}
+
+void SaveFileSafely(const std::string& FileName, const QByteArray& Bytes) {
+  if (FileName.empty()) throw EDxError("The text has no file name to be saved under; use Save As");
+  if (FileExists(FileName) && FileIsReadOnly(FileName))
+    throw EDxError("Cannot save '" + FileName + "': the file is read-only");
+  QSaveFile F(QFile::decodeName(QByteArray::fromStdString(MapFileName(FileName))));
+  if (!F.open(QIODevice::WriteOnly)) throw EDxError("Cannot save '" + FileName + "': " + ToCore(F.errorString()));
+  if (F.write(Bytes) != Bytes.size()) {
+    const std::string Why = ToCore(F.errorString());
+    F.cancelWriting();
+    F.commit();
+    throw EDxError("Cannot save '" + FileName + "': " + Why);
+  }
+  if (!F.commit()) throw EDxError("Cannot save '" + FileName + "': " + ToCore(F.errorString()));
+  InvalidateDirCache();
+}
+
+// ---- the window
+
+namespace {
+QIcon ThemeIcon(const char* Name, QStyle::StandardPixmap Fallback = QStyle::SP_CustomBase) {
+  const QIcon Std = Fallback == QStyle::SP_CustomBase ? QIcon() : QApplication::style()->standardIcon(Fallback);
+  return QIcon::fromTheme(QString::fromLatin1(Name), Std);
+}
+}  // namespace
+
+TFormDxEdit::TFormDxEdit(QWidget* aOwner) : QDialog(aOwner) {
+  setObjectName("FormDxEdit");
+  setWindowTitle("View");
+  resize(720, 520);
+  auto* L = new QVBoxLayout(this);
+
+  auto* Menu = new QMenuBar;
+  L->setMenuBar(Menu);
+  const auto Item = [this](QMenu* M, const char* Name, const char* Caption, void (TFormDxEdit::*Handler)(),
+                           const QKeySequence& Key = {}) {
+    QAction* A = M->addAction(Caption);
+    A->setObjectName(Name);
+    if (!Key.isEmpty()) A->setShortcut(Key);
+    connect(A, &QAction::triggered, this, [this, Handler] { GuardedCall([this, Handler] { (this->*Handler)(); }); });
+    return A;
+  };
+  File1 = Menu->addMenu("&File");
+  Open1 = Item(File1, "Open1", "&Open...", &TFormDxEdit::OpenClick);
+  Save1 = Item(File1, "Save1", "&Save", &TFormDxEdit::SaveClick, QKeySequence("Ctrl+S"));
+  SaveAs1 = Item(File1, "SaveAs1", "Save &As...", &TFormDxEdit::SaveAsClick);
+  File1->addSeparator();
+  Close1 = File1->addAction("&Close");
+  Close1->setObjectName("Close1");
+  connect(Close1, &QAction::triggered, this, &QWidget::close);
+
+  Edit1 = Menu->addMenu("&Edit");
+  Undo1 = Item(Edit1, "Undo1", "&Undo", &TFormDxEdit::UndoClick, QKeySequence("Ctrl+Z"));
+  Edit1->addSeparator();
+  Cut1 = Edit1->addAction("Cu&t");
+  Copy1 = Edit1->addAction("&Copy");
+  Paste1 = Item(Edit1, "Paste1", "&Paste", &TFormDxEdit::PasteClick, QKeySequence("Ctrl+V"));
+  Edit1->insertAction(Paste1, Cut1);
+  Edit1->insertAction(Paste1, Copy1);
+  Delete1 = Edit1->addAction("&Delete");
+  Edit1->addSeparator();
+  SelectAll1 = Edit1->addAction("&Select All");
+  Cut1->setObjectName("Cut1");
+  Copy1->setObjectName("Copy1");
+  Delete1->setObjectName("Delete1");
+  SelectAll1->setObjectName("SelectAll1");
+  // The text area handles these keys itself; the menu only shows them.
+  Cut1->setShortcut(QKeySequence("Ctrl+X"));
+  Copy1->setShortcut(QKeySequence("Ctrl+C"));
+  Delete1->setShortcut(QKeySequence(Qt::Key_Delete));
+  for (QAction* A : {Cut1, Copy1, Delete1}) A->setShortcutContext(Qt::WidgetShortcut);
+
+  Navigate1 = Menu->addMenu("&Navigate");
+  Top1 = Navigate1->addAction("&Top");
+  Bottom1 = Navigate1->addAction("&Bottom");
+  Top1->setObjectName("Top1");
+  Bottom1->setObjectName("Bottom1");
+
+  Options1 = Menu->addMenu("&Options");
+  Wrap1 = Item(Options1, "Wrap1", "&Wrap", &TFormDxEdit::WrapClick);
+  AllowEdit1 = Item(Options1, "AllowEdit1", "Allow &Edit", &TFormDxEdit::AllowEditClick);
+  Wrap1->setCheckable(true);
+  AllowEdit1->setCheckable(true);
+  for (QMenu* M : {File1, Edit1, Options1}) connect(M, &QMenu::aboutToShow, this, [this] { UpdateMenus(); });
+  File1->setObjectName("File1");
+  Edit1->setObjectName("Edit1");
+  Navigate1->setObjectName("Navigate1");
+  Options1->setObjectName("Options1");
+
+  auto* Bar = new QToolBar;
+  Bar->setObjectName("ToolBar");
+  const auto Button = [Bar](const char* Name, const char* Hint, const char* Text, const QIcon& Icon) {
+    auto* B = new QToolButton;
+    B->setObjectName(Name);
+    B->setText(Text);
+    B->setIcon(Icon);
+    B->setToolButtonStyle(Icon.isNull() ? Qt::ToolButtonTextOnly : Qt::ToolButtonIconOnly);
+    B->setAutoRaise(true);
+    SetHint(B, Hint);
+    Bar->addWidget(B);
+    return B;
+  };
+  BtnTop = Button("BtnTop", "Goto Top", "Top", ThemeIcon("go-top", QStyle::SP_ArrowUp));
+  BtnBottom = Button("BtnBottom", "Goto Bottom", "Bottom", ThemeIcon("go-bottom", QStyle::SP_ArrowDown));
+  BtnWrap = Button("BtnWrap", "Wrap", "Wrap", ThemeIcon("format-justify-fill"));
+  BtnWrap->setCheckable(true);
+  Bar->addSeparator();
+  BtnSave = Button("BtnSave", "Save", "Save", ThemeIcon("document-save", QStyle::SP_DialogSaveButton));
+  BtnAllowEdit = Button("BtnAllowEdit", "Allow Edit", "Edit", ThemeIcon("document-edit"));
+  BtnAllowEdit->setCheckable(true);
+  BtnUndo = Button("BtnUndo", "Undo", "Undo", ThemeIcon("edit-undo"));
+  Bar->addSeparator();
+  BtnCut = Button("BtnCut", "Cut", "Cut", ThemeIcon("edit-cut"));
+  BtnCopy = Button("BtnCopy", "Copy", "Copy", ThemeIcon("edit-copy"));
+  BtnPaste = Button("BtnPaste", "Paste", "Paste", ThemeIcon("edit-paste"));
+  L->addWidget(Bar);
+
+  Memo = new TDxMemo;
+  Memo->setObjectName("Memo");
+  Memo->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  Memo->installEventFilter(this);
+  Memo->viewport()->installEventFilter(this);
+  L->addWidget(Memo, 1);
+
+  auto* Bottom = new QHBoxLayout;
+  Bottom->addStretch(1);
+  BtnClose = new QPushButton("&Close");
+  BtnClose->setObjectName("BtnClose");
+  BtnClose->setAutoDefault(false);
+  Bottom->addWidget(BtnClose);
+  L->addLayout(Bottom);
+
+  const auto Guard = [this](auto F) { return [this, F] { GuardedCall([this, F] { F(); UpdateControls(); }); }; };
+  connect(BtnTop, &QToolButton::clicked, this, Guard([this] { Memo->Top(); }));
+  connect(Top1, &QAction::triggered, this, Guard([this] { Memo->Top(); }));
+  connect(BtnBottom, &QToolButton::clicked, this, Guard([this] { Memo->Bottom(); }));
+  connect(Bottom1, &QAction::triggered, this, Guard([this] { Memo->Bottom(); }));
+  connect(BtnWrap, &QToolButton::clicked, this, Guard([this] { WrapClick(); }));
+  connect(BtnSave, &QToolButton::clicked, this, Guard([this] { SaveClick(); }));
+  connect(BtnAllowEdit, &QToolButton::clicked, this, Guard([this] { AllowEditClick(); }));
+  connect(BtnUndo, &QToolButton::clicked, this, Guard([this] { UndoClick(); }));
+  connect(BtnCut, &QToolButton::clicked, this, Guard([this] { Memo->cut(); }));
+  connect(Cut1, &QAction::triggered, this, Guard([this] { Memo->cut(); }));
+  connect(BtnCopy, &QToolButton::clicked, this, Guard([this] { Memo->copy(); }));
+  connect(Copy1, &QAction::triggered, this, Guard([this] { Memo->copy(); }));
+  connect(BtnPaste, &QToolButton::clicked, this, Guard([this] { PasteClick(); }));
+  connect(Delete1, &QAction::triggered, this, Guard([this] { Memo->textCursor().removeSelectedText(); }));
+  connect(SelectAll1, &QAction::triggered, this, Guard([this] { Memo->selectAll(); }));
+  connect(BtnClose, &QPushButton::clicked, this, &QWidget::close);
+  connect(Memo, &QPlainTextEdit::modificationChanged, this, [this] { UpdateControls(); });
+  UpdateControls();
+}
+
+bool TFormDxEdit::Wrap() const { return Memo->Wrap(); }
+
+void TFormDxEdit::SetWrap(bool Value) {
+  Memo->SetWrap(Value);
+  BtnWrap->setChecked(Value);
+}
+
+bool TFormDxEdit::ReadOnlyText() const { return Memo->isReadOnly(); }
+
+void TFormDxEdit::UpdateControls() {
+  const bool V = FViewOnly, R = ReadOnlyText(), M = Memo->document()->isModified();
+  const bool S = Memo->textCursor().hasSelection();
+  BtnSave->setEnabled(!V && M);
+  BtnUndo->setEnabled(!V && M && !R);
+  BtnCut->setEnabled(!V && S && !R);
+  BtnCopy->setEnabled(S);
+  BtnPaste->setEnabled(!V && !R);
+  BtnAllowEdit->setEnabled(!V);
+  BtnAllowEdit->setChecked(!V && !R);
+  BtnWrap->setChecked(Memo->Wrap());
+  QString Caption = V || R ? "View" : "Edit";
+  if (!FFullName.empty()) Caption += " - " + FromCore(FFullName);
+  setWindowTitle(Caption);
+  UpdateMenus();
+}
+
+void TFormDxEdit::UpdateMenus() {
+  const bool V = FViewOnly, R = ReadOnlyText(), M = Memo->document()->isModified();
+  const bool S = Memo->textCursor().hasSelection();
+  Save1->setEnabled(!V && M);
+  SaveAs1->setEnabled(!V);
+  Undo1->setEnabled(!V && M && !R);
+  Cut1->setEnabled(!V && S && !R);
+  Delete1->setEnabled(!V && S && !R);
+  Copy1->setEnabled(S);
+  Paste1->setEnabled(!V && !R);
+  SelectAll1->setEnabled(true);
+  Wrap1->setChecked(Memo->Wrap());
+  AllowEdit1->setChecked(!V && !R);
+  AllowEdit1->setEnabled(!V);
+}
+
+bool TFormDxEdit::eventFilter(QObject* Watched, QEvent* Event) {
+  if (Watched == Memo || Watched == Memo->viewport()) {
+    switch (Event->type()) {
+      case QEvent::KeyRelease:
+      case QEvent::MouseButtonRelease: UpdateControls(); break;
+      case QEvent::ShortcutOverride: {
+        // Undo and Paste are the window's own commands (reload; paste with
+        // its check), not the text area's.
+        auto* K = static_cast<QKeyEvent*>(Event);
+        if (K->matches(QKeySequence::Undo) || K->matches(QKeySequence::Paste)) {
+          K->ignore();
+          return true;
+        }
+        break;
+      }
+      default: break;
+    }
+  }
+  return QDialog::eventFilter(Watched, Event);
+}
+
+void TFormDxEdit::LoadFile(const std::string& FullName) {
+  QFile F(QFile::decodeName(QByteArray::fromStdString(MapFileName(FullName))));
+  if (!F.open(QIODevice::ReadOnly)) throw EDxError("Cannot read '" + FullName + "': " + ToCore(F.errorString()));
+  const QByteArray Bytes = F.readAll();
+  if (F.error() != QFileDevice::NoError)
+    throw EDxError("Cannot read '" + FullName + "': " + ToCore(F.errorString()));
+  TBusyCursor Busy;
+  TTextFileFormat Format;
+  const QString Text = DecodeTextFile(Bytes, Format);
+  Memo->setPlainText(Text);
+  FFormat = Format;
+  FLoadedBytes = Bytes;
+  FFullName = FullName;
+}
+
+void TFormDxEdit::OpenFile(const std::string& FullName) {
+  if (FileExists(FullName)) {
+    LoadFile(FullName);
+  } else {
+    Memo->clear();
+    FFullName.clear();
+    FLoadedBytes.clear();
+    ShowErrorBox("File '" + FullName + "' not found");
+    if (FCloseWhenNotFound) return;
+  }
+  Memo->setReadOnly(FStartView);
+  UpdateControls();
+  Memo->setFocus();
+  if (!isVisible()) ExecModal(*this);
+}
+
+void TFormDxEdit::Open(const std::string& FullPath, const std::string& DefaultName) {
+  TFileDialogRequest OpenDialog;
+  OpenDialog.Title = "Open File...";
+  OpenDialog.Filter = "All Files (*.*)|*.*";
+  OpenDialog.InitialDir = FromCore(FullPath.empty() ? GetCurrentDir() : ExpandFileName(FullPath));
+  OpenDialog.FileName = FromCore(DefaultName);
+  OpenDialog.MustExist = true;
+  const QString Chosen = AskFileName(OpenDialog);
+  if (!Chosen.isEmpty()) OpenFile(ToCore(Chosen));
+}
+
+void TFormDxEdit::OpenClick() { Open(ExtractFilePath(FFullName), ExtractFileName(FFullName)); }
+
+void TFormDxEdit::SaveTo(const std::string& FullName) {
+  // An unchanged text goes back exactly as it was read.
+  const QByteArray Bytes = !Memo->document()->isModified() && !FLoadedBytes.isNull()
+                               ? FLoadedBytes
+                               : EncodeTextFile(Memo->document()->toRawText().replace(QChar::ParagraphSeparator, '\n'),
+                                                FFormat);
+  SaveFileSafely(FullName, Bytes);
+  FLoadedBytes = Bytes;
+  Memo->document()->setModified(false);
+}
+
+void TFormDxEdit::SaveClick() {
+  if (!Memo->document()->isModified()) return;
+  if (ConfirmYesNo("Save changes?")) SaveTo(FFullName);
+  UpdateControls();
+}
+
+void TFormDxEdit::SaveAsClick() {
+  TFileDialogRequest SaveDialog;
+  SaveDialog.Save = true;
+  SaveDialog.Title = "Save As...";
+  SaveDialog.Filter = "All Files (*.*)|*.*";
+  SaveDialog.InitialDir = FromCore(FFullName.empty() ? GetCurrentDir() : ExpandFileName(ExtractFilePath(FFullName)));
+  SaveDialog.FileName = FromCore(ExtractFileName(FFullName));
+  SaveDialog.MustExist = false;
+  const QString Chosen = AskFileName(SaveDialog);
+  if (Chosen.isEmpty()) return;
+  const std::string Name = ToCore(Chosen);
+  if (FileExists(Name) && !ConfirmYesNo("File '" + Name + "' already exists. Overwrite?")) return;
+  SaveTo(Name);
+  FFullName = Name;
+  UpdateControls();
+}
+
+void TFormDxEdit::UndoClick() {
+  if (!ConfirmYesNo("Undo all changes?")) return;
+  Memo->clear();
+  if (!FFullName.empty()) LoadFile(FFullName);
+  UpdateControls();
+}
+
+void TFormDxEdit::PasteClick() {
+  const QMimeData* Data = QApplication::clipboard()->mimeData();
+  if (!Data || !Data->hasText()) throw EDxError("Clipboard contents is not text");
+  Memo->paste();
+  UpdateControls();
+}
+
+void TFormDxEdit::AllowEditClick() {
+  if (FViewOnly) return;
+  Memo->setReadOnly(!Memo->isReadOnly());
+  UpdateControls();
+}
+
+void TFormDxEdit::WrapClick() { SetWrap(!Memo->Wrap()); }
+
+void TFormDxEdit::done(int Result) {
+  if (Result == QDialog::Rejected && Memo->document()->isModified()) {
+    switch (AskYesNoCancel("Save changes to " + FFullName)) {
+      case TMsgResult::Yes:
+        if (!GuardedCall([this] { SaveTo(FFullName); })) return;
+        break;
+      case TMsgResult::No: break;
+      default: return;
+    }
+  }
+  QDialog::done(Result);
+}

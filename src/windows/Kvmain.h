@@ -1,0 +1,312 @@
+#pragma once
+// The main window: the program's only non-modal window. It owns the one
+// session (TheSession) from start-up to closing, shows it on seven pages,
+// and carries the commands: open, save, reset, run, results, files, help.
+//
+// While the user edits, the pages are the master copy of the session:
+// StorePages copies them into the session before anything uses it, and
+// FillPages shows the session again after an operation changed it.
+//
+// Units: Kvmain.cpp (start-up, frame, commands, closing), KvmainPages.cpp
+// (the pages, filling, storing, enabling rules, page handlers), KvmainRun.cpp
+// (the run from the window: progress, stopping, the outcome).
+
+#include <QGroupBox>
+#include <QMainWindow>
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <string>
+
+class QAction;
+class QButtonGroup;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QStatusBar;
+class QTabWidget;
+class QToolBar;
+class QToolButton;
+class TDxFloatMemo;
+class TDxIntMemo;
+class TDxNumberMemo;
+class TDxStringGrid;
+class TKvSession;
+
+// A radio group: a captioned group of radio buttons whose item indexes are
+// the button ids. Setting the index from code raises no Click.
+class TRadioGroup : public QGroupBox {
+  Q_OBJECT
+public:
+  TRadioGroup(const QString& Caption, const QStringList& Items, int Columns = 1, QWidget* Parent = nullptr);
+  int ItemIndex() const;
+  // -1 (or an index outside the items) checks none.
+  void SetItemIndex(int Index);
+  QRadioButton* Button(int Index) const;
+  int Count() const;
+
+signals:
+  // The user chose an item.
+  void Click();
+
+private:
+  QButtonGroup* FGroup;
+};
+
+// The enabling rules of the session pages, from the choices they follow:
+// the production level item P (0 to 2), the start and end day items (-1:
+// none), the groundwater and drainage check boxes and the number of the
+// selected weather format. True: the control is enabled.
+struct TPageRules {
+  bool WaterLimited = false;  // the water-limited options, the water balance summary, the general timer
+  bool NutrientsTab = false;
+  bool StartDays = false;  // the start day fields follow the choice (else they stay as they are)
+  bool FixedEmergenceDate = false, FixedSowingDate = false, EarliestSowingDate = false, UltimateSowingDate = false;
+  bool FixedEndDate = false, MaximumDuration = false;
+  bool InitialAvailableSoilWater = false, MaximumMoisture = false, InitialGroundWaterTable = false;
+  bool Drainage = false;         // the check box
+  bool DrainageChecked = false;  // its check mark afterwards
+  bool DrainageDepth = false;
+  bool Years = false;  // start year and consecutive years
+};
+TPageRules PageRules(int ProductionLevel, int StartDay, int EndDay, bool Groundwater, bool Drainage,
+                     int WeatherFormatNo);
+
+class TFormMain : public QMainWindow {
+  Q_OBJECT
+public:
+  // Builds the window and runs FormCreate: the variable catalogue, the
+  // session, its reset and reading, the data catalogue, the filled pages.
+  explicit TFormMain(QWidget* Parent = nullptr);
+  // FormClose: releases the catalogues and the session.
+  ~TFormMain() override;
+
+  // Whether start-up created the session (the variable catalogue was read).
+  bool HasSession() const { return FSession != nullptr; }
+
+  // ---- the frame
+  void UpdateCaption();
+  // Sends the focused field its focus-exit check (and ends an open cell
+  // editor of the rerun grid); a bad value raises its error, which ends the
+  // command that asked.
+  void CommitActiveEdit();
+  // Runs on first show and after every dialog or result window the window
+  // opened has closed: the soil and crop list handlers (all pages stored).
+  void FormActivate();
+
+  // ---- commands
+  void Open1Click();
+  void Save1Click();
+  void Saveas1Click();
+  void Reset1Click();
+  void Run1Click();
+  void Viewlogfile1Click();
+  void ViewFile1Click();
+  void EditFile1Click();
+  void Exit1Click();
+  void Detailedoutput1Click();
+  void Summary1Click();
+  void Contents1Click();
+  void Korvalwebsite1Click();
+  void About1Click();
+  // Stores the pages and saves the session under Name. The input files are
+  // written first; the old saved files of that name are replaced only after
+  // that succeeded, so a failing write keeps them and the caption.
+  void SaveSession(const std::string& Name);
+
+  // ---- the pages
+  void FillPages();
+  void StorePages();
+  void FillReruns();
+  void StoreReruns();
+  void CheckYears();
+  void UpdateControls();
+
+  // ---- page handlers
+  void RgProductionLevelsClick();
+  void RgStartDayClick();
+  void RgEndDayClick();
+  void CbGroundwaterClick();
+  void CbDrainageClick();
+  void LbCropNoClick();
+  void LbSoilNoClick();
+  void LbWeatherFormatClick();
+  void LbStationClick();
+  void mmYearExit();
+  void GridReRunSelectCell(int Col, int Row);
+  void GridReRunMouseDown(Qt::MouseButton Button, int Col, int Row);
+  void btnAddRerunClick();
+  void btnRemoveRerunClick();
+  void btnRemoveVarClick();
+  void btnSelectVarClick();
+  void BtnRainfallClick();
+
+  // ---- the run going on
+  bool Running() const { return FRunning; }
+  void StopWaitingClick();
+  void StopRunClick();
+
+protected:
+  // FormCloseQuery: commits the field being edited; during a run, asks
+  // whether to stop it and close once it has ended.
+  void closeEvent(QCloseEvent* Event) override;
+  void showEvent(QShowEvent* Event) override;
+  bool eventFilter(QObject* Watched, QEvent* Event) override;
+
+private:
+  // start-up and frame (Kvmain.cpp)
+  void FormCreate();
+  void BuildFrame();
+  void BuildMenus();
+  void BuildToolButtons();
+  QAction* AddItem(QMenu* Menu, const char* Name, const QString& Caption, int HelpContext,
+                   void (TFormMain::*Handler)());
+  // Runs Handler's body in the error guard.
+  void Guarded(void (TFormMain::*Handler)());
+  // Shows a modal window the main window opened, then runs FormActivate.
+  int ShowModal(class QDialog& Dialog);
+  // Commands that need the session are off without one; the reason stays
+  // in the status bar.
+  void DisableWithoutSession(const QString& Reason);
+  // Commands refused while a run is going on.
+  void UpdateRunCommands();
+  bool RefusedWhileRunning();
+  void ShowLog(const std::string& LogName);
+
+  // the pages (KvmainPages.cpp)
+  void BuildPages();
+  QWidget* BuildGeneralPage();
+  QWidget* BuildCropPage();
+  QWidget* BuildWeatherPage();
+  QWidget* BuildTimerPage();
+  QWidget* BuildSoilPage();
+  QWidget* BuildNutrientsPage();
+  QWidget* BuildReRunsPage();
+  void ConnectPageHandlers();
+  void UpdateStationsAndYears();
+  void StoreWeather();
+  int SelectedWeatherFormatNo() const;
+
+  // the run (KvmainRun.cpp)
+  void BuildRunPanel();
+  bool RunWaiter();
+  void ShowRunProgress();
+
+  std::unique_ptr<TKvSession> FSession;
+  bool FActivated = false;
+  bool FRunning = false;
+  bool FCloseAfterRun = false;
+
+public:
+  // ---- components, by their names
+  QToolBar* Panel2 = nullptr;
+  QWidget* Panel1 = nullptr;
+  QTabWidget* pgcSession = nullptr;
+  QStatusBar* StatusBar = nullptr;
+
+  QMenu* Session1 = nullptr;
+  QAction* Open1 = nullptr;
+  QAction* Save1 = nullptr;
+  QAction* Saveas1 = nullptr;
+  QAction* Reset1 = nullptr;
+  QAction* Run1 = nullptr;
+  QAction* Viewlogfile1 = nullptr;
+  QAction* ViewFile1 = nullptr;
+  QAction* EditFile1 = nullptr;
+  QAction* Exit1 = nullptr;
+  QMenu* Result1 = nullptr;
+  QAction* Detailedoutput1 = nullptr;
+  QAction* Summary1 = nullptr;
+  QMenu* Help1 = nullptr;
+  QAction* Contents1 = nullptr;
+  QAction* Korvalwebsite1 = nullptr;
+  QAction* About1 = nullptr;
+
+  QToolButton* BtnRun = nullptr;
+  QToolButton* BtnReset = nullptr;
+  QToolButton* BtnDetailedOutput = nullptr;
+  QToolButton* BtnSummaryOutput = nullptr;
+  QToolButton* BtnHelp = nullptr;
+  QToolButton* BtnExit = nullptr;
+
+  // General
+  QWidget* tbsGeneral = nullptr;
+  TRadioGroup* RgProductionLevels = nullptr;
+  TRadioGroup* RgSoilWaterBalance = nullptr;
+  TRadioGroup* RgTypeOfWaterLimitedCropGrowth = nullptr;
+  // Crop
+  QWidget* tbsCrop = nullptr;
+  QListWidget* LbCropNo = nullptr;
+  QPlainTextEdit* mmCropInfo = nullptr;
+  // Weather
+  QWidget* tbsWeather = nullptr;
+  QListWidget* LbWeatherFormat = nullptr;
+  QListWidget* LbStation = nullptr;
+  QLineEdit* EditFirstYear = nullptr;
+  QLineEdit* EditLastYear = nullptr;
+  QPushButton* BtnRainfall = nullptr;
+  // Timer
+  QWidget* TbsTimer = nullptr;
+  TDxIntMemo* mmOutputInterval = nullptr;
+  QLabel* lblStartday = nullptr;
+  TDxIntMemo* mmStartDay = nullptr;
+  QLabel* Lbweather = nullptr;
+  QLineEdit* EditFirstYear2 = nullptr;
+  QLineEdit* EditLastYear2 = nullptr;
+  TDxIntMemo* mmYear = nullptr;
+  TDxIntMemo* mmConsecutiveYears = nullptr;
+  QLabel* lbcrop = nullptr;
+  TRadioGroup* RgStartDay = nullptr;
+  TRadioGroup* RgEndDay = nullptr;
+  TDxIntMemo* mmFixedEmergenceDate = nullptr;
+  TDxIntMemo* mmFixedSowingDate = nullptr;
+  TDxIntMemo* mmEarliestSowingDate = nullptr;
+  TDxIntMemo* mmUltimateSowingDate = nullptr;
+  TDxIntMemo* mmFixedEndDate = nullptr;
+  TDxIntMemo* mmMaximumDuration = nullptr;
+  // Soil
+  QWidget* tbsSoil = nullptr;
+  QListWidget* LbSoilNo = nullptr;
+  TDxFloatMemo* mmInitialSurfaceStorage = nullptr;
+  TDxFloatMemo* mmMaximumSurfaceStorage = nullptr;
+  QCheckBox* CbGroundwater = nullptr;
+  TDxFloatMemo* mmInitialAvailableSoilWater = nullptr;
+  TDxFloatMemo* mmMaximumMoisture = nullptr;
+  TDxFloatMemo* mmInitialGroundWaterTable = nullptr;
+  QCheckBox* CbDrainage = nullptr;
+  TDxFloatMemo* mmDrainageDepth = nullptr;
+  TDxFloatMemo* mmMaximumRootDepthOfSoil = nullptr;
+  TRadioGroup* RgTypeOfNonInfiltratingFractionOfRain = nullptr;
+  TDxFloatMemo* mmMaxNonInfiltratingFractionOfRain = nullptr;
+  // Nutrients
+  QWidget* tbsNutrients = nullptr;
+  TDxFloatMemo* mmNBase = nullptr;
+  TDxFloatMemo* mmPBase = nullptr;
+  TDxFloatMemo* mmKBase = nullptr;
+  TDxFloatMemo* mmNRec = nullptr;
+  TDxFloatMemo* mmPRec = nullptr;
+  TDxFloatMemo* mmKRec = nullptr;
+  // Reruns
+  QWidget* tbsReruns = nullptr;
+  QCheckBox* CbUseReRuns = nullptr;
+  TDxStringGrid* GridReRun = nullptr;
+  QPushButton* btnAddRerun = nullptr;
+  QPushButton* btnRemoveRerun = nullptr;
+  QPushButton* btnSelectVar = nullptr;
+  QPushButton* btnRemoveVar = nullptr;
+
+  // The run panel, shown while a run is going on.
+  QWidget* PnlRun = nullptr;
+  QLabel* LblRunTime = nullptr;
+  QLabel* LblRunLog = nullptr;
+  QPushButton* BtnStopWaiting = nullptr;
+  QPushButton* BtnStopRun = nullptr;
+  // Why there is no session, kept in the status bar.
+  QLabel* LblNoSession = nullptr;
+};
+

@@ -1,0 +1,801 @@
+// The main window's session pages: their controls, filling them from the
+// session and storing them back, the enabling rules and the page handlers.
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QFile>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "DxGrid.h"
+#include "DxInpMemo.h"
+#include "Kvedtrun.h"
+#include "Kvmain.h"
+#include "Kvrain.h"
+#include "Kvselect.h"
+#include "QtHandlers.h"
+#include "WinSupport.h"
+#include "catalogue/KvMenu.h"
+#include "catalogue/KvRerun.h"
+#include "catalogue/KvRerunTable.h"
+#include "catalogue/Kvcrop.h"
+#include "catalogue/Kvsoil.h"
+#include "catalogue/Kvwthr.h"
+#include "foundations/DxUtil.h"
+#include "foundations/Kvutil.h"
+#include "platform/FileSys.h"
+#include "platform/Handlers.h"
+#include "session/Kvfm.h"
+#include "session/Kvgen.h"
+#include "session/Kvhyd.h"
+#include "session/Kvnut.h"
+#include "session/Kvses.h"
+
+// ---- the radio group
+
+TRadioGroup::TRadioGroup(const QString& Caption, const QStringList& Items, int Columns, QWidget* Parent)
+    : QGroupBox(Caption, Parent), FGroup(new QButtonGroup(this)) {
+  auto* L = new QGridLayout(this);
+  const int PerColumn = (static_cast<int>(Items.size()) + Columns - 1) / Columns;
+  for (int I = 0; I < Items.size(); ++I) {
+    auto* B = new QRadioButton(Items[I]);
+    FGroup->addButton(B, I);
+    L->addWidget(B, I % PerColumn, I / PerColumn);
+  }
+  connect(FGroup, &QButtonGroup::idClicked, this, &TRadioGroup::Click);
+}
+
+int TRadioGroup::ItemIndex() const { return FGroup->checkedId(); }
+int TRadioGroup::Count() const { return static_cast<int>(FGroup->buttons().size()); }
+QRadioButton* TRadioGroup::Button(int Index) const { return qobject_cast<QRadioButton*>(FGroup->button(Index)); }
+
+void TRadioGroup::SetItemIndex(int Index) {
+  if (QAbstractButton* B = FGroup->button(Index)) {
+    B->setChecked(true);
+    return;
+  }
+  FGroup->setExclusive(false);
+  for (QAbstractButton* B : FGroup->buttons()) B->setChecked(false);
+  FGroup->setExclusive(true);
+}
+
+namespace {
+// A label whose access key moves the focus to Buddy.
+QLabel* Caption(const QString& Text, QWidget* Buddy = nullptr) {
+  auto* L = new QLabel(Text);
+  if (Buddy) L->setBuddy(Buddy);
+  return L;
+}
+
+template <class T>
+T* Named(T* W, const char* Name) {
+  W->setObjectName(Name);
+  return W;
+}
+
+QListWidget* NewList(const char* Name) {
+  auto* L = Named(new QListWidget, Name);
+  L->setSelectionMode(QAbstractItemView::SingleSelection);
+  // The list hints: the file of the chosen entry, in the status bar only.
+  SetHint(L, "|");
+  return L;
+}
+
+// The read-only year fields: disabled, light cyan.
+QLineEdit* YearEdit(const char* Name) {
+  auto* E = Named(new QLineEdit, Name);
+  E->setReadOnly(true);
+  E->setEnabled(false);
+  E->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  E->setMaximumWidth(E->fontMetrics().horizontalAdvance("000000") + 16);
+  QPalette P = E->palette();
+  for (QPalette::ColorGroup G : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+    P.setColor(G, QPalette::Base, QColor(0xe0, 0xff, 0xff));
+    P.setColor(G, QPalette::Text, Qt::black);
+  }
+  E->setPalette(P);
+  return E;
+}
+
+// Enable: enabled, in the window colour; disable: disabled, in the
+// button-face colour (fields only).
+void EnableField(TDxNumberMemo* M, bool On) {
+  M->setEnabled(On);
+  QPalette P = M->palette();
+  const QColor C = On ? QApplication::palette().color(QPalette::Base) : QApplication::palette().color(QPalette::Button);
+  for (QPalette::ColorGroup G : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) P.setColor(G, QPalette::Base, C);
+  M->setPalette(P);
+}
+
+// A row of a form: the captioned field, with its access key.
+void AddRow(QGridLayout* L, int Row, const QString& Text, QWidget* Field, int Col = 0) {
+  L->addWidget(Caption(Text, Field), Row, Col);
+  L->addWidget(Field, Row, Col + 1);
+}
+
+TDxIntMemo* IntField(const char* Name) { return Named(new TDxIntMemo, Name); }
+TDxFloatMemo* FloatField(const char* Name) { return Named(new TDxFloatMemo, Name); }
+
+// The whole text of a program file, for display.
+QString FileText(const std::string& Name) {
+  QFile F(QFile::decodeName(QByteArray::fromStdString(MapFileName(Name))));
+  if (!F.open(QIODevice::ReadOnly)) throw EDxError("File '" + Name + "' not found");
+  const QByteArray B = F.readAll();
+  return FromCore(B.toStdString());
+}
+
+std::string FileHint(const std::string& FileName) { return "|File: " + FileName; }
+
+int YearOf(const QLineEdit* E) { return IntOrZero(ToCore(E->text())); }
+}  // namespace
+
+// ---- building the pages
+
+void TFormMain::BuildPages() {
+  // A page in a scroll area, so that it stays usable at the minimum size
+  // with a large font.
+  const auto Add = [this](QWidget* Page, const char* Name, const char* Tab) {
+    Page->setObjectName(Name);
+    auto* Scroll = new QScrollArea;
+    Scroll->setWidget(Page);
+    Scroll->setWidgetResizable(true);
+    Scroll->setFrameShape(QFrame::NoFrame);
+    pgcSession->addTab(Scroll, Tab);
+    return Page;
+  };
+  tbsGeneral = Add(BuildGeneralPage(), "tbsGeneral", "&General");
+  tbsCrop = Add(BuildCropPage(), "tbsCrop", "&Crop");
+  tbsWeather = Add(BuildWeatherPage(), "tbsWeather", "&Weather");
+  TbsTimer = Add(BuildTimerPage(), "TbsTimer", "&Timer");
+  tbsSoil = Add(BuildSoilPage(), "tbsSoil", "&Soil");
+  tbsNutrients = Add(BuildNutrientsPage(), "tbsNutrients", "&Nutrients");
+  tbsReruns = Add(BuildReRunsPage(), "tbsReruns", "&Reruns");
+  ConnectPageHandlers();
+}
+
+QWidget* TFormMain::BuildGeneralPage() {
+  auto* Page = new QWidget;
+  auto* L = new QVBoxLayout(Page);
+  RgProductionLevels = Named(new TRadioGroup(" Number of successive production levels ",
+                                             {"Simulation of &potential crop growth",
+                                              "and s&imulation of water-limited crop growth",
+                                              "and ca&lculation of nutrient-limited crop growth"}),
+                             "RgProductionLevels");
+  RgSoilWaterBalance = Named(new TRadioGroup(" Summary seasonal soil water balance ",
+                                             {"No s&ummary", "Whole s&ystem (1-D column)", "Root &zone",
+                                              "Whole system &and root zone"}),
+                             "RgSoilWaterBalance");
+  RgTypeOfWaterLimitedCropGrowth =
+      Named(new TRadioGroup(" WATER-LIMITED crop growth ",
+                            {"Effects of &drought only", "Effects of &both drought and oxygen shortage"}),
+            "RgTypeOfWaterLimitedCropGrowth");
+  L->addWidget(RgProductionLevels);
+  L->addWidget(RgSoilWaterBalance);
+  L->addWidget(RgTypeOfWaterLimitedCropGrowth);
+  L->addStretch(1);
+  return Page;
+}
+
+QWidget* TFormMain::BuildCropPage() {
+  auto* Page = new QWidget;
+  auto* L = new QHBoxLayout(Page);
+  auto* G1 = new QGroupBox(" Available crops ");
+  auto* L1 = new QVBoxLayout(G1);
+  L1->addWidget(LbCropNo = NewList("LbCropNo"));
+  auto* G2 = new QGroupBox(" Selected crop file ");
+  auto* L2 = new QVBoxLayout(G2);
+  mmCropInfo = Named(new QPlainTextEdit, "mmCropInfo");
+  mmCropInfo->setReadOnly(true);
+  mmCropInfo->setLineWrapMode(QPlainTextEdit::NoWrap);
+  mmCropInfo->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  mmCropInfo->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  mmCropInfo->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  L2->addWidget(mmCropInfo);
+  L->addWidget(G1, 1);
+  L->addWidget(G2, 2);
+  return Page;
+}
+
+QWidget* TFormMain::BuildWeatherPage() {
+  auto* Page = new QWidget;
+  auto* L = new QVBoxLayout(Page);
+  auto* Lists = new QHBoxLayout;
+  auto* G1 = new QGroupBox(" Weather format ");
+  (new QVBoxLayout(G1))->addWidget(LbWeatherFormat = NewList("LbWeatherFormat"));
+  auto* G2 = new QGroupBox(" Available stations ");
+  (new QVBoxLayout(G2))->addWidget(LbStation = NewList("LbStation"));
+  Lists->addWidget(G1, 1);
+  Lists->addWidget(G2, 1);
+  L->addLayout(Lists, 1);
+  auto* Years = new QHBoxLayout;
+  Years->addWidget(new QLabel("Available years:"));
+  Years->addWidget(EditFirstYear = YearEdit("EditFirstYear"));
+  Years->addWidget(new QLabel(" _ "));
+  Years->addWidget(EditLastYear = YearEdit("EditLastYear"));
+  Years->addStretch(1);
+  BtnRainfall = Named(new QPushButton("Rainfall data &options..."), "BtnRainfall");
+  Years->addWidget(BtnRainfall);
+  L->addLayout(Years);
+  return Page;
+}
+
+QWidget* TFormMain::BuildTimerPage() {
+  auto* Page = new QWidget;
+  auto* L = new QGridLayout(Page);
+
+  auto* General = new QGroupBox(" General timer ");
+  auto* GL = new QGridLayout(General);
+  mmOutputInterval = IntField("mmOutputInterval");
+  mmStartDay = IntField("mmStartDay");
+  AddRow(GL, 0, "&Output interval in days:", mmOutputInterval);
+  lblStartday = Named(Caption("S&tart date water balance:", mmStartDay), "lblStartday");
+  GL->addWidget(lblStartday, 1, 0);
+  GL->addWidget(mmStartDay, 1, 1);
+  GL->setColumnStretch(2, 1);
+  GL->setRowStretch(2, 1);
+
+  auto* Weather = new QGroupBox(" Weather timer ");
+  auto* WL = new QGridLayout(Weather);
+  Lbweather = Named(new QLabel("Selected station: "), "Lbweather");
+  Lbweather->setWordWrap(true);
+  WL->addWidget(Lbweather, 0, 0, 1, 4);
+  WL->addWidget(new QLabel("Available years:"), 1, 0);
+  WL->addWidget(EditFirstYear2 = YearEdit("EditFirstYear2"), 1, 1);
+  WL->addWidget(new QLabel(" _ "), 1, 2);
+  WL->addWidget(EditLastYear2 = YearEdit("EditLastYear2"), 1, 3);
+  mmYear = IntField("mmYear");
+  mmConsecutiveYears = IntField("mmConsecutiveYears");
+  WL->addWidget(Caption("Sta&rt year:", mmYear), 2, 0);
+  WL->addWidget(mmYear, 2, 1, 1, 3);
+  WL->addWidget(Caption("Consecutive &years:", mmConsecutiveYears), 3, 0);
+  WL->addWidget(mmConsecutiveYears, 3, 1, 1, 3);
+  WL->setColumnStretch(4, 1);
+
+  auto* Crop = new QGroupBox(" Crop timer ");
+  auto* CL = new QGridLayout(Crop);
+  lbcrop = Named(new QLabel("Selected crop: "), "lbcrop");
+  lbcrop->setWordWrap(true);
+  CL->addWidget(lbcrop, 0, 0, 1, 3);
+  RgStartDay = Named(new TRadioGroup(" Start Day ", {"Fixed &emergence date", "Fixed s&owing date",
+                                                     "&Variable sowing date"}),
+                     "RgStartDay");
+  RgEndDay = Named(new TRadioGroup(" End Day ", {"F&ixed end date", "Mat&urity (<= max duration)",
+                                                 "Earliest of &both dates"}),
+                   "RgEndDay");
+  mmFixedEmergenceDate = IntField("mmFixedEmergenceDate");
+  mmFixedSowingDate = IntField("mmFixedSowingDate");
+  mmEarliestSowingDate = IntField("mmEarliestSowingDate");
+  mmUltimateSowingDate = IntField("mmUltimateSowingDate");
+  mmFixedEndDate = IntField("mmFixedEndDate");
+  mmMaximumDuration = IntField("mmMaximumDuration");
+  // Each choice beside the dates it enables.
+  CL->addWidget(RgStartDay, 1, 0, 4, 1);
+  AddRow(CL, 1, "Fi&xed Emergence:", mmFixedEmergenceDate, 1);
+  AddRow(CL, 2, "Fixe&d Sowing:", mmFixedSowingDate, 1);
+  AddRow(CL, 3, "E&arliest Sowing:", mmEarliestSowingDate, 1);
+  AddRow(CL, 4, "&Ultimate Sowing:", mmUltimateSowingDate, 1);
+  CL->addWidget(RgEndDay, 5, 0, 3, 1);
+  AddRow(CL, 5, "Fixed end da&te:", mmFixedEndDate, 1);
+  AddRow(CL, 6, "&Maximum duration:", mmMaximumDuration, 1);
+  CL->setRowStretch(7, 1);
+  CL->setColumnStretch(3, 1);
+
+  L->addWidget(General, 0, 0);
+  L->addWidget(Weather, 0, 1);
+  L->addWidget(Crop, 1, 0, 1, 2);
+  L->setRowStretch(2, 1);
+  L->setColumnStretch(1, 1);
+  return Page;
+}
+
+QWidget* TFormMain::BuildSoilPage() {
+  auto* Page = new QWidget;
+  auto* L = new QHBoxLayout(Page);
+  auto* G1 = new QGroupBox(" Available soil types ");
+  (new QVBoxLayout(G1))->addWidget(LbSoilNo = NewList("LbSoilNo"));
+  auto* G2 = new QGroupBox(" Hydrology ");
+  auto* HL = new QGridLayout(G2);
+  mmInitialSurfaceStorage = FloatField("mmInitialSurfaceStorage");
+  mmMaximumSurfaceStorage = FloatField("mmMaximumSurfaceStorage");
+  CbGroundwater = Named(new QCheckBox("Gr&oundwater"), "CbGroundwater");
+  mmInitialAvailableSoilWater = FloatField("mmInitialAvailableSoilWater");
+  mmMaximumMoisture = FloatField("mmMaximumMoisture");
+  mmInitialGroundWaterTable = FloatField("mmInitialGroundWaterTable");
+  CbDrainage = Named(new QCheckBox("&Drainage"), "CbDrainage");
+  mmDrainageDepth = FloatField("mmDrainageDepth");
+  mmMaximumRootDepthOfSoil = FloatField("mmMaximumRootDepthOfSoil");
+  RgTypeOfNonInfiltratingFractionOfRain = Named(
+      new TRadioGroup(" Non-infiltration fraction ", {"Fix&ed", "Function of storm si&ze"}, 2),
+      "RgTypeOfNonInfiltratingFractionOfRain");
+  mmMaxNonInfiltratingFractionOfRain = FloatField("mmMaxNonInfiltratingFractionOfRain");
+
+  int Row = 0;
+  AddRow(HL, Row++, "Initial surface s&torage (cm):", mmInitialSurfaceStorage);
+  AddRow(HL, Row++, "&Maximum surface storage (cm):", mmMaximumSurfaceStorage);
+  HL->addWidget(CbGroundwater, Row++, 0, 1, 2);
+  AddRow(HL, Row++, "&Initial available soil water (cm):", mmInitialAvailableSoilWater);
+  auto* Moisture = Caption("M&aximum initial moisture content in initial rooting depth (-):", mmMaximumMoisture);
+  Moisture->setWordWrap(true);
+  HL->addWidget(Moisture, Row, 0);
+  HL->addWidget(mmMaximumMoisture, Row++, 1);
+  AddRow(HL, Row++, "Initial groundwater ta&ble (cm):", mmInitialGroundWaterTable);
+  auto* Drain = new QHBoxLayout;
+  Drain->addWidget(CbDrainage);
+  Drain->addStretch(1);
+  Drain->addWidget(Caption("de&pth (cm):", mmDrainageDepth));
+  HL->addLayout(Drain, Row, 0);
+  HL->addWidget(mmDrainageDepth, Row++, 1);
+  AddRow(HL, Row++, "Ma&ximum rooting depth of soil (cm):", mmMaximumRootDepthOfSoil);
+  HL->addWidget(RgTypeOfNonInfiltratingFractionOfRain, Row++, 0, 1, 2);
+  auto* NonInf = Caption("Maxim&um non-infiltrating factor of rain storm:", mmMaxNonInfiltratingFractionOfRain);
+  NonInf->setWordWrap(true);
+  HL->addWidget(NonInf, Row, 0);
+  HL->addWidget(mmMaxNonInfiltratingFractionOfRain, Row++, 1);
+  HL->setRowStretch(Row, 1);
+  HL->setColumnStretch(0, 1);
+  L->addWidget(G1, 2);
+  L->addWidget(G2, 3);
+  return Page;
+}
+
+QWidget* TFormMain::BuildNutrientsPage() {
+  auto* Page = new QWidget;
+  auto* Outer = new QVBoxLayout(Page);
+  auto* L = new QGridLayout;
+  mmNBase = FloatField("mmNBase");
+  mmPBase = FloatField("mmPBase");
+  mmKBase = FloatField("mmKBase");
+  mmNRec = FloatField("mmNRec");
+  mmPRec = FloatField("mmPRec");
+  mmKRec = FloatField("mmKRec");
+  L->addWidget(Caption("&Basic soil supply (0-100 kg/ha)", mmNBase), 0, 1);
+  L->addWidget(Caption("&Apparent recovery fraction (0-1)", mmNRec), 0, 2);
+  L->addWidget(Caption("N&itrogen (N):", mmNBase), 1, 0);
+  L->addWidget(Caption("Phosphorus (&P):", mmPBase), 2, 0);
+  L->addWidget(Caption("Potassium (&K):", mmKBase), 3, 0);
+  L->addWidget(mmNBase, 1, 1);
+  L->addWidget(mmPBase, 2, 1);
+  L->addWidget(mmKBase, 3, 1);
+  L->addWidget(mmNRec, 1, 2);
+  L->addWidget(mmPRec, 2, 2);
+  L->addWidget(mmKRec, 3, 2);
+  L->setColumnStretch(3, 1);
+  L->setHorizontalSpacing(24);
+  Outer->addLayout(L);
+  Outer->addStretch(1);
+  return Page;
+}
+
+QWidget* TFormMain::BuildReRunsPage() {
+  auto* Page = new QWidget;
+  auto* L = new QVBoxLayout(Page);
+  L->addWidget(CbUseReRuns = Named(new QCheckBox("&Use reruns"), "CbUseReRuns"));
+  GridReRun = Named(new TDxStringGrid, "GridReRun");
+  GridReRun->SetFixedRows(1);
+  GridReRun->SetDefaultColWidth(80);
+  GridReRun->SetDefaultRowHeight(20);
+  GridReRun->SetEditing(true);
+  L->addWidget(GridReRun, 1);
+  auto* Buttons = new QHBoxLayout;
+  Buttons->addWidget(btnAddRerun = Named(new QPushButton("&Add rerun"), "btnAddRerun"));
+  Buttons->addWidget(btnRemoveRerun = Named(new QPushButton("Re&move rerun"), "btnRemoveRerun"));
+  Buttons->addWidget(btnSelectVar = Named(new QPushButton("Select &variables..."), "btnSelectVar"));
+  Buttons->addWidget(btnRemoveVar = Named(new QPushButton("R&emove variable"), "btnRemoveVar"));
+  Buttons->addStretch(1);
+  L->addLayout(Buttons);
+  return Page;
+}
+
+void TFormMain::ConnectPageHandlers() {
+  const auto On = [this](auto* Sender, auto Signal, void (TFormMain::*Handler)()) {
+    connect(Sender, Signal, this, [this, Handler] {
+      if (TheSession) Guarded(Handler);
+    });
+  };
+  On(RgProductionLevels, &TRadioGroup::Click, &TFormMain::RgProductionLevelsClick);
+  On(RgStartDay, &TRadioGroup::Click, &TFormMain::RgStartDayClick);
+  On(RgEndDay, &TRadioGroup::Click, &TFormMain::RgEndDayClick);
+  On(CbGroundwater, &QCheckBox::clicked, &TFormMain::CbGroundwaterClick);
+  On(CbDrainage, &QCheckBox::clicked, &TFormMain::CbDrainageClick);
+  On(LbCropNo, &QListWidget::currentRowChanged, &TFormMain::LbCropNoClick);
+  On(LbSoilNo, &QListWidget::currentRowChanged, &TFormMain::LbSoilNoClick);
+  On(LbWeatherFormat, &QListWidget::currentRowChanged, &TFormMain::LbWeatherFormatClick);
+  On(LbStation, &QListWidget::currentRowChanged, &TFormMain::LbStationClick);
+  On(mmYear, &TDxNumberMemo::Exit, &TFormMain::mmYearExit);
+  On(btnAddRerun, &QPushButton::clicked, &TFormMain::btnAddRerunClick);
+  On(btnRemoveRerun, &QPushButton::clicked, &TFormMain::btnRemoveRerunClick);
+  On(btnRemoveVar, &QPushButton::clicked, &TFormMain::btnRemoveVarClick);
+  On(btnSelectVar, &QPushButton::clicked, &TFormMain::btnSelectVarClick);
+  On(BtnRainfall, &QPushButton::clicked, &TFormMain::BtnRainfallClick);
+  connect(GridReRun, &TDxStringGrid::SelectCell, this, [this](int Col, int Row) {
+    if (TheSession) GuardedCall([&] { GridReRunSelectCell(Col, Row); });
+  });
+  connect(GridReRun, &TDxStringGrid::MouseDown, this, [this](Qt::MouseButton B, int Col, int Row) {
+    if (TheSession) GuardedCall([&] { GridReRunMouseDown(B, Col, Row); });
+  });
+}
+
+// ---- filling and storing
+
+void TFormMain::FillPages() {
+  if (!TheSession) return;
+  TBusyCursor Busy;
+  TKvSession& S = *TheSession;
+  CbUseReRuns->setChecked(S.Rerun().UseReRuns());
+
+  const TKvGeneral& G = S.General();
+  RgProductionLevels->SetItemIndex(G.ProductionLevels() - 1);
+  RgTypeOfWaterLimitedCropGrowth->SetItemIndex(G.TypeOfWaterLimitedCropGrowth());
+  RgSoilWaterBalance->SetItemIndex(G.SummarySeasonalSoilWaterBalance());
+  mmStartDay->Reset(G.WaterbalanceStartDay(), G.WaterbalanceStartDayMin(), G.WaterbalanceStartDayMax());
+  mmOutputInterval->Reset(G.OutputInterval(), G.OutputIntervalMin(), G.OutputIntervalMax());
+
+  TKvCrop& C = S.Crop();
+  TQtListBox CropBox(LbCropNo);
+  C.FetchCropData(CropBox);
+  RgStartDay->SetItemIndex(C.StartDay());
+  mmFixedEmergenceDate->Reset(C.FixedEmergenceDate(), C.MinFixedEmergenceDate(), C.MaxFixedEmergenceDate());
+  mmFixedSowingDate->Reset(C.FixedSowingDate(), C.MinFixedSowingDate(), C.MaxFixedSowingDate());
+  mmEarliestSowingDate->Reset(C.EarliestSowingDate(), C.MinEarliestSowingDate(), C.MaxEarliestSowingDate());
+  mmUltimateSowingDate->Reset(C.UltimateSowingDate(), C.MinUltimateSowingDate(), C.MaxUltimateSowingDate());
+  RgEndDay->SetItemIndex(C.EndDay() - 1);
+  mmFixedEndDate->Reset(C.FixedEndDate(), C.MinFixedEndDate(), C.MaxFixedEndDate());
+  mmMaximumDuration->Reset(C.MaximumDuration(), C.MinMaximumDuration(), C.MaxMaximumDuration());
+
+  TKvWeather& W = S.Weather();
+  TQtListBox FormatBox(LbWeatherFormat), StationBox(LbStation);
+  W.FetchWeatherFormatData(FormatBox);
+  W.UpdateWeatherFormat(FormatBox, StationBox);
+  UpdateStationsAndYears();
+  const int F = YearOf(EditFirstYear), L = YearOf(EditLastYear);
+  mmYear->Reset(W.Year(), F, L);
+  mmConsecutiveYears->Reset(W.ConsecutiveYears(), 1, L - F + 1);
+  CheckYears();
+
+  TQtListBox SoilBox(LbSoilNo);
+  S.Soil().FetchSoilData(SoilBox);
+
+  const TKvNutrients& N = S.Nutrients();
+  mmNBase->Reset(double(N.NBase()), double(N.NBaseMin()), double(N.NBaseMax()));
+  mmNRec->Reset(double(N.Nrec()), double(N.NRecMin()), double(N.NRecMax()));
+  mmPBase->Reset(double(N.PBase()), double(N.PBaseMin()), double(N.PBaseMax()));
+  mmPRec->Reset(double(N.Prec()), double(N.PRecMin()), double(N.PRecMax()));
+  mmKBase->Reset(double(N.KBase()), double(N.KBaseMin()), double(N.KBaseMax()));
+  mmKRec->Reset(double(N.Krec()), double(N.KRecMin()), double(N.KRecMax()));
+
+  const TKvHydrology& H = S.Hydrology();
+  CbGroundwater->setChecked(H.Groundwater() == 1);
+  RgTypeOfNonInfiltratingFractionOfRain->SetItemIndex(H.TypeOfNonInfiltratingFractionOfRain());
+  CbDrainage->setChecked(H.Drainage() == 1);
+  mmInitialSurfaceStorage->Reset(double(H.InitialSurfaceStorage()), H.MinInitialSurfaceStorage(),
+                                 H.MaxInitialSurfaceStorage());
+  mmMaximumSurfaceStorage->Reset(double(H.MaximumSurfaceStorage()), H.MinMaximumSurfaceStorage(),
+                                 H.MaxMaximumSurfaceStorage());
+  mmInitialAvailableSoilWater->Reset(double(H.InitialAvailableSoilWater()), H.MinInitialAvailableSoilWater(),
+                                     H.MaxInitialAvailableSoilWater());
+  mmMaximumMoisture->Reset(double(H.MaximumMoisture()), double(H.MinMaximumMoisture()),
+                           double(H.MaxMaximumMoisture()));
+  mmInitialGroundWaterTable->Reset(double(H.InitialGroundWaterTable()), H.MinInitialGroundWaterTable(),
+                                   H.MaxInitialGroundWaterTable());
+  mmDrainageDepth->Reset(double(H.DrainageDepth()), H.MinDrainageDepth(), H.MaxDrainageDepth());
+  mmMaximumRootDepthOfSoil->Reset(double(H.MaximumRootDepthOfSoil()), H.MinMaximumRootDepthOfSoil(),
+                                  H.MaxMaximumRootDepthOfSoil());
+  mmMaxNonInfiltratingFractionOfRain->Reset(double(H.MaxNonInfiltratingFractionOfRain()),
+                                            H.MinMaxNonInfiltratingFractionOfRain(),
+                                            H.MaxMaxNonInfiltratingFractionOfRain());
+  FillReruns();
+  // The enabling rules hold for the values just shown.
+  UpdateControls();
+}
+
+void TFormMain::StorePages() {
+  if (!TheSession) return;
+  TBusyCursor Busy;
+  TKvSession& S = *TheSession;
+
+  TKvGeneral& G = S.General();
+  G.SetProductionLevels(RgProductionLevels->ItemIndex() + 1);
+  G.SetTypeOfWaterLimitedCropGrowth(RgTypeOfWaterLimitedCropGrowth->ItemIndex());
+  G.SetSummarySeasonalSoilWaterBalance(RgSoilWaterBalance->ItemIndex());
+  G.SetOutputInterval(mmOutputInterval->iValue());
+  G.SetWaterbalanceStartDay(mmStartDay->iValue());
+
+  TKvCrop& C = S.Crop();
+  TQtListBox CropBox(LbCropNo);
+  TQtLabel CropLabel(lbcrop);
+  C.SetCropFile(CropBox, CropLabel);
+  C.SetStartDay(RgStartDay->ItemIndex());
+  C.SetFixedEmergenceDate(mmFixedEmergenceDate->iValue());
+  C.SetFixedSowingDate(mmFixedSowingDate->iValue());
+  C.SetEarliestSowingDate(mmEarliestSowingDate->iValue());
+  C.SetUltimateSowingDate(mmUltimateSowingDate->iValue());
+  C.SetEndDay(RgEndDay->ItemIndex() + 1);
+  C.SetFixedEndDate(mmFixedEndDate->iValue());
+  C.SetMaximumDuration(mmMaximumDuration->iValue());
+
+  StoreWeather();
+
+  TQtListBox SoilBox(LbSoilNo);
+  S.Soil().SetSoilFile(SoilBox);
+
+  TKvNutrients& N = S.Nutrients();
+  N.SetNBase(mmNBase->fValue());
+  N.SetNrec(mmNRec->fValue());
+  N.SetPBase(mmPBase->fValue());
+  N.SetPrec(mmPRec->fValue());
+  N.SetKBase(mmKBase->fValue());
+  N.SetKrec(mmKRec->fValue());
+
+  TKvHydrology& H = S.Hydrology();
+  H.SetGroundwater(CbGroundwater->isChecked() ? 1 : 0);
+  H.SetDrainage(CbDrainage->isChecked() ? 1 : 0);
+  H.SetInitialSurfaceStorage(mmInitialSurfaceStorage->fValue());
+  H.SetMaximumSurfaceStorage(mmMaximumSurfaceStorage->fValue());
+  H.SetInitialAvailableSoilWater(mmInitialAvailableSoilWater->fValue());
+  H.SetMaximumMoisture(mmMaximumMoisture->fValue());
+  H.SetInitialGroundWaterTable(mmInitialGroundWaterTable->fValue());
+  H.SetDrainageDepth(mmDrainageDepth->fValue());
+  H.SetMaximumRootDepthOfSoil(mmMaximumRootDepthOfSoil->fValue());
+  H.SetMaxNonInfiltratingFractionOfRain(mmMaxNonInfiltratingFractionOfRain->fValue());
+  H.SetTypeOfNonInfiltratingFractionOfRain(RgTypeOfNonInfiltratingFractionOfRain->ItemIndex());
+
+  StoreReruns();
+}
+
+// Step 3 of StorePages: the weather page alone.
+void TFormMain::StoreWeather() {
+  TKvWeather& W = TheSession->Weather();
+  TQtListBox FormatBox(LbWeatherFormat), StationBox(LbStation);
+  W.SetWeatherFormat(FormatBox.ItemIndex());
+  // Without a selected station (an empty list) the station becomes empty.
+  W.SetStation(StationBox.Item(StationBox.ItemIndex()), W.WeatherFormat());
+  W.SetYear(mmYear->iValue());
+  W.SetConsecutiveYears(mmConsecutiveYears->iValue());
+}
+
+void TFormMain::UpdateStationsAndYears() {
+  TQtListBox StationBox(LbStation);
+  TQtEdit First(EditFirstYear), Last(EditLastYear), First2(EditFirstYear2), Last2(EditLastYear2);
+  TQtLabel Station(Lbweather);
+  TheSession->Weather().UpdateStations(StationBox, First, Last, First2, Last2, Station);
+}
+
+int TFormMain::SelectedWeatherFormatNo() const {
+  if (!TheSession) return -1;
+  const auto& Formats = TheSession->Weather().SlFormat();
+  const int I = TQtListBox(LbWeatherFormat).ItemIndex();
+  return I >= 0 && I < Formats.Count() && Formats.Objects(I) ? Formats.Objects(I)->FormatNo : -1;
+}
+
+void TFormMain::FillReruns() {
+  if (!TheSession) return;
+  const TKvRerun& R = TheSession->Rerun();
+  CbUseReRuns->setChecked(R.UseReRuns());
+  const int Cols = R.RerunList.Empty() ? 0 : R.RerunList.Objects(0)->Count();
+  std::vector<QStringList> Rows;
+  QStringList Names;
+  for (int K = 0; K < Cols; ++K) Names << FromCore(R.RerunList.Objects(0)->Objects(K)->Description());
+  Rows.push_back(Names);
+  for (const auto& Run : R.RerunList) {
+    QStringList Values;
+    for (int K = 0; K < Cols && K < Run.Obj->Count(); ++K) Values << FromCore(Run.Obj->Objects(K)->Value());
+    Rows.push_back(Values);
+  }
+  GridReRun->SetAll(Cols, Rows);
+  GridReRun->SetFixedRows(1);
+  if (GridReRun->isVisible()) GridReRun->setFocus();
+  btnAddRerun->setEnabled(R.RerunList.Count() < 9);
+}
+
+void TFormMain::StoreReruns() {
+  if (!TheSession) return;
+  GridReRun->CommitEditor();
+  TKvRerun& R = TheSession->Rerun();
+  R.SetUseReRuns(CbUseReRuns->isChecked());
+  for (int Run = 0; Run < R.RerunList.Count() && Run + 1 < GridReRun->RowCount(); ++Run) {
+    TRerunVarList& Vars = *R.RerunList.Objects(Run);
+    for (int K = 0; K < Vars.Count() && K < GridReRun->ColCount(); ++K)
+      Vars.Objects(K)->SetValue(ToCore(GridReRun->Cells(K, Run + 1)));
+  }
+}
+
+void TFormMain::CheckYears() {
+  try {
+    const int F = YearOf(EditFirstYear), L = YearOf(EditLastYear);
+    if (mmYear->iValue() < F || mmYear->iValue() > L) mmYear->SetiValue(F);
+    const int Year = mmYear->iValue();
+    mmYear->Reset(Year, F, L);
+    if (L - Year + 1 < mmConsecutiveYears->iValue()) mmConsecutiveYears->SetiValue(L - Year + 1);
+    mmConsecutiveYears->Reset(mmConsecutiveYears->iValue(), 1, L - Year + 1);
+  } catch (const std::exception&) {
+  }
+}
+
+TPageRules PageRules(int P, int StartDay, int EndDay, bool Groundwater, bool Drainage, int WeatherFormatNo) {
+  TPageRules R;
+  R.WaterLimited = P > 0;
+  R.NutrientsTab = P > 1;
+  R.StartDays = StartDay >= 0 && StartDay <= 2;
+  R.FixedEmergenceDate = StartDay == 0;
+  R.FixedSowingDate = StartDay == 1;
+  R.EarliestSowingDate = R.UltimateSowingDate = StartDay == 2;
+  R.FixedEndDate = EndDay == 0 || EndDay == 2;
+  R.MaximumDuration = EndDay == 1 || EndDay == 2;
+  R.InitialAvailableSoilWater = R.MaximumMoisture = !Groundwater;
+  R.InitialGroundWaterTable = R.Drainage = Groundwater;
+  R.DrainageChecked = Groundwater && Drainage;
+  R.DrainageDepth = R.DrainageChecked;
+  R.Years = WeatherFormatNo != 1;
+  return R;
+}
+
+void TFormMain::UpdateControls() {
+  const TPageRules R = PageRules(RgProductionLevels->ItemIndex(), RgStartDay->ItemIndex(), RgEndDay->ItemIndex(),
+                                 CbGroundwater->isChecked(), CbDrainage->isChecked(), SelectedWeatherFormatNo());
+  for (QWidget* W : {static_cast<QWidget*>(RgTypeOfWaterLimitedCropGrowth), static_cast<QWidget*>(RgSoilWaterBalance),
+                     static_cast<QWidget*>(mmStartDay), static_cast<QWidget*>(mmOutputInterval),
+                     static_cast<QWidget*>(lblStartday)})
+    W->setEnabled(R.WaterLimited);
+  for (int I = 0; I < pgcSession->count(); ++I)
+    if (pgcSession->widget(I)->isAncestorOf(tbsNutrients)) pgcSession->setTabVisible(I, R.NutrientsTab);
+  if (R.StartDays) {
+    EnableField(mmFixedEmergenceDate, R.FixedEmergenceDate);
+    EnableField(mmFixedSowingDate, R.FixedSowingDate);
+    EnableField(mmEarliestSowingDate, R.EarliestSowingDate);
+    EnableField(mmUltimateSowingDate, R.UltimateSowingDate);
+  }
+  EnableField(mmFixedEndDate, R.FixedEndDate);
+  EnableField(mmMaximumDuration, R.MaximumDuration);
+  EnableField(mmInitialAvailableSoilWater, R.InitialAvailableSoilWater);
+  EnableField(mmMaximumMoisture, R.MaximumMoisture);
+  EnableField(mmInitialGroundWaterTable, R.InitialGroundWaterTable);
+  CbDrainage->setEnabled(R.Drainage);
+  CbDrainage->setChecked(R.DrainageChecked);
+  EnableField(mmDrainageDepth, R.DrainageDepth);
+  EnableField(mmYear, R.Years);
+  EnableField(mmConsecutiveYears, R.Years);
+}
+
+// ---- page handlers
+
+void TFormMain::RgProductionLevelsClick() { UpdateControls(); }
+void TFormMain::RgStartDayClick() { UpdateControls(); }
+void TFormMain::RgEndDayClick() { UpdateControls(); }
+void TFormMain::CbGroundwaterClick() { UpdateControls(); }
+void TFormMain::CbDrainageClick() { UpdateControls(); }
+
+void TFormMain::LbCropNoClick() {
+  try {
+    const int I = TQtListBox(LbCropNo).ItemIndex();
+    if (I < 0 || I >= CropList.Count()) throw EPlainError("no crop");
+    const TKorMenuItem& E = *CropList.Objects(I);
+    SetHint(LbCropNo, FromCore(FileHint(E.FileName)));
+    TQtLabel(lbcrop).SetCaption("Selected crop: \r\n" + E.Description);
+    std::string Dir = TheSession->FileManager().CropPath();
+    if (!Dir.empty() && Dir.back() != '\\' && Dir.back() != '/') Dir += '\\';
+    mmCropInfo->setPlainText(FileText(Dir + E.FileName));
+  } catch (const std::exception&) {
+    SetHint(LbCropNo, "|");
+  }
+}
+
+void TFormMain::LbSoilNoClick() {
+  StorePages();
+  // Without a soil to choose (an empty list) there is no range to take.
+  if (TQtListBox(LbSoilNo).ItemIndex() < 0) {
+    SetHint(LbSoilNo, "|");
+    return;
+  }
+  TheSession->SetMinMaxSMLIM();
+  const TKvHydrology& H = TheSession->Hydrology();
+  mmMaximumMoisture->Reset(double(H.MaximumMoisture()), double(H.MinMaximumMoisture()),
+                           double(H.MaxMaximumMoisture()));
+  const std::string File = TheSession->Soil().SoilFileFromListbox(TQtListBox(LbSoilNo).ItemIndex());
+  SetHint(LbSoilNo, File.empty() ? QString("|") : FromCore(FileHint(File)));
+}
+
+void TFormMain::LbWeatherFormatClick() {
+  TKvWeather& W = TheSession->Weather();
+  TQtListBox FormatBox(LbWeatherFormat), StationBox(LbStation);
+  W.UpdateWeatherFormat(FormatBox, StationBox);
+  UpdateStationsAndYears();
+  W.ResetRainfall(SelectedWeatherFormatNo());
+  LbStationClick();
+  UpdateControls();
+}
+
+void TFormMain::LbStationClick() {
+  UpdateStationsAndYears();
+  CheckYears();
+  StoreWeather();
+  SetHint(LbStation, FromCore(FileHint(TheSession->Weather().StationFile())));
+}
+
+void TFormMain::mmYearExit() {
+  const int L = YearOf(EditLastYear);
+  const int Year = mmYear->iValue();
+  if (L - Year + 1 < mmConsecutiveYears->iValue()) mmConsecutiveYears->SetiValue(L - Year + 1);
+  mmConsecutiveYears->Reset(mmConsecutiveYears->iValue(), 1, L - Year + 1);
+}
+
+void TFormMain::GridReRunSelectCell(int Col, int /*Row*/) {
+  TKvRerun& R = TheSession->Rerun();
+  R.SetSelectedType(R.GetVarType(Col));
+  if (!R.SelectedType().empty() && R.SelectedType()[0] == 'S') {
+    GridReRun->SetEditing(false);
+    SetHint(GridReRun, "Use right mousebutton to change values.");
+  } else {
+    GridReRun->SetEditing(true);
+    SetHint(GridReRun, "");
+  }
+}
+
+void TFormMain::GridReRunMouseDown(Qt::MouseButton Button, int Col, int Row) {
+  if (Button != Qt::RightButton) return;
+  // A right click makes the cell under the mouse the current one first.
+  if (Col >= 0 && Row >= GridReRun->FixedRows() && (Col != GridReRun->Col() || Row != GridReRun->Row()))
+    GridReRun->SetCurrentCell(Col, Row);
+  TKvRerun& R = TheSession->Rerun();
+  if (R.SelectedType().empty() || R.SelectedType()[0] != 'S') return;
+  TRerunVar* V = R.GetSelectedVar(GridReRun->Row(), GridReRun->Col());
+  if (!V) return;
+  TFormEditRerun Editor(this);
+  StoreReruns();
+  Editor.SetValue(V);
+  if (ExecModal(Editor) == QDialog::Accepted) FillReruns();
+  FormActivate();
+}
+
+void TFormMain::btnAddRerunClick() {
+  StoreReruns();
+  TheSession->Rerun().AddRerun();
+  FillReruns();
+}
+
+void TFormMain::btnRemoveRerunClick() {
+  StoreReruns();
+  TheSession->Rerun().RemoveRerun(GridReRun->Row() - 1);
+  FillReruns();
+}
+
+void TFormMain::btnRemoveVarClick() {
+  StoreReruns();
+  TheSession->Rerun().RemoveRerunVar(GridReRun->Col());
+  FillReruns();
+}
+
+void TFormMain::btnSelectVarClick() {
+  if (RefusedWhileRunning()) return;
+  TFormSelect Select(this, "reruns");
+  const int Result = ExecModal(Select);
+  if (Result == QDialog::Accepted) {
+    StorePages();
+    TheSession->WriteInputFiles();
+    // The dialog hands back the catalogue's own entries; the table takes
+    // copies of them.
+    TRerunVarList Chosen;
+    for (const TRerunVar* V : Select.DstVars())
+      if (V) Chosen.Add(V->Description(), V->GetCopy());
+    TheSession->Rerun().AddRerunVarList(Chosen);
+    FillPages();
+  }
+  FormActivate();
+}
+
+void TFormMain::BtnRainfallClick() {
+  TFormRainfall Rainfall(this);
+  Rainfall.InitRbOptions(SelectedWeatherFormatNo());
+  Rainfall.LoadRainfall();
+  if (ExecModal(Rainfall) == QDialog::Accepted) Rainfall.StoreRainfall();
+  FormActivate();
+}

@@ -1,0 +1,565 @@
+// The main window on a fresh copy of the sample program home: start-up,
+// open and save, the pages and their rules, the commands, and runs of the
+// bundled model from the window (without a terminal window).
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <filesystem>
+#include <functional>
+
+#include "DxGrid.h"
+#include "DxInpMemo.h"
+#include "DxMemo.h"
+#include "Dxedit.h"
+#include "Kvmain.h"
+#include "WinTestSupport.h"
+#include "catalogue/KvRerun.h"
+#include "catalogue/KvRerunTable.h"
+#include "catalogue/Kvsoil.h"
+#include "catalogue/Kvwthr.h"
+#include "platform/FileSys.h"
+#include "platform/Shell.h"
+#include "session/KvRun.h"
+#include "session/Kvfm.h"
+#include "session/Kvgen.h"
+#include "session/Kvses.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+const char* const NoWorkingSession = "File not found: ..\\RUNIO\\RUNOPT.DAT";
+
+class TMainWindow : public ::testing::Test {
+protected:
+  void SetUp() override { SetShellWindowless(true); }
+  void TearDown() override {
+    Main.reset();
+    SetShellWindowless(false);
+  }
+  // Creates the window; a fresh home has no working session yet.
+  void Start(bool FreshHome = true) {
+    if (FreshHome) Boxes.Expect(TMsgKind::Error, NoWorkingSession);
+    Main = std::make_unique<TFormMain>();
+  }
+  // Shows it; its first activation follows.
+  void Show() {
+    Main->show();
+    Main->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Main.get()));
+    QApplication::processEvents();
+  }
+  // Leaves a working session behind for the next start.
+  void WriteWorkingSession() {
+    Start();
+    Main->StorePages();
+    TheSession->WriteInputFiles();
+    Main.reset();
+  }
+  void SaveAs(const char* Name) {
+    Dialogs.ExpectFile(QString::fromStdString(Home.Path("runio/") + Name));
+    Main->Saveas1->trigger();
+  }
+  // A file of the home, found without regard to letter case.
+  std::string Read(const std::string& Rel) const { return ReadFileBytes(MapFileName(Home.Path(Rel))); }
+  bool Exists(const std::string& Rel) const { return FileExists(Home.Path(Rel)); }
+  QString Caption() const { return Main->windowTitle(); }
+  // Spring barley on loam at station north, 1980 and 1981.
+  void ChooseSampleSession() {
+    Main->LbCropNo->setCurrentRow(2);
+    Main->LbSoilNo->setCurrentRow(1);
+    Main->LbStation->setCurrentRow(1);
+    Main->mmYear->SetiValue(1980);
+    Main->mmConsecutiveYears->SetiValue(2);
+  }
+  // Runs the session from the window; While is called every 20 ms during
+  // the run.
+  void RunFromWindow(const std::function<void()>& While = {}) {
+    QTimer Tick;
+    if (While) {
+      QObject::connect(&Tick, &QTimer::timeout, While);
+      Tick.start(20);
+    }
+    Main->BtnRun->click();
+    Tick.stop();
+  }
+
+  TSampleHome Home;
+  TScriptedMessages Boxes;
+  TScriptedDialogs Dialogs;
+  std::unique_ptr<TFormMain> Main;
+};
+}  // namespace
+
+// ---- start-up
+
+TEST_F(TMainWindow, StartsWithTheSampleHomeOnTheGeneralPage) {
+  Start();
+  EXPECT_TRUE(Main->HasSession());
+  EXPECT_EQ(Caption(), "KORVAL Control Zudezo - Session: KRL");
+  EXPECT_EQ(Main->pgcSession->currentIndex(), 0);
+  EXPECT_EQ(Main->LbCropNo->count(), 4);
+  EXPECT_EQ(Main->LbSoilNo->count(), 3);
+  EXPECT_EQ(Main->LbStation->count(), 3);
+  EXPECT_EQ(Main->RgProductionLevels->ItemIndex(), 1);
+  EXPECT_EQ(Main->EditFirstYear->text(), Main->EditFirstYear2->text());
+  // The first activation shows the crop file and the list hints.
+  Show();
+  EXPECT_TRUE(Main->mmCropInfo->toPlainText().contains("CRPNAM"));
+  EXPECT_TRUE(Main->LbCropNo->toolTip().isEmpty());
+  EXPECT_TRUE(Main->LbCropNo->statusTip().startsWith("File: "));
+  EXPECT_TRUE(Main->LbSoilNo->statusTip().startsWith("File: "));
+  EXPECT_TRUE(Main->lbcrop->text().startsWith("Selected crop: \n"));
+  // Tool button hints go to the status bar only.
+  EXPECT_EQ(Main->BtnRun->statusTip(), "Run the KORVAL simulation");
+  EXPECT_TRUE(Main->BtnRun->toolTip().isEmpty());
+  EXPECT_FALSE(Main->BtnRainfall->isHidden());
+  EXPECT_TRUE(Main->BtnRainfall->isEnabled());
+}
+
+TEST_F(TMainWindow, StartsWithoutTheSettingsFile) {
+  fs::remove(Home.Path("bin/DIRECT.INI"));
+  Boxes.Expect(TMsgKind::Error, "File not found " + Home.Bin() + "DIRECT.INI.");
+  Boxes.Expect(TMsgKind::Error, "File not found: RUNOPT.DAT");
+  Main = std::make_unique<TFormMain>();
+  EXPECT_TRUE(Main->HasSession());
+  EXPECT_EQ(Main->LbCropNo->count(), 0);
+  Show();
+}
+
+TEST_F(TMainWindow, WithoutTheVariableCatalogueNothingTouchesTheAbsentSession) {
+  fs::remove(Home.Path("bin/KRL_VAR.csv"));
+  Boxes.Expect(TMsgKind::Error);
+  Main = std::make_unique<TFormMain>();
+  EXPECT_FALSE(Main->HasSession());
+  EXPECT_EQ(TheSession, nullptr);
+  for (QAction* A : {Main->Run1, Main->Open1, Main->Save1, Main->Reset1, Main->Viewlogfile1})
+    EXPECT_FALSE(A->isEnabled()) << A->objectName().toStdString();
+  EXPECT_FALSE(Main->BtnRun->isEnabled());
+  EXPECT_FALSE(Main->tbsSoil->isEnabled());
+  EXPECT_TRUE(Main->About1->isEnabled());
+  ASSERT_NE(Main->LblNoSession, nullptr);
+  EXPECT_TRUE(Main->LblNoSession->text().contains("KRL_VAR.csv"));
+  // Handlers reached anyway neither fail nor ask.
+  Main->Run1Click();
+  Main->Save1Click();
+  Main->Reset1Click();
+  Main->Viewlogfile1Click();
+  Main->StorePages();
+  Show();
+}
+
+TEST_F(TMainWindow, TheVariableCatalogueComesFromTheProgramDirectoryWhenNotInTheStartDirectory) {
+  TTempDir Elsewhere;
+  SetCurrentDir(Elsewhere.Path());
+  Start();
+  EXPECT_TRUE(Main->HasSession());
+}
+
+TEST_F(TMainWindow, AMissingSoilFileIsReportedOncePerActivation) {
+  WriteWorkingSession();
+  Start(false);
+  Main->LbSoilNo->setCurrentRow(1);  // loam
+  fs::remove(Home.Path("soild/LOAM.SOL"));
+  Boxes.Expect(TMsgKind::Error, "'..\\soild\\\\LOAM.SOL' not found!");
+  Show();
+  QTest::qWait(100);  // the box closing brings no second one
+  // Closing a window the main window opened activates it again: one box.
+  Boxes.Expect(TMsgKind::Error, "'..\\soild\\\\LOAM.SOL' not found!");
+  Dialogs.ExpectModal("FormAbout", AcceptDialog);
+  Main->About1Click();
+  QTest::qWait(100);
+  EXPECT_EQ(Boxes.Shown().size(), 3u);  // with the start-up's
+}
+
+// ---- save and open
+
+TEST_F(TMainWindow, SaveAsNamesTheSessionAndSaveThenWritesUnderThatName) {
+  Start();
+  // The working session: Save asks for a name.
+  Dialogs.ExpectFile(QString::fromStdString(Home.Path("runio/wheat.krl")));
+  Main->Save1Click();
+  ASSERT_EQ(Dialogs.FileRequests().size(), 1u);
+  const TFileDialogRequest& R = Dialogs.FileRequests()[0];
+  EXPECT_EQ(R.Title, "Save File as...");
+  EXPECT_EQ(R.Filter, "Input Files (*.krl)|*.krl");
+  EXPECT_TRUE(R.Save);
+  EXPECT_EQ(fs::canonical(R.InitialDir.toStdString()), fs::canonical(Home.Path("runio")));
+  EXPECT_TRUE(Caption().endsWith(" - Session: WHEAT"));
+  for (const char* F : {"runio/WHEAT.krl", "runio/WHEATti.tim", "runio/WHEATsi.sit", "runio/WHEATrr.rer"})
+    EXPECT_TRUE(Exists(F)) << F;
+  EXPECT_NE(Read("runio/WHEATti.tim").find("WHEAT"), std::string::npos);
+  // Now Save writes under WHEAT without a dialog.
+  Main->RgProductionLevels->Button(2)->click();
+  Main->Save1Click();
+  EXPECT_EQ(Dialogs.FileRequests().size(), 1u);
+  EXPECT_EQ(Read("runio/WHEAT.krl"), Read("runio/RUNOPT.DAT"));
+  EXPECT_NE(Read("runio/WHEAT.krl").find("3"), std::string::npos);
+}
+
+TEST_F(TMainWindow, SaveAsRefusesTheWorkingName) {
+  Start();
+  Boxes.Expect(TMsgKind::Error, "KRL is not allowed as name for a session.");
+  SaveAs("krl.krl");
+  EXPECT_FALSE(Exists("runio/RUNOPT.DAT"));
+  EXPECT_EQ(Caption(), "KORVAL Control Zudezo - Session: KRL");
+}
+
+TEST_F(TMainWindow, OverwriteCancelAndAFailingSaveKeepTheSavedSession) {
+  Start();
+  SaveAs("wheat.krl");
+  Home.Dir().Write("output/WHEAT.out", "saved output");
+  const std::string Timer = Read("runio/WHEATti.tim"), Options = Read("runio/WHEAT.krl");
+
+  // Cancel on the overwrite question writes nothing.
+  Main->RgProductionLevels->Button(0)->click();
+  Boxes.Expect(TMsgKind::Confirmation, "Session: WHEAT already exists. Overwrite?", TMsgResult::Cancel);
+  SaveAs("WHEAT.krl");
+  EXPECT_EQ(Read("runio/WHEAT.krl"), Options);
+
+  // A rerun table the check refuses: the saved files, the output copy and
+  // the caption stay as they were.
+  Main->btnAddRerunClick();
+  Main->GridReRun->SetCells(0, 2, Main->GridReRun->Cells(0, 1));
+  Boxes.Expect(TMsgKind::Confirmation, "Session: WHEAT already exists. Overwrite?", TMsgResult::Ok);
+  Boxes.Expect(TMsgKind::Error);
+  SaveAs("WHEAT.krl");
+  EXPECT_EQ(Boxes.Shown().back().Text.rfind("same RUNNAM not allowed", 0), 0u) << Boxes.Shown().back().Text;
+  EXPECT_EQ(Read("runio/WHEATti.tim"), Timer);
+  EXPECT_EQ(Read("runio/WHEAT.krl"), Options);
+  EXPECT_EQ(Read("output/WHEAT.out"), "saved output");
+
+  Boxes.Expect(TMsgKind::Error);
+  SaveAs("other.krl");
+  EXPECT_FALSE(Exists("runio/OTHER.krl"));
+  EXPECT_TRUE(Caption().endsWith(" - Session: WHEAT"));
+  EXPECT_EQ(TheSession->FileManager().KRLName(), "WHEAT");
+}
+
+TEST_F(TMainWindow, OpenReplacesTheWorkingFilesAndResetNoChangesNothing) {
+  Start();
+  Main->RgProductionLevels->Button(2)->click();
+  SaveAs("wheat.krl");
+  Home.Dir().Write("output/WHEAT.out", "saved output");
+
+  Boxes.Expect(TMsgKind::Confirmation, "Reset all data to defaults?", TMsgResult::No);
+  Main->Reset1Click();
+  EXPECT_EQ(Main->RgProductionLevels->ItemIndex(), 2);
+  Boxes.Expect(TMsgKind::Confirmation, "Reset all data to defaults?", TMsgResult::Yes);
+  Main->BtnReset->click();
+  EXPECT_EQ(Main->RgProductionLevels->ItemIndex(), 1);
+  EXPECT_EQ(Caption(), "KORVAL Control Zudezo - Session: KRL");
+
+  Home.Dir().Write("output/KRL.OUT", "working output");
+  Dialogs.ExpectFile(QString::fromStdString(Home.Path("runio/WHEAT.krl")));
+  Main->Open1Click();
+  EXPECT_EQ(Dialogs.FileRequests().back().Title, "Open File...");
+  EXPECT_EQ(Read("runio/RUNOPT.DAT"), Read("runio/WHEAT.krl"));
+  EXPECT_EQ(Read("output/KRL.OUT"), "saved output");
+  EXPECT_EQ(Main->RgProductionLevels->ItemIndex(), 2);
+  EXPECT_TRUE(Caption().endsWith(" - Session: WHEAT"));
+}
+
+// ---- the pages
+
+TEST(PageRules, EnableWhatTheChoicesNeed) {
+  struct Case {
+    int P, Start, End;
+    bool Ground, Drain;
+    int Format;
+    const char* Expected;  // the rules' answers in the order below, 1 = enabled
+  };
+  // WaterLimited NutrientsTab StartDays Emergence Sowing Earliest Ultimate
+  // EndDate Duration SoilWater Moisture Table Drainage DrainChecked Depth Years
+  const Case Cases[] = {
+      {0, 0, 0, false, false, 2, "0011000101100001"},
+      {2, 1, 2, false, false, 2, "1110100111100001"},
+      {1, 2, 1, true, true, 2, "1010011010011111"},
+      {1, -1, -1, true, false, 1, "1000000000011000"},
+      {1, 0, 0, false, true, 1, "1011000101100000"},  // drainage unchecked without groundwater
+  };
+  for (const Case& C : Cases) {
+    const TPageRules R = PageRules(C.P, C.Start, C.End, C.Ground, C.Drain, C.Format);
+    const bool Got[] = {R.WaterLimited,      R.NutrientsTab,    R.StartDays,
+                        R.FixedEmergenceDate, R.FixedSowingDate, R.EarliestSowingDate,
+                        R.UltimateSowingDate, R.FixedEndDate,    R.MaximumDuration,
+                        R.InitialAvailableSoilWater, R.MaximumMoisture, R.InitialGroundWaterTable,
+                        R.Drainage,          R.DrainageChecked, R.DrainageDepth,
+                        R.Years};
+    std::string S;
+    for (bool B : Got) S += B ? '1' : '0';
+    EXPECT_EQ(S, C.Expected) << C.P << " " << C.Start << " " << C.End << " " << C.Ground << C.Drain << " " << C.Format;
+  }
+}
+
+TEST_F(TMainWindow, TheChoicesEnableTheirControls) {
+  Start();
+  const auto TabVisible = [&] {
+    for (int I = 0; I < Main->pgcSession->count(); ++I)
+      if (Main->pgcSession->widget(I)->isAncestorOf(Main->tbsNutrients)) return Main->pgcSession->isTabVisible(I);
+    return false;
+  };
+  Main->RgProductionLevels->Button(0)->click();
+  EXPECT_FALSE(Main->RgTypeOfWaterLimitedCropGrowth->isEnabled());
+  EXPECT_FALSE(Main->RgSoilWaterBalance->isEnabled());
+  EXPECT_FALSE(Main->mmStartDay->isEnabled());
+  EXPECT_FALSE(Main->mmOutputInterval->isEnabled());
+  EXPECT_FALSE(Main->lblStartday->isEnabled());
+  EXPECT_FALSE(TabVisible());
+  Main->RgProductionLevels->Button(2)->click();
+  EXPECT_TRUE(Main->mmStartDay->isEnabled());
+  EXPECT_TRUE(TabVisible());
+
+  Main->RgStartDay->Button(1)->click();
+  EXPECT_TRUE(Main->mmFixedSowingDate->isEnabled());
+  EXPECT_FALSE(Main->mmFixedEmergenceDate->isEnabled());
+  EXPECT_FALSE(Main->mmEarliestSowingDate->isEnabled());
+  EXPECT_EQ(Main->mmEarliestSowingDate->palette().color(QPalette::Base),
+            QApplication::palette().color(QPalette::Button));
+  Main->RgEndDay->Button(2)->click();
+  EXPECT_TRUE(Main->mmFixedEndDate->isEnabled());
+  EXPECT_TRUE(Main->mmMaximumDuration->isEnabled());
+
+  Main->CbGroundwater->click();
+  ASSERT_TRUE(Main->CbGroundwater->isChecked());
+  Main->CbDrainage->click();
+  EXPECT_TRUE(Main->mmDrainageDepth->isEnabled());
+  EXPECT_FALSE(Main->mmMaximumMoisture->isEnabled());
+  Main->CbGroundwater->click();
+  EXPECT_FALSE(Main->CbDrainage->isChecked());
+  EXPECT_FALSE(Main->CbDrainage->isEnabled());
+  EXPECT_FALSE(Main->mmDrainageDepth->isEnabled());
+  EXPECT_TRUE(Main->mmMaximumMoisture->isEnabled());
+}
+
+TEST_F(TMainWindow, TheStartYearAndTheYearsFollowTheStation) {
+  // A station with the years 1987 to 1990.
+  for (int Y = 1987; Y <= 1990; ++Y)
+    Home.Dir().Write("meteo/merawe/TST1." + std::to_string(Y).substr(1),
+                     "** KRLDESCRIPTION=Test station\r\n** KRLFORMAT=2\r\n** KRLYEARNR=" + std::to_string(Y) +
+                         "\r\n 5.0 52.0 10.0\r\n");
+  Start();
+  Main->mmYear->SetiValue(1995);
+  Main->mmConsecutiveYears->SetiValue(3);
+  Main->LbStation->setCurrentRow(Main->LbStation->count() - 1);
+  ASSERT_EQ(Main->LbStation->currentItem()->text(), "Test station");
+  EXPECT_EQ(Main->EditFirstYear->text(), "1987");
+  EXPECT_EQ(Main->EditLastYear2->text(), "1990");
+  EXPECT_EQ(Main->mmYear->iValue(), 1987);  // after the last year: the first
+  EXPECT_EQ(TheSession->Weather().Year(), 1987);
+
+  Show();
+  Main->mmYear->setFocus();
+  Main->mmYear->setText("1989");
+  Main->mmConsecutiveYears->setFocus();  // leaving the year field
+  EXPECT_EQ(Main->mmConsecutiveYears->iValue(), 2);
+  EXPECT_EQ(Main->mmConsecutiveYears->iMaximum(), 2);
+}
+
+TEST_F(TMainWindow, ASoilClickStoresTheYearJustTyped) {
+  Start();
+  Main->mmYear->setText("1985");
+  Main->LbSoilNo->setCurrentRow(2);
+  EXPECT_EQ(TheSession->Weather().Year(), 1985);
+  EXPECT_EQ(TheSession->Soil().SoilFile(), "SAND.SOL");
+}
+
+TEST_F(TMainWindow, AToolButtonChecksTheFieldBeingEditedFirst) {
+  Start();
+  Show();
+  Main->pgcSession->setCurrentWidget(Main->TbsTimer->parentWidget()->parentWidget());
+  Main->mmOutputInterval->setFocus();
+  const QString Before = Main->mmOutputInterval->text();
+  Main->mmOutputInterval->setText("9999");
+  Boxes.Expect(TMsgKind::Error);  // and no Reset question
+  Main->BtnReset->click();
+  EXPECT_EQ(Boxes.Shown().back().Text.rfind("Value out of range:9999\r\nAllowed range: ", 0), 0u);
+  EXPECT_EQ(Main->mmOutputInterval->text(), Before);
+}
+
+TEST_F(TMainWindow, ReRunsGrowToNineAndTableVariablesOpenTheirEditor) {
+  Start();
+  for (int I = 1; I < 9; ++I) Main->btnAddRerun->click();
+  EXPECT_EQ(Main->GridReRun->RowCount(), 10);
+  EXPECT_FALSE(Main->btnAddRerun->isEnabled());
+  Main->GridReRun->SetCurrentCell(0, 9);
+  Boxes.Expect(TMsgKind::Confirmation, "", TMsgResult::Ok);
+  Main->btnRemoveRerun->click();
+  EXPECT_EQ(Main->GridReRun->RowCount(), 9);
+  EXPECT_TRUE(Main->btnAddRerun->isEnabled());
+
+  // A table variable: read-only in the grid, the editor on a right click.
+  TRerunVarList Table;
+  Table.Add("AMAXTB", FindCatalogueVar("AMAXTB")->GetCopy());
+  Main->StorePages();
+  TheSession->Rerun().AddRerunVarList(Table);
+  Main->FillReruns();
+  ASSERT_EQ(Main->GridReRun->Cells(1, 0), "AMAXTB");
+  Main->GridReRun->SetCurrentCell(1, 1);
+  EXPECT_FALSE(Main->GridReRun->Editing());
+  EXPECT_EQ(Main->GridReRun->statusTip(), "Use right mousebutton to change values.");
+  Main->GridReRunMouseDown(Qt::LeftButton, 1, 1);  // nothing
+  Dialogs.ExpectModal("FormEditRerun", AcceptDialog);
+  Main->GridReRunMouseDown(Qt::RightButton, 1, 1);
+  Main->GridReRun->SetCurrentCell(0, 1);
+  EXPECT_TRUE(Main->GridReRun->Editing());
+  EXPECT_TRUE(Main->GridReRun->statusTip().isEmpty());
+}
+
+TEST_F(TMainWindow, TheDialogButtonsOpenTheirDialogs) {
+  Start();
+  Dialogs.ExpectModal("FormSelect", RejectDialog);
+  Main->btnSelectVar->click();
+  EXPECT_FALSE(Exists("runio/KRLTI.TIM"));  // nothing chosen, nothing written
+  Dialogs.ExpectModal("FormSelect", AcceptDialog);
+  Main->btnSelectVar->click();
+  EXPECT_TRUE(Exists("runio/KRLTI.TIM"));
+  Dialogs.ExpectModal("FormRainfall", RejectDialog);
+  Main->BtnRainfall->click();
+}
+
+// ---- the text viewer commands
+
+TEST_F(TMainWindow, TheViewerCommands) {
+  Start();
+  Boxes.Expect(TMsgKind::Error, "File '..\\RUNIO\\KRL.LOG' not found");
+  Main->Viewlogfile1->trigger();  // and no window
+
+  Home.Dir().Write("output/notes.txt", "a line\r\n");
+  Dialogs.ExpectFile(QString::fromStdString(Home.Path("output/notes.txt")));
+  Dialogs.ExpectModal("FormDxEdit", [](QDialog& D) {
+    auto& E = static_cast<TFormDxEdit&>(D);
+    EXPECT_TRUE(E.ViewOnly());
+    EXPECT_TRUE(E.Memo->isReadOnly());
+    EXPECT_EQ(E.Memo->toPlainText(), "a line\n");
+    return RejectDialog(D);
+  });
+  Main->ViewFile1->trigger();
+  EXPECT_EQ(fs::canonical(Dialogs.FileRequests().back().InitialDir.toStdString()), fs::canonical(Home.Path("output")));
+
+  Dialogs.ExpectFile(QString::fromStdString(Home.Path("output/notes.txt")));
+  Dialogs.ExpectModal("FormDxEdit", [](QDialog& D) {
+    auto& E = static_cast<TFormDxEdit&>(D);
+    EXPECT_FALSE(E.ViewOnly());
+    EXPECT_FALSE(E.Memo->isReadOnly());
+    return RejectDialog(D);
+  });
+  Main->EditFile1->trigger();
+  Dialogs.ExpectFile("");  // cancelled: no window
+  Main->ViewFile1->trigger();
+}
+
+// ---- runs from the window
+
+TEST_F(TMainWindow, ARunThatSucceeds) {
+  Start();
+  ChooseSampleSession();
+  Boxes.Expect(TMsgKind::Information, "Simulation successful");
+  RunFromWindow();
+  EXPECT_TRUE(TheSession->FileManager().DetailedOutputAvailable());
+  EXPECT_EQ(Main->StatusBar->currentMessage(), "Simulation successful");
+  EXPECT_FALSE(Main->PnlRun->isVisibleTo(Main.get()));
+  EXPECT_TRUE(Main->Run1->isEnabled());
+  EXPECT_EQ(GetCurrentDir() + "/", Home.Bin());
+  EXPECT_NE(Read("runio/KRL.LOG").find("Simulation finished."), std::string::npos);
+}
+
+TEST_F(TMainWindow, ARunWithAModelError) {
+  Start();
+  ChooseSampleSession();
+  // The second rerun starts in a year without weather.
+  Main->StorePages();
+  TKvRerun& R = TheSession->Rerun();
+  R.SetUseReRuns(true);
+  R.AddRerun();
+  ASSERT_TRUE(R.AddRerunVar(1, "ISYR=1960"));
+  Main->FillReruns();
+  Boxes.Expect(TMsgKind::Error, "Simulation failed.");
+  Boxes.Expect(TMsgKind::Information);
+  RunFromWindow();
+  EXPECT_NE(Boxes.Shown().back().Text.find("(See also ..\\RUNIO\\KRL.LOG)"), std::string::npos);
+  EXPECT_FALSE(TheSession->FileManager().DetailedOutputAvailable());
+}
+
+TEST_F(TMainWindow, ARunWithoutOutputOffersTheLog) {
+  Start();
+  ChooseSampleSession();
+  for (const auto& E : fs::directory_iterator(Home.Path("meteo/merawe")))
+    if (E.path().filename().string().rfind("NLD1.", 0) == 0) fs::remove(E.path());
+  Boxes.Expect(TMsgKind::Confirmation, "Simulation failed.\r\nShow log-file?", TMsgResult::Yes);
+  Dialogs.ExpectModal("FormDxEdit", [](QDialog& D) {
+    auto& E = static_cast<TFormDxEdit&>(D);
+    EXPECT_TRUE(E.Wrap());
+    EXPECT_EQ(E.FullName(), "..\\RUNIO\\KRL.LOG");
+    EXPECT_FALSE(E.Memo->toPlainText().isEmpty());
+    return RejectDialog(D);
+  });
+  RunFromWindow();
+}
+
+namespace {
+// A model that writes a line and then keeps running.
+void SlowModel(const TSampleHome& Home) {
+  const std::string Model = Home.Path("bin/korval.exe");
+  fs::remove(Model);
+  WriteFileBytes(Model, "#!/bin/sh\necho 'Simulating year 1980'\nexec sleep 30\n");
+  fs::permissions(Model, fs::perms::owner_all);
+}
+}  // namespace
+
+TEST_F(TMainWindow, ARunStoppedByTheUserWhileCommandsThatWouldDisturbItAreRefused) {
+  SlowModel(Home);
+  Start();
+  ChooseSampleSession();
+  bool Stopped = false;
+  RunFromWindow([&] {
+    if (Stopped || Main->PnlRun->isHidden() || !Main->LblRunLog->text().contains("Simulating")) return;
+    if (Main->BtnStopWaiting->isEnabled()) return;  // not yet seen running
+    EXPECT_TRUE(Main->LblRunTime->text().startsWith("Running the model: 0:0"));
+    EXPECT_FALSE(Main->Run1->isEnabled());
+    EXPECT_FALSE(Main->BtnReset->isEnabled());
+    EXPECT_FALSE(Main->Open1->isEnabled());
+    EXPECT_FALSE(Main->BtnExit->isEnabled());
+    Main->Run1Click();  // refused
+    Main->Exit1Click();
+    // Closing asks first; No keeps the run and the window.
+    Boxes.Expect(TMsgKind::Confirmation, "", TMsgResult::No);
+    Main->close();
+    Stopped = true;
+    Main->BtnStopRun->click();
+  });
+  EXPECT_TRUE(Stopped);
+  EXPECT_FALSE(RunInProgress());
+  EXPECT_FALSE(RunProgress().ModelRunning);
+  EXPECT_TRUE(Main->StatusBar->currentMessage().startsWith("The run was stopped"));
+  EXPECT_FALSE(Exists("runio/KRL$$$.TMP"));
+  EXPECT_TRUE(Main->Run1->isEnabled());
+}
+
+TEST_F(TMainWindow, ClosingDuringARunStopsItAndClosesAfterwards) {
+  SlowModel(Home);
+  Start();
+  Show();
+  ChooseSampleSession();
+  bool Asked = false;
+  RunFromWindow([&] {
+    if (Asked || Main->BtnStopWaiting->isEnabled() || Main->PnlRun->isHidden()) return;
+    Asked = true;
+    Boxes.Expect(TMsgKind::Confirmation, "", TMsgResult::Yes);
+    Main->close();
+  });
+  QApplication::processEvents();
+  EXPECT_TRUE(Asked);
+  EXPECT_FALSE(Main->isVisible());
+}
