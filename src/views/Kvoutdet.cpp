@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -68,6 +69,10 @@ int ScaledWidth(const QWidget* W, int Width) {
   return Figure <= 6 ? Width : (Width * Figure + 3) / 6;
 }
 
+int TableColWidth(const QWidget* W, int Width) {
+  return std::max(ScaledWidth(W, Width), W->fontMetrics().horizontalAdvance(QStringLiteral("-0000.00")) + 8);
+}
+
 void FillTable(TDxStringGrid* Grid, int Cols, const std::vector<QStringList>& Rows) {
   QHeaderView* H = Grid->horizontalHeader();
   const bool Keep = Grid->ColCount() == Cols;
@@ -94,6 +99,27 @@ QStringList RowTexts(const TOutputLine& Line, int From, int Count) {
     L << (No >= 1 && No <= TOutputLine::MaxValues ? FromCore(Line.Value(No).Str()) : QString());
   }
   return L;
+}
+
+void SetMinimumRows(TDxStringGrid* Grid, int Rows) {
+  const int HeaderLines = std::max(1, Grid->FixedRows());
+  const int Header = std::max(Grid->horizontalHeader()->sizeHint().height(),
+                              HeaderLines * Grid->fontMetrics().height() + 8);
+  Grid->setMinimumHeight(Header + Rows * Grid->verticalHeader()->defaultSectionSize() +
+                         Grid->horizontalScrollBar()->sizeHint().height() + 2 * Grid->frameWidth());
+}
+
+void LayOutResultWindow(QDialog* Window, QLayout* Content, QSize Minimum, QSize Initial) {
+  auto* Outer = new QHBoxLayout(Window);
+  Outer->addLayout(Content);
+  // Struts keep the window at its minimum size; the layout makes it larger
+  // where the controls need more.
+  const QMargins M = Outer->contentsMargins();
+  if (auto* Box = qobject_cast<QBoxLayout*>(Content)) Box->addStrut(Minimum.width() - M.left() - M.right());
+  Outer->addStrut(Minimum.height() - M.top() - M.bottom());
+  Outer->activate();
+  Window->resize(Window->minimumSize().expandedTo(Initial));
+  if (const QScreen* S = Window->screen()) Window->move(S->availableGeometry().center() - Window->rect().center());
 }
 
 TKvFileManager& SessionFiles() {
@@ -131,13 +157,14 @@ QLabel* NewLabel(QWidget* Parent, const QString& Text, const char* Name = nullpt
   return L;
 }
 
-// A label that shows a value from the output: plain text, selectable, and
-// never widening the window (its hint tells what does not fit).
-QLabel* NewValue(QWidget* Parent, const char* Name) {
+// A label that shows a value from the output: plain text and selectable.
+// A long text (a name with its file, a title line) never widens the window:
+// it takes the room there is, and its hint tells what does not fit.
+QLabel* NewValue(QWidget* Parent, const char* Name, bool Long = false) {
   QLabel* L = NewLabel(Parent, QString(), Name);
   L->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  L->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   L->setMinimumWidth(L->fontMetrics().horizontalAdvance(QStringLiteral("00000000")));
+  if (Long) L->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   return L;
 }
 
@@ -170,7 +197,7 @@ TDxStringGrid* NewTable(QWidget* Parent, const char* Name, int ColWidth) {
   G->setObjectName(QString::fromLatin1(Name));
   G->SetFixedRows(2);
   G->SetFixedCols(0);
-  G->SetDefaultColWidth(ScaledWidth(G, ColWidth));
+  G->SetDefaultColWidth(TableColWidth(G, ColWidth));
   G->SetDefaultRowHeight(18);
   G->SetRowSelect(true);
   G->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
@@ -189,7 +216,7 @@ QGroupBox* NewSummaryGroup(QWidget* Parent, const char* const* Captions, const c
     L->addWidget(NewLabel(G, QString::fromLatin1(Captions[i])), 0, i, Qt::AlignHCenter);
     QLabel* V = NewValue(G, Names[i]);
     V->setAlignment(Qt::AlignHCenter);
-    V->setMinimumWidth(V->fontMetrics().horizontalAdvance(QStringLiteral("00000.0")));
+    V->setMinimumWidth(V->fontMetrics().horizontalAdvance(QStringLiteral("000000")));
     L->addWidget(V, 1, i);
     L->setColumnStretch(i, 1);
     Values.push_back(V);
@@ -264,19 +291,18 @@ TFormDetailedOutput::TFormDetailedOutput(QWidget* aOwner) : QDialog(aOwner) {
   Bottom->addStretch(1);
   Bottom->addWidget(OKBtn);
 
-  auto* Main = new QVBoxLayout(this);
+  auto* Main = new QVBoxLayout;
   Main->addLayout(Top);
   Main->addWidget(pcOutputDet, 1);
   Main->addLayout(Bottom);
+  LayOutResultWindow(this, Main, QSize(655, 525), QSize(780, 620));
 
   OLEExcel1 = new TOLEExcel(this);
   OLEExcel1->setObjectName("OLEExcel1");
 
-  setMinimumSize(Main->minimumSize().expandedTo(QSize(655, 525)));
-  resize(minimumSize().expandedTo(QSize(760, 600)));
-  if (const QScreen* S = screen()) move(S->availableGeometry().center() - rect().center());
-
   FormCreate();
+  SetMinimumRows(SgPotential, 6);
+  SetMinimumRows(SgWaterLimited, 6);
 
   connect(pcOutputDet, &QTabWidget::currentChanged, this, [this] { GuardedCall([this] { pcOutputDetChange(); }); });
   for (QComboBox* C : {cbRunName, cbYear, cbRain})
@@ -295,29 +321,29 @@ QWidget* TFormDetailedOutput::BuildPotentialPage() {
   Page->setObjectName("tsPotential");
 
   auto* Head = new QGridLayout;
-  Head->setHorizontalSpacing(8);
+  Head->setHorizontalSpacing(12);
   Head->setVerticalSpacing(2);
   Head->addWidget(NewLabel(Page, "WEATHER:", "lblWeather"), 0, 0);
-  Head->addWidget(lblWeatherNamep = NewValue(Page, "lblWeatherNamep"), 0, 1);
+  Head->addWidget(lblWeatherNamep = NewValue(Page, "lblWeatherNamep", true), 0, 1);
   Head->addWidget(NewLabel(Page, "RAIN:", "lblRainHeader"), 1, 0);
-  Head->addWidget(lblRainp = NewValue(Page, "lblRainp"), 1, 1);
+  Head->addWidget(lblRainp = NewValue(Page, "lblRainp", true), 1, 1);
   Head->addWidget(NewLabel(Page, "CROP:", "lblCrop"), 2, 0);
-  Head->addWidget(lblCropNamep = NewValue(Page, "lblCropNamep"), 2, 1);
+  Head->addWidget(lblCropNamep = NewValue(Page, "lblCropNamep", true), 2, 1);
   Head->addWidget(NewLabel(Page, "SOIL:", "lblSoil"), 3, 0);
-  Head->addWidget(lblSoilNamep = NewValue(Page, "lblSoilNamep"), 3, 1);
-  Head->addWidget(NewLabel(Page, "START:", "lblStart"), 0, 2);
-  Head->addWidget(lblStartp = NewValue(Page, "lblStartp"), 0, 3);
-  Head->addWidget(NewLabel(Page, "sowing date:", "lblSowingDate"), 1, 2);
-  Head->addWidget(lblSowingDatep = NewValue(Page, "lblSowingDatep"), 1, 3);
-  Head->addWidget(NewLabel(Page, "emergence date:", "lblEmergenceDate"), 2, 2);
-  Head->addWidget(lblEmergenceDatep = NewValue(Page, "lblEmergenceDatep"), 2, 3);
+  Head->addWidget(lblSoilNamep = NewValue(Page, "lblSoilNamep", true), 3, 1);
+  // The start text is long: a row of its own.
+  Head->addWidget(NewLabel(Page, "START:", "lblStart"), 4, 0);
+  Head->addWidget(lblStartp = NewValue(Page, "lblStartp", true), 4, 1, 1, 3);
+  Head->addWidget(NewLabel(Page, "sowing date:", "lblSowingDate"), 0, 2);
+  Head->addWidget(lblSowingDatep = NewValue(Page, "lblSowingDatep"), 0, 3);
+  Head->addWidget(NewLabel(Page, "emergence date:", "lblEmergenceDate"), 1, 2);
+  Head->addWidget(lblEmergenceDatep = NewValue(Page, "lblEmergenceDatep"), 1, 3);
   auto* Excel = new QPushButton("Excel", Page);
   Excel->setObjectName("btnExcelPotential");
   Excel->setAutoDefault(false);
   SetHint(Excel, "Excel|Export the table of this run to a spreadsheet");
-  Head->addWidget(Excel, 3, 3, Qt::AlignRight);
-  Head->setColumnStretch(1, 3);
-  Head->setColumnStretch(3, 2);
+  Head->addWidget(Excel, 3, 2, 1, 2, Qt::AlignRight);
+  Head->setColumnStretch(1, 1);
   connect(Excel, &QPushButton::clicked, this, [this] { GuardedCall([this] { btnExcelPotentialClick(); }); });
 
   SgPotential = NewTable(Page, "SgPotential", 45);
@@ -340,36 +366,36 @@ QWidget* TFormDetailedOutput::BuildWaterLimitedPage() {
   Page->setObjectName("tsWaterLimited");
 
   auto* Head = new QGridLayout;
-  Head->setHorizontalSpacing(8);
+  Head->setHorizontalSpacing(12);
   Head->setVerticalSpacing(2);
   Head->addWidget(NewLabel(Page, "WEATHER:", "lblWeatherw"), 0, 0);
-  Head->addWidget(lblWeatherNamew = NewValue(Page, "lblWeatherNamew"), 0, 1);
+  Head->addWidget(lblWeatherNamew = NewValue(Page, "lblWeatherNamew", true), 0, 1);
   Head->addWidget(NewLabel(Page, "RAIN:", "lblRainwl"), 1, 0);
-  Head->addWidget(lblRainw = NewValue(Page, "lblRainw"), 1, 1);
+  Head->addWidget(lblRainw = NewValue(Page, "lblRainw", true), 1, 1);
   Head->addWidget(NewLabel(Page, "CROP:", "lblCropwl"), 2, 0);
-  Head->addWidget(lblCropNamew = NewValue(Page, "lblCropNamew"), 2, 1);
+  Head->addWidget(lblCropNamew = NewValue(Page, "lblCropNamew", true), 2, 1);
   Head->addWidget(NewLabel(Page, "SOIL:", "lblSoilwl"), 3, 0);
-  Head->addWidget(lblSoilNamew = NewValue(Page, "lblSoilNamew"), 3, 1);
-  Head->addWidget(NewLabel(Page, "START:", "lblStartwl"), 0, 2);
-  Head->addWidget(lblStartw = NewValue(Page, "lblStartw"), 0, 3);
-  Head->addWidget(NewLabel(Page, "sowing date:", "lblSowingDatewl"), 1, 2);
-  Head->addWidget(lblSowingDatew = NewValue(Page, "lblSowingDatew"), 1, 3);
-  Head->addWidget(NewLabel(Page, "emergence date:", "lblEmergenceDatewl"), 2, 2);
-  Head->addWidget(lblEmergenceDatew = NewValue(Page, "lblEmergenceDatew"), 2, 3);
-  Head->addWidget(NewLabel(Page, "start date waterbalance:", "lblStartDay"), 3, 2);
-  Head->addWidget(lblStartdayw = NewValue(Page, "lblStartdayw"), 3, 3);
+  Head->addWidget(lblSoilNamew = NewValue(Page, "lblSoilNamew", true), 3, 1);
+  Head->addWidget(NewLabel(Page, "START:", "lblStartwl"), 4, 0);
+  Head->addWidget(lblStartw = NewValue(Page, "lblStartw", true), 4, 1, 1, 3);
+  Head->addWidget(NewLabel(Page, "sowing date:", "lblSowingDatewl"), 0, 2);
+  Head->addWidget(lblSowingDatew = NewValue(Page, "lblSowingDatew"), 0, 3);
+  Head->addWidget(NewLabel(Page, "emergence date:", "lblEmergenceDatewl"), 1, 2);
+  Head->addWidget(lblEmergenceDatew = NewValue(Page, "lblEmergenceDatew"), 1, 3);
+  Head->addWidget(NewLabel(Page, "start date waterbalance:", "lblStartDay"), 2, 2);
+  Head->addWidget(lblStartdayw = NewValue(Page, "lblStartdayw"), 2, 3);
   auto* Excel = new QPushButton("Excel", Page);
   Excel->setObjectName("btnExcelWaterlimited");
   Excel->setAutoDefault(false);
   SetHint(Excel, "Excel|Export the table of this run to a spreadsheet");
-  Head->addWidget(Excel, 4, 3, Qt::AlignRight);
-  Head->setColumnStretch(1, 3);
-  Head->setColumnStretch(3, 2);
+  Head->addWidget(Excel, 3, 2, 1, 2, Qt::AlignRight);
+  Head->setColumnStretch(1, 1);
   connect(Excel, &QPushButton::clicked, this, [this] { GuardedCall([this] { btnExcelWaterlimitedClick(); }); });
 
-  const QFont Fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  QFont Fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  Fixed.setPointSizeF(Page->font().pointSizeF());
   for (int i = 0; i < 3; ++i) {
-    lblInfo[i] = NewValue(Page, i == 0 ? "lblInfo0" : i == 1 ? "lblInfo1" : "lblInfo2");
+    lblInfo[i] = NewValue(Page, i == 0 ? "lblInfo0" : i == 1 ? "lblInfo1" : "lblInfo2", true);
     if (i > 0) lblInfo[i]->setFont(Fixed);
   }
 
@@ -439,6 +465,7 @@ QWidget* TFormDetailedOutput::BuildWaterBalancePage() {
       {4, 1, "FINAL + OUT:", nullptr, "mmFinalOut", &B::FinalOut},
       {4, 2, "checksum:", nullptr, "mmCheckSum2", &B::Checksum2},
   };
+  std::vector<QLabel*> CaptionColumns[3];
   const auto Build = [&](QGroupBox* G, const TCell* Cells, size_t N) {
     auto* L = new QGridLayout(G);
     L->setHorizontalSpacing(6);
@@ -448,6 +475,7 @@ QWidget* TFormDetailedOutput::BuildWaterBalancePage() {
       QLabel* Caption = NewLabel(G, QString::fromLatin1(C.Caption), C.CaptionName);
       QLineEdit* Field = NewField(G, C.Field);
       Caption->setBuddy(Field);
+      CaptionColumns[C.Col].push_back(Caption);
       L->addWidget(Caption, C.Row, C.Col * 3);
       L->addWidget(Field, C.Row, C.Col * 3 + 1);
       FBalanceFields.emplace_back(Field, C.Member);
@@ -471,6 +499,16 @@ QWidget* TFormDetailedOutput::BuildWaterBalancePage() {
   auto* GbRoot = new QGroupBox(" WATER BALANCE ROOT ZONE ", Page);
   GbRoot->setObjectName("GbWaterBalanceRoot");
   Build(GbRoot, Root, std::size(Root));
+  // The columns of both groups line up; the captions that change with
+  // groundwater fit in either form.
+  const QFontMetrics Fm = lblInit->fontMetrics();
+  const int Changing = std::max({Fm.horizontalAdvance("final max root zone"), Fm.horizontalAdvance("final within 10 m"),
+                                 Fm.horizontalAdvance("lost through drains")});
+  for (const auto& Column : CaptionColumns) {
+    int Width = Changing;
+    for (const QLabel* C : Column) Width = std::max(Width, C->sizeHint().width());
+    for (QLabel* C : Column) C->setMinimumWidth(Width);
+  }
 
   auto* L = new QVBoxLayout(Page);
   L->addWidget(GbWaterBalance);

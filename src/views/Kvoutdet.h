@@ -18,6 +18,7 @@
 class QComboBox;
 class QGroupBox;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QPushButton;
 class TDxStringGrid;
@@ -39,14 +40,23 @@ QString NameAndFile(const std::string& Name, const std::string& File);
 // A label showing a run's name with its file: the text as above, the full
 // file as its hint.
 void ShowNameAndFile(QLabel* Label, const std::string& Name, const std::string& File);
-// A column width of the design, widened as a larger font needs.
+// A width of the design, widened as a larger font needs.
 int ScaledWidth(const QWidget* W, int Width);
+// The width of a result table's columns: that of the design, but never too
+// narrow for a value of the model's tables (eight characters).
+int TableColWidth(const QWidget* W, int Width);
 // Fills a result table in one step (Rows[r][c], fixed rows first); the
 // column widths the user set and hidden columns stay when the number of
 // columns does.
 void FillTable(TDxStringGrid* Grid, int Cols, const std::vector<QStringList>& Rows);
 // Values From..From+Count-1 of a row as texts for a table.
 QStringList RowTexts(const TOutputLine& Line, int From, int Count);
+// A result table never shows fewer than Rows rows below its header.
+void SetMinimumRows(TDxStringGrid* Grid, int Rows);
+// Gives Window its layout Content: never smaller than Minimum nor than its
+// controls need (with any font), first shown at Initial (or larger) in the
+// middle of the screen.
+void LayOutResultWindow(QDialog* Window, QLayout* Content, QSize Minimum, QSize Initial);
 // The session's file manager; EKvError when there is no session.
 TKvFileManager& SessionFiles();
 

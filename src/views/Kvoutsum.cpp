@@ -8,7 +8,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollBar>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -72,7 +71,7 @@ TDxStringGrid* NewTable(QWidget* Parent, const char* Name, int ColWidth) {
   G->setObjectName(QString::fromLatin1(Name));
   G->SetFixedRows(1);
   G->SetFixedCols(0);
-  G->SetDefaultColWidth(ScaledWidth(G, ColWidth));
+  G->SetDefaultColWidth(TableColWidth(G, ColWidth));
   G->SetDefaultRowHeight(18);
   G->SetRowSelect(true);
   G->setTextElideMode(Qt::ElideNone);
@@ -104,7 +103,9 @@ public:
       L->setParent(this);
       L->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     }
+    // The rows move when the table or its header changes size.
     FGrid->installEventFilter(this);
+    FGrid->viewport()->installEventFilter(this);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
   }
   QSize sizeHint() const override {
@@ -116,7 +117,8 @@ public:
 
 protected:
   bool eventFilter(QObject* Watched, QEvent* E) override {
-    if (Watched == FGrid && (E->type() == QEvent::Resize || E->type() == QEvent::Move || E->type() == QEvent::Show))
+    if ((Watched == FGrid || Watched == FGrid->viewport()) &&
+        (E->type() == QEvent::Resize || E->type() == QEvent::Move || E->type() == QEvent::Show))
       Place();
     return QWidget::eventFilter(Watched, E);
   }
@@ -177,7 +179,7 @@ TFormOutputSummary::TFormOutputSummary(QWidget* aOwner) : QDialog(aOwner) {
   Bottom->addStretch(1);
   Bottom->addWidget(OKBtn);
 
-  auto* Main = new QVBoxLayout(this);
+  auto* Main = new QVBoxLayout;
   Main->addWidget(pcOutputSummary, 1);
   Main->addLayout(Bottom);
 
@@ -185,10 +187,11 @@ TFormOutputSummary::TFormOutputSummary(QWidget* aOwner) : QDialog(aOwner) {
   OLEExcel->setObjectName("OLEExcel");
 
   FormCreate();
-
-  setMinimumSize(Main->minimumSize().expandedTo(QSize(602, 507)));
-  resize(minimumSize().expandedTo(QSize(760, 560)));
-  if (const QScreen* S = screen()) move(S->availableGeometry().center() - rect().center());
+  SetMinimumRows(SgPotential, 5);
+  SetMinimumRows(SgWaterLimited, 5);
+  SetMinimumRows(SgSummary1, 3);
+  SetMinimumRows(SgSummary2, 3);
+  LayOutResultWindow(this, Main, QSize(602, 507), QSize(780, 580));
 
   connect(CbRunNamePotential, &QComboBox::activated, this,
           [this] { GuardedCall([this] { CbRunNamePotentialClick(); }); });
@@ -266,7 +269,7 @@ QWidget* TFormOutputSummary::BuildWaterLimitedPage() {
   Head->addWidget(Excel, 2, 3, Qt::AlignRight);
   lblGroundwater = NewValue(Page, "lblGroundwater");
   lblGroundwater->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  Head->addWidget(lblGroundwater, 3, 2, 1, 2);
+  Head->addWidget(lblGroundwater, 4, 0, 1, 4);
   Head->setColumnStretch(1, 1);
   connect(Excel, &QPushButton::clicked, this, [this] { GuardedCall([this] { btnExcelWaterlimitedClick(); }); });
 
@@ -313,7 +316,7 @@ void TFormOutputSummary::SetheadersList() {
   FillTable(SgWaterLimitedMean, Count(WaterMeanHeader), {Texts(WaterMeanHeader), {}, {}, {}});
   FillTable(SgSummary1, Count(Summary1Header), {Texts(Summary1Header)});
   FillTable(SgSummary2, Count(Summary2Header), {Texts(Summary2Header)});
-  for (TDxStringGrid* G : {SgPotential, SgWaterLimited, SgSummary1, SgSummary2}) G->SetColWidths(1, ScaledWidth(G, 53));
+  for (TDxStringGrid* G : {SgPotential, SgWaterLimited, SgSummary1, SgSummary2}) G->SetColWidths(1, TableColWidth(G, 53));
   // The run's set number is kept in the table but not shown.
   SgPotential->SetColHidden(2, true);
   SgWaterLimited->SetColHidden(2, true);
