@@ -76,7 +76,7 @@ TEST_F(SummaryWindow, ShowsTheModelsRunsStatisticsAndLongTermTable) {
     // The set number: hidden, and filled.
     EXPECT_TRUE(Grid->ColHidden(2));
     EXPECT_EQ(Grid->Cells(2, 1).trimmed(), "1");
-    EXPECT_EQ(Grid->ColWidths(1), ScaledWidth(Grid, 53));
+    EXPECT_EQ(Grid->ColWidths(1), TableColWidth(Grid, 53));
     EXPECT_EQ(Mean->ColCount(), 10);
     EXPECT_EQ(Mean->RowCount(), 4);
     EXPECT_EQ(Mean->Cells(0, 0), "DUR");
