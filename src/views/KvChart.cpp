@@ -125,6 +125,8 @@ double TKvCurveChart::BarWidth(const QList<QPointF>& Points) {
 
 // Paints every visible curve of the chart, clipped to the plot area, in the
 // ranges of the curve's axes.
+constexpr qsizetype SmoothPointLimit = 20000;
+
 class TKvCurvesItem : public QGraphicsItem {
 public:
   explicit TKvCurvesItem(TKvCurveChart* Chart) : QGraphicsItem(Chart), FChart(Chart) { setZValue(10); }
@@ -137,9 +139,14 @@ public:
     const QRectF Plot = FChart->plotArea();
     const QValueAxis* X = FChart->AxisX();
     if (Plot.isEmpty() || !(X->max() > X->min())) return;
+    // Smooth lines while they are few; hundreds of curves paint several
+    // times faster without, and look the same.
+    qsizetype Total = 0;
+    for (const TKvCurve* C : FChart->Curves())
+      if (C->isVisible()) Total += C->count();
     P->save();
     P->setClipRect(Plot);
-    P->setRenderHint(QPainter::Antialiasing, true);
+    P->setRenderHint(QPainter::Antialiasing, Total <= SmoothPointLimit);
     const double Sx = Plot.width() / (X->max() - X->min());
     QPolygonF Poly;
     for (const TKvCurve* C : FChart->Curves()) {

@@ -19,7 +19,7 @@
 #include "session/Kvgen.h"
 #include "session/Kvhyd.h"
 #include "session/Kvses.h"
-#include "support/SampleHome.h"
+#include "../support/SampleHome.h"
 
 struct TModelRunOptions {
   int FirstYear = 1980;
