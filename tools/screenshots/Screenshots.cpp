@@ -19,6 +19,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCursor>
 #include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
@@ -83,7 +84,8 @@ void Settle(int Ms = 150) {
 
 void Grab(QWidget* W, const QString& Name) {
   if (!W || !Pictures) return;
-  // No hint of a control the pointer happens to be over.
+  // The pointer away from the controls, and no hint of one it was over.
+  QCursor::setPos(W->mapToGlobal(QPoint(W->width() + 50, W->height() + 50)));
   for (QStatusBar* Bar : W->findChildren<QStatusBar*>()) Bar->clearMessage();
   Settle();
   QImage Image = W->grab().toImage();
@@ -244,7 +246,7 @@ int DetailedOutput(QDialog& D) {
 }
 
 int GraphView(QDialog& D) {
-  D.resize(D.minimumSize().expandedTo(QSize(760, 540)));
+  D.resize(D.minimumSize().expandedTo(QSize(840, 560)));
   Settle();
   const bool Potential = D.windowTitle().contains("Potential");
   Choose(&D, "CbColumns1", Potential ? "(WSO)" : "(SM)");
@@ -409,10 +411,10 @@ void Scene(const QString& Name, TFormMain& Main) {
   } else if (Name == "edit-rerun") {
 #ifdef KRL_HAVE_EDIT_RERUN
     if (TheSession) {
-      const int i = VarCatalogue.IndexOf("SLATB");
+      const int i = VarCatalogue.IndexOf("AMAXTB");
       if (i >= 0) {
         std::unique_ptr<TRerunVar> V = VarCatalogue.Objects(i)->GetCopy();
-        V->SetValue(TheSession->Rerun().GetDefaultVarValue("SLATB", V->VarType(), V->FileType()));
+        V->SetValue(TheSession->Rerun().GetDefaultVarValue("AMAXTB", V->VarType(), V->FileType()));
         TFormEditRerun Edit(&Main);
         Edit.SetValue(V.get());
         ExecModal(Edit);
