@@ -561,25 +561,24 @@ QWidget* TFormDetailedOutput::BuildNutrientsPage() {
 
   struct TRow {
     const char* Caption;
-    const char* Name;
+    const char* Names[3];
     Str16 (TNutrients::*Row)[3];
   };
   static const TRow Rows[] = {
-      {"Leaves:", "mmLeaves", &TNutrients::Leaves},
-      {"Stems:", "mmStems", &TNutrients::Stems},
-      {"Storage organ", "mmStorageOrgan", &TNutrients::StorageOrgan},
-      {"Ratio SO/straw:", "mmRatio", &TNutrients::Ratio},
-      {"Harvest index:", "mmHarvestIndex", &TNutrients::HarvestIndex},
-      {"Fertilizer N:", "mmFertilizerN", &TNutrients::FertilizerN},
-      {"Fertilizer P:", "mmFertilizerP", &TNutrients::FertilizerP},
-      {"Fertilizer K:", "mmFertilizerK", &TNutrients::FertilizerK},
+      {"Leaves:", {"mmLeaves0", "mmLeaves1", "mmLeaves2"}, &TNutrients::Leaves},
+      {"Stems:", {"mmStems0", "mmStems1", "mmStems2"}, &TNutrients::Stems},
+      {"Storage organ", {"mmStorageOrgan0", "mmStorageOrgan1", "mmStorageOrgan2"}, &TNutrients::StorageOrgan},
+      {"Ratio SO/straw:", {"mmRatio0", "mmRatio1", "mmRatio2"}, &TNutrients::Ratio},
+      {"Harvest index:", {"mmHarvestIndex0", "mmHarvestIndex1", "mmHarvestIndex2"}, &TNutrients::HarvestIndex},
+      {"Fertilizer N:", {"mmFertilizerN0", "mmFertilizerN1", "mmFertilizerN2"}, &TNutrients::FertilizerN},
+      {"Fertilizer P:", {"mmFertilizerP0", "mmFertilizerP1", "mmFertilizerP2"}, &TNutrients::FertilizerP},
+      {"Fertilizer K:", {"mmFertilizerK0", "mmFertilizerK1", "mmFertilizerK2"}, &TNutrients::FertilizerK},
   };
   int R = 4;
   for (const TRow& Row : Rows) {
     L->addWidget(NewLabel(G, Row.Caption), R, 0);
     for (int k = 0; k < 3; ++k) {
-      const std::string Name = Row.Name + std::to_string(k);
-      QLineEdit* E = NewField(G, Name.c_str());
+      QLineEdit* E = NewField(G, Row.Names[k]);
       L->addWidget(E, R, k + 1);
       FNutrientShows.push_back({nullptr, E, Row.Row, k});
     }
