@@ -24,6 +24,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFrame>
+#include <QTextTable>
 #include <cstdio>
 
 #include "Fields.h"
@@ -189,7 +190,7 @@ public:
       }
       Doc.setHtml(H);
       SetMargins(Doc);
-      if (MoveLonelyHeading(Doc)) continue;
+      if (MoveLonelyHeading(Doc) || MoveSplitTable(Doc)) continue;
       const QVector<int> New = HeadingPages(Doc);
       if (New == Pages) break;
       Pages = New;
@@ -281,7 +282,12 @@ private:
         throw EManualError{S.Source + ", section " + S.Title + ": " + E.Message};
       }
     }
-    return H + "</body></html>\n";
+    H += "</body></html>\n";
+    // Small tables that would be split start a new page.
+    int Table = 0;
+    for (qsizetype At = H.indexOf("<table"); At >= 0; At = H.indexOf("<table", At + 6))
+      if (FTableBreaks.contains(++Table)) H.insert(At + 6, " style=\"page-break-before: always;\"");
+    return H;
   }
 
   int IndexOf(const QString& Anchor) const {
@@ -316,7 +322,12 @@ private:
         const QTextBlock Caption = B.next();
         if (Caption.isValid() && !FPictureBreaks.contains(Picture) &&
             PageOf(LinesRect(Caption).bottom()) != PageOf(R.top())) {
-          FPictureBreaks.insert(Picture);
+          // A picture right under its heading takes the heading along.
+          const QTextBlock Prev = B.previous();
+          if (Prev.isValid() && Prev.blockFormat().headingLevel() >= 2)
+            FBreakBefore.insert(Section);
+          else
+            FPictureBreaks.insert(Picture);
           return true;
         }
         continue;
@@ -328,7 +339,7 @@ private:
       const int Page = PageOf(R.top());
       const double Bottom = (Page + 1) * FPage.H - FPage.Bottom;
       const QTextBlock Next = B.next();
-      const bool Alone = Next.isValid() && PageOf(LinesRect(Next).top()) != Page;
+      const bool Alone = Next.isValid() && PageOf(TopOf(Doc, Next)) != Page;
       if (R.bottom() + Room > Bottom || Alone) {
         FBreakBefore.insert(Section);
         return true;
@@ -345,6 +356,34 @@ private:
     if (L->lineCount() == 0) return QRectF(L->position(), QSizeF(0, 0));
     const QTextLine First = L->lineAt(0), Last = L->lineAt(L->lineCount() - 1);
     return QRectF(QPointF(L->position().x(), Y + First.y()), QPointF(L->position().x() + 1, Y + Last.y() + Last.height()));
+  }
+
+  // The first table that a page break splits although it would fit on a
+  // page of its own with room to spare is made to start the next page.
+  bool MoveSplitTable(QTextDocument& Doc) {
+    int Table = 0;
+    for (QTextFrame* F : Doc.rootFrame()->childFrames()) {
+      if (!qobject_cast<QTextTable*>(F)) continue;
+      ++Table;
+      const QRectF R = Doc.documentLayout()->frameBoundingRect(F);
+      const int First = int(R.top() / FPage.H), Last = int((R.bottom() - 1) / FPage.H);
+      if (First != Last && R.height() < 0.5 * FPage.H && !FTableBreaks.contains(Table)) {
+        FTableBreaks.insert(Table);
+        return true;
+      }
+    }
+    return false;
+  }
+
+  // The top of a block, or of the table it lies in (the lines of a table's
+  // cells are placed relative to the table).
+  static double TopOf(QTextDocument& Doc, const QTextBlock& B) {
+    if (QTextTable* T = QTextCursor(B).currentTable()) {
+      QTextFrame* Outer = T;
+      while (Outer->parentFrame() && Outer->parentFrame() != Doc.rootFrame()) Outer = Outer->parentFrame();
+      return Doc.documentLayout()->frameBoundingRect(Outer).top();
+    }
+    return LinesRect(B).top();
   }
 
   // A paragraph that holds a picture of a window (not the title page's icon).
@@ -415,6 +454,7 @@ private:
   QVector<int> FHeadingPages;
   QSet<int> FBreakBefore;    // sections that start a page although they are no chapter
   QSet<int> FPictureBreaks;  // pictures (from 1) that start a page to keep their caption
+  QSet<int> FTableBreaks;    // tables (from 1, in the order of the text) that start a page
   int FPictureNo = 0;
 };
 
