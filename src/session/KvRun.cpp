@@ -168,6 +168,19 @@ void LookAtRun(const TKvFileManager& Fm, int Pid, bool Now = false) {
 }
 }  // namespace
 
+namespace {
+TRunWaitEndedHandler& WaitEndedSlot() {
+  static TRunWaitEndedHandler H;
+  return H;
+}
+}  // namespace
+
+TRunWaitEndedHandler SetRunWaitEndedHandler(TRunWaitEndedHandler Handler) {
+  TRunWaitEndedHandler Old = std::move(WaitEndedSlot());
+  WaitEndedSlot() = std::move(Handler);
+  return Old;
+}
+
 TRunProgress RunProgress() {
   TRunProgress P = Wait().Progress;
   P.Running = RunInProgress() || Wait().Waiting;
@@ -344,6 +357,7 @@ TRunOutcome RunSession() {
     return TRunOutcome::NotStarted;
   }
   WaitForRunEnd(Fm, TakeStartedProcess());
+  if (WaitEndedSlot()) GuardedCall(WaitEndedSlot());
   const TRunOutcome Outcome = DecideRunOutcome(Fm);
   return Wait().Stopped ? TRunOutcome::Stopped : Outcome;
 }

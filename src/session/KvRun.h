@@ -87,6 +87,11 @@ void StopModelRun();
 bool WaitForRunEnd(TKvFileManager& Fm, int Pid = 0);
 TRunOutcome DecideRunOutcome(TKvFileManager& Fm);
 
+// Called when the wait has ended, before the outcome is judged: the window
+// that started the run takes the focus back (and stops showing the wait).
+using TRunWaitEndedHandler = std::function<void()>;
+TRunWaitEndedHandler SetRunWaitEndedHandler(TRunWaitEndedHandler Handler);
+
 // The whole run for the current session (TheSession): input files, marker,
 // batch script, wait, outcome. Errors before the wait reach the application's
 // error handler. Answers what happened; Stopped when the user ended a model

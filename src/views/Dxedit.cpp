@@ -353,7 +353,10 @@ void TFormDxEdit::OpenFile(const std::string& FullName) {
   Memo->setReadOnly(FStartView);
   UpdateControls();
   Memo->setFocus();
-  if (!isVisible()) ExecModal(*this);
+  if (!isVisible()) {
+    FWasShown = true;
+    ExecModal(*this);
+  }
 }
 
 void TFormDxEdit::Open(const std::string& FullPath, const std::string& DefaultName) {

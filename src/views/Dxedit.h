@@ -55,6 +55,8 @@ public:
   bool Wrap() const;
   void SetWrap(bool Value);
   const std::string& FullName() const { return FFullName; }
+  // Whether OpenFile has shown the window.
+  bool WasShown() const { return FWasShown; }
 
   // The commands.
   void OpenClick();
@@ -112,6 +114,7 @@ private:
   bool FViewOnly = true;
   bool FStartView = true;
   bool FCloseWhenNotFound = true;
+  bool FWasShown = false;
   TTextFileFormat FFormat;
   QByteArray FLoadedBytes;  // what the file held when it was loaded or saved
 };

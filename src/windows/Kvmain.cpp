@@ -449,7 +449,7 @@ void TFormMain::ShowLog(const std::string& LogName) {
   QPointer<TFormDxEdit> E = new TFormDxEdit(this);
   E->SetWrap(true);
   E->OpenFile(LogName);
-  const bool Shown = E && E->result() != -1;
+  const bool Shown = E && E->WasShown();
   if (E) E->deleteLater();
   if (Shown) FormActivate();
 }
@@ -458,8 +458,9 @@ void TFormMain::ViewFile1Click() {
   if (!TheSession) return;
   QPointer<TFormDxEdit> E = new TFormDxEdit(this);
   E->Open(TheSession->FileManager().OutPath(), "");
+  const bool Shown = E && E->WasShown();
   if (E) E->deleteLater();
-  FormActivate();
+  if (Shown) FormActivate();
 }
 
 void TFormMain::EditFile1Click() {
@@ -468,8 +469,9 @@ void TFormMain::EditFile1Click() {
   E->SetViewOnly(false);
   E->SetStartView(false);
   E->Open(TheSession->FileManager().OutPath(), "");
+  const bool Shown = E && E->WasShown();
   if (E) E->deleteLater();
-  FormActivate();
+  if (Shown) FormActivate();
 }
 
 void TFormMain::Exit1Click() {

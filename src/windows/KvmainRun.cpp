@@ -69,6 +69,12 @@ void TFormMain::Run1Click() {
   ShowRunProgress();
   StatusBar->showMessage("Running the simulation...");
   const TRunWaiter Old = SetRunWaiter([this] { return RunWaiter(); });
+  // The wait is over: the window takes the focus back for the outcome.
+  const TRunWaitEndedHandler OldEnded = SetRunWaitEndedHandler([this] {
+    PnlRun->hide();
+    StatusBar->clearMessage();
+    activateWindow();
+  });
   TRunOutcome Outcome = TRunOutcome::NotStarted;
   try {
     Outcome = RunSession();
@@ -76,10 +82,10 @@ void TFormMain::Run1Click() {
     Outcome = TRunOutcome::NotStarted;
   }
   SetRunWaiter(Old);
+  SetRunWaitEndedHandler(OldEnded);
   FRunning = false;
   PnlRun->hide();
   UpdateRunCommands();
-  activateWindow();
 
   switch (Outcome) {
     case TRunOutcome::Successful: StatusBar->showMessage("Simulation successful"); break;
