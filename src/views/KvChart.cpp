@@ -179,6 +179,20 @@ private:
   TKvCurveChart* FChart;
 };
 
+int MaxTickIntervals(const QValueAxis* Axis) { return Axis->orientation() == Qt::Horizontal ? 10 : 8; }
+
+void SetAxisSpan(QValueAxis* Axis, const TSpan& Span) {
+  if (!(Span.Max > Span.Min)) return;
+  // The axis lays its ticks out at every change: with the interval of the old
+  // range on the new one (or the reverse) a change from 0..2 to 0..20000
+  // would make it lay out a hundred thousand ticks. The larger interval first
+  // keeps every step to a few ticks.
+  const double Old = Axis->tickInterval(), New = NiceStep(Span.Max - Span.Min, MaxTickIntervals(Axis));
+  if (New > Old) Axis->setTickInterval(New);
+  Axis->setRange(Span.Min, Span.Max);
+  Axis->setTickInterval(New);
+}
+
 TKvCurveChart::TKvCurveChart(QGraphicsItem* Parent) : TKvChart(Parent) {
   legend()->hide();
   FItem = new TKvCurvesItem(this);
@@ -197,11 +211,8 @@ QValueAxis* TKvCurveChart::NewAxis(Qt::Alignment Side) {
   A->setTickType(QValueAxis::TicksDynamic);
   A->setTickAnchor(0);
   addAxis(A, Side);
-  connect(A, &QValueAxis::rangeChanged, this, [this, A](qreal Min, qreal Max) {
-    if (Max > Min) A->setTickInterval(NiceStep(Max - Min, A->orientation() == Qt::Horizontal ? 10 : 8));
-    FItem->update();
-  });
-  A->setRange(0, 1);
+  connect(A, &QValueAxis::rangeChanged, this, [this] { FItem->update(); });
+  SetAxisSpan(A, {0, 1});
   return A;
 }
 
@@ -231,9 +242,9 @@ void TKvCurveChart::SetWholeRanges(const TSpan& X, const TSpan& Left, const TSpa
 }
 
 void TKvCurveChart::ShowWholeGraph() {
-  FAxisX->setRange(FWholeX.Min, FWholeX.Max);
-  FAxisLeft->setRange(FWholeLeft.Min, FWholeLeft.Max);
-  FAxisRight->setRange(FWholeRight.Min, FWholeRight.Max);
+  SetAxisSpan(FAxisX, FWholeX);
+  SetAxisSpan(FAxisLeft, FWholeLeft);
+  SetAxisSpan(FAxisRight, FWholeRight);
   FItem->Changed();
 }
 
@@ -243,22 +254,17 @@ void TKvCurveChart::ZoomToRect(const QRectF& Rect) {
   if (R.width() < 1 || R.height() < 1) return;
   const auto X = ZoomSpan({FAxisX->min(), FAxisX->max()}, R.left() - Plot.left(), R.right() - Plot.left(),
                           Plot.width(), false);
-  FAxisX->setRange(X.Min, X.Max);
-  for (QValueAxis* A : {FAxisLeft, FAxisRight}) {
-    const auto Y = ZoomSpan({A->min(), A->max()}, R.top() - Plot.top(), R.bottom() - Plot.top(), Plot.height(), true);
-    A->setRange(Y.Min, Y.Max);
-  }
+  SetAxisSpan(FAxisX, X);
+  for (QValueAxis* A : {FAxisLeft, FAxisRight})
+    SetAxisSpan(A, ZoomSpan({A->min(), A->max()}, R.top() - Plot.top(), R.bottom() - Plot.top(), Plot.height(), true));
   FItem->Changed();
 }
 
 void TKvCurveChart::ScrollBy(const QPointF& Delta) {
   const QRectF Plot = plotArea();
   const auto X = ScrollSpan({FAxisX->min(), FAxisX->max()}, Delta.x(), Plot.width(), false);
-  FAxisX->setRange(X.Min, X.Max);
-  for (QValueAxis* A : {FAxisLeft, FAxisRight}) {
-    const auto Y = ScrollSpan({A->min(), A->max()}, Delta.y(), Plot.height(), true);
-    A->setRange(Y.Min, Y.Max);
-  }
+  SetAxisSpan(FAxisX, X);
+  for (QValueAxis* A : {FAxisLeft, FAxisRight}) SetAxisSpan(A, ScrollSpan({A->min(), A->max()}, Delta.y(), Plot.height(), true));
   FItem->Changed();
 }
 

@@ -134,6 +134,12 @@ private:
   TSpan FWholeX, FWholeLeft, FWholeRight;
 };
 
+// Sets the range of a value axis whose ticks lie at nice intervals
+// (NiceStep of the range); the interval follows the range. An empty or
+// reversed span changes nothing.
+int MaxTickIntervals(const QValueAxis* Axis);
+void SetAxisSpan(QValueAxis* Axis, const TSpan& Span);
+
 // The colour of the curve at position Index: a palette of clearly different
 // colours, repeated.
 QColor CurveColor(int Index);

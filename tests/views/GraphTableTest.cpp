@@ -6,6 +6,8 @@
 #include <QImage>
 #include <QPainter>
 #include <QPointF>
+#include <QValueAxis>
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 
@@ -404,4 +406,31 @@ TEST(GraphChart, TheTitleIsPaintedLeftAlignedInALargeFont) {
   EXPECT_GT(InkIn(0, 300), 200);
   EXPECT_EQ(InkIn(600, 900), 0);
   EXPECT_GE(Chart.titleFont().pointSizeF(), 14);
+}
+
+TEST(GraphChart, AxisTicksStayFewWhenTheRangeChangesByOrdersOfMagnitude) {
+  // The axis lays out its ticks at every change of range or interval; a
+  // stale interval on a new range would make it lay out thousands.
+  TKvCurveChart Chart;
+  QValueAxis* A = Chart.AxisLeft();
+  double MostTicks = 0;
+  auto Look = [&] {
+    if (A->tickInterval() > 0) MostTicks = std::max(MostTicks, (A->max() - A->min()) / A->tickInterval());
+  };
+  QObject::connect(A, &QValueAxis::rangeChanged, Look);
+  QObject::connect(A, &QValueAxis::tickIntervalChanged, Look);
+  for (TSpan S : {TSpan{0, 2.2}, TSpan{0, 22000}, TSpan{0, 0.05}, TSpan{-3e5, 1e6}, TSpan{0, 1}}) {
+    SetAxisSpan(A, S);
+    EXPECT_EQ(A->min(), S.Min);
+    EXPECT_EQ(A->max(), S.Max);
+    EXPECT_EQ(A->tickInterval(), NiceStep(S.Max - S.Min, 8));
+  }
+  EXPECT_LE(MostTicks, 20);
+
+  // Zooming deep into a curve does the same.
+  Chart.resize(800, 500);
+  Chart.SetWholeRanges({0, 10000}, {0, 20000}, {0, 1});
+  for (int i = 0; i < 6; ++i) Chart.ZoomToRect(Chart.plotArea().adjusted(100, 50, -100, -50));
+  EXPECT_LE(MostTicks, 20);
+  EXPECT_LT(A->max() - A->min(), 5000);
 }
