@@ -203,7 +203,7 @@ int main(int argc, char** argv) {
     const std::string Det = Read(Output / "KRL.OUT");
     Seed("outdet", Det);
     Seed("outsum", Join({Read(Output / "KRL.pps"), Read(Output / "KRL.wps"), Read(Output / "KRL.sum")}));
-    Seed("textfile", std::string("\x06\x05\x01\x09\x11\x19\x21\x03\x04", 9) + "\\x\\x\\x" + Det.substr(0, 20000) +
+    Seed("textfile", std::string("\x06\x05\x01\x09\x11\x19\x21\x03\x04", 9) + "\\x\\x\\x" + Det.substr(0, 6000) +
                          "\x41");
     TheSession = nullptr;
   }
