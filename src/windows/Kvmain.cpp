@@ -13,6 +13,7 @@
 #include <QMenuBar>
 #include <QPointer>
 #include <QScreen>
+#include <QSessionManager>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QStyle>
@@ -49,12 +50,24 @@ namespace {
 // without the close handlers and without writing anything.
 extern "C" void EndAtOnce(int) { _exit(0); }
 
+// The desktop's session manager first asks the program to save its work
+// (which it leaves alone: the user session may still go on) and then tells
+// it to quit: once it has asked, quitting ends the process at once.
+bool SessionEnding = false;
+
 void HookSessionEnd() {
+  static bool Hooked = false;
+  if (Hooked) return;
+  Hooked = true;
   struct sigaction Act {};
   Act.sa_handler = EndAtOnce;
   sigemptyset(&Act.sa_mask);
   sigaction(SIGTERM, &Act, nullptr);
   sigaction(SIGHUP, &Act, nullptr);
+  QObject::connect(qApp, &QGuiApplication::commitDataRequest, qApp, [](QSessionManager&) { SessionEnding = true; });
+  QObject::connect(qApp, &QCoreApplication::aboutToQuit, qApp, [] {
+    if (SessionEnding) _exit(0);
+  });
 }
 
 QIcon ThemeIcon(const char* Name, QStyle::StandardPixmap Fallback) {
@@ -336,6 +349,7 @@ bool TFormMain::eventFilter(QObject* Watched, QEvent* Event) {
 }
 
 void TFormMain::closeEvent(QCloseEvent* Event) {
+  if (SessionEnding) _exit(0);
   if (FRunning) {
     Event->ignore();
     if (ConfirmYesNo("A simulation is running. Stop it and close the program once it has ended?")) {
