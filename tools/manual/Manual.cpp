@@ -367,7 +367,7 @@ private:
       ++Table;
       const QRectF R = Doc.documentLayout()->frameBoundingRect(F);
       const int First = int(R.top() / FPage.H), Last = int((R.bottom() - 1) / FPage.H);
-      if (First != Last && R.height() < 0.5 * FPage.H && !FTableBreaks.contains(Table)) {
+      if (First != Last && R.height() < 0.85 * FPage.H && !FTableBreaks.contains(Table)) {
         FTableBreaks.insert(Table);
         return true;
       }
