@@ -247,13 +247,21 @@ std::vector<TRerun> ReadRerunFile(const std::string& FileName, const std::string
     const std::vector<std::string> Parts = SplitAssignments(Line);
     if (Parts.empty()) return;
     bool LastHadSemicolon = false;
+    bool OnlyDescriptions = true;
     for (std::string A : Parts) {
-      LastHadSemicolon = !A.empty() && A.back() == ';';
-      if (LastHadSemicolon) A.pop_back();
+      const bool Semicolon = !A.empty() && A.back() == ';';
+      if (Semicolon) A.pop_back();
       const size_t Eq = A.find('=');
       if (Eq == std::string::npos || Eq == 0)
         throw EModelError(FileName, A, {"ERROR in file " + AtLine(FileName, LineNo) + ": '" + A + "' is not of the form NAME=value"});
       const std::string Name = UpperCase(A.substr(0, Eq));
+      // A data file's description stands before the file's name and carries
+      // the separator of the name's line: it neither goes on with the rerun
+      // nor ends it.
+      if (Name != "CRPNAM" && Name != "SOLNAM" && Name != "CLMNAM" && Name != "RAINAM") {
+        LastHadSemicolon = Semicolon;
+        OnlyDescriptions = false;
+      }
       const std::string Value = Unquoted(A.substr(Eq + 1));
       if (!Open) {
         Runs.emplace_back();
@@ -271,7 +279,7 @@ std::vector<TRerun> ReadRerunFile(const std::string& FileName, const std::string
       R.Values[Name] = Value;
       R.LineOf[Name] = LineNo;
     }
-    if (!LastHadSemicolon) Open = false;
+    if (!LastHadSemicolon && !OnlyDescriptions) Open = false;
   };
   for (const TInputLine& L : Lines) {
     const std::string Text = TrimBlanks(L.Text);
