@@ -415,6 +415,33 @@ TEST_F(TMainWindow, ReRunsGrowToNineAndTableVariablesOpenTheirEditor) {
   Main->GridReRun->SetCurrentCell(0, 1);
   EXPECT_TRUE(Main->GridReRun->Editing());
   EXPECT_TRUE(Main->GridReRun->statusTip().isEmpty());
+
+  // The run name stays; another variable goes from every rerun.
+  Boxes.Expect(TMsgKind::Information, "It is not allowed to remove the variable RUNNAM.");
+  Main->btnRemoveVar->click();
+  Main->GridReRun->SetCurrentCell(1, 3);
+  Boxes.Expect(TMsgKind::Confirmation, "Are you sure you want to delete variable: AMAXTB", TMsgResult::Ok);
+  Main->btnRemoveVar->click();
+  EXPECT_EQ(Main->GridReRun->ColCount(), 1);
+}
+
+TEST_F(TMainWindow, TheHelpCommands) {
+  Start();
+  std::vector<std::string> Opened;
+  auto Old = SetOpenDocumentHandler([&](const std::string& F) {
+    Opened.push_back(F);
+    return 42;
+  });
+  Boxes.Expect(TMsgKind::Error, "The manual " + Home.Bin() +
+                                    "KRL_Manual.pdf was not found. The help pages (F1) hold the same text.");
+  Main->BtnHelp->click();
+  Home.Dir().Write("bin/KRL_Manual.pdf", "%PDF-1.4");
+  Main->Contents1->trigger();
+  Main->Korvalwebsite1->trigger();
+  SetOpenDocumentHandler(Old);
+  ASSERT_EQ(Opened.size(), 2u);
+  EXPECT_EQ(Opened[0], Home.Bin() + "KRL_Manual.pdf");
+  EXPECT_EQ(Opened[1], Home.Bin() + "help/model.html");
 }
 
 TEST_F(TMainWindow, TheDialogButtonsOpenTheirDialogs) {
