@@ -179,6 +179,13 @@ private:
   TKvCurveChart* FChart;
 };
 
+QString AxisTitleText(const QString& Title) {
+  QString S = Title;
+  for (qsizetype i = 1; i < S.size(); ++i)
+    if (S[i] == ' ' && (S[i - 1] == ' ' || S[i - 1] == QChar(0xa0))) S[i] = QChar(0xa0);
+  return S;
+}
+
 int MaxTickIntervals(const QValueAxis* Axis) { return Axis->orientation() == Qt::Horizontal ? 10 : 8; }
 
 void SetAxisSpan(QValueAxis* Axis, const TSpan& Span) {

@@ -140,6 +140,11 @@ private:
 int MaxTickIntervals(const QValueAxis* Axis);
 void SetAxisSpan(QValueAxis* Axis, const TSpan& Span);
 
+// A title as an axis shows it: an axis renders its title as rich text,
+// which would fold several blanks into one, so every blank that follows a
+// blank becomes a non-breaking space.
+QString AxisTitleText(const QString& Title);
+
 // The colour of the curve at position Index: a palette of clearly different
 // colours, repeated.
 QColor CurveColor(int Index);

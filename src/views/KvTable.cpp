@@ -430,9 +430,11 @@ void TKvTable::FinishAxes() {
     X = {XMin, XMax};
   else if (XMin == XMax)
     X = {XMin - 1, XMax + 1};
-  FChart->AxisLeft()->setTitleText(FromCore(Titles[0]));
-  FChart->AxisRight()->setTitleText(FromCore(Titles[1]));
-  FChart->AxisX()->setTitleText(FromCore(FBottomAxisTitle));
+  FVertAxisTitle[0] = Titles[0];
+  FVertAxisTitle[1] = Titles[1];
+  FChart->AxisLeft()->setTitleText(AxisTitleText(FromCore(Titles[0])));
+  FChart->AxisRight()->setTitleText(AxisTitleText(FromCore(Titles[1])));
+  FChart->AxisX()->setTitleText(AxisTitleText(FromCore(FBottomAxisTitle)));
   FChart->AxisLeft()->setVisible(Used[0]);
   FChart->AxisRight()->setVisible(Used[1]);
   FChart->AxisX()->setVisible(Used[0] || Used[1]);

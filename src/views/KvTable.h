@@ -105,6 +105,9 @@ public:
   TSyncOption SyncOption() const { return FSyncOption; }
   const TChartInfo& ChartInfo(int Nr) const { return Info(Nr); }
   TKvCurveChart* Chart() const { return FChart; }
+  // The title the last drawing gave a vertical axis (the axis shows it with
+  // its blanks kept).
+  const std::string& VertAxisTitle(TYAxis Axis) const { return FVertAxisTitle[Axis == TYAxis::Right ? 1 : 0]; }
 
   // Removes all curves, empties file Nr's catalogue and names its file.
   void Reset(const std::string& FullName, int Nr);
@@ -156,4 +159,5 @@ private:
   TSyncOption FSyncOption = soEndYear;
   bool FHasReruns = false;
   TChartInfo FChartInfo[2];
+  std::string FVertAxisTitle[2];
 };

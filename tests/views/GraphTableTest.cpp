@@ -209,7 +209,9 @@ TEST_F(TGraphTable, TheSameFileTwiceOnOneAxisOrOnTwo) {
 
   Table.ChangeVertAxis(2);  // file 2 to the left axis as well
   Table.Draw();
-  EXPECT_EQ(Chart.AxisLeft()->titleText(), "WLV (kg/ha)    LAI (m2/m2)");
+  EXPECT_EQ(Table.VertAxisTitle(TYAxis::Left), "WLV (kg/ha)    LAI (m2/m2)");
+  // Shown with its four blanks: the axis's rich text would fold plain ones.
+  EXPECT_EQ(Chart.AxisLeft()->titleText(), QString("WLV (kg/ha) \u00a0\u00a0\u00a0LAI (m2/m2)"));
   EXPECT_EQ(Chart.AxisRight()->titleText(), "");
   EXPECT_FALSE(Chart.AxisRight()->isVisible());
   EXPECT_DOUBLE_EQ(Chart.AxisLeft()->min(), 0.1);
