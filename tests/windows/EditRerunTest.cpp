@@ -75,11 +75,14 @@ protected:
 };
 
 struct TLoadCase {
+  const char* Name;
   std::string Value;
   int Rows;           // rows of the grid
   int Shown;          // rows holding a pair
   std::string Stored; // value after OK without changes
 };
+
+void PrintTo(const TLoadCase& C, std::ostream* Os) { *Os << C.Name; }
 
 class TLoadTest : public TEditRerunTest, public ::testing::WithParamInterface<TLoadCase> {};
 
@@ -103,16 +106,17 @@ TEST_P(TLoadTest, ShowsThePairsAndOkStoresThemReformatted) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Values, TLoadTest,
-    ::testing::Values(TLoadCase{"0,10,1.5,20", 15, 2, "0.00000,10.00000,1.50000,20.00000"},
+    EditRerun, TLoadTest,
+    ::testing::Values(TLoadCase{"TwoPairs", "0,10,1.5,20", 15, 2, "0.00000,10.00000,1.50000,20.00000"},
                       // a lone last piece is not shown, so it is not stored either
-                      TLoadCase{"0,10,1", 15, 1, "0.00000,10.00000"},
-                      TLoadCase{"7", 15, 0, ""},
-                      TLoadCase{"", 15, 0, ""},
-                      TLoadCase{" 1 , 2.50 ", 15, 1, "1.00000,2.50000"},
+                      TLoadCase{"LoneLastPiece", "0,10,1", 15, 1, "0.00000,10.00000"},
+                      TLoadCase{"OnePiece", "7", 15, 0, ""},
+                      TLoadCase{"Empty", "", 15, 0, ""},
+                      TLoadCase{"Blanks", " 1 , 2.50 ", 15, 1, "1.00000,2.50000"},
                       // a full grid and more: every pair gets its row, plus one empty row
-                      TLoadCase{Pairs(15), 16, 15, Pairs(15, "%d.00000,%d.00000")},
-                      TLoadCase{Pairs(20), 21, 20, Pairs(20, "%d.00000,%d.00000")}));
+                      TLoadCase{"FifteenPairs", Pairs(15), 16, 15, Pairs(15, "%d.00000,%d.00000")},
+                      TLoadCase{"TwentyPairs", Pairs(20), 21, 20, Pairs(20, "%d.00000,%d.00000")}),
+    [](const ::testing::TestParamInfo<TLoadCase>& Info) { return std::string(Info.param.Name); });
 
 TEST_F(TEditRerunTest, CellsAreShownAsTheyStand) {
   Var.SetValue(" 0 ,10,,x");
