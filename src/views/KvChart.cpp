@@ -4,11 +4,11 @@
 #include <QFontMetricsF>
 #include <QGraphicsLayout>
 #include <QGraphicsScene>
-#include <QGraphicsTextItem>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPolygonF>
 #include <QWheelEvent>
+#include <QtMath>
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -56,8 +56,7 @@ QColor CurveColor(int Index) {
 // ---------------------------------------------------------------- TKvChart
 
 namespace {
-// Paints the chart's title left-aligned where the chart's own (transparent)
-// title keeps its place.
+// Paints the chart's title left-aligned in the place its top margin keeps.
 class TTitleItem : public QGraphicsItem {
 public:
   explicit TTitleItem(TKvChart* Chart) : QGraphicsItem(Chart), FChart(Chart) { setZValue(30); }
@@ -68,7 +67,7 @@ public:
     P->save();
     P->setFont(FChart->titleFont());
     P->setPen(FChart->TitleColor());
-    const QString Text = QFontMetricsF(FChart->titleFont()).elidedText(FChart->title(), Qt::ElideRight, R.width());
+    const QString Text = QFontMetricsF(FChart->titleFont()).elidedText(FChart->Title(), Qt::ElideRight, R.width());
     P->drawText(R, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, Text);
     P->restore();
   }
@@ -84,30 +83,25 @@ TKvChart::TKvChart(QGraphicsItem* Parent) : QChart(Parent) {
   Font.setBold(true);
   setTitleFont(Font);
   FTitleColor = titleBrush().color();
-  setTitleBrush(Qt::transparent);
-  auto* Title = new TTitleItem(this);
-  connect(this, &QChart::plotAreaChanged, this, [Title] { Title->update(); });
+  FBaseMargins = margins();
+  FTitleItem = new TTitleItem(this);
+  connect(this, &QChart::plotAreaChanged, this, [this] { FTitleItem->update(); });
 }
 
-QGraphicsItem* TKvChart::TitleItem() const {
-  // The chart's title item: the text item behind the chart's content.
-  QGraphicsItem* Any = nullptr;
-  for (QGraphicsItem* Item : childItems()) {
-    if (Item->type() != QGraphicsTextItem::Type) continue;
-    const auto* Text = static_cast<const QGraphicsTextItem*>(Item);
-    if (Text->toPlainText() == title()) return Item;
-    if (!Any && Item->zValue() < 0) Any = Item;
-  }
-  return Any;
+void TKvChart::SetTitle(const QString& Title) {
+  FTitle = Title;
+  QMargins M = FBaseMargins;
+  if (!Title.isEmpty()) M.setTop(M.top() + qCeil(QFontMetricsF(titleFont()).height() * 1.4));
+  setMargins(M);
+  FTitleItem->update();
 }
 
 QRectF TKvChart::TitleRect() const {
-  if (title().isEmpty()) return {};
-  const QGraphicsItem* Item = TitleItem();
+  if (FTitle.isEmpty()) return {};
   qreal Left = 0, Top = 0, Right = 0, Bottom = 0;
   if (layout()) layout()->getContentsMargins(&Left, &Top, &Right, &Bottom);
-  const qreal X = Left + margins().left();
-  const qreal Y = Item ? Item->pos().y() : Top + margins().top();
+  const qreal X = Left + FBaseMargins.left();
+  const qreal Y = Top + FBaseMargins.top();
   const qreal H = QFontMetricsF(titleFont()).height();
   return QRectF(X, Y, std::max<qreal>(0, size().width() - 2 * X), H);
 }

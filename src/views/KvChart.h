@@ -59,20 +59,24 @@ TSpan ScrollSpan(const TSpan& Range, double Delta, double Length, bool Vertical)
 
 // ---------------------------------------------------------------- charts
 
-// A chart whose title is painted left-aligned above the plot. The title
-// stays QChart::title(); the chart keeps its place for it in the layout.
+// A chart whose title is painted left-aligned in a large font above the
+// plot; the chart's top margin keeps its place. Set the title with SetTitle
+// (QChart's own title stays empty).
 class TKvChart : public QChart {
   Q_OBJECT
 public:
   explicit TKvChart(QGraphicsItem* Parent = nullptr);
-  // Where the title text is painted, in chart coordinates (empty without a
-  // title).
+  const QString& Title() const { return FTitle; }
+  void SetTitle(const QString& Title);
+  // Where the title is painted, in chart coordinates (empty without a title).
   QRectF TitleRect() const;
   QColor TitleColor() const { return FTitleColor; }
 
 private:
-  QGraphicsItem* TitleItem() const;
+  QString FTitle;
+  QMargins FBaseMargins;
   QColor FTitleColor;
+  QGraphicsItem* FTitleItem;
 };
 
 // One curve of a curve chart. The points are the curve's values; the chart

@@ -252,7 +252,7 @@ void TKvTable::FreeSeries() {
 void TKvTable::Draw() {
   TBusyCursor Busy;
   FreeSeries();
-  FChart->setTitle(FromCore(FTitle));
+  FChart->SetTitle(FromCore(FTitle));
   try {
     DrawFile(1);
     DrawFile(2);

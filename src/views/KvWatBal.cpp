@@ -147,7 +147,7 @@ private:
 namespace {
 TKvChart* NewBalanceChart(const char* Title) {
   auto* C = new TKvChart;
-  C->setTitle(Title);
+  C->SetTitle(Title);
   C->legend()->setAlignment(Qt::AlignRight);
   C->legend()->setShowToolTips(true);
   auto* X = new QBarCategoryAxis(C);

@@ -173,7 +173,7 @@ TEST_F(TGraphTable, TitlesUnitsAndAxisRanges) {
   const std::string F = Dir.Write("C.OUT", PotBlock("R1", "1990", 100, {{1990, 100, 20}, {1990, 101, 50}}));
   Open(F, "Temperature Sum (TSUM)");
   Table.Draw();
-  EXPECT_EQ(Chart.title(), "Potential Crop Production");
+  EXPECT_EQ(Chart.Title(), "Potential Crop Production");
   EXPECT_EQ(Chart.AxisLeft()->titleText(), "TSUM (degrd)");
   EXPECT_EQ(Chart.AxisX()->titleText(), "DAY (n)");
   EXPECT_EQ(Table.GetYColumnUnit(1), "degrd");  // taken from the units line, kept in the catalogue
@@ -222,7 +222,7 @@ TEST_F(TGraphTable, TheSameFileTwiceOnOneAxisOrOnTwo) {
   Table.SetActive(2, false);
   Table.Draw();
   EXPECT_TRUE(Chart.Curves().isEmpty());
-  EXPECT_EQ(Chart.title(), "Potential Crop Production");
+  EXPECT_EQ(Chart.Title(), "Potential Crop Production");
   EXPECT_EQ(Chart.AxisLeft()->titleText(), "");
   EXPECT_FALSE(Chart.AxisLeft()->isVisible());
   EXPECT_FALSE(Chart.AxisX()->isVisible());
@@ -390,7 +390,7 @@ TEST_F(TGraphModelOutput, EveryListedColumnOfEveryTableTypeIsFoundWithItsUnit) {
 
 TEST(GraphChart, TheTitleIsPaintedLeftAlignedInALargeFont) {
   TKvCurveChart Chart;
-  Chart.setTitle("Potential Crop Production");
+  Chart.SetTitle("Potential Crop Production");
   Chart.resize(900, 500);
   QImage Image(900, 500, QImage::Format_ARGB32);
   Image.fill(Qt::white);

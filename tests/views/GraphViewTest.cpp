@@ -157,7 +157,7 @@ TEST_F(TGraphView, ListsCheckBoxesAxisButtonsAndSynchronisationRedraw) {
   // Unchecking file 1 leaves only the title.
   Click(W.get(), "CheckBox1");
   EXPECT_TRUE(W->Chart()->Curves().isEmpty());
-  EXPECT_EQ(W->Chart()->title(), "Potential Crop Production");
+  EXPECT_EQ(W->Chart()->Title(), "Potential Crop Production");
   EXPECT_EQ(Find<QListWidget>(W.get(), "lstLegend")->count(), 0);
   Click(W.get(), "CheckBox1");
   EXPECT_EQ(W->Chart()->Curves().size(), 2);
