@@ -12,7 +12,10 @@ set(KRL_INSTALL_HOME "lib/korval-zudezo" CACHE STRING "Program home below the in
 set(_home ${KRL_INSTALL_HOME})
 
 # The sample data and the settings: data/ is the program home's image.
-install(DIRECTORY ${CMAKE_SOURCE_DIR}/data/ DESTINATION ${_home})
+# The sample working session (data/session) goes into runio/, where the
+# program reads it at its first start.
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/data/ DESTINATION ${_home} PATTERN session EXCLUDE)
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/data/session/ DESTINATION ${_home}/runio)
 foreach(_d runio output meteo/dbmrep)
   install(DIRECTORY DESTINATION ${_home}/${_d})
 endforeach()

@@ -35,7 +35,14 @@ for f in bin/DIRECT.INI bin/KRL_VAR.csv bin/KRL_Manual.pdf bin/help/index.html b
 done
 for d in runio output meteo/dbmrep; do
   [ -d "$HOMEDIR/$d" ] || fail "no directory $d"
+done
+for d in output meteo/dbmrep; do
   [ -z "$(ls -A "$HOMEDIR/$d" 2>/dev/null)" ] || fail "$d is not empty"
+done
+[ ! -e "$HOMEDIR/session" ] || fail "the sample session was installed as a folder of its own"
+# The sample working session, ready for the first start.
+for f in RUNOPT.DAT KRLTI.TIM KRLSI.SIT KRLRR.RER; do
+  [ -f "$HOMEDIR/runio/$f" ] || fail "no sample working session file runio/$f"
 done
 cmp -s "$HOMEDIR/bin/KRL_VAR.csv" "$(dirname "$0")/../../data/bin/KRL_VAR.csv" || fail "KRL_VAR.csv differs from the sources"
 
