@@ -44,6 +44,54 @@ TSpan ScrollSpan(const TSpan& Range, double Delta, double Length, bool Vertical)
   return {Range.Min + Shift, Range.Max + Shift};
 }
 
+namespace {
+// Liang-Barsky: the part of segment A-B inside R, when there is one.
+bool ClipSegment(QPointF& A, QPointF& B, const QRectF& R) {
+  const double Dx = B.x() - A.x(), Dy = B.y() - A.y();
+  double T0 = 0, T1 = 1;
+  const double P[4] = {-Dx, Dx, -Dy, Dy};
+  const double Q[4] = {A.x() - R.left(), R.right() - A.x(), A.y() - R.top(), R.bottom() - A.y()};
+  for (int i = 0; i < 4; ++i) {
+    if (P[i] == 0) {
+      if (Q[i] < 0) return false;
+      continue;
+    }
+    const double T = Q[i] / P[i];
+    if (P[i] < 0)
+      T0 = std::max(T0, T);
+    else
+      T1 = std::min(T1, T);
+    if (T0 > T1) return false;
+  }
+  const QPointF Start = A;
+  if (T1 < 1) B = Start + QPointF(Dx, Dy) * T1;
+  if (T0 > 0) A = Start + QPointF(Dx, Dy) * T0;
+  return true;
+}
+}  // namespace
+
+QList<QPolygonF> ClipPolyline(const QPolygonF& Line, const QRectF& Rect) {
+  QList<QPolygonF> Parts;
+  QPolygonF Part;
+  auto Flush = [&] {
+    if (Part.size() >= 2) Parts.append(Part);
+    Part.clear();
+  };
+  for (qsizetype i = 1; i < Line.size(); ++i) {
+    QPointF A = Line[i - 1], B = Line[i];
+    if (!ClipSegment(A, B, Rect)) {
+      Flush();
+      continue;
+    }
+    if (!Part.isEmpty() && Part.last() != A) Flush();
+    if (Part.isEmpty()) Part << A;
+    Part << B;
+    if (B != Line[i]) Flush();
+  }
+  Flush();
+  return Parts;
+}
+
 QColor CurveColor(int Index) {
   // Twenty colours that stay apart on white paper and on screen.
   static const QRgb Palette[] = {0x1f77b4, 0xd62728, 0x2ca02c, 0xff7f0e, 0x9467bd, 0x8c564b, 0xe377c2,
@@ -155,14 +203,20 @@ public:
         Poly.resize(Pts.size());
         for (qsizetype i = 0; i < Pts.size(); ++i) Poly[i] = QPointF(Px(Pts[i].x()), Py(Pts[i].y()));
         P->setPen(C->pen());
-        P->drawPolyline(Poly);
+        if (Plot.contains(Poly.boundingRect())) {
+          P->drawPolyline(Poly);
+        } else {
+          for (const QPolygonF& Part : ClipPolyline(Poly, Plot)) P->drawPolyline(Part);
+        }
       } else {
         const double W = std::max(1.0, TKvCurveChart::BarWidth(Pts) * Sx);
         const double Base = Py(std::clamp(0.0, Y->min(), Y->max()));
         const QColor Colour = C->Color();
         for (const QPointF& Pt : Pts) {
           const double Top = Py(Pt.y());
-          P->fillRect(QRectF(Px(Pt.x()) - W / 2, std::min(Top, Base), W, std::fabs(Base - Top)), Colour);
+          const QRectF Bar =
+              QRectF(Px(Pt.x()) - W / 2, std::min(Top, Base), W, std::fabs(Base - Top)).intersected(Plot);
+          if (!Bar.isEmpty()) P->fillRect(Bar, Colour);
         }
       }
     }

@@ -21,6 +21,8 @@
 #include <QLineSeries>
 #include <QList>
 #include <QPointF>
+#include <QPolygonF>
+#include <QRectF>
 #include <QRubberBand>
 #include <QString>
 #include <QStringList>
@@ -56,6 +58,11 @@ TDragAction DragAction(double Dx, double Dy, double MinDrag = 4);
 TSpan ZoomSpan(const TSpan& Range, double From, double To, double Length, bool Vertical);
 // Range moved so that the content follows a drag of Delta pixels.
 TSpan ScrollSpan(const TSpan& Range, double Delta, double Length, bool Vertical);
+
+// The parts of a polyline that lie inside Rect (its edges included), each
+// a polyline of its own. Curves are clipped this way rather than by the
+// painter, because SVG files are written without clip paths.
+QList<QPolygonF> ClipPolyline(const QPolygonF& Line, const QRectF& Rect);
 
 // ---------------------------------------------------------------- charts
 

@@ -436,3 +436,17 @@ TEST(GraphChart, AxisTicksStayFewWhenTheRangeChangesByOrdersOfMagnitude) {
   EXPECT_LE(MostTicks, 20);
   EXPECT_LT(A->max() - A->min(), 5000);
 }
+
+TEST(GraphChart, CurvesAreClippedToThePlotGeometrically) {
+  const QRectF R(0, 0, 10, 10);
+  using L = QList<QPolygonF>;
+  const QPolygonF Inside({{1, 1}, {5, 5}, {9, 1}});
+  EXPECT_EQ(ClipPolyline(Inside, R), L({Inside}));
+  // Out through the right edge and back in: two parts, cut at the edge.
+  EXPECT_EQ(ClipPolyline(QPolygonF({{5, 5}, {15, 5}, {5, 6}}), R),
+            L({QPolygonF({{5, 5}, {10, 5}}), QPolygonF({{10, 5.5}, {5, 6}})}));
+  // Across the rectangle from outside to outside.
+  EXPECT_EQ(ClipPolyline(QPolygonF({{-10, 5}, {20, 5}}), R), L({QPolygonF({{0, 5}, {10, 5}})}));
+  EXPECT_TRUE(ClipPolyline(QPolygonF({{-10, -5}, {20, -5}, {30, 30}}), R).isEmpty());
+  EXPECT_TRUE(ClipPolyline(QPolygonF({{5, 5}}), R).isEmpty());
+}
