@@ -189,7 +189,8 @@ TFormTableView::TFormTableView(QWidget* Owner) : QDialog(Owner) {
   Main->addWidget(FSplitter, 1);
   Main->addWidget(Panel);
 
-  setMinimumSize(760, 520);
+  // Never smaller than the controls need (large fonts).
+  setMinimumSize(minimumSizeHint().expandedTo(QSize(760, 520)));
   QSize Want(1120, 760);
   if (const QScreen* S = screen()) Want = Want.boundedTo(S->availableGeometry().size() * 0.95);
   resize(Want.expandedTo(minimumSize()));

@@ -228,8 +228,9 @@ TFormWaterBalance::TFormWaterBalance(QWidget* Owner) : QDialog(Owner) {
   Main->addWidget(FViewRoot, 1);
   Main->addWidget(FClosureRoot);
   Main->addLayout(Buttons);
-  setMinimumSize(560, 440);
-  resize(760, 560);
+  // Room for the legend's titles beside the columns.
+  setMinimumSize(minimumSizeHint().expandedTo(QSize(680, 480)));
+  resize(QSize(860, 600).expandedTo(minimumSize()));
 
   connect(FBtnChart, &QPushButton::clicked, this, [this] { GuardedCall([this] { BtnChartClick(); }); });
   connect(FBtn3D, &QPushButton::clicked, this, [this] { GuardedCall([this] { Btn3DClick(); }); });
