@@ -22,6 +22,12 @@ public:
       ADD_FAILURE() << "unexpected modal window: " << D.objectName().toStdString();
       return static_cast<int>(QDialog::Rejected);
     });
+    // Opening a document would start the desktop's application: a test that
+    // opens one replaces this handler.
+    SetOpenDocumentHandler([](const std::string& FileName) {
+      ADD_FAILURE() << "unexpected document opened: " << FileName;
+      return 31;
+    });
     SetFileDialogHandler([](const TFileDialogRequest& R) {
       ADD_FAILURE() << "unexpected file dialog: " << R.Title.toStdString();
       return QString();
