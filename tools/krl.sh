@@ -38,12 +38,14 @@ build() {
 # UndefinedBehaviorSanitizer (the model and krlcmd that the end-to-end tests
 # start too). Any fault stops the test that met it. Leak reports that come
 # from the libraries below Qt, not from our code, are suppressed in
-# tools/lsan.supp.
+# tools/lsan.supp. (strict_string_checks stays off: it takes a library's
+# strndup that stops at the terminator, as X11's keymap code does at start-up,
+# for an overflow.)
 sanitizer_tests() {
   cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1" \
     -DKRL_SANITIZE=ON -DKRL_BUILD_BENCH=OFF >/dev/null
   cmake --build build-asan
-  ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1:check_initialization_order=1 \
+  ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1 \
   LSAN_OPTIONS=suppressions=$PWD/tools/lsan.supp:print_suppressions=0 \
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --test-dir build-asan --output-on-failure -j2
