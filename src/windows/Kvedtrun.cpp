@@ -1,5 +1,7 @@
 #include "Kvedtrun.h"
 
+#include "WinSupport.h"
+
 #include <QDialogButtonBox>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -57,18 +59,7 @@ TFormEditRerun::TFormEditRerun(QWidget* aOwner) : QDialog(aOwner) {
   lblMeaning->setFixedWidth(std::max(SGValues->width(), fontMetrics().averageCharWidth() * 30));
   lblMeaning->setMinimumHeight(fontMetrics().lineSpacing() * 3);
 
-  auto* Buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  OKBtn = Buttons->button(QDialogButtonBox::Ok);
-  OKBtn->setObjectName("OKBtn");
-  OKBtn->setText("OK");
-  OKBtn->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
-  CancelBtn = Buttons->button(QDialogButtonBox::Cancel);
-  CancelBtn->setObjectName("CancelBtn");
-  CancelBtn->setText("Cancel");
-  CancelBtn->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
-  connect(Buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(Buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-  OKBtn->setDefault(true);
+  QDialogButtonBox* Buttons = MakeOkCancelButtons(this, OKBtn, CancelBtn);
 
   auto* Main = new QVBoxLayout(this);
   Main->addWidget(lblName);

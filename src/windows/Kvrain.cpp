@@ -153,18 +153,7 @@ TFormRainfall::TFormRainfall(QWidget* aOwner) : QDialog(aOwner) {
   Runs->addWidget(mmNoOfRunsWithRandomizedRain);
   Runs->addStretch();
 
-  auto* Buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  OKBtn = Buttons->button(QDialogButtonBox::Ok);
-  OKBtn->setObjectName("OKBtn");
-  OKBtn->setText("OK");
-  OKBtn->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
-  CancelBtn = Buttons->button(QDialogButtonBox::Cancel);
-  CancelBtn->setObjectName("CancelBtn");
-  CancelBtn->setText("Cancel");
-  CancelBtn->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
-  connect(Buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(Buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-  OKBtn->setDefault(true);
+  QDialogButtonBox* Buttons = MakeOkCancelButtons(this, OKBtn, CancelBtn);
 
   auto* Main = new QVBoxLayout(this);
   Main->addWidget(GroupBox1);

@@ -91,17 +91,7 @@ TFormSelect::TFormSelect(QWidget* aOwner, const QString& aCaption) : QDialog(aOw
   const QFontMetrics Fm = lblMeaning->fontMetrics();
   lblMeaning->setFixedSize(Fm.averageCharWidth() * 46, Fm.lineSpacing() * 3 + 4);
 
-  auto* Buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  OKBtn = Buttons->button(QDialogButtonBox::Ok);
-  OKBtn->setObjectName("OKBtn");
-  OKBtn->setText("OK");
-  OKBtn->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
-  CancelBtn = Buttons->button(QDialogButtonBox::Cancel);
-  CancelBtn->setObjectName("CancelBtn");
-  CancelBtn->setText("Cancel");
-  CancelBtn->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
-  connect(Buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(Buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  QDialogButtonBox* Buttons = MakeOkCancelButtons(this, OKBtn, CancelBtn);
 
   // Layout: the groups left, the source list, ">" and the chosen list beside
   // them; the meaning below; OK and Cancel at the bottom.

@@ -3,6 +3,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QDialogButtonBox>
+#include <QPushButton>
+#include <QStyle>
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QWidget>
@@ -149,4 +152,22 @@ QString AskFileName(const TFileDialogRequest& R) {
   if (!R.FileName.isEmpty()) Dialog.selectFile(R.FileName);
   if (Dialog.exec() != QDialog::Accepted || Dialog.selectedFiles().isEmpty()) return {};
   return Dialog.selectedFiles().first();
+}
+
+// ---- dialog buttons
+
+QDialogButtonBox* MakeOkCancelButtons(QDialog* Dialog, QPushButton*& OKBtn, QPushButton*& CancelBtn) {
+  auto* Buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, Dialog);
+  OKBtn = Buttons->button(QDialogButtonBox::Ok);
+  OKBtn->setObjectName("OKBtn");
+  OKBtn->setText("OK");
+  OKBtn->setIcon(Dialog->style()->standardIcon(QStyle::SP_DialogOkButton));
+  CancelBtn = Buttons->button(QDialogButtonBox::Cancel);
+  CancelBtn->setObjectName("CancelBtn");
+  CancelBtn->setText("Cancel");
+  CancelBtn->setIcon(Dialog->style()->standardIcon(QStyle::SP_DialogCancelButton));
+  QObject::connect(Buttons, &QDialogButtonBox::accepted, Dialog, &QDialog::accept);
+  QObject::connect(Buttons, &QDialogButtonBox::rejected, Dialog, &QDialog::reject);
+  OKBtn->setDefault(true);
+  return Buttons;
 }

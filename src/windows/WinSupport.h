@@ -7,6 +7,8 @@
 #include <functional>
 
 class QAction;
+class QDialogButtonBox;
+class QPushButton;
 class QApplication;
 class QDialog;
 class QObject;
@@ -60,3 +62,9 @@ TFileDialogHandler SetFileDialogHandler(TFileDialogHandler Handler);
 QString AskFileName(const TFileDialogRequest& Request);
 // "Input Files (*.krl)|*.krl" as Qt name filters; the patterns ignore letter case.
 QStringList QtNameFilters(const QString& Filter);
+
+// ---- dialog buttons
+// The OK and Cancel buttons of a dialog ("OKBtn", "CancelBtn", with the
+// standard icons) in a button box that accepts and rejects the dialog; OK is
+// the default button.
+QDialogButtonBox* MakeOkCancelButtons(QDialog* Dialog, QPushButton*& OKBtn, QPushButton*& CancelBtn);
