@@ -61,6 +61,14 @@ bool Number(const std::vector<std::string>& W, size_t No, double& V) {
   return true;
 }
 
+// A year or day column: a whole number the model can count with (a text such
+// as 1e60 passes the number test but fits no counter).
+bool WholeNumber(double V, int& Out) {
+  if (!(V >= -1e9 && V <= 1e9) || V != std::floor(V)) return false;
+  Out = static_cast<int>(V);
+  return true;
+}
+
 [[noreturn]] void BadLine(const std::string& File, int LineNo, const std::string& Why) {
   throw EModelError(File, Format("line %d", LineNo), {"ERROR in file " + AtLine(File, LineNo) + ": " + Why});
 }
@@ -108,8 +116,10 @@ TWeatherYear ReadWeatherYear(const std::string& FileName, int Year) {
     if (Words.size() < 9) BadLine(FileName, L.No, "nine values expected (station year day irradiation tmin tmax vapour wind rain)");
     for (size_t i = 0; i < 9; ++i)
       if (!Number(Words, i + 1, V[i])) BadLine(FileName, L.No, "'" + Words[i] + "' is not a number");
-    if (static_cast<int>(V[1]) != Year) BadLine(FileName, L.No, Format("year %d expected", Year));
-    const int Day = static_cast<int>(V[2]);
+    int LineYear = 0, Day = 0;
+    if (!WholeNumber(V[1], LineYear) || !WholeNumber(V[2], Day))
+      BadLine(FileName, L.No, "year and day must be whole numbers");
+    if (LineYear != Year) BadLine(FileName, L.No, Format("year %d expected", Year));
     if (Day != static_cast<int>(W.Days.size()) + 1) BadLine(FileName, L.No, Format("day %d expected", static_cast<int>(W.Days.size()) + 1));
     TDayWeather D{V[3], V[4], V[5], V[6], V[7], V[8]};
     if (D.Irrad < 0 || D.Irrad > 50000) BadLine(FileName, L.No, "irradiation outside 0 - 50000 kJ/m2/d");
@@ -138,7 +148,8 @@ TRainFile ReadRainFile(const std::string& FileName) {
     if (Words.size() < 3) BadLine(FileName, L.No, "year, day and rain expected");
     for (size_t i = 0; i < 3; ++i)
       if (!Number(Words, i + 1, V[i])) BadLine(FileName, L.No, "'" + Words[i] + "' is not a number");
-    const int Year = static_cast<int>(V[0]), Day = static_cast<int>(V[1]);
+    int Year = 0, Day = 0;
+    if (!WholeNumber(V[0], Year) || !WholeNumber(V[1], Day)) BadLine(FileName, L.No, "year and day must be whole numbers");
     std::vector<double>& Days = R.Years[Year];
     if (Day != static_cast<int>(Days.size()) + 1 || Day > DaysInYear(Year))
       BadLine(FileName, L.No, Format("day %d of year %d expected", static_cast<int>(Days.size()) + 1, Year));

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "model/ModelInput.h"
+#include "model/Weather.h"
 #include "support/TestSupport.h"
 
 // The control centre writes a data file's description line before the file's
@@ -28,4 +29,35 @@ TEST(ModelRerunFile, DescriptionLineBeforeTheLastFileNameKeepsTheRerunOpen) {
   EXPECT_EQ(Runs[2].Name, "KRL3");
   EXPECT_EQ(Runs[2].Values.at("CRFILE"), "SBARLEY.CRP");
   EXPECT_EQ(Runs[2].Values.at("IDEM"), "130");
+}
+
+// A year or day column that passes the number test but fits no counter (the
+// fuzzer's rainfall file had a year of 1.97e60) is an input error, not a
+// conversion beyond the range of int.
+TEST(ModelWeatherFiles, YearAndDayMustBeWholeNumbers) {
+  TTempDir T;
+  struct {
+    const char* Line;
+    bool Rain;
+  } Cases[] = {
+      {"1.97e60 1 0.4", true},
+      {"1971 -4e12 0.4", true},
+      {"1971 1.5 0.4", true},
+      {" 1 1.97e60   1  3372.  -9.0  -2.7  0.28  2.5  0.0", false},
+      {" 1 1981  1e300  3372.  -9.0  -2.7  0.28  2.5  0.0", false},
+  };
+  for (const auto& C : Cases) {
+    const std::string File = T.Write(C.Rain ? "RAIN.DAT" : "STN1.981",
+                                     std::string(C.Rain ? "** KRLFORMAT=99\r\n" : " 5.0 52.0 10.0\r\n") + C.Line + "\r\n");
+    try {
+      if (C.Rain)
+        ReadRainFile(File);
+      else
+        ReadWeatherYear(File, 1981);
+      ADD_FAILURE() << C.Line << ": accepted";
+    } catch (const EModelError& E) {
+      ASSERT_FALSE(E.Lines().empty());
+      EXPECT_NE(E.Lines()[0].find("year and day must be whole numbers"), std::string::npos) << E.Lines()[0];
+    }
+  }
 }
