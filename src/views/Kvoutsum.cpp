@@ -98,14 +98,17 @@ void FitStatsTable(TDxStringGrid* G) {
 class TRowCaptions : public QWidget {
 public:
   TRowCaptions(TDxStringGrid* Grid, const std::vector<QLabel*>& Labels, QWidget* Parent)
-      : QWidget(Parent), FGrid(Grid), FLabels(Labels) {
+      : QWidget(Parent), FGrid(Grid), FViewport(Grid->viewport()), FLabels(Labels) {
     for (QLabel* L : FLabels) {
       L->setParent(this);
       L->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     }
     // The rows move when the table or its header changes size.
     FGrid->installEventFilter(this);
-    FGrid->viewport()->installEventFilter(this);
+    FViewport->installEventFilter(this);
+    // The grid may go before the captions when the window is destroyed:
+    // from then on nothing of it is touched.
+    connect(FGrid, &QObject::destroyed, this, [this] { FGrid = nullptr; });
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
   }
   QSize sizeHint() const override {
@@ -117,7 +120,7 @@ public:
 
 protected:
   bool eventFilter(QObject* Watched, QEvent* E) override {
-    if ((Watched == FGrid || Watched == FGrid->viewport()) &&
+    if (FGrid && (Watched == FGrid || Watched == FViewport) &&
         (E->type() == QEvent::Resize || E->type() == QEvent::Move || E->type() == QEvent::Show))
       Place();
     return QWidget::eventFilter(Watched, E);
@@ -133,6 +136,7 @@ protected:
 
 private:
   void Place() {
+    if (!FGrid) return;
     const int Offset = FGrid->geometry().y() - geometry().y() + FGrid->viewport()->geometry().y();
     for (size_t r = 0; r < FLabels.size(); ++r) {
       const int Row = static_cast<int>(r);
@@ -140,6 +144,7 @@ private:
     }
   }
   TDxStringGrid* FGrid;
+  QWidget* FViewport;
   std::vector<QLabel*> FLabels;
 };
 
