@@ -91,9 +91,9 @@ int FuzzOne(const uint8_t* Data, size_t Size) {
   const std::string Text = Log.str();
   // The control centre judges the run by the word ERROR in the log.
   FUZZ_CHECK_MSG((Result != 0) == (Text.find("ERROR") != std::string::npos), Text);
-  // A fault of the model's own, not an input error it reports.
-  for (const char* Own : {"basic_string", "std::", "stoi", "stod", "map::at", "vector"})
-    FUZZ_CHECK_MSG(Text.find(Own) == std::string::npos, Text);
+  // Every input error is the model's own report (file, key, explanation);
+  // any other exception that reached the model's entry point is a fault.
+  FUZZ_CHECK_MSG(Text.find("ERROR while running the model") == std::string::npos, Text);
   InvalidateDirCache();
   // The run-options file names the detailed output; the readers take the
   // one the sample session names.
