@@ -15,6 +15,7 @@
 #include "platform/FileSys.h"
 #include "session/Kvgen.h"
 #include "session/Kvses.h"
+#include "manual/GettingStarted.h"
 
 int main(int argc, char* argv[]) {
   if (argc != 2) {
@@ -26,20 +27,7 @@ int main(int argc, char* argv[]) {
     LoadVarCatalogue(GetExecPath() + VarCatalogueFileName);
     TKvSession S;  // makes the program directory current and reads DIRECT.INI
     TheSession = &S;
-    S.Reset();
-    BuildDataCatalogue();
-    S.Crop().SetCropFile("SBARLEY.CRP");
-    S.Crop().SetCropDescription("Spring barley");
-    S.Crop().SetStartDay(1);
-    S.Crop().SetFixedSowingDate(90);
-    S.Soil().SetSoilFile("LOAM.SOL");
-    S.Soil().SetSoilDescription("Loam, medium");
-    S.Weather().SetStationFile("NLD1.");
-    S.Weather().SetStationDescription("Station north, daily data (synthetic)");
-    S.Weather().SetYear(1980);
-    S.Weather().SetConsecutiveYears(3);
-    S.SetMinMaxSMLIM();
-    S.WriteInputFiles();
+    WriteGettingStartedSession(S);
     TheSession = nullptr;
     FreeDataCatalogue();
     FreeVarCatalogue();

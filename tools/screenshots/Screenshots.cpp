@@ -40,6 +40,7 @@
 #include <functional>
 #include <memory>
 
+#include "manual/GettingStarted.h"
 #include "QtHandlers.h"
 #include "DxGrid.h"
 #include "WinSupport.h"
@@ -201,30 +202,13 @@ void LayHome(const fs::path& Data, const fs::path& Programs, const fs::path& Roo
   InvalidateDirCache();
 }
 
-// The working session of the getting-started chapter: spring barley sown on
-// day 90 on loam at station north, 1980 to 1982, two production levels.
+// The working session of the getting-started chapter.
 void WriteGettingStartedSession() {
   LoadVarCatalogue();
   {
     TKvSession S;
     TheSession = &S;
-    S.Reset();
-    BuildDataCatalogue();
-    S.Crop().SetCropFile("SBARLEY.CRP");
-    S.Crop().SetCropDescription("Spring barley");
-    S.Crop().SetStartDay(1);
-    S.Crop().SetFixedSowingDate(90);
-    S.Crop().SetEndDay(2);
-    S.Soil().SetSoilFile("LOAM.SOL");
-    S.Soil().SetSoilDescription("Loam, medium");
-    S.Weather().SetStationFile("NLD1.");
-    S.Weather().SetStationDescription("Station north, daily data (synthetic)");
-    S.Weather().SetYear(1980);
-    S.Weather().SetConsecutiveYears(3);
-    S.General().SetProductionLevels(2);
-    S.General().SetSummarySeasonalSoilWaterBalance(3);
-    S.SetMinMaxSMLIM();
-    S.WriteInputFiles();
+    WriteGettingStartedSession(S);
     TheSession = nullptr;
   }
   FreeDataCatalogue();
