@@ -1,7 +1,6 @@
 // The text file reader with its skip operations. The same program of
-// operations runs on the two readers the program has (TDxTextFile, which
-// reads through a buffer, and TOutTextFile, which holds the file in memory)
-// and on a list of the file's lines cut by the line rules; all three must
+// operations runs on the two ways TDxTextFile reads (through a buffer, and
+// the whole file held in memory) and on a list of the file's lines cut by the line rules; all three must
 // agree after every step. A filler line can put the read buffer's boundary
 // anywhere into the text.
 //
@@ -17,7 +16,6 @@
 #include "foundations/DxTxtFle.h"
 #include "foundations/Errors.h"
 #include "foundations/DxUtil.h"
-#include "output/OutText.h"
 
 namespace {
 // The read buffer of TDxTextFile.
@@ -104,7 +102,7 @@ int FuzzOne(const uint8_t* Data, size_t Size) {
   TRef R{RefLines(Text), 0, ""};
   {
     TDxTextFile X(Name);
-    TOutTextFile Y(Name);
+    TDxTextFile Y(Name, TDxTextFile::TReading::Whole);
     X.SetWordSep(Sep);
     Y.SetWordSep(Sep);
     X.SetCommentChar(Comment);

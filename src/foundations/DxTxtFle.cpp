@@ -15,24 +15,56 @@ namespace {
 constexpr size_t BufSize = 1 << 18;
 }
 
-TDxTextFile::TDxTextFile(const std::string& FileName) : FFileName(FileName) {
+TDxTextFile::TDxTextFile(const std::string& FileName, TReading Reading)
+    : FFileName(FileName), FWhole(Reading == TReading::Whole) {
   if (!FileExists(FileName)) throw EDxError("File '" + FileName + "' not found");
   // Opened without blocking, so that a named pipe or a device in a file's
   // place is refused instead of holding the program.
   FFile = open(MapFileName(FileName).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (FFile < 0) throw EInOutError(errno, FileName);
-  struct stat St;
-  if (fstat(FFile, &St) != 0 || !S_ISREG(St.st_mode)) {
+  try {
+    struct stat St;
+    if (fstat(FFile, &St) != 0) throw EInOutError(errno, FileName);
+    if (!S_ISREG(St.st_mode)) throw EInOutError(EINVAL, FileName);
+    fcntl(FFile, F_SETFL, fcntl(FFile, F_GETFL) & ~O_NONBLOCK);
+    if (FWhole) {
+      FBuf.resize(static_cast<size_t>(St.st_size));
+      ReadWhole();
+    } else {
+      FBuf.resize(BufSize);
+    }
+  } catch (...) {
+    // The destructor does not run for a constructor that throws.
     close(FFile);
     FFile = -1;
-    throw EInOutError(EINVAL, FileName);
+    throw;
   }
-  fcntl(FFile, F_SETFL, fcntl(FFile, F_GETFL) & ~O_NONBLOCK);
-  FBuf.resize(BufSize);
 }
 
 TDxTextFile::~TDxTextFile() {
   if (FFile >= 0) close(FFile);
+}
+
+void TDxTextFile::ReadWhole() {
+  // The file may have grown since it was measured: read on to its end.
+  size_t Have = 0;
+  for (;;) {
+    if (Have == FBuf.size()) FBuf.resize(Have + (Have < 4096 ? 4096 : Have / 2));
+    const ssize_t N = read(FFile, FBuf.data() + Have, FBuf.size() - Have);
+    if (N < 0) {
+      if (errno == EINTR) continue;
+      throw EInOutError(errno, FFileName);
+    }
+    if (N == 0) break;
+    Have += static_cast<size_t>(N);
+  }
+  FBuf.resize(Have);
+  FBuf.shrink_to_fit();
+  close(FFile);
+  FFile = -1;
+  FPos = 0;
+  FEnd = Have;
+  FAtEnd = true;
 }
 
 bool TDxTextFile::Fill() {
@@ -54,13 +86,40 @@ bool TDxTextFile::Eof() {
 }
 
 void TDxTextFile::ResetFile() {
+  if (FWhole) {
+    FPos = 0;
+    return;
+  }
   if (lseek(FFile, 0, SEEK_SET) < 0) throw EInOutError(errno, FFileName);
   FPos = FEnd = 0;
   FAtEnd = false;
 }
 
+void TDxTextFile::Load(const char* Text, size_t Len) {
+  FLine.SetStr(Text, Len);
+  FLine.CutComment();
+}
+
+void TDxTextFile::TakeLine(const char*& Text, size_t& Len) {
+  const char* Begin = FBuf.data() + FPos;
+  const size_t Avail = FEnd - FPos;
+  const char* Lf = static_cast<const char*>(std::memchr(Begin, '\n', Avail));
+  const size_t Span = Lf ? static_cast<size_t>(Lf - Begin) : Avail;
+  const char* Cr = static_cast<const char*>(std::memchr(Begin, '\r', Span));
+  Text = Begin;
+  Len = Cr ? static_cast<size_t>(Cr - Begin) : Span;
+  FPos += Lf ? Span + 1 : Span;
+}
+
 bool TDxTextFile::NextLine() {
   if (Eof()) return false;
+  if (FWhole) {
+    const char* Text;
+    size_t Len;
+    TakeLine(Text, Len);
+    Load(Text, Len);
+    return true;
+  }
   // Text of the line: up to the first CR or LF. Then skip past the next LF.
   bool HaveText = false;  // the line's text is complete (CR or LF seen)
   FPending.clear();
@@ -97,14 +156,41 @@ bool TDxTextFile::NextLine() {
     FPos = FEnd;
   }
   if (UsePending)
-    FLine.SetStr(FPending);
+    Load(FPending.data(), FPending.size());
   else
-    FLine.SetStr(Text ? Text : "", TextLen);
-  FLine.CutComment();
+    Load(Text ? Text : "", TextLen);
   return true;
 }
 
+bool TDxTextFile::SkipUntilInMemory(const std::vector<std::string>& Words) {
+  const std::string* Key = !Words.empty() && !Words[0].empty() ? &Words[0] : nullptr;
+  // The shortest line that can hold more words than a line can count: in
+  // collapsing mode every word but the last needs a blank after it, in
+  // explicit mode every word but the last ends in a separator.
+  const size_t LongLine =
+      FLine.WordSep().empty() ? 2 * TDxLine::MaxWords + 1 : static_cast<size_t>(TDxLine::MaxWords);
+  const char* Skipped = nullptr;  // the last line passed over unsplit
+  size_t SkippedLen = 0;
+  while (!Eof()) {
+    const char* Text;
+    size_t Len;
+    TakeLine(Text, Len);
+    if (Key && Len < LongLine && !memmem(Text, Len, Key->data(), Key->size())) {
+      Skipped = Text;
+      SkippedLen = Len;
+      continue;
+    }
+    Skipped = nullptr;
+    Load(Text, Len);
+    if (FLine.Match(Words)) return true;
+  }
+  // At the end of the file the current line is the file's last line.
+  if (Skipped) Load(Skipped, SkippedLen);
+  return false;
+}
+
 bool TDxTextFile::SkipUntil(const std::vector<std::string>& Words) {
+  if (FWhole) return SkipUntilInMemory(Words);
   while (NextLine())
     if (FLine.Match(Words)) return true;
   return false;

@@ -5,8 +5,19 @@
 // then moves on past the next line feed, so CR LF and LF alone both end a
 // line and a lone CR cuts the rest of its line off. A final line without a
 // break is read like any other; a break at the very end makes no extra line.
+//
+// The file is read either through a buffer of 256 KiB (Buffered, the default:
+// memory stays small whatever the file's size) or whole into memory when it
+// is opened (Whole: for a reader that walks its file several times, like the
+// detailed output reader). Both give the same lines and the same current line
+// everywhere, also at the end of the file.
+//
+// In Whole mode SkipUntil passes over short lines that do not contain the
+// keyword anywhere without splitting them: no word of such a line can equal
+// the keyword, and a line that short cannot hold more words than a line can
+// count, so splitting it could not fail either. Longer lines are always
+// split.
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,9 +25,12 @@
 
 class TDxTextFile {
 public:
+  enum class TReading { Buffered, Whole };
+
   // The file must exist (and not be a directory): else EDxError
-  // "File '<FileName>' not found". One that cannot be opened: EInOutError.
-  explicit TDxTextFile(const std::string& FileName);
+  // "File '<FileName>' not found". One that cannot be opened or read, or is
+  // not a regular file: EInOutError.
+  explicit TDxTextFile(const std::string& FileName, TReading Reading = TReading::Buffered);
   ~TDxTextFile();
   TDxTextFile(const TDxTextFile&) = delete;
   TDxTextFile& operator=(const TDxTextFile&) = delete;
@@ -43,10 +57,17 @@ public:
 
 private:
   bool Fill();
+  void ReadWhole();
+  // Whole mode: the next line's text (up to its first CR or LF); moves past
+  // its LF.
+  void TakeLine(const char*& Text, size_t& Len);
+  void Load(const char* Text, size_t Len);
+  bool SkipUntilInMemory(const std::vector<std::string>& Words);
 
   std::string FFileName;
-  int FFile = -1;  // the open file's descriptor
-  std::vector<char> FBuf;
+  int FFile = -1;  // the open file's descriptor; closed after a whole read
+  bool FWhole = false;
+  std::vector<char> FBuf;  // Buffered: the buffer; Whole: the file's text
   size_t FPos = 0;
   size_t FEnd = 0;
   bool FAtEnd = false;  // nothing more to read from the descriptor

@@ -6,7 +6,6 @@
 #include "foundations/Errors.h"
 #include "foundations/Kvutil.h"
 #include "foundations/TextCase.h"
-#include "output/OutText.h"
 
 namespace {
 const std::vector<std::string> KeyRunName = {"RUNNAM"};
@@ -25,14 +24,13 @@ void TakeThree(const TDxLine& L, int A, Str16* Values) {
 }
 
 // Sets the reader's separator back to blanks however the scope is left.
-template <class TFile>
 class TSepGuard {
 public:
-  explicit TSepGuard(TFile& File) : FFile(File) {}
+  explicit TSepGuard(TDxTextFile& File) : FFile(File) {}
   ~TSepGuard() { FFile.SetWordSep(""); }
 
 private:
-  TFile& FFile;
+  TDxTextFile& FFile;
 };
 }  // namespace
 
@@ -69,8 +67,7 @@ void THeader::Reset() {
   StartDay.clear();
 }
 
-template <class TFile>
-int THeader::ReadHeader(TFile& OutFile) {
+int THeader::ReadHeader(TDxTextFile& OutFile) {
   const TDxLine& L = OutFile.Line();
   if (!OutFile.SkipUntil(KeyRunName)) return 0;
   RunName = TrimBlanks(L.GetWordsFrom(3));
@@ -135,8 +132,7 @@ void TPotentialOutput::Clear() {
   Summary.Clear();
 }
 
-template <class TFile>
-void TPotentialOutput::ReadDaysSummary(TFile& OutFile) {
+void TPotentialOutput::ReadDaysSummary(TDxTextFile& OutFile) {
   const TDxLine& L = OutFile.Line();
   if (!OutFile.SkipUntilInt()) return;
   // The daily table: up to the first line without words, or the file's end.
@@ -155,8 +151,7 @@ void TWaterLimitedOutput::Clear() {
   for (std::string& S : Info) S.clear();
 }
 
-template <class TFile>
-void TWaterLimitedOutput::ReadInfo(TFile& OutFile) {
+void TWaterLimitedOutput::ReadInfo(TDxTextFile& OutFile) {
   const TDxLine& L = OutFile.Line();
   Info[0] = L.Str();
   OutFile.NextLine();
@@ -183,8 +178,7 @@ void TWaterBalance::ClearRoot() {
     *V = Str16();
 }
 
-template <class TFile>
-void TWaterBalance::ReadBalance(TFile& OutFile, bool hasGw, bool HasWb, bool HasRoot) {
+void TWaterBalance::ReadBalance(TDxTextFile& OutFile, bool hasGw, bool HasWb, bool HasRoot) {
   Clear();
   const TDxLine& L = OutFile.Line();
   if (HasWb && OutFile.SkipUntil(KeyBalance)) {
@@ -248,13 +242,12 @@ void TNutrients::Clear() {
     for (int i = 0; i < 3; ++i) Row[i] = Str16();
 }
 
-template <class TFile>
-void TNutrients::ReadNutrientsData(TFile& OutFile) {
+void TNutrients::ReadNutrientsData(TDxTextFile& OutFile) {
   const TDxLine& L = OutFile.Line();
   if (!OutFile.SkipUntil(KeyNutrients)) return;
   {
     // The two lines after the marker are comma-separated.
-    TSepGuard<TFile> Guard(OutFile);
+    TSepGuard Guard(OutFile);
     OutFile.SetWordSep(",");
     OutFile.NextLine();
     for (int i = 0; i < 3; ++i) bas[i] = L.GetWord(i + 1);
@@ -286,8 +279,7 @@ void TRunOutput::Reset() {
   HasNutrients = false;
 }
 
-template <class TFile>
-void TRunOutput::GetPresentItems(TFile& OutFile) {
+void TRunOutput::GetPresentItems(TDxTextFile& OutFile) {
   TBusyCursor Busy;
   const TDxLine& L = OutFile.Line();
   OutFile.ResetFile();
@@ -309,8 +301,7 @@ void TRunOutput::GetPresentItems(TFile& OutFile) {
   HasNutrients = OutFile.SkipUntil(KeyNutrients);
 }
 
-template <class TFile>
-void TRunOutput::ReadPotentialOutput(TFile& OutFile, std::unique_ptr<THeader> aHeader) {
+void TRunOutput::ReadPotentialOutput(TDxTextFile& OutFile, std::unique_ptr<THeader> aHeader) {
   std::unique_ptr<TPotentialOutput> Section(new TPotentialOutput);
   Section->Header = std::move(aHeader);
   Section->ReadDaysSummary(OutFile);
@@ -318,8 +309,7 @@ void TRunOutput::ReadPotentialOutput(TFile& OutFile, std::unique_ptr<THeader> aH
   PotentialList.Add(Name, std::move(Section));
 }
 
-template <class TFile>
-void TRunOutput::ReadWaterLimitedOutput(TFile& OutFile, std::unique_ptr<THeader> aHeader) {
+void TRunOutput::ReadWaterLimitedOutput(TDxTextFile& OutFile, std::unique_ptr<THeader> aHeader) {
   std::unique_ptr<TWaterLimitedOutput> Section(new TWaterLimitedOutput);
   Section->Header = std::move(aHeader);
   Section->ReadInfo(OutFile);
@@ -329,8 +319,7 @@ void TRunOutput::ReadWaterLimitedOutput(TFile& OutFile, std::unique_ptr<THeader>
   if (HasWaterBalance || HasRootZone) ReadBalance(OutFile, Header);
 }
 
-template <class TFile>
-void TRunOutput::ReadBalance(TFile& OutFile, const THeader& aHeader) {
+void TRunOutput::ReadBalance(TDxTextFile& OutFile, const THeader& aHeader) {
   std::unique_ptr<TWaterBalance> Balance(new TWaterBalance);
   Balance->ReadBalance(OutFile, HasGroundwater, HasWaterBalance, HasRootZone);
   Balance->RunName = aHeader.RunName;
@@ -340,8 +329,7 @@ void TRunOutput::ReadBalance(TFile& OutFile, const THeader& aHeader) {
   BalanceList.Add(Name, std::move(Balance));
 }
 
-template <class TFile>
-void TRunOutput::ReadNutrients(TFile& OutFile) {
+void TRunOutput::ReadNutrients(TDxTextFile& OutFile) {
   if (!HasNutrients) return;
   for (const auto& Item : PotentialList) {
     bool Known = false;
@@ -359,8 +347,7 @@ void TRunOutput::ReadNutrients(TFile& OutFile) {
   for (const auto& N : NutrientsList) N.Obj->ReadNutrientsData(OutFile);
 }
 
-template <class TFile>
-void TRunOutput::ReadAll(TFile& OutFile) {
+void TRunOutput::ReadAll(TDxTextFile& OutFile) {
   Reset();
   GetPresentItems(OutFile);
   OutFile.ResetFile();
@@ -381,9 +368,9 @@ void TRunOutput::ReadAll(TFile& OutFile) {
 // ---------------------------------------------------------------- TDetailedOutput
 
 bool TDetailedOutput::ReadOutputFile(const std::string& aFileName) {
-  std::unique_ptr<TOutTextFile> File;
+  std::unique_ptr<TDxTextFile> File;
   try {
-    File.reset(new TOutTextFile(aFileName));
+    File.reset(new TDxTextFile(aFileName, TDxTextFile::TReading::Whole));
   } catch (const Exception&) {
     throw EKvError("Error reading outputfile: " + aFileName);
   }
@@ -391,21 +378,3 @@ bool TDetailedOutput::ReadOutputFile(const std::string& aFileName) {
   FileName = aFileName;
   return true;
 }
-
-// ---------------------------------------------------------------- the two readers
-
-#define KRL_OUTDET_READERS(TFile)                                                             \
-  template int THeader::ReadHeader<TFile>(TFile&);                                           \
-  template void TPotentialOutput::ReadDaysSummary<TFile>(TFile&);                           \
-  template void TWaterLimitedOutput::ReadInfo<TFile>(TFile&);                               \
-  template void TWaterBalance::ReadBalance<TFile>(TFile&, bool, bool, bool);                \
-  template void TNutrients::ReadNutrientsData<TFile>(TFile&);                               \
-  template void TRunOutput::GetPresentItems<TFile>(TFile&);                                 \
-  template void TRunOutput::ReadPotentialOutput<TFile>(TFile&, std::unique_ptr<THeader>);   \
-  template void TRunOutput::ReadWaterLimitedOutput<TFile>(TFile&, std::unique_ptr<THeader>); \
-  template void TRunOutput::ReadBalance<TFile>(TFile&, const THeader&);                     \
-  template void TRunOutput::ReadNutrients<TFile>(TFile&);                                   \
-  template void TRunOutput::ReadAll<TFile>(TFile&);
-
-KRL_OUTDET_READERS(TDxTextFile)
-KRL_OUTDET_READERS(TOutTextFile)

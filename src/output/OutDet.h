@@ -15,9 +15,8 @@
 //
 // The reading operations work on the one open reader, continue from the line
 // their caller left current and leave the reader on the line where they
-// stopped. They take either reader of text files: TDxTextFile, or
-// TOutTextFile, which holds the file in memory and is what ReadOutputFile
-// uses; both give the same results.
+// stopped. ReadOutputFile opens the file with TDxTextFile's Whole reading:
+// the file is walked several times and read from disk once.
 
 #include <memory>
 #include <string>
@@ -27,7 +26,6 @@
 
 class TDxLine;
 class TDxTextFile;
-class TOutTextFile;
 
 // The weather file named on the weather file line of a run header: word 2,
 // then a blank and the next word for every further word up to (not
@@ -46,8 +44,7 @@ public:
 
   // 0: no further run; 1: a potential section follows; 2: a water-limited
   // section follows. On return the reader stands on the section line.
-  template <class TFile>
-  int ReadHeader(TFile& OutFile);
+  int ReadHeader(TDxTextFile& OutFile);
 
   Str16 RunName;
   Str16 RunYear;
@@ -76,8 +73,7 @@ public:
   virtual void Clear();
 
   // Fills Days (padded values) and Summary (values as they stand).
-  template <class TFile>
-  void ReadDaysSummary(TFile& OutFile);
+  void ReadDaysSummary(TDxTextFile& OutFile);
 
   // The header of the run this section belongs to; owned.
   std::unique_ptr<THeader> Header;
@@ -93,8 +89,7 @@ public:
 
   // Info[0] the current (section) line, Info[1] the second and Info[2] the
   // third line below it, whole.
-  template <class TFile>
-  void ReadInfo(TFile& OutFile);
+  void ReadInfo(TDxTextFile& OutFile);
 
   std::string Info[3];
 };
@@ -110,8 +105,7 @@ public:
   // Clears the values, then reads the whole-system section when HasWb and the
   // root-zone section when HasRoot, from the current line on. hasGw: the
   // sections are those of a run with groundwater.
-  template <class TFile>
-  void ReadBalance(TFile& OutFile, bool hasGw, bool HasWb, bool HasRoot);
+  void ReadBalance(TDxTextFile& OutFile, bool hasGw, bool HasWb, bool HasRoot);
   // Empties Title and every value; RunName, RunYear and RainYear stay.
   void Clear();
   // Empties the root-zone values and Checksum2.
@@ -160,8 +154,7 @@ public:
   virtual ~TNutrients() = default;
 
   // Reads the next nutrient summary from the current line on.
-  template <class TFile>
-  void ReadNutrientsData(TFile& OutFile);
+  void ReadNutrientsData(TDxTextFile& OutFile);
   // Empties the thirty values; RunName stays.
   void Clear();
 
@@ -190,25 +183,19 @@ public:
   // Empties the four lists and sets the five flags to false.
   void Reset();
   // Sets the five flags by three scans from the first line of the file.
-  template <class TFile>
-  void GetPresentItems(TFile& OutFile);
+  void GetPresentItems(TDxTextFile& OutFile);
   // Reads one section and appends it to its list under the header's run name;
   // the section takes the header. A water-limited section is followed by its
   // water balance when the file holds any.
-  template <class TFile>
-  void ReadPotentialOutput(TFile& OutFile, std::unique_ptr<THeader> aHeader);
-  template <class TFile>
-  void ReadWaterLimitedOutput(TFile& OutFile, std::unique_ptr<THeader> aHeader);
-  template <class TFile>
-  void ReadBalance(TFile& OutFile, const THeader& aHeader);
+  void ReadPotentialOutput(TDxTextFile& OutFile, std::unique_ptr<THeader> aHeader);
+  void ReadWaterLimitedOutput(TDxTextFile& OutFile, std::unique_ptr<THeader> aHeader);
+  void ReadBalance(TDxTextFile& OutFile, const THeader& aHeader);
   // One nutrient summary for every distinct run name of PotentialList, read
   // from the current line on.
-  template <class TFile>
-  void ReadNutrients(TFile& OutFile);
+  void ReadNutrients(TDxTextFile& OutFile);
   // The whole reading of an open file: Reset, the scans, the runs from the
   // first line, the nutrient summaries from the first line.
-  template <class TFile>
-  void ReadAll(TFile& OutFile);
+  void ReadAll(TDxTextFile& OutFile);
 
   bool HasGroundwater = false;
   bool HasWaterLimited = false;
