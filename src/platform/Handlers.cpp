@@ -1,8 +1,10 @@
 #include "platform/Handlers.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "foundations/Errors.h"
+#include "platform/HandlerSlot.h"
 #include "platform/Shell.h"
 
 const char* const ApplicationTitle = "KORVAL Control Zudezo";
@@ -33,53 +35,46 @@ void DefaultAppErrorHandler(const std::exception& E) {
   ShowMessage(Msg);
 }
 
-TMessageHandler& MessageHandler() {
-  static TMessageHandler H = DefaultMessageHandler;
-  return H;
-}
-TCursorHandler& CursorHandler() {
-  static TCursorHandler H = [](bool) {};
-  return H;
-}
-TAppErrorHandler& AppErrorHandler() {
-  static TAppErrorHandler H = DefaultAppErrorHandler;
-  return H;
-}
-TShellExecuteHandler& ShellHandler() {
-  static TShellExecuteHandler H = PosixShellExecute;
-  return H;
-}
-TOpenDocumentHandler& OpenHandler() {
-  static TOpenDocumentHandler H = PosixOpenDocument;
-  return H;
-}
+void NoCursor(bool) {}
 
-template <class T>
-T Replace(T& Slot, T Handler, T Default) {
-  T Old = Slot;
-  Slot = Handler ? std::move(Handler) : std::move(Default);
-  return Old;
+THandlerSlot<TMessageHandler>& MessageHandler() {
+  static THandlerSlot<TMessageHandler> S(DefaultMessageHandler);
+  return S;
+}
+THandlerSlot<TCursorHandler>& CursorHandler() {
+  static THandlerSlot<TCursorHandler> S(NoCursor);
+  return S;
+}
+THandlerSlot<TAppErrorHandler>& AppErrorHandler() {
+  static THandlerSlot<TAppErrorHandler> S(DefaultAppErrorHandler);
+  return S;
+}
+THandlerSlot<TShellExecuteHandler>& ShellHandler() {
+  static THandlerSlot<TShellExecuteHandler> S(PosixShellExecute);
+  return S;
+}
+THandlerSlot<TOpenDocumentHandler>& OpenHandler() {
+  static THandlerSlot<TOpenDocumentHandler> S(PosixOpenDocument);
+  return S;
 }
 }  // namespace
 
 TMessageHandler SetMessageHandler(TMessageHandler Handler) {
-  return Replace(MessageHandler(), std::move(Handler), TMessageHandler(DefaultMessageHandler));
+  return MessageHandler().Set(std::move(Handler));
 }
-TCursorHandler SetCursorHandler(TCursorHandler Handler) {
-  return Replace(CursorHandler(), std::move(Handler), TCursorHandler([](bool) {}));
-}
+TCursorHandler SetCursorHandler(TCursorHandler Handler) { return CursorHandler().Set(std::move(Handler)); }
 TAppErrorHandler SetAppErrorHandler(TAppErrorHandler Handler) {
-  return Replace(AppErrorHandler(), std::move(Handler), TAppErrorHandler(DefaultAppErrorHandler));
+  return AppErrorHandler().Set(std::move(Handler));
 }
 TShellExecuteHandler SetShellExecuteHandler(TShellExecuteHandler Handler) {
-  return Replace(ShellHandler(), std::move(Handler), TShellExecuteHandler(PosixShellExecute));
+  return ShellHandler().Set(std::move(Handler));
 }
 TOpenDocumentHandler SetOpenDocumentHandler(TOpenDocumentHandler Handler) {
-  return Replace(OpenHandler(), std::move(Handler), TOpenDocumentHandler(PosixOpenDocument));
+  return OpenHandler().Set(std::move(Handler));
 }
 
-TMsgResult ShowMessage(const TMessage& Msg) { return MessageHandler()(Msg); }
-void SetCursorBusy(bool Busy) { CursorHandler()(Busy); }
+TMsgResult ShowMessage(const TMessage& Msg) { return MessageHandler().Get()(Msg); }
+void SetCursorBusy(bool Busy) { CursorHandler().Get()(Busy); }
 
 std::string ErrorBoxText(const std::string& Message) {
   if (!Message.empty() && static_cast<unsigned char>(Message.back()) > static_cast<unsigned char>('.'))
@@ -87,7 +82,7 @@ std::string ErrorBoxText(const std::string& Message) {
   return Message;
 }
 
-void HandleAppException(const std::exception& E) { AppErrorHandler()(E); }
+void HandleAppException(const std::exception& E) { AppErrorHandler().Get()(E); }
 
 bool GuardedCall(const std::function<void()>& Body) {
   try {
@@ -103,6 +98,6 @@ bool GuardedCall(const std::function<void()>& Body) {
 
 int ShellExecute(const std::string& FileName, const std::string& Params, const std::string& DefaultDir,
                  int ShowCmd) {
-  return ShellHandler()(FileName, Params, DefaultDir, ShowCmd);
+  return ShellHandler().Get()(FileName, Params, DefaultDir, ShowCmd);
 }
-int ShellOpenDocument(const std::string& FileName) { return OpenHandler()(FileName); }
+int ShellOpenDocument(const std::string& FileName) { return OpenHandler().Get()(FileName); }

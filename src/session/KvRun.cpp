@@ -15,7 +15,9 @@
 #include "foundations/DxTxtWrt.h"
 #include "foundations/DxUtil.h"
 #include "foundations/Numbers.h"
+#include "foundations/ScopedValue.h"
 #include "platform/FileSys.h"
+#include "platform/HandlerSlot.h"
 #include "platform/Shell.h"
 #include "session/Kvfm.h"
 #include "session/Kvses.h"
@@ -25,9 +27,9 @@ const char* const ReleaseText = "2.1.2 (February 2014)";
 namespace {
 const std::string Stars = "echo " + std::string(72, '*');
 
-TShowLogHandler& ShowLogSlot() {
-  static TShowLogHandler H;
-  return H;
+THandlerSlot<TShowLogHandler>& ShowLogSlot() {
+  static THandlerSlot<TShowLogHandler> S;
+  return S;
 }
 
 bool DefaultWaiter() {
@@ -35,21 +37,15 @@ bool DefaultWaiter() {
   return true;
 }
 
-TRunWaiter& WaiterSlot() {
-  static TRunWaiter W = DefaultWaiter;
-  return W;
+THandlerSlot<TRunWaiter>& WaiterSlot() {
+  static THandlerSlot<TRunWaiter> S(DefaultWaiter);
+  return S;
 }
 
 bool& RunningFlag() {
   static bool Running = false;
   return Running;
 }
-
-// Clears the running flag however the run ends.
-struct TRunningGuard {
-  TRunningGuard() { RunningFlag() = true; }
-  ~TRunningGuard() { RunningFlag() = false; }
-};
 
 // ---- what the wait knows about the run
 using TClock = std::chrono::steady_clock;
@@ -169,16 +165,14 @@ void LookAtRun(const TKvFileManager& Fm, int Pid, bool Now = false) {
 }  // namespace
 
 namespace {
-TRunWaitEndedHandler& WaitEndedSlot() {
-  static TRunWaitEndedHandler H;
-  return H;
+THandlerSlot<TRunWaitEndedHandler>& WaitEndedSlot() {
+  static THandlerSlot<TRunWaitEndedHandler> S;
+  return S;
 }
 }  // namespace
 
 TRunWaitEndedHandler SetRunWaitEndedHandler(TRunWaitEndedHandler Handler) {
-  TRunWaitEndedHandler Old = std::move(WaitEndedSlot());
-  WaitEndedSlot() = std::move(Handler);
-  return Old;
+  return WaitEndedSlot().Set(std::move(Handler));
 }
 
 TRunProgress RunProgress() {
@@ -256,28 +250,20 @@ bool CheckLogFile(const std::string& LogName) {
   return true;
 }
 
-TShowLogHandler SetShowLogHandler(TShowLogHandler Handler) {
-  TShowLogHandler Old = ShowLogSlot();
-  ShowLogSlot() = std::move(Handler);
-  return Old;
-}
+TShowLogHandler SetShowLogHandler(TShowLogHandler Handler) { return ShowLogSlot().Set(std::move(Handler)); }
 
 void ShowLogFile() {
   if (TheSession) ShowLogFile(TheSession->FileManager().LogFullName());
 }
 
 void ShowLogFile(const std::string& Log) {
-  if (ShowLogSlot())
-    ShowLogSlot()(Log);
+  if (ShowLogSlot().Get())
+    ShowLogSlot().Get()(Log);
   else
     std::fprintf(stderr, "The log of the run is %s\n", ExpandFileName(Log).c_str());
 }
 
-TRunWaiter SetRunWaiter(TRunWaiter Waiter) {
-  TRunWaiter Old = WaiterSlot();
-  WaiterSlot() = Waiter ? std::move(Waiter) : TRunWaiter(DefaultWaiter);
-  return Old;
-}
+TRunWaiter SetRunWaiter(TRunWaiter Waiter) { return WaiterSlot().Set(std::move(Waiter)); }
 
 bool RunInProgress() { return RunningFlag(); }
 
@@ -285,11 +271,7 @@ bool WaitForRunEnd(TKvFileManager& Fm, int Pid) {
   TWaitState& W = Wait();
   W = TWaitState();
   W.Progress.ModelKnown = Pid > 0;
-  struct TWaiting {
-    TWaitState& W;
-    explicit TWaiting(TWaitState& S) : W(S) { W.Waiting = true; }
-    ~TWaiting() { W.Waiting = false; }
-  } Waiting(W);
+  const TScopedValue<bool> Waiting(W.Waiting, true);
   // Ends a wait that the script did not end: a model that was still running
   // leaves the marker for the judgement (a run that never got to its end);
   // otherwise the marker goes as the script would have removed it.
@@ -298,7 +280,7 @@ bool WaitForRunEnd(TKvFileManager& Fm, int Pid) {
     return false;
   };
   while (FileExists(Fm.TempRunFileName())) {
-    const bool KeepWaiting = WaiterSlot()();
+    const bool KeepWaiting = WaiterSlot().Get()();
     // The script's process ended and left the marker (its window was closed
     // before the end): judged by whether the model ran at the last look.
     if (Pid && !ProcessAlive(Pid) && FileExists(Fm.TempRunFileName())) return GiveUp(W.Progress.ModelRunning);
@@ -343,7 +325,8 @@ TRunOutcome DecideRunOutcome(TKvFileManager& Fm) {
 
 TRunOutcome RunSession() {
   if (RunInProgress() || !TheSession) return TRunOutcome::NotStarted;
-  TRunningGuard Running;
+  // The running flag is cleared however the run ends.
+  const TScopedValue<bool> Running(RunningFlag(), true);
   TKvFileManager& Fm = TheSession->FileManager();
   try {
     Fm.RemoveInputFiles();
@@ -357,7 +340,7 @@ TRunOutcome RunSession() {
     return TRunOutcome::NotStarted;
   }
   WaitForRunEnd(Fm, TakeStartedProcess());
-  if (WaitEndedSlot()) GuardedCall(WaitEndedSlot());
+  if (WaitEndedSlot().Get()) GuardedCall(WaitEndedSlot().Get());
   const TRunOutcome Outcome = DecideRunOutcome(Fm);
   return Wait().Stopped ? TRunOutcome::Stopped : Outcome;
 }

@@ -11,13 +11,14 @@
 #include "foundations/Errors.h"
 #include "foundations/Kvutil.h"
 #include "platform/FileSys.h"
+#include "platform/HandlerSlot.h"
 #include "session/Kvfm.h"
 #include "session/Kvses.h"
 
 namespace {
-TPrinterHandler& Handler() {
-  static TPrinterHandler H;
-  return H;
+THandlerSlot<TPrinterHandler>& Handler() {
+  static THandlerSlot<TPrinterHandler> S;
+  return S;
 }
 
 // Pages are laid out at the screen's 96 dots per inch, so that text in points
@@ -25,11 +26,7 @@ TPrinterHandler& Handler() {
 constexpr int PageDpi = 96;
 }  // namespace
 
-TPrinterHandler SetPrinterHandler(TPrinterHandler H) {
-  TPrinterHandler Old = std::move(Handler());
-  Handler() = std::move(H);
-  return Old;
-}
+TPrinterHandler SetPrinterHandler(TPrinterHandler H) { return Handler().Set(std::move(H)); }
 
 TPrinterChoice DefaultPrinterChoice() {
   const QPrinterInfo Info = QPrinterInfo::defaultPrinter();
@@ -65,7 +62,7 @@ void PrintPage(const TPrinterChoice& Choice, int Orientation, const TPagePainter
 }
 
 void PrintGraph(int Orientation, const TPagePainter& Paint, const QString& PdfName) {
-  const TPrinterChoice Choice = Handler() ? Handler()() : DefaultPrinterChoice();
+  const TPrinterChoice Choice = Handler().Get() ? Handler().Get()() : DefaultPrinterChoice();
   if (!Choice.Name.isEmpty()) {
     if (!ConfirmOkCancel(ToCore(PrintQuestion(Choice.Name)))) return;
     {

@@ -13,6 +13,7 @@
 #include "QtHandlers.h"
 #include "foundations/Kvutil.h"
 #include "platform/FileSys.h"
+#include "platform/HandlerSlot.h"
 #include "platform/Handlers.h"
 
 // ---- hints
@@ -94,24 +95,20 @@ void InstallHelpKey(QApplication& App) { App.installEventFilter(new THelpKeyFilt
 // ---- modal windows
 
 namespace {
-TModalHandler& ModalHandler() {
-  static TModalHandler H;
-  return H;
+THandlerSlot<TModalHandler>& ModalHandler() {
+  static THandlerSlot<TModalHandler> S;
+  return S;
 }
-TFileDialogHandler& FileHandler() {
-  static TFileDialogHandler H;
-  return H;
+THandlerSlot<TFileDialogHandler>& FileHandler() {
+  static THandlerSlot<TFileDialogHandler> S;
+  return S;
 }
 }  // namespace
 
-TModalHandler SetModalHandler(TModalHandler Handler) {
-  TModalHandler Old = std::move(ModalHandler());
-  ModalHandler() = std::move(Handler);
-  return Old;
-}
+TModalHandler SetModalHandler(TModalHandler Handler) { return ModalHandler().Set(std::move(Handler)); }
 
 int ExecModal(QDialog& Dialog) {
-  if (ModalHandler()) return ModalHandler()(Dialog);
+  if (ModalHandler().Get()) return ModalHandler().Get()(Dialog);
   return Dialog.exec();
 }
 
@@ -137,13 +134,11 @@ QStringList QtNameFilters(const QString& Filter) {
 }
 
 TFileDialogHandler SetFileDialogHandler(TFileDialogHandler Handler) {
-  TFileDialogHandler Old = std::move(FileHandler());
-  FileHandler() = std::move(Handler);
-  return Old;
+  return FileHandler().Set(std::move(Handler));
 }
 
 QString AskFileName(const TFileDialogRequest& R) {
-  if (FileHandler()) return FileHandler()(R);
+  if (FileHandler().Get()) return FileHandler().Get()(R);
   QFileDialog Dialog(QApplication::activeWindow(), R.Title, R.InitialDir);
   Dialog.setNameFilters(QtNameFilters(R.Filter));
   Dialog.setAcceptMode(R.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
