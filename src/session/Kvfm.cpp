@@ -14,14 +14,8 @@ TKvFileManager::TKvFileManager() {
   try {
     FExecPath = GetExecPath();
     SetCurrentDir(FExecPath);
-    SetBusyCursor();
-    try {
-      LoadSettings();
-    } catch (...) {
-      SetNormalCursor();
-      throw;
-    }
-    SetNormalCursor();
+    TBusyCursor Busy;
+    LoadSettings();
   } catch (const std::exception& E) {
     HandleAppException(E);
   }

@@ -290,7 +290,7 @@ void TFormTableView::Go() {
 
 void TFormTableView::RefreshLegend() {
   const QList<TKvCurve*>& Curves = FChart->Curves();
-  FLegend->blockSignals(true);
+  const QSignalBlocker Quiet(FLegend);
   FLegend->clear();
   for (qsizetype i = 0; i < Curves.size(); ++i) {
     const TKvCurve* C = Curves[i];
@@ -300,7 +300,6 @@ void TFormTableView::RefreshLegend() {
     Item->setData(Qt::UserRole, static_cast<int>(i));
     FLegend->addItem(Item);
   }
-  FLegend->blockSignals(false);
   FLegendLabel->setText(Curves.size() == 1 ? QString("Legend: 1 curve") : QString("Legend: %1 curves").arg(Curves.size()));
 }
 

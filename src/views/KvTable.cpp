@@ -15,6 +15,7 @@
 #include "foundations/Errors.h"
 #include "foundations/Kvutil.h"
 #include "foundations/Numbers.h"
+#include "foundations/ScopedValue.h"
 #include "foundations/TextCase.h"
 
 // ---------------------------------------------------------------- rules
@@ -268,19 +269,14 @@ void TKvTable::DrawFile(int Nr) {
   const TChartInfo& I = Info(Nr);
   if (!I.FActive || I.FFullName.empty()) return;
   TDxTextFile File(I.FFullName);
-  FDataFile = &File;
-  try {
-    while (!File.Eof()) {
-      std::string RunName, Label;
-      int StartDay = -1;
-      FindNextTable(Nr, RunName, Label, StartDay);
-      DrawTable(RunName, Label, Nr, StartDay);
-    }
-  } catch (...) {
-    FDataFile = nullptr;
-    throw;
+  // The file is the table reader's only while this one is drawn.
+  const TScopedValue<TDxTextFile*> Reading(FDataFile, &File);
+  while (!File.Eof()) {
+    std::string RunName, Label;
+    int StartDay = -1;
+    FindNextTable(Nr, RunName, Label, StartDay);
+    DrawTable(RunName, Label, Nr, StartDay);
   }
-  FDataFile = nullptr;
 }
 
 bool TKvTable::FindNextTable(int Nr, std::string& RunName, std::string& Label, int& StartDay) {

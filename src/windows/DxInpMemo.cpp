@@ -16,6 +16,7 @@
 #include "foundations/DxUtil.h"
 #include "foundations/Errors.h"
 #include "foundations/Numbers.h"
+#include "foundations/ScopedValue.h"
 #include "platform/Handlers.h"
 
 namespace {
@@ -126,10 +127,11 @@ void TDxNumberMemo::DoExit() {
   if (!Message.empty()) {
     // Restore and refocus without a second check; the caller's guard shows
     // the error after that.
-    FInExit = true;
-    RestorePrevValue();
-    if (isVisible()) setFocus(Qt::OtherFocusReason);
-    FInExit = false;
+    {
+      const TScopedValue<bool> InExit(FInExit, true);
+      RestorePrevValue();
+      if (isVisible()) setFocus(Qt::OtherFocusReason);
+    }
     throw EPlainError(Message);
   }
   emit Exit();

@@ -15,7 +15,9 @@
 #include "Kvmain.h"
 #include "QtHandlers.h"
 #include "WinSupport.h"
+#include "foundations/ScopedValue.h"
 #include "platform/FileSys.h"
+#include "platform/HandlerSlot.h"
 #include "platform/Handlers.h"
 #include "session/KvRun.h"
 #include "session/Kvfm.h"
@@ -63,27 +65,30 @@ void TFormMain::Run1Click() {
   CommitActiveEdit();
   StorePages();
 
-  FRunning = true;
-  UpdateRunCommands();
-  PnlRun->show();
-  ShowRunProgress();
-  StatusBar->showMessage("Running the simulation...");
-  const TRunWaiter Old = SetRunWaiter([this] { return RunWaiter(); });
-  // The wait is over: the window takes the focus back for the outcome.
-  const TRunWaitEndedHandler OldEnded = SetRunWaitEndedHandler([this] {
-    PnlRun->hide();
-    StatusBar->clearMessage();
-    activateWindow();
-  });
   TRunOutcome Outcome = TRunOutcome::NotStarted;
-  try {
-    Outcome = RunSession();
-  } catch (...) {
-    Outcome = TRunOutcome::NotStarted;
+  {
+    // The flag and the two handlers are the run's only while it lasts.
+    const TScopedValue<bool> Running(FRunning, true);
+    UpdateRunCommands();
+    PnlRun->show();
+    ShowRunProgress();
+    StatusBar->showMessage("Running the simulation...");
+    const TScopedHandler<TRunWaiter> Waiter(SetRunWaiter, [this] { return RunWaiter(); });
+    // The wait is over: the window takes the focus back for the outcome.
+    const TScopedHandler<TRunWaitEndedHandler> Ended(SetRunWaitEndedHandler, [this] {
+      PnlRun->hide();
+      StatusBar->clearMessage();
+      activateWindow();
+    });
+    try {
+      Outcome = RunSession();
+    } catch (...) {
+      // RunSession hands the errors it meets to the error handler itself;
+      // what could still escape (running out of memory) ends this as a run
+      // that was not started, and the window stays usable.
+      Outcome = TRunOutcome::NotStarted;
+    }
   }
-  SetRunWaiter(Old);
-  SetRunWaitEndedHandler(OldEnded);
-  FRunning = false;
   PnlRun->hide();
   UpdateRunCommands();
 
