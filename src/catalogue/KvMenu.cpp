@@ -109,7 +109,7 @@ bool ReadDataFileInfo(const std::string& FileName, TKorMenuItem& Item, int Kind)
     File.SetWordSep("=");
     ReadKeys(File, Item, Kind);
   } catch (const std::exception&) {
-    return false;
+    return false;  // passed over, as said above
   }
   Item.FileName = ExtractFileName(FileName);
   return !Item.Description.empty();
@@ -134,19 +134,19 @@ bool ScanDataDirectory(TMenuList& List, const std::string& Directory, int Kind) 
   return true;
 }
 
-bool MergeWeatherStations(TMenuList& WeatherList, TMenuList& StationList) {
+bool MergeWeatherStations(TMenuList& WeatherList, TMenuList& Stations) {
   for (int i = 0; i < WeatherList.Count(); ++i) {
     TKorMenuItem* Item = WeatherList.Objects(i);
     if (!Item) continue;
-    const int Found = FindMenuItem(Item->Description, Item->Format, StationList);
+    const int Found = FindMenuItem(Item->Description, Item->Format, Stations);
     if (Found < 0) {
       Item->FileName = ChangeFileExt(Item->FileName, ".");
       const std::string Text = Item->Description;
       std::unique_ptr<TKorMenuItem> Owned(new TKorMenuItem(std::move(*Item)));
       WeatherList.SetObject(i, nullptr);
-      StationList.Add(Text, std::move(Owned));
+      Stations.Add(Text, std::move(Owned));
     } else {
-      TKorMenuItem* Station = StationList.Objects(Found);
+      TKorMenuItem* Station = Stations.Objects(Found);
       if (Item->YearBegin < Station->YearBegin) Station->YearBegin = Item->YearBegin;
       if (Station->YearEnd < Item->YearBegin) Station->YearEnd = Item->YearBegin;
     }
@@ -160,6 +160,12 @@ int FindMenuItem(const std::string& Description, int Format, const TMenuList& Li
     if (Item && Item->Description == Description && Item->Format == Format) return i;
   }
   return -1;
+}
+
+TMenuFileMatch::TMenuFileMatch(const std::string& FileName) : FWanted(UpperCase(FileName)) {}
+
+bool TMenuFileMatch::operator()(const TKorMenuItem* Item) const {
+  return Item && UpperCase(Item->FileName) == FWanted;
 }
 
 void BuildDataCatalogue() {
@@ -192,10 +198,9 @@ void FillMenuListBox(TListBoxControl& ListBox, const TMenuList& List, const std:
   for (int i = 0; i < List.Count(); ++i) ListBox.Add(List.Strings(i));
   if (ListBox.Count() == 0) return;
   ListBox.SetItemIndex(0);
-  const std::string Wanted = UpperCase(FileName);
+  const TMenuFileMatch Wanted(FileName);
   for (int i = 0; i < List.Count(); ++i) {
-    const TKorMenuItem* Item = List.Objects(i);
-    if (Item && UpperCase(Item->FileName) == Wanted) {
+    if (Wanted(List.Objects(i))) {
       ListBox.SetItemIndex(i);
       break;
     }

@@ -49,13 +49,25 @@ bool ReadDataFileInfo(const std::string& FileName, TKorMenuItem& Item, int Kind)
 // raises EPlainError "Error finding data info from directory " + path.
 bool ScanDataDirectory(TMenuList& List, const std::string& Directory, int Kind);
 
-// Moves the entries of WeatherList into StationList (the file name's
-// extension becomes ".") or, when StationList already holds an entry with the
-// same description and format, widens that entry's years. Always true.
-bool MergeWeatherStations(TMenuList& WeatherList, TMenuList& StationList);
+// Moves the entries of WeatherList into Stations (the file name's extension
+// becomes ".") or, when Stations already holds an entry with the same
+// description and format, widens that entry's years. Always true.
+bool MergeWeatherStations(TMenuList& WeatherList, TMenuList& Stations);
 
 // Index of the first entry with exactly this description and format; -1.
 int FindMenuItem(const std::string& Description, int Format, const TMenuList& List);
+
+// Whether an entry's FileName equals a file name without regard to letter
+// case (both compared in upper case); no entry names no file. The session's
+// choice of crop, soil and station is found in the lists this way.
+class TMenuFileMatch {
+public:
+  explicit TMenuFileMatch(const std::string& FileName);
+  bool operator()(const TKorMenuItem* Item) const;
+
+private:
+  std::string FWanted;
+};
 
 // Fills the three lists from the session's data directories.
 void BuildDataCatalogue();

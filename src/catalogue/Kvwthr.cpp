@@ -9,7 +9,6 @@
 #include "foundations/Errors.h"
 #include "foundations/Kvutil.h"
 #include "foundations/Numbers.h"
-#include "foundations/TextCase.h"
 
 namespace {
 
@@ -94,15 +93,16 @@ void TKvWeather::UpdateWeatherFormat(TListBoxControl& ListBox1, TListBoxControl&
     const int32_t F = FSlFormat.Objects(Index)->FormatNo;
     ListBox2.Clear();
     ListBox2.SetItemIndex(-1);
-    const std::string Wanted = UpperCase(FStationFile);
+    const TMenuFileMatch Wanted(FStationFile);
     for (int i = 0; i < StationList.Count(); ++i) {
       const TKorMenuItem* Item = StationList.Objects(i);
       if (!Item || Item->Format != F) continue;
       const int Pos = ListBox2.Add(Item->Description);
-      if (UpperCase(Item->FileName) == Wanted) ListBox2.SetItemIndex(Pos);
+      if (Wanted(Item)) ListBox2.SetItemIndex(Pos);
     }
     if (ListBox2.Count() > 0 && ListBox2.ItemIndex() < 0) ListBox2.SetItemIndex(0);
   } catch (const std::exception&) {
+    // The lists stay as far as they got; the station is taken from them later.
   }
 }
 

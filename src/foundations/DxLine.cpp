@@ -12,15 +12,15 @@ struct TSeparator {
   bool Collapsing;
 };
 
-TSeparator ResolveSeparator(const std::string& Spec) {
-  if (Spec.empty()) return {' ', true};
-  if (Spec.size() >= 2 && Spec[0] == '^') {
-    const unsigned char C = static_cast<unsigned char>(Spec[1]);
+TSeparator ResolveSeparator(const std::string& Setting) {
+  if (Setting.empty()) return {' ', true};
+  if (Setting.size() >= 2 && Setting[0] == '^') {
+    const unsigned char C = static_cast<unsigned char>(Setting[1]);
     if ((C >= 'A' && C <= 'Z') || C == '[' || (C >= 'a' && C <= 'z'))
       return {static_cast<char>(C - 64), false};
     return {'^', false};
   }
-  return {Spec[0], false};
+  return {Setting[0], false};
 }
 }  // namespace
 
