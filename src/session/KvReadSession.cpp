@@ -181,6 +181,7 @@ void TKvSession::ReadSiteFile() {
     try {
       SetMinMaxSMLIM();
     } catch (const std::exception&) {
+      // No readable soil file: the value read above stays, unchecked.
     }
   });
 }

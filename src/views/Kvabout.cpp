@@ -139,6 +139,7 @@ void ShowSplash(int Milliseconds) {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     QThread::msleep(static_cast<unsigned long>(Milliseconds));
   } catch (...) {
+    // Only a picture at start-up: the box goes below and the start goes on.
   }
   delete Splash;
 }

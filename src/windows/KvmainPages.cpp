@@ -618,6 +618,7 @@ void TFormMain::CheckYears() {
     if (L - Year + 1 < mmConsecutiveYears->iValue()) mmConsecutiveYears->SetiValue(L - Year + 1);
     mmConsecutiveYears->Reset(mmConsecutiveYears->iValue(), 1, L - Year + 1);
   } catch (const std::exception&) {
+    // A station without usable years: the two fields keep what they had.
   }
 }
 
@@ -685,6 +686,7 @@ void TFormMain::LbCropNoClick() {
     if (!Dir.empty() && Dir.back() != '\\' && Dir.back() != '/') Dir += '\\';
     mmCropInfo->setPlainText(FileText(Dir + E.FileName));
   } catch (const std::exception&) {
+    // No crop at that position (or a failure on the way): the list shows no hint.
     SetHint(LbCropNo, "|");
   }
 }
