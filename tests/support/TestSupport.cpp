@@ -8,7 +8,9 @@
 #include <fstream>
 #include <sstream>
 
+#include "foundations/TextCase.h"
 #include "platform/FileSys.h"
+#include "platform/Shell.h"
 
 namespace fs = std::filesystem;
 
@@ -57,13 +59,66 @@ TCurrentDirGuard::~TCurrentDirGuard() {
   fs::current_path(FDir, Ec);
 }
 
+TMsgResult FailUnscriptedBox(const TMessage& M) {
+  ADD_FAILURE() << "unexpected message box: " << M.Text;
+  switch (M.Buttons) {
+    case TMsgButtons::Ok: return TMsgResult::Ok;
+    case TMsgButtons::YesNo: return TMsgResult::No;
+    case TMsgButtons::OkCancel:
+    case TMsgButtons::YesNoCancel: return TMsgResult::Cancel;
+  }
+  return TMsgResult::Cancel;
+}
+
+namespace {
+// Whether the shell would hand the file to the desktop's opener: an existing
+// file that is neither a batch file nor a program (the checks before that
+// answer with their own codes).
+bool GoesToTheDesktop(const std::string& FileName, const std::string& DefaultDir) {
+  if (!DefaultDir.empty() && !DirectoryExists(DefaultDir)) return false;
+  if (!FileExists(FileName) || SameText(ExtractFileExt(FileName), ".bat")) return false;
+  const std::string Real = ExpandFileName(FileName);
+  struct stat St;
+  return !(stat(Real.c_str(), &St) == 0 && S_ISREG(St.st_mode) && access(Real.c_str(), X_OK) == 0);
+}
+
+int StartWithoutWindow(const std::string& FileName, const std::string& Params, const std::string& DefaultDir,
+                       int ShowCmd) {
+  if (GoesToTheDesktop(FileName, DefaultDir)) {
+    ADD_FAILURE() << "unexpected document started: " << FileName;
+    return ShellCode::NoAssociation;
+  }
+  const bool Windowless = ShellWindowless();
+  SetShellWindowless(true);
+  const int Code = PosixShellExecute(FileName, Params, DefaultDir, ShowCmd);
+  SetShellWindowless(Windowless);
+  return Code;
+}
+}  // namespace
+
+void TFailOnUnscripted::SetUp() {
+  SetMessageHandler(FailUnscriptedBox);
+  SetAppErrorHandler([](const std::exception& E) {
+    ADD_FAILURE() << "unexpected application error: " << ErrorBoxText(E.what());
+  });
+  SetOpenDocumentHandler([](const std::string& FileName) {
+    ADD_FAILURE() << "unexpected document opened: " << FileName;
+    return ShellCode::NoAssociation;
+  });
+  SetShellExecuteHandler(StartWithoutWindow);
+}
+
+void TFailOnUnscripted::TearDown() {
+  SetMessageHandler(nullptr);
+  SetAppErrorHandler(nullptr);
+  SetOpenDocumentHandler(nullptr);
+  SetShellExecuteHandler(nullptr);
+}
+
 TScriptedMessages::TScriptedMessages() {
   FOld = SetMessageHandler([this](const TMessage& M) {
     FShown.push_back(M);
-    if (FScript.empty()) {
-      ADD_FAILURE() << "unexpected message box: " << M.Text;
-      return M.Buttons == TMsgButtons::Ok ? TMsgResult::Ok : TMsgResult::Cancel;
-    }
+    if (FScript.empty()) return FailUnscriptedBox(M);
     TScriptedAnswer A = FScript.front();
     FScript.pop_front();
     EXPECT_EQ(static_cast<int>(A.Kind), static_cast<int>(M.Kind)) << "box: " << M.Text;

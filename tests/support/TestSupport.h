@@ -2,6 +2,7 @@
 // Shared helpers of the core tests.
 //
 // TTempDir: a fresh directory, removed with everything in it afterwards.
+// TFailOnUnscripted: the test program's handlers (see below).
 // TScriptedMessages: installs a message handler that records every box and
 // answers from a script; a box that the test did not script fails the test.
 // TCurrentDirGuard: restores the working directory a test changed.
@@ -45,6 +46,21 @@ public:
 private:
   std::string FDir;
 };
+
+// The handlers of the whole test program (registered by the test programs'
+// main): a message box, an error that reaches the application's error
+// handler, or a document handed to the desktop fails the running test unless
+// the test installed its own handler on top (TScriptedMessages for boxes).
+// Batch files and programs still start, always without a terminal window.
+class TFailOnUnscripted : public ::testing::Environment {
+public:
+  void SetUp() override;
+  void TearDown() override;
+};
+
+// Fails the running test, naming the box, and answers the button that
+// changes nothing: OK on a box that has only OK, else Cancel or No.
+TMsgResult FailUnscriptedBox(const TMessage& M);
 
 struct TScriptedAnswer {
   TMsgKind Kind;

@@ -1,37 +1,34 @@
 // The window tests' program: an offscreen application, and handlers that fail
-// the test on any message box, modal window or file dialog it did not script.
+// the test on any message box, application error, document, modal window,
+// file dialog or print it did not script.
 
 #include <gtest/gtest.h>
 
-#include <QDialog>
 #include <clocale>
 
+#include "KvPrint.h"
 #include "QtHandlers.h"
-#include "WinSupport.h"
-#include "platform/Handlers.h"
+#include "WinTestSupport.h"
 
 namespace {
-class TFailOnUnscripted : public ::testing::Environment {
+// The core's failing handlers, and those of the windows.
+class TFailOnUnscriptedWindows : public TFailOnUnscripted {
 public:
   void SetUp() override {
-    SetMessageHandler([](const TMessage& M) {
-      ADD_FAILURE() << "unexpected message box: " << M.Text;
-      return TMsgResult::Cancel;
+    TFailOnUnscripted::SetUp();
+    SetModalHandler(FailUnscriptedModal);
+    SetFileDialogHandler(FailUnscriptedFileDialog);
+    // The default printer is the system's: a test that prints names its own.
+    SetPrinterHandler([] {
+      ADD_FAILURE() << "unexpected print";
+      return TPrinterChoice();
     });
-    SetModalHandler([](QDialog& D) {
-      ADD_FAILURE() << "unexpected modal window: " << D.objectName().toStdString();
-      return static_cast<int>(QDialog::Rejected);
-    });
-    // Opening a document would start the desktop's application: a test that
-    // opens one replaces this handler.
-    SetOpenDocumentHandler([](const std::string& FileName) {
-      ADD_FAILURE() << "unexpected document opened: " << FileName;
-      return 31;
-    });
-    SetFileDialogHandler([](const TFileDialogRequest& R) {
-      ADD_FAILURE() << "unexpected file dialog: " << R.Title.toStdString();
-      return QString();
-    });
+  }
+  void TearDown() override {
+    SetPrinterHandler(nullptr);
+    SetFileDialogHandler(nullptr);
+    SetModalHandler(nullptr);
+    TFailOnUnscripted::TearDown();
   }
 };
 }  // namespace
@@ -42,6 +39,6 @@ int main(int argc, char** argv) {
   std::setlocale(LC_NUMERIC, "C");
   App.setApplicationName(ApplicationTitle);
   ::testing::InitGoogleTest(&argc, argv);
-  ::testing::AddGlobalTestEnvironment(new TFailOnUnscripted);
+  ::testing::AddGlobalTestEnvironment(new TFailOnUnscriptedWindows);
   return RUN_ALL_TESTS();
 }

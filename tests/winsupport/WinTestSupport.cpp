@@ -6,12 +6,19 @@
 #include "support/SampleHome.h"
 #include "platform/FileSys.h"
 
+int FailUnscriptedModal(QDialog& D) {
+  ADD_FAILURE() << "unexpected modal window: " << D.objectName().toStdString();
+  return QDialog::Rejected;
+}
+
+QString FailUnscriptedFileDialog(const TFileDialogRequest& R) {
+  ADD_FAILURE() << "unexpected file dialog: " << R.Title.toStdString();
+  return {};
+}
+
 TScriptedDialogs::TScriptedDialogs() {
   FOldModal = SetModalHandler([this](QDialog& D) -> int {
-    if (FModal.empty()) {
-      ADD_FAILURE() << "unexpected modal window: " << D.objectName().toStdString();
-      return QDialog::Rejected;
-    }
+    if (FModal.empty()) return FailUnscriptedModal(D);
     TModal M = std::move(FModal.front());
     FModal.pop_front();
     EXPECT_EQ(D.objectName(), M.Name);
@@ -23,10 +30,7 @@ TScriptedDialogs::TScriptedDialogs() {
   });
   FOldFile = SetFileDialogHandler([this](const TFileDialogRequest& R) -> QString {
     FFileRequests.push_back(R);
-    if (FFiles.empty()) {
-      ADD_FAILURE() << "unexpected file dialog: " << R.Title.toStdString();
-      return {};
-    }
+    if (FFiles.empty()) return FailUnscriptedFileDialog(R);
     QString Answer = FFiles.front();
     FFiles.pop_front();
     return Answer;

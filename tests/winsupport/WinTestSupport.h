@@ -19,6 +19,12 @@
 
 class QWidget;
 
+// What the failing handlers do with a modal window or file dialog that no
+// test scripted: fail the running test, naming it, and answer as the user who
+// cancels (Rejected, no file).
+int FailUnscriptedModal(QDialog& D);
+QString FailUnscriptedFileDialog(const TFileDialogRequest& R);
+
 class TScriptedDialogs {
 public:
   using TModalAnswer = std::function<int(QDialog&)>;
