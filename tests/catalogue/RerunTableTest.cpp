@@ -136,18 +136,17 @@ TEST_F(RerunTable, SingleValuesFromAFile) {
 }
 
 TEST_F(RerunTable, TableValuesFromAFile) {
-  Dir().Write("cropd/T.CAB",
-              "AMAXTB = 0.00, 35.0,\r\n"
-              "     1.00, 40.0,\r\n"
-              "     2.00, 45.0 ! end\r\n"
-              "TMPFTB = 0.0, 0.5, 10.0, 1.0 ! a comment on the first line\r\n"
-              "ABCDTB = a, 1, 2\r\n"
-              "EFGHTB = 1, 2, x, 3,\r\n"
-              "  4, 5\r\n"
-              "\r\n"
-              "  6, 7\r\n"
-              "LASTTB = 1, 2,\r\n"
-              "  3, 4");
+  Dir().Write("cropd/T.CAB", CrLf(R"(AMAXTB = 0.00, 35.0,
+     1.00, 40.0,
+     2.00, 45.0 ! end
+TMPFTB = 0.0, 0.5, 10.0, 1.0 ! a comment on the first line
+ABCDTB = a, 1, 2
+EFGHTB = 1, 2, x, 3,
+  4, 5
+
+  6, 7
+LASTTB = 1, 2,
+  3, 4)"));
   struct {
     const char *Name, *Value;
   } Cases[] = {{"AMAXTB", "0.00,35.0,1.00,40.0,2.00,45.0"},

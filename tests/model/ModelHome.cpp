@@ -15,24 +15,53 @@
 
 namespace {
 
-const char* TestCrop =
-    "** a small spring cereal for the model tests\r\n"
-    "CRPNAM='Test cereal'\r\n"
-    "TBASEM = 0.0   ! base temperature for emergence\r\n"
-    "TEFFMX = 30.0\r\nTSUMEM = 110.\r\nTBASE  = 0.0\r\nTSUM1  = 800.\r\nTSUM2  = 750.\r\n"
-    "TDWI   = 60.\r\nLAIEM  = 0.05\r\nRGRLAI = 0.009\r\nSPAN   = 30.\r\nKDIF   = 0.60\r\nEFF    = 0.45\r\n"
-    "CVL    = 0.72\r\nCVS    = 0.69\r\nCVO    = 0.74\r\nCVR    = 0.72\r\n"
-    "RML    = 0.03\r\nRMS    = 0.015\r\nRMO    = 0.01\r\nRMR    = 0.015\r\nQ10    = 2.0\r\n"
-    "RDI    = 10.\r\nRRI    = 1.2\r\nRDMCR  = 100.\r\nCFET   = 1.0\r\nPDEPL  = 0.55\r\nIAIRDU = 0\r\n"
-    "NCSO   = 0.018\r\nNCST   = 0.006\r\nPCSO   = 0.0035\r\nPCST   = 0.001\r\nKCSO   = 0.005\r\nKCST   = 0.015\r\n"
-    "* tables\r\n"
-    "SLATB  = 0.0, 0.0022,\r\n         2.0, 0.0022\r\n"
-    "AMAXTB = 0.0, 35.0,\r\n         1.0, 35.0,   ! flat until anthesis\r\n         2.0, 5.0\r\n"
-    "TMPFTB = -10., 0.0, 0.0, 0.01, 10., 0.6, 15., 1.0, 25., 1.0, 35., 0.0\r\n"
-    "FRTB   = 0.0, 0.5, 0.4, 0.4, 1.0, 0.0, 2.0, 0.0\r\n"
-    "FLTB   = 0.0, 0.75, 0.5, 0.65, 0.9, 0.1, 1.0, 0.0, 2.0, 0.0\r\n"
-    "FSTB   = 0.0, 0.25, 0.5, 0.35, 0.9, 0.9, 1.0, 0.25, 1.2, 0.0, 2.0, 0.0\r\n"
-    "FOTB   = 0.0, 0.0, 0.9, 0.0, 1.0, 0.75, 1.2, 1.0, 2.0, 1.0\r\n";
+const std::string TestCrop = CrLf(R"(** a small spring cereal for the model tests
+CRPNAM='Test cereal'
+TBASEM = 0.0   ! base temperature for emergence
+TEFFMX = 30.0
+TSUMEM = 110.
+TBASE  = 0.0
+TSUM1  = 800.
+TSUM2  = 750.
+TDWI   = 60.
+LAIEM  = 0.05
+RGRLAI = 0.009
+SPAN   = 30.
+KDIF   = 0.60
+EFF    = 0.45
+CVL    = 0.72
+CVS    = 0.69
+CVO    = 0.74
+CVR    = 0.72
+RML    = 0.03
+RMS    = 0.015
+RMO    = 0.01
+RMR    = 0.015
+Q10    = 2.0
+RDI    = 10.
+RRI    = 1.2
+RDMCR  = 100.
+CFET   = 1.0
+PDEPL  = 0.55
+IAIRDU = 0
+NCSO   = 0.018
+NCST   = 0.006
+PCSO   = 0.0035
+PCST   = 0.001
+KCSO   = 0.005
+KCST   = 0.015
+* tables
+SLATB  = 0.0, 0.0022,
+         2.0, 0.0022
+AMAXTB = 0.0, 35.0,
+         1.0, 35.0,   ! flat until anthesis
+         2.0, 5.0
+TMPFTB = -10., 0.0, 0.0, 0.01, 10., 0.6, 15., 1.0, 25., 1.0, 35., 0.0
+FRTB   = 0.0, 0.5, 0.4, 0.4, 1.0, 0.0, 2.0, 0.0
+FLTB   = 0.0, 0.75, 0.5, 0.65, 0.9, 0.1, 1.0, 0.0, 2.0, 0.0
+FSTB   = 0.0, 0.25, 0.5, 0.35, 0.9, 0.9, 1.0, 0.25, 1.2, 0.0, 2.0, 0.0
+FOTB   = 0.0, 0.0, 0.9, 0.0, 1.0, 0.75, 1.2, 1.0, 2.0, 1.0
+)");
 
 std::string Soil(const char* Name, double Smw, double Smfc, double Sm0, double Sope, double Ksub) {
   return Format("SOLNAM='%s'\r\nSMW    = %.2f\r\nSMFCF  = %.2f\r\nSM0    = %.2f\r\nCRAIRC = 0.06\r\nK0     = 20.\r\n"
@@ -112,9 +141,14 @@ TModelHome::TModelHome(TData Data) {
 
 void TModelHome::MakeFixture() {
   for (const char* D : {"bin", "cropd", "soild", "meteo/climd", "meteo/merawe", "runio", "output"}) FDir.MakeDir(D);
-  FDir.Write("bin/DIRECT.INI",
-             "[Directory settings for KORVAL]\r\nOUTDIR=..\\output\\\r\nCRPDIR=..\\cropd\\\r\n"
-             "WTRDIR=..\\meteo\\merawe\\\r\nCLMDIR=..\\meteo\\climd\\\r\nSOLDIR=..\\soild\\\r\nRUNDIR=..\\runio\\\r\n");
+  FDir.Write("bin/DIRECT.INI", CrLf(R"([Directory settings for KORVAL]
+OUTDIR=..\output\
+CRPDIR=..\cropd\
+WTRDIR=..\meteo\merawe\
+CLMDIR=..\meteo\climd\
+SOLDIR=..\soild\
+RUNDIR=..\runio\
+)"));
   FDir.Write("cropd/TEST.CRP", TestCrop);
   FDir.Write("soild/LOAM.SOL", Soil("Loam, test", 0.12, 0.32, 0.45, 2.0, 1.0));
   FDir.Write("soild/SAND.SOL", Soil("Sand, test", 0.05, 0.15, 0.36, 10.0, 10.0));

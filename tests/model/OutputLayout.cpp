@@ -8,6 +8,7 @@
 #include "foundations/DxLine.h"
 #include "foundations/DxUtil.h"
 #include "foundations/Numbers.h"
+#include "support/TestSupport.h"
 
 namespace {
 
@@ -93,16 +94,16 @@ TBlockCheck CheckDetailed(const std::string& Path, bool Gw) {
       EXPECT_EQ(L[i + 1].size(), 12u);
       const TWords& T8 = L[i + 8];
       EXPECT_EQ(T8[0], "TOTAL");
-      EXPECT_NEAR(Num(T8[4]), Num(T8[9]), 0.011);
-      EXPECT_NEAR(Num(T8[11]), 0.0, 0.006);
+      EXPECT_NEAR(Num(T8[4]), Num(T8[9]), PrintedTolerance(2, 2, 1));
+      EXPECT_NEAR(Num(T8[11]), 0.0, PrintedTolerance(2, 1, 1));
       EXPECT_EQ(L[i + 7][0], "lost");
       EXPECT_EQ(L[i + 7].size(), Gw ? 4u : 5u);
     } else if (StartsWith(W, {"WATER", "BALANCE", "ROOT", "ZONE"})) {
       ++C.Root;
       EXPECT_EQ(L[i + 4][0], Gw ? "capillary" : "percolation");
       const TWords& R5 = L[i + 5];
-      EXPECT_NEAR(Num(R5[4]), Num(R5[8]), 0.011);
-      EXPECT_NEAR(Num(R5[10]), 0.0, 0.006);
+      EXPECT_NEAR(Num(R5[4]), Num(R5[8]), PrintedTolerance(2, 2, 1));
+      EXPECT_NEAR(Num(R5[10]), 0.0, PrintedTolerance(2, 1, 1));
     } else if (StartsWith(W, {"SUMMARY", "CROP", "PRODUCTION", "AND", "NUTRIENT"})) {
       ++C.Nutrient;
       // "Nbas = 60.0,Pbas = 10.0,Kbas = 60.0": three comma-separated fields

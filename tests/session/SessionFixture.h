@@ -24,55 +24,55 @@
 #include "support/TestSupport.h"
 
 // Every keyword the session asks for, and the rerun variables the tests use.
-inline const char* const TestCatalogue =
-    "name,min,max,type,file,meaning\r\n"
-    "RUNNAM,0,0,C,,run name\r\n"
-    "PRDEL,0,30,I,TD,output interval\r\n"
-    "ISDAY,1,366,I,TD,water balance start day\r\n"
-    "IDEM,1,365,I,TD,day of emergence\r\n"
-    "IDSOW,1,365,I,TD,day of sowing\r\n"
-    "IDESOW,1,365,I,TD,earliest sowing\r\n"
-    "IDLSOW,1,365,I,TD,ultimate sowing\r\n"
-    "IDAYEN,1,365,I,TD,end day\r\n"
-    "IDURMX,1,365,I,TD,maximum duration\r\n"
-    "INYEAR,1,40,I,TD,number of years\r\n"
-    "INYRG,1,40,I,TD,rainfall years\r\n"
-    "CLFILE,0,0,C,TD,weather station\r\n"
-    "RAFILE,0,0,C,TD,rainfall station\r\n"
-    "CRFILE,0,0,C,TD,crop file\r\n"
-    "SOFILE,0,0,C,SD,soil file\r\n"
-    "SSI,0,10,R,SD,initial surface storage\r\n"
-    "SSMAX,0,10,R,SD,maximum surface storage\r\n"
-    "SMLIM,0,1,R,SD,maximum initial moisture\r\n"
-    "WAV,0,100,R,SD,initial available soil water\r\n"
-    "ZTI,0,999,R,SD,initial groundwater table\r\n"
-    "DD,0,200,R,SD,drainage depth\r\n"
-    "RDMSOL,10,150,R,SD,maximum rooting depth\r\n"
-    "NOTINF,0,1,R,SD,non-infiltrating fraction\r\n"
-    "NBASE,0,100,R,SD,nitrogen base\r\n"
-    "NREC,0,1,R,SD,nitrogen recovery\r\n"
-    "PBASE,0,100,R,SD,phosphorus base\r\n"
-    "PREC,0,1,R,SD,phosphorus recovery\r\n"
-    "KBASE,0,100,R,SD,potassium base\r\n"
-    "KREC,0,1,R,SD,potassium recovery\r\n"
-    "AMAXTB,0,100,SD,CF,maximum assimilation\r\n"
-    "TBASE,-10,10,R,CF,base temperature\r\n"
-    "SMW,0,1,R,SF,wilting point\r\n"
-    "SM0,0,1,R,SF,porosity\r\n";
+inline const std::string TestCatalogue = CrLf(R"(name,min,max,type,file,meaning
+RUNNAM,0,0,C,,run name
+PRDEL,0,30,I,TD,output interval
+ISDAY,1,366,I,TD,water balance start day
+IDEM,1,365,I,TD,day of emergence
+IDSOW,1,365,I,TD,day of sowing
+IDESOW,1,365,I,TD,earliest sowing
+IDLSOW,1,365,I,TD,ultimate sowing
+IDAYEN,1,365,I,TD,end day
+IDURMX,1,365,I,TD,maximum duration
+INYEAR,1,40,I,TD,number of years
+INYRG,1,40,I,TD,rainfall years
+CLFILE,0,0,C,TD,weather station
+RAFILE,0,0,C,TD,rainfall station
+CRFILE,0,0,C,TD,crop file
+SOFILE,0,0,C,SD,soil file
+SSI,0,10,R,SD,initial surface storage
+SSMAX,0,10,R,SD,maximum surface storage
+SMLIM,0,1,R,SD,maximum initial moisture
+WAV,0,100,R,SD,initial available soil water
+ZTI,0,999,R,SD,initial groundwater table
+DD,0,200,R,SD,drainage depth
+RDMSOL,10,150,R,SD,maximum rooting depth
+NOTINF,0,1,R,SD,non-infiltrating fraction
+NBASE,0,100,R,SD,nitrogen base
+NREC,0,1,R,SD,nitrogen recovery
+PBASE,0,100,R,SD,phosphorus base
+PREC,0,1,R,SD,phosphorus recovery
+KBASE,0,100,R,SD,potassium base
+KREC,0,1,R,SD,potassium recovery
+AMAXTB,0,100,SD,CF,maximum assimilation
+TBASE,-10,10,R,CF,base temperature
+SMW,0,1,R,SF,wilting point
+SM0,0,1,R,SF,porosity
+)");
 
-inline const char* const TestCropFile =
-    "** a crop for the tests\r\n"
-    "CRPNAM='Spring barley, early'\r\n"
-    "TBASE = 0.0\r\n"
-    "AMAXTB = 0.00, 35.0,\r\n"
-    "     1.00, 40.0,\r\n"
-    "     2.00, 45.0 ! end of table\r\n"
-    "IDSL = 0\r\n";
+inline const std::string TestCropFile = CrLf(R"(** a crop for the tests
+CRPNAM='Spring barley, early'
+TBASE = 0.0
+AMAXTB = 0.00, 35.0,
+     1.00, 40.0,
+     2.00, 45.0 ! end of table
+IDSL = 0
+)");
 
-inline const char* const TestSoilFile =
-    "SOLNAM='Clay loam'\r\n"
-    "SMW = 0.100\r\n"
-    "SM0 = 0.400\r\n";
+inline const std::string TestSoilFile = CrLf(R"(SOLNAM='Clay loam'
+SMW = 0.100
+SM0 = 0.400
+)");
 
 class TSessionTest : public ::testing::Test {
 protected:

@@ -53,6 +53,23 @@ void WriteFileBytes(const std::string& Path, const std::string& Content) {
   Out << Content;
 }
 
+std::string CrLf(const std::string& Text) {
+  std::string Out;
+  Out.reserve(Text.size() + Text.size() / 16);
+  for (char C : Text) {
+    if (C == '\n') Out += '\r';
+    Out += C;
+  }
+  return Out;
+}
+
+double PrintedTolerance(int Decimals, int HalfUnits, int Tenths) {
+  // Whole numbers over a power of ten: one rounding, as in the decimal literal.
+  double TenthsPerOne = 10;
+  for (int i = 0; i < Decimals; ++i) TenthsPerOne *= 10;
+  return (5.0 * HalfUnits + Tenths) / TenthsPerOne;
+}
+
 TCurrentDirGuard::TCurrentDirGuard() : FDir(fs::current_path().string()) {}
 TCurrentDirGuard::~TCurrentDirGuard() {
   std::error_code Ec;
@@ -146,10 +163,15 @@ TProgramHome::TProgramHome(bool WithIni) {
   for (const char* D : {"bin", "cropd", "soild", "meteo/climd", "meteo/merawe", "meteo/dbmrep", "runio", "output"})
     FDir.MakeDir(D);
   if (WithIni)
-    FDir.Write("bin/DIRECT.INI",
-               "[Directory settings for KORVAL]\r\nOUTDIR=..\\output\\\r\nCRPDIR=..\\cropd\\\r\n"
-               "WTRDIR=..\\meteo\\merawe\\\r\nCLMDIR=..\\meteo\\climd\\\r\nDBRDIR=..\\meteo\\dbmrep\\\r\n"
-               "SOLDIR=..\\soild\\\r\nRUNDIR=..\\runio\\\r\n");
+    FDir.Write("bin/DIRECT.INI", CrLf(R"([Directory settings for KORVAL]
+OUTDIR=..\output\
+CRPDIR=..\cropd\
+WTRDIR=..\meteo\merawe\
+CLMDIR=..\meteo\climd\
+DBRDIR=..\meteo\dbmrep\
+SOLDIR=..\soild\
+RUNDIR=..\runio\
+)"));
   SetExecPath(Bin());
   InvalidateDirCache();
 }

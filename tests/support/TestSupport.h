@@ -38,6 +38,17 @@ private:
 std::string ReadFileBytes(const std::string& Path);
 void WriteFileBytes(const std::string& Path, const std::string& Content);
 
+// Text written with LF line ends as the CR LF text of the program's files, so
+// that a fixture of several lines can be a raw string literal.
+std::string CrLf(const std::string& Text);
+
+// The tolerance for numbers the model prints rounded to Decimals decimals:
+// HalfUnits half units in the last place (one for each rounded number in the
+// comparison) and Tenths tenths of a unit more (what a balance that the model
+// closes only nearly leaves). The same double as the decimal written out:
+// PrintedTolerance(2, 2, 1) == 0.011.
+double PrintedTolerance(int Decimals, int HalfUnits = 1, int Tenths = 0);
+
 class TCurrentDirGuard {
 public:
   TCurrentDirGuard();

@@ -17,15 +17,15 @@
 namespace {
 // Crop variables out of order and in mixed case, timer variables, no soil
 // variables at all.
-const char* const Catalogue =
-    "name,min,max,type,file,meaning\r\n"
-    "TSUM1,50,2500,R,CF,temperature sum to anthesis\r\n"
-    "IDEM,1,366,I,TD,day of emergence\r\n"
-    "amax,0,90,R,CF,lower-case crop variable\r\n"
-    "AMAXTB,0,90,SD,CF,maximum assimilation table\r\n"
-    "Cvl,0.5,0.9,R,CF,conversion into leaves\r\n"
-    "ISYR,1900,2100,I,TD,first year\r\n"
-    "SSMAX,0,20,R,SD,maximum surface storage\r\n";
+const std::string Catalogue = CrLf(R"(name,min,max,type,file,meaning
+TSUM1,50,2500,R,CF,temperature sum to anthesis
+IDEM,1,366,I,TD,day of emergence
+amax,0,90,R,CF,lower-case crop variable
+AMAXTB,0,90,SD,CF,maximum assimilation table
+Cvl,0.5,0.9,R,CF,conversion into leaves
+ISYR,1900,2100,I,TD,first year
+SSMAX,0,20,R,SD,maximum surface storage
+)");
 
 class TSelectTest : public ::testing::Test {
 protected:
