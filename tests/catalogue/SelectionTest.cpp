@@ -16,15 +16,15 @@
 
 namespace {
 
-const char* const Catalogue =
-    "name,min,max,type,file,meaning\r\n"
-    "IDEM,0.5,365.5,I,TD,emergence\r\n"
-    "IDSOW,1.5,364.4,I,TD,sowing\r\n"
-    "IDESOW,2.5,300,I,TD,earliest sowing\r\n"
-    "IDLSOW,-0.5,301,I,TD,latest sowing\r\n"
-    "IDAYEN,1,366,I,TD,end\r\n"
-    "IDURMX,1,800,I,TD,duration\r\n"
-    "INYRG,1,99.5,I,TD,years\r\n";
+const std::string Catalogue = CrLf(R"(name,min,max,type,file,meaning
+IDEM,0.5,365.5,I,TD,emergence
+IDSOW,1.5,364.4,I,TD,sowing
+IDESOW,2.5,300,I,TD,earliest sowing
+IDLSOW,-0.5,301,I,TD,latest sowing
+IDAYEN,1,366,I,TD,end
+IDURMX,1,800,I,TD,duration
+INYRG,1,99.5,I,TD,years
+)");
 
 void AddEntry(TMenuList& List, const std::string& Description, const std::string& FileName, int Format = -1,
               int YearBegin = -1, int YearEnd = -1) {
@@ -128,10 +128,11 @@ TEST_F(SelectionTest, CropListSelectsTheSessionFile) {
     int Selected;
   } Cases[] = {{"WHEAT.cab", 1}, {"maize.cab", 0}, {"GONE.CAB", 0}, {"", 0}};
   for (const auto& Case : Cases) {
+    SCOPED_TRACE(Case.CropFile);
     C.SetCropFile(Case.CropFile);
     C.FetchCropData(Lb);
     EXPECT_EQ(Lb.Items(), (std::vector<std::string>{"Maize", "Wheat", "Wheat 2"}));
-    EXPECT_EQ(Lb.ItemIndex(), Case.Selected) << Case.CropFile;
+    EXPECT_EQ(Lb.ItemIndex(), Case.Selected);
   }
 
   TPlainLabel Label;
@@ -296,12 +297,14 @@ TEST_F(WeatherSelectionTest, NumberOfSimulationYears) {
       {2, 5, 2, 1, 8, 8},   {1, 5, 0, 1, 1, 1},   {2, 5, 9, 10, 10, 5},
   };
   for (const auto& C : Cases) {
+    SCOPED_TRACE(::testing::Message() << "format " << C.Format << ", years " << C.Years << ", option "
+                                      << C.Option << ", runs " << C.Runs << ", rain years " << C.RainYears);
     W.SetWeatherFormatNumber(C.Format);
     W.SetConsecutiveYears(C.Years);
     W.SetRainfallDataOptions(C.Option);
     W.SetNoOfRunsWithRandomizedRain(C.Runs);
     W.SetRainfallConsecutiveYears(C.RainYears);
-    EXPECT_EQ(W.GetNrOfSimulationYears(), C.Expected) << C.Format << " " << C.Option;
+    EXPECT_EQ(W.GetNrOfSimulationYears(), C.Expected);
   }
 }
 

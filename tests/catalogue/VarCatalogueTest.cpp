@@ -243,10 +243,11 @@ TEST(RerunVarTest, FormatValueAndFormattedValue) {
       {"SD", "0,1", "0,1", ""},      {"Q", "x", "x", ""},
   };
   for (const auto& C : Cases) {
+    SCOPED_TRACE(std::string(C.Type) + " " + C.Value);
     TRerunVar V = MakeVar("V", C.Type, 0, 100, C.Value);
     V.FormatValue();
-    EXPECT_EQ(V.Value(), C.Formatted) << C.Type << " " << C.Value;
-    EXPECT_EQ(V.GetFormatValue(), C.ForModel) << C.Type << " " << C.Value;
+    EXPECT_EQ(V.Value(), C.Formatted);
+    EXPECT_EQ(V.GetFormatValue(), C.ForModel);
   }
   TRerunVar Bad = MakeVar("V", "I", 0, 1, "1.5");
   EXPECT_THROW(Bad.FormatValue(), EConvertError);

@@ -36,8 +36,9 @@ TEST(DxLine, SplitsInBothModes) {
       {"^", "a^b", {"a", "b"}},
   };
   for (const Case& C : Cases) {
+    SCOPED_TRACE("sep '" + C.Sep + "' line '" + C.Line + "'");
     const TDxLine L = Split(C.Line, C.Sep);
-    EXPECT_EQ(Words(L), C.Words) << "sep '" << C.Sep << "' line '" << C.Line << "'";
+    EXPECT_EQ(Words(L), C.Words);
     EXPECT_EQ(L.NoOfWords(), static_cast<int>(C.Words.size()));
     EXPECT_EQ(L.GetWord(0), C.Line);
   }

@@ -47,6 +47,7 @@ TEST(ModelWeatherFiles, YearAndDayMustBeWholeNumbers) {
       {" 1 1981  1e300  3372.  -9.0  -2.7  0.28  2.5  0.0", false},
   };
   for (const auto& C : Cases) {
+    SCOPED_TRACE(C.Line);
     const std::string File = T.Write(C.Rain ? "RAIN.DAT" : "STN1.981",
                                      std::string(C.Rain ? "** KRLFORMAT=99\r\n" : " 5.0 52.0 10.0\r\n") + C.Line + "\r\n");
     try {

@@ -104,12 +104,13 @@ TEST(Run, CheckLogFile) {
       {"ERROR late\r\nlast line\r\n", true, "ERROR late\r\nlast line"},
   };
   for (const Case& C : Cases) {
+    SCOPED_TRACE(::testing::PrintToString(C.Log));
     const std::string Log = T.Write("KRL.LOG", C.Log);
     if (C.Found) {
       Boxes.Expect(TMsgKind::Error, "Simulation failed.");
       Boxes.Expect(TMsgKind::Information, C.Message + "\r\n(See also " + Log + ")");
     }
-    EXPECT_EQ(CheckLogFile(Log), C.Found) << C.Log;
+    EXPECT_EQ(CheckLogFile(Log), C.Found);
   }
   EXPECT_THROW(CheckLogFile(T / "none.log"), EDxError);
 }

@@ -189,16 +189,17 @@ TEST(DetailedOutput, WeatherFileLineAndRunName) {
   };
   TTempDir Dir;
   for (const Case& C : Cases) {
+    SCOPED_TRACE(C.Line);
     TRunText T;
     T.Weather = C.Line;
     T.RunName = "  ABCDEFGHIJ KLMNOPQRSTUV   ";
     const std::string Path = Dir.Write("w.out", T.Text());
     TDetailedOutput D;
     D.ReadOutputFile(Path);
-    ASSERT_EQ(D.Data.PotentialList.Count(), 1) << C.Line;
+    ASSERT_EQ(D.Data.PotentialList.Count(), 1);
     const THeader& H = *D.Data.PotentialList.Objects(0)->Header;
-    EXPECT_EQ(H.WeatherFile, C.File) << C.Line;
-    EXPECT_EQ(H.RunYear, C.Year) << C.Line;
+    EXPECT_EQ(H.WeatherFile, C.File);
+    EXPECT_EQ(H.RunYear, C.Year);
     EXPECT_EQ(H.RunName, "ABCDEFGHIJ KLMNO");
   }
 }
@@ -219,10 +220,11 @@ TEST(DetailedOutput, RunsEndAtAnUnknownSectionOrInsideAHeader) {
       {"no run at all\nWATER here\n", 0},
   };
   for (const Case& C : Cases) {
+    SCOPED_TRACE(::testing::PrintToString(C.Text));
     const std::string Path = Dir.Write("e.out", C.Text);
     TDetailedOutput D;
     D.ReadOutputFile(Path);
-    EXPECT_EQ(D.Data.PotentialList.Count(), C.Potential) << C.Text;
+    EXPECT_EQ(D.Data.PotentialList.Count(), C.Potential);
     EXPECT_EQ(D.Data.WaterList.Count(), 0);
     EXPECT_EQ(ReadMemory(Path), ReadPlain(Path));
   }
@@ -256,6 +258,7 @@ TEST(DetailedOutput, FindsWaterBalancesAndGroundwater) {
       {"no balance", "", false, false, false},
   };
   for (const Case& C : Cases) {
+    SCOPED_TRACE(C.Name);
     TRunText T;
     T.Section = "WATER LIMITED";
     T.After = C.After;
@@ -263,12 +266,12 @@ TEST(DetailedOutput, FindsWaterBalancesAndGroundwater) {
     TDetailedOutput D;
     D.ReadOutputFile(Path);
     const TRunOutput& R = D.Data;
-    EXPECT_EQ(R.HasWaterBalance, C.Wb) << C.Name;
-    EXPECT_EQ(R.HasRootZone, C.Rt) << C.Name;
-    EXPECT_EQ(R.HasGroundwater, C.Gw) << C.Name;
-    EXPECT_EQ(R.WaterList.Count(), 2) << C.Name;
-    EXPECT_EQ(R.BalanceList.Count(), C.Wb || C.Rt ? 2 : 0) << C.Name;
-    EXPECT_EQ(ReadMemory(Path), ReadPlain(Path)) << C.Name;
+    EXPECT_EQ(R.HasWaterBalance, C.Wb);
+    EXPECT_EQ(R.HasRootZone, C.Rt);
+    EXPECT_EQ(R.HasGroundwater, C.Gw);
+    EXPECT_EQ(R.WaterList.Count(), 2);
+    EXPECT_EQ(R.BalanceList.Count(), C.Wb || C.Rt ? 2 : 0);
+    EXPECT_EQ(ReadMemory(Path), ReadPlain(Path));
   }
   // No line starts with "WATER": the balance flags stay false.
   TDetailedOutput D;

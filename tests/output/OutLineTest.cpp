@@ -30,13 +30,14 @@ TEST(OutputLine, PaddedAndPlainValues) {
       {"12345678901234567890", "1234567890123456", "1234567890123456"},
   };
   for (const Case& C : Cases) {
+    SCOPED_TRACE(C.Word);
     TOutputLine L;
     L.SetPaddedValue(2, C.Word);
     L.SetValue(3, C.Word);
-    EXPECT_EQ(L.Value(1), "") << C.Word;
-    EXPECT_EQ(L.Value(2), C.Padded) << C.Word;
-    EXPECT_EQ(L.Value(3), C.Plain) << C.Word;
-    EXPECT_EQ(L.Value(25), "") << C.Word;
+    EXPECT_EQ(L.Value(1), "");
+    EXPECT_EQ(L.Value(2), C.Padded);
+    EXPECT_EQ(L.Value(3), C.Plain);
+    EXPECT_EQ(L.Value(25), "");
   }
 }
 

@@ -19,11 +19,12 @@ TEST(FileSys, NameSplittingAcceptsBothSeparators) {
       {"a.b\\c", "c", "a.b\\", "a.b", "", "c"},
   };
   for (const Case& C : Cases) {
-    EXPECT_EQ(ExtractFileName(C.Name), C.File) << C.Name;
-    EXPECT_EQ(ExtractFilePath(C.Name), C.Path) << C.Name;
-    EXPECT_EQ(ExtractFileDir(C.Name), C.Dir) << C.Name;
-    EXPECT_EQ(ExtractFileExt(C.Name), C.Ext) << C.Name;
-    EXPECT_EQ(ExtractFileBase(C.Name), C.Base) << C.Name;
+    SCOPED_TRACE(C.Name);
+    EXPECT_EQ(ExtractFileName(C.Name), C.File);
+    EXPECT_EQ(ExtractFilePath(C.Name), C.Path);
+    EXPECT_EQ(ExtractFileDir(C.Name), C.Dir);
+    EXPECT_EQ(ExtractFileExt(C.Name), C.Ext);
+    EXPECT_EQ(ExtractFileBase(C.Name), C.Base);
   }
   EXPECT_EQ(ChangeFileExt("a.b\\c", ".log"), "a.b\\c.log");
   EXPECT_EQ(ChangeFileExt("dir/KRL.krl", ".log"), "dir/KRL.log");

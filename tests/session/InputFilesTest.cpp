@@ -106,6 +106,8 @@ TEST_F(InputFiles, SeriesAndLongTermMeansFollowTheYears) {
       {1, false, "INYEAR=3", "0", "0"},
   };
   for (const auto& C : Cases) {
+    SCOPED_TRACE(::testing::Message() << C.Years << " years, " << (C.UseReruns ? "reruns" : "no reruns")
+                                      << ", " << (C.RerunYears ? C.RerunYears : "no INYEAR in the rerun"));
     Session->Reset();
     Session->Weather().SetConsecutiveYears(C.Years);
     Rerun().SetUseReRuns(C.UseReruns);
@@ -113,8 +115,8 @@ TEST_F(InputFiles, SeriesAndLongTermMeansFollowTheYears) {
     Session->WriteRunOptionsFile();
     const std::vector<std::string> R = Lines(RunFile("RUNOPT.DAT"));
     EXPECT_EQ(R[3].substr(0, 10), C.UseReruns ? "IOPT2  = 4" : "IOPT2  = 2");
-    EXPECT_EQ(R[3 + 7].substr(9, 1), C.Series) << C.Years << C.UseReruns;
-    EXPECT_EQ(R[3 + 10].substr(9, 1), C.Rquird) << C.Years << C.UseReruns;
+    EXPECT_EQ(R[3 + 7].substr(9, 1), C.Series);
+    EXPECT_EQ(R[3 + 10].substr(9, 1), C.Rquird);
   }
 }
 
@@ -193,6 +195,7 @@ TEST_F(InputFiles, RerunCheckFailuresLeaveTheHeaderOnly) {
        "INVALID INPUT:\n\rRerun:     A\n\rVariable:  AMAXTB\n\rValue:     0,10,3.5,50\n\rAllowed range: 0.00 - 100.00"},
   };
   for (const auto& C : Cases) {
+    SCOPED_TRACE(C.Message);
     Rerun().RerunList.Clear();
     for (size_t r = 0; r < C.Runs.size(); ++r)
       for (const char* V : C.Runs[r]) Assign(static_cast<int>(r), {V});

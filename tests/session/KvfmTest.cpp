@@ -63,6 +63,7 @@ TEST(FileManager, SessionNames) {
       {"/home/u/runio/maize1.krl", "/HOME/U/RUNIO/MAIZE1"},
   };
   for (const auto& C : Cases) {
+    SCOPED_TRACE(C.first);
     Fm.SetKRLFullName(C.first);
     EXPECT_EQ(Fm.KRLFullName(), C.second);
   }

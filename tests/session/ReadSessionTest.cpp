@@ -197,21 +197,39 @@ TEST_F(ReadSession, TimerValues) {
   } Cases[] = {{"2.5", "1980", 2, 1980}, {"3.5", "abc", 4, 0}, {"4", "1e3", 4, 0}, {"x", "", 0, 0},
                {"1e30", "99999999999", 0, 0}};
   for (const auto& C : Cases) {
+    SCOPED_TRACE(std::string("PRDEL ") + C.Prdel + ", ISYR " + C.Isyr);
     WriteWorkingFiles(RunOpt,
-                      std::string("** header\r\nRUNNAM  = 'X'\r\nIWEATH  = 2\r\nCLFILE  = 'NLD1.'\r\nISYR    = ") +
-                          C.Isyr +
-                          "\r\nINYEAR  = 2\r\nIRNDAT  = 1\r\nRAFILE  = '<none>'\r\nISYRR   = -999\r\n"
-                          "INYRG   = 6\r\nCRFILE  = 'A.CAB'\r\nISTCHO  = 0\r\nIDEM    = 1\r\nIDSOW   = 1\r\n"
-                          "IDESOW  = 1\r\nIDLSOW  = 1\r\nIENCHO  = 1\r\nIDAYEN  = 1\r\nIDURMX  = 1\r\n"
-                          "IBAL    = 0\r\nPRDEL   = " +
-                          C.Prdel +
-                          "\r\nCRPNAM  = 'Spring barley, early'\r\nSOLNAM  = ''\r\nCLMNAM  = 'North'\r\n"
-                          "RAINAM  = '<none>'\r\nISDAY   = 7",
+                      CrLf(R"(** header
+RUNNAM  = 'X'
+IWEATH  = 2
+CLFILE  = 'NLD1.'
+ISYR    = )") + C.Isyr + CrLf(R"(
+INYEAR  = 2
+IRNDAT  = 1
+RAFILE  = '<none>'
+ISYRR   = -999
+INYRG   = 6
+CRFILE  = 'A.CAB'
+ISTCHO  = 0
+IDEM    = 1
+IDSOW   = 1
+IDESOW  = 1
+IDLSOW  = 1
+IENCHO  = 1
+IDAYEN  = 1
+IDURMX  = 1
+IBAL    = 0
+PRDEL   = )") + C.Prdel + CrLf(R"(
+CRPNAM  = 'Spring barley, early'
+SOLNAM  = ''
+CLMNAM  = 'North'
+RAINAM  = '<none>'
+ISDAY   = 7)"),
                       Site, "");
     Msgs.Expect(TMsgKind::Information, "File not found: ..\\runio\\\\KRLrr.rer");
     ReadWorking();
-    EXPECT_EQ(Session->General().OutputInterval(), C.Interval) << C.Prdel;
-    EXPECT_EQ(Session->Weather().Year(), C.Year) << C.Isyr;
+    EXPECT_EQ(Session->General().OutputInterval(), C.Interval);
+    EXPECT_EQ(Session->Weather().Year(), C.Year);
     EXPECT_EQ(Session->Weather().NoOfRunsWithRandomizedRain(), 6);
     EXPECT_EQ(Session->Weather().RainfallYear(), -999);
     EXPECT_EQ(Session->Crop().CropDescription(), "Spring barley, early");
@@ -237,6 +255,7 @@ TEST_F(ReadSession, RerunLines) {
       {"no reruns here\r\n\r\n", {{"RUNNAM=KRL1"}}},
   };
   for (const auto& C : Cases) {
+    SCOPED_TRACE(::testing::PrintToString(C.File));
     WriteWorkingFiles("IOPT2  = 4\r\n", "RUNNAM  = 'KRL'\r\n", "SOFILE = ''\r\n", C.File);
     ReadWorking();
     EXPECT_TRUE(Rerun().UseReRuns());
@@ -251,7 +270,7 @@ TEST_F(ReadSession, RerunLines) {
     std::vector<std::vector<std::string>> Expected = C.Expected;
     for (auto& Run : Expected)
       if (Run.size() == 1 && Run[0] == "4,5=?") Run.clear();
-    EXPECT_EQ(Got, Expected) << C.File;
+    EXPECT_EQ(Got, Expected);
   }
 }
 
@@ -300,12 +319,13 @@ TEST_F(ReadSession, BadFilesGiveDefaults) {
       {"empty", " ", " ", " ", " "},
   };
   for (const auto& C : Cases) {
+    SCOPED_TRACE(C.What);
     WriteWorkingFiles(C.RunOpt, C.Timer, C.Site, C.Reruns);
     ReadWorking();
-    EXPECT_EQ(Session->Weather().Year(), 1980) << C.What;
-    EXPECT_EQ(Session->General().OutputInterval(), 1) << C.What;
-    EXPECT_EQ(static_cast<double>(Session->Nutrients().NBase()), 60.0) << C.What;
-    EXPECT_GE(Rerun().RerunList.Count(), 1) << C.What;
+    EXPECT_EQ(Session->Weather().Year(), 1980);
+    EXPECT_EQ(Session->General().OutputInterval(), 1);
+    EXPECT_EQ(static_cast<double>(Session->Nutrients().NBase()), 60.0);
+    EXPECT_GE(Rerun().RerunList.Count(), 1);
   }
   // Something was read from the truncated and long-line files.
   WriteWorkingFiles(Cases[0].RunOpt, Cases[0].Timer, Cases[0].Site, Cases[0].Reruns);

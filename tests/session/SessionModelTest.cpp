@@ -139,6 +139,7 @@ TEST_F(SessionModel, NutrientSettersRefuseValuesOutOfRange) {
       {&TKvNutrients::SetKrec, &TKvNutrients::Krec, "'KRec' should be in [0.000000 - 1.000000]"},
   };
   for (const auto& C : Cases) {
+    SCOPED_TRACE(C.Message);
     const long double Old = (N.*C.Get)();
     EXPECT_EQ(ErrorOf([&] { (N.*C.Set)(-0.5); }), C.Message);
     EXPECT_EQ((N.*C.Get)(), Old);

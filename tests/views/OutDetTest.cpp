@@ -242,6 +242,8 @@ TEST_F(DetailedWindow, TabsFollowWhatTheFileHolds) {
       {true, 2, false, {true, true, true, false}},
   };
   for (const auto& C : Cases) {
+    SCOPED_TRACE(::testing::Message() << (C.Water ? "water-limited" : "potential only") << ", balance "
+                                      << C.Balance << (C.Nutrients ? ", nutrients" : ""));
     O.Balance = C.Balance;
     std::vector<std::tuple<std::string, int, bool>> Runs{{"A", 1990, false}};
     if (C.Water) Runs.emplace_back("A", 1990, true);
