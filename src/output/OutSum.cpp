@@ -54,6 +54,8 @@ void ReadRuns(const std::string& FileName, TObjList<TRun>& List) {
       List.Add(RunName, std::move(Run));
     }
   } catch (const std::exception&) {
+    // A summary file that is missing or breaks off gives no runs; the window
+    // tells the user when neither summary file holds any.
     List.Clear();
   }
 }
@@ -181,6 +183,8 @@ void TOutputSum::ReadRunsYears(const std::string& OutFileName) {
   try {
     File = OpenSummaryFile(SummaryFileName(OutFileName, "sum"));
   } catch (const Exception&) {
+    // Without a .sum file the table of years stays empty, as after a run
+    // that wrote none.
     return;
   }
   const TDxLine& L = File->Line();
