@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 PACKAGES=(locales cmake ninja-build g++ pkg-config qt6-base-dev qt6-charts-dev qt6-svg-dev libxlsxwriter-dev
-          libgtest-dev libbenchmark-dev xvfb xauth python3-openpyxl poppler-utils clang)
+          libgtest-dev libbenchmark-dev xvfb xauth python3-openpyxl poppler-utils clang clang-format)
 
 install_missing() {
   local missing=()
@@ -29,8 +29,9 @@ ensure_test_locale() {
   localedef -i de_DE -f UTF-8 de_DE.UTF-8 2>/dev/null || true
 }
 
+# KRL_WERROR=ON (as CI sets it) makes every warning in our own code an error.
 build() {
-  cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKRL_WERROR="${KRL_WERROR:-OFF}" >/dev/null
   cmake --build build
 }
 
@@ -43,7 +44,7 @@ build() {
 # for an overflow.)
 sanitizer_tests() {
   cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1" \
-    -DKRL_SANITIZE=ON -DKRL_BUILD_BENCH=OFF >/dev/null
+    -DKRL_SANITIZE=ON -DKRL_BUILD_BENCH=OFF -DKRL_WERROR="${KRL_WERROR:-OFF}" >/dev/null
   cmake --build build-asan
   ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1 \
   LSAN_OPTIONS=suppressions=$PWD/tools/lsan.supp:print_suppressions=0 \
