@@ -41,11 +41,15 @@ std::string ParameterFile(const char* Key, const std::string& Name) {
 
 std::string YearlyWeatherFile(int Station, int Year) {
   char Buf[128];
-  std::string S = "** KRLDESCRIPTION=Station " + std::to_string(Station) + ", daily data (synthetic)\r\n"
-                  "** KRLFORMAT=2\r\n** KRLYEARNR=" + std::to_string(Year) + "\r\n"
-                  "** synthetic weather from the project's seeded generator; not measured data\r\n"
-                  "** columns: station year day irradiation(kJ/m2/d) tmin(C) tmax(C) vapour(kPa) wind(m/s) rain(mm/d)\r\n"
-                  "  5.18  52.10   10.0\r\n";
+  std::string S =
+      "** KRLDESCRIPTION=Station " + std::to_string(Station) +
+      ", daily data (synthetic)\r\n"
+      "** KRLFORMAT=2\r\n** KRLYEARNR=" +
+      std::to_string(Year) +
+      "\r\n"
+      "** synthetic weather from the project's seeded generator; not measured data\r\n"
+      "** columns: station year day irradiation(kJ/m2/d) tmin(C) tmax(C) vapour(kPa) wind(m/s) rain(mm/d)\r\n"
+      "  5.18  52.10   10.0\r\n";
   const int Days = (Year % 4 == 0) ? 366 : 365;
   for (int d = 1; d <= Days; ++d) {
     std::snprintf(Buf, sizeof Buf, "%2d %4d %3d %6.0f. %5.1f %5.1f %5.2f %4.1f %4.1f\r\n", 1, Year, d,
@@ -62,15 +66,19 @@ struct THome {
     char Tmpl[] = "/tmp/krl_bench_catalogue_XXXXXX";
     if (!mkdtemp(Tmpl)) std::abort();
     Root = Tmpl;
-    for (const char* D : {"bin", "cropd", "soild", "meteo/climd", "meteo/merawe", "meteo/dbmrep", "runio", "output"})
+    for (const char* D :
+         {"bin", "cropd", "soild", "meteo/climd", "meteo/merawe", "meteo/dbmrep", "runio", "output"})
       fs::create_directories(Root / D);
     WriteText(Root / "bin/DIRECT.INI", "[Directory settings for KORVAL]\r\n");
     for (int i = 0; i < CropFiles; ++i)
-      WriteText(Root / "cropd" / ("CROP" + std::to_string(i) + ".CAB"), ParameterFile("CRPNAM", "Crop " + std::to_string(i)));
+      WriteText(Root / "cropd" / ("CROP" + std::to_string(i) + ".CAB"),
+                ParameterFile("CRPNAM", "Crop " + std::to_string(i)));
     for (int i = 0; i < SoilFiles; ++i)
-      WriteText(Root / "soild" / ("SOIL" + std::to_string(i) + ".SOL"), ParameterFile("SOLNAM", "Soil " + std::to_string(i)));
-    WriteText(Root / "meteo/climd/RAINN.DAT",
-              "** KRLDESCRIPTION=Rain station north (synthetic)\r\n** KRLFORMAT=99\r\n** KRLYEARS=1971-2000\r\n");
+      WriteText(Root / "soild" / ("SOIL" + std::to_string(i) + ".SOL"),
+                ParameterFile("SOLNAM", "Soil " + std::to_string(i)));
+    WriteText(
+        Root / "meteo/climd/RAINN.DAT",
+        "** KRLDESCRIPTION=Rain station north (synthetic)\r\n** KRLFORMAT=99\r\n** KRLYEARS=1971-2000\r\n");
     WriteText(Root / "meteo/climd/CLIMN.DAT",
               "** KRLDESCRIPTION=Monthly north (synthetic)\r\n** KRLFORMAT=1\r\n** KRLYEARS=1961-1990\r\n");
     for (int s = 0; s < Stations; ++s)
@@ -101,8 +109,10 @@ void BM_BuildDataCatalogue(benchmark::State& State) {
     BuildDataCatalogue(Fm);
     benchmark::DoNotOptimize(StationList.Count());
   }
-  if (StationList.Count() != Stations + 2 || CropList.Count() != CropFiles) State.SkipWithError("wrong catalogue");
-  State.counters["files/s"] = benchmark::Counter(double(TotalFiles) * State.iterations(), benchmark::Counter::kIsRate);
+  if (StationList.Count() != Stations + 2 || CropList.Count() != CropFiles)
+    State.SkipWithError("wrong catalogue");
+  State.counters["files/s"] =
+      benchmark::Counter(double(TotalFiles) * State.iterations(), benchmark::Counter::kIsRate);
   (void)H;
 }
 BENCHMARK(BM_BuildDataCatalogue)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -110,10 +120,12 @@ BENCHMARK(BM_BuildDataCatalogue)->Unit(benchmark::kMillisecond)->UseRealTime();
 // Reading every byte of the same files once.
 void BM_CatSameFiles(benchmark::State& State) {
   THome& H = Home();
-  const std::string Cmd = "cd '" + H.Root.string() + "' && LC_ALL=C find cropd soild meteo -type f -exec cat {} + > /dev/null";
+  const std::string Cmd =
+      "cd '" + H.Root.string() + "' && LC_ALL=C find cropd soild meteo -type f -exec cat {} + > /dev/null";
   for (auto _ : State)
     if (std::system(Cmd.c_str()) != 0) State.SkipWithError("cat failed");
-  State.counters["files/s"] = benchmark::Counter(double(TotalFiles) * State.iterations(), benchmark::Counter::kIsRate);
+  State.counters["files/s"] =
+      benchmark::Counter(double(TotalFiles) * State.iterations(), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_CatSameFiles)->Unit(benchmark::kMillisecond)->UseRealTime();
 

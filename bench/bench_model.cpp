@@ -38,33 +38,62 @@ fs::path PrepareHome(const fs::path& Build) {
                                          "cropd/\r\nWTRDIR=" + B + "meteo/merawe/\r\nCLMDIR=" + B +
                                          "meteo/climd/\r\nSOLDIR=" + B + "soild/\r\nRUNDIR=..\\runio\\\r\n");
   std::string T = "** bench timer file\r\n";
-  const char* Timer[][2] = {{"RUNNAM", "'KRL'"}, {"IWEATH", "2"}, {"CLFILE", "'NLD1.'"}, {"ISYR", "1971"},
-                            {"INYEAR", "30"}, {"IRNDAT", "3"}, {"RAFILE", "'<none>'"}, {"ISYRR", "-999"},
-                            {"INYRG", "1"}, {"CRFILE", "'SBARLEY.CRP'"}, {"ISTCHO", "1"}, {"IDEM", "1"},
-                            {"IDSOW", "90"}, {"IDESOW", "100"}, {"IDLSOW", "140"}, {"IENCHO", "2"},
-                            {"IDAYEN", "270"}, {"IDURMX", "260"}, {"IBAL", "3"}, {"PRDEL", "1.0"},
-                            {"CRPNAM", "'Spring barley'"}, {"SOLNAM", "'Loam, medium'"},
-                            {"CLMNAM", "'Station north'"}, {"RAINAM", "'<none>'"}, {"ISDAY", "1"}};
+  const char* Timer[][2] = {{"RUNNAM", "'KRL'"},
+                            {"IWEATH", "2"},
+                            {"CLFILE", "'NLD1.'"},
+                            {"ISYR", "1971"},
+                            {"INYEAR", "30"},
+                            {"IRNDAT", "3"},
+                            {"RAFILE", "'<none>'"},
+                            {"ISYRR", "-999"},
+                            {"INYRG", "1"},
+                            {"CRFILE", "'SBARLEY.CRP'"},
+                            {"ISTCHO", "1"},
+                            {"IDEM", "1"},
+                            {"IDSOW", "90"},
+                            {"IDESOW", "100"},
+                            {"IDLSOW", "140"},
+                            {"IENCHO", "2"},
+                            {"IDAYEN", "270"},
+                            {"IDURMX", "260"},
+                            {"IBAL", "3"},
+                            {"PRDEL", "1.0"},
+                            {"CRPNAM", "'Spring barley'"},
+                            {"SOLNAM", "'Loam, medium'"},
+                            {"CLMNAM", "'Station north'"},
+                            {"RAINAM", "'<none>'"},
+                            {"ISDAY", "1"}};
   for (auto& KV : Timer) T += Line(KV[0], 8, std::string("= ") + KV[1]);
   WriteText(Home / "runio/KRLTI.TIM", T);
   std::string S = "** bench site file\r\n";
-  const char* Site[][2] = {{"SOFILE", "'LOAM.SOL'"}, {"IZT", "0"}, {"IFUNRN", "0"}, {"IDRAIN", "0"},
-                           {"SSMAX", "0.0"}, {"WAV", "20.0"}, {"ZTI", "999.0"}, {"DD", "20.0"},
-                           {"RDMSOL", "120.0"}, {"NOTINF", "0.0"}, {"NBASE", "60.0"}, {"NREC", "0.5"},
-                           {"PBASE", "10.0"}, {"PREC", "0.1"}, {"KBASE", "60.0"}, {"KREC", "0.5"},
-                           {"SSI", "0.0"}, {"SMLIM", "0.12"}};
+  const char* Site[][2] = {{"SOFILE", "'LOAM.SOL'"}, {"IZT", "0"},      {"IFUNRN", "0"},   {"IDRAIN", "0"},
+                           {"SSMAX", "0.0"},         {"WAV", "20.0"},   {"ZTI", "999.0"},  {"DD", "20.0"},
+                           {"RDMSOL", "120.0"},      {"NOTINF", "0.0"}, {"NBASE", "60.0"}, {"NREC", "0.5"},
+                           {"PBASE", "10.0"},        {"PREC", "0.1"},   {"KBASE", "60.0"}, {"KREC", "0.5"},
+                           {"SSI", "0.0"},           {"SMLIM", "0.12"}};
   for (auto& KV : Site) S += Line(KV[0], 6, std::string(" = ") + KV[1]);
   WriteText(Home / "runio/KRLSI.SIT", S);
   std::string O = "** bench run options\r\n";
-  const char* Opt[][2] = {{"IOPT2", "4"}, {"IPRODL", "3"}, {"IOXWL", "1"}, {"TIMFIL", "'KRLTI.TIM'"},
-                          {"SITFIL", "'KRLSI.SIT'"}, {"KORRER", "'KRLRR.RER'"}, {"KOROUT", "'KRL.OUT'"},
-                          {"SERIES", "1"}, {"REPORT", "1"}, {"FIXNAM", "'KRL'"}, {"RQUIRD", "1"}};
+  const char* Opt[][2] = {{"IOPT2", "4"},
+                          {"IPRODL", "3"},
+                          {"IOXWL", "1"},
+                          {"TIMFIL", "'KRLTI.TIM'"},
+                          {"SITFIL", "'KRLSI.SIT'"},
+                          {"KORRER", "'KRLRR.RER'"},
+                          {"KOROUT", "'KRL.OUT'"},
+                          {"SERIES", "1"},
+                          {"REPORT", "1"},
+                          {"FIXNAM", "'KRL'"},
+                          {"RQUIRD", "1"}};
   for (auto& KV : Opt) O += Line(KV[0], 6, std::string(" = ") + KV[1]);
   WriteText(Home / "runio/runopt.dat", O);
   std::string R = "** bench reruns\r\n";
   for (int i = 1; i <= 9; ++i)
     R += "RUNNAM='KRL" + std::to_string(i) + "';\r\nIDSOW=" + std::to_string(80 + 5 * i) + ";\r\nSOFILE='" +
-         (i % 3 == 0 ? "SAND.SOL" : i % 3 == 1 ? "LOAM.SOL" : "CLAY.SOL") + "' \r\n";
+         (i % 3 == 0   ? "SAND.SOL"
+          : i % 3 == 1 ? "LOAM.SOL"
+                       : "CLAY.SOL") +
+         "' \r\n";
   WriteText(Home / "runio/KRLRR.RER", R + "\r\n");
   return Home;
 }

@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "../tests/support/SampleHome.h"
 #include "catalogue/KvMenu.h"
 #include "catalogue/KvRerun.h"
 #include "catalogue/Kvcrop.h"
@@ -27,7 +28,6 @@
 #include "session/Kvfm.h"
 #include "session/Kvgen.h"
 #include "session/Kvses.h"
-#include "../tests/support/SampleHome.h"
 
 namespace fs = std::filesystem;
 

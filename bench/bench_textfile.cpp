@@ -31,12 +31,12 @@ void MakeFile() {
   int Day = 1;
   while (Written < Target) {
     Seed = Seed * 1103515245u + 12345u;
-    const int n = std::snprintf(Line, sizeof Line,
-                                " 1987 %3d %6d %4.2f %6.1f %6.1f %6.1f %6.1f %6.1f %6.2f %5.1f %5.1f %5.1f %7.1f\r\n",
-                                Day, static_cast<int>(Seed % 1000), (Seed % 200) / 100.0, Seed % 3000 / 1.7,
-                                Seed % 5000 / 2.3, Seed % 8000 / 3.1, Seed % 7000 / 1.1, Seed % 9000 / 0.9,
-                                Seed % 600 / 100.0, Seed % 50 / 10.0, Seed % 90 / 7.0, Seed % 40 / 3.0,
-                                Seed % 300 / 1.3);
+    const int n = std::snprintf(
+        Line, sizeof Line,
+        " 1987 %3d %6d %4.2f %6.1f %6.1f %6.1f %6.1f %6.1f %6.2f %5.1f %5.1f %5.1f %7.1f\r\n", Day,
+        static_cast<int>(Seed % 1000), (Seed % 200) / 100.0, Seed % 3000 / 1.7, Seed % 5000 / 2.3,
+        Seed % 8000 / 3.1, Seed % 7000 / 1.1, Seed % 9000 / 0.9, Seed % 600 / 100.0, Seed % 50 / 10.0,
+        Seed % 90 / 7.0, Seed % 40 / 3.0, Seed % 300 / 1.3);
     Out.write(Line, n);
     Written += static_cast<size_t>(n);
     Day = Day % 365 + 1;

@@ -20,6 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   const double Start = CpuSeconds();
   const int Result = FuzzOne(Data, Size);
   const double Used = CpuSeconds() - Start;
-  FUZZ_CHECK_MSG(Used <= FuzzCpuBudget, "hang: " + std::to_string(Used) + " s of processor time for one input");
+  FUZZ_CHECK_MSG(Used <= FuzzCpuBudget,
+                 "hang: " + std::to_string(Used) + " s of processor time for one input");
   return Result;
 }

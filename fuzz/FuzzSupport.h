@@ -47,21 +47,21 @@ constexpr char FuzzPartSep = '\x1E';
 // The bytes of files, taken before a reader runs and compared afterwards:
 // reading never changes what it reads.
 class TFileSnapshot {
-public:
+ public:
   void Add(const std::string& Path);
   // Aborts naming the first file whose bytes (or existence) changed.
   void Check() const;
 
-private:
+ private:
   std::map<std::string, std::pair<bool, std::string>> FFiles;
 };
 
 [[noreturn]] void FuzzFail(const char* Expr, const char* File, int Line, const std::string& Detail);
-#define FUZZ_CHECK(Cond) \
-  do { \
+#define FUZZ_CHECK(Cond)                                             \
+  do {                                                               \
     if (!(Cond)) FuzzFail(#Cond, __FILE__, __LINE__, std::string()); \
   } while (0)
-#define FUZZ_CHECK_MSG(Cond, Detail) \
-  do { \
+#define FUZZ_CHECK_MSG(Cond, Detail)                            \
+  do {                                                          \
     if (!(Cond)) FuzzFail(#Cond, __FILE__, __LINE__, (Detail)); \
   } while (0)

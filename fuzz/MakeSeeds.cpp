@@ -122,7 +122,8 @@ int main(int argc, char** argv) {
       Seed("dxline", "=\\x!\\x\\x" + L);
       Seed("dxline", ",\\x\\x\\x" + L);
     }
-    Seed("textfile", std::string("\x00\x01\x06\x05\x02\x03\x04", 7) + "\\x\\x\\x" + Text.substr(0, 3000) + "\x01");
+    Seed("textfile",
+         std::string("\x00\x01\x06\x05\x02\x03\x04", 7) + "\\x\\x\\x" + Text.substr(0, 3000) + "\x01");
     Seed("textfile", std::string("\x01\x00\x00\x07\x06", 5) + "\\x=\\x!\\x" + Text.substr(0, 3000) + "\x20");
   }
   Seed("dxline", "^I\\x\\x\\xa\tb\t\tc");
@@ -135,23 +136,27 @@ int main(int argc, char** argv) {
   };
   const std::vector<TCase> Cases = {
       {"potential", [](TKvSession& S) { S.General().SetProductionLevels(1); }},
-      {"water", [](TKvSession& S) {
+      {"water",
+       [](TKvSession& S) {
          S.General().SetProductionLevels(2);
          S.General().SetSummarySeasonalSoilWaterBalance(1);
        }},
-      {"groundwater", [](TKvSession& S) {
+      {"groundwater",
+       [](TKvSession& S) {
          S.General().SetProductionLevels(3);
          S.General().SetSummarySeasonalSoilWaterBalance(1);
          S.Hydrology().SetGroundwater(1);
          S.Weather().SetConsecutiveYears(3);
        }},
-      {"rain", [](TKvSession& S) {
+      {"rain",
+       [](TKvSession& S) {
          S.General().SetProductionLevels(2);
          S.Weather().SetRainfallDataOptions(2);
          S.Weather().SetRainfallStationFile("RAINN.DAT");
          S.Weather().SetRainfallYear(1980);
        }},
-      {"reruns", [](TKvSession& S) {
+      {"reruns",
+       [](TKvSession& S) {
          S.General().SetProductionLevels(2);
          S.General().SetSummarySeasonalSoilWaterBalance(1);
          TKvRerun& R = S.Rerun();
@@ -203,8 +208,8 @@ int main(int argc, char** argv) {
     const std::string Det = Read(Output / "KRL.OUT");
     Seed("outdet", Det);
     Seed("outsum", Join({Read(Output / "KRL.pps"), Read(Output / "KRL.wps"), Read(Output / "KRL.sum")}));
-    Seed("textfile", std::string("\x06\x05\x01\x09\x11\x19\x21\x03\x04", 9) + "\\x\\x\\x" + Det.substr(0, 6000) +
-                         "\x41");
+    Seed("textfile",
+         std::string("\x06\x05\x01\x09\x11\x19\x21\x03\x04", 9) + "\\x\\x\\x" + Det.substr(0, 6000) + "\x41");
     TheSession = nullptr;
   }
   FreeVarCatalogue();

@@ -33,7 +33,8 @@ int FuzzOne(const uint8_t* Data, size_t Size) {
       const bool Usable = ReadDataFileInfo(F, Item, Kind);
       FUZZ_CHECK(Usable == !Item.Description.empty());
       if (Kind != KindWeather) FUZZ_CHECK(Item.Format == -1 && Item.YearBegin == -1 && Item.YearEnd == -1);
-      if (Kind == KindWeather && Item.Format == FormatYearlyWeather) FUZZ_CHECK(Item.YearBegin == Item.YearEnd);
+      if (Kind == KindWeather && Item.Format == FormatYearlyWeather)
+        FUZZ_CHECK(Item.YearBegin == Item.YearEnd);
     }
 
   TMenuList Weather, Stations;

@@ -6,13 +6,14 @@
 // Input: separator setting (up to 3 bytes), comment marker (up to 3 bytes),
 // the line before, the line (FuzzedDataProvider framing).
 
+#include "foundations/DxLine.h"
+
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <string>
 #include <vector>
 
 #include "FuzzSupport.h"
-#include "foundations/DxLine.h"
 #include "foundations/Errors.h"
 #include "foundations/TextCase.h"
 

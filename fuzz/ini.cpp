@@ -28,9 +28,10 @@ int FuzzOne(const uint8_t* Data, size_t Size) {
 
   TKvFileManager Fm;
   for (const std::string& Name :
-       {Fm.KRLFullName(), Fm.KRLName(), Fm.TimerFullName(), Fm.TimerName(), Fm.SiteFullName(), Fm.ReRunFullName(),
-        Fm.RunFullName(), Fm.LogFullName(), Fm.BatFullName(), Fm.TempRunFileName(), Fm.ModelFullName(),
-        Fm.OutFullName(), Fm.OutPotFullName(), Fm.OutWaterFullName(), Fm.OutSumFullName(), Fm.RepairedPath()})
+       {Fm.KRLFullName(), Fm.KRLName(), Fm.TimerFullName(), Fm.TimerName(), Fm.SiteFullName(),
+        Fm.ReRunFullName(), Fm.RunFullName(), Fm.LogFullName(), Fm.BatFullName(), Fm.TempRunFileName(),
+        Fm.ModelFullName(), Fm.OutFullName(), Fm.OutPotFullName(), Fm.OutWaterFullName(), Fm.OutSumFullName(),
+        Fm.RepairedPath()})
     FUZZ_CHECK(Name.find_first_of("\r\n") == std::string::npos);
   (void)Fm.DetailedOutputAvailable();
   (void)Fm.SummaryOutputAvailable();
@@ -53,8 +54,9 @@ int FuzzOne(const uint8_t* Data, size_t Size) {
                                         Eq - (Start == std::string::npos ? 0 : Start + 1));
     const size_t Open = Text.find('[');
     const size_t Close = Text.find(']', Open == std::string::npos ? 0 : Open);
-    const std::string Section =
-        Open != std::string::npos && Close != std::string::npos ? Text.substr(Open + 1, Close - Open - 1) : "";
+    const std::string Section = Open != std::string::npos && Close != std::string::npos
+                                    ? Text.substr(Open + 1, Close - Open - 1)
+                                    : "";
     (void)ReadIniString(Ini, Section, Key, "default");
   }
   Snap.Check();

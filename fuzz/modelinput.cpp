@@ -6,11 +6,12 @@
 //
 // Input: one byte choosing the kind of file, then the file.
 
+#include "model/ModelInput.h"
+
 #include <string>
 
 #include "FuzzSupport.h"
 #include "foundations/Errors.h"
-#include "model/ModelInput.h"
 #include "model/Weather.h"
 
 namespace {

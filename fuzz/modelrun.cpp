@@ -27,8 +27,9 @@
 #include "session/Kvses.h"
 
 namespace {
-const char* const Inputs[] = {"home/runio/KRLTI.TIM",      "home/runio/KRLSI.SIT",    "home/runio/RUNOPT.DAT",
-                              "home/runio/KRLRR.RER",      "home/cropd/SBARLEY.CRP",  "home/soild/LOAM.SOL",
+const char* const Inputs[] = {"home/runio/KRLTI.TIM",       "home/runio/KRLSI.SIT",
+                              "home/runio/RUNOPT.DAT",      "home/runio/KRLRR.RER",
+                              "home/cropd/SBARLEY.CRP",     "home/soild/LOAM.SOL",
                               "home/meteo/merawe/NLD1.980", "home/meteo/climd/RAINN.DAT"};
 const char* const Outputs[] = {"home/output/KRL.OUT", "home/output/KRL.pps", "home/output/KRL.wps",
                                "home/output/KRL.sum"};

@@ -6,13 +6,14 @@
 //
 // Input: the whole .out file.
 
+#include "output/OutDet.h"
+
 #include <memory>
 #include <string>
 
 #include "FuzzSupport.h"
 #include "foundations/DxTxtFle.h"
 #include "foundations/Errors.h"
-#include "output/OutDet.h"
 #include "output/OutputDump.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {

@@ -5,12 +5,13 @@
 // Input: up to three files separated by the byte 0x1E, in the order .pps,
 // .wps, .sum; the files the input does not reach are missing.
 
+#include "output/OutSum.h"
+
 #include <set>
 #include <string>
 
 #include "FuzzSupport.h"
 #include "foundations/Errors.h"
-#include "output/OutSum.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   FuzzQuietHandlers();

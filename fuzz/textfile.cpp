@@ -14,8 +14,8 @@
 
 #include "FuzzSupport.h"
 #include "foundations/DxTxtFle.h"
-#include "foundations/Errors.h"
 #include "foundations/DxUtil.h"
+#include "foundations/Errors.h"
 
 namespace {
 // The read buffer of TDxTextFile.
@@ -38,8 +38,8 @@ std::vector<std::string> RefLines(const std::string& Text) {
 
 struct TRef {
   std::vector<std::string> Lines;
-  size_t Next = 0;    // index of the next line to read
-  std::string Line;   // the current line's text as read (before the comment cut)
+  size_t Next = 0;   // index of the next line to read
+  std::string Line;  // the current line's text as read (before the comment cut)
   bool Eof() const { return Next >= Lines.size(); }
   bool NextLine() {
     if (Eof()) return false;
@@ -150,8 +150,14 @@ int FuzzOne(const uint8_t* Data, size_t Size) {
           break;
         }
         case 4: {
-          A = Try([&] { X.SkipBlankLines(); return true; });
-          B = Try([&] { Y.SkipBlankLines(); return true; });
+          A = Try([&] {
+            X.SkipBlankLines();
+            return true;
+          });
+          B = Try([&] {
+            Y.SkipBlankLines();
+            return true;
+          });
           if (A >= 0 && R.NextLine())
             while (Split(R.Line, Sep, Comment).NoOfWords() == 0 && R.NextLine()) {
             }
@@ -183,7 +189,11 @@ int FuzzOne(const uint8_t* Data, size_t Size) {
     }
     if (Refused) {
       bool TooMany = false;
-      for (const std::string& Line : R.Lines) TooMany = TooMany || Try([&] { Split(Line, Sep, ""); return true; }) < 0;
+      for (const std::string& Line : R.Lines)
+        TooMany = TooMany || Try([&] {
+                               Split(Line, Sep, "");
+                               return true;
+                             }) < 0;
       FUZZ_CHECK(TooMany);
     }
   }

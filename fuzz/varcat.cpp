@@ -19,7 +19,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 int FuzzOne(const uint8_t* Data, size_t Size) {
   if (Size == 0) return 0;
   static const char* const Marks[] = {"", "\xEF\xBB\xBF", "\xFF\xFE", "\xFE\xFF"};
-  const std::string Text = Marks[Data[0] % 4] + std::string(reinterpret_cast<const char*>(Data + 1), Size - 1);
+  const std::string Text =
+      Marks[Data[0] % 4] + std::string(reinterpret_cast<const char*>(Data + 1), Size - 1);
   const std::string Name = FuzzWrite("KRL_VAR.csv", Text);
   TFileSnapshot Snap;
   Snap.Add(Name);

@@ -22,6 +22,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "../../tests/views/GraphModelRun.h"
 #include "KvChart.h"
 #include "KvTView.h"
 #include "KvTable.h"
@@ -30,7 +31,6 @@
 #include "WinSupport.h"
 #include "output/OutDet.h"
 #include "platform/FileSys.h"
-#include "../../tests/views/GraphModelRun.h"
 
 namespace fs = std::filesystem;
 

@@ -15,19 +15,19 @@
 #include <filesystem>
 #include <memory>
 
+#include "../../tests/support/SampleHome.h"
 #include "Kvmain.h"
 #include "QtHandlers.h"
 #include "platform/FileSys.h"
 #include "platform/Handlers.h"
 #include "session/Kvses.h"
-#include "../../tests/support/SampleHome.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 // A fresh sample home with a working session, made once.
 class THome {
-public:
+ public:
   THome() {
     Root = fs::temp_directory_path() / ("krl-bench-main-" + std::to_string(getpid()));
     fs::create_directories(Root);

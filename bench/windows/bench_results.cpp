@@ -87,7 +87,9 @@ void RemoveWorkbooks() {
     if (E.path().extension() == ".xlsx") fs::remove(E.path());
 }
 
-double Ms(std::chrono::steady_clock::duration D) { return std::chrono::duration<double, std::milli>(D).count(); }
+double Ms(std::chrono::steady_clock::duration D) {
+  return std::chrono::duration<double, std::milli>(D).count();
+}
 
 // The best of N timings of Body.
 double Best(int N, const std::function<void()>& Body) {

@@ -9,7 +9,7 @@
 #include <vector>
 
 class TListBoxControl {
-public:
+ public:
   virtual ~TListBoxControl() = default;
   // Removes every item; afterwards nothing is selected.
   virtual void Clear() = 0;
@@ -25,14 +25,14 @@ public:
 };
 
 class TLabelControl {
-public:
+ public:
   virtual ~TLabelControl() = default;
   virtual std::string Caption() const = 0;
   virtual void SetCaption(const std::string& Caption) = 0;
 };
 
 class TEditControl {
-public:
+ public:
   virtual ~TEditControl() = default;
   virtual std::string Text() const = 0;
   virtual void SetText(const std::string& Text) = 0;
@@ -41,7 +41,7 @@ public:
 // ---- plain implementations without a window
 
 class TPlainListBox : public TListBoxControl {
-public:
+ public:
   void Clear() override {
     FItems.clear();
     FItemIndex = -1;
@@ -58,25 +58,25 @@ public:
   void SetItemIndex(int Index) override { FItemIndex = Index >= 0 && Index < Count() ? Index : -1; }
   const std::vector<std::string>& Items() const { return FItems; }
 
-private:
+ private:
   std::vector<std::string> FItems;
   int FItemIndex = -1;
 };
 
 class TPlainLabel : public TLabelControl {
-public:
+ public:
   std::string Caption() const override { return FCaption; }
   void SetCaption(const std::string& Caption) override { FCaption = Caption; }
 
-private:
+ private:
   std::string FCaption;
 };
 
 class TPlainEdit : public TEditControl {
-public:
+ public:
   std::string Text() const override { return FText; }
   void SetText(const std::string& Text) override { FText = Text; }
 
-private:
+ private:
   std::string FText;
 };

@@ -4,6 +4,7 @@
 // its annotation lines. Built once at start-up into three process-wide lists.
 #include <cstdint>
 #include <string>
+
 #include "foundations/StrList.h"
 
 class TKvFileManager;
@@ -11,7 +12,7 @@ class TListBoxControl;
 
 // One catalogue entry.
 class TKorMenuItem {
-public:
+ public:
   std::string Description;  // the text shown in lists
   std::string FileName;     // name without directory; a weather station's stem + "."
   int32_t Number = 0;       // not used by the catalogue
@@ -61,11 +62,11 @@ int FindMenuItem(const std::string& Description, int Format, const TMenuList& Li
 // case (both compared in upper case); no entry names no file. The session's
 // choice of crop, soil and station is found in the lists this way.
 class TMenuFileMatch {
-public:
+ public:
   explicit TMenuFileMatch(const std::string& FileName);
   bool operator()(const TKorMenuItem* Item) const;
 
-private:
+ private:
   std::string FWanted;
 };
 

@@ -18,7 +18,8 @@ long double RoundHalfEven(long double X) {
 
 int RoundToInt32(long double X) {
   const long double R = RoundHalfEven(X);
-  if (!(R >= static_cast<long double>(INT_MIN) && R <= static_cast<long double>(INT_MAX))) throw ERangeError();
+  if (!(R >= static_cast<long double>(INT_MIN) && R <= static_cast<long double>(INT_MAX)))
+    throw ERangeError();
   return static_cast<int>(R);
 }
 

@@ -21,9 +21,7 @@ TRerunVarList VarCatalogue;
 
 namespace {
 
-char TypeChar(const std::string& VarType, size_t Pos) {
-  return Pos < VarType.size() ? VarType[Pos] : '\0';
-}
+char TypeChar(const std::string& VarType, size_t Pos) { return Pos < VarType.size() ? VarType[Pos] : '\0'; }
 
 // A number against the variable's bounds, inclusive and without tolerance.
 // The bounds are 64-bit numbers; the value is taken to the same precision, so
@@ -38,8 +36,7 @@ bool WithinBounds(long double Value, double Min, double Max) {
 bool TRerunVar::Valid() const {
   if (IsEmpty()) return false;
   switch (TypeChar(FVarType, 0)) {
-    case 'C':
-      return FValue.size() <= (SameText(FDescription, "RUNNAM") ? 6u : 12u);
+    case 'C': return FValue.size() <= (SameText(FDescription, "RUNNAM") ? 6u : 12u);
     case 'I': {
       int V;
       return TryStrToInt(FValue, V) && WithinBounds(V, FMin, FMax);
@@ -48,10 +45,8 @@ bool TRerunVar::Valid() const {
       long double V;
       return TryStrToFloat(FValue, V) && WithinBounds(V, FMin, FMax);
     }
-    case 'S':
-      return ValidSet();
-    default:
-      return true;
+    case 'S': return ValidSet();
+    default: return true;
   }
 }
 
@@ -60,7 +55,10 @@ bool TRerunVar::ValidSet() const {
   switch (TypeChar(FVarType, 1)) {
     case 'D': XMax = 3; break;
     case 'P': XMax = 4.2L; break;
-    case 'T': XMin = -10; XMax = 50; break;
+    case 'T':
+      XMin = -10;
+      XMax = 50;
+      break;
     default: break;
   }
   TDxLine Line;
@@ -78,16 +76,13 @@ bool TRerunVar::ValidSet() const {
 
 void TRerunVar::FormatValue() {
   switch (TypeChar(FVarType, 0)) {
-    case 'I':
-      FValue = Format("%d", StrToInt(FValue));
-      break;
+    case 'I': FValue = Format("%d", StrToInt(FValue)); break;
     case 'R': {
       int V;
       if (TryStrToInt(FValue, V)) FValue = Format("%.1f", static_cast<double>(V));
       break;
     }
-    default:
-      break;
+    default: break;
   }
 }
 
@@ -254,4 +249,3 @@ long double GetVarMax(const std::string& Name) {
   const TRerunVar* Var = FindCatalogueVar(Name);
   return Var ? Var->Max() : 0;
 }
-

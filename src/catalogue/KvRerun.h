@@ -7,10 +7,11 @@
 #include <memory>
 #include <string>
 #include <vector>
+
 #include "foundations/StrList.h"
 
 class TRerunVar {
-public:
+ public:
   static constexpr size_t DescriptionLength = 6;
   static constexpr size_t TypeLength = 2;
 
@@ -51,7 +52,7 @@ public:
   // A new object with all seven fields copied; the caller owns it.
   std::unique_ptr<TRerunVar> GetCopy() const;
 
-private:
+ private:
   std::string FDescription;
   std::string FMeaning;
   std::string FVarType;

@@ -92,7 +92,8 @@ void TKvRerun::RemoveRerunVar(int AVar) {
     return;
   }
   if (AVar < 0 || RerunList.Empty() || AVar >= RerunList.Objects(0)->Count()) return;
-  if (!ConfirmOkCancel("Are you sure you want to delete variable: " + RerunList.Objects(0)->Strings(AVar))) return;
+  if (!ConfirmOkCancel("Are you sure you want to delete variable: " + RerunList.Objects(0)->Strings(AVar)))
+    return;
   for (const auto& Run : RerunList)
     if (AVar < Run.Obj->Count()) Run.Obj->Delete(AVar);
 }
@@ -179,7 +180,8 @@ bool TKvRerun::FindVar(TDxTextFile& aFile, const std::string& VarName, int& No) 
   return false;
 }
 
-std::string TKvRerun::ReadVarValue(TDxTextFile& aFile, const std::string& VarType, const std::string& VarName) {
+std::string TKvRerun::ReadVarValue(TDxTextFile& aFile, const std::string& VarType,
+                                   const std::string& VarName) {
   int No = 0;
   if (!FindVar(aFile, VarName, No)) return std::string();
   if (!VarType.empty() && VarType[0] == 'S') return ReadSetVarValue(aFile, VarName, No);

@@ -15,7 +15,7 @@ class TDxTextFile;
 class TKvSession;
 
 class TKvRerun {
-public:
+ public:
   // The empty table; the owning session resets it. Owner gives the session
   // name and the files of the file codes; without one, TheSession does.
   explicit TKvRerun(const TKvSession* Owner = nullptr);
@@ -82,7 +82,7 @@ public:
   // The number of years the reruns ask for (INYEAR, INYRG), at least 1.
   int GetNrOfSimulationYears() const;
 
-private:
+ private:
   const TKvSession* Session() const;
   // The first five characters of the session name, "KRL" without a session.
   std::string RunNameBase() const;

@@ -5,10 +5,11 @@
 // from the data catalogue and takes the choice back from it.
 #include <cstdint>
 #include <string>
+
 #include "catalogue/Controls.h"
 
 class TKvCrop {
-public:
+ public:
   // Runs Reset (the variable catalogue must be loaded).
   TKvCrop();
 
@@ -70,7 +71,7 @@ public:
   int32_t MinMaximumDuration() const { return FMinMaximumDuration; }
   void SetMinMaximumDuration(int32_t Value) { FMinMaximumDuration = Value; }
 
-private:
+ private:
   int32_t FStartDay = 0;
   int32_t FFixedEmergenceDate = 0;
   int32_t FMaxFixedEmergenceDate = 0;

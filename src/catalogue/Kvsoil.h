@@ -1,10 +1,11 @@
 #pragma once
 // The session's soil choice: the chosen soil data file and its description.
 #include <string>
+
 #include "catalogue/Controls.h"
 
 class TKvSoil {
-public:
+ public:
   // Runs Reset.
   TKvSoil();
 
@@ -23,7 +24,7 @@ public:
   const std::string& SoilFile() const { return FSoilFile; }
   void SetSoilFile(const std::string& Value) { FSoilFile = Value; }
 
-private:
+ private:
   std::string FSoilDescription;
   std::string FSoilFile;
 };

@@ -55,8 +55,7 @@ void TKvWeather::ResetRainfall(int32_t aWeatherFormat) {
     case 3:
       if (O == 0 || O == 1) O = 3;
       break;
-    default:
-      break;
+    default: break;
   }
 }
 
@@ -147,11 +146,8 @@ int32_t TKvWeather::GetNrOfSimulationYears() const {
   const int32_t Y = FWeatherFormat == 1 ? 1 : FConsecutiveYears;
   switch (FRainfallDataOptions) {
     case 0:
-    case 1:
-      return std::max(Y, FNoOfRunsWithRandomizedRain);
-    case 2:
-      return std::max(Y, FRainfallConsecutiveYears);
-    default:
-      return Y;
+    case 1: return std::max(Y, FNoOfRunsWithRandomizedRain);
+    case 2: return std::max(Y, FRainfallConsecutiveYears);
+    default: return Y;
   }
 }

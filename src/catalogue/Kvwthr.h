@@ -4,12 +4,13 @@
 // station lists from the data catalogue and takes the choice back from them.
 #include <cstdint>
 #include <string>
+
 #include "catalogue/Controls.h"
 #include "foundations/StrList.h"
 
 // One entry of the weather format list.
 class TWeatherFormat {
-public:
+ public:
   TWeatherFormat(int32_t aFormatNr, const std::string& aDescription)
       : FormatNo(aFormatNr), Description(aDescription) {}
   int32_t FormatNo = 0;
@@ -23,7 +24,7 @@ constexpr int RainFromRainfallFile = 2;
 constexpr int RainFromWeatherFile = 3;
 
 class TKvWeather {
-public:
+ public:
   // Runs Reset, then creates the empty format list.
   TKvWeather();
 
@@ -89,7 +90,7 @@ public:
   int32_t MinRainfallConsecutiveYears() const { return FMinRainfallConsecutiveYears; }
   void SetMinRainfallConsecutiveYears(int32_t Value) { FMinRainfallConsecutiveYears = Value; }
 
-private:
+ private:
   // Builds SlFormat from the format table and shows it in ListBox.
   void FillWeatherFormats(TListBoxControl& ListBox);
 

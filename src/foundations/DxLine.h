@@ -16,7 +16,7 @@
 #include <vector>
 
 class TDxLine {
-public:
+ public:
   static constexpr int MaxWords = 255;
 
   TDxLine() = default;
@@ -62,7 +62,7 @@ public:
   // Compares word No with Word without copying (exact case).
   bool WordIs(int No, const char* Word, size_t Len) const;
 
-private:
+ private:
   struct TWordPos {
     int32_t Start = 0;  // 1-based position in FLine; 0: the word has no text
     int32_t Length = 0;

@@ -24,7 +24,7 @@
 #include "foundations/DxLine.h"
 
 class TDxTextFile {
-public:
+ public:
   enum class TReading { Buffered, Whole };
 
   // The file must exist (and not be a directory): else EDxError
@@ -55,7 +55,7 @@ public:
   // Reads at least one line, then on while the line has no words.
   void SkipBlankLines();
 
-private:
+ private:
   bool Fill();
   void ReadWhole();
   // Whole mode: the next line's text (up to its first CR or LF); moves past
@@ -70,7 +70,7 @@ private:
   std::vector<char> FBuf;  // Buffered: the buffer; Whole: the file's text
   size_t FPos = 0;
   size_t FEnd = 0;
-  bool FAtEnd = false;  // nothing more to read from the descriptor
+  bool FAtEnd = false;   // nothing more to read from the descriptor
   std::string FPending;  // a line that runs across buffer fills
   TDxLine FLine;
 };

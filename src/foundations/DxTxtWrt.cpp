@@ -26,7 +26,8 @@ TDxTextWriter::~TDxTextWriter() {
 
 void TDxTextWriter::Write(const std::string& S) {
   if (!FFile) throw EInOutError(EBADF, FFileName);
-  if (!S.empty() && std::fwrite(S.data(), 1, S.size(), FFile) != S.size()) throw EInOutError(errno, FFileName);
+  if (!S.empty() && std::fwrite(S.data(), 1, S.size(), FFile) != S.size())
+    throw EInOutError(errno, FFileName);
 }
 
 void TDxTextWriter::WriteLn(const std::string& S) {

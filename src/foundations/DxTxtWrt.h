@@ -7,7 +7,7 @@
 #include <string>
 
 class TDxTextWriter {
-public:
+ public:
   // Creates or empties the file; EInOutError when it cannot.
   explicit TDxTextWriter(const std::string& FileName);
   // Closes the file; errors on this path are swallowed (call Close to see them).
@@ -23,7 +23,7 @@ public:
   void Close();
   const std::string& FileName() const { return FFileName; }
 
-private:
+ private:
   std::string FFileName;
   std::FILE* FFile = nullptr;
 };

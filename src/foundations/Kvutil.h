@@ -21,7 +21,7 @@ void SetNormalCursor();
 // Sets the busy cursor for its lifetime: the normal cursor comes back however
 // the scope is left.
 class TBusyCursor {
-public:
+ public:
   TBusyCursor() { SetBusyCursor(); }
   ~TBusyCursor() { SetNormalCursor(); }
   TBusyCursor(const TBusyCursor&) = delete;

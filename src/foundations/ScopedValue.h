@@ -8,13 +8,13 @@
 
 template <class T>
 class TScopedValue {
-public:
+ public:
   TScopedValue(T& Var, T Value) : FVar(Var), FOld(std::exchange(Var, std::move(Value))) {}
   ~TScopedValue() { FVar = std::move(FOld); }
   TScopedValue(const TScopedValue&) = delete;
   TScopedValue& operator=(const TScopedValue&) = delete;
 
-private:
+ private:
   T& FVar;
   T FOld;
 };

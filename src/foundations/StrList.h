@@ -10,7 +10,7 @@
 
 template <class T>
 class TObjList {
-public:
+ public:
   struct TItem {
     std::string Str;
     std::unique_ptr<T> Obj;
@@ -49,6 +49,6 @@ public:
   typename std::vector<TItem>::const_iterator begin() const { return FItems.begin(); }
   typename std::vector<TItem>::const_iterator end() const { return FItems.end(); }
 
-private:
+ private:
   std::vector<TItem> FItems;
 };

@@ -200,8 +200,10 @@ int main(int argc, char** argv) {
     Pos = Next;
     ++LineNo;
     if (Line.find('\r') != std::string::npos) {
-      std::fprintf(stderr, "krlcmd: %s, line %d: refused, a carriage return without a line feed inside the line "
-                           "(lines must end in CR LF or LF)\n", argv[1], LineNo);
+      std::fprintf(stderr,
+                   "krlcmd: %s, line %d: refused, a carriage return without a line feed inside the line "
+                   "(lines must end in CR LF or LF)\n",
+                   argv[1], LineNo);
       return 3;
     }
     TCommand C;

@@ -12,7 +12,8 @@ constexpr double Pi = 3.14159265358979323846;
 void CheckDvsTable(const TTable& T, const std::string& Name, const TParams& P) {
   if (T.Xs().front() > 0.0 + 1e-9 || T.Xs().back() < 2.0 - 1e-9)
     throw EModelError(P.Source(Name), Name,
-                      {"ERROR in file " + P.Source(Name) + ", key " + Name + ": the table does not cover the development stages 0 to 2"});
+                      {"ERROR in file " + P.Source(Name) + ", key " + Name +
+                       ": the table does not cover the development stages 0 to 2"});
 }
 }  // namespace
 
@@ -61,8 +62,10 @@ TCropParams LoadCropParams(const TParams& P) {
   C.FOTB = P.Table("FOTB");
   for (const char* N : {"SLATB", "AMAXTB", "FRTB", "FLTB", "FSTB", "FOTB"}) CheckDvsTable(P.Table(N), N, P);
   if (C.TEFFMX <= C.TBASEM || C.TEFFMX <= C.TBASE)
-    throw EModelError(P.Source("TEFFMX"), "TEFFMX",
-                      {"ERROR in file " + P.Source("TEFFMX") + ", key TEFFMX: the maximum effective temperature must lie above the base temperatures"});
+    throw EModelError(
+        P.Source("TEFFMX"), "TEFFMX",
+        {"ERROR in file " + P.Source("TEFFMX") +
+         ", key TEFFMX: the maximum effective temperature must lie above the base temperatures"});
   return C;
 }
 
@@ -74,7 +77,8 @@ double DayLength(double Lat, int Doy) {
   return 12.0 * (1.0 + 2.0 * std::asin(Aob) / Pi);
 }
 
-double CanopyAssimilation(const TCropParams& P, double LAI, double DVS, double TDay, double IrradJ, double DayL) {
+double CanopyAssimilation(const TCropParams& P, double LAI, double DVS, double TDay, double IrradJ,
+                          double DayL) {
   if (LAI <= 0 || DayL <= 0 || IrradJ <= 0) return 0.0;
   const double AMax = P.AMAXTB(DVS) * P.TMPFTB(TDay);
   if (AMax <= 0) return 0.0;
@@ -180,7 +184,8 @@ void TCrop::Integrate(double TAvg, double Stress, double RootLimit) {
   // Development and rooting.
   TSUM += DTEff;
   if (DVS < 1)
-    DVS = std::min(1.0, DVS + DTEff / FP.TSUM1) + std::max(0.0, DVS + DTEff / FP.TSUM1 - 1.0) * FP.TSUM1 / FP.TSUM2;
+    DVS = std::min(1.0, DVS + DTEff / FP.TSUM1) +
+          std::max(0.0, DVS + DTEff / FP.TSUM1 - 1.0) * FP.TSUM1 / FP.TSUM2;
   else
     DVS = std::min(2.0, DVS + DTEff / FP.TSUM2);
   // The roots deepen while they receive dry matter.

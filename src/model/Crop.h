@@ -22,7 +22,8 @@ struct TCropParams {
   std::string Name;
   double TBASEM = 0, TEFFMX = 30, TSUMEM = 0, TBASE = 0, TSUM1 = 1000, TSUM2 = 1000;
   double TDWI = 50, LAIEM = 0.05, RGRLAI = 0.01, SPAN = 35, KDIF = 0.6, EFF = 0.45;
-  double CVL = 0.7, CVS = 0.7, CVO = 0.7, CVR = 0.7, RML = 0.03, RMS = 0.015, RMO = 0.01, RMR = 0.015, Q10 = 2;
+  double CVL = 0.7, CVS = 0.7, CVO = 0.7, CVR = 0.7, RML = 0.03, RMS = 0.015, RMO = 0.01, RMR = 0.015,
+         Q10 = 2;
   double RDI = 10, RRI = 1.2, RDMCR = 120, CFET = 1, PDEPL = 0.5;
   int IAIRDU = 0;
   double NCSO = 0, NCST = 0, PCSO = 0, PCST = 0, KCSO = 0, KCST = 0;
@@ -36,11 +37,11 @@ TCropParams LoadCropParams(const TParams& P);
 double DayLength(double Lat, int Doy);
 
 // Gross CO2 assimilation of the canopy, kg CH2O/ha/d.
-double CanopyAssimilation(const TCropParams& P, double LAI, double DVS, double TDay, double IrradJ, double DayL);
-
+double CanopyAssimilation(const TCropParams& P, double LAI, double DVS, double TDay, double IrradJ,
+                          double DayL);
 
 class TCrop {
-public:
+ public:
   explicit TCrop(const TCropParams& P) : FP(P) {}
 
   // Starts the crop on its day of emergence.
@@ -48,7 +49,8 @@ public:
   // Rates of the day from the weather (TDay: daytime temperature, TAvg: mean)
   // and a reduction factor (1 for potential growth, 0..1 under stress); the
   // dry matter increase is at most MaxGrowth (kg/ha/d).
-  void Rates(double TAvg, double TDay, double IrradJ, double DayL, double Reduction, double MaxGrowth = HUGE_VAL);
+  void Rates(double TAvg, double TDay, double IrradJ, double DayL, double Reduction,
+             double MaxGrowth = HUGE_VAL);
   // Moves the state one day on with the rates last computed; Stress is
   // 0..1 (1 none) and speeds up leaf death under drought.
   void Integrate(double TAvg, double Stress, double RootLimit);
@@ -66,7 +68,7 @@ public:
   double GASS = 0, MRES = 0, DMI = 0;  // rates of the day
   double GASST = 0, MREST = 0;
 
-private:
+ private:
   struct TLeafClass {
     double W, SLA, Age;
   };

@@ -14,12 +14,14 @@ std::string AtLine(const std::string& FileName, int LineNo) { return FileName + 
 
 std::vector<TInputLine> ReadInputLines(const std::string& FileName, const std::string& NamedBy) {
   if (!FileExists(FileName))
-    throw EModelError(FileName, NamedBy, {"ERROR in file " + FileName + ", key " + NamedBy + ": file not found"});
+    throw EModelError(FileName, NamedBy,
+                      {"ERROR in file " + FileName + ", key " + NamedBy + ": file not found"});
   const int Fd = OpenPlainFile(FileName, O_RDONLY);
   if (Fd < 0) {
     const int E = errno;
-    throw EModelError(FileName, NamedBy, {"ERROR in file " + FileName + ", key " + NamedBy + ": the file cannot be read (" +
-                                              std::strerror(E) + ")"});
+    throw EModelError(FileName, NamedBy,
+                      {"ERROR in file " + FileName + ", key " + NamedBy + ": the file cannot be read (" +
+                       std::strerror(E) + ")"});
   }
   std::string Bytes;
   char Buf[65536];
@@ -29,8 +31,9 @@ std::vector<TInputLine> ReadInputLines(const std::string& FileName, const std::s
     if (N < 0) {
       const int E = errno;
       close(Fd);
-      throw EModelError(FileName, NamedBy, {"ERROR in file " + FileName + ", key " + NamedBy +
-                                                ": the file cannot be read (" + std::strerror(E) + ")"});
+      throw EModelError(FileName, NamedBy,
+                        {"ERROR in file " + FileName + ", key " + NamedBy + ": the file cannot be read (" +
+                         std::strerror(E) + ")"});
     }
     if (N == 0) break;
     Bytes.append(Buf, static_cast<size_t>(N));
@@ -49,13 +52,15 @@ std::vector<TInputLine> ReadInputLines(const std::string& FileName, const std::s
     for (size_t i = Pos; i < End; ++i) {
       const unsigned char C = static_cast<unsigned char>(Bytes[i]);
       if (C == '\r')
-        throw EModelError(FileName, Format("line %d", No),
-                          {"ERROR in file " + AtLine(FileName, No) + ": a carriage return without a line feed",
-                           "  Lines must end in CR LF or LF; this file has other line ends or is damaged."});
+        throw EModelError(
+            FileName, Format("line %d", No),
+            {"ERROR in file " + AtLine(FileName, No) + ": a carriage return without a line feed",
+             "  Lines must end in CR LF or LF; this file has other line ends or is damaged."});
       if ((C < ' ' && C != '\t') || C == 0x7f)
-        throw EModelError(FileName, Format("line %d", No),
-                          {"ERROR in file " + AtLine(FileName, No) + Format(": control character %d in the text", C),
-                           "  The file holds binary data where text is expected."});
+        throw EModelError(
+            FileName, Format("line %d", No),
+            {"ERROR in file " + AtLine(FileName, No) + Format(": control character %d in the text", C),
+             "  The file holds binary data where text is expected."});
     }
     Lines.push_back({No, Bytes.substr(Pos, End - Pos)});
     Pos = Next;

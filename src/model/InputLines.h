@@ -12,7 +12,7 @@
 #include <vector>
 
 struct TInputLine {
-  int No = 0;  // from 1
+  int No = 0;        // from 1
   std::string Text;  // without its line end
 };
 

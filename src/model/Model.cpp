@@ -30,19 +30,22 @@ std::string InDir(const std::string& Dir, const std::string& Name) {
 int RunOption(const TValueSet& Opt, const std::string& Key, int Min, int Max) {
   auto It = Opt.Values.find(Key);
   if (It == Opt.Values.end())
-    throw EModelError(Opt.FileName, Key, {"ERROR in file " + Opt.FileName + ", key " + Key + ": key not found"});
+    throw EModelError(Opt.FileName, Key,
+                      {"ERROR in file " + Opt.FileName + ", key " + Key + ": key not found"});
   int V = 0;
   if (!TryStrToInt(It->second, V) || V < Min || V > Max)
-    throw EModelError(Opt.FileName, Key,
-                      {"ERROR in file " + Opt.Where(Key) + ", key " + Key + ": value '" + It->second + "' not allowed",
-                       Format("  Allowed: a whole number from %d to %d.", Min, Max)});
+    throw EModelError(
+        Opt.FileName, Key,
+        {"ERROR in file " + Opt.Where(Key) + ", key " + Key + ": value '" + It->second + "' not allowed",
+         Format("  Allowed: a whole number from %d to %d.", Min, Max)});
   return V;
 }
 
 std::string RunText(const TValueSet& Opt, const std::string& Key) {
   auto It = Opt.Values.find(Key);
   if (It == Opt.Values.end() || It->second.empty())
-    throw EModelError(Opt.FileName, Key, {"ERROR in file " + Opt.Where(Key) + ", key " + Key + ": key not found or empty"});
+    throw EModelError(Opt.FileName, Key,
+                      {"ERROR in file " + Opt.Where(Key) + ", key " + Key + ": key not found or empty"});
   return It->second;
 }
 
@@ -69,19 +72,24 @@ void CheckRerun(const TRerun& R, const std::string& File) {
     return It == R.LineOf.end() ? File : AtLine(File, It->second);
   };
   if (R.Name.empty() || R.Name.size() > 6 || R.Name.find_first_of(" \t") != std::string::npos)
-    throw EModelError(File, "RUNNAM",
-                      {"ERROR in file " + Where("RUNNAM") + ", key RUNNAM: run name '" + R.Name + "' not allowed",
-                       "  A run name is one word of 1 to 6 characters."});
+    throw EModelError(
+        File, "RUNNAM",
+        {"ERROR in file " + Where("RUNNAM") + ", key RUNNAM: run name '" + R.Name + "' not allowed",
+         "  A run name is one word of 1 to 6 characters."});
   for (const auto& V : R.Values) {
     const std::string& Name = V.first;
-    if (Name == "RUNNAM" || Name == "CRPNAM" || Name == "SOLNAM" || Name == "CLMNAM" || Name == "RAINAM") continue;
+    if (Name == "RUNNAM" || Name == "CRPNAM" || Name == "SOLNAM" || Name == "CLMNAM" || Name == "RAINAM")
+      continue;
     const TParDef* D = FindParDef(Name);
     if (!D)
-      throw EModelError(File, Name, {"ERROR in file " + Where(Name) + ", key " + Name + ": rerun " + R.Name +
-                                         " changes a variable the model does not know"});
+      throw EModelError(File, Name,
+                        {"ERROR in file " + Where(Name) + ", key " + Name + ": rerun " + R.Name +
+                         " changes a variable the model does not know"});
     if (!D->Rerunnable)
-      throw EModelError(File, Name, {"ERROR in file " + Where(Name) + ", key " + Name + ": rerun " + R.Name + " changes " + Name,
-                                     "  This variable is the same for the whole session and cannot be changed in a rerun."});
+      throw EModelError(
+          File, Name,
+          {"ERROR in file " + Where(Name) + ", key " + Name + ": rerun " + R.Name + " changes " + Name,
+           "  This variable is the same for the whole session and cannot be changed in a rerun."});
   }
 }
 
@@ -133,12 +141,16 @@ void ReadRainfall(TInputFiles& F, const TParams& Tim, TRunSetup& S) {
   const std::string RainName = InDir(F.Dirs.Climate, S.RainFileKey);
   const int Fmt = ReadWeatherFormat(RainName);
   if (FileExists(RainName) && Fmt != 99)
-    throw EModelError(RainName, "RAFILE", {"ERROR in file " + RainName + Format(", key RAFILE: format %d is not a rainfall file", Fmt),
-                                           "  A rainfall file carries the line ** KRLFORMAT=99."});
+    throw EModelError(
+        RainName, "RAFILE",
+        {"ERROR in file " + RainName + Format(", key RAFILE: format %d is not a rainfall file", Fmt),
+         "  A rainfall file carries the line ** KRLFORMAT=99."});
   S.Rain = F.RainFile(RainName);
   for (int k = 0; k < S.INYRG; ++k)
     if (!S.Rain->Years.count(S.ISYRR + k))
-      throw EModelError(RainName, "ISYRR", {"ERROR in file " + RainName + Format(", key ISYRR: rain year %d is not in the file", S.ISYRR + k)});
+      throw EModelError(RainName, "ISYRR",
+                        {"ERROR in file " + RainName +
+                         Format(", key ISYRR: rain year %d is not in the file", S.ISYRR + k)});
 }
 
 TSeasonSettings ReadSeasonSettings(const TParams& Tim, int Ioxwl) {
@@ -154,7 +166,8 @@ TSeasonSettings ReadSeasonSettings(const TParams& Tim, int Ioxwl) {
   C.ISDAY = Tim.Int("ISDAY");
   C.PRDEL = static_cast<int>(std::lround(Tim.Real("PRDEL")));
   C.IOXWL = Ioxwl;
-  if (C.ISTCHO == 2 && C.IDLSOW < C.IDESOW) Refuse(Tim, "IDLSOW", "the ultimate sowing day lies before the earliest");
+  if (C.ISTCHO == 2 && C.IDLSOW < C.IDESOW)
+    Refuse(Tim, "IDLSOW", "the ultimate sowing day lies before the earliest");
   return C;
 }
 
@@ -185,7 +198,8 @@ TRunSetup ReadRunSetup(TInputFiles& F, const TRerun* Rerun, int Set) {
   S.SoilName = IsBlank(S.Soil.Name) ? TimerName(Tim, "SOLNAM", "soil") : TrimBlanks(S.Soil.Name);
   S.WeatherName = TimerName(Tim, "CLMNAM", S.Station);
   if (S.Rain)
-    S.RainName = IsBlank(S.Rain->Description) ? TimerName(Tim, "RAINAM", S.RainFileKey) : TrimBlanks(S.Rain->Description);
+    S.RainName = IsBlank(S.Rain->Description) ? TimerName(Tim, "RAINAM", S.RainFileKey)
+                                              : TrimBlanks(S.Rain->Description);
   return S;
 }
 
@@ -210,19 +224,19 @@ const char* EndText(int IenCho) {
 // The weather ran out: the season that needed the missing year, and what was
 // finished before it.
 class EWeatherRanOut : public EModelError {
-public:
+ public:
   using EModelError::EModelError;
 };
 
 class TSimulation {
-public:
+ public:
   TSimulation(const TModelInputs& In, std::ostream& Log) : FIn(In), FLog(Log) {}
 
   // Simulates every run into Runs. When the weather runs out, Runs holds the
   // runs and seasons finished before, and EWeatherRanOut names the season.
   void Run(std::vector<TRunResult>& Runs);
 
-private:
+ private:
   TYearResult Season(const TRunSetup& S, int k);
   THeaderInfo Header(const TRunSetup& S, const TWeatherYear& First) const;
   void LogSeason(const TRunSetup& S, const TYearResult& Y);
@@ -247,11 +261,12 @@ void TSimulation::Run(std::vector<TRunResult>& Runs) {
         if (R.Years.empty()) Runs.pop_back();
         const bool Rain = E.Key() != "CLFILE";
         const int Year = S.ISYR + k % S.INYEAR;
-        throw EWeatherRanOut(E.File(), E.Key(),
-                             {"ERROR in file " + E.File() + ", key " + E.Key() + ": run " + S.Name +
-                                  Format(", season %d (%d) needs ", k + 1, Year) + (Rain ? "rain" : "weather") +
-                                  Format(" year %d, ", E.Year()) + (Rain ? "which is not in the file" : "which has no file"),
-                              "  A season that runs into the next year needs that year's data too."});
+        throw EWeatherRanOut(
+            E.File(), E.Key(),
+            {"ERROR in file " + E.File() + ", key " + E.Key() + ": run " + S.Name +
+                 Format(", season %d (%d) needs ", k + 1, Year) + (Rain ? "rain" : "weather") +
+                 Format(" year %d, ", E.Year()) + (Rain ? "which is not in the file" : "which has no file"),
+             "  A season that runs into the next year needs that year's data too."});
       }
     }
   }
@@ -295,9 +310,10 @@ TYearResult TSimulation::Season(const TRunSetup& S, int k) {
     if (Rain) {
       auto It = Rain->Years.find(Year + RainShift);
       if (It == Rain->Years.end())
-        throw EWeatherMissing(Rain->FileName, "INYRG", Year + RainShift,
-                              {"ERROR in file " + Rain->FileName +
-                               Format(", key INYRG: rain year %d is needed and not in the file", Year + RainShift)});
+        throw EWeatherMissing(
+            Rain->FileName, "INYRG", Year + RainShift,
+            {"ERROR in file " + Rain->FileName +
+             Format(", key INYRG: rain year %d is needed and not in the file", Year + RainShift)});
       D.Rain = It->second[std::min(static_cast<size_t>(Doy - 1), It->second.size() - 1)];
     }
     return D;
@@ -315,10 +331,10 @@ TYearResult TSimulation::Season(const TRunSetup& S, int k) {
 
 void TSimulation::LogSeason(const TRunSetup& S, const TYearResult& Y) {
   if (!Y.Pot.Emerged)
-    FLog << "Warning: run " << S.Name << ", season " << Y.Year << ": the crop did not emerge; its tables hold day "
-         << Y.Pot.EmDoy << " only\n";
-  FLog << Format("Run %-6s season %d: emergence day %3d, end day %3d, potential yield %6.0f kg/ha", S.Name.c_str(),
-                 Y.Year, Y.Pot.EmDoy, Y.Pot.HarvDoy, Y.Pot.TWSO);
+    FLog << "Warning: run " << S.Name << ", season " << Y.Year
+         << ": the crop did not emerge; its tables hold day " << Y.Pot.EmDoy << " only\n";
+  FLog << Format("Run %-6s season %d: emergence day %3d, end day %3d, potential yield %6.0f kg/ha",
+                 S.Name.c_str(), Y.Year, Y.Pot.EmDoy, Y.Pot.HarvDoy, Y.Pot.TWSO);
   if (Y.HasWater) FLog << Format(", water-limited %6.0f kg/ha", Y.Wat.TWSO);
   FLog << "\n";
 }
@@ -328,20 +344,23 @@ void TSimulation::LogSeason(const TRunSetup& S, const TYearResult& Y) {
 // An output file that could not be written, why, and the files that were
 // put in place all the same (only when renaming failed halfway).
 class EOutputFailed : public EModelError {
-public:
+ public:
   EOutputFailed(const std::string& File, const std::string& Why, const std::vector<std::string>& Replaced)
-      : EModelError(File, "KOROUT", {"ERROR in file " + File + ": the output cannot be written (" + Why + ")"}),
-        FWhy(Why), FReplaced(Replaced) {}
+      : EModelError(File, "KOROUT",
+                    {"ERROR in file " + File + ": the output cannot be written (" + Why + ")"}),
+        FWhy(Why),
+        FReplaced(Replaced) {}
   const std::string& Why() const { return FWhy; }
   // What the output directory holds now, for the report.
   std::string State() const {
-    if (FReplaced.empty()) return "no output file has been written or changed; the output directory is as it was.";
+    if (FReplaced.empty())
+      return "no output file has been written or changed; the output directory is as it was.";
     std::string Names;
     for (const std::string& N : FReplaced) Names += (Names.empty() ? "" : ", ") + N;
     return Names + " had been replaced before the failure; every other output file is as it was.";
   }
 
-private:
+ private:
   std::string FWhy;
   std::vector<std::string> FReplaced;
 };
@@ -406,14 +425,16 @@ int SeasonCount(const std::vector<TRunResult>& Runs) {
 
 // Writes what was finished before the weather ran out: the detailed output only.
 std::string KeepFinished(const TModelInputs& In, const std::vector<TRunResult>& Runs) {
-  if (Runs.empty()) return "  The simulation has stopped; no season was finished and no output has been written.";
+  if (Runs.empty())
+    return "  The simulation has stopped; no season was finished and no output has been written.";
   try {
     WriteOutputFiles({{In.Options.OutFile, DetailedOutputText(Runs, In.Output)}});
   } catch (const EOutputFailed& E) {
-    return "  The simulation has stopped; the seasons finished before could not be written (" + E.File() + ": " + E.Why() +
-           "); " + E.State();
+    return "  The simulation has stopped; the seasons finished before could not be written (" + E.File() +
+           ": " + E.Why() + "); " + E.State();
   }
-  return "  The simulation has stopped; " + In.Options.OutFile + Format(" holds only the %d seasons finished before;", SeasonCount(Runs)) +
+  return "  The simulation has stopped; " + In.Options.OutFile +
+         Format(" holds only the %d seasons finished before;", SeasonCount(Runs)) +
          " the summaries are not written.";
 }
 
@@ -451,11 +472,12 @@ int Run(std::ostream& Log, std::vector<TRunResult>* Results) {
   try {
     WriteOutputFiles(Files);
   } catch (const EOutputFailed& E) {
-    Report(Log, {E.Lines(), "  The simulation has finished, but its output could not be written:\n  " + E.State()});
+    Report(Log, {E.Lines(),
+                 "  The simulation has finished, but its output could not be written:\n  " + E.State()});
     return 1;
   }
-  Log << "Output written: " << O.OutFile << " (" << Files.back().second.size() << " bytes), " << O.FixName << ".pps"
-      << (O.IPRODL >= 2 ? ", .wps" : "") << (O.RQUIRD == 1 ? ", .sum" : "") << "\n";
+  Log << "Output written: " << O.OutFile << " (" << Files.back().second.size() << " bytes), " << O.FixName
+      << ".pps" << (O.IPRODL >= 2 ? ", .wps" : "") << (O.RQUIRD == 1 ? ", .sum" : "") << "\n";
   Log << "Simulation finished.\n";
   if (Results) *Results = std::move(Runs);
   return 0;
@@ -463,7 +485,7 @@ int Run(std::ostream& Log, std::vector<TRunResult>* Results) {
 
 // Makes a directory current for its lifetime, when one is given.
 class TInDirectory {
-public:
+ public:
   explicit TInDirectory(const std::string& Dir) {
     if (Dir.empty()) return;
     FBefore = GetCurrentDir();
@@ -480,7 +502,7 @@ public:
   TInDirectory(const TInDirectory&) = delete;
   TInDirectory& operator=(const TInDirectory&) = delete;
 
-private:
+ private:
   std::string FBefore;
 };
 
@@ -505,15 +527,18 @@ TModelInputs ReadModelInputs(const std::string& BinDir) {
     const std::string& Name = F.Options.RerunFile;
     Reruns = ReadRerunFile(Name, "KORRER");
     if (Reruns.empty())
-      throw EModelError(Name, "KORRER", {"ERROR in file " + Name + ", key KORRER: the file holds no rerun",
-                                         "  The run options ask for reruns (IOPT2 = 4); each rerun starts with RUNNAM='name'."});
+      throw EModelError(
+          Name, "KORRER",
+          {"ERROR in file " + Name + ", key KORRER: the file holds no rerun",
+           "  The run options ask for reruns (IOPT2 = 4); each rerun starts with RUNNAM='name'."});
     for (const TRerun& R : Reruns) CheckRerun(R, Name);
   }
   In.Output.Reruns = !Reruns.empty();
   if (Reruns.empty())
     In.Runs.push_back(ReadRunSetup(F, nullptr, 1));
   else
-    for (size_t i = 0; i < Reruns.size(); ++i) In.Runs.push_back(ReadRunSetup(F, &Reruns[i], static_cast<int>(i) + 1));
+    for (size_t i = 0; i < Reruns.size(); ++i)
+      In.Runs.push_back(ReadRunSetup(F, &Reruns[i], static_cast<int>(i) + 1));
   return In;
 }
 

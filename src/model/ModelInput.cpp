@@ -11,7 +11,8 @@
 #include "platform/FileSys.h"
 #include "platform/IniFile.h"
 
-EModelError::EModelError(const std::string& File, const std::string& Key, const std::vector<std::string>& Lines)
+EModelError::EModelError(const std::string& File, const std::string& Key,
+                         const std::vector<std::string>& Lines)
     : std::runtime_error(Lines.empty() ? Key : Lines.front()), FFile(File), FKey(Key), FLines(Lines) {}
 
 TParKind TParDef::Kind() const {
@@ -95,7 +96,8 @@ const std::vector<TParDef>& ModelParameters() {
       {"RGRLAI", "CF", "R", 0, 0.1, true, "maximum relative increase of leaf area (per C d)"},
       {"SLATB", "CF", "SD", 0, 0.01, true, "specific leaf area (ha/kg) over development stage"},
       {"SPAN", "CF", "R", 1, 200, true, "life span of leaves (physiological days)"},
-      {"AMAXTB", "CF", "SD", 0, 100, true, "maximum leaf assimilation (kg CO2/ha leaf/h) over development stage"},
+      {"AMAXTB", "CF", "SD", 0, 100, true,
+       "maximum leaf assimilation (kg CO2/ha leaf/h) over development stage"},
       {"TMPFTB", "CF", "ST", 0, 1, true, "reduction of maximum assimilation over day temperature"},
       {"KDIF", "CF", "R", 0.1, 1.5, true, "extinction coefficient for diffuse light"},
       {"EFF", "CF", "R", 0, 1, true, "initial light use efficiency (kg CO2/ha/h per J/m2/s)"},
@@ -144,7 +146,6 @@ const TParDef* FindParDef(const std::string& Name) {
     if (SameText(D.Name, Name)) return &D;
   return nullptr;
 }
-
 
 std::string TValueSet::Where(const std::string& Key) const {
   auto It = LineOf.find(Key);
@@ -253,7 +254,9 @@ std::vector<TRerun> ReadRerunFile(const std::string& FileName, const std::string
       if (Semicolon) A.pop_back();
       const size_t Eq = A.find('=');
       if (Eq == std::string::npos || Eq == 0)
-        throw EModelError(FileName, A, {"ERROR in file " + AtLine(FileName, LineNo) + ": '" + A + "' is not of the form NAME=value"});
+        throw EModelError(
+            FileName, A,
+            {"ERROR in file " + AtLine(FileName, LineNo) + ": '" + A + "' is not of the form NAME=value"});
       const std::string Name = UpperCase(A.substr(0, Eq));
       // A data file's description stands before the file's name and carries
       // the separator of the name's line: it neither goes on with the rerun
@@ -270,7 +273,8 @@ std::vector<TRerun> ReadRerunFile(const std::string& FileName, const std::string
       TRerun& R = Runs.back();
       if (R.Values.count(Name))
         throw EModelError(FileName, Name,
-                          {"ERROR in file " + AtLine(FileName, LineNo) + ", key " + Name + Format(": rerun %d", static_cast<int>(Runs.size())) +
+                          {"ERROR in file " + AtLine(FileName, LineNo) + ", key " + Name +
+                               Format(": rerun %d", static_cast<int>(Runs.size())) +
                                (R.Name.empty() ? std::string() : " (" + R.Name + ")") + " sets " + Name +
                                Format(" a second time; the first is in line %d", R.LineOf[Name]),
                            "  Each rerun sets a variable once. A rerun ends with a value followed by a blank",
@@ -293,11 +297,15 @@ std::vector<TRerun> ReadRerunFile(const std::string& FileName, const std::string
   if (!Logical.empty()) Handle(Logical, LogicalLine);
   for (size_t i = 0; i < Runs.size(); ++i)
     if (Runs[i].Name.empty()) {
-      const int First = Runs[i].LineOf.empty() ? 0 : std::min_element(Runs[i].LineOf.begin(), Runs[i].LineOf.end(),
-                                                                       [](const auto& A, const auto& B) { return A.second < B.second; })->second;
+      const int First =
+          Runs[i].LineOf.empty()
+              ? 0
+              : std::min_element(Runs[i].LineOf.begin(), Runs[i].LineOf.end(),
+                                 [](const auto& A, const auto& B) { return A.second < B.second; })
+                    ->second;
       throw EModelError(FileName, "RUNNAM",
-                        {"ERROR in file " + AtLine(FileName, First) + ", key RUNNAM: rerun " + std::to_string(i + 1) +
-                             " has no run name"});
+                        {"ERROR in file " + AtLine(FileName, First) + ", key RUNNAM: rerun " +
+                         std::to_string(i + 1) + " has no run name"});
     }
   return Runs;
 }
@@ -345,8 +353,9 @@ const std::string& TParams::Raw(const std::string& Name) const {
   }
   auto It = FBase.Values.find(K);
   if (It == FBase.Values.end())
-    throw EModelError(FBase.FileName, K, {"ERROR in file " + FBase.FileName + ", key " + K + ": key not found",
-                                          "  The model needs this value and the file does not hold it."});
+    throw EModelError(FBase.FileName, K,
+                      {"ERROR in file " + FBase.FileName + ", key " + K + ": key not found",
+                       "  The model needs this value and the file does not hold it."});
   return It->second;
 }
 
@@ -363,8 +372,9 @@ int TParams::Int(const std::string& Name) const {
   const TParDef& D = Def(Name);
   int V = 0;
   if (!TryStrToInt(S, V))
-    throw EModelError(Source(Name), D.Name, {"ERROR in file " + Source(Name) + ", key " + D.Name + ": '" + S +
-                                                 "' is not a whole number"});
+    throw EModelError(
+        Source(Name), D.Name,
+        {"ERROR in file " + Source(Name) + ", key " + D.Name + ": '" + S + "' is not a whole number"});
   CheckRange(D, V, Source(Name), S);
   return V;
 }
@@ -374,8 +384,9 @@ double TParams::Real(const std::string& Name) const {
   const TParDef& D = Def(Name);
   long double V = 0;
   if (!TryStrToFloat(S, V) || !std::isfinite(static_cast<double>(V)))
-    throw EModelError(Source(Name), D.Name,
-                      {"ERROR in file " + Source(Name) + ", key " + D.Name + ": '" + S + "' is not a number"});
+    throw EModelError(
+        Source(Name), D.Name,
+        {"ERROR in file " + Source(Name) + ", key " + D.Name + ": '" + S + "' is not a number"});
   CheckRange(D, static_cast<double>(V), Source(Name), S);
   return static_cast<double>(V);
 }
@@ -385,8 +396,9 @@ TTable TParams::Table(const std::string& Name) const {
   const TParDef& D = Def(Name);
   const std::string Src = Source(Name);
   auto Fail = [&](const std::string& Why) -> EModelError {
-    return EModelError(Src, D.Name, {"ERROR in file " + Src + ", key " + D.Name + ": " + Why,
-                                     "  A table is written as x1, y1, x2, y2, ... with x increasing."});
+    return EModelError(Src, D.Name,
+                       {"ERROR in file " + Src + ", key " + D.Name + ": " + Why,
+                        "  A table is written as x1, y1, x2, y2, ... with x increasing."});
   };
   std::vector<double> Nums;
   size_t Pos = 0;
@@ -407,7 +419,8 @@ TTable TParams::Table(const std::string& Name) const {
     const double x = Nums[i], y = Nums[i + 1];
     if (x < D.XMin() - 1e-6 || x > D.XMax() + 1e-6)
       throw Fail(Format("x value %g outside %g - %g", x, D.XMin(), D.XMax()));
-    if (y < D.Min - 1e-6 || y > D.Max + 1e-6) throw Fail(Format("y value %g outside %g - %g", y, D.Min, D.Max));
+    if (y < D.Min - 1e-6 || y > D.Max + 1e-6)
+      throw Fail(Format("y value %g outside %g - %g", y, D.Min, D.Max));
     if (!X.empty() && x <= X.back()) throw Fail("x values do not increase");
     X.push_back(x);
     Y.push_back(y);

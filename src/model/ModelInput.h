@@ -15,13 +15,13 @@
 
 // An input error: the file and key that caused it and explanation lines.
 class EModelError : public std::runtime_error {
-public:
+ public:
   EModelError(const std::string& File, const std::string& Key, const std::vector<std::string>& Lines);
   const std::string& File() const { return FFile; }
   const std::string& Key() const { return FKey; }
   const std::vector<std::string>& Lines() const { return FLines; }
 
-private:
+ private:
   std::string FFile, FKey;
   std::vector<std::string> FLines;
 };
@@ -85,7 +85,7 @@ std::vector<TRerun> ReadRerunFile(const std::string& FileName, const std::string
 
 // A table of x, y pairs with linear interpolation, constant beyond its ends.
 class TTable {
-public:
+ public:
   TTable() = default;
   TTable(std::vector<double> X, std::vector<double> Y) : FX(std::move(X)), FY(std::move(Y)) {}
   double operator()(double X) const;
@@ -93,14 +93,14 @@ public:
   const std::vector<double>& Ys() const { return FY; }
   bool Empty() const { return FX.empty(); }
 
-private:
+ private:
   std::vector<double> FX, FY;
 };
 
 // The values of one file with a rerun's values laid over them; every getter
 // checks the value against the parameter table.
 class TParams {
-public:
+ public:
   TParams(const TValueSet& Base, const TRerun* Rerun, const std::string& RerunFile);
   bool Has(const std::string& Name) const;
   std::string Text(const std::string& Name) const;
@@ -111,7 +111,7 @@ public:
   // name for rerun values).
   std::string Source(const std::string& Name) const;
 
-private:
+ private:
   const std::string& Raw(const std::string& Name) const;
   const TParDef& Def(const std::string& Name) const;
   const TValueSet& FBase;

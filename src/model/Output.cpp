@@ -10,7 +10,7 @@
 namespace {
 
 class TText {
-public:
+ public:
   // A line without its trailing blanks: names taken from the input files may
   // end in blanks or be empty, and no output line ends in a blank.
   void Line(const std::string& S) {
@@ -22,7 +22,7 @@ public:
   void Blank() { FText += "\r\n"; }
   std::string& Str() { return FText; }
 
-private:
+ private:
   std::string FText;
 };
 
@@ -53,18 +53,23 @@ void RunHeader(TText& T, const TRunResult& R, const TYearResult& Y, const TOutpu
 void PotentialBlock(TText& T, const TRunResult& R, const TYearResult& Y, const TOutputOptions& O) {
   const TSeasonResult& S = Y.Pot;
   RunHeader(T, R, Y, O);
-  T.Line(Format("start waterbalance day %d sowing date day %d emergence date day %d", S.WbStartDoy, S.SowDoy, S.EmDoy));
+  T.Line(Format("start waterbalance day %d sowing date day %d emergence date day %d", S.WbStartDoy, S.SowDoy,
+                S.EmDoy));
   T.Blank();
   T.Line("POTENTIAL CROP PRODUCTION");
-  T.Line(" YEAR DAY  IDSEM   DVS    TSUM     WLV     WST     WSO    TAGP    LAI    TRA   GASS   MRES      DMI");
-  T.Line("                          degrd   kg/ha   kg/ha   kg/ha   kg/ha  m2/m2   mm/d   CH2O   CH2O  kg/ha/d");
+  T.Line(
+      " YEAR DAY  IDSEM   DVS    TSUM     WLV     WST     WSO    TAGP    LAI    TRA   GASS   MRES      DMI");
+  T.Line(
+      "                          degrd   kg/ha   kg/ha   kg/ha   kg/ha  m2/m2   mm/d   CH2O   CH2O  kg/ha/d");
   for (const TDailyRow& D : S.Rows)
-    T.Line(Format(" %4d %3d %6d %5.2f %7.1f %7.1f %7.1f %7.1f %7.1f %6.2f %6.2f %6.1f %6.1f %8.1f", D.Year, D.Doy,
-                  D.Idsem, D.DVS, D.TSUM, D.WLV, D.WST, D.WSO, D.TAGP, D.LAI, D.TRA, D.GASS, D.MRES, D.DMI));
+    T.Line(Format(" %4d %3d %6d %5.2f %7.1f %7.1f %7.1f %7.1f %7.1f %6.2f %6.2f %6.1f %6.1f %8.1f", D.Year,
+                  D.Doy, D.Idsem, D.DVS, D.TSUM, D.WLV, D.WST, D.WSO, D.TAGP, D.LAI, D.TRA, D.GASS, D.MRES,
+                  D.DMI));
   T.Blank();
   T.Line("   HALT   ANTH    TWRT    TWLV    TWST    TWSO    TAGP HINDEX  TRANSP     TRC    GASST    MREST");
-  T.Line(Format("   %4d   %4d %7.0f %7.0f %7.0f %7.0f %7.0f %6.3f %7.1f %7.1f %8.0f %8.0f", S.HarvDoy, S.AnthDoy, S.TWRT,
-                S.TWLV, S.TWST, S.TWSO, S.TAGP, S.HINDEX, S.TRANSP, S.TRC, S.GASST, S.MREST));
+  T.Line(Format("   %4d   %4d %7.0f %7.0f %7.0f %7.0f %7.0f %6.3f %7.1f %7.1f %8.0f %8.0f", S.HarvDoy,
+                S.AnthDoy, S.TWRT, S.TWLV, S.TWST, S.TWSO, S.TAGP, S.HINDEX, S.TRANSP, S.TRC, S.GASST,
+                S.MREST));
   T.Blank();
 }
 
@@ -78,11 +83,11 @@ void BalanceBlocks(TText& T, const TSeasonResult& S, const TOutputOptions& O) {
   if (O.IBAL == 1 || O.IBAL == 3 || Gw) {
     T.Line("WATER BALANCE WHOLE SYSTEM (one-dimensional soil column, cm)");
     if (Gw)
-      T.Line(Format("init within top 10m %8.2f  final within top 10m %8.2f  change: %8.2f", B.InitWhole, B.FinalWhole,
-                    Diff(B.FinalWhole - B.InitWhole)));
+      T.Line(Format("init within top 10m %8.2f  final within top 10m %8.2f  change: %8.2f", B.InitWhole,
+                    B.FinalWhole, Diff(B.FinalWhole - B.InitWhole)));
     else
-      T.Line(Format("init max root zone %8.2f  final max root zone %8.2f  change: %8.2f", B.InitWhole, B.FinalWhole,
-                    Diff(B.FinalWhole - B.InitWhole)));
+      T.Line(Format("init max root zone %8.2f  final max root zone %8.2f  change: %8.2f", B.InitWhole,
+                    B.FinalWhole, Diff(B.FinalWhole - B.InitWhole)));
     T.Line(Format("init surf storage %8.2f  final surf storage %8.2f  change: %8.2f", B.InitSS, B.FinalSS,
                   Diff(B.FinalSS - B.InitSS)));
     T.Line(Format("irrigation %8.2f  evap water surface %8.2f", B.Irrigation, B.EvW));
@@ -93,8 +98,8 @@ void BalanceBlocks(TText& T, const TSeasonResult& S, const TOutputOptions& O) {
       T.Line(Format("lost through drains %8.2f", B.Loss));
     else
       T.Line(Format("lost to deep soil %8.2f", B.Loss));
-    T.Line(Format("TOTAL INIT + IN %8.2f  TOTAL FINAL + OUT %8.2f  checksum: %8.2f", B.InWhole(), B.OutWhole(),
-                  Diff(B.InWhole() - B.OutWhole())));
+    T.Line(Format("TOTAL INIT + IN %8.2f  TOTAL FINAL + OUT %8.2f  checksum: %8.2f", B.InWhole(),
+                  B.OutWhole(), Diff(B.InWhole() - B.OutWhole())));
     T.Blank();
   }
   if (O.IBAL == 2 || O.IBAL == 3) {
@@ -116,30 +121,44 @@ void WaterBlock(TText& T, const TRunResult& R, const TYearResult& Y, const TOutp
   const TSeasonResult& S = Y.Wat;
   const bool Gw = O.IZT == 1;
   RunHeader(T, R, Y, O);
-  T.Line(Format("start waterbalance day %d , sowing date day %d emergence date day %d", S.WbStartDoy, S.SowDoy, S.EmDoy));
+  T.Line(Format("start waterbalance day %d , sowing date day %d emergence date day %d", S.WbStartDoy,
+                S.SowDoy, S.EmDoy));
   T.Blank();
-  T.Line(Gw ? "WATER LIMITED CROP PRODUCTION   (groundwater)" : "WATER LIMITED CROP PRODUCTION   (free drainage)");
+  T.Line(Gw ? "WATER LIMITED CROP PRODUCTION   (groundwater)"
+            : "WATER LIMITED CROP PRODUCTION   (free drainage)");
   T.Line(Format(" production level water-limited, water balance from day %d", S.WbStartDoy));
-  T.Line(Gw ? " rooted zone over a groundwater table, daily values" : " rooted-zone water balance, daily values");
+  T.Line(Gw ? " rooted zone over a groundwater table, daily values"
+            : " rooted-zone water balance, daily values");
   T.Line(" depth in cm, water in cm, rates in mm/d");
   if (Gw) {
-    T.Line(" YEAR DAY     WLV     WST     WSO    LAI     RD     RAIN    TRA   EVAP     SM      SS      ZT  wet  dry");
-    T.Line("            kg/ha   kg/ha   kg/ha  m2/m2     cm       mm   mm/d   mm/d vol.fr      cm      cm days days");
+    T.Line(
+        " YEAR DAY     WLV     WST     WSO    LAI     RD     RAIN    TRA   EVAP     SM      SS      ZT  wet  "
+        "dry");
+    T.Line(
+        "            kg/ha   kg/ha   kg/ha  m2/m2     cm       mm   mm/d   mm/d vol.fr      cm      cm days "
+        "days");
     for (const TDailyRow& D : S.Rows)
-      T.Line(Format(" %4d %3d %7.1f %7.1f %7.1f %6.2f %6.1f %8.1f %6.2f %6.2f %6.3f %7.2f %7.1f %4d %4d", D.Year, D.Doy,
-                    D.WLV, D.WST, D.WSO, D.LAI, D.RD, D.RAIN, D.TRA, D.EVA, D.SM, D.SS, D.ZT, D.Wet, D.Dry));
-  } else {
-    T.Line(" YEAR DAY     WLV     WST     WSO    TAGP    LAI     RD     SM   RESRV   AVAIL     RAIN    TRA    EVA  wet  dry");
-    T.Line("            kg/ha   kg/ha   kg/ha   kg/ha  m2/m2     cm vol.fr      cm      cm       mm   mm/d   mm/d days days");
-    for (const TDailyRow& D : S.Rows)
-      T.Line(Format(" %4d %3d %7.1f %7.1f %7.1f %7.1f %6.2f %6.1f %6.3f %7.2f %7.2f %8.1f %6.2f %6.2f %4d %4d", D.Year,
-                    D.Doy, D.WLV, D.WST, D.WSO, D.TAGP, D.LAI, D.RD, D.SM, D.RESRV, D.AVAIL, D.RAIN, D.TRA, D.EVA,
+      T.Line(Format(" %4d %3d %7.1f %7.1f %7.1f %6.2f %6.1f %8.1f %6.2f %6.2f %6.3f %7.2f %7.1f %4d %4d",
+                    D.Year, D.Doy, D.WLV, D.WST, D.WSO, D.LAI, D.RD, D.RAIN, D.TRA, D.EVA, D.SM, D.SS, D.ZT,
                     D.Wet, D.Dry));
+  } else {
+    T.Line(
+        " YEAR DAY     WLV     WST     WSO    TAGP    LAI     RD     SM   RESRV   AVAIL     RAIN    TRA    "
+        "EVA  wet  dry");
+    T.Line(
+        "            kg/ha   kg/ha   kg/ha   kg/ha  m2/m2     cm vol.fr      cm      cm       mm   mm/d   "
+        "mm/d days days");
+    for (const TDailyRow& D : S.Rows)
+      T.Line(
+          Format(" %4d %3d %7.1f %7.1f %7.1f %7.1f %6.2f %6.1f %6.3f %7.2f %7.2f %8.1f %6.2f %6.2f %4d %4d",
+                 D.Year, D.Doy, D.WLV, D.WST, D.WSO, D.TAGP, D.LAI, D.RD, D.SM, D.RESRV, D.AVAIL, D.RAIN,
+                 D.TRA, D.EVA, D.Wet, D.Dry));
   }
   T.Blank();
   T.Line("   HALT   ANTH    TWRT    TWLV    TWST    TWSO    TAGP HINDEX     TRC    GASST    MREST  wet  dry");
-  T.Line(Format("   %4d   %4d %7.0f %7.0f %7.0f %7.0f %7.0f %6.3f %7.1f %8.0f %8.0f %4d %4d", S.HarvDoy, S.AnthDoy, S.TWRT,
-                S.TWLV, S.TWST, S.TWSO, S.TAGP, S.HINDEX, S.TRC, S.GASST, S.MREST, S.Wet, S.Dry));
+  T.Line(Format("   %4d   %4d %7.0f %7.0f %7.0f %7.0f %7.0f %6.3f %7.1f %8.0f %8.0f %4d %4d", S.HarvDoy,
+                S.AnthDoy, S.TWRT, S.TWLV, S.TWST, S.TWSO, S.TAGP, S.HINDEX, S.TRC, S.GASST, S.MREST, S.Wet,
+                S.Dry));
   T.Blank();
   BalanceBlocks(T, S, O);
 }
@@ -172,7 +191,8 @@ void NutrientBlock(TText& T, const TRunResult& R, const std::vector<const TYearR
 }
 
 // Runs grouped by name without regard to case, in the order names first appear.
-std::vector<std::pair<const TRunResult*, std::vector<const TYearResult*>>> GroupByName(const std::vector<TRunResult>& Runs) {
+std::vector<std::pair<const TRunResult*, std::vector<const TYearResult*>>> GroupByName(
+    const std::vector<TRunResult>& Runs) {
   std::vector<std::pair<const TRunResult*, std::vector<const TYearResult*>>> Groups;
   for (const TRunResult& R : Runs) {
     auto It = Groups.begin();
@@ -226,7 +246,8 @@ double Ratio(double A, double B) { return B > 0 ? A / B : 0.0; }
 
 }  // namespace
 
-void NutrientColumns(const TRunResult& Run, const std::vector<const TYearResult*>& Years, TNutrientColumn Col[3]) {
+void NutrientColumns(const TRunResult& Run, const std::vector<const TYearResult*>& Years,
+                     TNutrientColumn Col[3]) {
   const TNutrientUse& U = Run.Nutrients;
   const TSiteParams& S = Run.Site;
   const double Base[3] = {S.NBASE, S.PBASE, S.KBASE};
@@ -289,14 +310,15 @@ namespace {
 struct TSummaryTable {
   const char* Output;  // the OUTPUT line
   const char* Columns;
-  const char* Separator;  // the line before the statistics
-  const char* StatPrefix;  // the statistics labels start with it
+  const char* Separator;                 // the line before the statistics
+  const char* StatPrefix;                // the statistics labels start with it
   std::vector<const char*> StatFormats;  // of the means and deviations
   // The row of a year; Stats receives the values of the statistics.
   std::function<std::string(const TRunResult&, const TYearResult&, std::vector<double>& Stats)> Row;
 };
 
-std::string SummaryText(const std::vector<TRunResult>& Runs, const TOutputOptions& O, const TSummaryTable& S) {
+std::string SummaryText(const std::vector<TRunResult>& Runs, const TOutputOptions& O,
+                        const TSummaryTable& S) {
   TText T;
   bool First = true;
   for (const TRunResult& R : Runs) {
@@ -316,7 +338,8 @@ std::string SummaryText(const std::vector<TRunResult>& Runs, const TOutputOption
     }
     const std::string P = S.StatPrefix;
     T.Line(S.Separator);
-    T.Line(StatLine(P + Format("MEANS over %3d years :", static_cast<int>(R.Years.size())), Cols, 0, S.StatFormats));
+    T.Line(StatLine(P + Format("MEANS over %3d years :", static_cast<int>(R.Years.size())), Cols, 0,
+                    S.StatFormats));
     T.Line(StatLine(P + "standard deviation :", Cols, 1, S.StatFormats));
     T.Line(StatLine(P + "variation coefficient :", Cols, 2, S.StatFormats));
   }
@@ -328,16 +351,29 @@ std::string SummaryText(const std::vector<TRunResult>& Runs, const TOutputOption
 std::string PotentialSummaryText(const std::vector<TRunResult>& Runs, const TOutputOptions& O) {
   TSummaryTable S;
   S.Output = "OUTPUT potential production per year";
-  S.Columns = " YR   RUNNAM SET SOW --> EM  ANT FLWR DUR HALT    TWRT    TWLV    TWST    TWSO    TAGP  LAIM HINDEX     TRC    GASST    MREST  TRANSP   EVSOL";
+  S.Columns =
+      " YR   RUNNAM SET SOW --> EM  ANT FLWR DUR HALT    TWRT    TWLV    TWST    TWSO    TAGP  LAIM HINDEX   "
+      "  TRC    GASST    MREST  TRANSP   EVSOL";
   S.Separator = "**";
   S.StatPrefix = "** ";
   S.StatFormats = {"%.1f", "%.0f", "%.0f", "%.0f", "%.0f", "%.2f", "%.3f", "%.1f", "%.1f", "%.1f"};
   S.Row = [](const TRunResult& R, const TYearResult& Y, std::vector<double>& Stats) {
     const TSeasonResult& P = Y.Pot;
-    Stats = {static_cast<double>(P.Dur), P.TWLV, P.TWST, P.TWSO, P.TAGP, P.LAIM, P.HINDEX, P.TRC, P.TRANSP, P.EVSOL};
-    return Format(" %4d %-6s %3d %3d --> %3d %4d %4d %3d %4d %7.0f %7.0f %7.0f %7.0f %7.0f %5.2f %6.3f %7.1f %8.0f %8.0f %7.1f %7.1f",
-                  Y.Year, R.Name.c_str(), R.Set, P.SowDoy, P.EmDoy, P.AnthDoy, P.FlwrDays, P.Dur, P.HarvDoy, P.TWRT, P.TWLV,
-                  P.TWST, P.TWSO, P.TAGP, P.LAIM, P.HINDEX, P.TRC, P.GASST, P.MREST, P.TRANSP, P.EVSOL);
+    Stats = {static_cast<double>(P.Dur),
+             P.TWLV,
+             P.TWST,
+             P.TWSO,
+             P.TAGP,
+             P.LAIM,
+             P.HINDEX,
+             P.TRC,
+             P.TRANSP,
+             P.EVSOL};
+    return Format(
+        " %4d %-6s %3d %3d --> %3d %4d %4d %3d %4d %7.0f %7.0f %7.0f %7.0f %7.0f %5.2f %6.3f %7.1f %8.0f "
+        "%8.0f %7.1f %7.1f",
+        Y.Year, R.Name.c_str(), R.Set, P.SowDoy, P.EmDoy, P.AnthDoy, P.FlwrDays, P.Dur, P.HarvDoy, P.TWRT,
+        P.TWLV, P.TWST, P.TWSO, P.TAGP, P.LAIM, P.HINDEX, P.TRC, P.GASST, P.MREST, P.TRANSP, P.EVSOL);
   };
   return SummaryText(Runs, O, S);
 }
@@ -345,7 +381,9 @@ std::string PotentialSummaryText(const std::vector<TRunResult>& Runs, const TOut
 std::string WaterSummaryText(const std::vector<TRunResult>& Runs, const TOutputOptions& O) {
   TSummaryTable S;
   S.Output = "OUTPUT water-limited production per year";
-  S.Columns = " YEAR RUNNAM SET SOW  EM DUR    TWLV    TWST    TWSO    TAGP  LAIM HINDEX     TRC   RAINT  DELWAT    TRAT   EVSOL   LOSST     TSR  RYLD  RAGP";
+  S.Columns =
+      " YEAR RUNNAM SET SOW  EM DUR    TWLV    TWST    TWSO    TAGP  LAIM HINDEX     TRC   RAINT  DELWAT    "
+      "TRAT   EVSOL   LOSST     TSR  RYLD  RAGP";
   S.Separator = "";
   S.StatPrefix = "";
   S.StatFormats = {"%.1f", "%.0f", "%.0f", "%.0f", "%.0f", "%.2f", "%.3f", "%.1f",
@@ -353,11 +391,26 @@ std::string WaterSummaryText(const std::vector<TRunResult>& Runs, const TOutputO
   S.Row = [](const TRunResult& R, const TYearResult& Y, std::vector<double>& Stats) {
     const TSeasonResult& W = Y.Wat;
     const double Ryld = Ratio(W.TWSO, Y.Pot.TWSO), Ragp = Ratio(W.TAGP, Y.Pot.TAGP);
-    Stats = {static_cast<double>(W.Dur), W.TWLV, W.TWST, W.TWSO, W.TAGP, W.LAIM, W.HINDEX, W.TRC,
-             W.RAINT, W.DELWAT, W.TRANSP, W.EVSOL, W.LOSST, Ryld, Ragp};
-    return Format(" %4d %-6s %3d %3d %3d %3d %7.0f %7.0f %7.0f %7.0f %5.2f %6.3f %7.1f %7.1f %7.1f %7.1f %7.1f %7.1f %7.1f %5.2f %5.2f",
-                  Y.Year, R.Name.c_str(), R.Set, W.SowDoy, W.EmDoy, W.Dur, W.TWLV, W.TWST, W.TWSO, W.TAGP, W.LAIM,
-                  W.HINDEX, W.TRC, W.RAINT, W.DELWAT, W.TRANSP, W.EVSOL, W.LOSST, W.TSR, Ryld, Ragp);
+    Stats = {static_cast<double>(W.Dur),
+             W.TWLV,
+             W.TWST,
+             W.TWSO,
+             W.TAGP,
+             W.LAIM,
+             W.HINDEX,
+             W.TRC,
+             W.RAINT,
+             W.DELWAT,
+             W.TRANSP,
+             W.EVSOL,
+             W.LOSST,
+             Ryld,
+             Ragp};
+    return Format(
+        " %4d %-6s %3d %3d %3d %3d %7.0f %7.0f %7.0f %7.0f %5.2f %6.3f %7.1f %7.1f %7.1f %7.1f %7.1f %7.1f "
+        "%7.1f %5.2f %5.2f",
+        Y.Year, R.Name.c_str(), R.Set, W.SowDoy, W.EmDoy, W.Dur, W.TWLV, W.TWST, W.TWSO, W.TAGP, W.LAIM,
+        W.HINDEX, W.TRC, W.RAINT, W.DELWAT, W.TRANSP, W.EVSOL, W.LOSST, W.TSR, Ryld, Ragp);
   };
   return SummaryText(Runs, O, S);
 }
@@ -386,10 +439,12 @@ std::string LongTermSummaryText(const std::vector<TRunResult>& Runs, const TOutp
         Ra.push_back(Ps == 1 ? 1.0 : Ratio(S.TAGP, Y.Pot.TAGP));
         Trc.push_back(S.TRC);
       }
-      T.Line(Format(" %d %-6s %d %3.0f %3.0f %5.1f %7.0f %7.0f %7.0f %6.1f %7.0f %6.1f %5.2f %6.3f %5.2f %5.2f %7.1f %6.1f", Ps,
-                    R.Name.c_str(), O.IZT, Stats(Sow).Mean, Stats(Em).Mean, Stats(Dur).Mean, Stats(Lv).Mean,
-                    Stats(St).Mean, Stats(So).Mean, Stats(So).Cv, Stats(Ag).Mean, Stats(Ag).Cv, Stats(Lai).Mean,
-                    Stats(Hi).Mean, Stats(Ry).Mean, Stats(Ra).Mean, Stats(Trc).Mean, R.Site.RDMSOL));
+      T.Line(
+          Format(" %d %-6s %d %3.0f %3.0f %5.1f %7.0f %7.0f %7.0f %6.1f %7.0f %6.1f %5.2f %6.3f %5.2f %5.2f "
+                 "%7.1f %6.1f",
+                 Ps, R.Name.c_str(), O.IZT, Stats(Sow).Mean, Stats(Em).Mean, Stats(Dur).Mean, Stats(Lv).Mean,
+                 Stats(St).Mean, Stats(So).Mean, Stats(So).Cv, Stats(Ag).Mean, Stats(Ag).Cv, Stats(Lai).Mean,
+                 Stats(Hi).Mean, Stats(Ry).Mean, Stats(Ra).Mean, Stats(Trc).Mean, R.Site.RDMSOL));
     }
   }
   T.Blank();

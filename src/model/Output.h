@@ -53,4 +53,5 @@ struct TNutrientColumn {
   double Leaves = 0, Stems = 0, Storage = 0;
   double Fert[3] = {0, 0, 0};  // N, P, K kg/ha; negative: not reachable
 };
-void NutrientColumns(const TRunResult& Run, const std::vector<const TYearResult*>& Years, TNutrientColumn Col[3]);
+void NutrientColumns(const TRunResult& Run, const std::vector<const TYearResult*>& Years,
+                     TNutrientColumn Col[3]);

@@ -129,15 +129,22 @@ namespace {
 // from emergence; the water-limited run keeps the soil water balance from its
 // start and reduces growth by water shortage.
 class TSeasonRun {
-public:
+ public:
   TSeasonRun(const TSeasonInput& In, const TCalendar& Cal, const TSeasonResult* Potential)
-      : FIn(In), FCal(Cal), FCP(*In.Crop), FPotential(Potential), FWater(Potential != nullptr),
-        FRootMax(std::min(FCP.RDMCR, In.Site->RDMSOL)), FCrop(FCP), FSoil(*In.Soil, *In.Site, FCP.RDI, FRootMax),
-        FFirst(FWater ? Cal.WbStart : Cal.Em), FStep(std::max(1, In.PRDEL)) {}
+      : FIn(In),
+        FCal(Cal),
+        FCP(*In.Crop),
+        FPotential(Potential),
+        FWater(Potential != nullptr),
+        FRootMax(std::min(FCP.RDMCR, In.Site->RDMSOL)),
+        FCrop(FCP),
+        FSoil(*In.Soil, *In.Site, FCP.RDI, FRootMax),
+        FFirst(FWater ? Cal.WbStart : Cal.Em),
+        FStep(std::max(1, In.PRDEL)) {}
 
   TSeasonResult Run();
 
-private:
+ private:
   void Dates();
   void StartBalance();
   double Reduction(bool Growing);

@@ -37,7 +37,8 @@ struct TSeasonResult {
   int Year = 0;  // the weather year the season starts in
   int WbStartDoy = 1, SowDoy = 0, EmDoy = 0, AnthDoy = 0, HarvDoy = 0, Dur = 0, FlwrDays = 0;
   bool Emerged = true;
-  double TWRT = 0, TWLV = 0, TWST = 0, TWSO = 0, TAGP = 0, LAIM = 0, HINDEX = 0, TRC = 0, GASST = 0, MREST = 0;
+  double TWRT = 0, TWLV = 0, TWST = 0, TWSO = 0, TAGP = 0, LAIM = 0, HINDEX = 0, TRC = 0, GASST = 0,
+         MREST = 0;
   double TRANSP = 0, EVSOL = 0, RAINT = 0, DELWAT = 0, LOSST = 0, TSR = 0;  // mm
   int Wet = 0, Dry = 0;
   std::vector<TDailyRow> Rows;

@@ -7,8 +7,8 @@
 
 namespace {
 constexpr double CapillaryScale = 50.0;  // cm: capillary rise fades with the distance to the table
-constexpr double DrainFraction = 0.2;  // part of the water above drain level removed per day
-constexpr double TopLayer = 3.0;  // cm: the layer soil evaporation may dry to air-dry
+constexpr double DrainFraction = 0.2;    // part of the water above drain level removed per day
+constexpr double TopLayer = 3.0;         // cm: the layer soil evaporation may dry to air-dry
 }  // namespace
 
 TSoilParams LoadSoilParams(const TParams& P) {
@@ -24,10 +24,11 @@ TSoilParams LoadSoilParams(const TParams& P) {
   S.KSUB = P.Real("KSUB");
   S.CRMX = P.Real("CRMX");
   if (!(S.SMW < S.SMFCF && S.SMFCF < S.SM0))
-    throw EModelError(P.Source("SMFCF"), "SMFCF",
-                      {"ERROR in file " + P.Source("SMFCF") + ", key SMFCF: " +
-                           Format("wilting point %.3f, field capacity %.3f and saturation %.3f", S.SMW, S.SMFCF, S.SM0),
-                       "  must increase in this order (SMW < SMFCF < SM0)."});
+    throw EModelError(
+        P.Source("SMFCF"), "SMFCF",
+        {"ERROR in file " + P.Source("SMFCF") + ", key SMFCF: " +
+             Format("wilting point %.3f, field capacity %.3f and saturation %.3f", S.SMW, S.SMFCF, S.SM0),
+         "  must increase in this order (SMW < SMFCF < SM0)."});
   return S;
 }
 
@@ -62,7 +63,8 @@ TSoilWater::TSoilWater(const TSoilParams& S, const TSiteParams& Site, double Roo
     FCum.resize(static_cast<size_t>(Bottom) + 1);
     FCum[0] = 0;
     for (size_t h = 1; h < FCum.size(); ++h)
-      FCum[h] = FCum[h - 1] + 0.5 * (Equilibrium(static_cast<double>(h - 1)) + Equilibrium(static_cast<double>(h)));
+      FCum[h] =
+          FCum[h - 1] + 0.5 * (Equilibrium(static_cast<double>(h - 1)) + Equilibrium(static_cast<double>(h)));
     FZT = std::clamp(Site.ZTI, FRD, Bottom);
     const double SMI = FZT > FRD ? Equilibrium(FZT - FRD / 2) : FP.SM0;
     FW = SMI * FRD;
@@ -144,7 +146,8 @@ void TSoilWater::Day(double RainCm, double EvsMax, double Tra) {
   FW -= Tra + EvS;
   // Rain: a part does not infiltrate today; the rest with the surface water
   // enters as far as rate and pore space allow.
-  const double NotInf = FSite.IFUNRN == 0 ? FSite.NOTINF * RainCm : FSite.NOTINF * RainCm * (1 - std::exp(-RainCm / 2));
+  const double NotInf =
+      FSite.IFUNRN == 0 ? FSite.NOTINF * RainCm : FSite.NOTINF * RainCm * (1 - std::exp(-RainCm / 2));
   const double Offered = RainCm - NotInf + FSS;
   const double Inf = std::clamp(std::min(Offered, FP.K0), 0.0, std::max(0.0, FP.SM0 * FRD - FW));
   FW += Inf;

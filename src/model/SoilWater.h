@@ -35,11 +35,12 @@ TSiteParams LoadSiteParams(const TParams& P);
 
 // Totals of the water balance since its start, cm.
 struct TWaterTotals {
-  double Rain = 0, Infil = 0, RunOff = 0, EvW = 0, EvS = 0, Tra = 0, Perc = 0, CapRise = 0, AddRoot = 0, Loss = 0;
+  double Rain = 0, Infil = 0, RunOff = 0, EvW = 0, EvS = 0, Tra = 0, Perc = 0, CapRise = 0, AddRoot = 0,
+         Loss = 0;
 };
 
 class TSoilWater {
-public:
+ public:
   static constexpr double Bottom = 1000.0;  // depth of the column with groundwater, cm
 
   TSoilWater(const TSoilParams& S, const TSiteParams& Site, double RootDepth, double MaxRootDepth);
@@ -77,7 +78,7 @@ public:
   // roots take the deeper soil down to the wilting point.
   double EvaporationFloor() const;
 
-private:
+ private:
   double Stored(double RD, double ZT) const;  // water between RD and Bottom
   double TableFor(double RD, double W) const;
   double Cumulative(double H) const;  // integral of Equilibrium from 0 to H

@@ -34,7 +34,8 @@ double ReferenceEvaporation(const TDayWeather& W, double Lat, double Alt, int Do
                      (0.34 - 0.14 * std::sqrt(std::max(0.0, Ea))) * (1.35 * Cloud - 0.35);
   const double Rn = 0.77 * Rs - Rnl;
   const double U2 = W.Wind;
-  const double Mm = (0.408 * Delta * Rn + Gamma * 900.0 / (T + 273.0) * U2 * (Es - Ea)) / (Delta + Gamma * (1.0 + 0.34 * U2));
+  const double Mm = (0.408 * Delta * Rn + Gamma * 900.0 / (T + 273.0) * U2 * (Es - Ea)) /
+                    (Delta + Gamma * (1.0 + 0.34 * U2));
   return std::max(0.0, Mm) / 10.0;
 }
 
@@ -108,31 +109,38 @@ TWeatherYear ReadWeatherYear(const std::string& FileName, int Year) {
     if (!HaveSite) {
       if (!Number(Words, 1, W.Lon) || !Number(Words, 2, W.Lat) || !Number(Words, 3, W.Alt))
         BadLine(FileName, L.No, "longitude, latitude and altitude expected");
-      if (std::fabs(W.Lat) > 90 || std::fabs(W.Lon) > 360) BadLine(FileName, L.No, "latitude or longitude out of range");
+      if (std::fabs(W.Lat) > 90 || std::fabs(W.Lon) > 360)
+        BadLine(FileName, L.No, "latitude or longitude out of range");
       HaveSite = true;
       continue;
     }
     double V[9];
-    if (Words.size() < 9) BadLine(FileName, L.No, "nine values expected (station year day irradiation tmin tmax vapour wind rain)");
+    if (Words.size() < 9)
+      BadLine(FileName, L.No,
+              "nine values expected (station year day irradiation tmin tmax vapour wind rain)");
     for (size_t i = 0; i < 9; ++i)
       if (!Number(Words, i + 1, V[i])) BadLine(FileName, L.No, "'" + Words[i] + "' is not a number");
     int LineYear = 0, Day = 0;
     if (!WholeNumber(V[1], LineYear) || !WholeNumber(V[2], Day))
       BadLine(FileName, L.No, "year and day must be whole numbers");
     if (LineYear != Year) BadLine(FileName, L.No, Format("year %d expected", Year));
-    if (Day != static_cast<int>(W.Days.size()) + 1) BadLine(FileName, L.No, Format("day %d expected", static_cast<int>(W.Days.size()) + 1));
+    if (Day != static_cast<int>(W.Days.size()) + 1)
+      BadLine(FileName, L.No, Format("day %d expected", static_cast<int>(W.Days.size()) + 1));
     TDayWeather D{V[3], V[4], V[5], V[6], V[7], V[8]};
     if (D.Irrad < 0 || D.Irrad > 50000) BadLine(FileName, L.No, "irradiation outside 0 - 50000 kJ/m2/d");
-    if (D.TMin < -70 || D.TMax > 70 || D.TMin > D.TMax + 1e-9) BadLine(FileName, L.No, "temperatures outside -70 - 70 C or minimum above maximum");
+    if (D.TMin < -70 || D.TMax > 70 || D.TMin > D.TMax + 1e-9)
+      BadLine(FileName, L.No, "temperatures outside -70 - 70 C or minimum above maximum");
     if (D.Rain < 0 || D.Rain > 1000) BadLine(FileName, L.No, "rain outside 0 - 1000 mm/d");
     if (D.Vap < 0 || D.Wind < 0) BadLine(FileName, L.No, "negative vapour pressure or wind speed");
     W.Days.push_back(D);
   }
-  if (!HaveSite) BadLine(FileName, std::max(1, LastLine), "the file holds no longitude, latitude and altitude line");
+  if (!HaveSite)
+    BadLine(FileName, std::max(1, LastLine), "the file holds no longitude, latitude and altitude line");
   if (static_cast<int>(W.Days.size()) != DaysInYear(Year))
-    BadLine(FileName, LastLine + 1,
-            Format("day %d: the file holds %d days of the %d of year %d (truncated file?)", static_cast<int>(W.Days.size()) + 1,
-                   static_cast<int>(W.Days.size()), DaysInYear(Year), Year));
+    BadLine(
+        FileName, LastLine + 1,
+        Format("day %d: the file holds %d days of the %d of year %d (truncated file?)",
+               static_cast<int>(W.Days.size()) + 1, static_cast<int>(W.Days.size()), DaysInYear(Year), Year));
   return W;
 }
 
@@ -149,7 +157,8 @@ TRainFile ReadRainFile(const std::string& FileName) {
     for (size_t i = 0; i < 3; ++i)
       if (!Number(Words, i + 1, V[i])) BadLine(FileName, L.No, "'" + Words[i] + "' is not a number");
     int Year = 0, Day = 0;
-    if (!WholeNumber(V[0], Year) || !WholeNumber(V[1], Day)) BadLine(FileName, L.No, "year and day must be whole numbers");
+    if (!WholeNumber(V[0], Year) || !WholeNumber(V[1], Day))
+      BadLine(FileName, L.No, "year and day must be whole numbers");
     std::vector<double>& Days = R.Years[Year];
     if (Day != static_cast<int>(Days.size()) + 1 || Day > DaysInYear(Year))
       BadLine(FileName, L.No, Format("day %d of year %d expected", static_cast<int>(Days.size()) + 1, Year));

@@ -10,11 +10,11 @@
 #include "model/ModelInput.h"
 
 struct TDayWeather {
-  double Irrad = 0;  // kJ/m2/d
+  double Irrad = 0;           // kJ/m2/d
   double TMin = 0, TMax = 0;  // C
-  double Vap = 0;  // kPa
-  double Wind = 0;  // m/s
-  double Rain = 0;  // mm/d
+  double Vap = 0;             // kPa
+  double Wind = 0;            // m/s
+  double Rain = 0;            // mm/d
 };
 
 struct TWeatherYear {
@@ -42,12 +42,13 @@ std::string WeatherFileName(const std::string& Dir, const std::string& Station, 
 // A year of weather or rain that a season needs is not there: the weather
 // data have run out. Seasons simulated before it are kept.
 class EWeatherMissing : public EModelError {
-public:
-  EWeatherMissing(const std::string& File, const std::string& Key, int Year, const std::vector<std::string>& Lines)
+ public:
+  EWeatherMissing(const std::string& File, const std::string& Key, int Year,
+                  const std::vector<std::string>& Lines)
       : EModelError(File, Key, Lines), FYear(Year) {}
   int Year() const { return FYear; }
 
-private:
+ private:
   int FYear;
 };
 
@@ -67,11 +68,11 @@ TRainFile ReadRainFile(const std::string& FileName);
 int ReadWeatherFormat(const std::string& FileName);
 
 class TWeatherStore {
-public:
+ public:
   const TWeatherYear& Year(const std::string& Dir, const std::string& Station, int Year);
   const TRainFile& Rain(const std::string& FileName);
 
-private:
+ private:
   std::map<std::string, TWeatherYear> FYears;
   std::map<std::string, TRainFile> FRain;
 };

@@ -25,11 +25,11 @@ void TakeThree(const TDxLine& L, int A, Str16* Values) {
 
 // Sets the reader's separator back to blanks however the scope is left.
 class TSepGuard {
-public:
+ public:
   explicit TSepGuard(TDxTextFile& File) : FFile(File) {}
   ~TSepGuard() { FFile.SetWordSep(""); }
 
-private:
+ private:
   TDxTextFile& FFile;
 };
 }  // namespace
@@ -165,16 +165,18 @@ void TWaterLimitedOutput::ReadInfo(TDxTextFile& OutFile) {
 
 void TWaterBalance::Clear() {
   Title.clear();
-  for (Str16* V : {&Change1, &Change2, &ToAtmos, &CheckSum1, &Checksum2, &InitMaxRootZone, &InitSurfStorage,
-                   &Irrigation, &Rainfall, &TotalInitIn, &FinalMaxRootZone, &FinalSurfStorage, &EvapWaterSurface,
-                   &EvapSoilSurface, &Transpiration, &SurfaceRunoff, &LostToDeepSoil, &TotalFinalOut})
+  for (Str16* V :
+       {&Change1, &Change2, &ToAtmos, &CheckSum1, &Checksum2, &InitMaxRootZone, &InitSurfStorage, &Irrigation,
+        &Rainfall, &TotalInitIn, &FinalMaxRootZone, &FinalSurfStorage, &EvapWaterSurface, &EvapSoilSurface,
+        &Transpiration, &SurfaceRunoff, &LostToDeepSoil, &TotalFinalOut})
     *V = Str16();
   ClearRoot();
 }
 
 void TWaterBalance::ClearRoot() {
-  for (Str16* V : {&InitialWaterStock, &Infiltration, &AddedByRootGrowth, &CapillaryRise, &TotalInitInRoot,
-                   &FinalWaterStock, &EvapSoilSurfaceRoot, &TranspirationRoot, &Perculation, &FinalOut, &Checksum2})
+  for (Str16* V :
+       {&InitialWaterStock, &Infiltration, &AddedByRootGrowth, &CapillaryRise, &TotalInitInRoot,
+        &FinalWaterStock, &EvapSoilSurfaceRoot, &TranspirationRoot, &Perculation, &FinalOut, &Checksum2})
     *V = Str16();
 }
 
@@ -238,7 +240,8 @@ void TWaterBalance::ReadBalance(TDxTextFile& OutFile, bool hasGw, bool HasWb, bo
 // ---------------------------------------------------------------- TNutrients
 
 void TNutrients::Clear() {
-  for (Str16* Row : {bas, rec, Leaves, Stems, StorageOrgan, Ratio, HarvestIndex, FertilizerN, FertilizerP, FertilizerK})
+  for (Str16* Row :
+       {bas, rec, Leaves, Stems, StorageOrgan, Ratio, HarvestIndex, FertilizerN, FertilizerP, FertilizerK})
     for (int i = 0; i < 3; ++i) Row[i] = Str16();
 }
 

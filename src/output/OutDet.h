@@ -36,7 +36,7 @@ std::string WeatherFileOfLine(const TDxLine& Line, int& StopNo);
 // ---------------------------------------------------------------- header
 
 class THeader {
-public:
+ public:
   THeader() { Reset(); }
   virtual ~THeader() = default;
   // Empties every field.
@@ -66,7 +66,7 @@ public:
 // ---------------------------------------------------------------- sections
 
 class TPotentialOutput {
-public:
+ public:
   TPotentialOutput() : Header(new THeader) {}
   virtual ~TPotentialOutput() = default;
   // Resets the header, empties Days and clears Summary.
@@ -83,7 +83,7 @@ public:
 };
 
 class TWaterLimitedOutput : public TPotentialOutput {
-public:
+ public:
   // Also empties the three Info lines.
   void Clear() override;
 
@@ -97,7 +97,7 @@ public:
 // ---------------------------------------------------------------- water balance
 
 class TWaterBalance {
-public:
+ public:
   static constexpr size_t TitleLen = 80;
 
   virtual ~TWaterBalance() = default;
@@ -150,7 +150,7 @@ public:
 // One summary of crop production and nutrient requirements. Index 0, 1 and 2
 // of the crop rows: potential, nutrient-limited and water-limited production.
 class TNutrients {
-public:
+ public:
   virtual ~TNutrients() = default;
 
   // Reads the next nutrient summary from the current line on.
@@ -174,7 +174,7 @@ public:
 // ---------------------------------------------------------------- one file
 
 class TRunOutput {
-public:
+ public:
   TRunOutput() = default;
   virtual ~TRunOutput() = default;
   TRunOutput(const TRunOutput&) = delete;
@@ -209,7 +209,7 @@ public:
 };
 
 class TDetailedOutput {
-public:
+ public:
   // Stores the name; reads nothing.
   explicit TDetailedOutput(const std::string& OutputFile = std::string()) : FileName(OutputFile) {}
   TDetailedOutput(const TDetailedOutput&) = delete;

@@ -15,7 +15,7 @@ class TDxLine;
 // A text of at most 16 characters (bytes). Storing a longer text keeps its
 // first 16 characters.
 class Str16 {
-public:
+ public:
   static constexpr size_t MaxLen = 16;
 
   Str16() noexcept { FText[0] = '\0'; }
@@ -42,10 +42,12 @@ public:
   friend bool operator==(const Str16& A, const char* B);
   friend bool operator==(const char* A, const Str16& B) { return B == A; }
   template <class T>
-  friend bool operator!=(const Str16& A, const T& B) { return !(A == B); }
+  friend bool operator!=(const Str16& A, const T& B) {
+    return !(A == B);
+  }
   friend std::ostream& operator<<(std::ostream& Os, const Str16& S) { return Os.write(S.FText, S.FLen); }
 
-private:
+ private:
   void Assign(const char* S, size_t Len);
   bool Equals(const char* S, size_t Len) const;
 
@@ -62,7 +64,7 @@ private:
 // is stored as the word itself with a mark, and the leading blanks are put in
 // front when it is asked for, so that a row costs little more than its text.
 class TOutputLine {
-public:
+ public:
   static constexpr int MaxValues = 25;
   static constexpr size_t PadWidth = 8;
 
@@ -87,7 +89,7 @@ public:
   // 25 have been stored.
   void Assign(const TDxLine& Line, int From, bool Padded);
 
-private:
+ private:
   static constexpr uint8_t PadMark = 0x80;
   static constexpr uint8_t LenMask = 0x1f;
 

@@ -17,7 +17,7 @@ class TDxTextFile;
 // One run of a summary file. Only the first run of a file has the header
 // texts: the model writes the header once per file.
 class TPotentialOutputSum {
-public:
+ public:
   virtual ~TPotentialOutputSum() = default;
 
   // Empties the ten texts, the year rows and the three summary lines.
@@ -51,14 +51,14 @@ public:
 // One run of the water-limited summary file, whose statistics rows follow the
 // year rows after a blank line, up to the next run's "**KORVAL" line.
 class TWaterLimitedOutputSum : public TPotentialOutputSum {
-public:
+ public:
   void ReadData(TDxTextFile& OutFile) override;
   void ReadSummary(TDxTextFile& OutFile) override;
 };
 
 // The long-term summary table.
 class TOutputSum {
-public:
+ public:
   virtual ~TOutputSum() = default;
   // Fills Years from the summary file named after the detailed output file
   // OutFileName. A file that cannot be opened leaves Years empty; a row of
@@ -71,7 +71,7 @@ public:
 };
 
 class TSummaryOutput {
-public:
+ public:
   TSummaryOutput() = default;
   TSummaryOutput(const TSummaryOutput&) = delete;
   TSummaryOutput& operator=(const TSummaryOutput&) = delete;

@@ -19,7 +19,7 @@
 
 template <class THandler>
 class THandlerSlot {
-public:
+ public:
   explicit THandlerSlot(THandler Default = THandler()) : FDefault(Default), FHandler(std::move(Default)) {}
   THandlerSlot(const THandlerSlot&) = delete;
   THandlerSlot& operator=(const THandlerSlot&) = delete;
@@ -32,21 +32,21 @@ public:
   }
   const THandler& Get() const { return FHandler; }
 
-private:
+ private:
   const THandler FDefault;
   THandler FHandler;
 };
 
 template <class THandler>
 class TScopedHandler {
-public:
+ public:
   using TSetter = THandler (*)(THandler);
   TScopedHandler(TSetter Setter, THandler Handler) : FSetter(Setter), FOld(Setter(std::move(Handler))) {}
   ~TScopedHandler() { FSetter(std::move(FOld)); }
   TScopedHandler(const TScopedHandler&) = delete;
   TScopedHandler& operator=(const TScopedHandler&) = delete;
 
-private:
+ private:
   TSetter FSetter;
   THandler FOld;
 };

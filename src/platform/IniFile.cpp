@@ -49,8 +49,8 @@ std::string ReadIniString(const std::string& FileName, const std::string& Sectio
     if (Eq == std::string::npos) continue;
     if (!SameText(Trim(T.substr(0, Eq)), WantKey)) continue;
     std::string Value = Trim(T.substr(Eq + 1));
-    if (Value.size() >= 2 && ((Value.front() == '"' && Value.back() == '"') ||
-                              (Value.front() == '\'' && Value.back() == '\'')))
+    if (Value.size() >= 2 &&
+        ((Value.front() == '"' && Value.back() == '"') || (Value.front() == '\'' && Value.back() == '\'')))
       Value = Value.substr(1, Value.size() - 2);
     return Value;
   }

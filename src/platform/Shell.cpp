@@ -1,11 +1,10 @@
 #include "platform/Shell.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <signal.h>
 
 #include <cerrno>
 #include <cstdio>

@@ -85,7 +85,8 @@ void TKvSession::WriteTimerFile() {
   W.WriteLn("CRPNAM  = " + Quoted(C.CropDescription()));
   W.WriteLn("SOLNAM  = " + Quoted(FSoil->SoilDescription()));
   W.WriteLn("CLMNAM  = " + Quoted(Wt.StationDescription()));
-  W.WriteLn(Option2 ? "RAINAM   = " + Quoted(Wt.RainfallStationDescription()) : "RAINAM  = " + Quoted("<none>"));
+  W.WriteLn(Option2 ? "RAINAM   = " + Quoted(Wt.RainfallStationDescription())
+                    : "RAINAM  = " + Quoted("<none>"));
   W.WriteLn("ISDAY   = " + Int(FGeneral->WaterbalanceStartDay()));
   W.Close();
 }
@@ -125,7 +126,8 @@ void TKvSession::WriteRunOptionsFile() {
   WriteHeader(W);
   W.WriteLn(RunOptLine("IOPT2", Int(FRerun->StartStopOptions()), "Start/Stop options"));
   W.WriteLn(RunOptLine("IPRODL", Int(FGeneral->ProductionLevels()), "Production levels"));
-  W.WriteLn(RunOptLine("IOXWL", Int(FGeneral->TypeOfWaterLimitedCropGrowth()), "Type of water-linited crop growth"));
+  W.WriteLn(RunOptLine("IOXWL", Int(FGeneral->TypeOfWaterLimitedCropGrowth()),
+                       "Type of water-linited crop growth"));
   W.WriteLn(RunOptLine("TIMFIL", Quoted(FM.TimerName()), "Timer filename"));
   W.WriteLn(RunOptLine("SITFIL", Quoted(FM.SiteName()), "Site filename"));
   W.WriteLn(RunOptLine("KORRER", Quoted(FM.ReRunName()), "Rerun filename"));
@@ -161,9 +163,9 @@ int TKvSession::CheckReruns() {
         if (k < Prev.Count() && Prev.Objects(k)) Var->SetValue(Prev.Objects(k)->Value());
       }
       if (!Var->Valid())
-        throw EKvError(Format("INVALID INPUT:\n\rRerun:     %s\n\rVariable:  %s\n\rValue:     %s\n\rAllowed range: %.2f - %.2f",
-                              RunName(i).c_str(), Var->Description().c_str(), Var->Value().c_str(), Var->Min(),
-                              Var->Max()));
+        throw EKvError(Format(
+            "INVALID INPUT:\n\rRerun:     %s\n\rVariable:  %s\n\rValue:     %s\n\rAllowed range: %.2f - %.2f",
+            RunName(i).c_str(), Var->Description().c_str(), Var->Value().c_str(), Var->Min(), Var->Max()));
       Var->FormatValue();
     }
   }

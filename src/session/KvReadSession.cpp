@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "catalogue/KvRange.h"
 #include "catalogue/KvRerunTable.h"
 #include "catalogue/Kvcrop.h"
 #include "catalogue/Kvsoil.h"
@@ -17,7 +18,6 @@
 #include "foundations/DxUtil.h"
 #include "foundations/TextCase.h"
 #include "platform/FileSys.h"
-#include "catalogue/KvRange.h"
 #include "session/Kvfm.h"
 #include "session/Kvgen.h"
 #include "session/Kvhyd.h"

@@ -314,7 +314,8 @@ TRunOutcome DecideRunOutcome(TKvFileManager& Fm) {
     } else if (Detailed) {
       Fm.RemoveOutputFiles();
       Outcome = TRunOutcome::RuntimeError;
-      if (ConfirmYesNo("Runtime error while running the simulaton.\r\nShow Log-file?")) ShowLogFile(Fm.LogFullName());
+      if (ConfirmYesNo("Runtime error while running the simulaton.\r\nShow Log-file?"))
+        ShowLogFile(Fm.LogFullName());
     } else if (!MarkerBack) {
       Outcome = TRunOutcome::NoOutput;
       if (ConfirmYesNo("Simulation failed.\r\nShow log-file?")) ShowLogFile(Fm.LogFullName());

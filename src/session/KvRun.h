@@ -45,13 +45,13 @@ using TRunWaiter = std::function<bool()>;
 TRunWaiter SetRunWaiter(TRunWaiter Waiter);
 
 enum class TRunOutcome {
-  NotStarted,        // refused, or failed before the model was started
-  Successful,        // output and a clean log
-  ModelError,        // the log reported an error; output removed
-  RuntimeError,      // output, and the marker came back
-  NoOutput,          // the model wrote no detailed output
-  Abandoned,         // the wait ended without the script finishing
-  Stopped,           // the user ended the model before it had finished
+  NotStarted,    // refused, or failed before the model was started
+  Successful,    // output and a clean log
+  ModelError,    // the log reported an error; output removed
+  RuntimeError,  // output, and the marker came back
+  NoOutput,      // the model wrote no detailed output
+  Abandoned,     // the wait ended without the script finishing
+  Stopped,       // the user ended the model before it had finished
 };
 
 // True while a run waits for its marker; a second run is refused then.

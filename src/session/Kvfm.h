@@ -10,7 +10,7 @@
 #include <string>
 
 class TKvFileManager {
-public:
+ public:
   static constexpr const char* IniFileName = "DIRECT.INI";
   static constexpr const char* IniSection = "Directory settings for KORVAL";
 
@@ -69,7 +69,7 @@ public:
   std::string OutSumFullName() const;
   std::string OutSumName() const;
 
-private:
+ private:
   void LoadSettings();
 
   std::string FOutPath;

@@ -4,7 +4,7 @@
 // catalogue once, when the object is created; Reset restores the values only.
 
 class TKvGeneral {
-public:
+ public:
   TKvGeneral();
   void Reset();
 
@@ -26,7 +26,7 @@ public:
   int WaterbalanceStartDayMin() const { return FWaterbalanceStartDayMin; }
   int WaterbalanceStartDayMax() const { return FWaterbalanceStartDayMax; }
 
-private:
+ private:
   int FProductionLevels = 2;
   int FTypeOfWaterLimitedCropGrowth = 0;
   int FSummarySeasonalSoilWaterBalance = 1;

@@ -5,7 +5,7 @@
 // moisture is then replaced from the selected soil (TKvSession::SetMinMaxSMLIM).
 
 class TKvHydrology {
-public:
+ public:
   TKvHydrology();
   void Reset();
 
@@ -75,7 +75,7 @@ public:
   int MinMaxNonInfiltratingFractionOfRain() const { return FMinMaxNonInfiltratingFractionOfRain; }
   void SetMinMaxNonInfiltratingFractionOfRain(int V) { FMinMaxNonInfiltratingFractionOfRain = V; }
 
-private:
+ private:
   long double FInitialSurfaceStorage = 0;
   int FMaxInitialSurfaceStorage = 0;
   int FMinInitialSurfaceStorage = 0;

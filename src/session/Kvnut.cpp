@@ -1,13 +1,14 @@
 #include "session/Kvnut.h"
 
+#include "catalogue/KvRange.h"
 #include "foundations/Errors.h"
 #include "foundations/Numbers.h"
-#include "catalogue/KvRange.h"
 
 namespace {
 void SetChecked(long double& Field, long double V, long double Min, long double Max, const char* Name) {
   if (!(Min <= V && V <= Max))
-    throw EKvError(Format("'%s' should be in [%.6f - %.6f]", Name, static_cast<double>(Min), static_cast<double>(Max)));
+    throw EKvError(
+        Format("'%s' should be in [%.6f - %.6f]", Name, static_cast<double>(Min), static_cast<double>(Max)));
   Field = V;
 }
 }  // namespace

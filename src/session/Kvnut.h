@@ -7,7 +7,7 @@
 // "'<name>' should be in [<min> - <max>]" and keep the old value.
 
 class TKvNutrients {
-public:
+ public:
   TKvNutrients();
   void Reset();
 
@@ -41,7 +41,7 @@ public:
   long double KRecMin() const { return FKrecMin; }
   long double KRecMax() const { return FKrecMax; }
 
-private:
+ private:
   long double FNbase = 60, FNbaseMin = 0, FNbaseMax = 0;
   long double FNrec = 0.5, FNrecMin = 0, FNrecMax = 0;
   long double FPbase = 10, FPbaseMin = 0, FPbaseMax = 0;

@@ -21,7 +21,7 @@ class TKvRerun;
 class TDxTextWriter;
 
 class TKvSession {
-public:
+ public:
   // Creates the members in this order: file manager, general options, crop,
   // weather, nutrients, soil, hydrology, rerun table. The variable catalogue
   // must be loaded first (the members take their ranges from it).
@@ -87,7 +87,7 @@ public:
   std::string SessionSiteFile() const;
   std::string SessionRerunFile() const;
 
-private:
+ private:
   void WriteHeader(TDxTextWriter& W) const;
   void WriteDescriptionLine(TDxTextWriter& W, const std::string& Name, const std::string& Value,
                             const std::string& Sep) const;

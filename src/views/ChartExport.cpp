@@ -38,16 +38,19 @@ QString ImageFileName(const QStringList& Parts, const QString& Ext) {
   QStringList Clean;
   for (const QString& Part : Parts) {
     QString S;
-    for (QChar C : Part) S += (C.isLetterOrNumber() && C.unicode() < 128) || QString("+-=.").contains(C) ? C : QChar('_');
+    for (QChar C : Part)
+      S += (C.isLetterOrNumber() && C.unicode() < 128) || QString("+-=.").contains(C) ? C : QChar('_');
     if (!S.isEmpty()) Clean << S;
   }
   return Clean.join('_') + "." + Ext;
 }
 
-QString GraphImageName(const QString& File1, const QString& Title, const QString& Column, const TKvCurveChart& Chart,
-                       const QString& Ext) {
+QString GraphImageName(const QString& File1, const QString& Title, const QString& Column,
+                       const TKvCurveChart& Chart, const QString& Ext) {
   QString Session = QFileInfo(QString(File1).replace('\\', '/')).completeBaseName();
-  QString Table = Title.contains("Potential") ? "potential" : Title.contains("Water") ? "waterlimited" : Title;
+  QString Table = Title.contains("Potential") ? "potential"
+                  : Title.contains("Water")   ? "waterlimited"
+                                              : Title;
   QString Runs;
   const QList<TKvCurve*>& Curves = Chart.Curves();
   if (!Curves.isEmpty()) {
@@ -89,8 +92,8 @@ void WriteImageFile(const QString& FileName, const TPagePainter& Paint, const QS
     case TImageKind::Pdf: {
       QPdfWriter Pdf(FileName);
       Pdf.setResolution(PageDpi);
-      Pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(10, 10, 10, 10),
-                                    QPageLayout::Millimeter));
+      Pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape,
+                                    QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter));
       Pdf.setCreator(ApplicationTitle);
       Pdf.setTitle(QFileInfo(FileName).completeBaseName());
       QPainter P;
@@ -100,8 +103,8 @@ void WriteImageFile(const QString& FileName, const TPagePainter& Paint, const QS
       break;
     }
     case TImageKind::Unknown:
-      throw EKvError(ToCore("Images are saved as .png, .svg or .pdf files, not as '" + QFileInfo(FileName).fileName() +
-                            "'"));
+      throw EKvError(ToCore("Images are saved as .png, .svg or .pdf files, not as '" +
+                            QFileInfo(FileName).fileName() + "'"));
   }
 }
 

@@ -22,8 +22,8 @@ QString ImageFileName(const QStringList& Parts, const QString& Ext);
 // directory and extension), the table ("potential", "waterlimited" or the
 // title), the column, and the run names of the curves (the first and the
 // last when there are several).
-QString GraphImageName(const QString& File1, const QString& Title, const QString& Column, const TKvCurveChart& Chart,
-                       const QString& Ext);
+QString GraphImageName(const QString& File1, const QString& Title, const QString& Column,
+                       const TKvCurveChart& Chart, const QString& Ext);
 
 // Writes the page as an image file: PNG Size pixels large, SVG and PDF
 // (A4 landscape) as vectors. Fails with EKvError when the file cannot be

@@ -16,7 +16,7 @@
 
 class TDxGridModel : public QAbstractTableModel {
   Q_OBJECT
-public:
+ public:
   explicit TDxGridModel(QObject* Parent = nullptr) : QAbstractTableModel(Parent) {}
 
   // Size of the whole grid, fixed rows and columns included.
@@ -42,11 +42,11 @@ public:
   Qt::ItemFlags flags(const QModelIndex& Index) const override;
   QVariant headerData(int Section, Qt::Orientation Orientation, int Role) const override;
 
-signals:
+ signals:
   // A cell's text was changed by the user's editing (grid coordinates).
   void CellEdited(int Col, int Row);
 
-private:
+ private:
   int Index(int Col, int Row) const { return Row * FColCount + Col; }
   void Resize(int Cols, int Rows);
 
@@ -60,7 +60,7 @@ private:
 
 class TDxStringGrid : public QTableView {
   Q_OBJECT
-public:
+ public:
   explicit TDxStringGrid(QWidget* Parent = nullptr);
 
   int ColCount() const { return FModel->ColCount(); }
@@ -103,18 +103,18 @@ public:
 
   TDxGridModel* Model() const { return FModel; }
 
-signals:
+ signals:
   // A cell became current (grid coordinates).
   void SelectCell(int Col, int Row);
   // A mouse button went down over a cell (grid coordinates; -1 outside the cells).
   void MouseDown(Qt::MouseButton Button, int Col, int Row);
   void CellEdited(int Col, int Row);
 
-protected:
+ protected:
   void mousePressEvent(QMouseEvent* Event) override;
   void currentChanged(const QModelIndex& Current, const QModelIndex& Previous) override;
 
-private:
+ private:
   void UpdateHeaders();
   TDxGridModel* FModel;
 };

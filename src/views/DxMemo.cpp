@@ -72,9 +72,10 @@ void TDxMemo::Sort() {
   QStringList L = Lines();
   std::stable_sort(L.begin(), L.end(),
                    [](const QString& A, const QString& B) { return A.compare(B, Qt::CaseInsensitive) < 0; });
-  L.erase(std::unique(L.begin(), L.end(),
-                      [](const QString& A, const QString& B) { return A.compare(B, Qt::CaseInsensitive) == 0; }),
-          L.end());
+  L.erase(
+      std::unique(L.begin(), L.end(),
+                  [](const QString& A, const QString& B) { return A.compare(B, Qt::CaseInsensitive) == 0; }),
+      L.end());
   SetLines(L);
 }
 

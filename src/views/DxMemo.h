@@ -6,7 +6,7 @@
 
 class TDxMemo : public QPlainTextEdit {
   Q_OBJECT
-public:
+ public:
   // Starts without word wrap, with both scroll bars.
   explicit TDxMemo(QWidget* aOwner = nullptr);
 
@@ -34,7 +34,7 @@ public:
   // From every line that starts with Prefix; an empty Prefix changes nothing.
   void RemovePrefix(const QString& Prefix);
 
-private:
+ private:
   // The lines as a text list holds them: a final line break ends the last
   // line and makes no empty line of its own.
   QStringList Lines() const;

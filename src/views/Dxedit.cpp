@@ -3,8 +3,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
-#include <QFontDatabase>
 #include <QFile>
+#include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QMenu>
@@ -106,7 +106,7 @@ QByteArray EncodeTextFile(const QString& Text, const TTextFileFormat& Format) {
     if (E == TTextFileFormat::Latin1) return T.toLatin1();
   }
   QStringEncoder Enc(QtEncoding(E), Format.Bom && E == Format.Encoding ? QStringEncoder::Flag::WriteBom
-                                                                         : QStringEncoder::Flag::Default);
+                                                                       : QStringEncoder::Flag::Default);
   return Enc.encode(T);
 }
 
@@ -115,7 +115,8 @@ void SaveFileSafely(const std::string& FileName, const QByteArray& Bytes) {
   if (FileExists(FileName) && FileIsReadOnly(FileName))
     throw EDxError("Cannot save '" + FileName + "': the file is read-only");
   QSaveFile F(QFile::decodeName(QByteArray::fromStdString(MapFileName(FileName))));
-  if (!F.open(QIODevice::WriteOnly)) throw EDxError("Cannot save '" + FileName + "': " + ToCore(F.errorString()));
+  if (!F.open(QIODevice::WriteOnly))
+    throw EDxError("Cannot save '" + FileName + "': " + ToCore(F.errorString()));
   if (F.write(Bytes) != Bytes.size()) {
     const std::string Why = ToCore(F.errorString());
     F.cancelWriting();
@@ -130,7 +131,8 @@ void SaveFileSafely(const std::string& FileName, const QByteArray& Bytes) {
 
 namespace {
 QIcon ThemeIcon(const char* Name, QStyle::StandardPixmap Fallback = QStyle::SP_CustomBase) {
-  const QIcon Std = Fallback == QStyle::SP_CustomBase ? QIcon() : QApplication::style()->standardIcon(Fallback);
+  const QIcon Std =
+      Fallback == QStyle::SP_CustomBase ? QIcon() : QApplication::style()->standardIcon(Fallback);
   return QIcon::fromTheme(QString::fromLatin1(Name), Std);
 }
 }  // namespace
@@ -148,7 +150,8 @@ TFormDxEdit::TFormDxEdit(QWidget* aOwner) : QDialog(aOwner) {
     QAction* A = M->addAction(Caption);
     A->setObjectName(Name);
     if (!Key.isEmpty()) A->setShortcut(Key);
-    connect(A, &QAction::triggered, this, [this, Handler] { GuardedCall([this, Handler] { (this->*Handler)(); }); });
+    connect(A, &QAction::triggered, this,
+            [this, Handler] { GuardedCall([this, Handler] { (this->*Handler)(); }); });
     return A;
   };
   File1 = Menu->addMenu("&File");
@@ -241,7 +244,14 @@ TFormDxEdit::TFormDxEdit(QWidget* aOwner) : QDialog(aOwner) {
   Bottom->addWidget(BtnClose);
   L->addLayout(Bottom);
 
-  const auto Guard = [this](auto F) { return [this, F] { GuardedCall([this, F] { F(); UpdateControls(); }); }; };
+  const auto Guard = [this](auto F) {
+    return [this, F] {
+      GuardedCall([this, F] {
+        F();
+        UpdateControls();
+      });
+    };
+  };
   connect(BtnTop, &QToolButton::clicked, this, Guard([this] { Memo->Top(); }));
   connect(Top1, &QAction::triggered, this, Guard([this] { Memo->Top(); }));
   connect(BtnBottom, &QToolButton::clicked, this, Guard([this] { Memo->Bottom(); }));
@@ -327,7 +337,8 @@ bool TFormDxEdit::eventFilter(QObject* Watched, QEvent* Event) {
 
 void TFormDxEdit::LoadFile(const std::string& FullName) {
   QFile F(QFile::decodeName(QByteArray::fromStdString(MapFileName(FullName))));
-  if (!F.open(QIODevice::ReadOnly)) throw EDxError("Cannot read '" + FullName + "': " + ToCore(F.errorString()));
+  if (!F.open(QIODevice::ReadOnly))
+    throw EDxError("Cannot read '" + FullName + "': " + ToCore(F.errorString()));
   const QByteArray Bytes = F.readAll();
   if (F.error() != QFileDevice::NoError)
     throw EDxError("Cannot read '" + FullName + "': " + ToCore(F.errorString()));
@@ -374,10 +385,10 @@ void TFormDxEdit::OpenClick() { Open(ExtractFilePath(FFullName), ExtractFileName
 
 void TFormDxEdit::SaveTo(const std::string& FullName) {
   // An unchanged text goes back exactly as it was read.
-  const QByteArray Bytes = !Memo->document()->isModified() && !FLoadedBytes.isNull()
-                               ? FLoadedBytes
-                               : EncodeTextFile(Memo->document()->toRawText().replace(QChar::ParagraphSeparator, '\n'),
-                                                FFormat);
+  const QByteArray Bytes =
+      !Memo->document()->isModified() && !FLoadedBytes.isNull()
+          ? FLoadedBytes
+          : EncodeTextFile(Memo->document()->toRawText().replace(QChar::ParagraphSeparator, '\n'), FFormat);
   SaveFileSafely(FullName, Bytes);
   FLoadedBytes = Bytes;
   Memo->document()->setModified(false);
@@ -394,7 +405,8 @@ void TFormDxEdit::SaveAsClick() {
   SaveDialog.Save = true;
   SaveDialog.Title = "Save As...";
   SaveDialog.Filter = "All Files (*.*)|*.*";
-  SaveDialog.InitialDir = FromCore(FFullName.empty() ? GetCurrentDir() : ExpandFileName(ExtractFilePath(FFullName)));
+  SaveDialog.InitialDir =
+      FromCore(FFullName.empty() ? GetCurrentDir() : ExpandFileName(ExtractFilePath(FFullName)));
   SaveDialog.FileName = FromCore(ExtractFileName(FFullName));
   SaveDialog.MustExist = false;
   const QString Chosen = AskFileName(SaveDialog);

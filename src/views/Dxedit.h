@@ -39,7 +39,7 @@ void SaveFileSafely(const std::string& FileName, const QByteArray& Bytes);
 
 class TFormDxEdit : public QDialog {
   Q_OBJECT
-public:
+ public:
   explicit TFormDxEdit(QWidget* aOwner);
 
   // Loads FullName (a program file name) and shows the window modally,
@@ -101,10 +101,10 @@ public:
 
   void done(int Result) override;
 
-protected:
+ protected:
   bool eventFilter(QObject* Watched, QEvent* Event) override;
 
-private:
+ private:
   void LoadFile(const std::string& FullName);
   void SaveTo(const std::string& FullName);
   bool ReadOnlyText() const;

@@ -33,7 +33,9 @@ TDragAction DragAction(double Dx, double Dy, double MinDrag) {
 TSpan ZoomSpan(const TSpan& Range, double From, double To, double Length, bool Vertical) {
   if (!(Length > 0)) return Range;
   const double Size = Range.Max - Range.Min;
-  auto At = [&](double P) { return Vertical ? Range.Max - P / Length * Size : Range.Min + P / Length * Size; };
+  auto At = [&](double P) {
+    return Vertical ? Range.Max - P / Length * Size : Range.Min + P / Length * Size;
+  };
   const double A = At(From), B = At(To);
   return {std::min(A, B), std::max(A, B)};
 }
@@ -106,7 +108,7 @@ QColor CurveColor(int Index) {
 namespace {
 // Paints the chart's title left-aligned in the place its top margin keeps.
 class TTitleItem : public QGraphicsItem {
-public:
+ public:
   explicit TTitleItem(TKvChart* Chart) : QGraphicsItem(Chart), FChart(Chart) { setZValue(30); }
   QRectF boundingRect() const override { return FChart->rect(); }
   void paint(QPainter* P, const QStyleOptionGraphicsItem*, QWidget*) override {
@@ -115,12 +117,13 @@ public:
     P->save();
     P->setFont(FChart->titleFont());
     P->setPen(FChart->TitleColor());
-    const QString Text = QFontMetricsF(FChart->titleFont()).elidedText(FChart->Title(), Qt::ElideRight, R.width());
+    const QString Text =
+        QFontMetricsF(FChart->titleFont()).elidedText(FChart->Title(), Qt::ElideRight, R.width());
     P->drawText(R, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, Text);
     P->restore();
   }
 
-private:
+ private:
   TKvChart* FChart;
 };
 }  // namespace
@@ -170,7 +173,7 @@ double TKvCurveChart::BarWidth(const QList<QPointF>& Points) {
 constexpr qsizetype SmoothPointLimit = 20000;
 
 class TKvCurvesItem : public QGraphicsItem {
-public:
+ public:
   explicit TKvCurvesItem(TKvCurveChart* Chart) : QGraphicsItem(Chart), FChart(Chart) { setZValue(10); }
   QRectF boundingRect() const override { return FChart->plotArea(); }
   void Changed() {
@@ -223,7 +226,7 @@ public:
     P->restore();
   }
 
-private:
+ private:
   TKvCurveChart* FChart;
 };
 
@@ -311,7 +314,8 @@ void TKvCurveChart::ZoomToRect(const QRectF& Rect) {
                           Plot.width(), false);
   SetAxisSpan(FAxisX, X);
   for (QValueAxis* A : {FAxisLeft, FAxisRight})
-    SetAxisSpan(A, ZoomSpan({A->min(), A->max()}, R.top() - Plot.top(), R.bottom() - Plot.top(), Plot.height(), true));
+    SetAxisSpan(A, ZoomSpan({A->min(), A->max()}, R.top() - Plot.top(), R.bottom() - Plot.top(),
+                            Plot.height(), true));
   FItem->Changed();
 }
 
@@ -319,7 +323,8 @@ void TKvCurveChart::ScrollBy(const QPointF& Delta) {
   const QRectF Plot = plotArea();
   const auto X = ScrollSpan({FAxisX->min(), FAxisX->max()}, Delta.x(), Plot.width(), false);
   SetAxisSpan(FAxisX, X);
-  for (QValueAxis* A : {FAxisLeft, FAxisRight}) SetAxisSpan(A, ScrollSpan({A->min(), A->max()}, Delta.y(), Plot.height(), true));
+  for (QValueAxis* A : {FAxisLeft, FAxisRight})
+    SetAxisSpan(A, ScrollSpan({A->min(), A->max()}, Delta.y(), Plot.height(), true));
   FItem->Changed();
 }
 
@@ -333,7 +338,9 @@ TKvChartView::TKvChartView(QChart* Chart, bool MouseTools, QWidget* Parent)
   setInteractive(false);
 }
 
-TKvCurveChart* TKvChartView::CurveChart() const { return FMouseTools ? qobject_cast<TKvCurveChart*>(chart()) : nullptr; }
+TKvCurveChart* TKvChartView::CurveChart() const {
+  return FMouseTools ? qobject_cast<TKvCurveChart*>(chart()) : nullptr;
+}
 
 QPointF TKvChartView::ToChart(const QPoint& Pos) const { return chart()->mapFromScene(mapToScene(Pos)); }
 
@@ -373,14 +380,9 @@ void TKvChartView::mouseReleaseEvent(QMouseEvent* Event) {
   if (FDragButton == Qt::LeftButton) {
     FBand->hide();
     switch (DragAction(Pos.x() - FPressPos.x(), Pos.y() - FPressPos.y())) {
-      case TDragAction::Zoom:
-        C->ZoomToRect(QRectF(ToChart(FPressPos), ToChart(Pos)).normalized());
-        break;
-      case TDragAction::WholeGraph:
-        C->ShowWholeGraph();
-        break;
-      case TDragAction::None:
-        break;
+      case TDragAction::Zoom: C->ZoomToRect(QRectF(ToChart(FPressPos), ToChart(Pos)).normalized()); break;
+      case TDragAction::WholeGraph: C->ShowWholeGraph(); break;
+      case TDragAction::None: break;
     }
   } else {
     C->ScrollBy(QPointF(Pos - FLastPos));
@@ -451,7 +453,8 @@ void PaintChartPage(QPainter& Painter, const QRectF& Target, QChart& Chart, cons
     qreal Y = Area.bottom() - H * Footer.size() - H / 2;
     Area.setBottom(Y - H / 2);
     for (const QString& Line : Footer) {
-      Painter.drawText(QRectF(Area.left() + 20, Y, Area.width() - 40, H), Qt::AlignLeft | Qt::AlignVCenter, Line);
+      Painter.drawText(QRectF(Area.left() + 20, Y, Area.width() - 40, H), Qt::AlignLeft | Qt::AlignVCenter,
+                       Line);
       Y += H;
     }
   }
@@ -493,7 +496,8 @@ void PaintChartPage(QPainter& Painter, const QRectF& Target, QChart& Chart, cons
       const TLegendEntry& E = Legend[i];
       PaintSwatch(Painter, QRectF(X, Y, Swatch, LineH), E);
       Painter.setPen(Qt::black);
-      Painter.drawText(QRectF(X + Swatch + 6, Y, ColWidth - Swatch - 10, LineH), Qt::AlignLeft | Qt::AlignVCenter,
+      Painter.drawText(QRectF(X + Swatch + 6, Y, ColWidth - Swatch - 10, LineH),
+                       Qt::AlignLeft | Qt::AlignVCenter,
                        Fm.elidedText(E.Title, Qt::ElideRight, ColWidth - Swatch - 10));
     }
   }

@@ -71,7 +71,7 @@ QList<QPolygonF> ClipPolyline(const QPolygonF& Line, const QRectF& Rect);
 // (QChart's own title stays empty).
 class TKvChart : public QChart {
   Q_OBJECT
-public:
+ public:
   explicit TKvChart(QGraphicsItem* Parent = nullptr);
   const QString& Title() const { return FTitle; }
   void SetTitle(const QString& Title);
@@ -79,7 +79,7 @@ public:
   QRectF TitleRect() const;
   QColor TitleColor() const { return FTitleColor; }
 
-private:
+ private:
   QString FTitle;
   QMargins FBaseMargins;
   QColor FTitleColor;
@@ -90,7 +90,7 @@ private:
 // paints them as a line (pen width 2) or as bars from zero without value marks.
 class TKvCurve : public QLineSeries {
   Q_OBJECT
-public:
+ public:
   enum TStyle { Line, Bars };
   TKvCurve(TStyle Style, Qt::Alignment VertAxis, QObject* Parent = nullptr)
       : QLineSeries(Parent), FStyle(Style), FVertAxis(VertAxis) {}
@@ -98,7 +98,7 @@ public:
   Qt::Alignment VertAxis() const { return FVertAxis; }
   QColor Color() const { return color(); }
 
-private:
+ private:
   TStyle FStyle;
   Qt::Alignment FVertAxis;
 };
@@ -107,7 +107,7 @@ class TKvCurvesItem;
 
 class TKvCurveChart : public TKvChart {
   Q_OBJECT
-public:
+ public:
   explicit TKvCurveChart(QGraphicsItem* Parent = nullptr);
   ~TKvCurveChart() override;
 
@@ -135,7 +135,7 @@ public:
   // between neighbouring x values (1 when it has fewer than two points).
   static double BarWidth(const QList<QPointF>& Points);
 
-private:
+ private:
   QValueAxis* NewAxis(Qt::Alignment Side);
   QValueAxis* FAxisX;
   QValueAxis* FAxisLeft;
@@ -164,19 +164,19 @@ QColor CurveColor(int Index);
 
 class TKvChartView : public QChartView {
   Q_OBJECT
-public:
+ public:
   // MouseTools: zoom and scroll a TKvCurveChart; false: no reaction to the
   // mouse at all.
   TKvChartView(QChart* Chart, bool MouseTools, QWidget* Parent = nullptr);
 
-protected:
+ protected:
   void mousePressEvent(QMouseEvent* Event) override;
   void mouseMoveEvent(QMouseEvent* Event) override;
   void mouseReleaseEvent(QMouseEvent* Event) override;
   void mouseDoubleClickEvent(QMouseEvent* Event) override;
   void wheelEvent(QWheelEvent* Event) override;
 
-private:
+ private:
   TKvCurveChart* CurveChart() const;
   QPointF ToChart(const QPoint& Pos) const;
   bool FMouseTools;

@@ -10,6 +10,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHash>
+#include <QHideEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPainter>
@@ -17,7 +18,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <QHideEvent>
 #include <QShowEvent>
 #include <QSplitter>
 #include <QVBoxLayout>
@@ -65,8 +65,9 @@ TFormTableView::TFormTableView(QWidget* Owner) : QDialog(Owner) {
   FChartView = new TKvChartView(FChart, true);
   FChartView->setObjectName("Chart1");
   FChartView->setMinimumSize(360, 240);
-  SetHint(FChartView, "Drag to the right to zoom, up and to the left for the whole graph, with the right button "
-                      "to scroll");
+  SetHint(FChartView,
+          "Drag to the right to zoom, up and to the left for the whole graph, with the right button "
+          "to scroll");
   auto* LegendBox = new QWidget;
   auto* LegendLayout = new QVBoxLayout(LegendBox);
   LegendLayout->setContentsMargins(0, 0, 0, 0);
@@ -118,7 +119,8 @@ TFormTableView::TFormTableView(QWidget* Owner) : QDialog(Owner) {
   FCheckBox1->setChecked(true);
   FCbColumns1 = NewCombo("CbColumns1");
   FBtnYaxis1 = NewButton("BtnYaxis1", AxisLeftCaption);
-  SetHint(FBtnYaxis1, "Vertical axis of file 1|Y-Axis 1 is the left axis, Y-Axis 2 the right one; click to change");
+  SetHint(FBtnYaxis1,
+          "Vertical axis of file 1|Y-Axis 1 is the left axis, Y-Axis 2 the right one; click to change");
   G1->addWidget(Label1, 0, 0);
   G1->addWidget(FLblOutputFile1, 0, 1);
   G1->addWidget(FCheckBox1, 0, 2);
@@ -138,7 +140,8 @@ TFormTableView::TFormTableView(QWidget* Owner) : QDialog(Owner) {
   FCheckBox2->setObjectName("CheckBox2");
   FCbColumns2 = NewCombo("CbColumns2");
   FBtnYaxis2 = NewButton("BtnYaxis2", AxisRightCaption);
-  SetHint(FBtnYaxis2, "Vertical axis of file 2|Y-Axis 1 is the left axis, Y-Axis 2 the right one; click to change");
+  SetHint(FBtnYaxis2,
+          "Vertical axis of file 2|Y-Axis 1 is the left axis, Y-Axis 2 the right one; click to change");
   G2->addWidget(BtnOutfile2, 0, 0);
   G2->addWidget(FLblOutputFile2, 0, 1);
   G2->addWidget(FCheckBox2, 0, 2);
@@ -212,7 +215,8 @@ TFormTableView::TFormTableView(QWidget* Owner) : QDialog(Owner) {
   connect(BtnPrint, &QPushButton::clicked, this, Guard([this] { BtnPrintClick(); }));
   connect(BtnSaveImage, &QPushButton::clicked, this, Guard([this] { BtnSaveImageClick(); }));
   connect(BtnClose, &QPushButton::clicked, this, [this] { BtnCloseClick(); });
-  connect(FLegend, &QListWidget::itemChanged, this, [this](QListWidgetItem* Item) { LegendItemChanged(Item); });
+  connect(FLegend, &QListWidget::itemChanged, this,
+          [this](QListWidgetItem* Item) { LegendItemChanged(Item); });
 }
 
 TFormTableView::~TFormTableView() { FTable.reset(); }
@@ -263,7 +267,8 @@ void TFormTableView::FillComboBox(int Nr, int OutType) {
   if (Cb->count() > 0) Cb->setCurrentIndex(0);
   // The drop-down list is as wide as its longest description.
   int Wide = 0;
-  for (int i = 0; i < Cb->count(); ++i) Wide = std::max(Wide, Cb->fontMetrics().horizontalAdvance(Cb->itemText(i)));
+  for (int i = 0; i < Cb->count(); ++i)
+    Wide = std::max(Wide, Cb->fontMetrics().horizontalAdvance(Cb->itemText(i)));
   Cb->view()->setMinimumWidth(Wide + 40);
 }
 
@@ -300,7 +305,8 @@ void TFormTableView::RefreshLegend() {
     Item->setData(Qt::UserRole, static_cast<int>(i));
     FLegend->addItem(Item);
   }
-  FLegendLabel->setText(Curves.size() == 1 ? QString("Legend: 1 curve") : QString("Legend: %1 curves").arg(Curves.size()));
+  FLegendLabel->setText(Curves.size() == 1 ? QString("Legend: 1 curve")
+                                           : QString("Legend: %1 curves").arg(Curves.size()));
 }
 
 void TFormTableView::LegendItemChanged(QListWidgetItem* Item) {
@@ -381,8 +387,10 @@ void TFormTableView::BtnPrintClick() { FTable->PrintLandscape(); }
 
 void TFormTableView::BtnSaveImageClick() {
   const TChartInfo& I = FTable->ChartInfo(1);
-  const QString Name = GraphImageName(FromCore(I.FFullName), FromCore(FTitle), FromCore(I.FYColumn), *FChart, "png");
-  SaveImageCommand(Name, [this](QPainter& P, const QRectF& R) { FTable->PaintPage(P, R); }, QSize(1800, 1100));
+  const QString Name =
+      GraphImageName(FromCore(I.FFullName), FromCore(FTitle), FromCore(I.FYColumn), *FChart, "png");
+  SaveImageCommand(
+      Name, [this](QPainter& P, const QRectF& R) { FTable->PaintPage(P, R); }, QSize(1800, 1100));
 }
 
 void TFormTableView::BtnCloseClick() { reject(); }

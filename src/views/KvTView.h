@@ -32,7 +32,7 @@ class TKvChartView;
 
 class TFormTableView : public QDialog {
   Q_OBJECT
-public:
+ public:
   explicit TFormTableView(QWidget* Owner);
   ~TFormTableView() override;
 
@@ -69,11 +69,11 @@ public:
   void BtnCloseClick();
   void FormActivate();
 
-protected:
+ protected:
   void showEvent(QShowEvent* Event) override;
   void hideEvent(QHideEvent* Event) override;
 
-private:
+ private:
   // Applies the lists' selections to the table.
   void ApplySelections();
   // Draws and refills the legend (also after a failed drawing).

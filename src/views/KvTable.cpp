@@ -77,14 +77,10 @@ const std::vector<TColumnDef>& ColumnCatalogue(int OutType) {
   };
   static const std::vector<TColumnDef> None;
   switch (OutType) {
-    case 1:
-      return Potential;
-    case 2:
-      return WithGroundwater;
-    case 3:
-      return WithoutGroundwater;
-    default:
-      return None;
+    case 1: return Potential;
+    case 2: return WithGroundwater;
+    case 3: return WithoutGroundwater;
+    default: return None;
   }
 }
 
@@ -450,6 +446,8 @@ void TKvTable::PaintPage(QPainter& Painter, const QRectF& Target) const {
 
 void TKvTable::PrintOrientation(int aOrientation) {
   const TChartInfo& I = Info(1);
-  const QString Name = GraphImageName(FromCore(I.FFullName), FromCore(FTitle), FromCore(I.FYColumn), *FChart, "pdf");
-  PrintGraph(aOrientation, [this](QPainter& P, const QRectF& R) { PaintPage(P, R); }, Name);
+  const QString Name =
+      GraphImageName(FromCore(I.FFullName), FromCore(FTitle), FromCore(I.FYColumn), *FChart, "pdf");
+  PrintGraph(
+      aOrientation, [this](QPainter& P, const QRectF& R) { PaintPage(P, R); }, Name);
 }

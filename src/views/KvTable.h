@@ -89,7 +89,7 @@ struct TChartInfo {
 };
 
 class TKvTable {
-public:
+ public:
   TKvTable(QObject* Form, TKvCurveChart* Chart);
   ~TKvTable();
   TKvTable(const TKvTable&) = delete;
@@ -107,7 +107,9 @@ public:
   TKvCurveChart* Chart() const { return FChart; }
   // The title the last drawing gave a vertical axis (the axis shows it with
   // its blanks kept).
-  const std::string& VertAxisTitle(TYAxis Axis) const { return FVertAxisTitle[Axis == TYAxis::Right ? 1 : 0]; }
+  const std::string& VertAxisTitle(TYAxis Axis) const {
+    return FVertAxisTitle[Axis == TYAxis::Right ? 1 : 0];
+  }
 
   // Removes all curves, empties file Nr's catalogue and names its file.
   void Reset(const std::string& FullName, int Nr);
@@ -137,14 +139,15 @@ public:
   // Paints the chart with its legend onto a page.
   void PaintPage(QPainter& Painter, const QRectF& Target) const;
 
-private:
+ private:
   TChartInfo& Info(int Nr);
   const TChartInfo& Info(int Nr) const;
   void DrawFile(int Nr);
   // Reads up to the next table header of file Nr; true when one was found.
   bool FindNextTable(int Nr, std::string& RunName, std::string& Label, int& StartDay);
   void DrawTable(const std::string& RunName, const std::string& Label, int Nr, int StartDay);
-  void DrawRunSeries(TKvCurve::TStyle Style, const std::string& Label, int Nr, int XNo, int YNo, int StartDay);
+  void DrawRunSeries(TKvCurve::TStyle Style, const std::string& Label, int Nr, int XNo, int YNo,
+                     int StartDay);
   void AddTablePoints(TKvCurve& Series, int XNo, int YNo, int StartDay);
   void DrawSumColumns(const TSumEntry& Sum, const std::string& Label, int Nr, int XNo, int StartDay);
   void SetAxisTitles(int Nr);

@@ -42,17 +42,20 @@ const TSeriesDef SeriesDefs[11] = {
      &TWaterBalance::InitMaxRootZone, &TWaterBalance::FinalMaxRootZone},
     {"init surf storage - final surf storage", nullptr, &TWaterBalance::InitSurfStorage,
      &TWaterBalance::FinalSurfStorage},
-    {"irrigation - evap water surface", nullptr, &TWaterBalance::Irrigation, &TWaterBalance::EvapWaterSurface},
+    {"irrigation - evap water surface", nullptr, &TWaterBalance::Irrigation,
+     &TWaterBalance::EvapWaterSurface},
     {"rainfall - evap soil surface", nullptr, &TWaterBalance::Rainfall, &TWaterBalance::EvapSoilSurface},
     {"transpiration", nullptr, nullptr, &TWaterBalance::Transpiration},
     {"surface runoff", nullptr, nullptr, &TWaterBalance::SurfaceRunoff},
     {"lost to deep soil", "lost to drains", nullptr, &TWaterBalance::LostToDeepSoil},
     {"initial water stock - final water stock", nullptr, &TWaterBalance::InitialWaterStock,
      &TWaterBalance::FinalWaterStock},
-    {"infiltration - evap soil surface", nullptr, &TWaterBalance::Infiltration, &TWaterBalance::EvapSoilSurfaceRoot},
+    {"infiltration - evap soil surface", nullptr, &TWaterBalance::Infiltration,
+     &TWaterBalance::EvapSoilSurfaceRoot},
     {"added by root growth - transpiration", nullptr, &TWaterBalance::AddedByRootGrowth,
      &TWaterBalance::TranspirationRoot},
-    {"perculation", "capillary rise - perculation", &TWaterBalance::CapillaryRise, &TWaterBalance::Perculation},
+    {"perculation", "capillary rise - perculation", &TWaterBalance::CapillaryRise,
+     &TWaterBalance::Perculation},
 };
 
 const char* const InitInLabel = "INIT + IN";
@@ -91,7 +94,7 @@ std::string ClosureText(const TBalanceClosure& C) {
 // right and, on the top of each column, a top face, drawn in darker shades of
 // the bar's colour as an oblique projection up and to the right.
 class T3DBarsItem : public QGraphicsItem {
-public:
+ public:
   explicit T3DBarsItem(QChart* Chart) : QGraphicsItem(Chart), FChart(Chart) { setZValue(20); }
   void SetSeries(QStackedBarSeries* S) {
     FSeries = S;
@@ -123,21 +126,22 @@ public:
         const QColor Side = S->color().darker(160);
         P->setPen(QPen(Side.darker(130), 0.8));
         P->setBrush(Side);
-        P->drawPolygon(QPolygonF({QPointF(X1, YT), QPointF(X1 + D, YT - D), QPointF(X1 + D, YB - D), QPointF(X1, YB)}));
+        P->drawPolygon(
+            QPolygonF({QPointF(X1, YT), QPointF(X1 + D, YT - D), QPointF(X1 + D, YB - D), QPointF(X1, YB)}));
         if (V > 0) TopSet = S, TopY = YT;
       }
       if (TopSet) {
         const QColor Top = TopSet->color().darker(125);
         P->setPen(QPen(Top.darker(130), 0.8));
         P->setBrush(Top);
-        P->drawPolygon(
-            QPolygonF({QPointF(X0, TopY), QPointF(X0 + D, TopY - D), QPointF(X1 + D, TopY - D), QPointF(X1, TopY)}));
+        P->drawPolygon(QPolygonF(
+            {QPointF(X0, TopY), QPointF(X0 + D, TopY - D), QPointF(X1 + D, TopY - D), QPointF(X1, TopY)}));
       }
     }
     P->restore();
   }
 
-private:
+ private:
   QChart* FChart;
   QStackedBarSeries* FSeries = nullptr;
 };
@@ -193,8 +197,10 @@ TFormWaterBalance::TFormWaterBalance(QWidget* Owner) : QDialog(Owner) {
   FClosureRoot->setObjectName("lblClosureRoot");
   for (QLabel* L : {FClosureWhole, FClosureRoot}) {
     L->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    SetHint(L, "The column totals and their difference|A difference above 0.05 cm means that the balance does not "
-               "close");
+    SetHint(
+        L,
+        "The column totals and their difference|A difference above 0.05 cm means that the balance does not "
+        "close");
   }
 
   auto NewButton = [](const char* Name, const QString& Caption) {
@@ -235,7 +241,8 @@ TFormWaterBalance::TFormWaterBalance(QWidget* Owner) : QDialog(Owner) {
   connect(FBtnChart, &QPushButton::clicked, this, [this] { GuardedCall([this] { BtnChartClick(); }); });
   connect(FBtn3D, &QPushButton::clicked, this, [this] { GuardedCall([this] { Btn3DClick(); }); });
   connect(BtnPrint, &QPushButton::clicked, this, [this] { GuardedCall([this] { BtnPrintClick(); }); });
-  connect(BtnSaveImage, &QPushButton::clicked, this, [this] { GuardedCall([this] { BtnSaveImageClick(); }); });
+  connect(BtnSaveImage, &QPushButton::clicked, this,
+          [this] { GuardedCall([this] { BtnSaveImageClick(); }); });
   connect(BtnClose, &QPushButton::clicked, this, [this] { BtnCloseClick(); });
 }
 
@@ -393,12 +400,14 @@ QString BalanceImageName(const TFormWaterBalance& W, const QString& Ext) {
 }  // namespace
 
 void TFormWaterBalance::BtnPrintClick() {
-  PrintGraph(0, [this](QPainter& P, const QRectF& R) { PaintPage(P, R); }, BalanceImageName(*this, "pdf"));
+  PrintGraph(
+      0, [this](QPainter& P, const QRectF& R) { PaintPage(P, R); }, BalanceImageName(*this, "pdf"));
 }
 
 void TFormWaterBalance::BtnSaveImageClick() {
-  SaveImageCommand(BalanceImageName(*this, "png"), [this](QPainter& P, const QRectF& R) { PaintPage(P, R); },
-                   QSize(1600, 1000));
+  SaveImageCommand(
+      BalanceImageName(*this, "png"), [this](QPainter& P, const QRectF& R) { PaintPage(P, R); },
+      QSize(1600, 1000));
 }
 
 void TFormWaterBalance::BtnCloseClick() { reject(); }

@@ -50,7 +50,7 @@ constexpr double BarDepthShare = 0.3;
 
 class TFormWaterBalance : public QDialog {
   Q_OBJECT
-public:
+ public:
   explicit TFormWaterBalance(QWidget* Owner);
   ~TFormWaterBalance() override;
 
@@ -81,11 +81,11 @@ public:
   // Paints the visible chart with the run and the closure figures below it.
   void PaintPage(QPainter& Painter, const QRectF& Target) const;
 
-protected:
+ protected:
   void showEvent(QShowEvent* Event) override;
   void hideEvent(QHideEvent* Event) override;
 
-private:
+ private:
   void BuildSeries();
   void FillSeries();
   const TWaterBalance* FindBalance() const;

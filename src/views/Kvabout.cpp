@@ -3,8 +3,8 @@
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPushButton>
 #include <QPainter>
+#include <QPushButton>
 #include <QSvgRenderer>
 #include <QThread>
 #include <QVBoxLayout>
@@ -23,10 +23,10 @@ std::string ModelDocPage() { return GetExecPath() + "help/model.html"; }
 namespace {
 // The picture, as large as its frame allows, kept square.
 class TPicture : public QWidget {
-public:
+ public:
   explicit TPicture(QSvgRenderer* R) : FRenderer(R) {}
 
-protected:
+ protected:
   void paintEvent(QPaintEvent*) override {
     QPainter P(this);
     P.setRenderHint(QPainter::Antialiasing);
@@ -34,7 +34,7 @@ protected:
     FRenderer->render(&P, QRectF((width() - Side) / 2.0, (height() - Side) / 2.0, Side, Side));
   }
 
-private:
+ private:
   QSvgRenderer* FRenderer;
 };
 

@@ -11,7 +11,7 @@ class QWidget;
 
 class TFormAbout : public QDialog {
   Q_OBJECT
-public:
+ public:
   // Caption "About KORVAL Control Zudezo", the picture and the texts. The
   // box frees itself when it closes (OK or the window's close button).
   explicit TFormAbout(QWidget* aOwner);

@@ -32,17 +32,17 @@
 
 namespace {
 class TResultTabBar : public QTabBar {
-public:
+ public:
   TResultTabBar(int Width, QWidget* Parent) : QTabBar(Parent), FWidth(Width) {}
 
-protected:
+ protected:
   QSize tabSizeHint(int Index) const override {
     QSize S = QTabBar::tabSizeHint(Index);
     S.setWidth(std::max(S.width(), ScaledWidth(this, FWidth)));
     return S;
   }
 
-private:
+ private:
   int FWidth;
 };
 }  // namespace
@@ -103,8 +103,8 @@ QStringList RowTexts(const TOutputLine& Line, int From, int Count) {
 
 void SetMinimumRows(TDxStringGrid* Grid, int Rows) {
   const int HeaderLines = std::max(1, Grid->FixedRows());
-  const int Header = std::max(Grid->horizontalHeader()->sizeHint().height(),
-                              HeaderLines * Grid->fontMetrics().height() + 8);
+  const int Header =
+      std::max(Grid->horizontalHeader()->sizeHint().height(), HeaderLines * Grid->fontMetrics().height() + 8);
   Grid->setMinimumHeight(Header + Rows * Grid->verticalHeader()->defaultSectionSize() +
                          Grid->horizontalScrollBar()->sizeHint().height() + 2 * Grid->frameWidth());
 }
@@ -119,7 +119,8 @@ void LayOutResultWindow(QDialog* Window, QLayout* Content, QSize Minimum, QSize 
   Outer->addStrut(Minimum.height() - M.top() - M.bottom());
   Outer->activate();
   Window->resize(Window->minimumSize().expandedTo(Initial));
-  if (const QScreen* S = Window->screen()) Window->move(S->availableGeometry().center() - Window->rect().center());
+  if (const QScreen* S = Window->screen())
+    Window->move(S->availableGeometry().center() - Window->rect().center());
 }
 
 TKvFileManager& SessionFiles() {
@@ -130,18 +131,18 @@ TKvFileManager& SessionFiles() {
 // ================================================================ the window
 
 namespace {
-const char* const PotentialNames[] = {"YEAR", "DAY", "IDSEM", "DVS", "TSUM", "WLV",  "WST",
-                                      "WSO",  "TAGP", "LAI",  "TRA", "GASS", "MRES", "DMI"};
-const char* const PotentialUnits[] = {"", "", "", "", "degrd", "kg/ha", "kg/ha", "kg/ha", "kg/ha", "m2/m2",
-                                      "mm/d", "CH2O", "CH2O", "kg/ha/d"};
-const char* const GroundwaterNames[] = {"YEAR", "DAY", "WLV", "WST", "WSO", "LAI", "RD",  "RAIN",
-                                        "TRA",  "EVAP", "SM", "SS",  "ZT",  "wet", "dry"};
-const char* const GroundwaterUnits[] = {"", "", "kg/ha", "kg/ha", "kg/ha", "m2/m2", "cm", "mm",
-                                        "mm/d", "mm/d", "vol.fr", "cm", "cm", "days", "days"};
-const char* const FreeDrainageNames[] = {"YEAR", "DAY", "WLV", "WST", "WSO", "TAGP", "LAI", "RD",
-                                         "SM",   "RESRV", "AVAIL", "RAIN", "TRA", "EVA", "wet", "dry"};
-const char* const FreeDrainageUnits[] = {"", "", "kg/ha", "kg/ha", "kg/ha", "kg/ha", "m2/m2", "cm",
-                                         "vol.fr", "cm", "cm", "mm", "mm/d", "mm/d", "days", "days"};
+const char* const PotentialNames[] = {"YEAR", "DAY",  "IDSEM", "DVS", "TSUM", "WLV",  "WST",
+                                      "WSO",  "TAGP", "LAI",   "TRA", "GASS", "MRES", "DMI"};
+const char* const PotentialUnits[] = {"",      "",      "",      "",     "degrd", "kg/ha", "kg/ha",
+                                      "kg/ha", "kg/ha", "m2/m2", "mm/d", "CH2O",  "CH2O",  "kg/ha/d"};
+const char* const GroundwaterNames[] = {"YEAR", "DAY",  "WLV", "WST", "WSO", "LAI", "RD", "RAIN",
+                                        "TRA",  "EVAP", "SM",  "SS",  "ZT",  "wet", "dry"};
+const char* const GroundwaterUnits[] = {"",     "",     "kg/ha",  "kg/ha", "kg/ha", "m2/m2", "cm",  "mm",
+                                        "mm/d", "mm/d", "vol.fr", "cm",    "cm",    "days",  "days"};
+const char* const FreeDrainageNames[] = {"YEAR", "DAY",   "WLV",   "WST",  "WSO", "TAGP", "LAI", "RD",
+                                         "SM",   "RESRV", "AVAIL", "RAIN", "TRA", "EVA",  "wet", "dry"};
+const char* const FreeDrainageUnits[] = {"",       "",   "kg/ha", "kg/ha", "kg/ha", "kg/ha", "m2/m2", "cm",
+                                         "vol.fr", "cm", "cm",    "mm",    "mm/d",  "mm/d",  "days",  "days"};
 
 template <size_t N>
 QStringList Texts(const char* const (&A)[N]) {
@@ -304,7 +305,8 @@ TFormDetailedOutput::TFormDetailedOutput(QWidget* aOwner) : QDialog(aOwner) {
   SetMinimumRows(SgPotential, 6);
   SetMinimumRows(SgWaterLimited, 6);
 
-  connect(pcOutputDet, &QTabWidget::currentChanged, this, [this] { GuardedCall([this] { pcOutputDetChange(); }); });
+  connect(pcOutputDet, &QTabWidget::currentChanged, this,
+          [this] { GuardedCall([this] { pcOutputDetChange(); }); });
   for (QComboBox* C : {cbRunName, cbYear, cbRain})
     connect(C, &QComboBox::activated, this, [this] { GuardedCall([this] { cbRunNameClick(); }); });
   connect(BtnOpen, &QPushButton::clicked, this, [this] { GuardedCall([this] { BtnOpenClick(); }); });
@@ -348,10 +350,11 @@ QWidget* TFormDetailedOutput::BuildPotentialPage() {
 
   SgPotential = NewTable(Page, "SgPotential", 45);
 
-  static const char* const Captions[] = {"HALT", "ANTH", "TWRT", "TWLV", "TWST",  "TWSO",
-                                         "TAGP", "HINDEX", "TRANSP", "TRC", "GASST", "MREST"};
-  static const char* const Names[] = {"lblHALTp", "lblANTHp",   "lblTWRTp",   "lblTWLVp", "lblTWSTp",  "lblTWSOp",
-                                      "lblTAGPp", "lblHINDEXp", "lblTRANSPp", "lblTRCp",  "lblGASSTp", "lblMRESTp"};
+  static const char* const Captions[] = {"HALT", "ANTH",   "TWRT",   "TWLV", "TWST",  "TWSO",
+                                         "TAGP", "HINDEX", "TRANSP", "TRC",  "GASST", "MREST"};
+  static const char* const Names[] = {"lblHALTp",   "lblANTHp", "lblTWRTp",  "lblTWLVp",
+                                      "lblTWSTp",   "lblTWSOp", "lblTAGPp",  "lblHINDEXp",
+                                      "lblTRANSPp", "lblTRCp",  "lblGASSTp", "lblMRESTp"};
 
   auto* L = new QVBoxLayout(Page);
   L->addLayout(Head);
@@ -390,7 +393,8 @@ QWidget* TFormDetailedOutput::BuildWaterLimitedPage() {
   SetHint(Excel, "Excel|Export the table of this run to a spreadsheet");
   Head->addWidget(Excel, 3, 2, 1, 2, Qt::AlignRight);
   Head->setColumnStretch(1, 1);
-  connect(Excel, &QPushButton::clicked, this, [this] { GuardedCall([this] { btnExcelWaterlimitedClick(); }); });
+  connect(Excel, &QPushButton::clicked, this,
+          [this] { GuardedCall([this] { btnExcelWaterlimitedClick(); }); });
 
   QFont Fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
   Fixed.setPointSizeF(Page->font().pointSizeF());
@@ -403,9 +407,9 @@ QWidget* TFormDetailedOutput::BuildWaterLimitedPage() {
 
   static const char* const Captions[] = {"HALT",   "ANTH", "TWRT",  "TWLV",  "TWST", "TWSO", "TAGP",
                                          "HINDEX", "TRC",  "GASST", "MREST", "wet",  "dry"};
-  static const char* const Names[] = {"lblHaltw",   "lblANTHw", "lblTWRTw",  "lblTWLVw",  "lblTWSTw",
-                                      "lblTWSOw",   "lblTAGPw", "lblHINDEXw", "lblTRCw",   "lblGASSTw",
-                                      "lblMRESTw",  "lblwetw",  "lbldryw"};
+  static const char* const Names[] = {"lblHaltw",  "lblANTHw", "lblTWRTw",   "lblTWLVw", "lblTWSTw",
+                                      "lblTWSOw",  "lblTAGPw", "lblHINDEXw", "lblTRCw",  "lblGASSTw",
+                                      "lblMRESTw", "lblwetw",  "lbldryw"};
 
   auto* L = new QVBoxLayout(Page);
   L->addLayout(Head);
@@ -502,8 +506,9 @@ QWidget* TFormDetailedOutput::BuildWaterBalancePage() {
   // The columns of both groups line up; the captions that change with
   // groundwater fit in either form.
   const QFontMetrics Fm = lblInit->fontMetrics();
-  const int Changing = std::max({Fm.horizontalAdvance("final max root zone"), Fm.horizontalAdvance("final within 10 m"),
-                                 Fm.horizontalAdvance("lost through drains")});
+  const int Changing =
+      std::max({Fm.horizontalAdvance("final max root zone"), Fm.horizontalAdvance("final within 10 m"),
+                Fm.horizontalAdvance("lost through drains")});
   for (const auto& Column : CaptionColumns) {
     int Width = Changing;
     for (const QLabel* C : Column) Width = std::max(Width, C->sizeHint().width());
@@ -569,7 +574,9 @@ QWidget* TFormDetailedOutput::BuildNutrientsPage() {
       {"Stems:", {"mmStems0", "mmStems1", "mmStems2"}, &TNutrients::Stems},
       {"Storage organ", {"mmStorageOrgan0", "mmStorageOrgan1", "mmStorageOrgan2"}, &TNutrients::StorageOrgan},
       {"Ratio SO/straw:", {"mmRatio0", "mmRatio1", "mmRatio2"}, &TNutrients::Ratio},
-      {"Harvest index:", {"mmHarvestIndex0", "mmHarvestIndex1", "mmHarvestIndex2"}, &TNutrients::HarvestIndex},
+      {"Harvest index:",
+       {"mmHarvestIndex0", "mmHarvestIndex1", "mmHarvestIndex2"},
+       &TNutrients::HarvestIndex},
       {"Fertilizer N:", {"mmFertilizerN0", "mmFertilizerN1", "mmFertilizerN2"}, &TNutrients::FertilizerN},
       {"Fertilizer P:", {"mmFertilizerP0", "mmFertilizerP1", "mmFertilizerP2"}, &TNutrients::FertilizerP},
       {"Fertilizer K:", {"mmFertilizerK0", "mmFertilizerK1", "mmFertilizerK2"}, &TNutrients::FertilizerK},
@@ -776,7 +783,8 @@ void TFormDetailedOutput::ShowWaterLimited(const TWaterLimitedOutput* W) {
     // The table keeps its two header rows only.
     std::vector<QStringList> Rows(2);
     for (int R = 0; R < 2; ++R)
-      for (int C = 0; C < SgWaterLimited->ColCount(); ++C) Rows[static_cast<size_t>(R)] << SgWaterLimited->Cells(C, R);
+      for (int C = 0; C < SgWaterLimited->ColCount(); ++C)
+        Rows[static_cast<size_t>(R)] << SgWaterLimited->Cells(C, R);
     FillTable(SgWaterLimited, SgWaterLimited->ColCount(), Rows);
     return;
   }
@@ -835,9 +843,7 @@ void TFormDetailedOutput::BtnGraphClick() {
   const QString Run = cbRunName->currentText(), Year = cbYear->currentText(), Rain = cbRain->currentText();
   switch (Page) {
     case 0:
-    case 1:
-      try {
-        DetailedGraph(this, Page, *FOutputData, Gw, Run, Year, Rain);
+    case 1: try { DetailedGraph(this, Page, *FOutputData, Gw, Run, Year, Rain);
       } catch (...) {
         ShowErrorBox("Failed to create graph.");
       }
@@ -879,14 +885,26 @@ void TFormDetailedOutput::BtnOpenClick() {
 
 QStringList TFormDetailedOutput::HeaderTexts(bool WaterLimited) const {
   if (!WaterLimited)
-    return {"WEATHER:", lblWeatherNamep->text(), "RAIN:", lblRainp->text(),
-            "CROP:", lblCropNamep->text(), "SOIL:", lblSoilNamep->text(),
-            "START:", lblStartp->text(), "sowing date:", lblSowingDatep->text(),
+    return {"WEATHER:",        lblWeatherNamep->text(),  "RAIN:",        lblRainp->text(),
+            "CROP:",           lblCropNamep->text(),     "SOIL:",        lblSoilNamep->text(),
+            "START:",          lblStartp->text(),        "sowing date:", lblSowingDatep->text(),
             "emergence date:", lblEmergenceDatep->text()};
-  return {"WEATHER:", lblWeatherNamew->text(), "RAIN:", lblRainw->text(),
-          "CROP:", lblCropNamew->text(), "SOIL:", lblSoilNamew->text(),
-          "START:", lblStartw->text(), "sowing date:", lblSowingDatew->text(),
-          "emergence date:", lblEmergenceDatew->text(), "start date waterbalance:", lblStartdayw->text()};
+  return {"WEATHER:",
+          lblWeatherNamew->text(),
+          "RAIN:",
+          lblRainw->text(),
+          "CROP:",
+          lblCropNamew->text(),
+          "SOIL:",
+          lblSoilNamew->text(),
+          "START:",
+          lblStartw->text(),
+          "sowing date:",
+          lblSowingDatew->text(),
+          "emergence date:",
+          lblEmergenceDatew->text(),
+          "start date waterbalance:",
+          lblStartdayw->text()};
 }
 
 void TFormDetailedOutput::Export(TDxStringGrid* Grid, const QStringList& Header) {
@@ -897,7 +915,8 @@ void TFormDetailedOutput::Export(TDxStringGrid* Grid, const QStringList& Header)
   }
   OLEExcel1->CreateNewSheet(pcOutputDet->tabText(pcOutputDet->currentIndex()).remove('&'));
   OLEExcel1->StringListToExcelAt(
-      {"RUNNAM:", cbRunName->currentText(), "YEAR:", cbYear->currentText(), "RAIN:", cbRain->currentText()}, 1, 1);
+      {"RUNNAM:", cbRunName->currentText(), "YEAR:", cbYear->currentText(), "RAIN:", cbRain->currentText()},
+      1, 1);
   OLEExcel1->StringListToExcelAt(Header, 5, 1);
   OLEExcel1->StringGridToExcelAt(*Grid, 13);
   OLEExcel1->SetWorkbookPlace(FromCore(SessionFiles().OutPath()), FSessionName + "-detailed");
@@ -910,9 +929,7 @@ void TFormDetailedOutput::btnExcelWaterlimitedClick() { Export(SgWaterLimited, H
 
 // ---------------------------------------------------------------- closing
 
-void TFormDetailedOutput::FormClose() {
-  OLEExcel1->SetVisible(false);
-}
+void TFormDetailedOutput::FormClose() { OLEExcel1->SetVisible(false); }
 
 void TFormDetailedOutput::done(int Result) {
   FormClose();

@@ -31,7 +31,7 @@ class TOLEExcel;
 // larger font).
 class TResultPages : public QTabWidget {
   Q_OBJECT
-public:
+ public:
   TResultPages(int TabWidth, QWidget* Parent);
 };
 
@@ -64,7 +64,7 @@ TKvFileManager& SessionFiles();
 
 class TFormDetailedOutput : public QDialog {
   Q_OBJECT
-public:
+ public:
   explicit TFormDetailedOutput(QWidget* aOwner);
   ~TFormDetailedOutput() override;
 
@@ -83,10 +83,10 @@ public:
   // A spreadsheet workbook has been started by this window.
   bool Created() const { return created; }
 
-protected:
+ protected:
   void done(int Result) override;
 
-private:
+ private:
   void FormCreate();
   void FormClose();
   QWidget* BuildPotentialPage();

@@ -25,20 +25,20 @@
 namespace {
 const char* const CorruptOutput = "Error reading output information. Maybe output-file is corrupt.";
 
-const char* const PotentialHeader[] = {"YR",   "RUNNAM", "SET",  "SOW",    "-->", "EM",    "ANT",   "FLWR",
-                                       "DUR",  "HALT",   "TWRT", "TWLV",   "TWST", "TWSO", "TAGP",  "LAIM",
-                                       "HINDEX", "TRC",  "GASST", "MREST", "TRANSP", "EVSOL"};
-const char* const PotentialMeanHeader[] = {"DUR", "TWLV", "TWST", "TWSO", "TAGP",
-                                           "LAIM", "HINDEX", "TRC", "TRANSP", "EVSOL"};
-const char* const WaterHeader[] = {"YEAR", "RUNNAM", "SET",   "SOW",    "EM",    "DUR",  "TWLV",
-                                   "TWST", "TWSO",   "TAGP",  "LAIM",   "HINDEX", "TRC", "RAINT",
-                                   "DELWAT", "TRAT", "EVSOL", "LOSST",  "TSR",   "RYLD", "RAGP"};
-const char* const WaterMeanHeader[] = {"DUR", "TWLV", "TWST", "TWSO",  "TAGP",  "LAIM", "HINDEX", "TRC",
+const char* const PotentialHeader[] = {"YR",     "RUNNAM", "SET",   "SOW",   "-->",    "EM",   "ANT",  "FLWR",
+                                       "DUR",    "HALT",   "TWRT",  "TWLV",  "TWST",   "TWSO", "TAGP", "LAIM",
+                                       "HINDEX", "TRC",    "GASST", "MREST", "TRANSP", "EVSOL"};
+const char* const PotentialMeanHeader[] = {"DUR",  "TWLV",   "TWST", "TWSO",   "TAGP",
+                                           "LAIM", "HINDEX", "TRC",  "TRANSP", "EVSOL"};
+const char* const WaterHeader[] = {"YEAR",   "RUNNAM", "SET",   "SOW",   "EM",     "DUR",  "TWLV",
+                                   "TWST",   "TWSO",   "TAGP",  "LAIM",  "HINDEX", "TRC",  "RAINT",
+                                   "DELWAT", "TRAT",   "EVSOL", "LOSST", "TSR",    "RYLD", "RAGP"};
+const char* const WaterMeanHeader[] = {"DUR",   "TWLV",   "TWST", "TWSO",  "TAGP",  "LAIM", "HINDEX", "TRC",
                                        "RAINT", "DELWAT", "TRAT", "EVSOL", "LOSST", "RYLD", "RAGP"};
-const char* const Summary1Header[] = {"PS", "RUNNAM", "IZT", "SOW", "EM", "DUR",
-                                      "TWLV", "TWST", "TWSO", "var%", "TAGP", "var%"};
-const char* const Summary2Header[] = {"PS", "RUNNAM", "IZT", "SOW", "EM", "LAIM",
-                                      "HINDEX", "RYLD", "RAGP", "TRC", "RDMSOL"};
+const char* const Summary1Header[] = {"PS",   "RUNNAM", "IZT",  "SOW",  "EM",   "DUR",
+                                      "TWLV", "TWST",   "TWSO", "var%", "TAGP", "var%"};
+const char* const Summary2Header[] = {"PS",     "RUNNAM", "IZT",  "SOW", "EM",    "LAIM",
+                                      "HINDEX", "RYLD",   "RAGP", "TRC", "RDMSOL"};
 
 template <size_t N>
 QStringList Texts(const char* const (&A)[N]) {
@@ -88,7 +88,8 @@ TDxStringGrid* NewStatsTable(QWidget* Parent, const char* Name, int ColWidth) {
 }
 
 void FitStatsTable(TDxStringGrid* G) {
-  const int Height = G->horizontalHeader()->sizeHint().height() + 3 * G->verticalHeader()->defaultSectionSize() +
+  const int Height = G->horizontalHeader()->sizeHint().height() +
+                     3 * G->verticalHeader()->defaultSectionSize() +
                      G->horizontalScrollBar()->sizeHint().height() + 2 * G->frameWidth();
   G->setFixedHeight(Height);
 }
@@ -96,7 +97,7 @@ void FitStatsTable(TDxStringGrid* G) {
 // The captions beside the three rows of a statistics table, each level with
 // its row whatever the font.
 class TRowCaptions : public QWidget {
-public:
+ public:
   TRowCaptions(TDxStringGrid* Grid, const std::vector<QLabel*>& Labels, QWidget* Parent)
       : QWidget(Parent), FGrid(Grid), FViewport(Grid->viewport()), FLabels(Labels) {
     for (QLabel* L : FLabels) {
@@ -118,7 +119,7 @@ public:
   }
   QSize minimumSizeHint() const override { return {sizeHint().width(), 0}; }
 
-protected:
+ protected:
   bool eventFilter(QObject* Watched, QEvent* E) override {
     if (FGrid && (Watched == FGrid || Watched == FViewport) &&
         (E->type() == QEvent::Resize || E->type() == QEvent::Move || E->type() == QEvent::Show))
@@ -134,7 +135,7 @@ protected:
     Place();
   }
 
-private:
+ private:
   void Place() {
     if (!FGrid) return;
     const int Offset = FGrid->geometry().y() - geometry().y() + FGrid->viewport()->geometry().y();
@@ -200,7 +201,8 @@ TFormOutputSummary::TFormOutputSummary(QWidget* aOwner) : QDialog(aOwner) {
 
   connect(CbRunNamePotential, &QComboBox::activated, this,
           [this] { GuardedCall([this] { CbRunNamePotentialClick(); }); });
-  connect(CbRunNameWater, &QComboBox::activated, this, [this] { GuardedCall([this] { CbRunNameWaterChange(); }); });
+  connect(CbRunNameWater, &QComboBox::activated, this,
+          [this] { GuardedCall([this] { CbRunNameWaterChange(); }); });
 }
 
 TFormOutputSummary::~TFormOutputSummary() = default;
@@ -239,10 +241,9 @@ QWidget* TFormOutputSummary::BuildPotentialPage() {
 
   auto* Stats = new QHBoxLayout;
   Stats->setSpacing(4);
-  Stats->addWidget(new TRowCaptions(SgPotentialMean,
-                                    {lblMeansp, NewLabel(Page, "Standard deviation:"),
-                                     NewLabel(Page, "Variation coëfficients:")},
-                                    Page));
+  Stats->addWidget(new TRowCaptions(
+      SgPotentialMean,
+      {lblMeansp, NewLabel(Page, "Standard deviation:"), NewLabel(Page, "Variation coëfficients:")}, Page));
   Stats->addWidget(SgPotentialMean, 1);
 
   auto* L = new QVBoxLayout(Page);
@@ -276,7 +277,8 @@ QWidget* TFormOutputSummary::BuildWaterLimitedPage() {
   lblGroundwater->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   Head->addWidget(lblGroundwater, 4, 0, 1, 4);
   Head->setColumnStretch(1, 1);
-  connect(Excel, &QPushButton::clicked, this, [this] { GuardedCall([this] { btnExcelWaterlimitedClick(); }); });
+  connect(Excel, &QPushButton::clicked, this,
+          [this] { GuardedCall([this] { btnExcelWaterlimitedClick(); }); });
 
   SgWaterLimited = NewTable(Page, "SgWaterLimited", 50);
   SgWaterLimitedMean = NewStatsTable(Page, "SgWaterLimitedMean", 50);
@@ -284,10 +286,9 @@ QWidget* TFormOutputSummary::BuildWaterLimitedPage() {
 
   auto* Stats = new QHBoxLayout;
   Stats->setSpacing(4);
-  Stats->addWidget(new TRowCaptions(SgWaterLimitedMean,
-                                    {lblMeansw, NewLabel(Page, "Standard deviation:"),
-                                     NewLabel(Page, "Variation coëfficients:")},
-                                    Page));
+  Stats->addWidget(new TRowCaptions(
+      SgWaterLimitedMean,
+      {lblMeansw, NewLabel(Page, "Standard deviation:"), NewLabel(Page, "Variation coëfficients:")}, Page));
   Stats->addWidget(SgWaterLimitedMean, 1);
 
   auto* L = new QVBoxLayout(Page);
@@ -321,7 +322,8 @@ void TFormOutputSummary::SetheadersList() {
   FillTable(SgWaterLimitedMean, Count(WaterMeanHeader), {Texts(WaterMeanHeader), {}, {}, {}});
   FillTable(SgSummary1, Count(Summary1Header), {Texts(Summary1Header)});
   FillTable(SgSummary2, Count(Summary2Header), {Texts(Summary2Header)});
-  for (TDxStringGrid* G : {SgPotential, SgWaterLimited, SgSummary1, SgSummary2}) G->SetColWidths(1, TableColWidth(G, 53));
+  for (TDxStringGrid* G : {SgPotential, SgWaterLimited, SgSummary1, SgSummary2})
+    G->SetColWidths(1, TableColWidth(G, 53));
   // The run's set number is kept in the table but not shown.
   SgPotential->SetColHidden(2, true);
   SgWaterLimited->SetColHidden(2, true);
@@ -366,7 +368,8 @@ bool TFormOutputSummary::ShowPotentialRun(int Index) {
       const TPotentialOutputSum& P = *List.Objects(Index);
       Rows.reserve(static_cast<size_t>(P.Years.Count()) + 1);
       for (const auto& Y : P.Years) Rows.push_back(RowTexts(*Y.Obj, 1, Count(PotentialHeader)));
-      for (int k = 0; k < 3; ++k) Stats[static_cast<size_t>(k) + 1] = RowTexts(P.Summary[k], 1, Count(PotentialMeanHeader));
+      for (int k = 0; k < 3; ++k)
+        Stats[static_cast<size_t>(k) + 1] = RowTexts(P.Summary[k], 1, Count(PotentialMeanHeader));
       Means = QString::asprintf("Means over %d years:", P.FNrOfYears);
     }
     FillTable(SgPotential, Count(PotentialHeader), Rows);
@@ -388,7 +391,8 @@ bool TFormOutputSummary::ShowWaterRun(int Index) {
     Rows.reserve(static_cast<size_t>(W.Years.Count()) + 1);
     for (const auto& Y : W.Years) Rows.push_back(RowTexts(*Y.Obj, 1, Count(WaterHeader)));
     std::vector<QStringList> Stats{Texts(WaterMeanHeader), {}, {}, {}};
-    for (int k = 0; k < 3; ++k) Stats[static_cast<size_t>(k) + 1] = RowTexts(W.Summary[k], 1, Count(WaterMeanHeader));
+    for (int k = 0; k < 3; ++k)
+      Stats[static_cast<size_t>(k) + 1] = RowTexts(W.Summary[k], 1, Count(WaterMeanHeader));
     FillTable(SgWaterLimited, Count(WaterHeader), Rows);
     FillTable(SgWaterLimitedMean, Count(WaterMeanHeader), Stats);
     lblMeansw->setText(QString::asprintf("Means over %d years:", W.FNrOfYears));
@@ -461,14 +465,15 @@ void TFormOutputSummary::Export(TDxStringGrid* Grid, const QStringList& Header) 
 }
 
 void TFormOutputSummary::btnExcelPotentialClick() {
-  Export(SgPotential, {"WEATHER:", lblWeatherNamep->text(), "CROP:", lblCropNamep->text(), "SOIL:",
-                       lblSoilNamep->text(), "RUNNAM:", CbRunNamePotential->currentText(), "RAIN:", lblRainp->text()});
+  Export(SgPotential,
+         {"WEATHER:", lblWeatherNamep->text(), "CROP:", lblCropNamep->text(), "SOIL:", lblSoilNamep->text(),
+          "RUNNAM:", CbRunNamePotential->currentText(), "RAIN:", lblRainp->text()});
 }
 
 void TFormOutputSummary::btnExcelWaterlimitedClick() {
-  Export(SgWaterLimited, {"WEATHER:", lblWeatherNamew->text(), "CROP:", lblCropNamew->text(), "SOIL:",
-                          lblSoilNamew->text(), "RUNNAM:", CbRunNameWater->currentText(), "RAIN:", lblRainw->text(),
-                          QString(), lblGroundwater->text()});
+  Export(SgWaterLimited, {"WEATHER:", lblWeatherNamew->text(), "CROP:", lblCropNamew->text(),
+                          "SOIL:", lblSoilNamew->text(), "RUNNAM:", CbRunNameWater->currentText(),
+                          "RAIN:", lblRainw->text(), QString(), lblGroundwater->text()});
 }
 
 // ---------------------------------------------------------------- closing

@@ -15,7 +15,7 @@ class TSummaryOutput;
 
 class TFormOutputSummary : public QDialog {
   Q_OBJECT
-public:
+ public:
   explicit TFormOutputSummary(QWidget* aOwner);
   ~TFormOutputSummary() override;
 
@@ -31,10 +31,10 @@ public:
   // A spreadsheet workbook has been started by this window.
   bool Created() const { return created; }
 
-protected:
+ protected:
   void done(int Result) override;
 
-private:
+ private:
   void FormCreate();
   void FormClose();
   QWidget* BuildPotentialPage();

@@ -64,7 +64,8 @@ QString TOLEExcel::NumberedSheetName(const QString& aName, int No) {
   static const QString Forbidden = QStringLiteral("[]:*?/\\");
   QString Base;
   Base.reserve(aName.size());
-  for (const QChar C : aName) Base += (Forbidden.contains(C) || C.unicode() < 32 || C.unicode() == 127) ? QChar('_') : C;
+  for (const QChar C : aName)
+    Base += (Forbidden.contains(C) || C.unicode() < 32 || C.unicode() == 127) ? QChar('_') : C;
   while (Base.startsWith('\'')) Base.remove(0, 1);
   if (Base.isEmpty()) Base = QStringLiteral("Sheet");
   const QString Number = QString::number(No);
@@ -217,7 +218,8 @@ void TOLEExcel::WriteXlsx(const QString& Path) const {
     } else if (C.Title) {
       format_set_bold(F);
     }
-    if (Decimals > 0) format_set_num_format(F, ("0." + std::string(static_cast<size_t>(Decimals), '0')).c_str());
+    if (Decimals > 0)
+      format_set_num_format(F, ("0." + std::string(static_cast<size_t>(Decimals), '0')).c_str());
     return F;
   };
 

@@ -39,7 +39,7 @@ struct TExcelFont {
 
 class TOLEExcel : public QObject {
   Q_OBJECT
-public:
+ public:
   static constexpr int MaxSheetNameLength = 31;
   static constexpr int MaxRows = 1048576;
   static constexpr int MaxCols = 16384;
@@ -114,7 +114,7 @@ public:
   // A valid sheet name for aName with the number No after it.
   static QString NumberedSheetName(const QString& aName, int No);
 
-private:
+ private:
   struct TCell {
     QString Text;
     bool Title = false;

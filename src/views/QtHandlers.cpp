@@ -138,7 +138,9 @@ void TQtListBox::SetItemIndex(int Index) {
   }
 }
 
-std::string TQtLabel::Caption() const { return FLabel->property(CaptionProperty).toByteArray().toStdString(); }
+std::string TQtLabel::Caption() const {
+  return FLabel->property(CaptionProperty).toByteArray().toStdString();
+}
 
 void TQtLabel::SetCaption(const std::string& Caption) {
   FLabel->setProperty(CaptionProperty, QByteArray(Caption.data(), static_cast<qsizetype>(Caption.size())));

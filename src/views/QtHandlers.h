@@ -21,7 +21,7 @@ void InstallQtHandlers();
 // to the application's error handler instead (the backstop behind the
 // guards of the handlers themselves).
 class TKrlApplication : public QApplication {
-public:
+ public:
   TKrlApplication(int& argc, char** argv) : QApplication(argc, argv) {}
   bool notify(QObject* Receiver, QEvent* Event) override;
 };
@@ -37,7 +37,7 @@ class QLineEdit;
 class QListWidget;
 
 class TQtListBox : public TListBoxControl {
-public:
+ public:
   explicit TQtListBox(QListWidget* List) : FList(List) {}
   void Clear() override;
   int Add(const std::string& Text) override;
@@ -46,27 +46,27 @@ public:
   int ItemIndex() const override;
   void SetItemIndex(int Index) override;
 
-private:
+ private:
   QListWidget* FList;
 };
 
 // A label's caption: the core's bytes as given (a CR LF shows as one line break).
 class TQtLabel : public TLabelControl {
-public:
+ public:
   explicit TQtLabel(QLabel* Label) : FLabel(Label) {}
   std::string Caption() const override;
   void SetCaption(const std::string& Caption) override;
 
-private:
+ private:
   QLabel* FLabel;
 };
 
 class TQtEdit : public TEditControl {
-public:
+ public:
   explicit TQtEdit(QLineEdit* Edit) : FEdit(Edit) {}
   std::string Text() const override;
   void SetText(const std::string& Text) override;
 
-private:
+ private:
   QLineEdit* FEdit;
 };

@@ -4,10 +4,10 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
-#include <QPushButton>
-#include <QStyle>
 #include <QFileDialog>
 #include <QKeyEvent>
+#include <QPushButton>
+#include <QStyle>
 #include <QWidget>
 
 #include "QtHandlers.h"
@@ -44,14 +44,15 @@ namespace {
 const char* const HelpProperty = "HelpContext";
 
 class THelpKeyFilter : public QObject {
-public:
+ public:
   using QObject::QObject;
   bool eventFilter(QObject* Watched, QEvent* Event) override {
     if (Event->type() != QEvent::KeyPress || static_cast<QKeyEvent*>(Event)->key() != Qt::Key_F1)
       return QObject::eventFilter(Watched, Event);
     // Once per key press: at the control that has the focus (the window
     // when none has), not again while the event travels to its parents.
-    QWidget* Target = QApplication::focusWidget() ? QApplication::focusWidget() : QApplication::activeWindow();
+    QWidget* Target =
+        QApplication::focusWidget() ? QApplication::focusWidget() : QApplication::activeWindow();
     if (Watched != Target) return false;
     QWidget* W = QApplication::focusWidget();
     if (!W) W = QApplication::activeWindow();
@@ -87,7 +88,8 @@ void ShowHelpTopic(int Context) {
                  ". Reinstall the program or open KRL_Manual.pdf.");
     return;
   }
-  if (ShellOpenDocument(ToCore(File)) <= 32) ShowInfoBox("Open the help page " + ToCore(File) + " in a web browser.");
+  if (ShellOpenDocument(ToCore(File)) <= 32)
+    ShowInfoBox("Open the help page " + ToCore(File) + " in a web browser.");
 }
 
 void InstallHelpKey(QApplication& App) { App.installEventFilter(new THelpKeyFilter(&App)); }
@@ -142,7 +144,8 @@ QString AskFileName(const TFileDialogRequest& R) {
   QFileDialog Dialog(QApplication::activeWindow(), R.Title, R.InitialDir);
   Dialog.setNameFilters(QtNameFilters(R.Filter));
   Dialog.setAcceptMode(R.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-  Dialog.setFileMode(R.Save ? QFileDialog::AnyFile : (R.MustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile));
+  Dialog.setFileMode(R.Save ? QFileDialog::AnyFile
+                            : (R.MustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile));
   if (R.Save && !R.ConfirmOverwrite) Dialog.setOption(QFileDialog::DontConfirmOverwrite);
   if (!R.FileName.isEmpty()) Dialog.selectFile(R.FileName);
   if (Dialog.exec() != QDialog::Accepted || Dialog.selectedFiles().isEmpty()) return {};

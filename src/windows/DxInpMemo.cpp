@@ -142,7 +142,8 @@ void TDxNumberMemo::DoExit() {
 TDxIntMemo::TDxIntMemo(QWidget* Owner) : TDxNumberMemo(Owner) {}
 
 void TDxIntMemo::UpdateHint() {
-  SetHint(this, QString::fromStdString(Format("Enter integer value between %d and %d", FiMinimum, FiMaximum)));
+  SetHint(this,
+          QString::fromStdString(Format("Enter integer value between %d and %d", FiMinimum, FiMaximum)));
 }
 
 void TDxIntMemo::SetiMinimum(int Value) {
@@ -186,9 +187,7 @@ void TDxIntMemo::Reset(int iDef, int iMin, int iMax) {
   SetiValue(iDef);
 }
 
-bool TDxIntMemo::IsValidChar(QChar Ch) const {
-  return Ch == '+' || Ch == '-' || (Ch >= '0' && Ch <= '9');
-}
+bool TDxIntMemo::IsValidChar(QChar Ch) const { return Ch == '+' || Ch == '-' || (Ch >= '0' && Ch <= '9'); }
 
 void TDxIntMemo::TakePrevValue() { iPrevValue = iValue(); }
 void TDxIntMemo::RestorePrevValue() { SetiValue(iPrevValue); }
@@ -208,7 +207,8 @@ std::string TDxIntMemo::CheckText() const {
 TDxFloatMemo::TDxFloatMemo(QWidget* Owner) : TDxNumberMemo(Owner) {}
 
 void TDxFloatMemo::UpdateHint() {
-  SetHint(this, QString::fromStdString(Format("Enter float value between %.2f and %.2f", FfMinimum, FfMaximum)));
+  SetHint(this,
+          QString::fromStdString(Format("Enter float value between %.2f and %.2f", FfMinimum, FfMaximum)));
 }
 
 void TDxFloatMemo::SetfMinimum(double Value) {

@@ -26,7 +26,7 @@ QString FloatToGeneral(double Value);
 // that keeps the error box and the refocus from starting a second check.
 class TDxNumberMemo : public QLineEdit {
   Q_OBJECT
-public:
+ public:
   explicit TDxNumberMemo(QWidget* Owner = nullptr);
 
   bool bCheckInput() const { return FbCheckInput; }
@@ -46,11 +46,11 @@ public:
   // The first line of the text.
   QString FirstLine() const;
 
-signals:
+ signals:
   // The field's exit event: the focus left it with a valid value.
   void Exit();
 
-protected:
+ protected:
   void keyPressEvent(QKeyEvent* Event) override;
   void focusInEvent(QFocusEvent* Event) override;
   void focusOutEvent(QFocusEvent* Event) override;
@@ -62,7 +62,7 @@ protected:
   // message of the failure.
   virtual std::string CheckText() const = 0;
 
-private:
+ private:
   bool FbCheckInput = true;
   bool FInExit = false;
   bool FEntered = false;
@@ -70,7 +70,7 @@ private:
 
 class TDxIntMemo : public TDxNumberMemo {
   Q_OBJECT
-public:
+ public:
   explicit TDxIntMemo(QWidget* Owner = nullptr);
 
   int iDefault() const { return FiDefault; }
@@ -92,12 +92,12 @@ public:
 
   bool IsValidChar(QChar Ch) const override;
 
-protected:
+ protected:
   void TakePrevValue() override;
   void RestorePrevValue() override;
   std::string CheckText() const override;
 
-private:
+ private:
   void UpdateHint();
   int FiMinimum = 0;
   int FiMaximum = 0;
@@ -107,7 +107,7 @@ private:
 
 class TDxFloatMemo : public TDxNumberMemo {
   Q_OBJECT
-public:
+ public:
   explicit TDxFloatMemo(QWidget* Owner = nullptr);
 
   double fDefault() const { return FfDefault; }
@@ -123,12 +123,12 @@ public:
 
   bool IsValidChar(QChar Ch) const override;
 
-protected:
+ protected:
   void TakePrevValue() override;
   void RestorePrevValue() override;
   std::string CheckText() const override;
 
-private:
+ private:
   void UpdateHint();
   double FfMinimum = 0;
   double FfMaximum = 0;

@@ -1,7 +1,5 @@
 #include "Kvedtrun.h"
 
-#include "WinSupport.h"
-
 #include <QDialogButtonBox>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -15,6 +13,7 @@
 
 #include "DxGrid.h"
 #include "QtHandlers.h"
+#include "WinSupport.h"
 #include "catalogue/KvRerun.h"
 #include "foundations/DxUtil.h"
 #include "foundations/Numbers.h"
@@ -51,7 +50,8 @@ TFormEditRerun::TFormEditRerun(QWidget* aOwner) : QDialog(aOwner) {
   const int RowHeight = SGValues->verticalHeader()->defaultSectionSize();
   int Rows = MinRows;
   if (const QScreen* Screen = QGuiApplication::primaryScreen())
-    Rows = std::clamp((Screen->availableGeometry().height() - 12 * fontMetrics().lineSpacing()) / RowHeight, 5, MinRows);
+    Rows = std::clamp((Screen->availableGeometry().height() - 12 * fontMetrics().lineSpacing()) / RowHeight,
+                      5, MinRows);
   SGValues->setFixedSize(Frame + 2 * SGValues->horizontalHeader()->defaultSectionSize() +
                              style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, SGValues),
                          Frame + Rows * RowHeight);

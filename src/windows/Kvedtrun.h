@@ -15,7 +15,7 @@ class TRerunVar;
 
 class TFormEditRerun : public QDialog {
   Q_OBJECT
-public:
+ public:
   // The grid's rows when the value has fewer pairs; a longer value gets one
   // row per pair and one empty row more.
   static constexpr int MinRows = 15;
@@ -42,11 +42,11 @@ public:
   // passes the table rule; Cancel closes.
   void done(int Result) override;
 
-protected:
+ protected:
   // The grid has the focus, its current cell's editor open.
   void showEvent(QShowEvent* Event) override;
 
-private:
+ private:
   TRerunVar* FSetRerunVar = nullptr;
   QLabel* lblName;
   QLabel* lblMeaning;

@@ -3,6 +3,8 @@
 
 #include "Kvmain.h"
 
+#include <unistd.h>
+
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -24,7 +26,6 @@
 #include <QVBoxLayout>
 #include <clocale>
 #include <csignal>
-#include <unistd.h>
 
 #include "DxGrid.h"
 #include "DxInpMemo.h"
@@ -64,7 +65,8 @@ void HookSessionEnd() {
   sigemptyset(&Act.sa_mask);
   sigaction(SIGTERM, &Act, nullptr);
   sigaction(SIGHUP, &Act, nullptr);
-  QObject::connect(qApp, &QGuiApplication::commitDataRequest, qApp, [](QSessionManager&) { SessionEnding = true; });
+  QObject::connect(qApp, &QGuiApplication::commitDataRequest, qApp,
+                   [](QSessionManager&) { SessionEnding = true; });
   QObject::connect(qApp, &QCoreApplication::aboutToQuit, qApp, [] {
     if (SessionEnding) _exit(0);
   });
@@ -135,8 +137,8 @@ void TFormMain::FormCreate() {
 }
 
 void TFormMain::DisableWithoutSession(const QString& Reason) {
-  for (QAction* A : {Open1, Save1, Saveas1, Reset1, Run1, Viewlogfile1, ViewFile1, EditFile1, Detailedoutput1,
-                     Summary1})
+  for (QAction* A :
+       {Open1, Save1, Saveas1, Reset1, Run1, Viewlogfile1, ViewFile1, EditFile1, Detailedoutput1, Summary1})
     A->setEnabled(false);
   for (QWidget* W : {static_cast<QWidget*>(BtnRun), static_cast<QWidget*>(BtnReset),
                      static_cast<QWidget*>(BtnDetailedOutput), static_cast<QWidget*>(BtnSummaryOutput)})
@@ -171,7 +173,8 @@ void TFormMain::BuildFrame() {
   BuildRunPanel();
   L->addWidget(PnlRun);
 
-  connect(pgcSession, &QTabWidget::currentChanged, this, [this] { GuardedCall([this] { CommitActiveEdit(); }); });
+  connect(pgcSession, &QTabWidget::currentChanged, this,
+          [this] { GuardedCall([this] { CommitActiveEdit(); }); });
   // Large enough to show the pages whole where the screen allows, centred.
   if (const QScreen* S = QApplication::primaryScreen()) {
     const QRect Avail = S->availableGeometry();
@@ -195,7 +198,9 @@ QAction* TFormMain::AddItem(QMenu* Menu, const char* Name, const QString& Captio
   return A;
 }
 
-void TFormMain::Guarded(void (TFormMain::*Handler)()) { GuardedCall([this, Handler] { (this->*Handler)(); }); }
+void TFormMain::Guarded(void (TFormMain::*Handler)()) {
+  GuardedCall([this, Handler] { (this->*Handler)(); });
+}
 
 void TFormMain::BuildMenus() {
   QMenuBar* MainMenu1 = menuBar();
@@ -219,7 +224,8 @@ void TFormMain::BuildMenus() {
 
   Result1 = MainMenu1->addMenu("&Result");
   Result1->setObjectName("Result1");
-  Detailedoutput1 = AddItem(Result1, "Detailedoutput1", "&Detailed...", 2001, &TFormMain::Detailedoutput1Click);
+  Detailedoutput1 =
+      AddItem(Result1, "Detailedoutput1", "&Detailed...", 2001, &TFormMain::Detailedoutput1Click);
   Summary1 = AddItem(Result1, "Summary1", "&Summary...", 2002, &TFormMain::Summary1Click);
 
   Help1 = MainMenu1->addMenu("&Help");
@@ -333,7 +339,8 @@ void TFormMain::showEvent(QShowEvent* Event) {
 bool TFormMain::eventFilter(QObject* Watched, QEvent* Event) {
   if (Event->type() == QEvent::StatusTip) {
     auto* W = qobject_cast<QWidget*>(Watched);
-    if (W && W->window() != this && W->window()->parentWidget() && W->window()->parentWidget()->window() == this)
+    if (W && W->window() != this && W->window()->parentWidget() &&
+        W->window()->parentWidget()->window() == this)
       StatusBar->showMessage(static_cast<QStatusTipEvent*>(Event)->tip());
   } else if (Event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(Event)->key() == Qt::Key_F1) {
     if (auto* M = qobject_cast<QMenu*>(Watched)) {

@@ -42,7 +42,7 @@ class TKvSession;
 // the button ids. Setting the index from code raises no Click.
 class TRadioGroup : public QGroupBox {
   Q_OBJECT
-public:
+ public:
   TRadioGroup(const QString& Caption, const QStringList& Items, int Columns = 1, QWidget* Parent = nullptr);
   int ItemIndex() const;
   // -1 (or an index outside the items) checks none.
@@ -50,11 +50,11 @@ public:
   QRadioButton* Button(int Index) const;
   int Count() const;
 
-signals:
+ signals:
   // The user chose an item.
   void Click();
 
-private:
+ private:
   QButtonGroup* FGroup;
 };
 
@@ -66,7 +66,8 @@ struct TPageRules {
   bool WaterLimited = false;  // the water-limited options, the water balance summary, the general timer
   bool NutrientsTab = false;
   bool StartDays = false;  // the start day fields follow the choice (else they stay as they are)
-  bool FixedEmergenceDate = false, FixedSowingDate = false, EarliestSowingDate = false, UltimateSowingDate = false;
+  bool FixedEmergenceDate = false, FixedSowingDate = false, EarliestSowingDate = false,
+       UltimateSowingDate = false;
   bool FixedEndDate = false, MaximumDuration = false;
   bool InitialAvailableSoilWater = false, MaximumMoisture = false, InitialGroundWaterTable = false;
   bool Drainage = false;         // the check box
@@ -79,7 +80,7 @@ TPageRules PageRules(int ProductionLevel, int StartDay, int EndDay, bool Groundw
 
 class TFormMain : public QMainWindow {
   Q_OBJECT
-public:
+ public:
   // Builds the window and runs FormCreate: the variable catalogue, the
   // session, its reset and reading, the data catalogue, the filled pages.
   explicit TFormMain(QWidget* Parent = nullptr);
@@ -151,14 +152,14 @@ public:
   void StopWaitingClick();
   void StopRunClick();
 
-protected:
+ protected:
   // FormCloseQuery: commits the field being edited; during a run, asks
   // whether to stop it and close once it has ended.
   void closeEvent(QCloseEvent* Event) override;
   void showEvent(QShowEvent* Event) override;
   bool eventFilter(QObject* Watched, QEvent* Event) override;
 
-private:
+ private:
   // start-up and frame (Kvmain.cpp)
   void FormCreate();
   void BuildFrame();
@@ -202,7 +203,7 @@ private:
   bool FRunning = false;
   bool FCloseAfterRun = false;
 
-public:
+ public:
   // ---- components, by their names
   QToolBar* Panel2 = nullptr;
   QWidget* Panel1 = nullptr;
@@ -309,4 +310,3 @@ public:
   // Why there is no session, kept in the status bar.
   QLabel* LblNoSession = nullptr;
 };
-

@@ -57,7 +57,9 @@ TRadioGroup::TRadioGroup(const QString& Caption, const QStringList& Items, int C
 
 int TRadioGroup::ItemIndex() const { return FGroup->checkedId(); }
 int TRadioGroup::Count() const { return static_cast<int>(FGroup->buttons().size()); }
-QRadioButton* TRadioGroup::Button(int Index) const { return qobject_cast<QRadioButton*>(FGroup->button(Index)); }
+QRadioButton* TRadioGroup::Button(int Index) const {
+  return qobject_cast<QRadioButton*>(FGroup->button(Index));
+}
 
 void TRadioGroup::SetItemIndex(int Index) {
   if (QAbstractButton* B = FGroup->button(Index)) {
@@ -112,8 +114,10 @@ QLineEdit* YearEdit(const char* Name) {
 void EnableField(TDxNumberMemo* M, bool On) {
   M->setEnabled(On);
   QPalette P = M->palette();
-  const QColor C = On ? QApplication::palette().color(QPalette::Base) : QApplication::palette().color(QPalette::Button);
-  for (QPalette::ColorGroup G : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) P.setColor(G, QPalette::Base, C);
+  const QColor C =
+      On ? QApplication::palette().color(QPalette::Base) : QApplication::palette().color(QPalette::Button);
+  for (QPalette::ColorGroup G : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+    P.setColor(G, QPalette::Base, C);
   M->setPalette(P);
 }
 
@@ -166,15 +170,15 @@ void TFormMain::BuildPages() {
 QWidget* TFormMain::BuildGeneralPage() {
   auto* Page = new QWidget;
   auto* L = new QVBoxLayout(Page);
-  RgProductionLevels = Named(new TRadioGroup(" Number of successive production levels ",
-                                             {"Simulation of &potential crop growth",
-                                              "and s&imulation of water-limited crop growth",
-                                              "and ca&lculation of nutrient-limited crop growth"}),
-                             "RgProductionLevels");
-  RgSoilWaterBalance = Named(new TRadioGroup(" Summary seasonal soil water balance ",
-                                             {"No s&ummary", "Whole s&ystem (1-D column)", "Root &zone",
-                                              "Whole system &and root zone"}),
-                             "RgSoilWaterBalance");
+  RgProductionLevels = Named(
+      new TRadioGroup(" Number of successive production levels ",
+                      {"Simulation of &potential crop growth", "and s&imulation of water-limited crop growth",
+                       "and ca&lculation of nutrient-limited crop growth"}),
+      "RgProductionLevels");
+  RgSoilWaterBalance = Named(
+      new TRadioGroup(" Summary seasonal soil water balance ", {"No s&ummary", "Whole s&ystem (1-D column)",
+                                                                "Root &zone", "Whole system &and root zone"}),
+      "RgSoilWaterBalance");
   RgTypeOfWaterLimitedCropGrowth =
       Named(new TRadioGroup(" WATER-LIMITED crop growth ",
                             {"Effects of &drought only", "Effects of &both drought and oxygen shortage"}),
@@ -314,9 +318,9 @@ QWidget* TFormMain::BuildSoilPage() {
   CbDrainage = Named(new QCheckBox("&Drainage"), "CbDrainage");
   mmDrainageDepth = FloatField("mmDrainageDepth");
   mmMaximumRootDepthOfSoil = FloatField("mmMaximumRootDepthOfSoil");
-  RgTypeOfNonInfiltratingFractionOfRain = Named(
-      new TRadioGroup(" Non-infiltration fraction ", {"Fix&ed", "Function of storm si&ze"}, 2),
-      "RgTypeOfNonInfiltratingFractionOfRain");
+  RgTypeOfNonInfiltratingFractionOfRain =
+      Named(new TRadioGroup(" Non-infiltration fraction ", {"Fix&ed", "Function of storm si&ze"}, 2),
+            "RgTypeOfNonInfiltratingFractionOfRain");
   mmMaxNonInfiltratingFractionOfRain = FloatField("mmMaxNonInfiltratingFractionOfRain");
 
   int Row = 0;
@@ -324,7 +328,8 @@ QWidget* TFormMain::BuildSoilPage() {
   AddRow(HL, Row++, "&Maximum surface storage (cm):", mmMaximumSurfaceStorage);
   HL->addWidget(CbGroundwater, Row++, 0, 1, 2);
   AddRow(HL, Row++, "&Initial available soil water (cm):", mmInitialAvailableSoilWater);
-  auto* Moisture = Caption("M&aximum initial moisture content in initial rooting depth (-):", mmMaximumMoisture);
+  auto* Moisture =
+      Caption("M&aximum initial moisture content in initial rooting depth (-):", mmMaximumMoisture);
   Moisture->setWordWrap(true);
   HL->addWidget(Moisture, Row, 0);
   HL->addWidget(mmMaximumMoisture, Row++, 1);
@@ -337,7 +342,8 @@ QWidget* TFormMain::BuildSoilPage() {
   HL->addWidget(mmDrainageDepth, Row++, 1);
   AddRow(HL, Row++, "Ma&ximum rooting depth of soil (cm):", mmMaximumRootDepthOfSoil);
   HL->addWidget(RgTypeOfNonInfiltratingFractionOfRain, Row++, 0, 1, 2);
-  auto* NonInf = Caption("Maxim&um non-infiltrating factor of rain storm:", mmMaxNonInfiltratingFractionOfRain);
+  auto* NonInf =
+      Caption("Maxim&um non-infiltrating factor of rain storm:", mmMaxNonInfiltratingFractionOfRain);
   NonInf->setWordWrap(true);
   HL->addWidget(NonInf, Row, 0);
   HL->addWidget(mmMaxNonInfiltratingFractionOfRain, Row++, 1);
@@ -641,11 +647,12 @@ TPageRules PageRules(int P, int StartDay, int EndDay, bool Groundwater, bool Dra
 }
 
 void TFormMain::UpdateControls() {
-  const TPageRules R = PageRules(RgProductionLevels->ItemIndex(), RgStartDay->ItemIndex(), RgEndDay->ItemIndex(),
-                                 CbGroundwater->isChecked(), CbDrainage->isChecked(), SelectedWeatherFormatNo());
-  for (QWidget* W : {static_cast<QWidget*>(RgTypeOfWaterLimitedCropGrowth), static_cast<QWidget*>(RgSoilWaterBalance),
-                     static_cast<QWidget*>(mmStartDay), static_cast<QWidget*>(mmOutputInterval),
-                     static_cast<QWidget*>(lblStartday)})
+  const TPageRules R =
+      PageRules(RgProductionLevels->ItemIndex(), RgStartDay->ItemIndex(), RgEndDay->ItemIndex(),
+                CbGroundwater->isChecked(), CbDrainage->isChecked(), SelectedWeatherFormatNo());
+  for (QWidget* W : {static_cast<QWidget*>(RgTypeOfWaterLimitedCropGrowth),
+                     static_cast<QWidget*>(RgSoilWaterBalance), static_cast<QWidget*>(mmStartDay),
+                     static_cast<QWidget*>(mmOutputInterval), static_cast<QWidget*>(lblStartday)})
     W->setEnabled(R.WaterLimited);
   for (int I = 0; I < pgcSession->count(); ++I)
     if (pgcSession->widget(I)->isAncestorOf(tbsNutrients)) pgcSession->setTabVisible(I, R.NutrientsTab);

@@ -98,7 +98,9 @@ void TFormMain::Run1Click() {
       StatusBar->showMessage("The run was stopped before the model had finished; its results were not kept.");
       break;
     case TRunOutcome::NotStarted: StatusBar->clearMessage(); break;
-    default: StatusBar->showMessage("The simulation failed; the log-file tells why (File, View log-file)."); break;
+    default:
+      StatusBar->showMessage("The simulation failed; the log-file tells why (File, View log-file).");
+      break;
   }
   if (FCloseAfterRun) QTimer::singleShot(0, this, &QWidget::close);
 }

@@ -42,7 +42,8 @@ QLineEdit* NewYearEdit(QWidget* Parent, const char* Name) {
   E->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   QPalette P = E->palette();
   P.setColor(QPalette::Base, QColor(0xE0, 0xFF, 0xFF));
-  P.setColor(QPalette::Disabled, QPalette::Text, QApplication::palette().color(QPalette::Active, QPalette::Text));
+  P.setColor(QPalette::Disabled, QPalette::Text,
+             QApplication::palette().color(QPalette::Active, QPalette::Text));
   E->setPalette(P);
   const int W = E->fontMetrics().horizontalAdvance(QStringLiteral("000000")) + 16;
   E->setFixedWidth(W);
@@ -67,16 +68,19 @@ TFormRainfall::TFormRainfall(QWidget* aOwner) : QDialog(aOwner) {
   // ---- the options
   GroupBox1 = new QGroupBox(" Select the RAINFALL DATA OPTION ", this);
   GroupBox1->setObjectName("GroupBox1");
-  Label1 = NewLabel(GroupBox1, "Label1",
-                    "In combination with monthly WEATHER data for increasingly detailed RAINFALL data, long term "
-                    "average rain and nr of rainy days are given.");
+  Label1 =
+      NewLabel(GroupBox1, "Label1",
+               "In combination with monthly WEATHER data for increasingly detailed RAINFALL data, long term "
+               "average rain and nr of rainy days are given.");
   Label1->setWordWrap(true);
   RbOption0 = new QRadioButton(
-      "GENERATES statistically a daily rainfall pattern, total monthly rain, and nr of rainy days vary.", GroupBox1);
+      "GENERATES statistically a daily rainfall pattern, total monthly rain, and nr of rainy days vary.",
+      GroupBox1);
   RbOption0->setObjectName("RbOption0");
   lblOption0 = NewLabel(GroupBox1, "lblOption0", "Requires repetition for a number of years");
   RbOption1 = new QRadioButton(
-      "DISTRIBUTES monthly rainfall over given nr of days, total monthly rain and nr of rainy days are fixed.",
+      "DISTRIBUTES monthly rainfall over given nr of days, total monthly rain and nr of rainy days are "
+      "fixed.",
       GroupBox1);
   RbOption1->setObjectName("RbOption1");
   RbOption2 = new QRadioButton("READS daily rainfall from separate rainfall file.", GroupBox1);
@@ -252,7 +256,8 @@ void TFormRainfall::FetchRainfallFiles(QListWidget* ListBox) {
 
 void TFormRainfall::UpdateStations(QListWidget* ListBox, QLineEdit* First, QLineEdit* Last) {
   TQtListBox List(ListBox);
-  const int Index = List.ItemIndex() >= 0 ? FindMenuItem(List.Item(List.ItemIndex()), FormatRainfall, StationList) : -1;
+  const int Index =
+      List.ItemIndex() >= 0 ? FindMenuItem(List.Item(List.ItemIndex()), FormatRainfall, StationList) : -1;
   const TKorMenuItem* Item = Index >= 0 ? StationList.Objects(Index) : nullptr;
   if (Item) {
     First->setText(QString::number(Item->YearBegin));

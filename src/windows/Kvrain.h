@@ -24,7 +24,7 @@ class TDxIntMemo;
 
 class TFormRainfall : public QDialog {
   Q_OBJECT
-public:
+ public:
   // FormCreate: the station list filled, the groups enabled for no option.
   explicit TFormRainfall(QWidget* aOwner);
   // Enables the options that suit the weather format with this number (not
@@ -53,7 +53,7 @@ public:
   void LbRainfallStationClick();
   void mmChooseYearExit();
 
-private:
+ private:
   // The checked option 0..3, -1 when none is checked.
   int CheckedOption() const;
 

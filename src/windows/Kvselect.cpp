@@ -130,12 +130,16 @@ TFormSelect::TFormSelect(QWidget* aOwner, const QString& aCaption) : QDialog(aOw
   setTabOrder(btnRemove, OKBtn);
   setTabOrder(OKBtn, CancelBtn);
 
-  connect(FGroupButtons, &QButtonGroup::idClicked, this, [this] { GuardedCall([this] { rgSelectGroupClick(); }); });
-  connect(SrcList, &QListWidget::currentRowChanged, this, [this] { GuardedCall([this] { SrcListClick(); }); });
-  connect(SrcList, &QListWidget::itemDoubleClicked, this, [this] { GuardedCall([this] { IncludeBtnClick(); }); });
+  connect(FGroupButtons, &QButtonGroup::idClicked, this,
+          [this] { GuardedCall([this] { rgSelectGroupClick(); }); });
+  connect(SrcList, &QListWidget::currentRowChanged, this,
+          [this] { GuardedCall([this] { SrcListClick(); }); });
+  connect(SrcList, &QListWidget::itemDoubleClicked, this,
+          [this] { GuardedCall([this] { IncludeBtnClick(); }); });
   connect(IncludeBtn, &QToolButton::clicked, this, [this] { GuardedCall([this] { IncludeBtnClick(); }); });
   connect(btnRemove, &QPushButton::clicked, this, [this] { GuardedCall([this] { btnRemoveClick(); }); });
-  connect(DstList, &QListWidget::itemDoubleClicked, this, [this] { GuardedCall([this] { btnRemoveClick(); }); });
+  connect(DstList, &QListWidget::itemDoubleClicked, this,
+          [this] { GuardedCall([this] { btnRemoveClick(); }); });
 
   OKBtn->setDefault(true);
   OKBtn->setFocus();

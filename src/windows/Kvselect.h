@@ -20,7 +20,7 @@ class QToolButton;
 
 class TFormSelect : public QDialog {
   Q_OBJECT
-public:
+ public:
   // CreateForm: caption "Select variables " + aCaption, DstLabel "Use in " + aCaption.
   TFormSelect(QWidget* aOwner, const QString& aCaption);
   // The chosen entries of DstList in their order: the catalogue's own objects.
@@ -36,10 +36,10 @@ public:
   void IncludeBtnClick();
   void btnRemoveClick();
 
-protected:
+ protected:
   void showEvent(QShowEvent* Event) override;
 
-private:
+ private:
   // Appends the entry at List's focused position, with its object, to Items.
   static void CopySelected(QListWidget* List, QListWidget* Items);
   void SetButtons();

@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "support/TestSupport.h"
 #include "catalogue/KvMenu.h"
 #include "foundations/DxTxtFle.h"
 #include "foundations/DxUtil.h"
 #include "foundations/Errors.h"
 #include "session/Kvfm.h"
+#include "support/TestSupport.h"
 
 namespace {
 
@@ -35,7 +35,9 @@ TEST(ReadDataFileInfoTest, KeyLines) {
     TExpected Expected;
   };
   const TCase Cases[] = {
-      {"quoted crop name", KindCrop, "** comment\r\nCRPNAM='Winter wheat, north'\r\nTBASE=0.\r\n",
+      {"quoted crop name",
+       KindCrop,
+       "** comment\r\nCRPNAM='Winter wheat, north'\r\nTBASE=0.\r\n",
        {true, "Winter wheat, north", -1, -1, -1}},
       {"plain crop name", KindCrop, "CRPNAM=Maize\n", {true, "Maize", -1, -1, -1}},
       {"blank before =", KindCrop, "CRPNAM ='Maize'\r\n", {false, "", -1, -1, -1}},
@@ -49,33 +51,54 @@ TEST(ReadDataFileInfoTest, KeyLines) {
       {"unknown kind", 7, "CRPNAM=Maize\r\n", {false, "", -1, -1, -1}},
       {"weather, further =", KindWeather, "** KRLDESCRIPTION=a=b\r\n", {true, "a=b", -1, -1, -1}},
       {"weather quotes stay", KindWeather, "** KRLDESCRIPTION='St'\r\n", {true, "'St'", -1, -1, -1}},
-      {"yearly file", KindWeather, "** KRLDESCRIPTION=North\r\n** KRLFORMAT=2\r\n** KRLYEARNR=1987\r\n",
+      {"yearly file",
+       KindWeather,
+       "** KRLDESCRIPTION=North\r\n** KRLFORMAT=2\r\n** KRLYEARNR=1987\r\n",
        {true, "North", 2, 1987, 1987}},
-      {"keys in any order", KindWeather, "** KRLYEARNR=1987\r\n** KRLFORMAT=2\r\n** KRLDESCRIPTION=North\r\n",
+      {"keys in any order",
+       KindWeather,
+       "** KRLYEARNR=1987\r\n** KRLFORMAT=2\r\n** KRLDESCRIPTION=North\r\n",
        {true, "North", 2, 1987, 1987}},
-      {"yearly without year", KindWeather, "** KRLDESCRIPTION=N\r\n** KRLFORMAT=2\r\n** KRLYEARS=1961-1990\r\n",
+      {"yearly without year",
+       KindWeather,
+       "** KRLDESCRIPTION=N\r\n** KRLFORMAT=2\r\n** KRLYEARS=1961-1990\r\n",
        {true, "N", 2, -1, -1}},
-      {"range", KindWeather, "** KRLDESCRIPTION=R\r\n** KRLFORMAT=99\r\n** KRLYEARS=1961-1990\r\n",
+      {"range",
+       KindWeather,
+       "** KRLDESCRIPTION=R\r\n** KRLFORMAT=99\r\n** KRLYEARS=1961-1990\r\n",
        {true, "R", 99, 1961, 1990}},
-      {"single year range", KindWeather, "** KRLDESCRIPTION=R\r\n** KRLFORMAT=1\r\n** KRLYEARS=1987\r\n",
+      {"single year range",
+       KindWeather,
+       "** KRLDESCRIPTION=R\r\n** KRLFORMAT=1\r\n** KRLYEARS=1987\r\n",
        {true, "R", 1, 1987, 1987}},
       {"range 1000", KindWeather, "** KRLDESCRIPTION=R\r\n** KRLYEARS=1000\r\n", {true, "R", -1, 1000, 1000}},
-      {"range 1000-2000", KindWeather, "** KRLDESCRIPTION=R\r\n** KRLYEARS=1000-2000\r\n",
+      {"range 1000-2000",
+       KindWeather,
+       "** KRLDESCRIPTION=R\r\n** KRLYEARS=1000-2000\r\n",
        {true, "R", -1, 1000, 1000}},
       {"range abcd", KindWeather, "** KRLDESCRIPTION=R\r\n** KRLYEARS=abcd\r\n", {true, "R", -1, 0, 0}},
       {"short range", KindWeather, "** KRLDESCRIPTION=R\r\n** KRLYEARS=87\r\n", {true, "R", -1, 87, 87}},
       {"empty range", KindWeather, "** KRLDESCRIPTION=R\r\n** KRLYEARS=\r\n", {true, "R", -1, -1, -1}},
-      {"format x", KindWeather, "** KRLDESCRIPTION=R\r\n** KRLFORMAT=x\r\n** KRLYEARNR=1987\r\n** KRLYEARS=1961-1990\r\n",
+      {"format x",
+       KindWeather,
+       "** KRLDESCRIPTION=R\r\n** KRLFORMAT=x\r\n** KRLYEARNR=1987\r\n** KRLYEARS=1961-1990\r\n",
        {true, "R", 0, 1961, 1990}},
-      {"empty format", KindWeather, "** KRLDESCRIPTION=R\r\n** KRLFORMAT=\r\n** KRLFORMAT=2\r\n** KRLYEARS=1971-2000\r\n",
+      {"empty format",
+       KindWeather,
+       "** KRLDESCRIPTION=R\r\n** KRLFORMAT=\r\n** KRLFORMAT=2\r\n** KRLYEARS=1971-2000\r\n",
        {true, "R", -1, 1971, 2000}},
-      {"first year key counts", KindWeather,
-       "** KRLDESCRIPTION=N\r\n** KRLFORMAT=2\r\n** KRLYEARNR=1987\r\n** KRLYEARNR=1999\r\n", {true, "N", 2, 1987, 1987}},
+      {"first year key counts",
+       KindWeather,
+       "** KRLDESCRIPTION=N\r\n** KRLFORMAT=2\r\n** KRLYEARNR=1987\r\n** KRLYEARNR=1999\r\n",
+       {true, "N", 2, 1987, 1987}},
       {"no description", KindWeather, "** KRLFORMAT=2\r\n** KRLYEARNR=1987\r\n", {false, "", 2, 1987, 1987}},
       {"no line break", KindWeather, "** KRLDESCRIPTION=x", {true, "x", -1, -1, -1}},
       {"empty file", KindCrop, "", {false, "", -1, -1, -1}},
       {"binary", KindCrop, std::string("\0\x01\xFF=\r\r\n\0CRPNAM=\xE9t\xE9", 17), {false, "", -1, -1, -1}},
-      {"binary key line", KindCrop, std::string("\0\x01\nCRPNAM=\xE9t\xE9\0", 15), {true, "\xE9t\xE9", -1, -1, -1}},
+      {"binary key line",
+       KindCrop,
+       std::string("\0\x01\nCRPNAM=\xE9t\xE9\0", 15),
+       {true, "\xE9t\xE9", -1, -1, -1}},
   };
   TTempDir Dir;
   for (const TCase& C : Cases) {
@@ -149,9 +172,9 @@ TEST(ReadDataFileInfoTest, EmptyFormatLineKeepsTheItemsFormat) {
 
 const char* YearlyFile(const char* Description, int Year) {
   static std::string S;
-  S = std::string("** KRLDESCRIPTION=") + Description + "\r\n** KRLFORMAT=2\r\n** KRLYEARNR=" +
-      std::to_string(Year) + "\r\n  5.18  52.10   10.0\r\n 1 " + std::to_string(Year) +
-      "   1  2350.  -1.2   4.3  0.62  4.1  1.8\r\n";
+  S = std::string("** KRLDESCRIPTION=") + Description +
+      "\r\n** KRLFORMAT=2\r\n** KRLYEARNR=" + std::to_string(Year) + "\r\n  5.18  52.10   10.0\r\n 1 " +
+      std::to_string(Year) + "   1  2350.  -1.2   4.3  0.62  4.1  1.8\r\n";
   return S.c_str();
 }
 
@@ -225,7 +248,7 @@ TEST(MergeWeatherStationsTest, YearlyFilesBecomeOneStation) {
 }
 
 class BuildDataCatalogueTest : public ::testing::Test {
-protected:
+ protected:
   void TearDown() override { FreeDataCatalogue(); }
   TProgramHome Home;
 };
@@ -235,7 +258,8 @@ TEST_F(BuildDataCatalogueTest, FillsTheThreeLists) {
   D.Write("cropd/MAIZE.CAB", "CRPNAM='Maize'\r\n");
   D.Write("cropd/wheat.cab", "CRPNAM='Wheat'\r\n");
   D.Write("soild/CLAY.SOL", "SOLNAM='Clay'\r\n");
-  D.Write("meteo/climd/RAINN.DAT", "** KRLDESCRIPTION=Rain north\r\n** KRLFORMAT=99\r\n** KRLYEARS=1971-2000\r\n");
+  D.Write("meteo/climd/RAINN.DAT",
+          "** KRLDESCRIPTION=Rain north\r\n** KRLFORMAT=99\r\n** KRLYEARS=1971-2000\r\n");
   D.Write("meteo/merawe/NLD1.987", YearlyFile("Station north", 1987));
   D.Write("meteo/merawe/NLD1.988", YearlyFile("Station north", 1988));
   D.Write("meteo/merawe/broken.990", std::string(1000, '='));  // passed over, not fatal
@@ -313,11 +337,28 @@ TKorMenuItem KeyByKey(const std::string& FileName, int Kind) {
 }
 
 TEST(ReadDataFileInfoTest, SameAsKeyByKeyOnShuffledFiles) {
-  const char* Pool[] = {
-      "CRPNAM='Maize'", "CRPNAM=", "CRPNAM", "CRPNAM =x", "CRPNAM=Beet=red", "** KRLDESCRIPTION=North",
-      "** KRLDESCRIPTION=", "** KRLDESCRIPTION", "** KRLDESCRIPTION=South=x", "** KRLFORMAT=2", "** KRLFORMAT=99",
-      "** KRLFORMAT=", "** KRLFORMAT=x", "** KRLYEARNR=1987", "** KRLYEARNR=", "** KRLYEARS=1961-1990",
-      "** KRLYEARS=1000", "** KRLYEARS=", "", "x=y", "** comment", "  5.18  52.10   10.0"};
+  const char* Pool[] = {"CRPNAM='Maize'",
+                        "CRPNAM=",
+                        "CRPNAM",
+                        "CRPNAM =x",
+                        "CRPNAM=Beet=red",
+                        "** KRLDESCRIPTION=North",
+                        "** KRLDESCRIPTION=",
+                        "** KRLDESCRIPTION",
+                        "** KRLDESCRIPTION=South=x",
+                        "** KRLFORMAT=2",
+                        "** KRLFORMAT=99",
+                        "** KRLFORMAT=",
+                        "** KRLFORMAT=x",
+                        "** KRLYEARNR=1987",
+                        "** KRLYEARNR=",
+                        "** KRLYEARS=1961-1990",
+                        "** KRLYEARS=1000",
+                        "** KRLYEARS=",
+                        "",
+                        "x=y",
+                        "** comment",
+                        "  5.18  52.10   10.0"};
   const int N = sizeof Pool / sizeof *Pool;
   TTempDir Dir;
   unsigned Seed = 12345;

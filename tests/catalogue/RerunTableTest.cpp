@@ -1,13 +1,12 @@
 // The rerun table: run names, adding and removing reruns and variables with
 // their refusals and confirmations, starting values read from the files.
 
-#include "session/SessionFixture.h"
-
 #include "foundations/DxTxtFle.h"
 #include "foundations/Errors.h"
+#include "session/SessionFixture.h"
 
 class RerunTable : public TSessionTest {
-protected:
+ protected:
   TKvRerun& R() { return Session->Rerun(); }
   std::vector<std::string> RunNames() {
     std::vector<std::string> Names;
@@ -127,8 +126,8 @@ TEST_F(RerunTable, SingleValuesFromAFile) {
               "IDAYEN=270\r\n");
   struct {
     const char *Name, *Value;
-  } Cases[] = {{"IDEM", "35"},        {"IDSOW", "36"}, {"IDESOW", "37"}, {"CRPNAM", "'Spring"},
-               {"IENCHO", ""},        {"IDAYEN", ""},  {"idem", ""},     {"NOSUCH", ""}};
+  } Cases[] = {{"IDEM", "35"}, {"IDSOW", "36"}, {"IDESOW", "37"}, {"CRPNAM", "'Spring"},
+               {"IENCHO", ""}, {"IDAYEN", ""},  {"idem", ""},     {"NOSUCH", ""}};
   for (const auto& C : Cases) {
     TDxTextFile F(Dir() / "runio/T.TIM");
     EXPECT_EQ(TKvRerun::ReadVarValue(F, "I", C.Name), C.Value) << C.Name;

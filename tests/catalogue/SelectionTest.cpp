@@ -2,7 +2,6 @@
 // through plain list boxes, labels and edit fields.
 #include <gtest/gtest.h>
 
-#include "support/TestSupport.h"
 #include "catalogue/Controls.h"
 #include "catalogue/KvMenu.h"
 #include "catalogue/KvRerun.h"
@@ -13,6 +12,7 @@
 #include "platform/FileSys.h"
 #include "platform/Handlers.h"
 #include "session/Kvses.h"
+#include "support/TestSupport.h"
 
 namespace {
 
@@ -38,7 +38,7 @@ void AddEntry(TMenuList& List, const std::string& Description, const std::string
 }
 
 class SelectionTest : public ::testing::Test {
-protected:
+ protected:
   // The catalogue is loaded before any member of a derived fixture is made.
   SelectionTest() {
     Dir.Write("KRL_VAR.csv", Catalogue);
@@ -193,7 +193,7 @@ TEST_F(SelectionTest, SoilListAndChoice) {
 }
 
 class WeatherSelectionTest : public SelectionTest {
-protected:
+ protected:
   void SetUp() override {
     AddEntry(StationList, "Rain north", "RAINN.DAT", 99, 1971, 2000);
     AddEntry(StationList, "Station north", "NLD1.", 2, 1987, 1990);
@@ -293,7 +293,7 @@ TEST_F(WeatherSelectionTest, NumberOfSimulationYears) {
   const struct {
     int Format, Years, Option, Runs, RainYears, Expected;
   } Cases[] = {
-      {1, 5, 3, 10, 10, 1}, {2, 5, 0, 10, 1, 10}, {2, 5, 1, 3, 1, 5}, {2, 5, 2, 10, 3, 5},
+      {1, 5, 3, 10, 10, 1}, {2, 5, 0, 10, 1, 10}, {2, 5, 1, 3, 1, 5},   {2, 5, 2, 10, 3, 5},
       {2, 5, 2, 1, 8, 8},   {1, 5, 0, 1, 1, 1},   {2, 5, 9, 10, 10, 5},
   };
   for (const auto& C : Cases) {

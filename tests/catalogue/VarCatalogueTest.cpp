@@ -2,17 +2,17 @@
 // validation and formatting rules of one variable.
 #include <gtest/gtest.h>
 
-#include "support/TestSupport.h"
 #include "catalogue/KvRerun.h"
 #include "foundations/Errors.h"
 #include "platform/FileSys.h"
+#include "support/TestSupport.h"
 
 namespace {
 
 const char* const Header = "name,min,max,type,file,meaning";
 
 class VarCatalogueTest : public ::testing::Test {
-protected:
+ protected:
   void TearDown() override { FreeVarCatalogue(); }
   std::string WriteCsv(const std::string& Content) { return Dir.Write("KRL_VAR.csv", Content); }
   TTempDir Dir;
@@ -21,9 +21,9 @@ protected:
 TEST_F(VarCatalogueTest, ReadsFieldsNamesAndRanges) {
   WriteCsv(std::string(Header) + "\r\n" +
            "IDEM,0,365,I,TD,day of emergence\r\n"
-           "\r\n"                                        // skipped
+           "\r\n"  // skipped
            "TOOLONGNAME,1.5,x,Real,CropFile,meaning, with a comma,extra\r\n"
-           "RUNNAM,,,C,TD, run name ,\r\n");             // trailing comma dropped
+           "RUNNAM,,,C,TD, run name ,\r\n");  // trailing comma dropped
   EXPECT_TRUE(LoadVarCatalogue(Dir / "KRL_VAR.csv"));
   ASSERT_EQ(VarCatalogue.Count(), 3);
 
@@ -73,7 +73,8 @@ TEST_F(VarCatalogueTest, LineEndsAndByteOrderMarks) {
     if (C == '\n') C = '\r';
   // "Wärme" (U+00E4) in UTF-16 becomes its UTF-8 bytes.
   std::string Le = Utf16(std::string(Header) + "\r\n" + Body + ",W", false) + std::string("\xE4\0rme", 5);
-  std::string Be = Utf16(std::string(Header) + "\r\n" + Body + ",W", true) + std::string("\0\xE4\0r\0m\0e", 8);
+  std::string Be =
+      Utf16(std::string(Header) + "\r\n" + Body + ",W", true) + std::string("\0\xE4\0r\0m\0e", 8);
   const TCase Cases[] = {
       {"LF", std::string(Header) + "\n" + Body + "\n"},
       {"CR LF", std::string(Header) + "\r\n" + Body},
@@ -164,7 +165,8 @@ TEST(SplitCsvLineTest, Fields) {
   for (const auto& C : Cases) EXPECT_EQ(SplitCsvLine(C.first), C.second) << "'" << C.first << "'";
 }
 
-TRerunVar MakeVar(const std::string& Name, const std::string& Type, double Min, double Max, const std::string& Value) {
+TRerunVar MakeVar(const std::string& Name, const std::string& Type, double Min, double Max,
+                  const std::string& Value) {
   TRerunVar V;
   V.SetDescription(Name);
   V.SetVarType(Type);
@@ -210,7 +212,7 @@ TEST(RerunVarTest, Valid) {
       {"S", "SD", 0, 100, "7", true},
       {"S", "SD", 0, 100, "0,10,abc,20", true},
       {"S", "SD", 0, 100, "3.0000005,100.0000005", true},  // tolerance
-      {"S", "SD", 0, 100, "", false},                     // empty: not valid
+      {"S", "SD", 0, 100, "", false},                      // empty: not valid
       {"S", "ST", 0, 1, "-10,1", true},
       {"S", "ST", 0, 1, "50,1", true},
       {"S", "ST", 0, 1, "-10.5,1", false},
@@ -238,9 +240,9 @@ TEST(RerunVarTest, FormatValueAndFormattedValue) {
     const char* Formatted;
     const char* ForModel;
   } Cases[] = {
-      {"I", "+10", "10", "10"},      {"I", "007", "7", "7"},        {"R", "1", "1.0", "1.0"},
-      {"R", "-3", "-3.0", "-3.0"},   {"R", "0.25", "0.25", "0.25"}, {"C", "KRL1", "KRL1", "'KRL1'"},
-      {"SD", "0,1", "0,1", ""},      {"Q", "x", "x", ""},
+      {"I", "+10", "10", "10"},    {"I", "007", "7", "7"},        {"R", "1", "1.0", "1.0"},
+      {"R", "-3", "-3.0", "-3.0"}, {"R", "0.25", "0.25", "0.25"}, {"C", "KRL1", "KRL1", "'KRL1'"},
+      {"SD", "0,1", "0,1", ""},    {"Q", "x", "x", ""},
   };
   for (const auto& C : Cases) {
     SCOPED_TRACE(std::string(C.Type) + " " + C.Value);
@@ -270,6 +272,5 @@ TEST(RerunVarTest, CutsAndCopy) {
   EXPECT_EQ(Copy->Min(), -1.5);
   EXPECT_EQ(Copy->Max(), 2.5);
 }
-
 
 }  // namespace

@@ -12,10 +12,10 @@
 #include "catalogue/Kvcrop.h"
 #include "catalogue/Kvsoil.h"
 #include "catalogue/Kvwthr.h"
+#include "manual/GettingStarted.h"
 #include "platform/FileSys.h"
 #include "session/Kvgen.h"
 #include "session/Kvses.h"
-#include "manual/GettingStarted.h"
 
 int main(int argc, char* argv[]) {
   if (argc != 2) {

@@ -1,7 +1,6 @@
-#include "foundations/DxLine.h"
-
 #include <gtest/gtest.h>
 
+#include "foundations/DxLine.h"
 #include "foundations/Errors.h"
 
 namespace {
@@ -31,7 +30,10 @@ TEST(DxLine, SplitsInBothModes) {
       {",", "abc", {"abc"}},
       {",;", "a;b,c", {"a;b", "c"}},
       {"^I", "a\tb c\t", {"a", "b c", ""}},
-      {"^[", "a\x1b" "b", {"a", "b"}},
+      {"^[",
+       "a\x1b"
+       "b",
+       {"a", "b"}},
       {"^1", "a^b", {"a", "b"}},
       {"^", "a^b", {"a", "b"}},
   };
@@ -101,9 +103,9 @@ TEST(DxLine, CutCommentKeepsTheWordTable) {
 TEST(DxLine, AtMost255Words) {
   std::string Line;
   for (int i = 0; i < 255; ++i) Line += "w ";
-  EXPECT_EQ(Split(Line).NoOfWords(), 255);           // trailing blank makes no word
-  EXPECT_THROW(Split(Line + "w"), ERangeError);      // 256 words
-  std::string Csv(254, ',');                         // 255 words, all empty
+  EXPECT_EQ(Split(Line).NoOfWords(), 255);       // trailing blank makes no word
+  EXPECT_THROW(Split(Line + "w"), ERangeError);  // 256 words
+  std::string Csv(254, ',');                     // 255 words, all empty
   EXPECT_EQ(Split(Csv, ",").NoOfWords(), 255);
   EXPECT_THROW(Split(Csv + ",", ","), ERangeError);  // 256 words
   try {

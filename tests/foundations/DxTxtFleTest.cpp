@@ -1,8 +1,7 @@
-#include "foundations/DxTxtFle.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include "foundations/DxTxtFle.h"
 #include "foundations/Errors.h"
 #include "support/TestSupport.h"
 
@@ -145,7 +144,8 @@ namespace {
 // Runs the same operations on both ways of reading and records what each saw: the
 // results, the current line, its word count and the end-of-file state, or
 // the error that stopped it.
-std::string Trace(const std::string& Path, TDxTextFile::TReading Reading, const std::vector<std::string>& Ops) {
+std::string Trace(const std::string& Path, TDxTextFile::TReading Reading,
+                  const std::vector<std::string>& Ops) {
   std::string T;
   try {
     TDxTextFile F(Path, Reading);
@@ -185,7 +185,7 @@ std::string Words(int N, const std::string& First = "w") {
 
 TEST(DxTextFile, WholeReadingReadsLikeBuffered) {
   TTempDir Dir;
-  const std::string Long300 = Words(300);          // cannot be split: 300 words
+  const std::string Long300 = Words(300);           // cannot be split: 300 words
   const std::string LongKey = Words(300, "WATER");  // the same, starting with a keyword
   const std::string Commas(300, ',');
   struct Case {
@@ -199,7 +199,8 @@ TEST(DxTextFile, WholeReadingReadsLikeBuffered) {
       {"a\r\nb\nc\n", Walk},
       {"a\rjunk\nb\r\r\n\n\nc\r", Walk},
       {"\n\n\n", Walk},
-      {"x\n  WATER BALANCE x\nWATER\n12 a\n", {"S WATER", "S WATER", "S WATER", "R", "S WATER BALANCE", "I", "I"}},
+      {"x\n  WATER BALANCE x\nWATER\n12 a\n",
+       {"S WATER", "S WATER", "S WATER", "R", "S WATER BALANCE", "I", "I"}},
       {"x\nWATERS\nWATER\ny", {"S WATER", "S nothing", "R", "S WATER BALANCE", "R", "B", "B", "B", "B"}},
       {"x\nno\nlast line\n", {"S nothing"}},
       {"x\nno\nlast WATER line", {"S nothing", "R", "S WATER", "N"}},
@@ -209,7 +210,8 @@ TEST(DxTextFile, WholeReadingReadsLikeBuffered) {
       {"a\n" + Long300 + "\n", {"S nothing"}},
       {"a\nx " + Commas + "\nWATER,1\n", {"W ,", "S WATER", "R", "W ,", "S WATER,1"}},
       {"a,b\nWATER,c\n", {"W ,", "S WATER", "R", "S a", "N"}},
-      {"WATER BALANCE\n" + std::string(1 << 20, 'x') + "\nWATER\n", {"N", "S WATER", "R", "N", "N", "S nothing"}},
+      {"WATER BALANCE\n" + std::string(1 << 20, 'x') + "\nWATER\n",
+       {"N", "S WATER", "R", "N", "N", "S nothing"}},
   };
   for (size_t i = 0; i < Cases.size(); ++i) {
     const std::string Path = Dir.Write("f" + std::to_string(i) + ".txt", Cases[i].Text);

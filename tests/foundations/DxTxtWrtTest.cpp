@@ -1,8 +1,7 @@
-#include "foundations/DxTxtWrt.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include "foundations/DxTxtWrt.h"
 #include "foundations/Errors.h"
 #include "support/TestSupport.h"
 

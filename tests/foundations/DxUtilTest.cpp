@@ -1,5 +1,3 @@
-#include "foundations/DxUtil.h"
-
 #include <gtest/gtest.h>
 #include <locale.h>
 #include <signal.h>
@@ -7,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "foundations/DxUtil.h"
 #include "foundations/Numbers.h"
 #include "platform/FileSys.h"
 #include "platform/Shell.h"
@@ -14,7 +13,8 @@
 
 TEST(DxUtil, NumberTests) {
   for (const char* S : {"1.5", "-2", "3e2", " 4 ", "+.5", "5.", "1E-3"}) EXPECT_TRUE(IsFloat(S)) << S;
-  for (const char* S : {"1,5", "abc", "", "  ", "inf", "nan", "0x10", "1e", "."}) EXPECT_FALSE(IsFloat(S)) << S;
+  for (const char* S : {"1,5", "abc", "", "  ", "inf", "nan", "0x10", "1e", "."})
+    EXPECT_FALSE(IsFloat(S)) << S;
   for (const char* S : {"12", " -7", "+3", "$1F", "0x10", "2147483647", "-2147483648"})
     EXPECT_TRUE(IsInteger(S)) << S;
   for (const char* S : {"2.0", "12 ", "", "2147483648", "abc", "-", "$"}) EXPECT_FALSE(IsInteger(S)) << S;
@@ -141,11 +141,12 @@ TEST(DxUtil, CopyFailureCodes) {
     int Code;
   };
   const Case Cases[] = {
-      {T / "none", T / "x", 2},         {T / "nodir/none", T / "x", 3}, {T / "dir", T / "x", 2},
-      {T / "pipe", T / "x", 5},         {Src, T / "nodir/x", 3},        {Src, T / "dir", 5},
-      {Src, T / "pipe", 5},             {Src, T / "RO.DAT", 5},
+      {T / "none", T / "x", 2}, {T / "nodir/none", T / "x", 3}, {T / "dir", T / "x", 2},
+      {T / "pipe", T / "x", 5}, {Src, T / "nodir/x", 3},        {Src, T / "dir", 5},
+      {Src, T / "pipe", 5},     {Src, T / "RO.DAT", 5},
   };
-  for (const Case& C : Cases) EXPECT_EQ(CopyOneFile(C.Source, C.Dest, false), C.Code) << C.Source << " -> " << C.Dest;
+  for (const Case& C : Cases)
+    EXPECT_EQ(CopyOneFile(C.Source, C.Dest, false), C.Code) << C.Source << " -> " << C.Dest;
   EXPECT_EQ(T.Read("ro.dat"), "old");  // a read-only target stays as it was
   EXPECT_FALSE(T.Exists("x"));
 
@@ -154,7 +155,8 @@ TEST(DxUtil, CopyFailureCodes) {
   TScriptedMessages Boxes;
   std::vector<bool> Cursor;
   auto OldCursor = SetCursorHandler([&](bool Busy) { Cursor.push_back(Busy); });
-  Boxes.Expect(TMsgKind::Error, "Failed to copy file. (error: 3)\r\n" + (T / "nodir/none") + " -> " + (T / "x"));
+  Boxes.Expect(TMsgKind::Error,
+               "Failed to copy file. (error: 3)\r\n" + (T / "nodir/none") + " -> " + (T / "x"));
   EXPECT_EQ(CopyOneFile(T / "nodir/none", T / "sub/../x", true), 3);
   EXPECT_EQ(Cursor, std::vector<bool>{false});
 
@@ -172,7 +174,8 @@ TEST(DxUtil, CopyFailureCodes) {
   setrlimit(RLIMIT_FSIZE, &Old);
   signal(SIGXFSZ, OldSignal);
   EXPECT_EQ(Code, -4);
-  EXPECT_EQ(Boxes.Shown().back().Text, "Failed to copy file. (error: -4)\r\n" + Big + " -> " + (T / "big2.dat"));
+  EXPECT_EQ(Boxes.Shown().back().Text,
+            "Failed to copy file. (error: -4)\r\n" + Big + " -> " + (T / "big2.dat"));
   EXPECT_EQ(Cursor.size(), 1u);
   SetCursorHandler(OldCursor);
 }

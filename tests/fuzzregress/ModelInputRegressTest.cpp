@@ -16,11 +16,12 @@
 // file name would start a rerun of its own without a name.
 TEST(ModelRerunFile, DescriptionLineBeforeTheLastFileNameKeepsTheRerunOpen) {
   TTempDir T;
-  const std::string File = T.Write("KRLRR.RER",
-                                   "** File        : ..\\RUNIO\\KRLRR.RER\r\n"
-                                   "RUNNAM='KRL1';\r\nIDEM=100 \r\n"
-                                   "RUNNAM='KRL2';\r\nIDEM=120;\r\nSOLNAM='Clay, heavy' \r\nSOFILE='CLAY.SOL' \r\n"
-                                   "RUNNAM='KRL3';\r\nCRPNAM='Spring barley';\r\nCRFILE='SBARLEY.CRP';\r\nIDEM=130 \r\n\r\n");
+  const std::string File =
+      T.Write("KRLRR.RER",
+              "** File        : ..\\RUNIO\\KRLRR.RER\r\n"
+              "RUNNAM='KRL1';\r\nIDEM=100 \r\n"
+              "RUNNAM='KRL2';\r\nIDEM=120;\r\nSOLNAM='Clay, heavy' \r\nSOFILE='CLAY.SOL' \r\n"
+              "RUNNAM='KRL3';\r\nCRPNAM='Spring barley';\r\nCRFILE='SBARLEY.CRP';\r\nIDEM=130 \r\n\r\n");
   const std::vector<TRerun> Runs = ReadRerunFile(File, "KORRER");
   ASSERT_EQ(Runs.size(), 3u);
   EXPECT_EQ(Runs[1].Name, "KRL2");
@@ -48,8 +49,9 @@ TEST(ModelWeatherFiles, YearAndDayMustBeWholeNumbers) {
   };
   for (const auto& C : Cases) {
     SCOPED_TRACE(C.Line);
-    const std::string File = T.Write(C.Rain ? "RAIN.DAT" : "STN1.981",
-                                     std::string(C.Rain ? "** KRLFORMAT=99\r\n" : " 5.0 52.0 10.0\r\n") + C.Line + "\r\n");
+    const std::string File =
+        T.Write(C.Rain ? "RAIN.DAT" : "STN1.981",
+                std::string(C.Rain ? "** KRLFORMAT=99\r\n" : " 5.0 52.0 10.0\r\n") + C.Line + "\r\n");
     try {
       if (C.Rain)
         ReadRainFile(File);

@@ -27,7 +27,7 @@ namespace fs = std::filesystem;
 
 namespace {
 class TRunHome : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     // The program home, in a directory whose name a shell would act on: the
     // sample data, and the programs beside DIRECT.INI.

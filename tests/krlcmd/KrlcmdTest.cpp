@@ -46,13 +46,15 @@ TEST(Krlcmd, RunsTheScriptWithoutAShell) {
   const std::string Home = "odd dir \"q\" $HOME ; `x` 'y'/";
   T.MakeDir(Home + "bin");
   T.MakeDir(Home + "runio");
-  const std::string Prog = T.Write(Home + "bin/model.exe", "#!/bin/sh\necho \"model ran in $(pwd)\"\necho \"ERROR none\" >&2\n");
+  const std::string Prog =
+      T.Write(Home + "bin/model.exe", "#!/bin/sh\necho \"model ran in $(pwd)\"\necho \"ERROR none\" >&2\n");
   chmod(Prog.c_str(), 0755);
   T.Write(Home + "runio/krl$$$.tmp", "marker");
   const std::string Bin = T.Path() + Home + "bin/";
-  const TResult R = RunKrlcmd(T, Crlf({"@echo off", "echo " + std::string(72, '*'), "echo Running. Please wait... ",
-                                       "echo:", "", "cd " + Bin, "MODEL.EXE > \"..\\RUNIO\\KRL.LOG\"", "pause",
-                                       "del \"..\\RUNIO\\KRL$$$.TMP\"", "@echo off", "exit", "echo not reached"}));
+  const TResult R =
+      RunKrlcmd(T, Crlf({"@echo off", "echo " + std::string(72, '*'), "echo Running. Please wait... ",
+                         "echo:", "", "cd " + Bin, "MODEL.EXE > \"..\\RUNIO\\KRL.LOG\"", "pause",
+                         "del \"..\\RUNIO\\KRL$$$.TMP\"", "@echo off", "exit", "echo not reached"}));
   EXPECT_EQ(R.Exit, 0) << R.Out;
   EXPECT_NE(R.Out.find("Running. Please wait... \n\n"), std::string::npos) << R.Out;
   EXPECT_NE(R.Out.find("Press any key to continue"), std::string::npos);
@@ -67,10 +69,10 @@ TEST(Krlcmd, RefusesAnyOtherLineBeforeRunningAnything) {
   TTempDir T;
   T.Write("keep.tmp", "x");
   // A program is a bare name found in the script's current directory.
-  for (const std::string Bad : {"rm -rf /", "echo", "del keep.tmp", "cd", "MODEL.EXE > LOG", "start x.exe",
-                                 "model.exe > \"log\" & evil", "@echo on", "/bin/sh > \"LOG\"",
-                                 "..\\bin\\model.exe > \"LOG\"", "bin/model.exe > \"LOG\"", "C:MODEL.EXE > \"LOG\"",
-                                 ".. > \"LOG\""}) {
+  for (const std::string Bad :
+       {"rm -rf /", "echo", "del keep.tmp", "cd", "MODEL.EXE > LOG", "start x.exe",
+        "model.exe > \"log\" & evil", "@echo on", "/bin/sh > \"LOG\"", "..\\bin\\model.exe > \"LOG\"",
+        "bin/model.exe > \"LOG\"", "C:MODEL.EXE > \"LOG\"", ".. > \"LOG\""}) {
     const TResult R = RunKrlcmd(T, Crlf({"@echo off", "del \"" + T.Path() + "keep.tmp\"", Bad}));
     EXPECT_EQ(R.Exit, 3) << Bad;
     EXPECT_NE(R.Out.find("line 3: refused"), std::string::npos) << R.Out;
@@ -82,9 +84,8 @@ TEST(Krlcmd, RefusesAnyOtherLineBeforeRunningAnything) {
 TEST(Krlcmd, MissingProgramOrDirectoryIsReportedAndTheScriptGoesOn) {
   TTempDir T;
   T.Write("m.tmp", "x");
-  const TResult R = RunKrlcmd(
-      T, Crlf({"@echo off", "cd " + T.Path() + "nowhere", "cd " + T.Path(), "NONE.EXE > \"x.log\"", "pause",
-               "del \"M.TMP\"", "exit"}));
+  const TResult R = RunKrlcmd(T, Crlf({"@echo off", "cd " + T.Path() + "nowhere", "cd " + T.Path(),
+                                       "NONE.EXE > \"x.log\"", "pause", "del \"M.TMP\"", "exit"}));
   EXPECT_EQ(R.Exit, 0);
   EXPECT_NE(R.Out.find("cannot find the path"), std::string::npos) << R.Out;
   EXPECT_NE(R.Out.find("NONE.EXE"), std::string::npos) << R.Out;

@@ -1,7 +1,5 @@
 // The batch script, the log check and the outcome of a run.
 
-#include "session/KvRun.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,6 +7,7 @@
 #include "foundations/DxUtil.h"
 #include "platform/FileSys.h"
 #include "platform/Shell.h"
+#include "session/KvRun.h"
 #include "session/Kvfm.h"
 #include "support/TestSupport.h"
 
@@ -97,7 +96,8 @@ TEST(Run, CheckLogFile) {
   const Case Cases[] = {
       {"progress\r\nall done\r\nPress any key\r\n", false, ""},
       {"error in lower case\r\nERROR: with a colon\r\n", false, ""},
-      {"start\r\n  x ERROR in file KRL.SIT key SMLIM\r\nvalue 9 above 0.6\r\nsecond line\r\nPress any key\r\nafter\r\n",
+      {"start\r\n  x ERROR in file KRL.SIT key SMLIM\r\nvalue 9 above 0.6\r\nsecond line\r\nPress any "
+       "key\r\nafter\r\n",
        true, "ERROR in file KRL.SIT key SMLIM\r\nvalue 9 above 0.6\r\nsecond line"},
       {"ERROR at once\r\nPress\r\n", true, "ERROR at once"},
       // Without a closing "Press" line the message runs to the end of the log.

@@ -1,12 +1,12 @@
 #include "ModelHome.h"
 
+#include <sys/wait.h>
+
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
 #include <cstdlib>
+#include <filesystem>
 #include <sstream>
-
-#include <sys/wait.h>
 
 #include "foundations/DxTxtFle.h"
 #include "foundations/Numbers.h"
@@ -64,19 +64,20 @@ FOTB   = 0.0, 0.0, 0.9, 0.0, 1.0, 0.75, 1.2, 1.0, 2.0, 1.0
 )");
 
 std::string Soil(const char* Name, double Smw, double Smfc, double Sm0, double Sope, double Ksub) {
-  return Format("SOLNAM='%s'\r\nSMW    = %.2f\r\nSMFCF  = %.2f\r\nSM0    = %.2f\r\nCRAIRC = 0.06\r\nK0     = 20.\r\n"
-                "SOPE   = %.1f\r\nKSUB   = %.1f\r\nCRMX   = 0.5\r\n"
-                "SMTAB  = 0.0, %.2f, 1.0, %.2f,\r\n         2.0, %.2f, 3.0, %.2f, 4.2, %.2f\r\n",
-                Name, Smw, Smfc, Sm0, Sope, Ksub, Sm0, Sm0 - 0.02, Smfc, 0.5 * (Smfc + Smw), Smw);
+  return Format(
+      "SOLNAM='%s'\r\nSMW    = %.2f\r\nSMFCF  = %.2f\r\nSM0    = %.2f\r\nCRAIRC = 0.06\r\nK0     = 20.\r\n"
+      "SOPE   = %.1f\r\nKSUB   = %.1f\r\nCRMX   = 0.5\r\n"
+      "SMTAB  = 0.0, %.2f, 1.0, %.2f,\r\n         2.0, %.2f, 3.0, %.2f, 4.2, %.2f\r\n",
+      Name, Smw, Smfc, Sm0, Sope, Ksub, Sm0, Sm0 - 0.02, Smfc, 0.5 * (Smfc + Smw), Smw);
 }
 
-const std::vector<std::string> TimerKeys = {"RUNNAM", "IWEATH", "CLFILE", "ISYR",   "INYEAR", "IRNDAT", "RAFILE",
-                                            "ISYRR",  "INYRG",  "CRFILE", "ISTCHO", "IDEM",   "IDSOW",  "IDESOW",
-                                            "IDLSOW", "IENCHO", "IDAYEN", "IDURMX", "IBAL",   "PRDEL",  "CRPNAM",
-                                            "SOLNAM", "CLMNAM", "RAINAM", "ISDAY"};
-const std::vector<std::string> SiteKeys = {"SOFILE", "IZT",   "IFUNRN", "IDRAIN", "SSMAX", "WAV",
-                                           "ZTI",    "DD",    "RDMSOL", "NOTINF", "NBASE", "NREC",
-                                           "PBASE",  "PREC",  "KBASE",  "KREC",   "SSI",   "SMLIM"};
+const std::vector<std::string> TimerKeys = {
+    "RUNNAM", "IWEATH", "CLFILE", "ISYR",   "INYEAR", "IRNDAT", "RAFILE", "ISYRR",  "INYRG",
+    "CRFILE", "ISTCHO", "IDEM",   "IDSOW",  "IDESOW", "IDLSOW", "IENCHO", "IDAYEN", "IDURMX",
+    "IBAL",   "PRDEL",  "CRPNAM", "SOLNAM", "CLMNAM", "RAINAM", "ISDAY"};
+const std::vector<std::string> SiteKeys = {"SOFILE", "IZT",  "IFUNRN", "IDRAIN", "SSMAX", "WAV",
+                                           "ZTI",    "DD",   "RDMSOL", "NOTINF", "NBASE", "NREC",
+                                           "PBASE",  "PREC", "KBASE",  "KREC",   "SSI",   "SMLIM"};
 const std::vector<std::string> OptKeys = {"IOPT2",  "IPRODL", "IOXWL",  "TIMFIL", "SITFIL", "KORRER",
                                           "KOROUT", "SERIES", "REPORT", "FIXNAM", "RQUIRD"};
 
@@ -100,34 +101,61 @@ std::string TModelHome::WeatherYear(const std::string& Station, int Year, bool D
       Rain = (d % 20 == 0) ? 1.0 : 0.0;
     else
       Rain = (d % 3 == 0) ? 4.5 : 0.0;
-    S += Format(" 1 %4d %3d %6.0f %5.1f %5.1f %5.2f %4.1f %5.1f\r\n", Year, d, Rad, TMin, TMin + 9, 1.0, 3.0, Rain);
+    S += Format(" 1 %4d %3d %6.0f %5.1f %5.1f %5.2f %4.1f %5.1f\r\n", Year, d, Rad, TMin, TMin + 9, 1.0, 3.0,
+                Rain);
   }
   return S;
 }
 
 TModelHome::TModelHome(TData Data) {
   if (Data == SampleData) {
-    std::filesystem::copy(std::string(KRL_SOURCE_DIR) + "/data", FDir.Path(), std::filesystem::copy_options::recursive);
+    std::filesystem::copy(std::string(KRL_SOURCE_DIR) + "/data", FDir.Path(),
+                          std::filesystem::copy_options::recursive);
     for (const char* D : {"runio", "output"}) FDir.MakeDir(D);
   } else {
     MakeFixture();
   }
-  Timer = {{"RUNNAM", "'KRL'"},  {"IWEATH", "2"},       {"CLFILE", "'TST1.'"},   {"ISYR", "1990"},
-           {"INYEAR", "2"},      {"IRNDAT", "3"},       {"RAFILE", "'<none>'"},  {"ISYRR", "-999"},
-           {"INYRG", "1"},       {"CRFILE", "'TEST.CRP'"}, {"ISTCHO", "1"},      {"IDEM", "1"},
-           {"IDSOW", "90"},      {"IDESOW", "100"},     {"IDLSOW", "140"},       {"IENCHO", "2"},
-           {"IDAYEN", "270"},    {"IDURMX", "260"},     {"IBAL", "3"},           {"PRDEL", "1.0"},
-           {"CRPNAM", "'Test cereal'"}, {"SOLNAM", "'Loam, test'"}, {"CLMNAM", "'Test station'"},
-           {"RAINAM", "'<none>'"}, {"ISDAY", "1"}};
-  Site = {{"SOFILE", "'LOAM.SOL'"}, {"IZT", "0"},          {"IFUNRN", "0"},        {"IDRAIN", "0"},
-          {"SSMAX", "0.000000"},    {"WAV", "20.000000"},  {"ZTI", "999.000000"},  {"DD", "20.000000"},
+  Timer = {{"RUNNAM", "'KRL'"},
+           {"IWEATH", "2"},
+           {"CLFILE", "'TST1.'"},
+           {"ISYR", "1990"},
+           {"INYEAR", "2"},
+           {"IRNDAT", "3"},
+           {"RAFILE", "'<none>'"},
+           {"ISYRR", "-999"},
+           {"INYRG", "1"},
+           {"CRFILE", "'TEST.CRP'"},
+           {"ISTCHO", "1"},
+           {"IDEM", "1"},
+           {"IDSOW", "90"},
+           {"IDESOW", "100"},
+           {"IDLSOW", "140"},
+           {"IENCHO", "2"},
+           {"IDAYEN", "270"},
+           {"IDURMX", "260"},
+           {"IBAL", "3"},
+           {"PRDEL", "1.0"},
+           {"CRPNAM", "'Test cereal'"},
+           {"SOLNAM", "'Loam, test'"},
+           {"CLMNAM", "'Test station'"},
+           {"RAINAM", "'<none>'"},
+           {"ISDAY", "1"}};
+  Site = {{"SOFILE", "'LOAM.SOL'"}, {"IZT", "0"},           {"IFUNRN", "0"},        {"IDRAIN", "0"},
+          {"SSMAX", "0.000000"},    {"WAV", "20.000000"},   {"ZTI", "999.000000"},  {"DD", "20.000000"},
           {"RDMSOL", "120.000000"}, {"NOTINF", "0.000000"}, {"NBASE", "60.000000"}, {"NREC", "0.500000"},
-          {"PBASE", "10.000000"},   {"PREC", "0.100000"},  {"KBASE", "60.000000"}, {"KREC", "0.500000"},
+          {"PBASE", "10.000000"},   {"PREC", "0.100000"},   {"KBASE", "60.000000"}, {"KREC", "0.500000"},
           {"SSI", "0.000000"},      {"SMLIM", "0.120000"}};
-  Opt = {{"IOPT2", "2"},           {"IPRODL", "3"},        {"IOXWL", "0"},
-         {"TIMFIL", "'KRLTI.TIM'"}, {"SITFIL", "'KRLSI.SIT'"}, {"KORRER", "'KRLRR.RER'"},
-         {"KOROUT", "'KRL.OUT'"},   {"SERIES", "1"},        {"REPORT", "1"},
-         {"FIXNAM", "'KRL'"},       {"RQUIRD", "1"}};
+  Opt = {{"IOPT2", "2"},
+         {"IPRODL", "3"},
+         {"IOXWL", "0"},
+         {"TIMFIL", "'KRLTI.TIM'"},
+         {"SITFIL", "'KRLSI.SIT'"},
+         {"KORRER", "'KRLRR.RER'"},
+         {"KOROUT", "'KRL.OUT'"},
+         {"SERIES", "1"},
+         {"REPORT", "1"},
+         {"FIXNAM", "'KRL'"},
+         {"RQUIRD", "1"}};
   if (Data == SampleData) {
     Timer["CLFILE"] = "'NLD1.'";
     Timer["ISYR"] = "1980";
@@ -140,7 +168,8 @@ TModelHome::TModelHome(TData Data) {
 }
 
 void TModelHome::MakeFixture() {
-  for (const char* D : {"bin", "cropd", "soild", "meteo/climd", "meteo/merawe", "runio", "output"}) FDir.MakeDir(D);
+  for (const char* D : {"bin", "cropd", "soild", "meteo/climd", "meteo/merawe", "runio", "output"})
+    FDir.MakeDir(D);
   FDir.Write("bin/DIRECT.INI", CrLf(R"([Directory settings for KORVAL]
 OUTDIR=..\output\
 CRPDIR=..\cropd\
@@ -154,9 +183,11 @@ RUNDIR=..\runio\
   FDir.Write("soild/SAND.SOL", Soil("Sand, test", 0.05, 0.15, 0.36, 10.0, 10.0));
   for (int Y = 1988; Y <= 1993; ++Y)
     FDir.Write(Format("meteo/merawe/TST1.%03d", Y % 1000), WeatherYear("TST1", Y, Y == 1991));
-  std::string Rain = "** KRLDESCRIPTION=Test rain station (synthetic)\r\n** KRLFORMAT=99\r\n** KRLYEARS=1980-1999\r\n";
+  std::string Rain =
+      "** KRLDESCRIPTION=Test rain station (synthetic)\r\n** KRLFORMAT=99\r\n** KRLYEARS=1980-1999\r\n";
   for (int Y = 1980; Y <= 1999; ++Y)
-    for (int d = 1; d <= ((Y % 4 == 0) ? 366 : 365); ++d) Rain += Format("%d %d %.1f\r\n", Y, d, d % (2 + Y % 5) == 0 ? 6.0 : 0.0);
+    for (int d = 1; d <= ((Y % 4 == 0) ? 366 : 365); ++d)
+      Rain += Format("%d %d %.1f\r\n", Y, d, d % (2 + Y % 5) == 0 ? 6.0 : 0.0);
   FDir.Write("meteo/climd/RAIN.DAT", Rain);
 }
 
@@ -183,7 +214,8 @@ void TModelHome::WriteInputs() const {
 
 std::vector<std::string> TModelHome::List(const std::string& Rel) const {
   std::vector<std::string> Names;
-  for (const auto& E : std::filesystem::directory_iterator(FDir / Rel)) Names.push_back(E.path().filename().string());
+  for (const auto& E : std::filesystem::directory_iterator(FDir / Rel))
+    Names.push_back(E.path().filename().string());
   std::sort(Names.begin(), Names.end());
   return Names;
 }
@@ -201,8 +233,8 @@ int TModelHome::Run(std::string& Log, std::vector<TRunResult>* Results) const {
 
 int TModelHome::RunExe(std::string& Log, const std::string& Before) const {
   WriteInputs();
-  const std::string Cmd = (Before.empty() ? "" : Before + "; ") + "cd '" + FDir / "bin" + "' && '" KRL_BUILD_DIR
-                          "/bin/korval.exe' > ../model.log 2>&1";
+  const std::string Cmd = (Before.empty() ? "" : Before + "; ") + "cd '" + FDir / "bin" +
+                          "' && '" KRL_BUILD_DIR "/bin/korval.exe' > ../model.log 2>&1";
   const int Rc = std::system(Cmd.c_str());
   Log = FDir.Read("model.log");
   InvalidateDirCache();

@@ -15,7 +15,7 @@
 #include "support/TestSupport.h"
 
 class TModelHome {
-public:
+ public:
   enum TData { Fixture, SampleData };
   explicit TModelHome(TData Data = Fixture);
 
@@ -45,7 +45,7 @@ public:
 
   static std::string WeatherYear(const std::string& Station, int Year, bool Dry, int Days = -1);
 
-private:
+ private:
   void MakeFixture();
   TTempDir FDir;
 };

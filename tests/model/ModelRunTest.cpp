@@ -5,7 +5,6 @@
 
 #include <cmath>
 #include <functional>
-
 #include <sstream>
 
 #include "ModelHome.h"
@@ -19,8 +18,8 @@
 TEST(ModelRun, WritesEveryFileInTheLayout) {
   TModelHome H;
   H.Opt["IOPT2"] = "4";
-  H.RerunLines = {"RUNNAM='R1';", "IDSOW=90 ", "RUNNAM='R2';", "SOLNAM='Sand, test';", "SOFILE='SAND.SOL';",
-                  "IDSOW=110 "};
+  H.RerunLines = {"RUNNAM='R1';",         "IDSOW=90 ",          "RUNNAM='R2';",
+                  "SOLNAM='Sand, test';", "SOFILE='SAND.SOL';", "IDSOW=110 "};
   std::string Log;
   ASSERT_EQ(H.RunExe(Log), 0) << Log;
   EXPECT_EQ(Log.find("ERROR"), std::string::npos);
@@ -61,8 +60,8 @@ TEST(ModelRun, ResultsRespondToWeatherSowingSoilAndReruns) {
   H.Timer["INYEAR"] = "2";  // 1991 is dry
   H.Site["WAV"] = "5.000000";
   H.Opt["IOPT2"] = "4";
-  H.RerunLines = {"RUNNAM='EARLY';", "IDSOW=80 ", "RUNNAM='LATE';", "IDSOW=150 ", "RUNNAM='SAND';",
-                  "IDSOW=80;", "SOFILE='SAND.SOL' "};
+  H.RerunLines = {"RUNNAM='EARLY';", "IDSOW=80 ", "RUNNAM='LATE';",    "IDSOW=150 ",
+                  "RUNNAM='SAND';",  "IDSOW=80;", "SOFILE='SAND.SOL' "};
   std::string Log;
   std::vector<TRunResult> R;
   ASSERT_EQ(H.Run(Log, &R), 0) << Log;
@@ -77,7 +76,8 @@ TEST(ModelRun, ResultsRespondToWeatherSowingSoilAndReruns) {
   EXPECT_GT(R[1].Years[0].Pot.EmDoy, R[0].Years[0].Pot.EmDoy);
   // In the dry year the crop fails on both soils; with some rain the sand
   // holds less of it.
-  EXPECT_GT(std::fabs(R[2].Years[0].Wat.TWSO - Wet.Wat.TWSO), 0.05 * Wet.Pot.TWSO) << "the soil changes water-limited growth";
+  EXPECT_GT(std::fabs(R[2].Years[0].Wat.TWSO - Wet.Wat.TWSO), 0.05 * Wet.Pot.TWSO)
+      << "the soil changes water-limited growth";
   EXPECT_DOUBLE_EQ(R[2].Years[1].Pot.TWSO, Dry.Pot.TWSO) << "the soil does not change potential growth";
   for (const TRunResult& Run : R)
     for (const TYearResult& Y : Run.Years) {
@@ -201,33 +201,51 @@ TEST(ModelRun, BadInputGivesAnErrorReportAndNoOutput) {
     H.Replace[Rel] = C;
   };
   const std::vector<TBadCase> Cases = {
-      {"run options missing", [](TModelHome& H) { H.Remove.push_back("runio/runopt.dat"); }, "runopt.dat", "RUNDIR"},
+      {"run options missing", [](TModelHome& H) { H.Remove.push_back("runio/runopt.dat"); }, "runopt.dat",
+       "RUNDIR"},
       {"run option key missing", [](TModelHome& H) { H.Opt.erase("IPRODL"); }, "runopt.dat", "IPRODL"},
-      {"production level out of range", [](TModelHome& H) { H.Opt["IPRODL"] = "4"; }, "runopt.dat, line 5", "IPRODL"},
-      {"binary run options", [](TModelHome& H) { H.Replace["runio/runopt.dat"] = std::string("\x01\x02\xff=\x00\x10 ==\r\n", 12); },
+      {"production level out of range", [](TModelHome& H) { H.Opt["IPRODL"] = "4"; }, "runopt.dat, line 5",
+       "IPRODL"},
+      {"binary run options",
+       [](TModelHome& H) { H.Replace["runio/runopt.dat"] = std::string("\x01\x02\xff=\x00\x10 ==\r\n", 12); },
        "runopt.dat, line 1", "control character"},
       {"timer key missing", [](TModelHome& H) { H.Timer.erase("IDSOW"); }, "KRLTI.TIM", "IDSOW"},
-      {"timer value out of range", [](TModelHome& H) { H.Timer["IDSOW"] = "400"; }, "KRLTI.TIM, line 16", "key IDSOW"},
-      {"timer value not a number", [](TModelHome& H) { H.Timer["INYEAR"] = "two"; }, "KRLTI.TIM, line 8", "key INYEAR"},
-      {"monthly weather format", [](TModelHome& H) { H.Timer["IWEATH"] = "1"; }, "KRLTI.TIM, line 5", "key IWEATH"},
-      {"rainfall option 0", [](TModelHome& H) { H.Timer["IRNDAT"] = "0"; }, "KRLTI.TIM, line 9", "key IRNDAT"},
-      {"site value out of range", [](TModelHome& H) { H.Site["NOTINF"] = "1.500000"; }, "KRLSI.SIT, line 13", "key NOTINF"},
+      {"timer value out of range", [](TModelHome& H) { H.Timer["IDSOW"] = "400"; }, "KRLTI.TIM, line 16",
+       "key IDSOW"},
+      {"timer value not a number", [](TModelHome& H) { H.Timer["INYEAR"] = "two"; }, "KRLTI.TIM, line 8",
+       "key INYEAR"},
+      {"monthly weather format", [](TModelHome& H) { H.Timer["IWEATH"] = "1"; }, "KRLTI.TIM, line 5",
+       "key IWEATH"},
+      {"rainfall option 0", [](TModelHome& H) { H.Timer["IRNDAT"] = "0"; }, "KRLTI.TIM, line 9",
+       "key IRNDAT"},
+      {"site value out of range", [](TModelHome& H) { H.Site["NOTINF"] = "1.500000"; }, "KRLSI.SIT, line 13",
+       "key NOTINF"},
       {"crop file missing", [](TModelHome& H) { H.Timer["CRFILE"] = "'NONE.CRP'"; }, "NONE.CRP", "CRFILE"},
-      {"crop key missing", [&](TModelHome& H) { EditFile(H, "cropd/TEST.CRP", "TSUM1", "XSUM1"); }, "TEST.CRP", "TSUM1"},
-      {"crop value out of range", [&](TModelHome& H) { EditFile(H, "cropd/TEST.CRP", "TSUM1  = 800.", "TSUM1  = 9000"); },
+      {"crop key missing", [&](TModelHome& H) { EditFile(H, "cropd/TEST.CRP", "TSUM1", "XSUM1"); },
+       "TEST.CRP", "TSUM1"},
+      {"crop value out of range",
+       [&](TModelHome& H) { EditFile(H, "cropd/TEST.CRP", "TSUM1  = 800.", "TSUM1  = 9000"); },
        "TEST.CRP, line 7", "key TSUM1"},
-      {"crop table not increasing", [&](TModelHome& H) { EditFile(H, "cropd/TEST.CRP", "2.0, 5.0", "0.5, 5.0"); },
-       "TEST.CRP, line 39", "key AMAXTB"},
-      {"soil out of order", [&](TModelHome& H) { EditFile(H, "soild/LOAM.SOL", "SMW    = 0.12", "SMW    = 0.40"); },
+      {"crop table not increasing",
+       [&](TModelHome& H) { EditFile(H, "cropd/TEST.CRP", "2.0, 5.0", "0.5, 5.0"); }, "TEST.CRP, line 39",
+       "key AMAXTB"},
+      {"soil out of order",
+       [&](TModelHome& H) { EditFile(H, "soild/LOAM.SOL", "SMW    = 0.12", "SMW    = 0.40"); },
        "LOAM.SOL, line 3", "key SMFCF"},
       {"truncated weather file",
-       [](TModelHome& H) { H.Replace["meteo/merawe/TST1.990"] = TModelHome::WeatherYear("TST1", 1990, false, 200); },
+       [](TModelHome& H) {
+         H.Replace["meteo/merawe/TST1.990"] = TModelHome::WeatherYear("TST1", 1990, false, 200);
+       },
        "TST1.990, line 205", "day 201"},
       {"weather year missing", [](TModelHome& H) { H.Timer["ISYR"] = "1987"; }, "TST1.987", "CLFILE"},
-      {"garbage weather line", [&](TModelHome& H) { EditFile(H, "meteo/merawe/TST1.990", " 1 1990  10 ", " 1 1990  1x "); },
+      {"garbage weather line",
+       [&](TModelHome& H) { EditFile(H, "meteo/merawe/TST1.990", " 1 1990  10 ", " 1 1990  1x "); },
        "TST1.990, line 14", "'1x' is not a number"},
       {"weather line of 300 words",
-       [&](TModelHome& H) { EditFile(H, "meteo/merawe/TST1.990", " 1 1990  10 ", Words(" 1 1990  10 x", 300, "9") + "\r\n 1 1990  10 "); },
+       [&](TModelHome& H) {
+         EditFile(H, "meteo/merawe/TST1.990", " 1 1990  10 ",
+                  Words(" 1 1990  10 x", 300, "9") + "\r\n 1 1990  10 ");
+       },
        "TST1.990, line 14", "'x' is not a number"},
       {"rain year missing",
        [](TModelHome& H) {
@@ -237,24 +255,44 @@ TEST(ModelRun, BadInputGivesAnErrorReportAndNoOutput) {
          H.Timer["INYRG"] = "5";
        },
        "RAIN.DAT", "ISYRR"},
-      {"rerun of the groundwater switch", [&](TModelHome& H) { Reruns(H, {"RUNNAM='A';", "IZT=1 "}); }, "KRLRR.RER, line 5", "key IZT"},
-      {"rerun of an unknown variable", [&](TModelHome& H) { Reruns(H, {"RUNNAM='A';", "XYZ=1 "}); }, "KRLRR.RER, line 5", "key XYZ"},
-      {"rerun value out of range", [&](TModelHome& H) { Reruns(H, {"RUNNAM='A';", "IDSOW=90 ", "RUNNAM='B';", "TSUM1=-5 "}); },
+      {"rerun of the groundwater switch",
+       [&](TModelHome& H) {
+         Reruns(H, {"RUNNAM='A';", "IZT=1 "});
+       },
+       "KRLRR.RER, line 5", "key IZT"},
+      {"rerun of an unknown variable",
+       [&](TModelHome& H) {
+         Reruns(H, {"RUNNAM='A';", "XYZ=1 "});
+       },
+       "KRLRR.RER, line 5", "key XYZ"},
+      {"rerun value out of range",
+       [&](TModelHome& H) {
+         Reruns(H, {"RUNNAM='A';", "IDSOW=90 ", "RUNNAM='B';", "TSUM1=-5 "});
+       },
        "KRLRR.RER, line 7 (rerun B)", "key TSUM1"},
       {"two reruns joined by a ';' too many",
-       [&](TModelHome& H) { Reruns(H, {"RUNNAM='R1';", "IDSOW=80;", "RUNNAM='R2';", "IDSOW=110 "}); }, "KRLRR.RER, line 6",
-       "key RUNNAM"},
-      {"a rerun sets a variable twice", [&](TModelHome& H) { Reruns(H, {"RUNNAM='R1';", "IDSOW=80;", "IDSOW=90 "}); },
+       [&](TModelHome& H) {
+         Reruns(H, {"RUNNAM='R1';", "IDSOW=80;", "RUNNAM='R2';", "IDSOW=110 "});
+       },
+       "KRLRR.RER, line 6", "key RUNNAM"},
+      {"a rerun sets a variable twice",
+       [&](TModelHome& H) {
+         Reruns(H, {"RUNNAM='R1';", "IDSOW=80;", "IDSOW=90 "});
+       },
        "KRLRR.RER, line 6", "key IDSOW"},
-      {"rerun line of 300 words", [&](TModelHome& H) { Reruns(H, {Words("RUNNAM='A'", 300, "x")}); }, "KRLRR.RER, line 4",
-       "'x' is not of the form"},
+      {"rerun line of 300 words", [&](TModelHome& H) { Reruns(H, {Words("RUNNAM='A'", 300, "x")}); },
+       "KRLRR.RER, line 4", "'x' is not of the form"},
       {"reruns asked for, the file holds none", [&](TModelHome& H) { Reruns(H, {}); }, "KRLRR.RER", "KORRER"},
       {"empty rerun file", [&](TModelHome& H) { RerunBytes(H, ""); }, "KRLRR.RER", "KORRER"},
-      {"rerun file cut inside its header", [&](TModelHome& H) { RerunBytes(H, "** File        : ..\\RUN"); }, "KRLRR.RER", "KORRER"},
+      {"rerun file cut inside its header", [&](TModelHome& H) { RerunBytes(H, "** File        : ..\\RUN"); },
+       "KRLRR.RER", "KORRER"},
       {"rerun file with CR-only line ends",
-       [&](TModelHome& H) { RerunBytes(H, "** File\r** Date\rRUNNAM='R1';\rIDSOW=80 \r"); }, "KRLRR.RER, line 1", "carriage return"},
+       [&](TModelHome& H) { RerunBytes(H, "** File\r** Date\rRUNNAM='R1';\rIDSOW=80 \r"); },
+       "KRLRR.RER, line 1", "carriage return"},
       {"binary bytes in a rerun header line",
-       [&](TModelHome& H) { RerunBytes(H, std::string("** Fi\x00\x01le\r\nRUNNAM='R1';\r\nIDSOW=80 \r\n", 32)); },
+       [&](TModelHome& H) {
+         RerunBytes(H, std::string("** Fi\x00\x01le\r\nRUNNAM='R1';\r\nIDSOW=80 \r\n", 32));
+       },
        "KRLRR.RER, line 1", "control character"},
   };
   for (const TBadCase& Case : Cases) {
@@ -307,7 +345,10 @@ TEST(ModelRun, SeasonsFinishedBeforeTheWeatherRunsOutAreKept) {
   const TCase Cases[] = {
       {"the second season ends in a year without weather", "1992", {}, 1, "run KRL, season 2 (1993)"},
       {"the first season does", "1993", {}, 0, "run KRL, season 1 (1993)"},
-      {"in the second rerun", "1991", {"RUNNAM='R1';", "INYEAR=2 ", "RUNNAM='R2';", "ISYR=1992;", "INYEAR=2 "}, 3,
+      {"in the second rerun",
+       "1991",
+       {"RUNNAM='R1';", "INYEAR=2 ", "RUNNAM='R2';", "ISYR=1992;", "INYEAR=2 "},
+       3,
        "run R2, season 2 (1993)"},
   };
   for (const TCase& C : Cases) {
@@ -335,7 +376,8 @@ TEST(ModelRun, SeasonsFinishedBeforeTheWeatherRunsOutAreKept) {
       continue;
     }
     EXPECT_EQ(H.List("output"), std::vector<std::string>{"KRL.OUT"}) << "only the detailed output";
-    EXPECT_NE(Log.find(Format("holds only the %d seasons finished before", C.Kept)), std::string::npos) << Log;
+    EXPECT_NE(Log.find(Format("holds only the %d seasons finished before", C.Kept)), std::string::npos)
+        << Log;
     const TBlockCheck B = CheckDetailed(H.Path("output/KRL.OUT"), false);
     EXPECT_EQ(B.Potential, C.Kept);
     EXPECT_EQ(B.Water, C.Kept);
@@ -348,11 +390,13 @@ TEST(ModelRun, AFailedOutputWriteLeavesTheOutputAsItWas) {
   struct TCase {
     const char* Name;
     std::function<void(TModelHome&)> Spoil;
-    const char* Shell;  // run before the model
+    const char* Shell;              // run before the model
     std::vector<std::string> Left;  // what the output directory holds afterwards
   };
   const TCase Cases[] = {
-      {"a directory in the detailed output's place", [](TModelHome& H) { H.Replace["output/KRL.OUT/x"] = "x"; }, "",
+      {"a directory in the detailed output's place",
+       [](TModelHome& H) { H.Replace["output/KRL.OUT/x"] = "x"; },
+       "",
        {"KRL.OUT", "KRL.pps"}},
       // The summaries fit within 40 blocks of 512 bytes, the detailed output
       // does not.
@@ -368,7 +412,8 @@ TEST(ModelRun, AFailedOutputWriteLeavesTheOutputAsItWas) {
     std::string ErrorLine, Last;
     ErrorAndLastLine(Log, ErrorLine, Last);
     EXPECT_NE(ErrorLine.find("KRL.OUT: the output cannot be written"), std::string::npos) << Log;
-    EXPECT_NE(Log.find("could not be written:\n  no output file has been written or changed; the output directory is as it was."),
+    EXPECT_NE(Log.find("could not be written:\n  no output file has been written or changed; the output "
+                       "directory is as it was."),
               std::string::npos)
         << Log;
     EXPECT_EQ(Last.rfind("Press", 0), 0u) << Log;
@@ -383,7 +428,7 @@ TEST(ModelRun, AFailedOutputWriteLeavesTheOutputAsItWas) {
 TEST(ModelRun, NoLineEndsInABlankWhateverTheNames) {
   struct TCase {
     const char* Name;
-    const char* CropLine;  // replaces CRPNAM='Test cereal' in the crop file
+    const char* CropLine;   // replaces CRPNAM='Test cereal' in the crop file
     const char* TimerName;  // the timer file's CRPNAM
     const char* Shown;      // the crop name the headers show
   };
@@ -413,7 +458,10 @@ TEST(ModelRun, NoLineEndsInABlankWhateverTheNames) {
           EXPECT_EQ(Words.GetWordsFrom(4), C.Shown) << File;
         }
       }
-      EXPECT_EQ(Crops, std::string(File) == "output/KRL.sum" ? 0 : std::string(File) == "output/KRL.OUT" ? 2 : 1) << File;
+      EXPECT_EQ(Crops, std::string(File) == "output/KRL.sum"   ? 0
+                       : std::string(File) == "output/KRL.OUT" ? 2
+                                                               : 1)
+          << File;
     }
   }
 }

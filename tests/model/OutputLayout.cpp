@@ -12,9 +12,12 @@
 
 namespace {
 
-const TWords PotHeader = {"YEAR", "DAY", "IDSEM", "DVS", "TSUM", "WLV", "WST", "WSO", "TAGP", "LAI", "TRA", "GASS", "MRES", "DMI"};
-const TWords WatHeader = {"YEAR", "DAY", "WLV", "WST", "WSO", "TAGP", "LAI", "RD", "SM", "RESRV", "AVAIL", "RAIN", "TRA", "EVA", "wet", "dry"};
-const TWords GwHeader = {"YEAR", "DAY", "WLV", "WST", "WSO", "LAI", "RD", "RAIN", "TRA", "EVAP", "SM", "SS", "ZT", "wet", "dry"};
+const TWords PotHeader = {"YEAR", "DAY",  "IDSEM", "DVS", "TSUM", "WLV",  "WST",
+                          "WSO",  "TAGP", "LAI",   "TRA", "GASS", "MRES", "DMI"};
+const TWords WatHeader = {"YEAR", "DAY",   "WLV",   "WST",  "WSO", "TAGP", "LAI", "RD",
+                          "SM",   "RESRV", "AVAIL", "RAIN", "TRA", "EVA",  "wet", "dry"};
+const TWords GwHeader = {"YEAR", "DAY",  "WLV", "WST", "WSO", "LAI", "RD", "RAIN",
+                         "TRA",  "EVAP", "SM",  "SS",  "ZT",  "wet", "dry"};
 
 // A table row: at most 25 values of at most 16 characters.
 void CheckRow(const TWords& W) {

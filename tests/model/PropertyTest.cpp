@@ -19,7 +19,7 @@
 namespace {
 
 class TSessionMaker {
-public:
+ public:
   explicit TSessionMaker(unsigned Seed) : FRng(Seed) {}
 
   // Fills the home's input tables with a random valid session.
@@ -85,7 +85,7 @@ public:
     }
   }
 
-private:
+ private:
   int Int(int Lo, int Hi) { return std::uniform_int_distribution<int>(Lo, Hi)(FRng); }
   std::string Real(int Lo, int Hi) { return Format("%d.000000", Int(Lo, Hi)); }
   std::mt19937 FRng;
@@ -111,7 +111,9 @@ void CheckWaterLimitedBelowPotential(const TYearResult& Y) {
   EXPECT_LE(W.TAGP, P.TAGP + Eps);
   size_t i = 0;
   for (const TDailyRow& Wr : W.Rows) {
-    while (i < P.Rows.size() && (P.Rows[i].Year < Wr.Year || (P.Rows[i].Year == Wr.Year && P.Rows[i].Doy < Wr.Doy))) ++i;
+    while (i < P.Rows.size() &&
+           (P.Rows[i].Year < Wr.Year || (P.Rows[i].Year == Wr.Year && P.Rows[i].Doy < Wr.Doy)))
+      ++i;
     if (i == P.Rows.size() || P.Rows[i].Year != Wr.Year || P.Rows[i].Doy != Wr.Doy) continue;
     const TDailyRow& Pr = P.Rows[i];
     EXPECT_LE(Wr.WSO, Pr.WSO + Eps) << Wr.Year << " day " << Wr.Doy;
@@ -121,7 +123,8 @@ void CheckWaterLimitedBelowPotential(const TYearResult& Y) {
 }
 
 void CheckStorageNeverFalls(const TSeasonResult& S) {
-  for (size_t i = 1; i < S.Rows.size(); ++i) EXPECT_GE(S.Rows[i].WSO, S.Rows[i - 1].WSO) << "day " << S.Rows[i].Doy;
+  for (size_t i = 1; i < S.Rows.size(); ++i)
+    EXPECT_GE(S.Rows[i].WSO, S.Rows[i - 1].WSO) << "day " << S.Rows[i].Doy;
 }
 
 // The balances close; the rooted zone stays between air-dry (a third of the
@@ -151,8 +154,10 @@ void CheckLayout(const TModelHome& H, const std::vector<TRunResult>& R) {
   EXPECT_EQ(C.Whole, Ibal == 1 || Ibal == 3 || Gw ? Seasons : 0);
   EXPECT_EQ(C.Root, Ibal >= 2 ? Seasons : 0);
   EXPECT_EQ(C.Nutrient, Iprodl == 3 ? static_cast<int>(Names.size()) : 0);
-  CheckSummaries(H.Path("output/"), static_cast<int>(R.size()), static_cast<int>(R.front().Years.size()), true, true);
-  for (const char* F : {"output/KRL.OUT", "output/KRL.pps", "output/KRL.wps", "output/KRL.sum"}) CheckNoTrailingBlanks(H.Path(F));
+  CheckSummaries(H.Path("output/"), static_cast<int>(R.size()), static_cast<int>(R.front().Years.size()),
+                 true, true);
+  for (const char* F : {"output/KRL.OUT", "output/KRL.pps", "output/KRL.wps", "output/KRL.sum"})
+    CheckNoTrailingBlanks(H.Path(F));
 }
 
 void CheckSession(const TModelHome& H) {

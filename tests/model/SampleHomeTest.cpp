@@ -40,9 +40,9 @@ TEST(SampleHome, VariableCatalogueServesTheSessionAndMatchesTheModel) {
   ASSERT_TRUE(LoadVarCatalogue(Data + "bin/KRL_VAR.csv"));
   {
     TScriptedMessages NoBox;  // any "not found: " box fails the test
-    for (const char* K : {"PRDEL", "ISDAY", "SSI", "SSMAX", "SMLIM", "WAV", "ZTI", "DD", "RDMSOL", "NOTINF", "NBASE",
-                          "NREC", "PBASE", "PREC", "KBASE", "KREC", "IDEM", "IDSOW", "IDESOW", "IDLSOW", "IDAYEN",
-                          "IDURMX", "INYRG"}) {
+    for (const char* K : {"PRDEL",  "ISDAY",  "SSI",    "SSMAX",  "SMLIM",  "WAV",    "ZTI",   "DD",
+                          "RDMSOL", "NOTINF", "NBASE",  "NREC",   "PBASE",  "PREC",   "KBASE", "KREC",
+                          "IDEM",   "IDSOW",  "IDESOW", "IDLSOW", "IDAYEN", "IDURMX", "INYRG"}) {
       SCOPED_TRACE(K);
       EXPECT_LE(GetVarMin(K), GetVarMax(K));
     }

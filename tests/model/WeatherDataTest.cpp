@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "support/TestSupport.h"
 #include "foundations/DxTxtFle.h"
 #include "foundations/DxUtil.h"
 #include "foundations/Numbers.h"
 #include "foundations/TextCase.h"
+#include "support/TestSupport.h"
 
 namespace {
 
@@ -104,7 +104,8 @@ std::string CheckYearlyFile(const std::string& Path, const std::string& Descript
     if (I == 1) Station = R[0];
     if (R[0] != Station) return Where + "station number changes";
     if (V[1] != Year || V[2] != static_cast<double>(I)) return Where + "year or day number out of order";
-    if (R[3].back() != '.' || V[3] != static_cast<long>(V[3])) return Where + "irradiation not whole with '.'";
+    if (R[3].back() != '.' || V[3] != static_cast<long>(V[3]))
+      return Where + "irradiation not whole with '.'";
     const double Irrad = V[3], TMin = V[4], TMax = V[5], Vap = V[6], Wind = V[7], Rain = V[8];
     if (Irrad <= 0 || Irrad > 35000) return Where + "irradiation out of range";
     if (TMin > TMax || TMin < -45 || TMax > 50) return Where + "temperatures out of range";

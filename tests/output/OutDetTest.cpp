@@ -1,11 +1,10 @@
-#include "output/OutDet.h"
-
 #include <gtest/gtest.h>
 
 #include <sstream>
 
 #include "foundations/DxTxtFle.h"
 #include "foundations/Errors.h"
+#include "output/OutDet.h"
 #include "output/OutputDump.h"
 #include "output/OutputLayout.h"
 #include "support/TestSupport.h"
@@ -23,8 +22,8 @@ struct TRunText {
 
   std::string Text() const {
     const bool Water = Section.compare(0, 5, "WATER") == 0;
-    return "**KORVAL test\nRUNNAM -> " + RunName + "\nRERUNS -> no\nWEATHER-> name: Station  north\n" + Weather +
-           "\n" + Rain +
+    return "**KORVAL test\nRUNNAM -> " + RunName + "\nRERUNS -> no\nWEATHER-> name: Station  north\n" +
+           Weather + "\n" + Rain +
            "\nCROP     name : Winter wheat\n file: ..\\cropd\\WWHEAT.CRP\nSOIL     name : Loam\n"
            " file: ..\\soild\\LOAM.SOL\nSTART-> crop: fixed sowing date\n\n" +
            (Water ? "start waterbalance day 1 , sowing date day 100 emergence date day 112\n"
@@ -244,7 +243,8 @@ TEST(DetailedOutput, FindsWaterBalancesAndGroundwater) {
   TTempDir Dir;
   const std::string Whole(Balance(true), std::string(Balance(true)).find("WATER BALANCE ROOT"));
   const std::string Root = std::string(Balance(true)).substr(Whole.size());
-  const std::string RootNoGw = std::string(Balance(false)).substr(std::string(Balance(false)).find("WATER BALANCE ROOT"));
+  const std::string RootNoGw =
+      std::string(Balance(false)).substr(std::string(Balance(false)).find("WATER BALANCE ROOT"));
   struct Case {
     std::string Name, After;
     bool Wb, Rt, Gw;
@@ -278,7 +278,8 @@ TEST(DetailedOutput, FindsWaterBalancesAndGroundwater) {
   TRunText T;
   T.After = "no WATER here\ncapillary rise 1.0\n";
   D.ReadOutputFile(Dir.Write("b.out", T.Text()));
-  EXPECT_FALSE(D.Data.HasWaterLimited || D.Data.HasWaterBalance || D.Data.HasRootZone || D.Data.HasGroundwater);
+  EXPECT_FALSE(D.Data.HasWaterLimited || D.Data.HasWaterBalance || D.Data.HasRootZone ||
+               D.Data.HasGroundwater);
 }
 
 TEST(DetailedOutput, WaterBalanceValues) {
@@ -344,8 +345,8 @@ TEST(DetailedOutput, NutrientSummariesForDistinctRunNames) {
   TRunText A, B, C;
   B.RunName = "krl1";  // the same name in other letters
   C.RunName = "OTHER";
-  const std::string Long = std::string(Nutrients).replace(std::string(Nutrients).find("Nbas"), 4,
-                                                          "Nbas is a very long text");
+  const std::string Long =
+      std::string(Nutrients).replace(std::string(Nutrients).find("Nbas"), 4, "Nbas is a very long text");
   const std::string Path = Dir.Write("n.out", A.Text() + B.Text() + C.Text() + Long + Nutrients);
   TDetailedOutput D;
   D.ReadOutputFile(Path);
@@ -442,8 +443,8 @@ TEST(DetailedOutput, RoundTripOverTheModelLayout) {
           std::ostringstream Os;
           layout::WriteSession(Os, S, Eol);
           const std::string Path = Dir.Write("KRL.OUT", Os.str());
-          const std::string What = "balance " + std::to_string(Bal) + " gw " + std::to_string(Gw) + " rain3 " +
-                                   std::to_string(Rain3) + (Eol[0] == '\r' ? " crlf" : " lf");
+          const std::string What = "balance " + std::to_string(Bal) + " gw " + std::to_string(Gw) +
+                                   " rain3 " + std::to_string(Rain3) + (Eol[0] == '\r' ? " crlf" : " lf");
           TDetailedOutput D;
           ASSERT_TRUE(D.ReadOutputFile(Path));
           const TRunOutput& R = D.Data;
@@ -458,8 +459,9 @@ TEST(DetailedOutput, RoundTripOverTheModelLayout) {
           ASSERT_EQ(R.NutrientsList.Count(), 2) << What;  // krl1 is KRL1
           int p = 0, w = 0;
           for (const layout::TBlock& B : S.Blocks) {
-            const TPotentialOutput& Sec =
-                B.Water ? static_cast<const TPotentialOutput&>(*R.WaterList.Objects(w)) : *R.PotentialList.Objects(p);
+            const TPotentialOutput& Sec = B.Water
+                                              ? static_cast<const TPotentialOutput&>(*R.WaterList.Objects(w))
+                                              : *R.PotentialList.Objects(p);
             const THeader& H = *Sec.Header;
             EXPECT_EQ(H.RunName, B.RunName) << What;
             EXPECT_EQ(H.RunYear, B.Year) << What;

@@ -1,9 +1,8 @@
-#include "output/OutLine.h"
-
 #include <gtest/gtest.h>
 
 #include "foundations/DxLine.h"
 #include "foundations/Errors.h"
+#include "output/OutLine.h"
 
 TEST(Str16, KeepsAtMostSixteenCharacters) {
   EXPECT_EQ(Str16("abc"), "abc");

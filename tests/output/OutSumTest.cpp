@@ -1,7 +1,4 @@
-#include "output/OutSum.h"
-
 #include <gtest/gtest.h>
-
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,6 +7,7 @@
 #include <sstream>
 
 #include "foundations/Errors.h"
+#include "output/OutSum.h"
 #include "output/OutputLayout.h"
 #include "support/TestSupport.h"
 
@@ -42,7 +40,9 @@ std::string Text(const layout::TSumFile& F, const char* Eol = "\r\n") {
   alarm(10);
   TSummaryOutput S;
   S.ReadOutputFiles(OutputFile);
-  std::exit(S.PotentialOutputList.Count() + S.WaterLimitedOutputList.Count() + S.Summary.Years.Count() == 0 ? 0 : 1);
+  std::exit(S.PotentialOutputList.Count() + S.WaterLimitedOutputList.Count() + S.Summary.Years.Count() == 0
+                ? 0
+                : 1);
 }
 
 std::string LongTermText(const std::vector<layout::TWords>& Rows) {
@@ -96,8 +96,8 @@ TEST(SummaryOutput, RoundTripOverTheModelLayout) {
             EXPECT_EQ(Run.SoilFile, H.SoilFile) << What;
             EXPECT_EQ(Run.Groundwater, "groundwater: no, free drainage") << What;
           } else {
-            EXPECT_EQ(Run.WeatherName + Run.WeatherFile + Run.RainName + Run.RainFile + Run.CropName + Run.CropFile +
-                          Run.SoilName + Run.SoilFile + Run.Groundwater,
+            EXPECT_EQ(Run.WeatherName + Run.WeatherFile + Run.RainName + Run.RainFile + Run.CropName +
+                          Run.CropFile + Run.SoilName + Run.SoilFile + Run.Groundwater,
                       "")
                 << What;
           }
@@ -138,7 +138,8 @@ TEST(SummaryOutput, MissingAndBrokenFilesLeaveTheirListEmpty) {
   Dir.Write("B.wps", "**KORVAL\n 1990 KRL1 1 2 3\n");
   Dir.MakeDir("C.sum");
   std::string Pot = Text(layout::MakeSumFile(false, Runs, 1990, 2));
-  Pot.insert(Pot.find("**\r\n"), " 1999 X 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20 21 22 23 24 25 26\r\n");
+  Pot.insert(Pot.find("**\r\n"),
+             " 1999 X 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20 21 22 23 24 25 26\r\n");
   Dir.Write("C.pps", Pot);
   for (const std::string Name : {"B.out", "C.out"}) {
     TSummaryOutput S;

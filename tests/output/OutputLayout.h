@@ -24,14 +24,14 @@ inline std::string Fmt(const char* F, double V) {
 
 // A small deterministic generator of values.
 class TValues {
-public:
+ public:
   explicit TValues(uint32_t Seed) : FState(Seed * 2654435761u + 1) {}
   double Next(double Max) {
     FState = FState * 1664525u + 1013904223u;
     return Max * static_cast<double>(FState >> 8) / static_cast<double>(1u << 24);
   }
 
-private:
+ private:
   uint32_t FState;
 };
 
@@ -47,9 +47,9 @@ inline std::string Join(const TWords& W) {
 struct TBalance {
   // Whole system.
   std::string Title = "WATER BALANCE WHOLE SYSTEM (one-dimensional soil column, cm)";
-  std::string InitMaxRootZone, FinalMaxRootZone, Change1, InitSurfStorage, FinalSurfStorage, Change2, Irrigation,
-      EvapWaterSurface, Rainfall, EvapSoilSurface, Transpiration, ToAtmos, SurfaceRunoff, LostToDeepSoil, TotalInitIn,
-      TotalFinalOut, CheckSum1;
+  std::string InitMaxRootZone, FinalMaxRootZone, Change1, InitSurfStorage, FinalSurfStorage, Change2,
+      Irrigation, EvapWaterSurface, Rainfall, EvapSoilSurface, Transpiration, ToAtmos, SurfaceRunoff,
+      LostToDeepSoil, TotalInitIn, TotalFinalOut, CheckSum1;
   // Root zone.
   std::string InitialWaterStock, FinalWaterStock, Infiltration, EvapSoilSurfaceRoot, AddedByRootGrowth,
       TranspirationRoot, CapillaryRise, Perculation, TotalInitInRoot, FinalOut, Checksum2;
@@ -86,10 +86,10 @@ struct TNutrientBlock {
 };
 
 struct TOptions {
-  int Days = 30;          // daily rows per section
-  int Interval = 1;       // days between rows
+  int Days = 30;     // daily rows per section
+  int Interval = 1;  // days between rows
   bool Groundwater = false;
-  int Balance = 3;        // 0 none, 1 whole system, 2 root zone, 3 both
+  int Balance = 3;  // 0 none, 1 whole system, 2 root zone, 3 both
   bool ThreeLineRain = false;
 };
 
@@ -112,7 +112,8 @@ inline TBlock MakeBlock(const std::string& RunName, int RunNo, int Year, bool Wa
   B.Emergence = std::to_string(100 + RunNo % 20 + Year % 5);
   const int Emergence = std::stoi(B.Emergence);
   if (Water) {
-    B.Info[0] = std::string("WATER LIMITED CROP PRODUCTION   ") + (O.Groundwater ? "(groundwater)" : "(free drainage)");
+    B.Info[0] = std::string("WATER LIMITED CROP PRODUCTION   ") +
+                (O.Groundwater ? "(groundwater)" : "(free drainage)");
     B.Info[1] = " rooted-zone water balance, daily values";
     B.Info[2] = " depth in cm, water in cm, rates in mm/d";
   }
@@ -123,7 +124,9 @@ inline TBlock MakeBlock(const std::string& RunName, int RunNo, int Year, bool Wa
     Row.push_back(std::to_string(Emergence + d * O.Interval));
     for (int c = 2; c < Cols; ++c) {
       const double X = V.Next(c < 5 ? 2.0 : 9000.0);
-      Row.push_back(c % 3 == 0 ? Fmt("%.2f", X) : c % 3 == 1 ? Fmt("%.1f", X) : std::to_string(static_cast<int>(X)));
+      Row.push_back(c % 3 == 0   ? Fmt("%.2f", X)
+                    : c % 3 == 1 ? Fmt("%.1f", X)
+                                 : std::to_string(static_cast<int>(X)));
     }
     B.Rows.push_back(Row);
   }
@@ -133,12 +136,16 @@ inline TBlock MakeBlock(const std::string& RunName, int RunNo, int Year, bool Wa
   TBalance& W = B.Balance;
   B.Whole = Water && (O.Balance & 1);
   B.Root = Water && (O.Balance & 2);
-  for (std::string* S : {&W.InitMaxRootZone, &W.FinalMaxRootZone, &W.Change1, &W.InitSurfStorage, &W.FinalSurfStorage,
-                         &W.Change2, &W.Irrigation, &W.EvapWaterSurface, &W.Rainfall, &W.EvapSoilSurface,
-                         &W.Transpiration, &W.ToAtmos, &W.SurfaceRunoff, &W.LostToDeepSoil, &W.TotalInitIn,
-                         &W.TotalFinalOut, &W.CheckSum1, &W.InitialWaterStock, &W.FinalWaterStock, &W.Infiltration,
-                         &W.EvapSoilSurfaceRoot, &W.AddedByRootGrowth, &W.TranspirationRoot, &W.CapillaryRise,
-                         &W.Perculation, &W.TotalInitInRoot, &W.FinalOut, &W.Checksum2})
+  for (std::string* S : {&W.InitMaxRootZone,   &W.FinalMaxRootZone,  &W.Change1,
+                         &W.InitSurfStorage,   &W.FinalSurfStorage,  &W.Change2,
+                         &W.Irrigation,        &W.EvapWaterSurface,  &W.Rainfall,
+                         &W.EvapSoilSurface,   &W.Transpiration,     &W.ToAtmos,
+                         &W.SurfaceRunoff,     &W.LostToDeepSoil,    &W.TotalInitIn,
+                         &W.TotalFinalOut,     &W.CheckSum1,         &W.InitialWaterStock,
+                         &W.FinalWaterStock,   &W.Infiltration,      &W.EvapSoilSurfaceRoot,
+                         &W.AddedByRootGrowth, &W.TranspirationRoot, &W.CapillaryRise,
+                         &W.Perculation,       &W.TotalInitInRoot,   &W.FinalOut,
+                         &W.Checksum2})
     *S = Fmt("%.1f", V.Next(400.0));
   return B;
 }
@@ -207,20 +214,21 @@ inline void WriteBlock(std::ostream& Os, const TBlock& B, const char* Eol = "\r\
       Os << "lost through drains  " << W.LostToDeepSoil << Eol;
     else
       Os << "lost to deep soil  " << W.LostToDeepSoil << Eol;
-    Os << "TOTAL INIT + IN  " << W.TotalInitIn << "  TOTAL FINAL + OUT  " << W.TotalFinalOut << "  checksum:  "
-       << W.CheckSum1 << Eol;
+    Os << "TOTAL INIT + IN  " << W.TotalInitIn << "  TOTAL FINAL + OUT  " << W.TotalFinalOut
+       << "  checksum:  " << W.CheckSum1 << Eol;
   }
   if (B.Root) {
     Os << Eol << "WATER BALANCE ROOT ZONE" << Eol;
     Os << "init water stock  " << W.InitialWaterStock << "  final water stock  " << W.FinalWaterStock << Eol;
     Os << "infiltration  " << W.Infiltration << "  evap soil surface  " << W.EvapSoilSurfaceRoot << Eol;
-    Os << "added by root growth  " << W.AddedByRootGrowth << "  transpiration  " << W.TranspirationRoot << Eol;
+    Os << "added by root growth  " << W.AddedByRootGrowth << "  transpiration  " << W.TranspirationRoot
+       << Eol;
     if (B.Groundwater)
       Os << "capillary rise  " << W.CapillaryRise << "  percolation  " << W.Perculation << Eol;
     else
       Os << "percolation  " << W.Perculation << Eol;
-    Os << "TOTAL INIT + IN  " << W.TotalInitInRoot << "  FINAL + OUT  " << W.FinalOut << "  checksum:  "
-       << W.Checksum2 << Eol;
+    Os << "TOTAL INIT + IN  " << W.TotalInitInRoot << "  FINAL + OUT  " << W.FinalOut
+       << "  checksum:  " << W.Checksum2 << Eol;
   }
   Os << Eol;
 }
@@ -239,8 +247,8 @@ inline TNutrientBlock MakeNutrients(int No) {
 }
 
 inline void WriteNutrients(std::ostream& Os, const TNutrientBlock& N, const char* Eol = "\r\n") {
-  static const char* Labels[8] = {"Leaves :", "Stems :", "Storage organ :", "Ratio SO/straw :",
-                                  "Harvest index :", "Fertilizer N :", "Fertilizer P :", "Fertilizer K :"};
+  static const char* Labels[8] = {"Leaves :",        "Stems :",        "Storage organ :", "Ratio SO/straw :",
+                                  "Harvest index :", "Fertilizer N :", "Fertilizer P :",  "Fertilizer K :"};
   Os << "SUMMARY CROP PRODUCTION AND NUTRIENT REQUIREMENTS" << Eol;
   Os << N.bas[0] << ',' << N.bas[1] << ',' << N.bas[2] << Eol;
   Os << N.rec[0] << ',' << N.rec[1] << ',' << N.rec[2] << Eol;
@@ -313,7 +321,8 @@ inline TSumFile MakeSumFile(bool Water, const std::vector<std::string>& Runs, in
 inline void WriteSumFile(std::ostream& Os, const TSumFile& F, const char* Eol = "\r\n") {
   const TBlock H;  // the header texts
   Os << "**KORVAL  simplified crop model" << Eol;
-  Os << (F.Water ? "OUTPUT water-limited production per year" : "OUTPUT potential production per year") << Eol;
+  Os << (F.Water ? "OUTPUT water-limited production per year" : "OUTPUT potential production per year")
+     << Eol;
   Os << "WEATHER-> name: " << H.WeatherName << Eol;
   Os << " file: " << H.WeatherFile << " start year " << H.Year << Eol;
   if (F.ThreeLineRain) {
@@ -331,10 +340,12 @@ inline void WriteSumFile(std::ostream& Os, const TSumFile& F, const char* Eol = 
   for (size_t r = 0; r < F.Runs.size(); ++r) {
     const TSumRun& R = F.Runs[r];
     if (r > 0) Os << "**KORVAL  simplified crop model" << Eol;
-    Os << (F.Water ? " YEAR RUNNAM SET SOW EM DUR TWLV TWST TWSO TAGP LAIM HINDEX TRC RAINT DELWAT TRAT EVSOL LOSST "
-                     "TSR RYLD RAGP"
-                   : " YR RUNNAM SET SOW --> EM ANT FLWR DUR HALT TWRT TWLV TWST TWSO TAGP LAIM HINDEX TRC GASST "
-                     "MREST TRANSP EVSOL")
+    Os << (F.Water
+               ? " YEAR RUNNAM SET SOW EM DUR TWLV TWST TWSO TAGP LAIM HINDEX TRC RAINT DELWAT TRAT EVSOL "
+                 "LOSST "
+                 "TSR RYLD RAGP"
+               : " YR RUNNAM SET SOW --> EM ANT FLWR DUR HALT TWRT TWLV TWST TWSO TAGP LAIM HINDEX TRC GASST "
+                 "MREST TRANSP EVSOL")
        << Eol;
     for (const TWords& Row : R.Rows) Os << Join(Row) << Eol;
     const std::string Years = std::to_string(R.Rows.size());

@@ -1,10 +1,9 @@
-#include "platform/FileSys.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "foundations/Errors.h"
+#include "platform/FileSys.h"
 #include "support/TestSupport.h"
 
 TEST(FileSys, NameSplittingAcceptsBothSeparators) {

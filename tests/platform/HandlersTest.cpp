@@ -1,8 +1,7 @@
-#include "platform/Handlers.h"
-
 #include <gtest/gtest.h>
 
 #include "foundations/Errors.h"
+#include "platform/Handlers.h"
 #include "support/TestSupport.h"
 
 TEST(Handlers, ErrorBoxAddsAFullStopAfterText) {

@@ -1,8 +1,7 @@
-#include "platform/IniFile.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include "platform/IniFile.h"
 #include "support/TestSupport.h"
 
 TEST(IniFile, WindowsRules) {
@@ -35,8 +34,8 @@ TEST(IniFile, WindowsRules) {
 // directory held a line break).
 TEST(IniFile, LoneCarriageReturnEndsLine) {
   TTempDir T;
-  const std::string Ini =
-      T.Write("x.ini", "[Directory settings for KORVAL]\rOUTDIR=..\\output\\\r[Dir\nectory irecCRPt\rCRPDIR=c\\\n");
+  const std::string Ini = T.Write(
+      "x.ini", "[Directory settings for KORVAL]\rOUTDIR=..\\output\\\r[Dir\nectory irecCRPt\rCRPDIR=c\\\n");
   const std::string S = "Directory settings for KORVAL";
   EXPECT_EQ(ReadIniString(Ini, S, "OUTDIR", "d"), "..\\output\\");
   EXPECT_EQ(ReadIniString(Ini, S, "CRPDIR", "d"), "d");

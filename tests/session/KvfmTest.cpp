@@ -1,9 +1,8 @@
-#include "session/Kvfm.h"
-
 #include <gtest/gtest.h>
 
 #include "foundations/DxTxtFle.h"
 #include "platform/FileSys.h"
+#include "session/Kvfm.h"
 #include "support/TestSupport.h"
 
 TEST(FileManager, DefaultNames) {

@@ -3,13 +3,12 @@
 
 #include <filesystem>
 
-#include "session/SessionFixture.h"
-
 #include "foundations/DxUtil.h"
 #include "foundations/Errors.h"
+#include "session/SessionFixture.h"
 
 class ReadSession : public TSessionTest {
-protected:
+ protected:
   TKvRerun& Rerun() { return Session->Rerun(); }
   // Every field away from its default; a rerun table with every value type.
   void FillSession(bool Option2) {
@@ -75,8 +74,8 @@ protected:
     R.RerunList.Clear();
     R.RerunList.Add("", std::make_unique<TRerunVarList>());
     R.RerunList.Add("", std::make_unique<TRerunVarList>());
-    for (const std::string& V :
-         std::vector<std::string>{"RUNNAM=KRL1", "CRFILE=BARLEY.CAB", "INYEAR=2", "TBASE=1.5", "AMAXTB=" + Table})
+    for (const std::string& V : std::vector<std::string>{"RUNNAM=KRL1", "CRFILE=BARLEY.CAB", "INYEAR=2",
+                                                         "TBASE=1.5", "AMAXTB=" + Table})
       R.AddRerunVar(0, V);
     for (const char* V : {"RUNNAM=KRL2", "CRFILE=BARLEY.CAB", "INYEAR=4", "TBASE=-2.0", "AMAXTB=0,10,3,20"})
       R.AddRerunVar(1, V);
@@ -194,12 +193,14 @@ TEST_F(ReadSession, TimerValues) {
   struct {
     const char *Prdel, *Isyr;
     int Interval, Year;
-  } Cases[] = {{"2.5", "1980", 2, 1980}, {"3.5", "abc", 4, 0}, {"4", "1e3", 4, 0}, {"x", "", 0, 0},
+  } Cases[] = {{"2.5", "1980", 2, 1980},
+               {"3.5", "abc", 4, 0},
+               {"4", "1e3", 4, 0},
+               {"x", "", 0, 0},
                {"1e30", "99999999999", 0, 0}};
   for (const auto& C : Cases) {
     SCOPED_TRACE(std::string("PRDEL ") + C.Prdel + ", ISYR " + C.Isyr);
-    WriteWorkingFiles(RunOpt,
-                      CrLf(R"(** header
+    WriteWorkingFiles(RunOpt, CrLf(R"(** header
 RUNNAM  = 'X'
 IWEATH  = 2
 CLFILE  = 'NLD1.'
@@ -245,11 +246,11 @@ TEST_F(ReadSession, RerunLines) {
     const char* File;
     std::vector<std::vector<std::string>> Expected;  // name=value per rerun
   } Cases[] = {
-      {"** header\r\nRUNNAM='A';\r\nIDEM=100 \r\nRUNNAM='B';\r\nCLMNAM='Station north, daily';\r\nIDEM=110\r\n\r\n",
+      {"** header\r\nRUNNAM='A';\r\nIDEM=100 \r\nRUNNAM='B';\r\nCLMNAM='Station north, "
+       "daily';\r\nIDEM=110\r\n\r\n",
        {{"RUNNAM=A", "IDEM=100"}, {"RUNNAM=B", "IDEM=110"}}},
       {"RUNNAM='A'; IDEM=100\r\nRUNNAM='B'; IDEM=110", {{"RUNNAM=A", "IDEM=100"}, {"RUNNAM=B", "IDEM=110"}}},
-      {"x\r\nRUNNAM='A';\r\nAMAXTB=0,1,\r\n2,3,\r\n4,5 \r\n",
-       {{"RUNNAM=A", "AMAXTB=0,1,2,3,"}, {"4,5=?"}}},
+      {"x\r\nRUNNAM='A';\r\nAMAXTB=0,1,\r\n2,3,\r\n4,5 \r\n", {{"RUNNAM=A", "AMAXTB=0,1,2,3,"}, {"4,5=?"}}},
       {"RUNNAM='A';\r\nTBASE=1.5;\r\nLIST=a b\r\n", {{"RUNNAM=A", "TBASE=1.5", "LIST=a"}}},
       {"RUNNAM='A';\r\nAMAXTB=0,1,", {{"RUNNAM=A", "AMAXTB=0,1,"}}},
       {"no reruns here\r\n\r\n", {{"RUNNAM=KRL1"}}},

@@ -16,7 +16,7 @@
 
 namespace {
 class TRunWait : public ::testing::Test {
-protected:
+ protected:
   TProgramHome Home;
   TKvFileManager Fm;
   TScriptedMessages Boxes;
@@ -67,7 +67,8 @@ TEST_F(TRunWait, StoppingARunningModelEndsItAndLeavesTheRunUnfinished) {
   // got to its end, not as a success.
   EXPECT_TRUE(Marker());
   Home.Dir().Write("output/KRL.OUT", "half");
-  Boxes.Expect(TMsgKind::Confirmation, "Runtime error while running the simulaton.\r\nShow Log-file?", TMsgResult::No);
+  Boxes.Expect(TMsgKind::Confirmation, "Runtime error while running the simulaton.\r\nShow Log-file?",
+               TMsgResult::No);
   EXPECT_EQ(DecideRunOutcome(Fm), TRunOutcome::RuntimeError);
   EXPECT_FALSE(Home.Dir().Exists("output/KRL.OUT"));
 }

@@ -75,7 +75,7 @@ SM0 = 0.400
 )");
 
 class TSessionTest : public ::testing::Test {
-protected:
+ protected:
   // Catalogue: the text of KRL_VAR.csv to load.
   void SetUpSession(const std::string& Catalogue = TestCatalogue) {
     Home = std::make_unique<TProgramHome>();

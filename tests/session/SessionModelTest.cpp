@@ -1,10 +1,9 @@
 // The session aggregate and its parameter groups: defaults, catalogue
 // ranges, the soil-dependent moisture range and the checked nutrient setters.
 
-#include "session/SessionFixture.h"
-
-#include "foundations/Errors.h"
 #include "catalogue/KvRange.h"
+#include "foundations/Errors.h"
+#include "session/SessionFixture.h"
 
 TEST(SessionRange, RoundsHalvesToEven) {
   EXPECT_EQ(RoundToInt32(2.5L), 2);
@@ -45,8 +44,9 @@ TEST_F(SessionModel, CatalogueBoundsAreRoundedHalfToEven) {
   std::string Cat = TestCatalogue;
   Cat += "XRANGE,0,0,R,SD,unused\r\n";
   // Later entries of the same name do not count: put the odd ranges first.
-  Cat.insert(Cat.find("RUNNAM"), "PRDEL,0.5,2.5,I,TD,x\r\nISDAY,1.5,3.5,I,TD,x\r\nSMLIM,0.5,1.5,R,SD,x\r\n"
-                                 "NBASE,2.5,99.5,R,SD,x\r\n");
+  Cat.insert(Cat.find("RUNNAM"),
+             "PRDEL,0.5,2.5,I,TD,x\r\nISDAY,1.5,3.5,I,TD,x\r\nSMLIM,0.5,1.5,R,SD,x\r\n"
+             "NBASE,2.5,99.5,R,SD,x\r\n");
   SetUpSession(Cat);
   EXPECT_EQ(Session->General().OutputIntervalMin(), 0);
   EXPECT_EQ(Session->General().OutputIntervalMax(), 2);

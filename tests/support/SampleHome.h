@@ -19,7 +19,8 @@
 inline void LaySampleHome(const std::filesystem::path& Root) {
   namespace fs = std::filesystem;
   fs::copy(fs::path(KRL_SOURCE_DIR) / "data", Root, fs::copy_options::recursive);
-  for (const char* P : {"korval.exe", "krlcmd"}) fs::copy_file(fs::path(KRL_BUILD_DIR) / "bin" / P, Root / "bin" / P);
+  for (const char* P : {"korval.exe", "krlcmd"})
+    fs::copy_file(fs::path(KRL_BUILD_DIR) / "bin" / P, Root / "bin" / P);
   fs::create_directories(Root / "runio");
   fs::create_directories(Root / "output");
   SetExecPath((Root / "bin").string() + "/");

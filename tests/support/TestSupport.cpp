@@ -160,7 +160,8 @@ TScriptedMessages& TScriptedMessages::Expect(TMsgKind Kind, const std::string& T
 }
 
 TProgramHome::TProgramHome(bool WithIni) {
-  for (const char* D : {"bin", "cropd", "soild", "meteo/climd", "meteo/merawe", "meteo/dbmrep", "runio", "output"})
+  for (const char* D :
+       {"bin", "cropd", "soild", "meteo/climd", "meteo/merawe", "meteo/dbmrep", "runio", "output"})
     FDir.MakeDir(D);
   if (WithIni)
     FDir.Write("bin/DIRECT.INI", CrLf(R"([Directory settings for KORVAL]

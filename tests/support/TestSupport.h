@@ -16,7 +16,7 @@
 #include "platform/Handlers.h"
 
 class TTempDir {
-public:
+ public:
   TTempDir();
   ~TTempDir();
   TTempDir(const TTempDir&) = delete;
@@ -31,7 +31,7 @@ public:
   bool Exists(const std::string& Rel) const;
   void MakeDir(const std::string& Rel) const;
 
-private:
+ private:
   std::string FPath;
 };
 
@@ -50,11 +50,11 @@ std::string CrLf(const std::string& Text);
 double PrintedTolerance(int Decimals, int HalfUnits = 1, int Tenths = 0);
 
 class TCurrentDirGuard {
-public:
+ public:
   TCurrentDirGuard();
   ~TCurrentDirGuard();
 
-private:
+ private:
   std::string FDir;
 };
 
@@ -64,7 +64,7 @@ private:
 // the test installed its own handler on top (TScriptedMessages for boxes).
 // Batch files and programs still start, always without a terminal window.
 class TFailOnUnscripted : public ::testing::Environment {
-public:
+ public:
   void SetUp() override;
   void TearDown() override;
 };
@@ -75,12 +75,12 @@ TMsgResult FailUnscriptedBox(const TMessage& M);
 
 struct TScriptedAnswer {
   TMsgKind Kind;
-  std::string Text;       // the whole text expected; empty: any text
+  std::string Text;  // the whole text expected; empty: any text
   TMsgResult Answer = TMsgResult::Ok;
 };
 
 class TScriptedMessages {
-public:
+ public:
   TScriptedMessages();
   ~TScriptedMessages();
 
@@ -91,7 +91,7 @@ public:
   // Boxes still expected: the test fails at destruction when any are left.
   size_t Pending() const { return FScript.size(); }
 
-private:
+ private:
   std::deque<TScriptedAnswer> FScript;
   std::vector<TMessage> FShown;
   TMessageHandler FOld;
@@ -102,13 +102,13 @@ private:
 // WithIni is false) and the data, run and output directories; ExecPath points
 // at bin/ and the working directory is restored afterwards.
 class TProgramHome {
-public:
+ public:
   explicit TProgramHome(bool WithIni = true);
   ~TProgramHome();
   const TTempDir& Dir() const { return FDir; }
   std::string Bin() const { return FDir / "bin/"; }
 
-private:
+ private:
   TTempDir FDir;
   TCurrentDirGuard FCwd;
 };

@@ -2,15 +2,16 @@
 // enabling rules, encodings and line ends kept byte for byte, and saving
 // that never leaves a half-written file.
 
+#include <sys/resource.h>
+
 #include <QApplication>
 #include <QClipboard>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
-#include <filesystem>
 #include <csignal>
-#include <sys/resource.h>
+#include <filesystem>
 
 #include "DxMemo.h"
 #include "Dxedit.h"
@@ -79,7 +80,9 @@ TEST(DxEdit, EncodingsAndLineEndsComeBackByteForByte) {
       "utf-8 \xc3\xa9t\xc3\xa9\r\n",
       "latin-1 \xe9t\xe9 and a \xa0 no-break space\r\n",
       "\xef\xbb\xbfutf-8 with its mark\r\n",
-      std::string("\xff\xfe" "a\0\r\0\n\0b\0", 10),
+      std::string("\xff\xfe"
+                  "a\0\r\0\n\0b\0",
+                  10),
       std::string("\xfe\xff\0a\0\n", 6),
       "mixed\r\nline\nends\r\n",
       "",
@@ -103,7 +106,7 @@ TEST(DxEdit, EncodingsAndLineEndsComeBackByteForByte) {
 
 namespace {
 class TViewer : public ::testing::Test {
-protected:
+ protected:
   TTempDir Dir;
   TScriptedMessages Boxes;
   TScriptedDialogs Dialogs;

@@ -18,7 +18,7 @@
 // Records every document the program asks the desktop to open and answers
 // as told (above 32: an application opened it).
 class TOpenRecorder {
-public:
+ public:
   explicit TOpenRecorder(int Answer = ShellCode::Ok) {
     FOld = SetOpenDocumentHandler([this, Answer](const std::string& Name) {
       Opened.push_back(Name);
@@ -28,7 +28,7 @@ public:
   ~TOpenRecorder() { SetOpenDocumentHandler(std::move(FOld)); }
   std::vector<std::string> Opened;
 
-private:
+ private:
   TOpenDocumentHandler FOld;
 };
 
@@ -55,7 +55,8 @@ inline QString PythonWithOpenpyxl() {
     for (const QString& P : {QStringLiteral("/usr/bin/python3"), QStringLiteral("python3")}) {
       QProcess Py;
       Py.start(P, {"-c", "import openpyxl"});
-      if (Py.waitForFinished(20000) && Py.exitStatus() == QProcess::NormalExit && Py.exitCode() == 0) return P;
+      if (Py.waitForFinished(20000) && Py.exitStatus() == QProcess::NormalExit && Py.exitCode() == 0)
+        return P;
     }
     return QString();
   }();
@@ -109,7 +110,7 @@ sys.stdout.buffer.write(("\n".join(out) + "\n").encode("utf-8"))
   return true;
 }
 
-#define SKIP_WITHOUT_OPENPYXL()                                                               \
-  do {                                                                                        \
+#define SKIP_WITHOUT_OPENPYXL()                                                              \
+  do {                                                                                       \
     if (PythonWithOpenpyxl().isEmpty()) GTEST_SKIP() << "python3-openpyxl is not installed"; \
   } while (0)

@@ -136,7 +136,8 @@ TEST(Excel, EachShowingWritesANewFileAndNeverReplacesOne) {
     X.SaveWorkbook();
     ADD_FAILURE() << "no error";
   } catch (const EKvError& E) {
-    EXPECT_EQ(std::string(E.what()).rfind("The workbook could not be written to " + Dir / "gone/", 0), 0u) << E.what();
+    EXPECT_EQ(std::string(E.what()).rfind("The workbook could not be written to " + Dir / "gone/", 0), 0u)
+        << E.what();
   }
 }
 
@@ -186,8 +187,8 @@ TEST(Excel, TheWrittenWorkbookReadsBackCellForCell) {
       {"C9", "s", "LAI", true, "General"},      {"D9", "s", "TWSO", true, "General"},
       {"A10", "n", "1987", false, "General"},   {"B10", "s", "    KRL1", false, "General"},
       {"C10", "n", "0.5", false, "0.00"},       {"D10", "n", "7100", false, "0.0"},
-      {"A11", "n", "1988", false, "General"},   {"B11", "s", "     -->", false, "General"}, {"C11", "n", "1000", false, "General"},
-      {"D11", "n", "245", false, "General"},
+      {"A11", "n", "1988", false, "General"},   {"B11", "s", "     -->", false, "General"},
+      {"C11", "n", "1000", false, "General"},   {"D11", "n", "245", false, "General"},
   };
   for (const auto& E : Expected) {
     SCOPED_TRACE(E.At);

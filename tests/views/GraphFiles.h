@@ -26,13 +26,22 @@ inline std::string Num(double V) {
   return Buf;
 }
 
-inline std::string Header(const std::string& Run, const std::string& Year, const std::string& Reruns = "yes") {
+inline std::string Header(const std::string& Run, const std::string& Year,
+                          const std::string& Reruns = "yes") {
   return "**KORVAL  simplified crop model, detailed output\r\n"
-         "RUNNAM -> " + Run + "\r\n"
-         "RERUNS -> " + Reruns + "\r\n"
+         "RUNNAM -> " +
+         Run +
+         "\r\n"
+         "RERUNS -> " +
+         Reruns +
+         "\r\n"
          "WEATHER-> name: Test station\r\n"
-         " file: ..\\meteo\\merawe\\TST1. start year " + Year + "\r\n"
-         "RAIN-> from: weather data file, rain year " + Year + "\r\n"
+         " file: ..\\meteo\\merawe\\TST1. start year " +
+         Year +
+         "\r\n"
+         "RAIN-> from: weather data file, rain year " +
+         Year +
+         "\r\n"
          "CROP     name : Test crop\r\n"
          " file: ..\\cropd\\TEST.CRP\r\n"
          "SOIL     name : Test soil\r\n"
@@ -46,7 +55,8 @@ inline std::string PotBlock(const std::string& Run, const std::string& Year, int
                             const std::vector<TRow>& Rows, const std::string& Reruns = "yes") {
   std::string S = Header(Run, Year, Reruns);
   if (Emergence >= 0)
-    S += "start waterbalance day 1 sowing date day 90 emergence date day " + std::to_string(Emergence) + "\r\n\r\n";
+    S += "start waterbalance day 1 sowing date day 90 emergence date day " + std::to_string(Emergence) +
+         "\r\n\r\n";
   S += "POTENTIAL CROP PRODUCTION\r\n"
        " YEAR DAY IDSEM  DVS   TSUM    WLV    WST    WSO   TAGP    LAI   TRA  GASS  MRES     DMI\r\n"
        "                      degrd  kg/ha  kg/ha  kg/ha  kg/ha  m2/m2  mm/d  CH2O  CH2O kg/ha/d\r\n";
@@ -63,7 +73,8 @@ inline std::string PotBlock(const std::string& Run, const std::string& Year, int
 inline std::string WaterBlock(const std::string& Run, const std::string& Year, int Emergence,
                               const std::vector<TRow>& Rows) {
   std::string S = Header(Run, Year);
-  S += "start waterbalance day 1 , sowing date day 90 emergence date day " + std::to_string(Emergence) + "\r\n\r\n";
+  S += "start waterbalance day 1 , sowing date day 90 emergence date day " + std::to_string(Emergence) +
+       "\r\n\r\n";
   S += "WATER LIMITED CROP PRODUCTION   (free drainage)\r\n"
        " (daily values)\r\n"
        " rooted-zone water balance, daily values\r\n"
@@ -71,9 +82,10 @@ inline std::string WaterBlock(const std::string& Run, const std::string& Year, i
        " YEAR DAY WLV WST WSO TAGP LAI RD SM RESRV AVAIL RAIN TRA EVA wet dry\r\n"
        "          kg/ha kg/ha kg/ha kg/ha m2/m2 cm vol.fr cm cm mm mm/d mm/d days days\r\n";
   for (const TRow& R : Rows)
-    S += " " + std::to_string(R.Year) + " " + std::to_string(R.Day) + " " + Num(R.Base) + " " + Num(R.Base + 1) +
-         " " + Num(R.Base + 2) + " " + Num(R.Base + 3) + " 0.10 30 0.25 8.0 4.0 1.2 0.3 0.2 " +
-         std::to_string(static_cast<int>(R.Base) / 100) + " " + std::to_string(static_cast<int>(R.Base) / 50) + "\r\n";
+    S += " " + std::to_string(R.Year) + " " + std::to_string(R.Day) + " " + Num(R.Base) + " " +
+         Num(R.Base + 1) + " " + Num(R.Base + 2) + " " + Num(R.Base + 3) +
+         " 0.10 30 0.25 8.0 4.0 1.2 0.3 0.2 " + std::to_string(static_cast<int>(R.Base) / 100) + " " +
+         std::to_string(static_cast<int>(R.Base) / 50) + "\r\n";
   S += "\r\n   HALT  ANTH  TWRT  TWLV  TWST  TWSO  TAGP HINDEX  TRC  GASST  MREST  wet  dry\r\n"
        "    245   190  1200  2100  3400  7100 12600  0.56  245. 25000  10000  3  4\r\n\r\n";
   return S;

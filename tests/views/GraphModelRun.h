@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "../support/SampleHome.h"
 #include "catalogue/KvMenu.h"
 #include "catalogue/KvRerun.h"
 #include "catalogue/KvRerunTable.h"
@@ -19,7 +20,6 @@
 #include "session/Kvgen.h"
 #include "session/Kvhyd.h"
 #include "session/Kvses.h"
-#include "../support/SampleHome.h"
 
 struct TModelRunOptions {
   int FirstYear = 1980;
@@ -60,7 +60,8 @@ inline std::string RunSampleModel(const TModelRunOptions& O) {
       R.SetUseReRuns(true);
       for (int i = 1; i < O.Reruns; ++i) R.AddRerun();
     }
-    if (RunSession() == TRunOutcome::Successful) Result = std::filesystem::absolute(MapFileName(Session->FileManager().OutFullName())).string();
+    if (RunSession() == TRunOutcome::Successful)
+      Result = std::filesystem::absolute(MapFileName(Session->FileManager().OutFullName())).string();
     TheSession = Before;
   }
   FreeDataCatalogue();

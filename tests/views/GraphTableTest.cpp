@@ -33,7 +33,7 @@ QStringList Titles(const TKvCurveChart& C) {
 }
 
 class TGraphTable : public ::testing::Test {
-protected:
+ protected:
   // A table on file Path as file 1, catalogue type 1, unit offset 4.
   void Open(const std::string& Path, const std::string& YDesc, int OutType = 1, int UnitOffset = 4) {
     Table.Reset(Path, 1);
@@ -72,7 +72,8 @@ TEST(GraphRules, XValuesCountDaysFromTheReferenceYear) {
       {10, 2004, 2001, IsLeapYear(2001), 1105},  // 10 + 3 x 365
       {300, 1999, 2000, IsLeapYear(1999), -65},  // before the reference year
   };
-  for (const auto& C : Cases) EXPECT_EQ(TablePointX(C.Day, C.Year, C.Ref, C.Leap), C.X) << C.Year << "/" << C.Day;
+  for (const auto& C : Cases)
+    EXPECT_EQ(TablePointX(C.Day, C.Year, C.Ref, C.Leap), C.X) << C.Year << "/" << C.Day;
   EXPECT_TRUE(IsLeapYear(2000));
   EXPECT_FALSE(IsLeapYear(1900));
   EXPECT_TRUE(IsLeapYear(1996));
@@ -124,8 +125,9 @@ TEST(GraphRules, DragsZoomScrollOrShowTheWholeGraph) {
 
 TEST_F(TGraphTable, SingleAndSumColumnsCountLeapYearsDifferently) {
   // Reference year 2000 and 2001 (sync on the first year); day 100 is the start day.
-  const std::string F = Dir.Write("A.OUT", PotBlock("R1", "2000", 100, {{2000, 100, 10}, {2001, 10, 20}}) +
-                                               PotBlock("R2", "2001", 100, {{2001, 100, 30}, {2004, 10, 40}}));
+  const std::string F =
+      Dir.Write("A.OUT", PotBlock("R1", "2000", 100, {{2000, 100, 10}, {2001, 10, 20}}) +
+                             PotBlock("R2", "2001", 100, {{2001, 100, 30}, {2004, 10, 40}}));
   Open(F, "Living Leaves (WLV)");
   Table.SetSyncOption(soStartYear);
   Table.Draw();
@@ -135,10 +137,11 @@ TEST_F(TGraphTable, SingleAndSumColumnsCountLeapYearsDifferently) {
 
   Table.SetYColumnOnDesc("wlv + WST + wso = tagp", 1);  // letter case ignored
   Table.Draw();
-  ASSERT_EQ(Titles(Chart), QStringList({"R1,2000,WLV(1)", "R1,2000,WST(1)", "R1,2000,WSO(1)", "R1,2000,TAGP(1)",
-                                        "R2,2001,WLV(1)", "R2,2001,WST(1)", "R2,2001,WSO(1)", "R2,2001,TAGP(1)"}));
+  ASSERT_EQ(Titles(Chart),
+            QStringList({"R1,2000,WLV(1)", "R1,2000,WST(1)", "R1,2000,WSO(1)", "R1,2000,TAGP(1)",
+                         "R2,2001,WLV(1)", "R2,2001,WST(1)", "R2,2001,WSO(1)", "R2,2001,TAGP(1)"}));
   EXPECT_EQ(Points(0), QList<QPointF>({{100, 10}, {376, 20}}));
-  EXPECT_EQ(Points(3), QList<QPointF>({{100, 13}, {376, 23}}));  // TAGP
+  EXPECT_EQ(Points(3), QList<QPointF>({{100, 13}, {376, 23}}));   // TAGP
   EXPECT_EQ(Points(6), QList<QPointF>({{100, 32}, {1105, 42}}));  // WSO of R2
   for (const TKvCurve* C : Chart.Curves()) {
     EXPECT_EQ(C->Style(), TKvCurve::Line);
@@ -149,9 +152,9 @@ TEST_F(TGraphTable, SingleAndSumColumnsCountLeapYearsDifferently) {
 }
 
 TEST_F(TGraphTable, EndYearSyncAndTheStartDay) {
-  const std::string F =
-      Dir.Write("B.OUT", PotBlock("R1", "1999", 300, {{1999, 299, 5}, {1999, 300, 6}, {2000, 10, 7}, {2000, 20, 8}}) +
-                             PotBlock("R2", "2000", 99, {{2000, 50, 1}, {2000, 51, 2}}));
+  const std::string F = Dir.Write(
+      "B.OUT", PotBlock("R1", "1999", 300, {{1999, 299, 5}, {1999, 300, 6}, {2000, 10, 7}, {2000, 20, 8}}) +
+                   PotBlock("R2", "2000", 99, {{2000, 50, 1}, {2000, 51, 2}}));
   Open(F, "Living Leaves (WLV)");
   EXPECT_EQ(Table.SyncOption(), soEndYear);
   Table.Draw();
@@ -229,8 +232,9 @@ TEST_F(TGraphTable, TheSameFileTwiceOnOneAxisOrOnTwo) {
 }
 
 TEST_F(TGraphTable, StressDaysAreBarsAndTheOtherTableTypeGivesNothing) {
-  const std::string F = Dir.Write("E.OUT", WaterBlock("R1", "1990", 100, {{1990, 99, 100}, {1990, 100, 300}}) +
-                                               PotBlock("R1", "1990", 100, {{1990, 100, 20}}));
+  const std::string F =
+      Dir.Write("E.OUT", WaterBlock("R1", "1990", 100, {{1990, 99, 100}, {1990, 100, 300}}) +
+                             PotBlock("R1", "1990", 100, {{1990, 100, 20}}));
   Open(F, "Days with stress conditions (too dry) (dry)", 3, 2);
   Table.Draw();
   ASSERT_EQ(Chart.Curves().size(), 1);  // the potential table does not match
@@ -256,10 +260,11 @@ TEST_F(TGraphTable, FailuresKeepWhatWasDrawnBefore) {
       {"NOSTART.OUT",
        PotBlock("R1", "1990", 100, {{1990, 100, 20}}) + PotBlock("R2", "1991", -1, {{1991, 100, 20}}),
        "No emergence date found in ", 1},
-      {"BADYEAR.OUT", PotBlock("R1", "1990", 100, {{1990, 100, 20}}) + Header("R2", "1991") +
-                          "start waterbalance day 1 sowing date day 90 emergence date day 100\r\n"
-                          " YEAR DAY IDSEM  DVS   TSUM    WLV    WST    WSO   TAGP    LAI   TRA  GASS  MRES     DMI\r\n"
-                          " degrd\r\n 1991 100 10 0.50 100.0 20\r\n 199x 101\r\n",
+      {"BADYEAR.OUT",
+       PotBlock("R1", "1990", 100, {{1990, 100, 20}}) + Header("R2", "1991") +
+           "start waterbalance day 1 sowing date day 90 emergence date day 100\r\n"
+           " YEAR DAY IDSEM  DVS   TSUM    WLV    WST    WSO   TAGP    LAI   TRA  GASS  MRES     DMI\r\n"
+           " degrd\r\n 1991 100 10 0.50 100.0 20\r\n 199x 101\r\n",
        "'199x' is not a valid integer value", 2},
   };
   for (const auto& C : Cases) {
@@ -279,12 +284,13 @@ TEST_F(TGraphTable, FailuresKeepWhatWasDrawnBefore) {
   }
 
   // A sum column that is not a number.
-  const std::string Bad = Dir.Write("BADSUM.OUT", Header("R1", "1990") +
-                                                      "start waterbalance day 1 sowing date day 90 emergence date day 100\r\n"
-                                                      " YEAR DAY IDSEM  DVS   TSUM    WLV    WST    WSO   TAGP"
-                                                      "    LAI   TRA  GASS  MRES     DMI\r\n"
-                                                      " degrd\r\n 1990 100 10 0.5 1.0 20 21 22 23\r\n"
-                                                      " 1990 101 10 0.5 1.0 20 21 n/a 23\r\n");
+  const std::string Bad =
+      Dir.Write("BADSUM.OUT", Header("R1", "1990") +
+                                  "start waterbalance day 1 sowing date day 90 emergence date day 100\r\n"
+                                  " YEAR DAY IDSEM  DVS   TSUM    WLV    WST    WSO   TAGP"
+                                  "    LAI   TRA  GASS  MRES     DMI\r\n"
+                                  " degrd\r\n 1990 100 10 0.5 1.0 20 21 22 23\r\n"
+                                  " 1990 101 10 0.5 1.0 20 21 n/a 23\r\n");
   Open(Bad, "WLV + WST + WSO = TAGP");
   try {
     Table.Draw();
@@ -321,7 +327,7 @@ TEST_F(TGraphTable, RerunsAreReadFromTheRunBlocks) {
 
 namespace {
 class TGraphModelOutput : public ::testing::Test {
-protected:
+ protected:
   static void SetUpTestSuite() {
     Home = std::make_unique<TSampleHome>();
     TModelRunOptions O;

@@ -51,12 +51,14 @@ void Choose(QComboBox* Cb, const QString& Text) {
   emit Cb->activated(i);
 }
 
-void Click(QWidget* W, const char* Name) { QTest::mouseClick(Find<QAbstractButton>(W, Name), Qt::LeftButton); }
+void Click(QWidget* W, const char* Name) {
+  QTest::mouseClick(Find<QAbstractButton>(W, Name), Qt::LeftButton);
+}
 
 TSpan Range(const QValueAxis* A) { return {A->min(), A->max()}; }
 
 class TGraphView : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     // Two runs whose seasons cross the turn of the year.
     File1 = Dir.Write("A.OUT", PotBlock("R1", "1990", 300, {{1990, 300, 10}, {1991, 20, 30}}) +
@@ -95,12 +97,13 @@ TEST_F(TGraphView, GoDrawsFile1AndShowsTheWindowModally) {
     EXPECT_EQ(Find<QLabel>(&D, "lblOutputFile2")->text(), "<none>");
     EXPECT_EQ(Find<QLabel>(&D, "lblOutputFile2")->toolTip(), "");
     const QComboBox* Cb1 = Find<QComboBox>(&D, "CbColumns1");
-    EXPECT_EQ(Items(Cb1), QStringList({"Development Stage (DVS)", "Temperature Sum (TSUM)", "Living Leaves (WLV)",
-                                       "Living Stems (WST)", "Living Storage Organs (WSO)",
-                                       "Total Above Ground Production (TAGP)", "Leaf Area Index (LAI)",
-                                       "Transpiration Rate (TRA)", "Gross Assimilation Rate (GASS)",
-                                       "Maintenance Respiration Rate (MRES)", "Dry Matter Increase Rate (DMI)",
-                                       "WLV + WST + WSO = TAGP"}));
+    EXPECT_EQ(Items(Cb1),
+              QStringList({"Development Stage (DVS)", "Temperature Sum (TSUM)", "Living Leaves (WLV)",
+                           "Living Stems (WST)", "Living Storage Organs (WSO)",
+                           "Total Above Ground Production (TAGP)", "Leaf Area Index (LAI)",
+                           "Transpiration Rate (TRA)", "Gross Assimilation Rate (GASS)",
+                           "Maintenance Respiration Rate (MRES)", "Dry Matter Increase Rate (DMI)",
+                           "WLV + WST + WSO = TAGP"}));
     EXPECT_EQ(Cb1->currentIndex(), 0);
     EXPECT_EQ(Cb1->maxVisibleItems(), 25);
     EXPECT_FALSE(Cb1->isEditable());
@@ -259,8 +262,8 @@ TEST_F(TGraphView, HundredsOfCurvesGoToAScrollableLegendBesideThePlot) {
   layout::TOptions O;
   O.Days = 4;
   std::ostringstream S;
-  layout::WriteSession(S, layout::MakeSession({"K1", "K2", "K3", "K4", "K5", "K6", "K7", "K8", "K9"}, 1971, 30, O,
-                                              false));
+  layout::WriteSession(
+      S, layout::MakeSession({"K1", "K2", "K3", "K4", "K5", "K6", "K7", "K8", "K9"}, 1971, 30, O, false));
   const std::string Big = Dir.Write("BIG.OUT", S.str());
   Prepare(Big);
   Draw();
@@ -288,14 +291,17 @@ TEST_F(TGraphView, PrintAndSaveImageShowTitleLegendAndAxisTitles) {
   auto Old = SetPrinterHandler([&] { return TPrinterChoice{"Test printer", Pdf}; });
   {
     TScriptedMessages Boxes;
-    Boxes.Expect(TMsgKind::Confirmation, "Print current graph to default printer:\n\rTest printer", TMsgResult::Ok)
+    Boxes
+        .Expect(TMsgKind::Confirmation, "Print current graph to default printer:\n\rTest printer",
+                TMsgResult::Ok)
         .Expect(TMsgKind::Information, "Printed!");
     Click(W.get(), "BtnPrint");
   }
   SetPrinterHandler(Old);
   EXPECT_TRUE(OneLandscapePage(PdfInfo(Pdf)));
   const QString Text = PdfText(Pdf);
-  for (const char* Expected : {"Potential Crop Production", "WLV (kg/ha)", "DAY (n)", "R1,1990(1)", "R2,1991(1)"})
+  for (const char* Expected :
+       {"Potential Crop Production", "WLV (kg/ha)", "DAY (n)", "R1,1990(1)", "R2,1991(1)"})
     EXPECT_TRUE(Text.contains(Expected)) << Expected << "\n" << Text.toStdString();
 
   TScriptedDialogs Dialogs;

@@ -31,11 +31,11 @@
 
 // What a session of the bundled model is asked for.
 struct TModelRunSpec {
-  int Years = 2;          // from 1980
-  int Reruns = 1;         // named KRL1, KRL2, ...
+  int Years = 2;   // from 1980
+  int Reruns = 1;  // named KRL1, KRL2, ...
   bool Groundwater = false;
-  int Balance = 3;        // 0 none, 1 whole system, 2 root zone, 3 both
-  int Levels = 3;         // production levels
+  int Balance = 3;  // 0 none, 1 whole system, 2 root zone, 3 both
+  int Levels = 3;   // production levels
   std::string Key() const {
     return std::to_string(Years) + "/" + std::to_string(Reruns) + "/" + std::to_string(Groundwater) + "/" +
            std::to_string(Balance) + "/" + std::to_string(Levels);
@@ -99,7 +99,7 @@ inline const TModelFiles& ModelFiles(const TModelRunSpec& Spec) {
 // A program home (without the programs) with the session the windows use;
 // its output directory starts empty.
 class TResultHome {
-public:
+ public:
   TResultHome() {
     EXPECT_TRUE(LoadVarCatalogue(std::string(KRL_SOURCE_DIR) + "/data/bin/KRL_VAR.csv"));
     FSession = std::make_unique<TKvSession>();
@@ -120,12 +120,14 @@ public:
   }
   void Put(const TModelFiles& F) const {
     for (const auto& [Name, Text] : {std::pair<const char*, const std::string&>{"KRL.OUT", F.Out},
-                                     {"KRL.pps", F.Pps}, {"KRL.wps", F.Wps}, {"KRL.sum", F.Sum}})
+                                     {"KRL.pps", F.Pps},
+                                     {"KRL.wps", F.Wps},
+                                     {"KRL.sum", F.Sum}})
       if (!Text.empty()) Write(Name, Text);
   }
   const TTempDir& Dir() const { return FHome.Dir(); }
 
-private:
+ private:
   TProgramHome FHome;
   std::unique_ptr<TKvSession> FSession;
 };

@@ -20,7 +20,7 @@ namespace {
 QString Q(const Str16& S) { return QString::fromStdString(S.Str()); }
 
 class DetailedWindow : public ::testing::Test {
-protected:
+ protected:
   TResultHome Home;
 
   std::unique_ptr<TDetailedOutput> ReadBack() {
@@ -35,11 +35,12 @@ protected:
 
 // A detailed output file of the blocks given (run name, year, water-limited),
 // in that order, and one nutrient summary.
-layout::TSession Blocks(const std::vector<std::tuple<std::string, int, bool>>& Runs, const layout::TOptions& O,
-                        bool Nutrients = true) {
+layout::TSession Blocks(const std::vector<std::tuple<std::string, int, bool>>& Runs,
+                        const layout::TOptions& O, bool Nutrients = true) {
   layout::TSession S;
   int No = 0;
-  for (const auto& [Name, Year, Water] : Runs) S.Blocks.push_back(layout::MakeBlock(Name, No++, Year, Water, O));
+  for (const auto& [Name, Year, Water] : Runs)
+    S.Blocks.push_back(layout::MakeBlock(Name, No++, Year, Water, O));
   if (Nutrients) S.Nutrients.push_back(layout::MakeNutrients(0));
   return S;
 }
@@ -193,11 +194,10 @@ TEST_F(DetailedWindow, SelectorsIgnoreLetterCaseAndTheSelectionMatchesExactly) {
   layout::TOptions O;
   O.Days = 3;
   // KRL1 1980 potential and water; krl1 1981 potential; KRL1 1982 water only.
-  Home.Write("KRL.OUT", DetailedText(Blocks({{"KRL1", 1980, false},
-                                             {"KRL1", 1980, true},
-                                             {"krl1", 1981, false},
-                                             {"KRL1", 1982, true}},
-                                            O)));
+  Home.Write(
+      "KRL.OUT",
+      DetailedText(Blocks(
+          {{"KRL1", 1980, false}, {"KRL1", 1980, true}, {"krl1", 1981, false}, {"KRL1", 1982, true}}, O)));
   TFormDetailedOutput W(nullptr);
   auto* Run = Find<QComboBox>(&W, "cbRunName");
   auto* Year = Find<QComboBox>(&W, "cbYear");
@@ -285,14 +285,15 @@ TEST_F(DetailedWindow, OpenShowsAnotherFileAndKeepsTheOldOneWhenItCannot) {
   O.Days = 2;
   Home.Write("KRL.OUT", DetailedText(Blocks({{"KRL1", 1980, false}, {"KRL1", 1980, true}}, O)));
   O.Groundwater = true;
-  Home.Write("OTHER.OUT", DetailedText(Blocks({{"B1", 1990, false}, {"B2", 1991, false}, {"B1", 1990, true}}, O)));
+  Home.Write("OTHER.OUT",
+             DetailedText(Blocks({{"B1", 1990, false}, {"B2", 1991, false}, {"B1", 1990, true}}, O)));
   TFormDetailedOutput W(nullptr);
   Page(W, 1);
   auto* Run = Find<QComboBox>(&W, "cbRunName");
   auto* Open = Find<QPushButton>(&W, "BtnOpen");
   {
     TScriptedDialogs Dialogs;
-    Dialogs.ExpectFile("");  // cancelled
+    Dialogs.ExpectFile("");                                            // cancelled
     Dialogs.ExpectFile(QString::fromStdString(Home.Output("other")));  // the extension is added
     QTest::mouseClick(Open, Qt::LeftButton);
     EXPECT_EQ(W.windowTitle(), "Detailed output - KRL");
@@ -351,10 +352,22 @@ TEST_F(DetailedWindow, ExportsGrowOneWorkbookWrittenAnewEachTime) {
   const TPotentialOutput& P = *D.Data.PotentialList.Objects(2);  // KRL2 1980
   auto& S = B.Cells["Potential2"];
   const std::pair<const char*, std::string> Texts[] = {
-      {"A1", "RUNNAM:"}, {"B1", "KRL2"},          {"A2", "YEAR:"},          {"A3", "RAIN:"},
-      {"A5", "WEATHER:"}, {"A6", "RAIN:"},        {"A7", "CROP:"},          {"A8", "SOIL:"},
-      {"A9", "START:"},   {"B9", P.Header->Start}, {"A10", "sowing date:"}, {"A11", "emergence date:"},
-      {"A14", "YEAR"},    {"N14", "DMI"},         {"E15", "degrd"},         {"N15", "kg/ha/d"},
+      {"A1", "RUNNAM:"},
+      {"B1", "KRL2"},
+      {"A2", "YEAR:"},
+      {"A3", "RAIN:"},
+      {"A5", "WEATHER:"},
+      {"A6", "RAIN:"},
+      {"A7", "CROP:"},
+      {"A8", "SOIL:"},
+      {"A9", "START:"},
+      {"B9", P.Header->Start},
+      {"A10", "sowing date:"},
+      {"A11", "emergence date:"},
+      {"A14", "YEAR"},
+      {"N14", "DMI"},
+      {"E15", "degrd"},
+      {"N15", "kg/ha/d"},
       {"B7", P.Header->CropName + " (" + P.Header->CropFile + ")"},
   };
   for (const auto& [At, Text] : Texts) {

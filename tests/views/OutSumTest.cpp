@@ -40,7 +40,7 @@ layout::TSumFile SumFile(bool Water, const std::vector<std::pair<std::string, in
 }
 
 class SummaryWindow : public ::testing::Test {
-protected:
+ protected:
   TResultHome Home;
 };
 }  // namespace
@@ -83,7 +83,8 @@ TEST_F(SummaryWindow, ShowsTheModelsRunsStatisticsAndLongTermTable) {
     EXPECT_EQ(Mean->Cells(0, 1), Q(P.Summary[0].Value(1)));
     EXPECT_EQ(Mean->Cells(9, 3), Q(P.Summary[2].Value(10)));
     EXPECT_EQ(LabelText(&W, "lblMeansp"), "Means over 2 years:");
-    EXPECT_EQ(LabelText(&W, "lblWeatherNamep"), "Station north, daily data (synthetic) (..\\meteo\\merawe\\NLD1.)");
+    EXPECT_EQ(LabelText(&W, "lblWeatherNamep"),
+              "Station north, daily data (synthetic) (..\\meteo\\merawe\\NLD1.)");
     EXPECT_EQ(LabelText(&W, "lblCropNamew"), "Spring barley (..\\cropd\\SBARLEY.CRP)");
     EXPECT_EQ(Find<QLabel>(&W, "lblSoilNamep")->toolTip(), "..\\soild\\LOAM.SOL");
     EXPECT_EQ(LabelText(&W, "lblRainw"), QString::fromStdString(P.RainName));
@@ -163,8 +164,10 @@ TEST_F(SummaryWindow, OnlyAWaterLimitedSummaryTakesTheHeaderFromIt) {
   EXPECT_EQ(Find<TDxStringGrid>(&W, "SgPotential")->RowCount(), 1);
   EXPECT_EQ(LabelText(&W, "lblMeansp"), "Means over:");
   for (const char* Name : {"lblWeatherNamep", "lblWeatherNamew"})
-    EXPECT_EQ(LabelText(&W, Name), "Station north, daily data (synthetic) (..\\meteo\\merawe\\NLD1.)") << Name;
-  for (const char* Name : {"lblSoilNamep", "lblSoilNamew"}) EXPECT_EQ(LabelText(&W, Name), "Loam, medium (..\\soild\\LOAM.SOL)");
+    EXPECT_EQ(LabelText(&W, Name), "Station north, daily data (synthetic) (..\\meteo\\merawe\\NLD1.)")
+        << Name;
+  for (const char* Name : {"lblSoilNamep", "lblSoilNamew"})
+    EXPECT_EQ(LabelText(&W, Name), "Loam, medium (..\\soild\\LOAM.SOL)");
   EXPECT_EQ(LabelText(&W, "lblRainw"), "weather data file");
   EXPECT_EQ(Find<TDxStringGrid>(&W, "SgWaterLimited")->RowCount(), 3);
 }
@@ -214,9 +217,10 @@ TEST_F(SummaryWindow, ExportsTheYearTables) {
   EXPECT_EQ(B.Sheets, (std::vector<std::string>{"Potential1", "Potential2", "Water-limited1"}));
   auto& P = B.Cells["Potential2"];
   const std::pair<const char*, const char*> Texts[] = {
-      {"A1", "WEATHER:"}, {"A2", "CROP:"}, {"B2", "Spring barley (..\\cropd\\SBARLEY.CRP)"},
-      {"A3", "SOIL:"},    {"A4", "RUNNAM:"}, {"B4", "KRL2"}, {"A5", "RAIN:"},
-      {"A9", "YR"},       {"C9", "SET"},   {"V9", "EVSOL"}, {"E10", "     -->"},
+      {"A1", "WEATHER:"}, {"A2", "CROP:"},     {"B2", "Spring barley (..\\cropd\\SBARLEY.CRP)"},
+      {"A3", "SOIL:"},    {"A4", "RUNNAM:"},   {"B4", "KRL2"},
+      {"A5", "RAIN:"},    {"A9", "YR"},        {"C9", "SET"},
+      {"V9", "EVSOL"},    {"E10", "     -->"},
   };
   for (const auto& [At, Text] : Texts) {
     ASSERT_EQ(P.count(At), 1u) << At;

@@ -23,11 +23,11 @@ void PaintTestPage(QPainter& P, const QRectF& R) {
 }
 
 class TPrinterGuard {
-public:
+ public:
   explicit TPrinterGuard(TPrinterHandler H) : FOld(SetPrinterHandler(std::move(H))) {}
   ~TPrinterGuard() { SetPrinterHandler(std::move(FOld)); }
 
-private:
+ private:
   TPrinterHandler FOld;
 };
 }  // namespace
@@ -96,7 +96,8 @@ TEST(ImageExport, TheExtensionChoosesTheFormat) {
   EXPECT_EQ(ImageKindOf("/x.y/a.svg"), TImageKind::Svg);
   EXPECT_EQ(ImageKindOf("a.Pdf"), TImageKind::Pdf);
   EXPECT_EQ(ImageKindOf("a.jpg"), TImageKind::Unknown);
-  EXPECT_EQ(ImageFileName({"KRL", "waterbalance", "", "KRL 1", "1980"}, "png"), "KRL_waterbalance_KRL_1_1980.png");
+  EXPECT_EQ(ImageFileName({"KRL", "waterbalance", "", "KRL 1", "1980"}, "png"),
+            "KRL_waterbalance_KRL_1_1980.png");
   EXPECT_EQ(ImageFileName({"KRL", "WLV+WST+WSO=TAGP", "A/B"}, "svg"), "KRL_WLV+WST+WSO=TAGP_A_B.svg");
 
   TTempDir Dir;

@@ -70,7 +70,7 @@ QImage Render(QChart& C) {
 }
 
 class TWatBal : public ::testing::Test {
-protected:
+ protected:
   TWatBal() { Output.FileName = "/data/output/KRL.OUT"; }
   void Open(bool Whole, bool Root, bool Groundwater = false) {
     Output.Data.HasWaterBalance = Whole;
@@ -127,7 +127,8 @@ TEST_F(TWatBal, TheBalancesFoundChooseTheChartsAndMissingOnesGiveZeros) {
         EXPECT_EQ(Values(W->Series[i]), QList<qreal>({0, 0})) << i;
       }
     }
-    EXPECT_EQ(Categories(W->ChartWhole()), C.Whole ? QStringList({"INIT + IN", "FINAL + OUT"}) : QStringList());
+    EXPECT_EQ(Categories(W->ChartWhole()),
+              C.Whole ? QStringList({"INIT + IN", "FINAL + OUT"}) : QStringList());
     EXPECT_EQ(Categories(W->ChartRoot()), C.Root ? QStringList({"INIT + IN", "FINAL + OUT"}) : QStringList());
   }
 
@@ -149,8 +150,8 @@ TEST_F(TWatBal, TheFifteenCentimetreExampleStacksToTwoEqualColumns) {
   Output.Data.BalanceList.Add("KRL0", Balance("KRL0"));  // not this run
   Output.Data.BalanceList.Add("KRL1", Balance());
   Open(true, true);
-  const QList<QList<qreal>> Expected = {{10, 8}, {0, 0}, {0, 0}, {5, 3}, {0, 4}, {0, 0}, {0, 0},
-                                        {12, 10}, {6, 3}, {2, 4}, {0, 3}};
+  const QList<QList<qreal>> Expected = {{10, 8}, {0, 0},   {0, 0}, {5, 3}, {0, 4}, {0, 0},
+                                        {0, 0},  {12, 10}, {6, 3}, {2, 4}, {0, 3}};
   for (int i = 0; i < 11; ++i) EXPECT_EQ(Values(W->Series[i]), Expected[i]) << i;
   // Series 0..6 on the whole-system chart, stacked, without value marks.
   const auto* Whole = qobject_cast<QStackedBarSeries*>(W->ChartWhole()->series().value(0));
@@ -248,7 +249,9 @@ TEST_F(TWatBal, PrintingWhileTheRootZoneShowsPrintsTheRootZone) {
   auto Old = SetPrinterHandler([&] { return TPrinterChoice{"Test printer", Pdf}; });
   {
     TScriptedMessages Boxes;
-    Boxes.Expect(TMsgKind::Confirmation, "Print current graph to default printer:\n\rTest printer", TMsgResult::Ok)
+    Boxes
+        .Expect(TMsgKind::Confirmation, "Print current graph to default printer:\n\rTest printer",
+                TMsgResult::Ok)
         .Expect(TMsgKind::Information, "Printed!");
     QTest::mouseClick(Find<QPushButton>(W.get(), "BtnPrint"), Qt::LeftButton);
   }

@@ -33,7 +33,7 @@
 
 namespace {
 class TDialogsEndToEnd : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override { SetShellWindowless(true); }
   void TearDown() override {
     Main.reset();
@@ -123,8 +123,10 @@ TEST_F(TDialogsEndToEnd, RerunsWithAnEditedTableAndARainfallStationReachTheResul
   Grid->SetCurrentCell(1, 2);
   EXPECT_FALSE(Grid->Editing());
   EXPECT_EQ(Grid->toolTip(), "Use right mousebutton to change values.");
-  QTest::mouseClick(Grid->viewport(), Qt::LeftButton, {}, Grid->visualRect(Grid->Model()->index(1, 1)).center());
-  QTest::mouseClick(Grid->viewport(), Qt::RightButton, {}, Grid->visualRect(Grid->Model()->index(1, 1)).center());
+  QTest::mouseClick(Grid->viewport(), Qt::LeftButton, {},
+                    Grid->visualRect(Grid->Model()->index(1, 1)).center());
+  QTest::mouseClick(Grid->viewport(), Qt::RightButton, {},
+                    Grid->visualRect(Grid->Model()->index(1, 1)).center());
   Edited = Grid->Cells(1, 2);
   EXPECT_TRUE(Edited.startsWith("0.00000,60.00000,")) << Edited.toStdString();
   EXPECT_EQ(Grid->Cells(1, 1), Table);
@@ -172,8 +174,9 @@ TEST_F(TDialogsEndToEnd, RerunsWithAnEditedTableAndARainfallStationReachTheResul
   }
   std::set<std::pair<std::string, std::string>> Seasons;
   for (const auto& S : Summaries) Seasons.insert(S.first);
-  const std::set<std::pair<std::string, std::string>> Expected = {
-      {"KRL1", "1985"}, {"KRL1", "1986"}, {"KRL2", "1985"}, {"KRL2", "1986"}, {"KRL3", "1985"}, {"KRL3", "1986"}};
+  const std::set<std::pair<std::string, std::string>> Expected = {{"KRL1", "1985"}, {"KRL1", "1986"},
+                                                                  {"KRL2", "1985"}, {"KRL2", "1986"},
+                                                                  {"KRL3", "1985"}, {"KRL3", "1986"}};
   EXPECT_EQ(Seasons, Expected);
 
   // The edited table and the third rerun's TSUM1 went to the model: those
@@ -182,7 +185,9 @@ TEST_F(TDialogsEndToEnd, RerunsWithAnEditedTableAndARainfallStationReachTheResul
   EXPECT_EQ(FromCore(Second.Objects(1)->Value()), Edited);
   const TRerunVarList& Third = *TheSession->Rerun().RerunList.Objects(2);
   EXPECT_EQ(Third.Objects(2)->Value(), "1200.0");  // written as the model reads it
-  auto Summary = [&](const char* Run) { return Summaries[std::make_pair(std::string(Run), std::string("1985"))]; };
+  auto Summary = [&](const char* Run) {
+    return Summaries[std::make_pair(std::string(Run), std::string("1985"))];
+  };
   EXPECT_NE(Summary("KRL2"), Summary("KRL1"));
   EXPECT_NE(Summary("KRL3"), Summary("KRL1"));
 }

@@ -28,7 +28,7 @@ std::string Pairs(int N, const char* Fmt = "%d,%d") {
 }
 
 class TEditRerunTest : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     Var.SetDescription("AMAXTB");
     Var.SetMeaning("maximum leaf assimilation over development stage");
@@ -77,9 +77,9 @@ protected:
 struct TLoadCase {
   const char* Name;
   std::string Value;
-  int Rows;           // rows of the grid
-  int Shown;          // rows holding a pair
-  std::string Stored; // value after OK without changes
+  int Rows;            // rows of the grid
+  int Shown;           // rows holding a pair
+  std::string Stored;  // value after OK without changes
 };
 
 void PrintTo(const TLoadCase& C, std::ostream* Os) { *Os << C.Name; }
@@ -110,8 +110,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(TLoadCase{"TwoPairs", "0,10,1.5,20", 15, 2, "0.00000,10.00000,1.50000,20.00000"},
                       // a lone last piece is not shown, so it is not stored either
                       TLoadCase{"LoneLastPiece", "0,10,1", 15, 1, "0.00000,10.00000"},
-                      TLoadCase{"OnePiece", "7", 15, 0, ""},
-                      TLoadCase{"Empty", "", 15, 0, ""},
+                      TLoadCase{"OnePiece", "7", 15, 0, ""}, TLoadCase{"Empty", "", 15, 0, ""},
                       TLoadCase{"Blanks", " 1 , 2.50 ", 15, 1, "1.00000,2.50000"},
                       // a full grid and more: every pair gets its row, plus one empty row
                       TLoadCase{"FifteenPairs", Pairs(15), 16, 15, Pairs(15, "%d.00000,%d.00000")},
@@ -152,8 +151,8 @@ TEST_F(TEditRerunTest, ACellThatIsNoNumberIsRefusedAndBecomesCurrent) {
 TEST_F(TEditRerunTest, OnlyRowsWithBothCellsFilledAreStored) {
   Var.SetValue("0,10,1.5,20");
   const int Result = Edit([](TFormEditRerun& F, TDxStringGrid& G) {
-    Type(G, 0, 2, "2");  // x without y
-    Type(G, 1, 3, "30"); // y without x
+    Type(G, 0, 2, "2");   // x without y
+    Type(G, 1, 3, "30");  // y without x
     Type(G, 0, 4, "2.5");
     Type(G, 1, 4, "40");
     return PressOk(F);

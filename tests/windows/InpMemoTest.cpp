@@ -27,9 +27,9 @@ std::string Message(const std::function<void()>& F) {
 TEST(InpMemo, ResetTakesAConsistentTripleOnly) {
   struct Case {
     bool Float;
-    double Min0, Max0;       // the range before
-    double Def, Min, Max;    // the Reset
-    const char* Text;        // shown afterwards ("" = unchanged)
+    double Min0, Max0;     // the range before
+    double Def, Min, Max;  // the Reset
+    const char* Text;      // shown afterwards ("" = unchanged)
     const char* Hint;
   };
   const Case Cases[] = {
@@ -67,7 +67,8 @@ TEST(InpMemo, SettersRefuseWithTheirMessagesAndChangeNothing) {
   I.Reset(5, 1, 10);
   EXPECT_EQ(Message([&] { I.SetiMinimum(20); }), "Invalid value: 20\n\riMinumum <= iMaximum [10]");
   EXPECT_EQ(Message([&] { I.SetiMaximum(0); }), "Invalid value: 0\n\riMaximum >= iMinimum [1]");
-  EXPECT_EQ(Message([&] { I.SetiDefault(11); }), "Invalid value: 11\n\riMinimum [1] <= iDefault >= iMaximum [10]");
+  EXPECT_EQ(Message([&] { I.SetiDefault(11); }),
+            "Invalid value: 11\n\riMinimum [1] <= iDefault >= iMaximum [10]");
   EXPECT_EQ(I.iMinimum(), 1);
   EXPECT_EQ(I.iMaximum(), 10);
   EXPECT_EQ(I.iDefault(), 5);
@@ -86,10 +87,18 @@ TEST(InpMemo, SettersRefuseWithTheirMessagesAndChangeNothing) {
 
 TEST(InpMemo, ValuesAreWrittenInGeneralFormat) {
   const std::pair<double, const char*> Cases[] = {
-      {0.5, "0.5"},      {10, "10"},         {0, "0"},
-      {-2.5, "-2.5"},    {1e-6, "1E-6"},     {0.00001, "0.00001"},
-      {1.5e-7, "1.5E-7"}, {123456.789, "123456.789"}, {1.0 / 3, "0.333333333333333"},
-      {1e15, "1E15"},    {999999999999999, "999999999999999"}, {2.0 / 3 * 1e20, "6.66666666666667E19"},
+      {0.5, "0.5"},
+      {10, "10"},
+      {0, "0"},
+      {-2.5, "-2.5"},
+      {1e-6, "1E-6"},
+      {0.00001, "0.00001"},
+      {1.5e-7, "1.5E-7"},
+      {123456.789, "123456.789"},
+      {1.0 / 3, "0.333333333333333"},
+      {1e15, "1E15"},
+      {999999999999999, "999999999999999"},
+      {2.0 / 3 * 1e20, "6.66666666666667E19"},
   };
   for (const auto& [V, Text] : Cases) EXPECT_EQ(FloatToGeneral(V), Text) << V;
 }
@@ -124,13 +133,25 @@ TEST(InpMemo, TheKeyFilterLetsNumberCharactersAndEditingKeysThrough) {
   const Qt::KeyboardModifiers None = Qt::NoModifier;
   const Case Cases[] = {
       {false, "", {{Qt::Key_1, None}, {Qt::Key_A, None}, {Qt::Key_2, None}}, "12"},
-      {false, "", {{Qt::Key_Minus, None}, {Qt::Key_E, None}, {Qt::Key_Period, None}, {Qt::Key_5, None}}, "-5"},
-      {true, "", {{Qt::Key_1, None}, {Qt::Key_Period, None}, {Qt::Key_E, None}, {Qt::Key_Minus, None}, {Qt::Key_3, None}},
+      {false,
+       "",
+       {{Qt::Key_Minus, None}, {Qt::Key_E, None}, {Qt::Key_Period, None}, {Qt::Key_5, None}},
+       "-5"},
+      {true,
+       "",
+       {{Qt::Key_1, None},
+        {Qt::Key_Period, None},
+        {Qt::Key_E, None},
+        {Qt::Key_Minus, None},
+        {Qt::Key_3, None}},
        "1.e-3"},
       {true, "", {{Qt::Key_X, None}, {Qt::Key_Comma, None}, {Qt::Key_Space, None}}, ""},
       // Backspace, Delete and the arrows keep working.
       {false, "123", {{Qt::Key_Backspace, None}}, "12"},
-      {false, "123", {{Qt::Key_Home, None}, {Qt::Key_Delete, None}, {Qt::Key_Right, None}, {Qt::Key_9, None}}, "293"},
+      {false,
+       "123",
+       {{Qt::Key_Home, None}, {Qt::Key_Delete, None}, {Qt::Key_Right, None}, {Qt::Key_9, None}},
+       "293"},
   };
   for (const Case& C : Cases) {
     SCOPED_TRACE(C.Result);

@@ -42,7 +42,7 @@ namespace {
 const char* const NoWorkingSession = "File not found: ..\\RUNIO\\RUNOPT.DAT";
 
 class TMainWindow : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override { SetShellWindowless(true); }
   void TearDown() override {
     Main.reset();
@@ -283,23 +283,24 @@ TEST(PageRules, EnableWhatTheChoicesNeed) {
   // WaterLimited NutrientsTab StartDays Emergence Sowing Earliest Ultimate
   // EndDate Duration SoilWater Moisture Table Drainage DrainChecked Depth Years
   const Case Cases[] = {
-      {0, 0, 0, false, false, 2, "0011000101100001"},
-      {2, 1, 2, false, false, 2, "1110100111100001"},
-      {1, 2, 1, true, true, 2, "1010011010011111"},
-      {1, -1, -1, true, false, 1, "1000000000011000"},
+      {0, 0, 0, false, false, 2, "0011000101100001"}, {2, 1, 2, false, false, 2, "1110100111100001"},
+      {1, 2, 1, true, true, 2, "1010011010011111"},   {1, -1, -1, true, false, 1, "1000000000011000"},
       {1, 0, 0, false, true, 1, "1011000101100000"},  // drainage unchecked without groundwater
   };
   for (const Case& C : Cases) {
     const TPageRules R = PageRules(C.P, C.Start, C.End, C.Ground, C.Drain, C.Format);
-    const bool Got[] = {R.WaterLimited,      R.NutrientsTab,    R.StartDays,
-                        R.FixedEmergenceDate, R.FixedSowingDate, R.EarliestSowingDate,
-                        R.UltimateSowingDate, R.FixedEndDate,    R.MaximumDuration,
-                        R.InitialAvailableSoilWater, R.MaximumMoisture, R.InitialGroundWaterTable,
-                        R.Drainage,          R.DrainageChecked, R.DrainageDepth,
-                        R.Years};
+    const bool Got[] = {R.WaterLimited,       R.NutrientsTab,
+                        R.StartDays,          R.FixedEmergenceDate,
+                        R.FixedSowingDate,    R.EarliestSowingDate,
+                        R.UltimateSowingDate, R.FixedEndDate,
+                        R.MaximumDuration,    R.InitialAvailableSoilWater,
+                        R.MaximumMoisture,    R.InitialGroundWaterTable,
+                        R.Drainage,           R.DrainageChecked,
+                        R.DrainageDepth,      R.Years};
     std::string S;
     for (bool B : Got) S += B ? '1' : '0';
-    EXPECT_EQ(S, C.Expected) << C.P << " " << C.Start << " " << C.End << " " << C.Ground << C.Drain << " " << C.Format;
+    EXPECT_EQ(S, C.Expected) << C.P << " " << C.Start << " " << C.End << " " << C.Ground << C.Drain << " "
+                             << C.Format;
   }
 }
 
@@ -307,7 +308,8 @@ TEST_F(TMainWindow, TheChoicesEnableTheirControls) {
   Start();
   const auto TabVisible = [&] {
     for (int I = 0; I < Main->pgcSession->count(); ++I)
-      if (Main->pgcSession->widget(I)->isAncestorOf(Main->tbsNutrients)) return Main->pgcSession->isTabVisible(I);
+      if (Main->pgcSession->widget(I)->isAncestorOf(Main->tbsNutrients))
+        return Main->pgcSession->isTabVisible(I);
     return false;
   };
   Main->RgProductionLevels->Button(0)->click();
@@ -473,7 +475,8 @@ TEST_F(TMainWindow, TheViewerCommands) {
     return RejectDialog(D);
   });
   Main->ViewFile1->trigger();
-  EXPECT_EQ(fs::canonical(Dialogs.FileRequests().back().InitialDir.toStdString()), fs::canonical(Home.Path("output")));
+  EXPECT_EQ(fs::canonical(Dialogs.FileRequests().back().InitialDir.toStdString()),
+            fs::canonical(Home.Path("output")));
 
   Dialogs.ExpectFile(QString::fromStdString(Home.Path("output/notes.txt")));
   Dialogs.ExpectModal("FormDxEdit", [](QDialog& D) {

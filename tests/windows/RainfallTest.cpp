@@ -23,7 +23,7 @@
 
 namespace {
 class TRainfallTest : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     Home.Dir().Write("bin/KRL_VAR.csv", ReadFileBytes(std::string(KRL_SOURCE_DIR) + "/data/bin/KRL_VAR.csv"));
     ASSERT_TRUE(LoadVarCatalogue(Home.Bin() + "KRL_VAR.csv"));

@@ -28,7 +28,7 @@ SSMAX,0,20,R,SD,maximum surface storage
 )");
 
 class TSelectTest : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override { ASSERT_TRUE(LoadVarCatalogue(Dir.Write("KRL_VAR.csv", Catalogue))); }
   void TearDown() override { FreeVarCatalogue(); }
 

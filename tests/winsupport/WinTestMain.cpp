@@ -13,7 +13,7 @@
 namespace {
 // The core's failing handlers, and those of the windows.
 class TFailOnUnscriptedWindows : public TFailOnUnscripted {
-public:
+ public:
   void SetUp() override {
     TFailOnUnscripted::SetUp();
     SetModalHandler(FailUnscriptedModal);

@@ -3,8 +3,8 @@
 #include <QApplication>
 #include <QWidget>
 
-#include "support/SampleHome.h"
 #include "platform/FileSys.h"
+#include "support/SampleHome.h"
 
 int FailUnscriptedModal(QDialog& D) {
   ADD_FAILURE() << "unexpected modal window: " << D.objectName().toStdString();

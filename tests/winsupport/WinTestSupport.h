@@ -14,8 +14,8 @@
 #include <memory>
 #include <vector>
 
-#include "support/TestSupport.h"
 #include "WinSupport.h"
+#include "support/TestSupport.h"
 
 class QWidget;
 
@@ -26,7 +26,7 @@ int FailUnscriptedModal(QDialog& D);
 QString FailUnscriptedFileDialog(const TFileDialogRequest& R);
 
 class TScriptedDialogs {
-public:
+ public:
   using TModalAnswer = std::function<int(QDialog&)>;
   TScriptedDialogs();
   ~TScriptedDialogs();
@@ -40,7 +40,7 @@ public:
   const std::vector<TFileDialogRequest>& FileRequests() const { return FFileRequests; }
   size_t Pending() const { return FModal.size() + FFiles.size(); }
 
-private:
+ private:
   struct TModal {
     QString Name;
     TModalAnswer Answer;
@@ -60,14 +60,14 @@ int RejectDialog(QDialog& D);
 // krlcmd) in a temporary directory; its bin/ is the program directory and the
 // working directory, restored afterwards.
 class TSampleHome {
-public:
+ public:
   TSampleHome();
   ~TSampleHome();
   const TTempDir& Dir() const { return FDir; }
   std::string Bin() const { return FDir / "bin/"; }
   std::string Path(const std::string& Rel) const { return FDir / Rel; }
 
-private:
+ private:
   TTempDir FDir;
   TCurrentDirGuard FCwd;
 };

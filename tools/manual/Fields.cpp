@@ -62,7 +62,8 @@ struct TRow {
 QString Checked(const char* Name, long double Min, long double Max) {
   const QString R = Range(Min, Max);
   if (R != CatalogueRange(Name))
-    throw EManualError{QString("%1: the session's range %2 is not the catalogue's %3").arg(Name, R, CatalogueRange(Name))};
+    throw EManualError{
+        QString("%1: the session's range %2 is not the catalogue's %3").arg(Name, R, CatalogueRange(Name))};
   return R;
 }
 
@@ -72,7 +73,8 @@ std::vector<TRow> Rows(const QString& Page) {
   const TKvWeather& W = Parts->Weather;
   const TKvHydrology& H = Parts->Hydrology;
   const TKvNutrients& N = Parts->Nutrients;
-  static const char* const Levels[] = {"", "1 (potential)", "2 (and water-limited)", "3 (and nutrient-limited)"};
+  static const char* const Levels[] = {"", "1 (potential)", "2 (and water-limited)",
+                                       "3 (and nutrient-limited)"};
   static const char* const Balances[] = {"0 (no summary)", "1 (whole system)", "2 (root zone)", "3 (both)"};
   static const char* const StartDays[] = {"0 (fixed emergence)", "1 (fixed sowing)", "2 (variable sowing)"};
   static const char* const EndDays[] = {"", "1 (fixed end date)", "2 (maturity)", "3 (earliest of both)"};
@@ -80,7 +82,8 @@ std::vector<TRow> Rows(const QString& Page) {
   auto Day = [](int V) { return QString::number(V); };
   if (Page == "General")
     return {
-        {"Number of successive production levels", "IPRODL", "-", "1\u2009\u2013\u20093", Levels[G.ProductionLevels()]},
+        {"Number of successive production levels", "IPRODL", "-", "1\u2009\u2013\u20093",
+         Levels[G.ProductionLevels()]},
         {"Summary seasonal soil water balance", "IBAL", "-", "0\u2009\u2013\u20093",
          Balances[G.SummarySeasonalSoilWaterBalance()]},
         {"WATER-LIMITED crop growth", "IOXWL", "-", "0\u2009\u2013\u20091",
@@ -93,10 +96,11 @@ std::vector<TRow> Rows(const QString& Page) {
             {"Available stations", "CLFILE", "file stem", "the stations of the format", "the first station"}};
   if (Page == "Timer")
     return {
-        {"Output interval in days", "PRDEL", "", Checked("PRDEL", G.OutputIntervalMin(), G.OutputIntervalMax()),
-         Num(G.OutputInterval())},
+        {"Output interval in days", "PRDEL", "",
+         Checked("PRDEL", G.OutputIntervalMin(), G.OutputIntervalMax()), Num(G.OutputInterval())},
         {"Start date water balance", "ISDAY", "",
-         Checked("ISDAY", G.WaterbalanceStartDayMin(), G.WaterbalanceStartDayMax()), Day(G.WaterbalanceStartDay())},
+         Checked("ISDAY", G.WaterbalanceStartDayMin(), G.WaterbalanceStartDayMax()),
+         Day(G.WaterbalanceStartDay())},
         {"Start year", "ISYR", "year", CatalogueRange("ISYR") + ", within the station's years",
          Num(W.Year()) + ", else the station's first year"},
         {"Consecutive years", "INYEAR", "years", CatalogueRange("INYEAR") + ", up to the station's last year",
@@ -106,9 +110,11 @@ std::vector<TRow> Rows(const QString& Page) {
          Day(C.FixedEmergenceDate())},
         {"Fixed Sowing", "IDSOW", "", Checked("IDSOW", C.MinFixedSowingDate(), C.MaxFixedSowingDate()),
          Day(C.FixedSowingDate())},
-        {"Earliest Sowing", "IDESOW", "", Checked("IDESOW", C.MinEarliestSowingDate(), C.MaxEarliestSowingDate()),
+        {"Earliest Sowing", "IDESOW", "",
+         Checked("IDESOW", C.MinEarliestSowingDate(), C.MaxEarliestSowingDate()),
          Day(C.EarliestSowingDate())},
-        {"Ultimate Sowing", "IDLSOW", "", Checked("IDLSOW", C.MinUltimateSowingDate(), C.MaxUltimateSowingDate()),
+        {"Ultimate Sowing", "IDLSOW", "",
+         Checked("IDLSOW", C.MinUltimateSowingDate(), C.MaxUltimateSowingDate()),
          Day(C.UltimateSowingDate())},
         {"End Day", "IENCHO", "-", CatalogueRange("IENCHO"), EndDays[C.EndDay()]},
         {"Fixed end date", "IDAYEN", "", Checked("IDAYEN", C.MinFixedEndDate(), C.MaxFixedEndDate()),
@@ -120,20 +126,23 @@ std::vector<TRow> Rows(const QString& Page) {
     return {
         {"Available soil types", "SOFILE", "file name", "the soil files of soild/", "the first soil"},
         {"Initial surface storage", "SSI", "",
-         Checked("SSI", H.MinInitialSurfaceStorage(), H.MaxInitialSurfaceStorage()), Num(H.InitialSurfaceStorage())},
+         Checked("SSI", H.MinInitialSurfaceStorage(), H.MaxInitialSurfaceStorage()),
+         Num(H.InitialSurfaceStorage())},
         {"Maximum surface storage", "SSMAX", "",
-         Checked("SSMAX", H.MinMaximumSurfaceStorage(), H.MaxMaximumSurfaceStorage()), Num(H.MaximumSurfaceStorage())},
-        {"Groundwater", "IZT", "-", "0\u2009\u2013\u20091", H.Groundwater() ? "1 (checked)" : "0 (not checked)"},
+         Checked("SSMAX", H.MinMaximumSurfaceStorage(), H.MaxMaximumSurfaceStorage()),
+         Num(H.MaximumSurfaceStorage())},
+        {"Groundwater", "IZT", "-", "0\u2009\u2013\u20091",
+         H.Groundwater() ? "1 (checked)" : "0 (not checked)"},
         {"Initial available soil water", "WAV", "",
          Checked("WAV", H.MinInitialAvailableSoilWater(), H.MaxInitialAvailableSoilWater()),
          Num(H.InitialAvailableSoilWater())},
         {"Maximum initial moisture content in initial rooting depth", "SMLIM", "volume fraction",
-         CatalogueRange("SMLIM") + ", narrowed to the soil's SMW\u2009\u2013\u2009SM0",
-         "the soil's SMW"},
+         CatalogueRange("SMLIM") + ", narrowed to the soil's SMW\u2009\u2013\u2009SM0", "the soil's SMW"},
         {"Initial groundwater table", "ZTI", "",
          Checked("ZTI", H.MinInitialGroundWaterTable(), H.MaxInitialGroundWaterTable()),
          Num(H.InitialGroundWaterTable())},
-        {"Drainage", "IDRAIN", "-", CatalogueRange("IDRAIN"), H.Drainage() ? "1 (checked)" : "0 (not checked)"},
+        {"Drainage", "IDRAIN", "-", CatalogueRange("IDRAIN"),
+         H.Drainage() ? "1 (checked)" : "0 (not checked)"},
         {"Drainage depth", "DD", "", Checked("DD", H.MinDrainageDepth(), H.MaxDrainageDepth()),
          Num(H.DrainageDepth())},
         {"Maximum rooting depth of soil", "RDMSOL", "",
@@ -147,17 +156,18 @@ std::vector<TRow> Rows(const QString& Page) {
     };
   if (Page == "Nutrients")
     return {
-        {"Nitrogen (N), basic soil supply", "NBASE", "", Checked("NBASE", N.NBaseMin(), N.NBaseMax()), Num(N.NBase())},
+        {"Nitrogen (N), basic soil supply", "NBASE", "", Checked("NBASE", N.NBaseMin(), N.NBaseMax()),
+         Num(N.NBase())},
         {"Phosphorus (P), basic soil supply", "PBASE", "", Checked("PBASE", N.PBaseMin(), N.PBaseMax()),
          Num(N.PBase())},
         {"Potassium (K), basic soil supply", "KBASE", "", Checked("KBASE", N.KBaseMin(), N.KBaseMax()),
          Num(N.KBase())},
-        {"Nitrogen (N), apparent recovery fraction", "NREC", "fraction", Checked("NREC", N.NRecMin(), N.NRecMax()),
-         Num(N.Nrec())},
+        {"Nitrogen (N), apparent recovery fraction", "NREC", "fraction",
+         Checked("NREC", N.NRecMin(), N.NRecMax()), Num(N.Nrec())},
         {"Phosphorus (P), apparent recovery fraction", "PREC", "fraction",
          Checked("PREC", N.PRecMin(), N.PRecMax()), Num(N.Prec())},
-        {"Potassium (K), apparent recovery fraction", "KREC", "fraction", Checked("KREC", N.KRecMin(), N.KRecMax()),
-         Num(N.Krec())},
+        {"Potassium (K), apparent recovery fraction", "KREC", "fraction",
+         Checked("KREC", N.KRecMin(), N.KRecMax()), Num(N.Krec())},
     };
   if (Page == "Rainfall")
     return {
@@ -206,19 +216,17 @@ QString FieldTableHtml(const QString& Page) {
     QString Unit = R.Unit;
     if (Unit.isEmpty()) Unit = UnitOf(K.constData());
     if (Unit.isEmpty() || Unit == "-") Unit = "\u2013";
-    H += "<tr>" + Cell(R.Field) + "<td><code>" + Escape(R.Keyword) + "</code></td>" + Cell(Unit) + Cell(R.Range) +
-         Cell(R.Default) + "</tr>\n";
+    H += "<tr>" + Cell(R.Field) + "<td><code>" + Escape(R.Keyword) + "</code></td>" + Cell(Unit) +
+         Cell(R.Range) + Cell(R.Default) + "</tr>\n";
   }
   return H + "</tbody></table>\n";
 }
 
 QString VariableTableHtml(const QString& FileCode) {
-  static const QMap<QString, QString> Types = {{"C", "text"},
-                                                {"I", "whole number"},
-                                                {"R", "decimal"},
-                                                {"SD", "table over development stage"},
-                                                {"SP", "table over pF"},
-                                                {"ST", "table over temperature"}};
+  static const QMap<QString, QString> Types = {
+      {"C", "text"},           {"I", "whole number"},
+      {"R", "decimal"},        {"SD", "table over development stage"},
+      {"SP", "table over pF"}, {"ST", "table over temperature"}};
   QString H =
       "<table class=\"fields\" width=\"100%\" border=\"1\" cellspacing=\"0\" cellpadding=\"4\">\n"
       "<thead><tr><th width=\"11%\">Name</th><th width=\"17%\">Range</th><th width=\"17%\">Type</th>"
@@ -235,6 +243,7 @@ QString VariableTableHtml(const QString& FileCode) {
          Cell(Types.value(Type, Type)) + Cell(QString::fromStdString(V.Meaning())) + "</tr>\n";
     ++Count;
   }
-  if (Count == 0) throw EManualError{"@variables: the catalogue has no variable of the file code " + FileCode};
+  if (Count == 0)
+    throw EManualError{"@variables: the catalogue has no variable of the file code " + FileCode};
   return H + "</tbody></table>\n";
 }

@@ -43,7 +43,7 @@ const QString Dash = QString::fromUtf8("\u2013");
 // ---------------------------------------------------------------- pictures
 
 struct TPicture {
-  QString File;   // full path of the PNG
+  QString File;  // full path of the PNG
   QImage Image;
   double Scale = 1;  // device pixels per CSS pixel the picture was made with
 };
@@ -66,7 +66,8 @@ const TPicture& FindPicture(const TOptions& O, const QString& Name) {
       break;
     }
   }
-  if (P.Image.isNull()) std::fprintf(stderr, "krlmanual: warning: no picture %s; left out\n", qPrintable(Name));
+  if (P.Image.isNull())
+    std::fprintf(stderr, "krlmanual: warning: no picture %s; left out\n", qPrintable(Name));
   return *PictureCache.insert(Name, P);
 }
 
@@ -112,8 +113,10 @@ QString DirectiveHtml(const TOptions& O, const QString& Name, const QString& Arg
     const QString Src = ForHelp ? "pictures/" + Pic + ".png" : "pic:" + Pic;
     if (UsedPictures) *UsedPictures << Pic;
     TRenderer Plain;
-    return QString("<p class=\"picture\" align=\"center\"><img src=\"%1\" width=\"%2\" height=\"%3\" alt=\"%4\"></p>\n"
-                   "<p class=\"caption\" align=\"center\">%5</p>\n")
+    return QString(
+               "<p class=\"picture\" align=\"center\"><img src=\"%1\" width=\"%2\" height=\"%3\" "
+               "alt=\"%4\"></p>\n"
+               "<p class=\"caption\" align=\"center\">%5</p>\n")
         .arg(Src)
         .arg(S.width())
         .arg(S.height())
@@ -151,7 +154,7 @@ p.picture { margin-top: 6px; margin-bottom: 2px; }
 )";
 
 class TPdfBuilder {
-public:
+ public:
   TPdfBuilder(const TOptions& O, const std::vector<TSection>& S) : FO(O), FS(S) {}
 
   void Build() {
@@ -199,7 +202,7 @@ public:
     Paint(Doc, Writer);
   }
 
-private:
+ private:
   void AddResources(QTextDocument& Doc) {
     QStringList Names;
     for (const TSection& S : FS)
@@ -240,11 +243,15 @@ private:
 
     QString H = "<html><body>\n";
     // Title page.
-    H += "<p align=\"center\" style=\"margin-top: 150pt; font-size: 30pt; font-weight: bold; color: #1d4f7a;\">" +
+    H += "<p align=\"center\" style=\"margin-top: 150pt; font-size: 30pt; font-weight: bold; color: "
+         "#1d4f7a;\">" +
          QString(ProgramTitle) + "</p>\n";
     H += "<p align=\"center\" style=\"font-size: 17pt; margin-top: 6pt;\">User manual</p>\n";
-    if (!FO.Icon.isEmpty()) H += "<p align=\"center\" style=\"margin-top: 36pt;\"><img src=\"pic:icon\" width=\"160\" height=\"160\"></p>\n";
-    H += "<p align=\"center\" style=\"margin-top: 36pt; font-size: 11pt;\">A desktop control centre for a daily crop growth "
+    if (!FO.Icon.isEmpty())
+      H += "<p align=\"center\" style=\"margin-top: 36pt;\"><img src=\"pic:icon\" width=\"160\" "
+           "height=\"160\"></p>\n";
+    H += "<p align=\"center\" style=\"margin-top: 36pt; font-size: 11pt;\">A desktop control centre for a "
+         "daily crop growth "
          "model</p>\n";
     H += "<p align=\"center\" style=\"font-size: 11pt;\">Release " + Escape(FO.Release) + "</p>\n";
     // Contents.
@@ -258,11 +265,14 @@ private:
       const QString Title = Escape(InlineToPlain(S.Title));
       if (S.Level == 1) {
         const QString Label = S.Appendix ? "Appendix " + S.Number : S.Number;
-        H += QString("<tr><td style=\"padding-top: 7pt; font-weight: bold;\">%1&nbsp;&nbsp;%2</td>"
-                     "<td align=\"right\" style=\"padding-top: 7pt; font-weight: bold;\">%3</td></tr>\n")
+        H += QString(
+                 "<tr><td style=\"padding-top: 7pt; font-weight: bold;\">%1&nbsp;&nbsp;%2</td>"
+                 "<td align=\"right\" style=\"padding-top: 7pt; font-weight: bold;\">%3</td></tr>\n")
                  .arg(Label, Title, Page);
       } else {
-        H += QString("<tr><td style=\"padding-left: 18pt;\">%1&nbsp;&nbsp;%2</td><td align=\"right\">%3</td></tr>\n")
+        H += QString(
+                 "<tr><td style=\"padding-left: 18pt;\">%1&nbsp;&nbsp;%2</td><td "
+                 "align=\"right\">%3</td></tr>\n")
                  .arg(S.Number, Title, Page);
       }
     }
@@ -355,7 +365,8 @@ private:
     const double Y = L->position().y();
     if (L->lineCount() == 0) return QRectF(L->position(), QSizeF(0, 0));
     const QTextLine First = L->lineAt(0), Last = L->lineAt(L->lineCount() - 1);
-    return QRectF(QPointF(L->position().x(), Y + First.y()), QPointF(L->position().x() + 1, Y + Last.y() + Last.height()));
+    return QRectF(QPointF(L->position().x(), Y + First.y()),
+                  QPointF(L->position().x() + 1, Y + Last.y() + Last.height()));
   }
 
   // The first table that a page break splits although it would fit on a
@@ -390,7 +401,8 @@ private:
   static bool IsPicture(const QTextBlock& B) {
     for (auto It = B.begin(); !It.atEnd(); ++It) {
       const QTextCharFormat F = It.fragment().charFormat();
-      if (F.isImageFormat() && F.toImageFormat().name().startsWith("pic:") && F.toImageFormat().name() != "pic:icon")
+      if (F.isImageFormat() && F.toImageFormat().name().startsWith("pic:") &&
+          F.toImageFormat().name() != "pic:icon")
         return true;
     }
     return false;
@@ -402,7 +414,8 @@ private:
     for (QTextBlock B = Doc.begin(); B.isValid(); B = B.next())
       if (B.blockFormat().headingLevel() > 0) Pages << int(LinesRect(B).top() / FPage.H) + 1;
     if (Pages.size() != int(FS.size()))
-      throw EManualError{QString("the document has %1 headings for %2 sections").arg(Pages.size()).arg(FS.size())};
+      throw EManualError{
+          QString("the document has %1 headings for %2 sections").arg(Pages.size()).arg(FS.size())};
     return Pages;
   }
 
@@ -440,7 +453,8 @@ private:
       P.drawText(Head, Qt::AlignLeft | Qt::AlignBottom, QString(ProgramTitle) + " " + Dash + " User manual");
       P.drawText(Head, Qt::AlignRight | Qt::AlignBottom, ChapterOfPage(Page + 1));
       P.setPen(QPen(QColor(0xaa, 0xaa, 0xaa), FPage.Mm(0.2)));
-      P.drawLine(QPointF(Head.left(), Head.bottom() + FPage.Mm(1)), QPointF(Head.right(), Head.bottom() + FPage.Mm(1)));
+      P.drawLine(QPointF(Head.left(), Head.bottom() + FPage.Mm(1)),
+                 QPointF(Head.right(), Head.bottom() + FPage.Mm(1)));
       P.setPen(QColor(0x55, 0x55, 0x55));
       const QRectF Foot(FPage.Left, FPage.H - FPage.Mm(15), Head.width(), FPage.Mm(5));
       P.drawText(Foot, Qt::AlignHCenter | Qt::AlignTop, QString::number(Page + 1));
@@ -482,7 +496,7 @@ ul.toc li { margin: 0.25em 0; }
 )";
 
 class THelpBuilder {
-public:
+ public:
   THelpBuilder(const TOptions& O, const std::vector<TSection>& S) : FO(O), FS(S) {}
 
   void Build() {
@@ -502,7 +516,7 @@ public:
     }
   }
 
-private:
+ private:
   struct THelpPage {
     QString File;
     std::vector<int> Sections;  // indexes into FS, the first one the page's heading
@@ -527,7 +541,8 @@ private:
     QSet<QString> Files;
     for (const auto* List : {&FPages, &FExtra})
       for (const THelpPage& P : *List) {
-        if (P.File == "index.html" || Files.contains(P.File)) throw EManualError{"two help pages named " + P.File};
+        if (P.File == "index.html" || Files.contains(P.File))
+          throw EManualError{"two help pages named " + P.File};
         Files.insert(P.File);
       }
     // Subsection pages are written after the others; they are reached through
@@ -556,9 +571,12 @@ private:
   QString Nav(int p, const QString& Class) const {
     QString H = "<nav class=\"" + Class + "\"><a href=\"index.html\">Contents</a>";
     if (p < FChained) {
-      if (p > 0) H += "<a href=\"" + FPages[p - 1].File + "\">&larr; " + Escape(TitleOf(FPages[p - 1].Sections[0])) + "</a>";
+      if (p > 0)
+        H += "<a href=\"" + FPages[p - 1].File + "\">&larr; " + Escape(TitleOf(FPages[p - 1].Sections[0])) +
+             "</a>";
       if (p + 1 < FChained)
-        H += "<a href=\"" + FPages[p + 1].File + "\">" + Escape(TitleOf(FPages[p + 1].Sections[0])) + " &rarr;</a>";
+        H += "<a href=\"" + FPages[p + 1].File + "\">" + Escape(TitleOf(FPages[p + 1].Sections[0])) +
+             " &rarr;</a>";
     } else {
       // A subsection page: up to the section that holds it.
       const int First = FPages[p].Sections[0];
@@ -573,7 +591,9 @@ private:
     const THelpPage& Page = FPages[p];
     TRenderer R;
     R.Link = [this](const QString& A, const QString& L) { return Link(A, L); };
-    R.Directive = [this](const QString& N, const QString& A) { return DirectiveHtml(FO, N, A, true, &FUsedPictures); };
+    R.Directive = [this](const QString& N, const QString& A) {
+      return DirectiveHtml(FO, N, A, true, &FUsedPictures);
+    };
     R.Box = [&R](const QString& K, const QStringList& L) { return BoxHtml(K, L, R); };
     const int First = Page.Sections[0];
     QString Body;
@@ -613,7 +633,8 @@ private:
 
   void Write(const QString& File, const QString& Title, const QString& Body) {
     QFile F(QDir(FO.HelpDir).filePath(File));
-    if (!F.open(QIODevice::WriteOnly | QIODevice::Truncate)) throw EManualError{"cannot write " + F.fileName()};
+    if (!F.open(QIODevice::WriteOnly | QIODevice::Truncate))
+      throw EManualError{"cannot write " + F.fileName()};
     const QString H = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>" +
                       Escape(Title) + " " + Dash + " " + ProgramTitle + " Help</title>\n<style>" + HelpStyle +
                       "</style>\n</head>\n<body>\n" + Body + "</body>\n</html>\n";
@@ -633,19 +654,28 @@ TOptions ParseOptions(const QStringList& Args) {
   for (int i = 1; i < Args.size(); ++i) {
     const QString& A = Args[i];
     const QString V = i + 1 < Args.size() ? Args[i + 1] : QString();
-    if (A == "--source") O.Source = V;
-    else if (A == "--catalogue") O.Catalogue = V;
-    else if (A == "--pictures") O.PictureDirs << V;
-    else if (A == "--icon") O.Icon = V;
-    else if (A == "--release") O.Release = V;
-    else if (A == "--pdf") O.Pdf = V;
-    else if (A == "--help") O.HelpDir = V;
-    else throw EManualError{"unknown option " + A};
+    if (A == "--source")
+      O.Source = V;
+    else if (A == "--catalogue")
+      O.Catalogue = V;
+    else if (A == "--pictures")
+      O.PictureDirs << V;
+    else if (A == "--icon")
+      O.Icon = V;
+    else if (A == "--release")
+      O.Release = V;
+    else if (A == "--pdf")
+      O.Pdf = V;
+    else if (A == "--help")
+      O.HelpDir = V;
+    else
+      throw EManualError{"unknown option " + A};
     ++i;
   }
   if (O.Source.isEmpty() || O.Catalogue.isEmpty() || (O.Pdf.isEmpty() && O.HelpDir.isEmpty()))
-    throw EManualError{"usage: krlmanual --source FILE --catalogue KRL_VAR.csv [--pictures DIR]... [--icon SVG] "
-                       "[--release R] [--pdf FILE] [--help DIR]"};
+    throw EManualError{
+        "usage: krlmanual --source FILE --catalogue KRL_VAR.csv [--pictures DIR]... [--icon SVG] "
+        "[--release R] [--pdf FILE] [--help DIR]"};
   return O;
 }
 

@@ -85,7 +85,8 @@ QString TableToHtml(const QStringList& Rows, const TRenderer& R) {
     if (!S.contains('-')) throw EManualError{"the second line of a table must be its separator: " + Rows[1]};
     Align << (S.startsWith(':') && S.endsWith(':') ? "center" : S.endsWith(':') ? "right" : "left");
   }
-  QString H = "<table class=\"grid\" width=\"100%\" border=\"1\" cellspacing=\"0\" cellpadding=\"4\">\n<thead><tr>";
+  QString H =
+      "<table class=\"grid\" width=\"100%\" border=\"1\" cellspacing=\"0\" cellpadding=\"4\">\n<thead><tr>";
   for (int c = 0; c < Head.size(); ++c)
     H += "<th align=\"" + Align.value(c, "left") + "\">" + InlineToHtml(Head[c], R) + "</th>";
   H += "</tr></thead>\n<tbody>\n";
@@ -223,7 +224,8 @@ void NumberSections(std::vector<TSection>& Sections) {
   QString Prefix;
   QSet<QString> Anchors;
   for (TSection& S : Sections) {
-    if (Anchors.contains(S.Anchor)) throw EManualError{S.Source + ": the anchor " + S.Anchor + " is used twice"};
+    if (Anchors.contains(S.Anchor))
+      throw EManualError{S.Source + ": the anchor " + S.Anchor + " is used twice"};
     Anchors.insert(S.Anchor);
     if (S.Level == 1) {
       Prefix = S.Appendix ? QString(QChar('A' + Appendix++)) : QString::number(++Chapter);
@@ -295,7 +297,11 @@ QString InlineToPlain(const QString& Text) {
   R.Link = [](const QString&, const QString& Label) { return Label; };
   QString H = InlineToHtml(Text, R);
   H.remove(QRegularExpression("<[^>]*>"));
-  H.replace("&lt;", "<").replace("&gt;", ">").replace("&quot;", "\"").replace("&#39;", "'").replace("&amp;", "&");
+  H.replace("&lt;", "<")
+      .replace("&gt;", ">")
+      .replace("&quot;", "\"")
+      .replace("&#39;", "'")
+      .replace("&amp;", "&");
   return H;
 }
 

@@ -15,14 +15,14 @@
 #include <vector>
 
 struct TSection {
-  int Level = 1;         // 1 chapter, 2 section, 3 subsection
-  QString Title;         // as written, inline markup allowed
-  QString Anchor;        // unique over the manual
-  int HelpContext = 0;   // 0: none
-  QString Number;        // "3", "3.2", "3.2.1"; "A", "A.1" in an appendix
-  bool Appendix = false; // a chapter with the attribute "appendix"
-  QStringList Body;      // the lines below the heading, up to the next one
-  QString Source;        // file the section comes from, for messages
+  int Level = 1;          // 1 chapter, 2 section, 3 subsection
+  QString Title;          // as written, inline markup allowed
+  QString Anchor;         // unique over the manual
+  int HelpContext = 0;    // 0: none
+  QString Number;         // "3", "3.2", "3.2.1"; "A", "A.1" in an appendix
+  bool Appendix = false;  // a chapter with the attribute "appendix"
+  QStringList Body;       // the lines below the heading, up to the next one
+  QString Source;         // file the section comes from, for messages
 };
 
 // Reads one source file into sections, appending to Sections. Lines before the

@@ -40,9 +40,8 @@
 #include <functional>
 #include <memory>
 
-#include "manual/GettingStarted.h"
-#include "QtHandlers.h"
 #include "DxGrid.h"
+#include "QtHandlers.h"
 #include "WinSupport.h"
 #include "catalogue/KvMenu.h"
 #include "catalogue/KvRerun.h"
@@ -50,6 +49,7 @@
 #include "catalogue/Kvcrop.h"
 #include "catalogue/Kvsoil.h"
 #include "catalogue/Kvwthr.h"
+#include "manual/GettingStarted.h"
 #include "platform/FileSys.h"
 #include "platform/Handlers.h"
 #include "platform/Shell.h"
@@ -430,10 +430,14 @@ int main(int argc, char* argv[]) {
     return 0;
   }
   for (int i = 1; i + 1 < Args.size(); i += 2) {
-    if (Args[i] == "--data") Data = Args[i + 1];
-    else if (Args[i] == "--programs") Programs = Args[i + 1];
-    else if (Args[i] == "--out") OutDir = Args[i + 1];
-    else if (Args[i] == "--scene") SceneName = Args[i + 1];
+    if (Args[i] == "--data")
+      Data = Args[i + 1];
+    else if (Args[i] == "--programs")
+      Programs = Args[i + 1];
+    else if (Args[i] == "--out")
+      OutDir = Args[i + 1];
+    else if (Args[i] == "--scene")
+      SceneName = Args[i + 1];
   }
   if (Data.isEmpty() || Programs.isEmpty() || OutDir.isEmpty() || SceneName.isEmpty()) {
     std::fprintf(stderr,
@@ -447,7 +451,8 @@ int main(int argc, char* argv[]) {
   if (!Home.isValid()) return 1;
 
   try {
-    LayHome(fs::absolute(Data.toStdString()), fs::absolute(Programs.toStdString()), Home.path().toStdString());
+    LayHome(fs::absolute(Data.toStdString()), fs::absolute(Programs.toStdString()),
+            Home.path().toStdString());
     SetShellWindowless(true);
     // Boxes are answered with their default, the first button; the texts go
     // to the log of the build.
@@ -455,10 +460,8 @@ int main(int argc, char* argv[]) {
       std::printf("  [box] %s\n", M.Text.c_str());
       switch (M.Buttons) {
         case TMsgButtons::YesNo:
-        case TMsgButtons::YesNoCancel:
-          return TMsgResult::Yes;
-        default:
-          return TMsgResult::Ok;
+        case TMsgButtons::YesNoCancel: return TMsgResult::Yes;
+        default: return TMsgResult::Ok;
       }
     });
     SetAppErrorHandler([](const std::exception& E) { std::printf("  [error] %s\n", E.what()); });
@@ -470,7 +473,9 @@ int main(int argc, char* argv[]) {
 #ifdef KRL_HAVE_MAIN_WINDOW
     ModalActions["FormDetailedOutput"] = DetailedOutput;
     ModalActions["FormTableView"] = GraphView;
-    ModalActions["FormWaterBalance"] = [](QDialog& D) { return LookOnly(D, "water-balance", QSize(640, 480)); };
+    ModalActions["FormWaterBalance"] = [](QDialog& D) {
+      return LookOnly(D, "water-balance", QSize(640, 480));
+    };
     ModalActions["FormOutputSummary"] = SummaryOutput;
     ModalActions["FormDxEdit"] = [](QDialog& D) { return LookOnly(D, "viewer", QSize(680, 440)); };
     ModalActions["FormAbout"] = [](QDialog& D) { return LookOnly(D, "about"); };

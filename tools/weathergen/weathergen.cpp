@@ -29,7 +29,7 @@ constexpr double Pi = 3.14159265358979323846;
 
 // splitmix64: a small, well-mixed 64-bit generator; one instance per stream.
 class TRandom {
-public:
+ public:
   explicit TRandom(uint64_t Seed) : FState(Seed) {}
 
   uint64_t Next() {
@@ -69,7 +69,7 @@ public:
     }
   }
 
-private:
+ private:
   uint64_t FState;
 };
 
@@ -84,25 +84,25 @@ uint64_t StreamSeed(uint64_t Seed, uint64_t Stream) {
 // ---------------------------------------------------------------- climate
 
 struct TClimate {
-  double TMean = 10.0;      // annual mean of the daily mean temperature, C
-  double TAmp = 7.0;        // half the difference between warmest and coldest day, C
-  double TColdDay = 20;     // day of year of the coldest day (northern hemisphere)
-  double TSd = 2.5;         // day-to-day spread of the daily mean temperature, C
-  double TCorr = 0.75;      // lag-one autocorrelation of that spread
-  double Dtr = 8.0;         // mean diurnal range tmax - tmin, C
-  double DtrAmp = 2.0;      // half the seasonal swing of the range (larger in summer), C
-  double WetCool = 1.5;     // wet days are this much cooler than dry days, C
-  double DewDep = 1.0;      // dew point below tmin on dry days, C
-  double Rain = 750.0;      // mean annual rain, mm
-  double WetDays = 180.0;   // mean number of wet days a year
-  double RainAmp = 0.1;     // seasonality of rain, 0 (none) .. 0.95
-  double RainPeak = 300;    // day of year of the rainiest season
-  double Persist = 0.3;     // persistence of wet and dry spells (Markov chain)
-  double Shape = 0.75;      // shape of the gamma distribution of wet-day amounts
-  double Sunshine = 0.35;   // mean relative sunshine duration on dry days
-  double SunAmp = 0.08;     // half the seasonal swing of it (sunnier in summer)
-  double Wind = 4.0;        // mean wind speed, m/s
-  double WindAmp = 0.15;    // relative seasonal swing of wind (windier in winter)
+  double TMean = 10.0;     // annual mean of the daily mean temperature, C
+  double TAmp = 7.0;       // half the difference between warmest and coldest day, C
+  double TColdDay = 20;    // day of year of the coldest day (northern hemisphere)
+  double TSd = 2.5;        // day-to-day spread of the daily mean temperature, C
+  double TCorr = 0.75;     // lag-one autocorrelation of that spread
+  double Dtr = 8.0;        // mean diurnal range tmax - tmin, C
+  double DtrAmp = 2.0;     // half the seasonal swing of the range (larger in summer), C
+  double WetCool = 1.5;    // wet days are this much cooler than dry days, C
+  double DewDep = 1.0;     // dew point below tmin on dry days, C
+  double Rain = 750.0;     // mean annual rain, mm
+  double WetDays = 180.0;  // mean number of wet days a year
+  double RainAmp = 0.1;    // seasonality of rain, 0 (none) .. 0.95
+  double RainPeak = 300;   // day of year of the rainiest season
+  double Persist = 0.3;    // persistence of wet and dry spells (Markov chain)
+  double Shape = 0.75;     // shape of the gamma distribution of wet-day amounts
+  double Sunshine = 0.35;  // mean relative sunshine duration on dry days
+  double SunAmp = 0.08;    // half the seasonal swing of it (sunnier in summer)
+  double Wind = 4.0;       // mean wind speed, m/s
+  double WindAmp = 0.15;   // relative seasonal swing of wind (windier in winter)
 };
 
 struct TStation {
@@ -139,7 +139,7 @@ double Extraterrestrial(double LatDeg, int Day, int YearDays) {
   const double Ws = std::acos(X);
   const double SolarConstant = 118080.0;  // kJ/m2/d (1367 W/m2)
   const double Ra = SolarConstant / Pi * Dr *
-       (Ws * std::sin(Phi) * std::sin(Decl) + std::cos(Phi) * std::cos(Decl) * std::sin(Ws));
+                    (Ws * std::sin(Phi) * std::sin(Decl) + std::cos(Phi) * std::cos(Decl) * std::sin(Ws));
   return Ra < 0.0 ? 0.0 : Ra;
 }
 
@@ -149,9 +149,7 @@ double SatVapour(double T) { return 0.6108 * std::exp(17.27 * T / (T + 237.3)); 
 double Clamp(double V, double Lo, double Hi) { return V < Lo ? Lo : (V > Hi ? Hi : V); }
 
 // A seasonal wave: 1 on day Peak, -1 half a year later.
-double Wave(int Day, int YearDays, double Peak) {
-  return std::cos(2.0 * Pi * (Day - Peak) / YearDays);
-}
+double Wave(int Day, int YearDays, double Peak) { return std::cos(2.0 * Pi * (Day - Peak) / YearDays); }
 
 // Every day from the first to the last year, in order.
 std::vector<TDay> Generate(const TStation& S) {
@@ -162,9 +160,9 @@ std::vector<TDay> Generate(const TStation& S) {
   const double WarmDay = ColdDay + 182.5;
   const double RainPeak = C.RainPeak + Shift;
 
-  TRandom RRainOcc(StreamSeed(S.Seed, 1)), RRainAmt(StreamSeed(S.Seed, 2)),
-      RTemp(StreamSeed(S.Seed, 3)), RRange(StreamSeed(S.Seed, 4)),
-      RSun(StreamSeed(S.Seed, 5)), RVap(StreamSeed(S.Seed, 6)), RWind(StreamSeed(S.Seed, 7));
+  TRandom RRainOcc(StreamSeed(S.Seed, 1)), RRainAmt(StreamSeed(S.Seed, 2)), RTemp(StreamSeed(S.Seed, 3)),
+      RRange(StreamSeed(S.Seed, 4)), RSun(StreamSeed(S.Seed, 5)), RVap(StreamSeed(S.Seed, 6)),
+      RWind(StreamSeed(S.Seed, 7));
 
   // Wet-day probability and mean amount over the year; the mean amount is
   // scaled so that the expected annual total is the wanted rain.
@@ -174,8 +172,7 @@ std::vector<TDay> Generate(const TStation& S) {
     return Clamp(P0 * (1.0 + C.RainAmp * Wave(Day, N, RainPeak)), 0.005, 0.9);
   };
   double Expected = 0.0;
-  for (int D = 1; D <= 365; ++D)
-    Expected += WetProb(D, 365) * (1.0 + AmtAmp * Wave(D, 365, RainPeak));
+  for (int D = 1; D <= 365; ++D) Expected += WetProb(D, 365) * (1.0 + AmtAmp * Wave(D, 365, RainPeak));
   const double Amount0 = C.Rain / Expected;  // mean amount on a wet day at the mean of the wave
 
   std::vector<TDay> Days;
@@ -193,7 +190,7 @@ std::vector<TDay> Generate(const TStation& S) {
 
       // Rain: two-state Markov chain, gamma amounts.
       const double P = WetProb(D, N);
-      const double P01 = P * (1.0 - C.Persist);          // dry -> wet
+      const double P01 = P * (1.0 - C.Persist);              // dry -> wet
       const double P11 = C.Persist + P * (1.0 - C.Persist);  // wet -> wet
       Wet = RRainOcc.Uniform() < (Wet ? P11 : P01);
       const double MeanAmount = Amount0 * (1.0 + AmtAmp * Wave(D, N, RainPeak));
@@ -206,8 +203,8 @@ std::vector<TDay> Generate(const TStation& S) {
       const double TSeason = C.TMean - C.TAmp * Wave(D, N, ColdDay);
       const double TWet = Wet ? -C.WetCool * (1.0 - P) : C.WetCool * P;
       const double TDay = TSeason + TWet + TNoise;
-      RangeNoise = RangeCorr * RangeNoise +
-                   std::sqrt(1.0 - RangeCorr * RangeCorr) * RangeSd * RRange.Normal();
+      RangeNoise =
+          RangeCorr * RangeNoise + std::sqrt(1.0 - RangeCorr * RangeCorr) * RangeSd * RRange.Normal();
       const double RangeSeason = C.Dtr + C.DtrAmp * Wave(D, N, WarmDay);
       const double RangeFactor = Wet ? WetRange : (1.0 - WetRange * P) / (1.0 - P);
       const double Range = std::max(1.0, RangeSeason * RangeFactor + RangeNoise);
@@ -290,17 +287,15 @@ void WriteYearly(const TStation& S, const std::vector<TDay>& Days) {
     for (; I < Days.size() && Days[I].Year == Y; ++I) {
       const TDay& D = Days[I];
       T += Format("%2d %4d %3d %5.0f. %5.1f %5.1f %5.2f %4.1f %4.1f", S.Number, D.Year, D.Day,
-                  Rounded(D.Irrad, 0), Rounded(D.TMin, 1), Rounded(D.TMax, 1),
-                  Rounded(D.Vapour, 2), Rounded(D.Wind, 1), Rounded(D.Rain, 1)) +
+                  Rounded(D.Irrad, 0), Rounded(D.TMin, 1), Rounded(D.TMax, 1), Rounded(D.Vapour, 2),
+                  Rounded(D.Wind, 1), Rounded(D.Rain, 1)) +
            Eol;
     }
     WriteFile(S.Dir + "/" + S.Stem + Format(".%03d", Y % 1000), T);
   }
 }
 
-std::string YearsLine(const TStation& S) {
-  return Format("** KRLYEARS=%d-%d", S.FirstYear, S.LastYear);
-}
+std::string YearsLine(const TStation& S) { return Format("** KRLYEARS=%d-%d", S.FirstYear, S.LastYear); }
 
 void WriteRainfall(const TStation& S, const std::vector<TDay>& Days) {
   std::string T;
@@ -416,10 +411,10 @@ TStation ParseArgs(int Argc, char** Argv) {
 
   TClimate& C = S.Climate;
   std::map<std::string, double*> Keys = {
-      {"tmean", &C.TMean},     {"tamp", &C.TAmp},         {"tcoldday", &C.TColdDay},
-      {"tsd", &C.TSd},         {"tcorr", &C.TCorr},       {"dtr", &C.Dtr},
-      {"dtramp", &C.DtrAmp},   {"wetcool", &C.WetCool},   {"dewdep", &C.DewDep},
-      {"rain", &C.Rain},       {"wetdays", &C.WetDays},   {"rainamp", &C.RainAmp},
+      {"tmean", &C.TMean},       {"tamp", &C.TAmp},       {"tcoldday", &C.TColdDay},
+      {"tsd", &C.TSd},           {"tcorr", &C.TCorr},     {"dtr", &C.Dtr},
+      {"dtramp", &C.DtrAmp},     {"wetcool", &C.WetCool}, {"dewdep", &C.DewDep},
+      {"rain", &C.Rain},         {"wetdays", &C.WetDays}, {"rainamp", &C.RainAmp},
       {"rainpeak", &C.RainPeak}, {"persist", &C.Persist}, {"shape", &C.Shape},
       {"sunshine", &C.Sunshine}, {"sunamp", &C.SunAmp},   {"wind", &C.Wind},
       {"windamp", &C.WindAmp}};
@@ -436,8 +431,9 @@ TStation ParseArgs(int Argc, char** Argv) {
   }
   if (S.Format != 2 && S.Format != 99 && S.Format != 1)
     throw std::runtime_error("--format must be 2, 99 or 1");
-  if (S.Format == 2 && (S.Stem.size() != 4 || S.Stem.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789") !=
-                                                   std::string::npos))
+  if (S.Format == 2 &&
+      (S.Stem.size() != 4 ||
+       S.Stem.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789") != std::string::npos))
     throw std::runtime_error("a yearly station stem is 4 upper-case letters or digits");
   if (S.Stem.empty() || S.Stem.find_first_of("/\\. ") != std::string::npos)
     throw std::runtime_error("the stem must be a plain file name without extension");
