@@ -566,7 +566,7 @@ TEST(DetailedOutput, BadInputReadsLikeThePlainReader) {
   layout::TValues V(1);
   for (int j = 0; j < 8; ++j) {
     std::string Junk(4096 + j * 1000, '\0');
-    for (char& C : Junk) C = static_cast<char>(V.Next(256));
+    for (char& C : Junk) C = static_cast<char>(static_cast<unsigned char>(V.Next(256)));
     Texts.push_back(Junk);
     Texts.push_back(Full.substr(0, Full.size() / 2) + Junk + Full.substr(Full.size() / 2));
   }
