@@ -408,13 +408,10 @@ void TFormTableView::showEvent(QShowEvent* Event) {
   QDialog::showEvent(Event);
   // Once per showing: a later activation (after a message box or the file
   // dialog) must not put the column list out of step with the chart.
-  if (!FActivated && !Event->spontaneous()) {
-    FActivated = true;
-    GuardedCall([this] { FormActivate(); });
-  }
+  FActivation.Shown(*Event, [this] { FormActivate(); });
 }
 
 void TFormTableView::hideEvent(QHideEvent* Event) {
   QDialog::hideEvent(Event);
-  if (!Event->spontaneous()) FActivated = false;
+  FActivation.Hidden(*Event);
 }

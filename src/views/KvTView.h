@@ -18,6 +18,7 @@
 #include <string>
 
 #include "KvTable.h"
+#include "WinSupport.h"
 
 class QButtonGroup;
 class QCheckBox;
@@ -86,7 +87,7 @@ class TFormTableView : public QDialog {
   std::string FFullName[2];
   std::unique_ptr<TKvTable> FTable;
   std::string FTitle;
-  bool FActivated = false;
+  TOncePerShowing FActivation;
 
   TKvCurveChart* FChart;
   TKvChartView* FChartView;

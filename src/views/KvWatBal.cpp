@@ -415,13 +415,10 @@ void TFormWaterBalance::BtnCloseClick() { reject(); }
 void TFormWaterBalance::showEvent(QShowEvent* Event) {
   QDialog::showEvent(Event);
   // The series are built once per showing, not at every activation.
-  if (!FShown && !Event->spontaneous()) {
-    FShown = true;
-    GuardedCall([this] { FormActivate(); });
-  }
+  FActivation.Shown(*Event, [this] { FormActivate(); });
 }
 
 void TFormWaterBalance::hideEvent(QHideEvent* Event) {
   QDialog::hideEvent(Event);
-  if (!Event->spontaneous()) FShown = false;
+  FActivation.Hidden(*Event);
 }

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "WinSupport.h"
+
 class QBarSet;
 class QLabel;
 class QPainter;
@@ -107,5 +109,5 @@ class TFormWaterBalance : public QDialog {
   QPushButton* FBtnChart;
   QPushButton* FBtn3D;
   bool F3D = true;
-  bool FShown = false;
+  TOncePerShowing FActivation;
 };

@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QStyle>
 #include <QWidget>
 
@@ -168,4 +169,16 @@ QDialogButtonBox* MakeOkCancelButtons(QDialog* Dialog, QPushButton*& OKBtn, QPus
   QObject::connect(Buttons, &QDialogButtonBox::rejected, Dialog, &QDialog::reject);
   OKBtn->setDefault(true);
   return Buttons;
+}
+
+// ---------------------------------------------------------------- activation once per showing
+
+void TOncePerShowing::Shown(const QShowEvent& Event, const std::function<void()>& Activate) {
+  if (FDone || Event.spontaneous()) return;
+  FDone = true;
+  GuardedCall(Activate);
+}
+
+void TOncePerShowing::Hidden(const QHideEvent& Event) {
+  if (!Event.spontaneous()) FDone = false;
 }

@@ -11,7 +11,9 @@ class QDialogButtonBox;
 class QPushButton;
 class QApplication;
 class QDialog;
+class QHideEvent;
 class QObject;
+class QShowEvent;
 class QWidget;
 
 // ---- hints
@@ -68,3 +70,18 @@ QStringList QtNameFilters(const QString& Filter);
 // standard icons) in a button box that accepts and rejects the dialog; OK is
 // the default button.
 QDialogButtonBox* MakeOkCancelButtons(QDialog* Dialog, QPushButton*& OKBtn, QPushButton*& CancelBtn);
+
+// ---- activation once per showing
+// A window that fills itself when the program shows it, and not again at
+// every activation (after a message box or a file dialog, say): call Shown
+// from showEvent and Hidden from hideEvent. Shows and hides that come from the
+// window system (minimising, another desktop) do not count. Errors of the
+// activation go to the application's error handler.
+class TOncePerShowing {
+ public:
+  void Shown(const QShowEvent& Event, const std::function<void()>& Activate);
+  void Hidden(const QHideEvent& Event);
+
+ private:
+  bool FDone = false;
+};
