@@ -125,7 +125,8 @@ int Run(const std::vector<std::string>& Args) {
     const auto Number = [&](int Min) {
       const std::string V = Next();
       int N = 0;
-      if (!TryStrToInt(V, N) || N < Min) throw EKvError(A + " needs a whole number of at least " + std::to_string(Min));
+      if (!TryStrToInt(V, N) || N < Min)
+        throw EKvError(A + " needs a whole number of at least " + std::to_string(Min));
       return N;
     };
     if (A == "-j" || A == "--jobs")
@@ -205,7 +206,8 @@ int Run(const std::vector<std::string>& Args) {
     const std::string Id = SubmitStudy(Study, Program, Parsed.Rows.size(), Slurm);
     std::cout << "Slurm job " << Id << ": " << Parsed.Rows.size() << " rows in " << Study.Dir() << "\n";
     if (!Slurm.Wait) {
-      std::cout << "krlstudy status " << Study.Dir() << " follows it; krlstudy collect gathers the results.\n";
+      std::cout << "krlstudy status " << Study.Dir()
+                << " follows it; krlstudy collect gathers the results.\n";
       return Submitted;
     }
   } else {
@@ -217,8 +219,9 @@ int Run(const std::vector<std::string>& Args) {
                     if (!Tty) return;
                     const size_t Finished = Done + Failed;
                     const double Left = Finished ? Seconds / Finished * (Todo - std::min(Finished, Todo)) : 0;
-                    std::fprintf(stderr, "\rdone %zu, failed %zu, remaining %zu, elapsed %s, left about %s ", Done,
-                                 Failed, Todo - std::min(Finished, Todo), Clock(Seconds).c_str(), Clock(Left).c_str());
+                    std::fprintf(stderr, "\rdone %zu, failed %zu, remaining %zu, elapsed %s, left about %s ",
+                                 Done, Failed, Todo - std::min(Finished, Todo), Clock(Seconds).c_str(),
+                                 Clock(Left).c_str());
                   });
     if (Tty) std::fprintf(stderr, "\n");
   }

@@ -11,6 +11,7 @@
 #include "catalogue/Kvsoil.h"
 #include "catalogue/Kvwthr.h"
 #include "foundations/DxUtil.h"
+#include "foundations/Errors.h"
 #include "foundations/Numbers.h"
 #include "foundations/TextCase.h"
 #include "session/Kvgen.h"
@@ -32,31 +33,37 @@ const TKorMenuItem* FindFile(const TMenuList& List, const std::string& FileName,
   return nullptr;
 }
 
+// The same for storing: a file the data catalogue lacks is an error.
+const TKorMenuItem& NeedFile(const TMenuList& List, const std::string& FileName, int Format = -2) {
+  if (const TKorMenuItem* I = FindFile(List, FileName, Format)) return *I;
+  throw EKvError("'" + TrimBlanks(FileName) + "' not found in the data catalogue");
+}
+
 // clang-format off
 const std::vector<TStudyKeyword>& Keywords() {
   static const std::vector<TStudyKeyword> Table = {
     // timer file
     {"CLFILE", K::StationFile, 0, 0, [](TKvSession& S, const std::string& V) {
-       const TKorMenuItem* I = FindFile(StationList, V);
-       S.Weather().SetStationFile(I->FileName);
-       S.Weather().SetStationDescription(I->Description);
-       S.Weather().SetWeatherFormatNumber(I->Format); }},
+       const TKorMenuItem& I = NeedFile(StationList, V);
+       S.Weather().SetStationFile(I.FileName);
+       S.Weather().SetStationDescription(I.Description);
+       S.Weather().SetWeatherFormatNumber(I.Format); }},
     {"ISYR",   K::Integer, 0, 0, [](TKvSession& S, const std::string& V) { S.Weather().SetYear(Int(V)); }},
     {"INYEAR", K::Integer, 0, 0, [](TKvSession& S, const std::string& V) { S.Weather().SetConsecutiveYears(Int(V)); }},
     {"IRNDAT", K::Integer, 0, 0, [](TKvSession& S, const std::string& V) { S.Weather().SetRainfallDataOptions(Int(V)); }},
     {"RAFILE", K::RainFile, 0, 0, [](TKvSession& S, const std::string& V) {
-       const TKorMenuItem* I = FindFile(StationList, V, FormatRainfall);
-       S.Weather().SetRainfallStationFile(I->FileName);
-       S.Weather().SetRainfallStationDescription(I->Description); }},
+       const TKorMenuItem& I = NeedFile(StationList, V, FormatRainfall);
+       S.Weather().SetRainfallStationFile(I.FileName);
+       S.Weather().SetRainfallStationDescription(I.Description); }},
     {"ISYRR",  K::Integer, 0, 0, [](TKvSession& S, const std::string& V) { S.Weather().SetRainfallYear(Int(V)); }},
     // The writer takes the one its rainfall option asks for.
     {"INYRG",  K::Integer, 0, 0, [](TKvSession& S, const std::string& V) {
        S.Weather().SetRainfallConsecutiveYears(Int(V));
        S.Weather().SetNoOfRunsWithRandomizedRain(Int(V)); }},
     {"CRFILE", K::CropFile, 0, 0, [](TKvSession& S, const std::string& V) {
-       const TKorMenuItem* I = FindFile(CropList, V);
-       S.Crop().SetCropFile(I->FileName);
-       S.Crop().SetCropDescription(I->Description); }},
+       const TKorMenuItem& I = NeedFile(CropList, V);
+       S.Crop().SetCropFile(I.FileName);
+       S.Crop().SetCropDescription(I.Description); }},
     {"ISTCHO", K::Integer, 0, 0, [](TKvSession& S, const std::string& V) { S.Crop().SetStartDay(Int(V)); }},
     {"IDEM",   K::Integer, 0, 0, [](TKvSession& S, const std::string& V) { S.Crop().SetFixedEmergenceDate(Int(V)); }},
     {"IDSOW",  K::Integer, 0, 0, [](TKvSession& S, const std::string& V) { S.Crop().SetFixedSowingDate(Int(V)); }},
@@ -71,9 +78,9 @@ const std::vector<TStudyKeyword>& Keywords() {
     {"ISDAY",  K::Integer, 0, 0, [](TKvSession& S, const std::string& V) { S.General().SetWaterbalanceStartDay(Int(V)); }},
     // site file
     {"SOFILE", K::SoilFile, 0, 0, [](TKvSession& S, const std::string& V) {
-       const TKorMenuItem* I = FindFile(SoilList, V);
-       S.Soil().SetSoilFile(I->FileName);
-       S.Soil().SetSoilDescription(I->Description); }},
+       const TKorMenuItem& I = NeedFile(SoilList, V);
+       S.Soil().SetSoilFile(I.FileName);
+       S.Soil().SetSoilDescription(I.Description); }},
     {"IZT",    K::Integer, 0, 1, [](TKvSession& S, const std::string& V) { S.Hydrology().SetGroundwater(Int(V)); }},
     {"IFUNRN", K::Integer, 0, 0, [](TKvSession& S, const std::string& V) { S.Hydrology().SetTypeOfNonInfiltratingFractionOfRain(Int(V)); }},
     {"IDRAIN", K::Integer, 0, 0, [](TKvSession& S, const std::string& V) { S.Hydrology().SetDrainage(Int(V)); }},
@@ -99,7 +106,9 @@ const std::vector<TStudyKeyword>& Keywords() {
 }
 // clang-format on
 
-std::string RangeText(long double Min, long double Max) { return Format("%g to %g", double(Min), double(Max)); }
+std::string RangeText(long double Min, long double Max) {
+  return Format("%g to %g", double(Min), double(Max));
+}
 }  // namespace
 
 const TStudyKeyword* FindStudyKeyword(const std::string& Name) {
@@ -112,14 +121,14 @@ const TStudyKeyword* FindStudyKeyword(const std::string& Name) {
 std::string CheckKeywordValue(const TStudyKeyword& Keyword, const std::string& Value) {
   const std::string V = TrimBlanks(Value);
   switch (Keyword.Kind) {
-    case K::CropFile:
-      return FindFile(CropList, V) ? "" : "no crop file " + V + " in the crop directory";
-    case K::SoilFile:
-      return FindFile(SoilList, V) ? "" : "no soil file " + V + " in the soil directory";
+    case K::CropFile: return FindFile(CropList, V) ? "" : "no crop file " + V + " in the crop directory";
+    case K::SoilFile: return FindFile(SoilList, V) ? "" : "no soil file " + V + " in the soil directory";
     case K::StationFile:
       return FindFile(StationList, V) ? "" : "no weather station " + V + " in the weather directories";
     case K::RainFile:
-      return FindFile(StationList, V, FormatRainfall) ? "" : "no rainfall station " + V + " in the climate directory";
+      return FindFile(StationList, V, FormatRainfall)
+                 ? ""
+                 : "no rainfall station " + V + " in the climate directory";
     case K::Integer:
     case K::Real: break;
   }

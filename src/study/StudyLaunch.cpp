@@ -77,13 +77,14 @@ std::string Quoted(const std::string& S) {
 }
 }  // namespace
 
-int RunProgram(const std::vector<std::string>& Argv, std::string& Output) {
+int RunProgram(const std::vector<std::string>& Argv, std::string& Output, bool WithErrors) {
   Output.clear();
   int Pipe[2];
   if (pipe(Pipe) != 0) return 127;
   posix_spawn_file_actions_t Actions;
   posix_spawn_file_actions_init(&Actions);
   posix_spawn_file_actions_adddup2(&Actions, Pipe[1], 1);
+  if (WithErrors) posix_spawn_file_actions_adddup2(&Actions, Pipe[1], 2);
   posix_spawn_file_actions_addclose(&Actions, Pipe[0]);
   const pid_t Pid = Spawn(Argv, &Actions);
   posix_spawn_file_actions_destroy(&Actions);
@@ -101,7 +102,8 @@ int RunProgram(const std::vector<std::string>& Argv, std::string& Output) {
   return WEXITSTATUS(Status);
 }
 
-void RunStudyLocal(const TStudy& Study, const std::string& Program, int Jobs, const TStudyProgress& Progress) {
+void RunStudyLocal(const TStudy& Study, const std::string& Program, int Jobs,
+                   const TStudyProgress& Progress) {
   RemoveLeftScratch(Study);
   long Offset = 0;
   {
@@ -137,8 +139,10 @@ void RunStudyLocal(const TStudy& Study, const std::string& Program, int Jobs, co
   }
 }
 
-std::string SubmitStudy(const TStudy& Study, const std::string& Program, size_t Rows, const TSlurmOptions& O) {
-  const size_t Tasks = std::max<size_t>(1, std::min<size_t>(O.Tasks > 0 ? static_cast<size_t>(O.Tasks) : 1000, Rows));
+std::string SubmitStudy(const TStudy& Study, const std::string& Program, size_t Rows,
+                        const TSlurmOptions& O) {
+  const size_t Tasks =
+      std::max<size_t>(1, std::min<size_t>(O.Tasks > 0 ? static_cast<size_t>(O.Tasks) : 1000, Rows));
   const std::string Dir = Study.Dir() + "slurm/";
   fs::create_directories(Dir);
   std::string Script = "#!/bin/sh\n";
@@ -159,8 +163,9 @@ std::string SubmitStudy(const TStudy& Study, const std::string& Program, size_t 
   const int Rc = RunProgram(Argv, Out);
   const std::string Id = TrimBlanks(Out.substr(0, Out.find_first_of(";\n")));
   if (!Id.empty()) WriteFileAtomically(Dir + "job", Id + "\n");
-  if (Id.empty()) throw EKvError(Rc == 127 ? "sbatch cannot be started: is Slurm installed here?"
-                                           : Format("sbatch failed (exit status %d)", Rc));
+  if (Id.empty())
+    throw EKvError(Rc == 127 ? "sbatch cannot be started: is Slurm installed here?"
+                             : Format("sbatch failed (exit status %d)", Rc));
   return Id;
 }
 

@@ -159,7 +159,8 @@ std::vector<std::string> SeasonResults(const TKvFileManager& Fm) {
   std::vector<std::string> Lines;
   const int Runs = std::max(Sum.PotentialOutputList.Count(), Sum.WaterLimitedOutputList.Count());
   for (int r = 0; r < Runs; ++r) {
-    const TPotentialOutputSum* P = r < Sum.PotentialOutputList.Count() ? Sum.PotentialOutputList.Objects(r) : nullptr;
+    const TPotentialOutputSum* P =
+        r < Sum.PotentialOutputList.Count() ? Sum.PotentialOutputList.Objects(r) : nullptr;
     const TPotentialOutputSum* W =
         r < Sum.WaterLimitedOutputList.Count() ? Sum.WaterLimitedOutputList.Objects(r) : nullptr;
     const int Years = std::max(P ? P->Years.Count() : 0, W ? W->Years.Count() : 0);
@@ -192,6 +193,13 @@ std::vector<std::string> SeasonResults(const TKvFileManager& Fm) {
     }
   }
   return Lines;
+}
+
+// Whether the model's log reports an error; its text is then the last box
+// shown (the log check tells the user so).
+bool LogError(const std::string& LogName, std::vector<TMessage>& Shown) {
+  Shown.clear();
+  return CheckLogFile(LogName) && !Shown.empty();
 }
 
 std::string OutcomeText(const TRowOutcome& O) {
@@ -278,11 +286,12 @@ std::vector<std::string> SessionFiles(const TKvFileManager& Fm, const std::strin
   if (Name.empty() || Name == Fm.KRLWerkName())
     Files = {Fm.RunFullName(), Fm.TimerFullName(), Fm.SiteFullName(), Fm.ReRunFullName()};
   else
-    Files = {Fm.RunioPath() + Name + ".krl", Fm.RunioPath() + Name + "ti.tim", Fm.RunioPath() + Name + "si.sit",
-             Fm.RunioPath() + Name + "rr.rer"};
+    Files = {Fm.RunioPath() + Name + ".krl", Fm.RunioPath() + Name + "ti.tim",
+             Fm.RunioPath() + Name + "si.sit", Fm.RunioPath() + Name + "rr.rer"};
   for (std::string& F : Files) {
-    if (!FileExists(F)) throw EKvError("The session " + (Name.empty() ? std::string("KRL") : Name) +
-                                       " has no file " + ExpandFileName(F));
+    if (!FileExists(F))
+      throw EKvError("The session " + (Name.empty() ? std::string("KRL") : Name) + " has no file " +
+                     ExpandFileName(F));
     F = ExpandFileName(MapFileName(F));
   }
   return Files;
@@ -319,7 +328,8 @@ std::string MakeScratchHome(const TStudy& Study, const TStudySettings& Settings,
                                                              {"CLMDIR", &Settings.ClimateDir},
                                                              {"WTRDIR", &Settings.WeatherDir},
                                                              {"DBRDIR", &Settings.RepairedDir}};
-  std::string Ini = "[" + std::string(TKvFileManager::IniSection) + "]\r\nOUTDIR=..\\OUTPUT\\\r\nRUNDIR=..\\RUNIO\\\r\n";
+  std::string Ini =
+      "[" + std::string(TKvFileManager::IniSection) + "]\r\nOUTDIR=..\\OUTPUT\\\r\nRUNDIR=..\\RUNIO\\\r\n";
   for (const auto& [Key, Dir] : Data) {
     std::error_code Ec;
     fs::create_directory_symlink(*Dir, Home + Key, Ec);
@@ -337,7 +347,8 @@ namespace {
 // The session of one row: the base session's files copied into the scratch
 // home's run directory and read as the working session.
 std::unique_ptr<TKvSession> ReadBase(const TStudy& Study, const std::string& Bin) {
-  for (const char* N : BaseNames) fs::copy_file(Study.BaseDir() + N, Bin + "../RUNIO/" + N, fs::copy_options::overwrite_existing);
+  for (const char* N : BaseNames)
+    fs::copy_file(Study.BaseDir() + N, Bin + "../RUNIO/" + N, fs::copy_options::overwrite_existing);
   InvalidateDirCache();
   SetExecPath(Bin);
   auto S = std::make_unique<TKvSession>();
@@ -373,8 +384,8 @@ TKvSession& OpenBaseSession(const TStudy& Study, const std::string& Bin) {
   return *BaseSession();
 }
 
-TRowOutcome RunStudyRow(const TStudy& Study, const TStudySettings& Settings, const TStudyTable& Table, size_t Row,
-                        const std::string& Bin) {
+TRowOutcome RunStudyRow(const TStudy& Study, const TStudySettings& Settings, const TStudyTable& Table,
+                        size_t Row, const std::string& Bin) {
   using TClock = std::chrono::steady_clock;
   const TClock::time_point Start = TClock::now();
   TRowOutcome O;
@@ -386,8 +397,8 @@ TRowOutcome RunStudyRow(const TStudy& Study, const TStudySettings& Settings, con
     Shown.push_back(M);
     return M.Buttons == TMsgButtons::Ok ? TMsgResult::Ok : TMsgResult::No;
   });
-  const TScopedHandler<TAppErrorHandler> Errors(SetAppErrorHandler,
-                                                [&AppError](const std::exception& E) { AppError = E.what(); });
+  const TScopedHandler<TAppErrorHandler> Errors(
+      SetAppErrorHandler, [&AppError](const std::exception& E) { AppError = E.what(); });
   bool TimedOut = false;
   const TClock::time_point Deadline = Start + std::chrono::seconds(Settings.TimeoutSeconds);
   const TScopedHandler<TRunWaiter> Waiter(SetRunWaiter, [&] {
@@ -411,8 +422,9 @@ TRowOutcome RunStudyRow(const TStudy& Study, const TStudySettings& Settings, con
       if (O.ResultLines.empty()) O.Error = "the model wrote no season results";
     } else if (TimedOut) {
       O.Error = Format("time-out: the row ran longer than %d s", Settings.TimeoutSeconds);
-    } else if (Outcome == TRunOutcome::ModelError && Shown.size() >= 2) {
-      O.Error = FirstLine(Shown[1].Text);
+    } else if (FileExists(S->FileManager().LogFullName()) &&
+               LogError(S->FileManager().LogFullName(), Shown)) {
+      O.Error = FirstLine(Shown.back().Text);
     } else if (!AppError.empty()) {
       O.Error = FirstLine(AppError);
     } else {
@@ -445,7 +457,8 @@ int RunStudyWorker(const TStudy& Study, int Slice, int Slices) {
     if (Study.LoadOutcome(r).State == TRowState::Ok) continue;
     const TRowOutcome O = RunStudyRow(Study, Settings, Table, r, Bin);
     WriteFileAtomically(Study.RowFile(r), OutcomeText(O));
-    AppendLine(Study.JournalFile(), Format("%zu\t%s\t%.3f\t%s\n", r + 1, StateText(O.State).c_str(), O.Seconds, Me.c_str()));
+    AppendLine(Study.JournalFile(),
+               Format("%zu\t%s\t%.3f\t%s\n", r + 1, StateText(O.State).c_str(), O.Seconds, Me.c_str()));
     ++Ran;
   }
   SetCurrentDir(Study.Dir());
@@ -455,14 +468,32 @@ int RunStudyWorker(const TStudy& Study, int Slice, int Slices) {
 }
 
 const std::vector<std::string>& ResultColumns() {
-  static const std::vector<std::string> C = {
-      "run", "year",
-      "pot_yield", "pot_biomass", "pot_harvest_index", "pot_max_lai",
-      "pot_emergence", "pot_flowering", "pot_maturity", "pot_season_days",
-      "wl_yield", "wl_biomass", "wl_harvest_index", "wl_max_lai",
-      "wl_emergence", "wl_flowering", "wl_maturity", "wl_season_days",
-      "rain", "irrigation", "transpiration", "evaporation_soil", "evaporation_water",
-      "runoff", "drainage", "capillary_rise"};
+  static const std::vector<std::string> C = {"run",
+                                             "year",
+                                             "pot_yield",
+                                             "pot_biomass",
+                                             "pot_harvest_index",
+                                             "pot_max_lai",
+                                             "pot_emergence",
+                                             "pot_flowering",
+                                             "pot_maturity",
+                                             "pot_season_days",
+                                             "wl_yield",
+                                             "wl_biomass",
+                                             "wl_harvest_index",
+                                             "wl_max_lai",
+                                             "wl_emergence",
+                                             "wl_flowering",
+                                             "wl_maturity",
+                                             "wl_season_days",
+                                             "rain",
+                                             "irrigation",
+                                             "transpiration",
+                                             "evaporation_soil",
+                                             "evaporation_water",
+                                             "runoff",
+                                             "drainage",
+                                             "capillary_rise"};
   return C;
 }
 
@@ -515,7 +546,8 @@ TStudyCounts CollectStudy(const TStudy& Study, const TStudyTable& Table) {
       case TRowState::NotRun: ++C.NotRun; break;
     }
     std::vector<std::string> S = Prefix;
-    S.insert(S.end(), {StateText(O.State), O.State == TRowState::NotRun ? "" : Format("%.3f", O.Seconds), O.Error});
+    S.insert(S.end(),
+             {StateText(O.State), O.State == TRowState::NotRun ? "" : Format("%.3f", O.Seconds), O.Error});
     Put(Status, CsvRecord(S));
     if (O.State != TRowState::Ok) continue;
     for (const std::string& L : O.ResultLines) {

@@ -27,7 +27,7 @@ class TKvFileManager;
 struct TStudySettings {
   std::string ProgramDir;  // the program directory: korval.exe, krlcmd, KRL_VAR.csv
   std::string CropDir, SoilDir, ClimateDir, WeatherDir, RepairedDir;  // shared data, absolute
-  int TimeoutSeconds = 600;                                            // per row
+  int TimeoutSeconds = 600;                                           // per row
 };
 
 enum class TRowState { NotRun, Ok, Failed };
@@ -88,8 +88,8 @@ TKvSession& OpenBaseSession(const TStudy& Study, const std::string& Bin);
 // Runs one row in the scratch home whose bin/ is Bin: the base session, the
 // row's values, the run through the batch script and the model, the season
 // results. Never throws: every failure is the row's outcome.
-TRowOutcome RunStudyRow(const TStudy& Study, const TStudySettings& Settings, const TStudyTable& Table, size_t Row,
-                        const std::string& Bin);
+TRowOutcome RunStudyRow(const TStudy& Study, const TStudySettings& Settings, const TStudyTable& Table,
+                        size_t Row, const std::string& Bin);
 
 // Worker mode: runs every row of the slice (row index mod Slices == Slice;
 // Slices 1 for all rows) that is not done and not run by another worker,

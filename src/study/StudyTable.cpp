@@ -91,8 +91,8 @@ void CheckWeatherYears(const TStudyTable& Table, size_t Row, const TKvSession& B
   const int Last = First + std::max(Count, 1) - 1;
   if (First < S->YearBegin || Last > S->YearEnd)
     Problems.push_back({static_cast<int>(Row) + 1, Column,
-                        Format("weather years %d to %d are not all available at station %s (%d to %d)", First, Last,
-                               S->FileName.c_str(), S->YearBegin, S->YearEnd)});
+                        Format("weather years %d to %d are not all available at station %s (%d to %d)", First,
+                               Last, S->FileName.c_str(), S->YearBegin, S->YearEnd)});
 }
 
 std::vector<std::string> SplitAt(const std::string& S, char Sep) {
@@ -153,10 +153,9 @@ TStudyTable ParseStudyTable(const std::string& Text) {
       else
         R.Values.push_back(TrimBlanks(Fields[i]));
     }
-    // A row with too few or too many cells is refused by the check: the
-    // count of cells, ID included, is kept in the values' count.
-    if (Fields.size() != Width) R.Values.resize(T.Columns.size() + (Fields.size() > Width ? 1 : 0));
-    if (Fields.size() != Width) R.Line = -Line;
+    // A row with too few or too many cells is refused by the check.
+    R.Complete = Fields.size() == Width;
+    R.Values.resize(T.Columns.size());
     T.Rows.push_back(std::move(R));
   }
   for (size_t i = 0; i < T.Rows.size(); ++i)
@@ -197,8 +196,9 @@ std::vector<TStudyProblem> CheckStudyTable(const TStudyTable& Table, const TKvSe
     } else if (Upper == "RUNNAM") {
       Problems.push_back({0, Name, "run names are given by the study; name rows in the column ID"});
     } else if (!FindStudyKeyword(Name) && !FindCatalogueVar(Name)) {
-      Problems.push_back({0, Name, "unknown column: neither a keyword of the input files nor a variable of " +
-                                       std::string(VarCatalogueFileName)});
+      Problems.push_back({0, Name,
+                          "unknown column: neither a keyword of the input files nor a variable of " +
+                              std::string(VarCatalogueFileName)});
     } else {
       Usable[c] = true;
     }
@@ -207,15 +207,17 @@ std::vector<TStudyProblem> CheckStudyTable(const TStudyTable& Table, const TKvSe
   for (size_t r = 0; r < Table.Rows.size(); ++r) {
     const TStudyRow& R = Table.Rows[r];
     const int No = static_cast<int>(r) + 1;
-    if (R.Line < 0) {
-      Problems.push_back({No, "", Format("the row has another number of cells than the header (line %d)", -R.Line)});
+    if (!R.Complete) {
+      Problems.push_back(
+          {No, "", Format("the row has another number of cells than the header (line %d)", R.Line)});
       continue;
     }
     if (Table.HasId) {
       if (R.Id.empty())
         Problems.push_back({No, "ID", "the ID is empty"});
       else if (auto [It, New] = Ids.emplace(R.Id, r); !New)
-        Problems.push_back({No, "ID", Format("duplicate ID %s (also row %zu)", R.Id.c_str(), It->second + 1)});
+        Problems.push_back(
+            {No, "ID", Format("duplicate ID %s (also row %zu)", R.Id.c_str(), It->second + 1)});
     }
     for (size_t c = 0; c < Table.Columns.size(); ++c) {
       if (!Usable[c]) continue;
@@ -245,17 +247,21 @@ TStudyTable ExpandStudyTable(const std::vector<std::string>& Arguments) {
     const std::string Spec = A.substr(Eq + 1);
     std::vector<std::string> Values;
     if (Spec == "*") {
-      const TMenuList* List = Column == "CRFILE" ? &CropList : Column == "SOFILE" ? &SoilList
-                              : Column == "CLFILE" ? &StationList : nullptr;
-      if (!List) throw EKvError("expand: " + A + ": * stands for the data files of CRFILE, SOFILE or CLFILE only");
+      const TMenuList* List = Column == "CRFILE"   ? &CropList
+                              : Column == "SOFILE" ? &SoilList
+                              : Column == "CLFILE" ? &StationList
+                                                   : nullptr;
+      if (!List)
+        throw EKvError("expand: " + A + ": * stands for the data files of CRFILE, SOFILE or CLFILE only");
       for (const auto& Item : *List)
-        if (!(List == &StationList && Item.Obj->Format == FormatRainfall)) Values.push_back(Item.Obj->FileName);
+        if (!(List == &StationList && Item.Obj->Format == FormatRainfall))
+          Values.push_back(Item.Obj->FileName);
       if (Values.empty()) throw EKvError("expand: " + A + ": the data catalogue has no such files");
     } else if (!IsTableColumn(Column) && std::count(Spec.begin(), Spec.end(), ':') == 2) {
       const std::vector<std::string> P = SplitAt(Spec, ':');
       long double From = 0, To = 0, Step = 0;
-      if (!TryStrToFloat(P[0], From) || !TryStrToFloat(P[1], To) || !TryStrToFloat(P[2], Step) || !(Step > 0) ||
-          To < From)
+      if (!TryStrToFloat(P[0], From) || !TryStrToFloat(P[1], To) || !TryStrToFloat(P[2], Step) ||
+          !(Step > 0) || To < From)
         throw EKvError("expand: " + A + ": a:b:step with a <= b and a step above 0 is needed");
       const long double Count = std::floor((To - From) / Step + 1e-9L);
       if (Count > 1e6L) throw EKvError("expand: " + A + ": too many values");

@@ -18,6 +18,7 @@ struct TStudyRow {
   std::string Id;                   // the ID cell, or the row's number
   std::vector<std::string> Values;  // one per column of TStudyTable::Columns
   int Line = 0;                     // line of the file where the row starts
+  bool Complete = true;             // as many cells as the header has
 };
 
 struct TStudyTable {

@@ -36,13 +36,15 @@ std::string Utf8(const std::string& S) {
 }
 }  // namespace
 
-TStudyXlsx::TStudyXlsx(const std::string& FileName, const std::vector<std::string>& Header) : FFileName(FileName) {
+TStudyXlsx::TStudyXlsx(const std::string& FileName, const std::vector<std::string>& Header)
+    : FFileName(FileName) {
   lxw_workbook_options Options = {};
   Options.constant_memory = LXW_TRUE;
   FBook = workbook_new_opt(FileName.c_str(), &Options);
   if (!FBook) throw EInOutError(errno, FileName);
   FSheet = workbook_add_worksheet(FBook, "results");
-  for (unsigned c = 0; c < Header.size(); ++c) worksheet_write_string(FSheet, 0, static_cast<lxw_col_t>(c), Utf8(Header[c]).c_str(), nullptr);
+  for (unsigned c = 0; c < Header.size(); ++c)
+    worksheet_write_string(FSheet, 0, static_cast<lxw_col_t>(c), Utf8(Header[c]).c_str(), nullptr);
   FRow = 1;
 }
 
