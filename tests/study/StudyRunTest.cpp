@@ -27,7 +27,8 @@ namespace {
 const std::vector<std::string> FortyRows = {"CRFILE=WWHEAT.CRP,SBARLEY.CRP", "SOFILE=LOAM.SOL,SAND.SOL",
                                             "IDSOW=80:120:10", "WAV=10,30"};
 
-std::string ExpandToFile(const TStudyHome& Home, const std::vector<std::string>& Args, const std::string& Name) {
+std::string ExpandToFile(const TStudyHome& Home, const std::vector<std::string>& Args,
+                         const std::string& Name) {
   std::vector<std::string> A = {"expand"};
   A.insert(A.end(), Args.begin(), Args.end());
   std::string Table;
@@ -127,7 +128,8 @@ TEST(StudyRun, ARowTheModelRefusesFailsAndTheOthersGoOn) {
   EXPECT_EQ(Home.Krlstudy({"run", Table, "--out", Home.Root() + "mixed"}, Out), 1) << Out;
   const auto Status = CsvRows(ReadFileBytes(Home.Root() + "mixed/status.csv"));
   ASSERT_EQ(Status.size(), 4u);
-  EXPECT_EQ(Status[0], (std::vector<std::string>{"row", "ID", "TBASE", "TEFFMX", "IDSOW", "status", "seconds", "error"}));
+  EXPECT_EQ(Status[0], (std::vector<std::string>{"row", "ID", "TBASE", "TEFFMX", "IDSOW", "status", "seconds",
+                                                 "error"}));
   EXPECT_EQ(Status[1][5], "ok");
   EXPECT_EQ((std::vector<std::string>(Status[2].begin(), Status[2].begin() + 6)),
             (std::vector<std::string>{"2", "bad", "12", "10", "90", "failed"}));
@@ -142,7 +144,8 @@ TEST(StudyRun, ARowTheModelRefusesFailsAndTheOthersGoOn) {
 
 TEST(StudyRun, ABadTableIsRefusedAndNothingRuns) {
   TStudyHome Home;
-  const std::string Table = Home.Write("bad.csv", "IDSOW,CRFILE\n80,WWHEAT.CRP\n400,WWHEAT.CRP\n90,NONE.CRP\n");
+  const std::string Table =
+      Home.Write("bad.csv", "IDSOW,CRFILE\n80,WWHEAT.CRP\n400,WWHEAT.CRP\n90,NONE.CRP\n");
   std::string Out;
   EXPECT_EQ(Home.Krlstudy({"run", Table, "--out", Home.Root() + "bad"}, Out), 2);
   EXPECT_NE(Out.find("row 2, column IDSOW: allowed range 1 to 366 (value 400)"), std::string::npos) << Out;

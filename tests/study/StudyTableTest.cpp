@@ -25,7 +25,9 @@ class StudyTableTest : public ::testing::Test {
     FreeDataCatalogue();
     FreeVarCatalogue();
   }
-  std::vector<TStudyProblem> Check(const std::string& Text) { return CheckStudyTable(ParseStudyTable(Text), *Session); }
+  std::vector<TStudyProblem> Check(const std::string& Text) {
+    return CheckStudyTable(ParseStudyTable(Text), *Session);
+  }
 
   TStudyHome Home;
   std::unique_ptr<TKvSession> Session;
@@ -94,7 +96,8 @@ TEST_F(StudyTableTest, BadTablesAreRefusedWithRowColumnAndRule) {
 TEST_F(StudyTableTest, EveryFaultyCellIsReported) {
   const std::vector<TStudyProblem> P = Check("IDSOW,CRFILE\n400,WWHEAT.CRP\n80,X.CRP\n0,Y.CRP\n");
   ASSERT_EQ(P.size(), 4u);
-  EXPECT_EQ(StudyProblemText(P[3]), "row 3, column CRFILE: no crop file Y.CRP in the crop directory (value Y.CRP)");
+  EXPECT_EQ(StudyProblemText(P[3]),
+            "row 3, column CRFILE: no crop file Y.CRP in the crop directory (value Y.CRP)");
 }
 
 TEST_F(StudyTableTest, ExpandWritesEveryCombinationFirstColumnSlowest) {
