@@ -1,5 +1,6 @@
 #include "study/StudyTable.h"
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <memory>
@@ -225,6 +226,10 @@ std::vector<TStudyProblem> CheckStudyTable(const TStudyTable& Table, const TKvSe
       std::string Rule;
       if (V.empty())
         Rule = "the cell is empty";
+      else if (std::any_of(V.begin(), V.end(),
+                           [](char Ch) { return Ch == '\'' || Ch == '"' || (Ch >= 0 && Ch < ' '); }))
+        // Such a value would break the line of the input file it goes into.
+        Rule = "quotes and control characters are not allowed";
       else if (const TStudyKeyword* K = FindStudyKeyword(Table.Columns[c]))
         Rule = CheckKeywordValue(*K, V);
       else

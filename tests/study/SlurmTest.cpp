@@ -57,7 +57,8 @@ class TSlurmCluster {
       Skip = "the Slurm test starts munged, slurmctld and slurmd and needs root";
       return;
     }
-    for (const char* P : {"munged", "slurmctld", "slurmd", "sbatch", "squeue", "scancel", "scontrol", "sinfo"})
+    for (const char* P :
+         {"munged", "slurmctld", "slurmd", "sbatch", "squeue", "scancel", "scontrol", "sinfo"})
       if (FindOnPath(P).empty() && !std::filesystem::exists(std::string("/usr/sbin/") + P)) {
         Skip = std::string("the Slurm test needs the packages slurm-wlm and munge (") + P + " is missing)";
         return;
@@ -68,34 +69,38 @@ class TSlurmCluster {
     std::string Key(1024, '\0');
     std::ifstream("/dev/urandom").read(Key.data(), static_cast<std::streamsize>(Key.size()));
     FDir.Write("munge.key", Key);
-    std::filesystem::permissions(D + "munge.key", std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    std::filesystem::permissions(D + "munge.key",
+                                 std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
     const std::string Host = ShortHostName();
     const unsigned Cpus = std::max(1u, std::thread::hardware_concurrency());
-    Conf = FDir.Write("slurm.conf",
-                      "ClusterName=krlstudytest\n"
-                      "SlurmctldHost=" + Host + "\n" +
-                      "SlurmctldPort=" + std::to_string(FreePort()) + "\n" +
-                      "SlurmdPort=" + std::to_string(FreePort()) + "\n" +
-                      "AuthType=auth/munge\nCredType=cred/munge\n"
-                      "AuthInfo=socket=" + D + "munge.socket\n" +
-                      "SlurmUser=root\nSlurmdUser=root\n"
-                      "StateSaveLocation=" + D + "state\n" +
-                      "SlurmdSpoolDir=" + D + "spool\n" +
-                      "SlurmctldPidFile=" + D + "slurmctld.pid\n" +
-                      "SlurmdPidFile=" + D + "slurmd.pid\n" +
-                      "SlurmctldLogFile=" + D + "slurmctld.log\n" +
-                      "SlurmdLogFile=" + D + "slurmd.log\n" +
-                      "ProctrackType=proctrack/linuxproc\nTaskPlugin=task/none\n"
-                      "SelectType=select/cons_tres\nSelectTypeParameters=CR_Core\n"
-                      "SchedulerType=sched/backfill\nReturnToService=2\nMpiDefault=none\n"
-                      "JobAcctGatherType=jobacct_gather/none\nAccountingStorageType=accounting_storage/none\n"
-                      "NodeName=" + Host + " CPUs=" + std::to_string(Cpus) + " State=UNKNOWN\n" +
-                      "PartitionName=study Nodes=ALL Default=YES MaxTime=INFINITE State=UP\n");
+    Conf = FDir.Write(
+        "slurm.conf",
+        "ClusterName=krlstudytest\n"
+        "SlurmctldHost=" +
+            Host + "\n" + "SlurmctldPort=" + std::to_string(FreePort()) + "\n" +
+            "SlurmdPort=" + std::to_string(FreePort()) + "\n" +
+            "AuthType=auth/munge\nCredType=cred/munge\n"
+            "AuthInfo=socket=" +
+            D + "munge.socket\n" +
+            "SlurmUser=root\nSlurmdUser=root\n"
+            "StateSaveLocation=" +
+            D + "state\n" + "SlurmdSpoolDir=" + D + "spool\n" + "SlurmctldPidFile=" + D + "slurmctld.pid\n" +
+            "SlurmdPidFile=" + D + "slurmd.pid\n" + "SlurmctldLogFile=" + D + "slurmctld.log\n" +
+            "SlurmdLogFile=" + D + "slurmd.log\n" +
+            "ProctrackType=proctrack/linuxproc\nTaskPlugin=task/none\n"
+            "SelectType=select/cons_tres\nSelectTypeParameters=CR_Core\n"
+            "SchedulerType=sched/backfill\nReturnToService=2\nMpiDefault=none\n"
+            "JobAcctGatherType=jobacct_gather/none\nAccountingStorageType=accounting_storage/none\n"
+            "NodeName=" +
+            Host + " CPUs=" + std::to_string(Cpus) + " State=UNKNOWN\n" +
+            "PartitionName=study Nodes=ALL Default=YES MaxTime=INFINITE State=UP\n");
     setenv("SLURM_CONF", Conf.c_str(), 1);
     Start({"munged", "-F", "-f", "--socket=" + D + "munge.socket", "--key-file=" + D + "munge.key",
-           "--log-file=" + D + "munged.log", "--pid-file=" + D + "munged.pid", "--seed-file=" + D + "munged.seed"},
+           "--log-file=" + D + "munged.log", "--pid-file=" + D + "munged.pid",
+           "--seed-file=" + D + "munged.seed"},
           "munged.out");
-    for (int i = 0; i < 100 && !std::filesystem::exists(D + "munge.socket"); ++i) std::this_thread::sleep_for(50ms);
+    for (int i = 0; i < 100 && !std::filesystem::exists(D + "munge.socket"); ++i)
+      std::this_thread::sleep_for(50ms);
     Start({"slurmctld", "-D", "-f", Conf}, "slurmctld.out");
     Start({"slurmd", "-D", "-f", Conf}, "slurmd.out");
   }
@@ -124,7 +129,8 @@ class TSlurmCluster {
       if (RunProgram({"sinfo", "-h", "-o", "%t"}, Out) == 0 && Out.rfind("idle", 0) == 0) return true;
       std::this_thread::sleep_for(250ms);
     }
-    Logs = "sinfo: " + Out + "\n" + Tail(FDir / "slurmctld.log") + Tail(FDir / "slurmd.log") + Tail(FDir / "munged.log");
+    Logs = "sinfo: " + Out + "\n" + Tail(FDir / "slurmctld.log") + Tail(FDir / "slurmd.log") +
+           Tail(FDir / "munged.log");
     return false;
   }
 
@@ -162,8 +168,8 @@ bool WaitForJobEnd(const std::string& Id) {
   return false;
 }
 
-const std::vector<std::string> Expand40 = {"expand", "CRFILE=WWHEAT.CRP,SBARLEY.CRP", "SOFILE=LOAM.SOL,SAND.SOL",
-                                           "IDSOW=80:120:10", "WAV=10,30"};
+const std::vector<std::string> Expand40 = {"expand", "CRFILE=WWHEAT.CRP,SBARLEY.CRP",
+                                           "SOFILE=LOAM.SOL,SAND.SOL", "IDSOW=80:120:10", "WAV=10,30"};
 }  // namespace
 
 TEST(StudySlurm, AJobArrayGivesTheLocalRunsBytesAndACancelledTaskIsPickedUpByResuming) {
@@ -180,14 +186,19 @@ TEST(StudySlurm, AJobArrayGivesTheLocalRunsBytesAndACancelledTaskIsPickedUpByRes
   const std::string Local = ReadFileBytes(Home.Root() + "local/results.csv");
 
   // The whole study as one array of four tasks, waited for.
-  ASSERT_EQ(Home.Krlstudy({"run", File, "--on", "slurm", "--wait", "--tasks", "4", "--out", Home.Root() + "cluster"}, Out), 0)
+  ASSERT_EQ(
+      Home.Krlstudy(
+          {"run", File, "--on", "slurm", "--wait", "--tasks", "4", "--out", Home.Root() + "cluster"}, Out),
+      0)
       << Out;
   EXPECT_EQ(ReadFileBytes(Home.Root() + "cluster/results.csv"), Local);
 
   // Submitted held, one task cancelled before it could start, then released:
   // the rows of that task are missing until the study is run again.
   const std::string Dir = Home.Root() + "cancelled/";
-  ASSERT_EQ(Home.Krlstudy({"run", File, "--on", "slurm", "--tasks", "4", "--sbatch", "--hold", "--out", Dir}, Out), 3)
+  ASSERT_EQ(
+      Home.Krlstudy({"run", File, "--on", "slurm", "--tasks", "4", "--sbatch", "--hold", "--out", Dir}, Out),
+      3)
       << Out;
   const std::string Id = TrimBlanks(ReadFileBytes(Dir + "slurm/job"));
   ASSERT_EQ(RunProgram({"scancel", Id + "_3"}, Out), 0) << Out;
@@ -196,7 +207,8 @@ TEST(StudySlurm, AJobArrayGivesTheLocalRunsBytesAndACancelledTaskIsPickedUpByRes
   EXPECT_EQ(Home.Krlstudy({"status", Dir}, Out), 1);
   EXPECT_NE(Out.find("ok 30, failed 0, not run 10"), std::string::npos) << Out;
 
-  ASSERT_EQ(Home.Krlstudy({"run", File, "--on", "slurm", "--wait", "--tasks", "4", "--out", Dir}, Out), 0) << Out;
+  ASSERT_EQ(Home.Krlstudy({"run", File, "--on", "slurm", "--wait", "--tasks", "4", "--out", Dir}, Out), 0)
+      << Out;
   EXPECT_EQ(ReadFileBytes(Dir + "results.csv"), Local);
   // Each row ran to its end once.
   std::map<std::string, int> Ended;

@@ -72,6 +72,7 @@ TEST_F(StudyTableTest, BadTablesAreRefusedWithRowColumnAndRule) {
       {"word in table value", "AMAXTB\n\"0,30,x,40\"\n", 1, "AMAXTB", "malformed table value"},
       {"table value out of range", "AMAXTB\n\"0,30,5,40\"\n", 1, "AMAXTB", "every x within 0 to 3"},
       {"empty cell", "IDSOW,WAV\n80,\n", 1, "WAV", "the cell is empty"},
+      {"line break in a text", "ID,TBASE\nx,\"1\n2\"\n", 1, "TBASE", "control characters are not allowed"},
       {"empty table", "IDSOW\n\n", 0, "", "the table has no rows"},
       {"no columns", "ID\n1\n", 0, "", "no columns"},
       {"duplicate IDs", "ID,IDSOW\na,80\nb,90\na,100\n", 3, "ID", "duplicate ID a (also row 1)"},
