@@ -402,7 +402,7 @@ TRowOutcome RunStudyRow(const TStudy& Study, const TStudySettings& Settings, con
   bool TimedOut = false;
   const TClock::time_point Deadline = Start + std::chrono::seconds(Settings.TimeoutSeconds);
   const TScopedHandler<TRunWaiter> Waiter(SetRunWaiter, [&] {
-    usleep(2000);
+    usleep(500);
     if (!TimedOut && TClock::now() > Deadline) {
       TimedOut = true;
       StopModelRun();
