@@ -198,3 +198,25 @@ TEST(StudyRun, AStudyKilledMidwayIsResumedWithoutRunningARowTwice) {
   ASSERT_EQ(Home.Krlstudy({"run", Table, "-j", "2", "--out", Home.Root() + "whole"}, Out), 0) << Out;
   EXPECT_EQ(ReadFileBytes(Dir + "results.csv"), ReadFileBytes(Home.Root() + "whole/results.csv"));
 }
+
+TEST(StudyRun, AModelThatHangsIsEndedAtTheTimeOutAndItsRowFails) {
+  TStudyHome Home;
+  // A model that never ends.
+  std::filesystem::remove(Home.Bin() + "korval.exe");
+  Home.Write("bin/korval.exe", "#!/bin/sh\nexec sleep 600\n");
+  std::filesystem::permissions(Home.Bin() + "korval.exe", std::filesystem::perms::owner_all);
+  const std::string Table = Home.Write("hang.csv", "IDSOW\n80\n90\n");
+  std::string Out;
+  EXPECT_EQ(Home.Krlstudy({"run", Table, "-j", "2", "--timeout", "1", "--out", Home.Root() + "hang"}, Out), 1)
+      << Out;
+  const auto Status = CsvRows(ReadFileBytes(Home.Root() + "hang/status.csv"));
+  ASSERT_EQ(Status.size(), 3u);
+  for (size_t r = 1; r < 3; ++r) {
+    EXPECT_EQ(Status[r][3], "failed");
+    EXPECT_EQ(Status[r][5], "time-out: the row ran longer than 1 s");
+  }
+  // No model is left behind.
+  std::string Ps;
+  RunProgram({"pgrep", "-f", "sleep 600"}, Ps);
+  EXPECT_EQ(Ps, "");
+}
