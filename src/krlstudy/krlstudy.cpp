@@ -179,28 +179,34 @@ int Run(const std::vector<std::string>& Args) {
   const TStudy Study(Out);
   const std::vector<std::string> Base = SessionFiles(*H.Fm, Session);
 
-  const bool Made = PrepareStudy(Study, TableText, Settings, Base);
+  const TStudyStart Start = PrepareStudy(Study, TableText, Settings, Base);
   // The table is checked against the study's own base session.
   const std::string CheckHome = Format("check-%d", static_cast<int>(getpid()));
   std::vector<TStudyProblem> Problems;
-  {
+  try {
     const TScopedHandler<TMessageHandler> Quiet(SetMessageHandler, [](const TMessage& M) {
       std::cerr << "krlstudy: " << M.Text << "\n";
       return TMsgResult::Ok;
     });
     TKvSession& S = OpenBaseSession(Study, MakeScratchHome(Study, Study.LoadSettings(), CheckHome));
     Problems = CheckStudyTable(Parsed, S);
+    TheSession = nullptr;
+    SetCurrentDir(Study.Dir());
+    fs::remove_all(Study.ScratchDir() + CheckHome);
+  } catch (...) {
+    TheSession = nullptr;
+    SetCurrentDir("/");
+    AbandonStudy(Study, Start);
+    throw;
   }
-  TheSession = nullptr;
-  SetCurrentDir(Study.Dir());
-  fs::remove_all(Study.ScratchDir() + CheckHome);
   if (!Problems.empty()) {
     for (const TStudyProblem& P : Problems) std::cerr << Table << ": " << StudyProblemText(P) << "\n";
     std::cerr << "krlstudy: the table is refused (" << Problems.size()
               << (Problems.size() == 1 ? " problem" : " problems") << "); nothing was run.\n";
-    if (Made) fs::remove_all(Study.Dir());
+    AbandonStudy(Study, Start);
     return Refused;
   }
+  AcceptStudyTable(Study, TableText);
   const std::string Program = ExpandFileName(GetExecFileName());
   if (On == "slurm") {
     const std::string Id = SubmitStudy(Study, Program, Parsed.Rows.size(), Slurm);

@@ -297,13 +297,18 @@ std::vector<std::string> SessionFiles(const TKvFileManager& Fm, const std::strin
   return Files;
 }
 
-bool PrepareStudy(const TStudy& Study, const std::string& TableText, const TStudySettings& Settings,
-                  const std::vector<std::string>& BaseFiles) {
+TStudyStart PrepareStudy(const TStudy& Study, const std::string& TableText, const TStudySettings& Settings,
+                         const std::vector<std::string>& BaseFiles) {
   if (fs::exists(Study.TableFile())) {
     if (ReadWholeFile(Study.TableFile()) != TableText)
       throw EKvError("The study directory " + Study.Dir() +
                      " holds another table; give another directory with --out, or remove it");
-    return false;
+    // Going on: the base session and the directories stay as they were
+    // started; only the time-out follows the new command.
+    TStudySettings Kept = Study.LoadSettings();
+    Kept.TimeoutSeconds = Settings.TimeoutSeconds;
+    Study.SaveSettings(Kept);
+    return TStudyStart::Resumed;
   }
   const bool Made = !fs::exists(Study.Dir());
   fs::create_directories(Study.Dir() + "rows");
@@ -311,9 +316,22 @@ bool PrepareStudy(const TStudy& Study, const std::string& TableText, const TStud
   for (size_t i = 0; i < BaseFiles.size() && i < 4; ++i)
     fs::copy_file(BaseFiles[i], Study.BaseDir() + BaseNames[i], fs::copy_options::overwrite_existing);
   Study.SaveSettings(Settings);
-  // The table last: it marks the directory as a complete study.
-  WriteFileAtomically(Study.TableFile(), TableText);
-  return Made;
+  return Made ? TStudyStart::NewDirectory : TStudyStart::InDirectory;
+}
+
+void AcceptStudyTable(const TStudy& Study, const std::string& TableText) {
+  if (!fs::exists(Study.TableFile())) WriteFileAtomically(Study.TableFile(), TableText);
+}
+
+void AbandonStudy(const TStudy& Study, TStudyStart Start) {
+  std::error_code Ec;
+  if (Start == TStudyStart::NewDirectory) {
+    fs::remove_all(Study.Dir(), Ec);
+  } else if (Start == TStudyStart::InDirectory) {
+    for (const std::string& P :
+         {Study.SettingsFile(), Study.BaseDir(), Study.Dir() + "rows", Study.ScratchDir()})
+      fs::remove_all(P, Ec);
+  }
 }
 
 std::string MakeScratchHome(const TStudy& Study, const TStudySettings& Settings, const std::string& Name) {

@@ -68,11 +68,16 @@ class TStudy {
 // session ("KRL" or empty) or a saved one. EKvError when one is missing.
 std::vector<std::string> SessionFiles(const TKvFileManager& Fm, const std::string& SessionName);
 
-// Makes the study directory (or finds it again): the settings, the table
-// and the base session's files. A directory that holds another table is
-// refused with EKvError. Answers true when the directory was made now.
-bool PrepareStudy(const TStudy& Study, const std::string& TableText, const TStudySettings& Settings,
-                  const std::vector<std::string>& BaseFiles);
+// Makes the study directory (or finds it again): the settings and the base
+// session's files. A directory that holds another table is refused with
+// EKvError. The table itself is written by AcceptStudyTable once it has
+// passed its check; AbandonStudy removes what PrepareStudy made when it did
+// not.
+enum class TStudyStart { NewDirectory, InDirectory, Resumed };
+TStudyStart PrepareStudy(const TStudy& Study, const std::string& TableText, const TStudySettings& Settings,
+                         const std::vector<std::string>& BaseFiles);
+void AcceptStudyTable(const TStudy& Study, const std::string& TableText);
+void AbandonStudy(const TStudy& Study, TStudyStart Start);
 
 // A scratch program home below the study for one process: bin/ with the
 // directory settings and links to the programs, its own run and output
