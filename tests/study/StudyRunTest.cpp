@@ -66,7 +66,23 @@ TEST(StudyRun, FortyRowsOnTwoWorkersEqualTheSameSessionsRunOneAtATime) {
   const std::string Status = ReadFileBytes(Home.Root() + "study/status.csv");
   EXPECT_EQ(CsvRows(Status).size(), 41u);
   EXPECT_EQ(Status.find(",failed,"), std::string::npos);
-  EXPECT_TRUE(std::filesystem::is_regular_file(Home.Root() + "study/results.xlsx"));
+  // The spreadsheet, read back by an independent reader (openpyxl of the
+  // system's Python, when it is installed): the same cells, numbers as
+  // numbers.
+  const auto All = CsvRows(Results);
+  for (const char* Python : {"/usr/bin/python3", "python3"}) {
+    std::string Sheet;
+    if (RunProgram({Python, "-c",
+                    "import openpyxl, sys\n"
+                    "ws = openpyxl.load_workbook(sys.argv[1]).active\n"
+                    "print(ws.max_row, ws.max_column, ws.cell(2, 3).value, repr(ws.cell(2, 11).value))",
+                    Home.Root() + "study/results.xlsx"},
+                   Sheet, true) != 0)
+      continue;
+    EXPECT_EQ(Sheet, std::to_string(All.size()) + " " + std::to_string(All[0].size()) + " " + All[1][2] +
+                         " " + All[1][10] + "\n");
+    break;
+  }
 
   // Each row again, alone, through the window's run of the working session.
   LoadVarCatalogue(Home.Bin() + "KRL_VAR.csv");
