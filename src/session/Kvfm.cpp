@@ -150,3 +150,26 @@ void TKvFileManager::RemoveSessionFiles(const std::string& SessionName) {
   for (const char* Suffix : {"rr.rer", "si.sit", "ti.tim"}) RemoveFile(FRunioPath + B + Suffix, true);
   for (const char* Ext : {".out", ".pps", ".wps", ".sum"}) RemoveFile(FOutPath + B + Ext, true);
 }
+
+void TKvFileManager::ReplaceSessionFiles(const std::string& SrcName, const std::string& DestName) {
+  const std::string Src = ExtractFileBase(SrcName), Dst = ExtractFileBase(DestName);
+  if (UpperCase(Src) == UpperCase(Dst)) return;
+  auto SessionFile = [this](const std::string& Base) {
+    return UpperCase(Base) == WerkName ? RunFullName() : FRunioPath + Base + ".krl";
+  };
+  TFileReplacement Set;
+  // Each file of the source is copied; a file the source lacks is removed
+  // at the target, so that the target becomes the source's copy.
+  auto Mirror = [&Set](const std::string& From, const std::string& To) {
+    if (FileExists(From))
+      Set.Copy(From, To);
+    else
+      Set.Remove(To);
+  };
+  Mirror(SessionFile(Src), SessionFile(Dst));
+  for (const char* Suffix : {"rr.rer", "si.sit", "ti.tim"})
+    Mirror(FRunioPath + Src + Suffix, FRunioPath + Dst + Suffix);
+  for (const char* Ext : {".out", ".pps", ".wps", ".sum"}) Mirror(FOutPath + Src + Ext, FOutPath + Dst + Ext);
+  if (UpperCase(Dst) != WerkName) Set.Remove(FExecPath + Dst + ".log");
+  Set.Commit();
+}

@@ -29,6 +29,13 @@ class TKvFileManager {
   void CopyOutputFiles(const std::string& SrcName, const std::string& DestName);
   void CopyInputFiles(const std::string& SrcName, const std::string& DestName);
   void RemoveSessionFiles(const std::string& SessionName);
+  // Puts the files of session SrcName (input and output files) in the place
+  // of those of session DestName, all or nothing: every file is copied
+  // beside its target and checked first, and only then are the old files
+  // replaced (and those the source has no counterpart of removed). On
+  // failure an error names the file and the reason, and every file of
+  // DestName stays as it was.
+  void ReplaceSessionFiles(const std::string& SrcName, const std::string& DestName);
 
   const std::string& OutPath() const { return FOutPath; }
   const std::string& CropPath() const { return FCropPath; }

@@ -19,6 +19,7 @@ class TKvSoil;
 class TKvHydrology;
 class TKvRerun;
 class TDxTextWriter;
+class TFileReplacement;
 
 class TKvSession {
  public:
@@ -93,6 +94,8 @@ class TKvSession {
                             const std::string& Sep) const;
 
   std::unique_ptr<TKvFileManager> FFileManager;
+  // The set the input files join while WriteInputFiles writes all four.
+  TFileReplacement* FPendingFiles = nullptr;
   std::unique_ptr<TKvGeneral> FGeneral;
   std::unique_ptr<TKvCrop> FCrop;
   std::unique_ptr<TKvWeather> FWeather;

@@ -47,9 +47,15 @@
 #include "session/Kvses.h"
 
 namespace {
-// The user's session of the operating system ends: the process ends at once,
-// without the close handlers and without writing anything.
-extern "C" void EndAtOnce(int) { _exit(0); }
+// The user's session of the operating system ends, or the program is told to
+// terminate: the process ends at once, without the close handlers and without
+// writing anything, with the signal's status. Every file the program writes
+// goes beside its target first and takes its place complete, so nothing is
+// left half written.
+extern "C" void EndAtOnce(int Signal) {
+  signal(Signal, SIG_DFL);
+  raise(Signal);
+}
 
 // The desktop's session manager first asks the program to save its work
 // (which it leaves alone: the user session may still go on) and then tells
@@ -394,9 +400,9 @@ void TFormMain::Open1Click() {
   const QString Chosen = AskFileName(OpenDialog);
   if (Chosen.isEmpty()) return;
   const std::string F = ToCore(Chosen);
-  Fm.RemoveOutputFiles();
-  Fm.CopyOutputFiles(F, Fm.KRLWerkName());
-  Fm.CopyInputFiles(F, Fm.KRLWerkName());
+  // All or nothing: a session that cannot be copied whole leaves the working
+  // session as it was.
+  Fm.ReplaceSessionFiles(F, Fm.KRLWerkName());
   TheSession->Reset();
   TheSession->Read(F);
   FillPages();
@@ -445,9 +451,13 @@ void TFormMain::SaveSession(const std::string& Name) {
     Fm.SetKRLFullName(OldName);
     throw;
   }
-  Fm.RemoveSessionFiles(Name);
-  Fm.CopyOutputFiles(Fm.KRLWerkName(), Name);
-  Fm.CopyInputFiles(Fm.KRLWerkName(), Name);
+  try {
+    Fm.ReplaceSessionFiles(Fm.KRLWerkName(), Name);
+  } catch (const std::exception& E) {
+    Fm.SetKRLFullName(OldName);
+    throw EKvError("The session " + UpperCase(ExtractFileBase(Name)) +
+                   " was not saved; its saved files are unchanged.\r\n" + E.what());
+  }
   UpdateCaption();
 }
 
