@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -13,6 +14,7 @@
 #include "foundations/DxTxtWrt.h"
 #include "foundations/Errors.h"
 #include "platform/FileSys.h"
+#include "session/HomeLock.h"
 #include "session/Kvfm.h"
 #include "support/TestSupport.h"
 
@@ -175,4 +177,29 @@ TEST(NothingLost, AWriterOntoAFullDiskFailsAndKeepsTheOldFile) {
       },
       EInOutError);
   EXPECT_EQ(D.Read("disk/KRLTI.TIM"), "old");
+}
+
+TEST(NothingLost, OneProgramHomeHasOneProgram) {
+  TTempDir D;
+  {
+    THomeLock First(D.Path());
+    ASSERT_TRUE(First.Held());
+    THomeLock Second(D.Path());
+    EXPECT_FALSE(Second.Held());
+    EXPECT_EQ(Second.OwnerPid(), static_cast<int>(getpid()));
+    EXPECT_NE(Second.Refusal().find("process " + std::to_string(getpid())), std::string::npos);
+  }
+  // The first has ended: its lock is taken over, whatever its file says.
+  EXPECT_TRUE(D.Exists(THomeLock::FileName));
+  EXPECT_TRUE(THomeLock(D.Path()).Held());
+  // A process that died holding the lock leaves the file but no lock.
+  const pid_t Child = fork();
+  if (Child == 0) {
+    THomeLock Dying(D.Path());
+    _exit(Dying.Held() ? 0 : 1);
+  }
+  int Status = 0;
+  waitpid(Child, &Status, 0);
+  ASSERT_TRUE(WIFEXITED(Status) && WEXITSTATUS(Status) == 0);
+  EXPECT_TRUE(THomeLock(D.Path()).Held());
 }
