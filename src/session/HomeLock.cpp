@@ -7,8 +7,8 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "platform/Handlers.h"
 #include "platform/FileSys.h"
+#include "platform/Handlers.h"
 
 THomeLock::THomeLock(const std::string& ExecDir) : FDir(ExecDir) {
   const std::string Name = MapFileName(ExecDir + FileName);
