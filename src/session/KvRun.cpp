@@ -377,6 +377,7 @@ TRunOutcome RunSession() {
   const TScopedValue<bool> Running(RunningFlag(), true);
   TKvFileManager& Fm = TheSession->FileManager();
   try {
+    if (!Fm.SettingsLoaded()) throw EKvError(Fm.MissingSettingsText());
     // The input files replace the old ones all or nothing: none is removed
     // first, so a failure or a kill leaves the working session whole.
     RemoveFile(Fm.KRLWerkFullName() + ".log", true);

@@ -39,6 +39,14 @@ void TKvFileManager::LoadSettings() {
   FRepairedPath = ReadIniString(Ini, IniSection, "DBRDIR", "..\\meteo\\dbmrep\\");
   FSoilPath = ReadIniString(Ini, IniSection, "SOLDIR", "..\\soild\\");
   FRunioPath = ReadIniString(Ini, IniSection, "RUNDIR", "..\\runio\\");
+  FSettingsLoaded = true;
+}
+
+std::string TKvFileManager::MissingSettingsText() const {
+  return "The directory settings " + FExecPath + IniFileName +
+         " were not found when the program started, so it does not know where the session's files, the data "
+         "and the results belong. Nothing can be run without them: put " +
+         IniFileName + " back into " + FExecPath + " and start the program again.";
 }
 
 void TKvFileManager::Reset() { SetKRLFullName(FOutPath + WerkName); }

@@ -37,6 +37,13 @@ class TKvFileManager {
   // DestName stays as it was.
   void ReplaceSessionFiles(const std::string& SrcName, const std::string& DestName);
 
+  // Whether DIRECT.INI was read at start-up. Without it the directories are
+  // unknown (empty), and nothing may be run: the program's files and the
+  // model's would end up in different places.
+  bool SettingsLoaded() const { return FSettingsLoaded; }
+  // The message that refuses a run without the settings.
+  std::string MissingSettingsText() const;
+
   const std::string& OutPath() const { return FOutPath; }
   const std::string& CropPath() const { return FCropPath; }
   const std::string& WeatherPath() const { return FWeatherPath; }
@@ -88,4 +95,5 @@ class TKvFileManager {
   std::string FExecPath;
   std::string FRunioPath;
   std::string FKRLFullName;
+  bool FSettingsLoaded = false;
 };
