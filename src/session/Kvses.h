@@ -83,6 +83,10 @@ class TKvSession {
   void ReadTimerFile();
   void ReadSiteFile();
   void ReadRerunFile();
+  // What the catalogue no longer has of the session's crop, soil and weather
+  // station, and what is chosen instead; empty when every file is there.
+  std::string MissingDataFilesNotice() const;
+
   // The names the readers take the session's files from.
   std::string SessionTimerFile() const;
   std::string SessionSiteFile() const;

@@ -11,6 +11,7 @@
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
@@ -128,9 +129,11 @@ void TFormMain::FormCreate() {
     TheSession->Reset();
     TheSession->Read(TheSession->FileManager().KRLWerkFullName());
     BuildDataCatalogue();
+    const std::string Missing = TheSession->MissingDataFilesNotice();
     FillPages();
     UpdateControls();
     UpdateCaption();
+    TellMissingFiles(Missing);
   } catch (const std::exception& E) {
     ShowErrorBox(E.what());
   }
@@ -163,6 +166,10 @@ void TFormMain::BuildFrame() {
   StatusBar = new QStatusBar;
   StatusBar->setObjectName("StatusBar");
   setStatusBar(StatusBar);
+  LblMissingFiles = new QLabel;
+  LblMissingFiles->setObjectName("LblMissingFiles");
+  LblMissingFiles->setVisible(false);
+  StatusBar->addPermanentWidget(LblMissingFiles);
   BuildMenus();
   BuildToolButtons();
 
@@ -405,8 +412,37 @@ void TFormMain::Open1Click() {
   Fm.ReplaceSessionFiles(F, Fm.KRLWerkName());
   TheSession->Reset();
   TheSession->Read(F);
+  const std::string Missing = TheSession->MissingDataFilesNotice();
   FillPages();
   UpdateCaption();
+  TellMissingFiles(Missing);
+}
+
+void TFormMain::TellMissingFiles(const std::string& Notice) {
+  ShowMissingFilesNote(Notice);
+  if (!Notice.empty()) ShowInfoBox(Notice);
+  // The note goes once the user's choice on the pages names files that exist.
+  for (QListWidget* L : {LbCropNo, LbSoilNo, LbStation}) {
+    connect(L, &QListWidget::itemClicked, this, &TFormMain::RefreshMissingFilesNote, Qt::UniqueConnection);
+    connect(L, &QListWidget::currentRowChanged, this, &TFormMain::RefreshMissingFilesNote,
+            Qt::UniqueConnection);
+  }
+}
+
+void TFormMain::RefreshMissingFilesNote() {
+  if (!LblMissingFiles->isVisible() || !TheSession) return;
+  // After the list's own handlers have taken the choice into the session.
+  QTimer::singleShot(0, this, [this] {
+    if (TheSession) ShowMissingFilesNote(TheSession->MissingDataFilesNotice());
+  });
+}
+
+void TFormMain::ShowMissingFilesNote(const std::string& Notice) {
+  const QString Text = FromCore(Notice);
+  LblMissingFiles->setText(Text.section("\r\n", 0, 0) +
+                           (Text.count("\r\n") > 1 ? QString(" ...") : QString()));
+  LblMissingFiles->setToolTip(QString(Text).replace("\r\n", "\n"));
+  LblMissingFiles->setVisible(!Notice.empty());
 }
 
 void TFormMain::Save1Click() {

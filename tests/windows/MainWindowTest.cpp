@@ -27,6 +27,7 @@
 #include "WinTestSupport.h"
 #include "catalogue/KvRerun.h"
 #include "catalogue/KvRerunTable.h"
+#include "catalogue/Kvcrop.h"
 #include "catalogue/Kvsoil.h"
 #include "catalogue/Kvwthr.h"
 #include "platform/FileSys.h"
@@ -592,4 +593,31 @@ TEST_F(TMainWindow, ClosingDuringARunStopsItAndClosesAfterwards) {
   QApplication::processEvents();
   EXPECT_TRUE(Asked);
   EXPECT_FALSE(Main->isVisible());
+}
+
+// The session's crop file has gone: the first crop is chosen as before, and
+// the user is told so once, with a note in the status bar until a crop is
+// chosen by hand.
+TEST_F(TMainWindow, AMissingCropFileIsNamedWithWhatIsChosenInstead) {
+  WriteWorkingSession();
+  Start(false);
+  const std::string Crop = TheSession->Crop().CropFile();
+  Main.reset();
+  ASSERT_FALSE(Crop.empty());
+  fs::remove(MapFileName(Home.Path("cropd/" + Crop)));
+  InvalidateDirCache();
+  Boxes.Expect(TMsgKind::Information);
+  Start(false);
+  Show();
+  const std::string Text = Boxes.Shown().back().Text;
+  EXPECT_EQ(Text.find("The crop file " + Crop + " of the session was not found"), 0u) << Text;
+  EXPECT_NE(Text.find("is chosen instead"), std::string::npos) << Text;
+  ASSERT_FALSE(Main->LblMissingFiles->isHidden());
+  EXPECT_TRUE(Main->LblMissingFiles->text().contains(QString::fromStdString(Crop)));
+  // A click on a crop of the list chooses it, and the note goes.
+  QListWidget* L = Main->LbCropNo;
+  const QRect R = L->visualItemRect(L->item(L->count() - 1));
+  QTest::mouseClick(L->viewport(), Qt::LeftButton, {}, R.center());
+  QTest::qWait(50);
+  EXPECT_TRUE(Main->LblMissingFiles->isHidden());
 }
