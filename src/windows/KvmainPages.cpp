@@ -413,10 +413,10 @@ void TFormMain::ConnectPageHandlers() {
   On(RgEndDay, &TRadioGroup::Click, &TFormMain::RgEndDayClick);
   On(CbGroundwater, &QCheckBox::clicked, &TFormMain::CbGroundwaterClick);
   On(CbDrainage, &QCheckBox::clicked, &TFormMain::CbDrainageClick);
-  On(LbCropNo, &QListWidget::currentRowChanged, &TFormMain::LbCropNoClick);
-  On(LbSoilNo, &QListWidget::currentRowChanged, &TFormMain::LbSoilNoClick);
-  On(LbWeatherFormat, &QListWidget::currentRowChanged, &TFormMain::LbWeatherFormatClick);
-  On(LbStation, &QListWidget::currentRowChanged, &TFormMain::LbStationClick);
+  On(LbCropNo, &QListWidget::itemSelectionChanged, &TFormMain::LbCropNoClick);
+  On(LbSoilNo, &QListWidget::itemSelectionChanged, &TFormMain::LbSoilNoClick);
+  On(LbWeatherFormat, &QListWidget::itemSelectionChanged, &TFormMain::LbWeatherFormatClick);
+  On(LbStation, &QListWidget::itemSelectionChanged, &TFormMain::LbStationClick);
   On(mmYear, &TDxNumberMemo::Exit, &TFormMain::mmYearExit);
   On(btnAddRerun, &QPushButton::clicked, &TFormMain::btnAddRerunClick);
   On(btnRemoveRerun, &QPushButton::clicked, &TFormMain::btnRemoveRerunClick);

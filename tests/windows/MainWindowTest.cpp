@@ -621,3 +621,35 @@ TEST_F(TMainWindow, AMissingCropFileIsNamedWithWhatIsChosenInstead) {
   QTest::qWait(50);
   EXPECT_TRUE(Main->LblMissingFiles->isHidden());
 }
+
+// A mouse click on an entry of the crop, soil or station list chooses it:
+// the crop's caption, the soil's file hint and the station's years follow
+// the click, and the start year is one the station has.
+TEST_F(TMainWindow, AClickInAListChoosesTheEntry) {
+  Start();
+  Show();
+  const auto Click = [&](QWidget* Page, QListWidget* L, int Row) {
+    Main->pgcSession->setCurrentWidget(Page);
+    QApplication::processEvents();
+    ASSERT_LT(Row, L->count());
+    QTest::mouseClick(L->viewport(), Qt::LeftButton, {}, L->visualItemRect(L->item(Row)).center());
+    EXPECT_EQ(L->currentRow(), Row);
+  };
+  for (int Row : {1, 3, 0}) {
+    SCOPED_TRACE(Row);
+    Click(Main->tbsCrop, Main->LbCropNo, Row);
+    EXPECT_EQ(Main->lbcrop->text(), "Selected crop: \n" + Main->LbCropNo->item(Row)->text());
+  }
+  Click(Main->tbsSoil, Main->LbSoilNo, 2);
+  EXPECT_TRUE(Main->LbSoilNo->statusTip().startsWith("File: "));
+  EXPECT_EQ(TheSession->Soil().SoilFile(), TheSession->Soil().SoilFileFromListbox(2));
+  for (int Row = 0; Row < Main->LbStation->count(); ++Row) {
+    SCOPED_TRACE(Main->LbStation->item(Row)->text().toStdString());
+    Click(Main->tbsWeather, Main->LbStation, Row);
+    const int First = Main->EditFirstYear->text().toInt(), Last = Main->EditLastYear->text().toInt();
+    EXPECT_GT(First, 1900);
+    EXPECT_GE(Last, First);
+    EXPECT_GE(Main->mmYear->iValue(), First);
+    EXPECT_LE(Main->mmYear->iValue(), Last);
+  }
+}
