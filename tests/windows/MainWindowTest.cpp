@@ -653,3 +653,25 @@ TEST_F(TMainWindow, AClickInAListChoosesTheEntry) {
     EXPECT_LE(Main->mmYear->iValue(), Last);
   }
 }
+
+// A working session that asks for more years than its station has: the
+// fields take the years the station has, and a run never gets 0 years.
+TEST_F(TMainWindow, MoreYearsThanTheStationHasAreLimitedToItsYears) {
+  WriteWorkingSession();
+  std::string Timer = Read("runio/KRLTI.TIM");
+  const size_t At = Timer.find("INYEAR  = ");
+  ASSERT_NE(At, std::string::npos);
+  Timer.replace(At, Timer.find("\r\n", At) - At, "INYEAR  = 40");
+  WriteFileBytes(MapFileName(Home.Path("runio/KRLTI.TIM")), Timer);
+  Start(false);
+  Show();
+  const int First = Main->EditFirstYear->text().toInt(), Last = Main->EditLastYear->text().toInt();
+  ASSERT_LT(Last - First + 1, 40);
+  const int Year = Main->mmYear->iValue();
+  EXPECT_GE(Year, First);
+  EXPECT_EQ(Main->mmConsecutiveYears->iMinimum(), 1);
+  EXPECT_EQ(Main->mmConsecutiveYears->iMaximum(), Last - Year + 1);
+  EXPECT_EQ(Main->mmConsecutiveYears->iValue(), Last - Year + 1);
+  Main->StorePages();
+  EXPECT_EQ(TheSession->Weather().ConsecutiveYears(), Last - Year + 1);
+}
