@@ -220,5 +220,9 @@ bool StartProgram(const std::string& FileName, const std::string& Params, const 
 
 void OpenDocument(const std::string& FileName) {
   const int Code = ShellOpenDocument(FileName);
-  if (Code <= 32) ShowErrorBox(Format("Error executing %s (errorcode %d)", FileName.c_str(), Code));
+  if (Code <= 32)
+    ShowErrorBox(Format("Error executing %s (errorcode %d)", FileName.c_str(), Code) +
+                 (Code == 31 ? "\r\nNo application on this computer opens it. Open it by hand: it is " +
+                                   ExpandFileName(FileName)
+                             : std::string()));
 }
