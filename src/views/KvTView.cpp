@@ -365,13 +365,11 @@ void TFormTableView::BtnOutfile2Click() {
   const QString Chosen = AskFileName(R);
   if (Chosen.isEmpty()) return;
   const std::string Path = ToCore(Chosen);
-  // The table type: potential from the title, else by the file's groundwater.
-  int OutType = 1;
-  if (FTitle.find("Potential") == std::string::npos) {
-    TDetailedOutput Output(Path);
-    Output.ReadOutputFile(Path);
-    OutType = Output.Data.HasGroundwater ? 2 : 3;
-  }
+  // A file that is no complete output is refused before anything changes;
+  // the table type: potential from the title, else by the file's groundwater.
+  TDetailedOutput Output(Path);
+  Output.ReadChosenOutputFile(Path);
+  const int OutType = FTitle.find("Potential") != std::string::npos ? 1 : Output.Data.HasGroundwater ? 2 : 3;
   FFullName[1] = Path;
   FLblOutputFile2->setText(QFileInfo(Chosen).fileName());
   FLblOutputFile2->setToolTip(Chosen);
