@@ -95,8 +95,6 @@ const TSumEntry* SumEntryOf(const std::string& Name) {
   return nullptr;
 }
 
-bool IsLeapYear(int Year) { return (Year % 4 == 0 && Year % 100 != 0) || Year % 400 == 0; }
-
 long long TablePointX(int Day, int Year, int RefYear, bool LeapYear) {
   return Day + static_cast<long long>(Year - RefYear) * (LeapYear ? 366 : 365);
 }

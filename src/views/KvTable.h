@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "KvChart.h"
+#include "foundations/DxUtil.h"
 
 class QObject;
 class QPainter;
@@ -51,7 +52,6 @@ struct TSumEntry {
 // The sum entry of that name (case-exact); nullptr for any other column.
 const TSumEntry* SumEntryOf(const std::string& Name);
 
-bool IsLeapYear(int Year);
 // The x value of a table line: Day + (Year - RefYear) x 366 when LeapYear
 // else 365. Single columns pass the leap year of the line's year, sum
 // entries that of the reference year.
