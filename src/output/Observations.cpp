@@ -4,12 +4,14 @@
 
 #include "foundations/DxLine.h"
 #include "foundations/DxTxtFle.h"
+#include "foundations/DxTxtWrt.h"
 #include "foundations/DxUtil.h"
 #include "foundations/Errors.h"
 #include "foundations/Numbers.h"
 #include "foundations/TextCase.h"
 #include "output/OutSum.h"
 #include "platform/FileSys.h"
+#include "session/Kvfm.h"
 
 namespace {
 
@@ -58,7 +60,9 @@ bool IsoDate(const std::string& S, int& Year, int& Day) {
   return true;
 }
 
-std::string Field(const TDxLine& Line, int No) { return No > 0 ? Unquoted(TrimBlanks(Line.GetWord(No))) : ""; }
+std::string Field(const TDxLine& Line, int No) {
+  return No > 0 ? Unquoted(TrimBlanks(Line.GetWord(No))) : "";
+}
 
 struct TColumns {
   int Run = 0, Year = 0, Day = 0, Date = 0, Var = 0, Value = 0, SD = 0;
@@ -196,6 +200,33 @@ std::string ProblemText(const TObservationProblem& Problem) {
   return "line " + std::to_string(Problem.LineNo) + ": " + Problem.Reason;
 }
 
+namespace {
+const char* const ObsKey = "OBSERVATIONS=";
+}  // namespace
+
+std::string SessionObservationFile(const TKvFileManager& Files) {
+  const std::string Name = Files.ObsFullName();
+  if (!FileExists(Name)) return std::string();
+  TDxTextFile File(Name);
+  while (File.NextLine()) {
+    const std::string& Text = File.Line().Str();
+    if (Text.size() > 13 && SameText(Text.substr(0, 13), ObsKey)) return TrimBlanks(Text.substr(13));
+  }
+  return std::string();
+}
+
+void SetSessionObservationFile(const TKvFileManager& Files, const std::string& ObsFile) {
+  const std::string Name = Files.ObsFullName();
+  if (ObsFile.empty()) {
+    RemoveFile(Name, true);
+    return;
+  }
+  TDxTextWriter W(Name);
+  W.WriteLn("; observation file of the session (measured data beside the simulation)");
+  W.WriteLn(ObsKey + ObsFile);
+  W.Close();
+}
+
 // ---------------------------------------------------------------- simulation
 
 void TSimulatedValues::Clear() {
@@ -320,9 +351,9 @@ TMatchResult MatchObservations(const std::vector<TObservation>& Observations, co
 }
 
 std::string UnmatchedText(const TObservation& Obs) {
-  return "line " + std::to_string(Obs.LineNo) + ": " + (Obs.RunName.empty() ? "every run" : Obs.RunName) + " " +
-         std::to_string(Obs.Year) + (Obs.Season ? " season" : " day " + std::to_string(Obs.Day)) + " " + Obs.Var +
-         ": no simulated value";
+  return "line " + std::to_string(Obs.LineNo) + ": " + (Obs.RunName.empty() ? "every run" : Obs.RunName) +
+         " " + std::to_string(Obs.Year) + (Obs.Season ? " season" : " day " + std::to_string(Obs.Day)) + " " +
+         Obs.Var + ": no simulated value";
 }
 
 // ---------------------------------------------------------------- statistics

@@ -68,6 +68,14 @@ class TObservationFile {
 // "line N: reason".
 std::string ProblemText(const TObservationProblem& Problem);
 
+// The observation file of the working session, kept in a companion file of
+// the session's own (the model's input files stay as they are), so that
+// saving and opening a session carry it. Empty when the session has none.
+class TKvFileManager;
+std::string SessionObservationFile(const TKvFileManager& Files);
+// An empty name removes the companion file.
+void SetSessionObservationFile(const TKvFileManager& Files, const std::string& ObsFile);
+
 // ---------------------------------------------------------------- simulation
 
 // The simulated values that observations ask for, by run, year and day.

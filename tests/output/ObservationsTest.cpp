@@ -1,8 +1,9 @@
-#include "output/Observations.h"
-
 #include <gtest/gtest.h>
 
 #include "foundations/Errors.h"
+#include "output/Observations.h"
+#include "platform/FileSys.h"
+#include "session/Kvfm.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -75,8 +76,8 @@ MEANS over 1 years : 130
 //   |S - mean O| + |O - mean O| = 48 16 34 40.222 5.222 7.222 39.778 81.778 76.778,
 //   their squares sum to 19577.963: d = 1 - 5879 / 19577.963 = 0.69971
 TEST(FitStatisticsTest, WorkedExample) {
-  const TFitStatistics S =
-      FitStatistics({78, 110, 92, 75, 110, 108, 113, 155, 150}, {126, 126, 126, 105, 105, 105, 147, 147, 147});
+  const TFitStatistics S = FitStatistics({78, 110, 92, 75, 110, 108, 113, 155, 150},
+                                         {126, 126, 126, 105, 105, 105, 147, 147, 147});
   EXPECT_EQ(S.N, 9);
   EXPECT_NEAR(*S.MeanObserved, 110.111, 5e-4);
   EXPECT_NEAR(*S.MeanSimulated, 126.0, 1e-12);
@@ -86,7 +87,8 @@ TEST(FitStatisticsTest, WorkedExample) {
   EXPECT_NEAR(*S.EF, 0.05344, 5e-6);
   EXPECT_NEAR(*S.D, 0.69971, 5e-6);
   const std::vector<std::string> Row = EvaluationRow(S);
-  EXPECT_EQ(Row, (std::vector<std::string>{"", "9", "110.11", "126.00", "15.89", "25.56", "23.2", "0.053", "0.700"}));
+  EXPECT_EQ(Row, (std::vector<std::string>{"", "9", "110.11", "126.00", "15.89", "25.56", "23.2", "0.053",
+                                           "0.700"}));
 }
 
 TEST(FitStatisticsTest, DegenerateCasesAreUndefined) {
@@ -232,4 +234,27 @@ KRL1,1987,,HALT,250,
   EXPECT_NEAR(*Stats[1].MeanBias, (0.03 + 0.02) / 2 - 0.05, 1e-12);
   EXPECT_EQ(Stats[3].Var, "TWSO (season)");
   EXPECT_EQ(Stats[3].N, 2);
+}
+
+// The observation file travels with the session: Save as copies the
+// companion, opening a session without one leaves none of the last session.
+TEST(SessionObservationsTest, SaveAsAndOpenCarryTheObservationFile) {
+  TProgramHome H;
+  TKvFileManager Fm;
+  const TTempDir& D = H.Dir();
+  EXPECT_EQ(SessionObservationFile(Fm), "");
+  SetSessionObservationFile(Fm, "/data/field trial.csv");
+  EXPECT_EQ(SessionObservationFile(Fm), "/data/field trial.csv");
+
+  Fm.CopyInputFiles("KRL", "WHEAT");  // Save as
+  EXPECT_TRUE(FileExists(D / "runio/WHEATob.obs"));
+  SetSessionObservationFile(Fm, "");
+  EXPECT_FALSE(FileExists(Fm.ObsFullName()));
+  Fm.CopyInputFiles("WHEAT", "KRL");  // Open
+  EXPECT_EQ(SessionObservationFile(Fm), "/data/field trial.csv");
+
+  Fm.CopyInputFiles("OTHER", "KRL");  // Open a session without observations
+  EXPECT_EQ(SessionObservationFile(Fm), "");
+  Fm.RemoveSessionFiles("WHEAT.krl");
+  EXPECT_FALSE(FileExists(D / "runio/WHEATob.obs"));
 }
