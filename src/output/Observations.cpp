@@ -1,5 +1,6 @@
 #include "output/Observations.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "foundations/DxLine.h"
@@ -126,17 +127,26 @@ bool IntWord(const TDxLine& Line, int No, int& Value) {
   return Len > 0 && Len < 12 && TryStrToInt(Line.GetWord(No), Value);
 }
 
-// The values of one run block (or one run of the summary files) before they
-// are kept: a water-limited value replaces a potential one.
-struct TBlockValue {
+// The values read before they are kept, by run number, year, day (0 for a
+// season result) and variable: a water-limited value replaces a potential one.
+struct TReadValue {
   double Value;
   bool Water;
 };
-using TBlockValues = std::map<std::tuple<int, int, std::string>, TBlockValue>;
+using TReadValues = std::map<std::tuple<int, int, int, std::string>, TReadValue>;
 
-void Keep(TBlockValues& Values, int Year, int Day, const std::string& Var, double Value, bool Water) {
-  auto [It, New] = Values.try_emplace({Year, Day, Var}, TBlockValue{Value, Water});
+void Keep(TReadValues& Values, int Run, int Year, int Day, const std::string& Var, double Value, bool Water) {
+  auto [It, New] = Values.try_emplace({Run, Year, Day, Var}, TReadValue{Value, Water});
   if (!New && Water) It->second = {Value, true};
+}
+
+// Runs are told apart by their names (letter case ignored): the model writes
+// a run block per run, year and production level under the run's name.
+int RunNumber(std::vector<std::string>& Names, const std::string& Name) {
+  for (size_t i = 0; i < Names.size(); ++i)
+    if (SameText(Names[i], Name)) return static_cast<int>(i);
+  Names.push_back(Name);
+  return static_cast<int>(Names.size()) - 1;
 }
 
 // The requested columns of a table header: word number and variable.
@@ -234,9 +244,9 @@ void TSimulatedValues::Clear() {
   FCount = 0;
 }
 
-void TSimulatedValues::Add(const std::string& RunName, int Block, int Year, int Day, const std::string& Var,
+void TSimulatedValues::Add(const std::string& RunName, int Run, int Year, int Day, const std::string& Var,
                            bool Season, double Value) {
-  FValues[{Year, Season ? 0 : Day, Var}].push_back({RunName, Block, Value});
+  FValues[{Year, Season ? 0 : Day, Var}].push_back({RunName, Run, Value});
   ++FCount;
 }
 
@@ -249,81 +259,63 @@ void TSimulatedValues::Read(const std::string& OutFile, const std::vector<TObser
 void TSimulatedValues::Read(const std::string& OutFile, const std::set<std::string>& Vars) {
   Clear();
   if (Vars.empty()) return;
-  // The daily tables of the detailed output, run block by run block.
+  std::vector<std::string> Names;
+  TReadValues Values;
+  // The daily tables of the detailed output.
   {
     TDxTextFile File(OutFile, TDxTextFile::TReading::Whole);
-    std::string RunName;
-    int Block = -1;
-    TBlockValues Values;
-    auto Flush = [&] {
-      for (const auto& [Key, V] : Values)
-        Add(RunName, Block, std::get<0>(Key), std::get<1>(Key), std::get<2>(Key), false, V.Value);
-      Values.clear();
-    };
+    int Run = -1;
     bool Water = false;
     while (File.NextLine()) {
       const TDxLine& L = File.Line();
       if (L.WordIs(1, "RUNNAM", 6) && L.WordIs(2, "->", 2)) {
-        Flush();
-        RunName = L.GetWord(3);
-        ++Block;
+        Run = RunNumber(Names, L.GetWord(3));
       } else if (L.WordIs(1, "POTENTIAL", 9)) {
         Water = false;
       } else if (L.WordIs(1, "WATER", 5) && !L.WordIs(2, "BALANCE", 7)) {
         Water = true;
-      } else if (Block >= 0 && L.WordIs(1, "YEAR", 4) && L.WordIs(2, "DAY", 3)) {
+      } else if (Run >= 0 && L.WordIs(1, "YEAR", 4) && L.WordIs(2, "DAY", 3)) {
         const auto Wanted = WantedColumns(L, 3, Vars);
         if (Wanted.empty()) continue;
         bool Rows = false;
         while (File.NextLine()) {
           const TDxLine& R = File.Line();
           int Year = 0, Day = 0;
-          if (R.NoOfWords() == 0) {
+          if (R.NoOfWords() == 0 || !IntWord(R, 1, Year) || !IntWord(R, 2, Day)) {
             if (Rows) break;
-            continue;
-          }
-          if (!IntWord(R, 1, Year) || !IntWord(R, 2, Day)) {
-            if (Rows) break;
-            continue;  // the units line
+            continue;  // the units line, blank lines before the rows
           }
           Rows = true;
           double V = 0;
           for (const auto& [No, Var] : Wanted)
-            if (ToNumber(R.GetWord(No), V)) Keep(Values, Year, Day, Var, V, Water);
+            if (Day > 0 && ToNumber(R.GetWord(No), V)) Keep(Values, Run, Year, Day, Var, V, Water);
         }
       }
     }
-    Flush();
   }
-  // The season results: the potential summary, then the water-limited one,
-  // whose values replace the potential ones of the same run and year.
-  TBlockValues Values;
-  std::vector<std::string> Names;  // by run number
+  // The season results: the potential summary, then the water-limited one.
   for (const char* Ext : {"pps", "wps"}) {
     const std::string Name = SummaryFileName(OutFile, Ext);
     if (!FileExists(Name)) continue;
     const bool IsWater = Ext[0] == 'w';
     TDxTextFile File(Name, TDxTextFile::TReading::Whole);
-    int Run = -1;
     std::vector<std::pair<int, std::string>> Wanted;
     while (File.NextLine()) {
       const TDxLine& L = File.Line();
       int Year = 0;
       if ((L.WordIs(1, "YEAR", 4) || L.WordIs(1, "YR", 2)) && L.WordIs(2, "RUNNAM", 6)) {
         Wanted = WantedColumns(L, 3, Vars);
-        ++Run;
-      } else if (Run >= 0 && !Wanted.empty() && IntWord(L, 1, Year) && L.NoOfWords() >= 3) {
-        if (static_cast<int>(Names.size()) <= Run) Names.resize(Run + 1);
-        Names[Run] = L.GetWord(2);
+      } else if (!Wanted.empty() && IntWord(L, 1, Year) && L.NoOfWords() >= 3) {
+        const int Run = RunNumber(Names, L.GetWord(2));
         double V = 0;
         for (const auto& [No, Var] : Wanted)
-          if (ToNumber(L.GetWord(No), V)) Keep(Values, Run, Year, Var, V, IsWater);
+          if (ToNumber(L.GetWord(No), V)) Keep(Values, Run, Year, 0, Var, V, IsWater);
       }
     }
   }
   for (const auto& [Key, V] : Values) {
-    const int Run = std::get<0>(Key);
-    Add(Names[Run], Run, std::get<1>(Key), 0, std::get<2>(Key), true, V.Value);
+    const auto& [Run, Year, Day, Var] = Key;
+    Add(Names[Run], Run, Year, Day, Var, Day == 0, V.Value);
   }
 }
 
@@ -345,7 +337,7 @@ TMatchResult MatchObservations(const std::vector<TObservation>& Observations, co
   for (const TObservation& O : Observations) {
     const auto Found = Sim.Find(O.RunName, O.Year, O.Day, O.Var, O.Season);
     if (Found.empty()) Result.Unmatched.push_back(O);
-    for (const TSimulatedValues::TValue& V : Found) Result.Pairs.push_back({O, V.RunName, V.Block, V.Value});
+    for (const TSimulatedValues::TValue& V : Found) Result.Pairs.push_back({O, V.RunName, V.Run, V.Value});
   }
   return Result;
 }
@@ -428,4 +420,27 @@ std::vector<std::string> EvaluationRow(const TFitStatistics& S) {
           StatText(S.RelativeRmse, 1),
           StatText(S.EF, 3),
           StatText(S.D, 3)};
+}
+
+// ---------------------------------------------------------------- evaluation
+
+std::vector<std::string> TEvaluation::Notes() const {
+  std::vector<std::pair<int, std::string>> Lines;
+  for (const TObservationProblem& P : File.Problems) Lines.emplace_back(P.LineNo, ProblemText(P));
+  for (const TObservation& O : Match.Unmatched) Lines.emplace_back(O.LineNo, UnmatchedText(O));
+  std::stable_sort(Lines.begin(), Lines.end(),
+                   [](const auto& A, const auto& B) { return A.first < B.first; });
+  std::vector<std::string> Texts;
+  for (auto& L : Lines) Texts.push_back(std::move(L.second));
+  return Texts;
+}
+
+TEvaluation EvaluateObservations(const std::string& ObsFile, const std::string& OutFile) {
+  TEvaluation E;
+  E.File.Read(ObsFile);
+  TSimulatedValues Sim;
+  Sim.Read(OutFile, E.File.Observations);
+  E.Match = MatchObservations(E.File.Observations, Sim);
+  E.Stats = EvaluatePairs(E.Match.Pairs);
+  return E;
 }

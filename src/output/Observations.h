@@ -13,8 +13,8 @@
 // Matching pairs each observation with the simulated value of the same run,
 // year and day: a daily observation with the row of that day in a daily
 // table of the detailed output, a season result with the row of that year in
-// a summary file. Where a run has both a potential and a water-limited
-// table, the water-limited one counts. An observation without a simulated
+// a summary file. Runs are told apart by their names. Where a run has both a
+// potential and a water-limited table, the water-limited one counts. An observation without a simulated
 // value on its very day is unmatched; nothing is interpolated.
 
 #include <cstddef>
@@ -83,7 +83,7 @@ class TSimulatedValues {
  public:
   struct TValue {
     std::string RunName;  // as the output file spells it
-    int Block = 0;        // the run's number in the detailed output, from 0
+    int Run = 0;          // the run's number, from 0, in the order the names first appear
     double Value = 0;
   };
 
@@ -101,7 +101,7 @@ class TSimulatedValues {
   std::vector<TValue> Find(const std::string& RunName, int Year, int Day, const std::string& Var,
                            bool Season) const;
   // Adds a value (what reading does for every value it keeps).
-  void Add(const std::string& RunName, int Block, int Year, int Day, const std::string& Var, bool Season,
+  void Add(const std::string& RunName, int Run, int Year, int Day, const std::string& Var, bool Season,
            double Value);
   size_t Count() const { return FCount; }
 
@@ -116,7 +116,7 @@ class TSimulatedValues {
 struct TObsPair {
   TObservation Obs;
   std::string RunName;  // the simulated run
-  int Block = 0;
+  int Run = 0;
   double Simulated = 0;
 };
 
@@ -157,3 +157,17 @@ std::string StatText(const std::optional<double>& Value, int Decimals);
 // The column captions of the evaluation table, and one variable's row.
 std::vector<std::string> EvaluationCaptions();
 std::vector<std::string> EvaluationRow(const TFitStatistics& Stats);
+
+// ---------------------------------------------------------------- evaluation
+
+// An observation file evaluated against a detailed output and its summaries.
+struct TEvaluation {
+  TObservationFile File;
+  TMatchResult Match;
+  std::vector<TFitStatistics> Stats;
+  // The bad lines and the unmatched observations, by line number.
+  std::vector<std::string> Notes() const;
+};
+
+// Reads both and evaluates; the readers' errors pass.
+TEvaluation EvaluateObservations(const std::string& ObsFile, const std::string& OutFile);

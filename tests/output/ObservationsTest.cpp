@@ -8,8 +8,9 @@
 
 namespace {
 
-// Two runs of one year: KRL1 with a potential and a water-limited table (the
-// water-limited values differ), KRL2 with a water-limited table only; the
+// Two runs of one year, a block for each run and production level: KRL1
+// with a potential and a water-limited table (the water-limited values
+// differ), KRL2 (spelt in lower case) with a water-limited table only; the
 // tables are written every 10 days.
 const char* const DetailedOutput = R"(**KORVAL  replacement crop model
 RUNNAM -> KRL1
@@ -25,6 +26,10 @@ POTENTIAL CROP PRODUCTION
 
    HALT  ANTH  TWRT  TWLV  TWST  TWSO  TAGP HINDEX TRANSP  TRC  GASST  MREST
     245   190  1200  2100  3400  7100 12600  0.56   310.2  245. 25000  10000
+RUNNAM -> KRL1
+RERUNS -> yes
+WEATHER-> name: Station north
+ file: ..\meteo\merawe\NLD1. start 1987
 start waterbalance day 1 , sowing date day 100 emergence date day 112
 WATER LIMITED CROP PRODUCTION   (free drainage)
  -
@@ -207,14 +212,14 @@ KRL1,1987,,HALT,250,
 
   std::vector<std::string> Got;
   for (const TObsPair& P : M.Pairs)
-    Got.push_back(std::to_string(P.Obs.LineNo) + " " + P.RunName + " " + std::to_string(P.Block) + " " +
+    Got.push_back(std::to_string(P.Obs.LineNo) + " " + P.RunName + " " + std::to_string(P.Run) + " " +
                   std::to_string(P.Simulated));
   EXPECT_EQ(Got, (std::vector<std::string>{
                      "2 KRL1 0 150.000000",  // the water-limited table, not the potential one
                      "3 KRL1 0 0.030000",    // an empty run name pairs with every run
                      "3 krl2 1 0.020000",
                      "7 KRL1 0 0.100000",  // a column of the potential table only
-                     "8 KRL2 1 5500.000000",
+                     "8 krl2 1 5500.000000",
                      "9 KRL1 0 6100.000000",
                  }));
   std::vector<std::string> Unmatched;
