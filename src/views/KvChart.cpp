@@ -172,6 +172,35 @@ double TKvCurveChart::BarWidth(const QList<QPointF>& Points) {
 // ranges of the curve's axes.
 constexpr qsizetype SmoothPointLimit = 20000;
 
+// Measured values: a dot of the curve's colour with a white rim, and a
+// vertical whisker of plus and minus one standard deviation with short caps.
+template <class TPx, class TPy>
+void PaintMarks(QPainter& P, const TKvCurve& C, const QRectF& Plot, const TPx& Px, const TPy& Py) {
+  const QList<QPointF> Pts = C.points();
+  const QList<qreal>& SD = C.Deviations();
+  const QColor Colour = C.Color();
+  QPen Whisker(Colour);
+  Whisker.setWidthF(1.5);
+  const double R = 4;
+  for (qsizetype i = 0; i < Pts.size(); ++i) {
+    const QPointF At(Px(Pts[i].x()), Py(Pts[i].y()));
+    if (i < SD.size() && SD[i] > 0) {
+      const double Top = Py(Pts[i].y() + SD[i]), Bottom = Py(Pts[i].y() - SD[i]);
+      P.setPen(Whisker);
+      for (const QPolygonF& Part : ClipPolyline(QPolygonF({QPointF(At.x(), Top), QPointF(At.x(), Bottom)}), Plot))
+        P.drawPolyline(Part);
+      for (const double Y : {Top, Bottom})
+        if (Y >= Plot.top() && Y <= Plot.bottom() && Plot.left() <= At.x() && At.x() <= Plot.right())
+          P.drawLine(QPointF(At.x() - R, Y), QPointF(At.x() + R, Y));
+    }
+    if (!Plot.contains(At)) continue;
+    P.setPen(QPen(Qt::white, 1));
+    P.setBrush(Colour);
+    P.drawEllipse(At, R, R);
+    P.setBrush(Qt::NoBrush);
+  }
+}
+
 class TKvCurvesItem : public QGraphicsItem {
  public:
   explicit TKvCurvesItem(TKvCurveChart* Chart) : QGraphicsItem(Chart), FChart(Chart) { setZValue(10); }
@@ -211,6 +240,8 @@ class TKvCurvesItem : public QGraphicsItem {
         } else {
           for (const QPolygonF& Part : ClipPolyline(Poly, Plot)) P->drawPolyline(Part);
         }
+      } else if (C->Style() == TKvCurve::Marks) {
+        PaintMarks(*P, *C, Plot, Px, Py);
       } else {
         const double W = std::max(1.0, TKvCurveChart::BarWidth(Pts) * Sx);
         const double Base = Py(std::clamp(0.0, Y->min(), Y->max()));
@@ -277,7 +308,9 @@ QValueAxis* TKvCurveChart::NewAxis(Qt::Alignment Side) {
 TKvCurve* TKvCurveChart::AddCurve(const QString& Title, TKvCurve::TStyle Style, Qt::Alignment VertAxis) {
   auto* C = new TKvCurve(Style, VertAxis);
   C->setName(Title);
-  QPen Pen(CurveColor(static_cast<int>(FCurves.size())));
+  const auto Coloured = std::count_if(FCurves.begin(), FCurves.end(),
+                                      [](const TKvCurve* Other) { return Other->Style() != TKvCurve::Marks; });
+  QPen Pen(CurveColor(static_cast<int>(Coloured)));
   Pen.setWidthF(2);
   C->setPen(Pen);
   FCurves.append(C);
@@ -419,7 +452,13 @@ void RenderChart(QPainter& P, QChart& Chart, const QRectF& Area) {
 }
 
 void PaintSwatch(QPainter& P, const QRectF& R, const TLegendEntry& E) {
-  if (E.Bars) {
+  if (E.Marks) {
+    const double Radius = std::min(R.width(), R.height()) * 0.3;
+    P.setPen(Qt::NoPen);
+    P.setBrush(E.Color);
+    P.drawEllipse(R.center(), Radius, Radius);
+    P.setBrush(Qt::NoBrush);
+  } else if (E.Bars) {
     P.fillRect(R.adjusted(R.width() * 0.2, R.height() * 0.2, -R.width() * 0.2, -R.height() * 0.2), E.Color);
   } else {
     QPen Pen(E.Color);

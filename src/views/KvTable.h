@@ -21,6 +21,7 @@
 
 #include "KvChart.h"
 #include "foundations/DxUtil.h"
+#include "output/Observations.h"
 
 class QObject;
 class QPainter;
@@ -123,6 +124,11 @@ class TKvTable {
   void SetActive(int Nr, bool Active);
   // The other vertical axis for file Nr.
   void ChangeVertAxis(int Nr);
+  // Measured values, drawn at the next Draw as marks beside the curves of
+  // file 1: an observation of the plotted column goes with the curve of its
+  // run (every run when it names none) whose days span its year and day.
+  void SetObservations(std::vector<TObservation> Observations) { FObservations = std::move(Observations); }
+  const std::vector<TObservation>& Observations() const { return FObservations; }
   // Takes effect at the next Draw.
   void SetSyncOption(TSyncOption Option) { FSyncOption = Option; }
   void FreeSeries();
@@ -146,9 +152,12 @@ class TKvTable {
   // Reads up to the next table header of file Nr; true when one was found.
   bool FindNextTable(int Nr, std::string& RunName, std::string& Label, int& StartDay);
   void DrawTable(const std::string& RunName, const std::string& Label, int Nr, int StartDay);
-  void DrawRunSeries(TKvCurve::TStyle Style, const std::string& Label, int Nr, int XNo, int YNo,
-                     int StartDay);
-  void AddTablePoints(TKvCurve& Series, int XNo, int YNo, int StartDay);
+  void DrawRunSeries(TKvCurve::TStyle Style, const std::string& RunName, const std::string& Label, int Nr,
+                     int XNo, int YNo, int StartDay);
+  // Answers the reference year of the points (0 when there are none).
+  int AddTablePoints(TKvCurve& Series, int XNo, int YNo, int StartDay);
+  void AddObservationMarks(const TKvCurve& Series, const std::string& RunName, const std::string& Var,
+                           int RefYear);
   void DrawSumColumns(const TSumEntry& Sum, const std::string& Label, int Nr, int XNo, int StartDay);
   void SetAxisTitles(int Nr);
   void FinishAxes();
@@ -163,4 +172,5 @@ class TKvTable {
   bool FHasReruns = false;
   TChartInfo FChartInfo[2];
   std::string FVertAxisTitle[2];
+  std::vector<TObservation> FObservations;
 };
