@@ -89,7 +89,6 @@ void TKvFileManager::RemoveInputFiles() {
   RemoveFile(FRunioPath + WerkName + "rr.rer", true);
   RemoveFile(FRunioPath + WerkName + "si.sit", true);
   RemoveFile(FRunioPath + WerkName + "ti.tim", true);
-  RemoveFile(ObsFullName(), true);
 }
 
 void TKvFileManager::RemoveOutputFiles() {

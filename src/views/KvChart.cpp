@@ -187,7 +187,8 @@ void PaintMarks(QPainter& P, const TKvCurve& C, const QRectF& Plot, const TPx& P
     if (i < SD.size() && SD[i] > 0) {
       const double Top = Py(Pts[i].y() + SD[i]), Bottom = Py(Pts[i].y() - SD[i]);
       P.setPen(Whisker);
-      for (const QPolygonF& Part : ClipPolyline(QPolygonF({QPointF(At.x(), Top), QPointF(At.x(), Bottom)}), Plot))
+      for (const QPolygonF& Part :
+           ClipPolyline(QPolygonF({QPointF(At.x(), Top), QPointF(At.x(), Bottom)}), Plot))
         P.drawPolyline(Part);
       for (const double Y : {Top, Bottom})
         if (Y >= Plot.top() && Y <= Plot.bottom() && Plot.left() <= At.x() && At.x() <= Plot.right())
@@ -308,8 +309,9 @@ QValueAxis* TKvCurveChart::NewAxis(Qt::Alignment Side) {
 TKvCurve* TKvCurveChart::AddCurve(const QString& Title, TKvCurve::TStyle Style, Qt::Alignment VertAxis) {
   auto* C = new TKvCurve(Style, VertAxis);
   C->setName(Title);
-  const auto Coloured = std::count_if(FCurves.begin(), FCurves.end(),
-                                      [](const TKvCurve* Other) { return Other->Style() != TKvCurve::Marks; });
+  const auto Coloured = std::count_if(FCurves.begin(), FCurves.end(), [](const TKvCurve* Other) {
+    return Other->Style() != TKvCurve::Marks;
+  });
   QPen Pen(CurveColor(static_cast<int>(Coloured)));
   Pen.setWidthF(2);
   C->setPen(Pen);

@@ -68,7 +68,8 @@ TFormEvaluation::TFormEvaluation(QWidget* Owner, const std::string& ObsFile, con
   AxisY->setTitleText("Simulated");
   FChart->addAxis(AxisX, Qt::AlignBottom);
   FChart->addAxis(AxisY, Qt::AlignLeft);
-  for (QAbstractSeries* S : {static_cast<QAbstractSeries*>(FOneToOne), static_cast<QAbstractSeries*>(FPairs)}) {
+  for (QAbstractSeries* S :
+       {static_cast<QAbstractSeries*>(FOneToOne), static_cast<QAbstractSeries*>(FPairs)}) {
     S->attachAxis(AxisX);
     S->attachAxis(AxisY);
   }
@@ -125,7 +126,8 @@ TFormEvaluation::TFormEvaluation(QWidget* Owner, const std::string& ObsFile, con
   OLEExcel->setObjectName("OLEExcel");
 
   FillTable();
-  connect(CbEvalVar, &QComboBox::currentIndexChanged, this, [this] { GuardedCall([this] { CbEvalVarChange(); }); });
+  connect(CbEvalVar, &QComboBox::currentIndexChanged, this,
+          [this] { GuardedCall([this] { CbEvalVarChange(); }); });
   connect(Excel, &QPushButton::clicked, this, [this] { GuardedCall([this] { btnExcelEvaluationClick(); }); });
   connect(Close, &QPushButton::clicked, this, &QDialog::accept);
   CbEvalVarChange();
@@ -180,8 +182,8 @@ void TFormEvaluation::btnExcelEvaluationClick() {
   TBusyCursor Busy;
   if (!OLEExcel->IsCreated()) OLEExcel->CreateExcelInstance();
   OLEExcel->CreateNewSheet("Evaluation");
-  OLEExcel->StringListToExcelAt({"Observations:", FromCore(FEvaluation.File.FileName), "Output:", FromCore(FOutFile)},
-                                1, 1);
+  OLEExcel->StringListToExcelAt(
+      {"Observations:", FromCore(FEvaluation.File.FileName), "Output:", FromCore(FOutFile)}, 1, 1);
   OLEExcel->StringGridToExcelAt(*SgEvaluation, 3);
   const std::vector<std::string> Notes = FEvaluation.Notes();
   if (!Notes.empty()) {

@@ -328,7 +328,8 @@ void TKvTable::DrawRunSeries(TKvCurve::TStyle Style, const std::string& RunName,
   const Qt::Alignment Side = Info(Nr).FYAxis == TYAxis::Right ? Qt::AlignRight : Qt::AlignLeft;
   TKvCurve* Series = FChart->AddCurve(FromCore(Label + "(" + std::to_string(Nr) + ")"), Style, Side);
   const int RefYear = AddTablePoints(*Series, XNo, YNo, StartDay);
-  if (Nr == 1 && RefYear && !FObservations.empty()) AddObservationMarks(*Series, RunName, Info(Nr).FYColumn, RefYear);
+  if (Nr == 1 && RefYear && !FObservations.empty())
+    AddObservationMarks(*Series, RunName, Info(Nr).FYColumn, RefYear);
 }
 
 void TKvTable::AddObservationMarks(const TKvCurve& Series, const std::string& RunName, const std::string& Var,
