@@ -348,6 +348,29 @@ std::string UnmatchedText(const TObservation& Obs) {
          Obs.Var + ": no simulated value";
 }
 
+std::vector<std::string> MeasuredSeasonRow(const std::vector<TObservation>& Observations,
+                                           const std::vector<std::string>& Columns,
+                                           const std::string& RunName, int Year) {
+  std::vector<std::string> Row(Columns.size());
+  bool Any = false;
+  for (size_t c = 2; c < Columns.size(); ++c) {
+    for (const TObservation& O : Observations) {
+      if (!O.Season || O.Year != Year || O.Var != Columns[c] ||
+          !(O.RunName.empty() || SameText(O.RunName, RunName)))
+        continue;
+      Row[c] = Format("%g", O.Value);
+      Any = true;
+      break;
+    }
+  }
+  if (!Any) return {};
+  if (Row.size() >= 2) {
+    Row[0] = std::to_string(Year);
+    Row[1] = "measured";
+  }
+  return Row;
+}
+
 // ---------------------------------------------------------------- statistics
 
 TFitStatistics FitStatistics(const std::vector<double>& Observed, const std::vector<double>& Simulated) {

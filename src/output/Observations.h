@@ -130,6 +130,15 @@ TMatchResult MatchObservations(const std::vector<TObservation>& Observations, co
 // "line N: RUN YEAR day D VAR: no simulated value" (or "every run", "season").
 std::string UnmatchedText(const TObservation& Obs);
 
+// The measured season results beside one row of a summary table whose
+// column names are Columns (the year first, RUNNAM second): "measured" under
+// RUNNAM, the year under the year, and each measured value under its
+// variable (the first observation of it for that run and year). Empty when
+// the run and year have none.
+std::vector<std::string> MeasuredSeasonRow(const std::vector<TObservation>& Observations,
+                                           const std::vector<std::string>& Columns,
+                                           const std::string& RunName, int Year);
+
 // ---------------------------------------------------------------- statistics
 
 // The statistics of fit of one variable over all its pairs. A figure that is

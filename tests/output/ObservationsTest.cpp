@@ -263,3 +263,17 @@ TEST(SessionObservationsTest, SaveAsAndOpenCarryTheObservationFile) {
   Fm.RemoveSessionFiles("WHEAT.krl");
   EXPECT_FALSE(FileExists(D / "runio/WHEATob.obs"));
 }
+
+TEST(MeasuredSeasonRowTest, ValuesUnderTheirColumnsForTheRowsRunAndYear) {
+  std::vector<TObservation> Obs(4);
+  Obs[0] = {"", 1981, 0, "TWSO", true, 6650, std::nullopt, 2};
+  Obs[1] = {"KRL2", 1981, 0, "HALT", true, 210, std::nullopt, 3};
+  Obs[2] = {"", 1981, 150, "LAI", false, 2, std::nullopt, 4};   // a daily value never shows here
+  Obs[3] = {"", 1981, 0, "TWSO", true, 9999, std::nullopt, 5};  // the first of two counts
+  const std::vector<std::string> Columns = {"YR", "RUNNAM", "SET", "HALT", "TWSO"};
+  EXPECT_EQ(MeasuredSeasonRow(Obs, Columns, "krl2", 1981),
+            (std::vector<std::string>{"1981", "measured", "", "210", "6650"}));
+  EXPECT_EQ(MeasuredSeasonRow(Obs, Columns, "KRL1", 1981),
+            (std::vector<std::string>{"1981", "measured", "", "", "6650"}));
+  EXPECT_TRUE(MeasuredSeasonRow(Obs, Columns, "KRL1", 1982).empty());
+}

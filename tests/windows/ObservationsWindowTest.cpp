@@ -4,15 +4,15 @@
 // its table, the lines it did not use and its spreadsheet export.
 
 #include <QAction>
-#include <QToolButton>
 #include <QChartView>
 #include <QComboBox>
-#include <QLineSeries>
-#include <QScatterSeries>
 #include <QLabel>
+#include <QLineSeries>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScatterSeries>
 #include <QTest>
+#include <QToolButton>
 #include <algorithm>
 #include <filesystem>
 
@@ -90,8 +90,8 @@ std::vector<TMarks> MarksOf(const TKvCurveChart& Chart) {
 }  // namespace
 
 TEST_F(TObservationsWindow, TheGeneralPageKeepsTheFileWithTheSession) {
-  const std::string Obs = Home.Dir().Write("field/trial.csv",
-                                           "VAR,YEAR,DAY,VALUE\nLAI,1980,150,1.5\nLAI,1980,400,1\nFOO,1980,1,1\n");
+  const std::string Obs = Home.Dir().Write(
+      "field/trial.csv", "VAR,YEAR,DAY,VALUE\nLAI,1980,150,1.5\nLAI,1980,400,1\nFOO,1980,1,1\n");
   EXPECT_EQ(Main->LblObservations->text(), "No observation file");
   EXPECT_FALSE(Main->BtnClearObservations->isEnabled());
   // The bad lines are told at once; the file is kept all the same.
@@ -235,4 +235,21 @@ TEST_F(TObservationsWindow, TheEvaluationOfTheSampleObservations) {
   EXPECT_EQ(Cells.at("I8").Type, "n") << "d of TWSO is a number";
   EXPECT_EQ(Cells.at("A10").Value, "Not used:");
   EXPECT_EQ(Cells.at("A11").Value, "line 38: every run 1982 day 250 LAI: no simulated value");
+
+  // The summary window shows each measured season result below the year
+  // it belongs to.
+  Dialogs.ExpectModal("FormOutputSummary", [](QDialog& D) -> int {
+    auto* Grid = Find<TDxStringGrid>(&D, "SgWaterLimited");
+    QStringList Measured;
+    for (int r = 1; r < Grid->RowCount(); ++r) {
+      if (Grid->Cells(1, r).trimmed() != "measured") continue;
+      EXPECT_EQ(Grid->Cells(0, r - 1).trimmed(), Grid->Cells(0, r).trimmed()) << "below its year";
+      EXPECT_EQ(Grid->Cells(8, 0).trimmed(), "TWSO");
+      Measured << Grid->Cells(0, r).trimmed() + ":" + Grid->Cells(8, r).trimmed() + ":" +
+                      Grid->Cells(9, r).trimmed();
+    }
+    EXPECT_EQ(Measured, (QStringList{"1981:6650:", "1982:6900:", "1983:4980:"}));
+    return AcceptDialog(D);
+  });
+  Main->Summary1->trigger();
 }
