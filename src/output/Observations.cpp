@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <unordered_set>
 
 #include "foundations/DxLine.h"
 #include "foundations/DxTxtFle.h"
@@ -121,6 +122,9 @@ std::string ReadObservation(const TDxLine& Line, const TColumns& C, TObservation
   }
   return std::string();
 }
+
+// One number for a year and a day of it.
+int DayKey(int Year, int Day) { return Year * 367 + Day; }
 
 bool IntWord(const TDxLine& Line, int No, int& Value) {
   const size_t Len = Line.WordLength(No);
@@ -252,11 +256,16 @@ void TSimulatedValues::Add(const std::string& RunName, int Run, int Year, int Da
 
 void TSimulatedValues::Read(const std::string& OutFile, const std::vector<TObservation>& Observations) {
   std::set<std::string> Vars;
-  for (const TObservation& O : Observations) Vars.insert(O.Var);
-  Read(OutFile, Vars);
+  std::unordered_set<int> Days;
+  for (const TObservation& O : Observations) {
+    Vars.insert(O.Var);
+    if (!O.Season) Days.insert(DayKey(O.Year, O.Day));
+  }
+  Read(OutFile, Vars, &Days);
 }
 
-void TSimulatedValues::Read(const std::string& OutFile, const std::set<std::string>& Vars) {
+void TSimulatedValues::Read(const std::string& OutFile, const std::set<std::string>& Vars,
+                            const std::unordered_set<int>* Days) {
   Clear();
   if (Vars.empty()) return;
   std::vector<std::string> Names;
@@ -286,6 +295,7 @@ void TSimulatedValues::Read(const std::string& OutFile, const std::set<std::stri
             continue;  // the units line, blank lines before the rows
           }
           Rows = true;
+          if (Days && !Days->count(DayKey(Year, Day))) continue;
           double V = 0;
           for (const auto& [No, Var] : Wanted)
             if (Day > 0 && ToNumber(R.GetWord(No), V)) Keep(Values, Run, Year, Day, Var, V, Water);

@@ -23,6 +23,7 @@
 #include <set>
 #include <string>
 #include <tuple>
+#include <unordered_set>
 #include <vector>
 
 // ---------------------------------------------------------------- variables
@@ -91,8 +92,12 @@ class TSimulatedValues {
   // detailed output file OutFile and the season results from the summary
   // files named after it (.wps, .pps; either may be missing). A detailed
   // output that cannot be read fails with the file reader's error.
-  void Read(const std::string& OutFile, const std::set<std::string>& Vars);
-  // Every observation's variable.
+  // Days: only the daily values of these days (see DayKey in the source);
+  // nullptr: every day.
+  void Read(const std::string& OutFile, const std::set<std::string>& Vars,
+            const std::unordered_set<int>* Days = nullptr);
+  // Every observation's variable, and of the daily values only those of
+  // the observations' days.
   void Read(const std::string& OutFile, const std::vector<TObservation>& Observations);
   void Clear();
 

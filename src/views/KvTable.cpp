@@ -332,18 +332,32 @@ void TKvTable::DrawRunSeries(TKvCurve::TStyle Style, const std::string& RunName,
     AddObservationMarks(*Series, RunName, Info(Nr).FYColumn, RefYear);
 }
 
+void TKvTable::SetObservations(std::vector<TObservation> Observations) {
+  FObservations = std::move(Observations);
+  FObservationIndex.clear();
+  for (size_t i = 0; i < FObservations.size(); ++i)
+    if (!FObservations[i].Season)
+      FObservationIndex[{FObservations[i].Var, FObservations[i].Year}].push_back(i);
+}
+
 void TKvTable::AddObservationMarks(const TKvCurve& Series, const std::string& RunName, const std::string& Var,
                                    int RefYear) {
   if (Series.count() == 0 || Info(1).FXColumn != "DAY") return;
   const double First = Series.at(0).x(), Last = Series.at(Series.count() - 1).x();
   QList<QPointF> Points;
   QList<qreal> Deviations;
-  for (const TObservation& O : FObservations) {
-    if (O.Season || O.Var != Var || !(O.RunName.empty() || SameText(O.RunName, RunName))) continue;
-    const double X = static_cast<double>(TablePointX(O.Day, O.Year, RefYear, IsLeapYear(O.Year)));
-    if (X < First || X > Last) continue;
-    Points.append(QPointF(X, O.Value));
-    Deviations.append(O.SD.value_or(0));
+  // A table holds one season, which may cross the turn of a year.
+  for (int Year = RefYear - 1; Year <= RefYear + 1; ++Year) {
+    const auto It = FObservationIndex.find({Var, Year});
+    if (It == FObservationIndex.end()) continue;
+    for (const size_t i : It->second) {
+      const TObservation& O = FObservations[i];
+      if (!(O.RunName.empty() || SameText(O.RunName, RunName))) continue;
+      const double X = static_cast<double>(TablePointX(O.Day, O.Year, RefYear, IsLeapYear(O.Year)));
+      if (X < First || X > Last) continue;
+      Points.append(QPointF(X, O.Value));
+      Deviations.append(O.SD.value_or(0));
+    }
   }
   if (Points.isEmpty()) return;
   TKvCurve* Marks = FChart->AddCurve(Series.name() + " measured", TKvCurve::Marks, Series.VertAxis());

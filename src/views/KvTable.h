@@ -16,7 +16,9 @@
 #include <QPointF>
 #include <QRectF>
 #include <QString>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "KvChart.h"
@@ -127,7 +129,7 @@ class TKvTable {
   // Measured values, drawn at the next Draw as marks beside the curves of
   // file 1: an observation of the plotted column goes with the curve of its
   // run (every run when it names none) whose days span its year and day.
-  void SetObservations(std::vector<TObservation> Observations) { FObservations = std::move(Observations); }
+  void SetObservations(std::vector<TObservation> Observations);
   const std::vector<TObservation>& Observations() const { return FObservations; }
   // Takes effect at the next Draw.
   void SetSyncOption(TSyncOption Option) { FSyncOption = Option; }
@@ -173,4 +175,6 @@ class TKvTable {
   TChartInfo FChartInfo[2];
   std::string FVertAxisTitle[2];
   std::vector<TObservation> FObservations;
+  // The daily observations by variable and year (positions in FObservations).
+  std::map<std::pair<std::string, int>, std::vector<size_t>> FObservationIndex;
 };
