@@ -66,12 +66,13 @@ bool MakeFiles() {
   };
   for (int i = 0; i < Observations; ++i) {
     if (i % 50 == 0) {
-      Out << Runs[Next(static_cast<uint32_t>(Runs.size()))] << "," << FirstYear + static_cast<int>(Next(Years))
-          << ",,TWSO," << 4000 + Next(3000) << ",300\n";
+      Out << Runs[Next(static_cast<uint32_t>(Runs.size()))] << ","
+          << FirstYear + static_cast<int>(Next(Years)) << ",,TWSO," << 4000 + Next(3000) << ",300\n";
       continue;
     }
-    Out << Runs[Next(static_cast<uint32_t>(Runs.size()))] << "," << FirstYear + static_cast<int>(Next(Years)) << ","
-        << 100 + Next(110) << "," << Vars[Next(4)] << "," << Next(1000) / 100.0 << "," << Next(50) / 100.0 << "\n";
+    Out << Runs[Next(static_cast<uint32_t>(Runs.size()))] << "," << FirstYear + static_cast<int>(Next(Years))
+        << "," << 100 + Next(110) << "," << Vars[Next(4)] << "," << Next(1000) / 100.0 << ","
+        << Next(50) / 100.0 << "\n";
   }
   std::printf("output: %s, %.1f MB; %d observations\n", OutFile.c_str(), fs::file_size(OutFile) / 1e6,
               Observations);

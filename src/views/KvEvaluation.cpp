@@ -27,6 +27,7 @@
 TFormEvaluation::TFormEvaluation(QWidget* Owner, const std::string& ObsFile, const std::string& OutFile)
     : QDialog(Owner), FEvaluation(EvaluateObservations(ObsFile, OutFile)), FOutFile(OutFile) {
   setObjectName("FormEvaluation");
+  SetHelpContext(this, 2003);
   setWindowTitle("Evaluation: simulated against observed");
 
   lblObservations = new QLabel(this);

@@ -228,7 +228,7 @@ void TFormMain::BuildMenus() {
   Detailedoutput1 =
       AddItem(Result1, "Detailedoutput1", "&Detailed...", 2001, &TFormMain::Detailedoutput1Click);
   Summary1 = AddItem(Result1, "Summary1", "&Summary...", 2002, &TFormMain::Summary1Click);
-  Evaluation1 = AddItem(Result1, "Evaluation1", "&Evaluation...", 0, &TFormMain::Evaluation1Click);
+  Evaluation1 = AddItem(Result1, "Evaluation1", "&Evaluation...", 2003, &TFormMain::Evaluation1Click);
 
   Help1 = MainMenu1->addMenu("&Help");
   Help1->setObjectName("Help1");
