@@ -186,9 +186,17 @@ void TObservationFile::Read(const std::string& aFileName) {
   int LineNo = 0;
   while (File.NextLine()) {
     ++LineNo;
+    // A spreadsheet may put a byte order mark in front of the file.
+    if (LineNo == 1 && File.Line().Str().rfind("\xEF\xBB\xBF", 0) == 0)
+      File.Line().SetStr(File.Line().Str().substr(3));
     const std::string Text = TrimBlanks(File.Line().Str());
     if (Text.empty() || Text[0] == '#') continue;
     if (!HaveHeader) {
+      // Spreadsheets of a decimal-comma locale separate by semicolons.
+      if (Text.find(',') == std::string::npos && Text.find(';') != std::string::npos) {
+        File.SetWordSep(";");
+        File.Line().SetStr(File.Line().Str());
+      }
       C = HeaderColumns(File.Line());
       if (!C.Var || !C.Value || (!C.Date && (!C.Year || !C.Day)))
         throw EKvError("The observation file " + aFileName +

@@ -21,6 +21,7 @@
 #include <QShowEvent>
 #include <QSplitter>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "ChartExport.h"
 #include "KvChart.h"
@@ -327,8 +328,12 @@ void TFormTableView::RefreshLegend() {
     Item->setData(Qt::UserRole, static_cast<int>(i));
     FLegend->addItem(Item);
   }
-  FLegendLabel->setText(Curves.size() == 1 ? QString("Legend: 1 curve")
-                                           : QString("Legend: %1 curves").arg(Curves.size()));
+  const auto Measured = std::count_if(Curves.begin(), Curves.end(),
+                                      [](const TKvCurve* C) { return C->Style() == TKvCurve::Marks; });
+  const qsizetype Simulated = Curves.size() - Measured;
+  QString Text = Simulated == 1 ? QString("Legend: 1 curve") : QString("Legend: %1 curves").arg(Simulated);
+  if (Measured) Text += QString(", %1 measured").arg(Measured);
+  FLegendLabel->setText(Text);
 }
 
 void TFormTableView::LegendItemChanged(QListWidgetItem* Item) {

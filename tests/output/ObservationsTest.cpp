@@ -183,6 +183,11 @@ TEST(ObservationFileTest, DatesAndHeaders) {
   ASSERT_EQ(F.Problems.size(), 1u);
   EXPECT_EQ(ProblemText(F.Problems[0]), "line 4: date not valid (YYYY-MM-DD): 2023-02-29");
 
+  // A spreadsheet's byte order mark and semicolons.
+  F.Read(Dir.Write("s.csv", "\xEF\xBB\xBFYEAR;DAY;VAR;VALUE\r\n1987;100;LAI;1.5\r\n"));
+  ASSERT_EQ(F.Observations.size(), 1u);
+  EXPECT_EQ(F.Observations[0].Value, 1.5);
+
   TObservationFile G;
   EXPECT_THROW(G.Read(Dir.Write("h.csv", "YEAR,VAR,VALUE\n1987,LAI,1\n")), EKvError);
   EXPECT_THROW(G.Read(Dir / "missing.csv"), Exception);

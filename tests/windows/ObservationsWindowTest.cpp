@@ -158,6 +158,7 @@ KRL1,1981,150,WSO,100,
 
   // In the legend beside the chart and on the printed page.
   auto* Legend = Find<QListWidget>(&W, "lstLegend");
+  EXPECT_EQ(Find<QLabel>(&W, "lblLegend")->text(), "Legend: 4 curves, 3 measured");
   EXPECT_EQ(Legend->findItems("KRL2,1981(1) measured", Qt::MatchExactly).size(), 1);
   int MarkEntries = 0;
   for (const TLegendEntry& E : W.Table().LegendEntries()) MarkEntries += E.Marks;
