@@ -4,13 +4,16 @@
 // its table, the lines it did not use and its spreadsheet export.
 
 #include <QAction>
+#include <QBuffer>
 #include <QChartView>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineSeries>
 #include <QListWidget>
+#include <QPainter>
 #include <QPushButton>
 #include <QScatterSeries>
+#include <QSvgGenerator>
 #include <QTest>
 #include <QToolButton>
 #include <algorithm>
@@ -163,6 +166,18 @@ KRL1,1981,150,WSO,100,
   int MarkEntries = 0;
   for (const TLegendEntry& E : W.Table().LegendEntries()) MarkEntries += E.Marks;
   EXPECT_EQ(MarkEntries, 3);
+  // A page as printing and the vector export paint it: a circle for each
+  // of the three marks and for each of their three legend entries.
+  QBuffer Svg;
+  Svg.open(QIODevice::WriteOnly);
+  {
+    QSvgGenerator Generator;
+    Generator.setOutputDevice(&Svg);
+    Generator.setSize(QSize(1000, 640));
+    QPainter P(&Generator);
+    W.Table().PaintPage(P, QRectF(0, 0, 1000, 640));
+  }
+  EXPECT_EQ(Svg.data().count("<circle"), 6);
 }
 
 TEST_F(TObservationsWindow, TheEvaluationOfTheSampleObservations) {
