@@ -41,6 +41,14 @@ void TKvFileManager::LoadSettings() {
   FRepairedPath = ReadIniString(Ini, IniSection, "DBRDIR", "..\\meteo\\dbmrep\\");
   FSoilPath = ReadIniString(Ini, IniSection, "SOLDIR", "..\\soild\\");
   FRunioPath = ReadIniString(Ini, IniSection, "RUNDIR", "..\\runio\\");
+  FSettingsLoaded = true;
+}
+
+std::string TKvFileManager::MissingSettingsText() const {
+  return "The directory settings " + FExecPath + IniFileName +
+         " were not found when the program started, so it does not know where the session's files, the data "
+         "and the results belong. Nothing can be run without them: put " +
+         IniFileName + " back into " + FExecPath + " and start the program again.";
 }
 
 void TKvFileManager::Reset() { SetKRLFullName(FOutPath + WerkName); }
@@ -158,4 +166,27 @@ void TKvFileManager::RemoveSessionFiles(const std::string& SessionName) {
   for (const char* Suffix : {"rr.rer", "si.sit", "ti.tim", ObsSuffix})
     RemoveFile(FRunioPath + B + Suffix, true);
   for (const char* Ext : {".out", ".pps", ".wps", ".sum"}) RemoveFile(FOutPath + B + Ext, true);
+}
+
+void TKvFileManager::ReplaceSessionFiles(const std::string& SrcName, const std::string& DestName) {
+  const std::string Src = ExtractFileBase(SrcName), Dst = ExtractFileBase(DestName);
+  if (UpperCase(Src) == UpperCase(Dst)) return;
+  auto SessionFile = [this](const std::string& Base) {
+    return UpperCase(Base) == WerkName ? RunFullName() : FRunioPath + Base + ".krl";
+  };
+  TFileReplacement Set;
+  // Each file of the source is copied; a file the source lacks is removed
+  // at the target, so that the target becomes the source's copy.
+  auto Mirror = [&Set](const std::string& From, const std::string& To) {
+    if (FileExists(From))
+      Set.Copy(From, To);
+    else
+      Set.Remove(To);
+  };
+  Mirror(SessionFile(Src), SessionFile(Dst));
+  for (const char* Suffix : {"rr.rer", "si.sit", "ti.tim"})
+    Mirror(FRunioPath + Src + Suffix, FRunioPath + Dst + Suffix);
+  for (const char* Ext : {".out", ".pps", ".wps", ".sum"}) Mirror(FOutPath + Src + Ext, FOutPath + Dst + Ext);
+  if (UpperCase(Dst) != WerkName) Set.Remove(FExecPath + Dst + ".log");
+  Set.Commit();
 }

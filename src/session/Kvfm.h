@@ -29,6 +29,20 @@ class TKvFileManager {
   void CopyOutputFiles(const std::string& SrcName, const std::string& DestName);
   void CopyInputFiles(const std::string& SrcName, const std::string& DestName);
   void RemoveSessionFiles(const std::string& SessionName);
+  // Puts the files of session SrcName (input and output files) in the place
+  // of those of session DestName, all or nothing: every file is copied
+  // beside its target and checked first, and only then are the old files
+  // replaced (and those the source has no counterpart of removed). On
+  // failure an error names the file and the reason, and every file of
+  // DestName stays as it was.
+  void ReplaceSessionFiles(const std::string& SrcName, const std::string& DestName);
+
+  // Whether DIRECT.INI was read at start-up. Without it the directories are
+  // unknown (empty), and nothing may be run: the program's files and the
+  // model's would end up in different places.
+  bool SettingsLoaded() const { return FSettingsLoaded; }
+  // The message that refuses a run without the settings.
+  std::string MissingSettingsText() const;
 
   const std::string& OutPath() const { return FOutPath; }
   const std::string& CropPath() const { return FCropPath; }
@@ -83,4 +97,5 @@ class TKvFileManager {
   std::string FExecPath;
   std::string FRunioPath;
   std::string FKRLFullName;
+  bool FSettingsLoaded = false;
 };

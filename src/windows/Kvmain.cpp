@@ -11,6 +11,7 @@
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
@@ -48,9 +49,15 @@
 #include "session/Kvses.h"
 
 namespace {
-// The user's session of the operating system ends: the process ends at once,
-// without the close handlers and without writing anything.
-extern "C" void EndAtOnce(int) { _exit(0); }
+// The user's session of the operating system ends, or the program is told to
+// terminate: the process ends at once, without the close handlers and without
+// writing anything, with the signal's status. Every file the program writes
+// goes beside its target first and takes its place complete, so nothing is
+// left half written.
+extern "C" void EndAtOnce(int Signal) {
+  signal(Signal, SIG_DFL);
+  raise(Signal);
+}
 
 // The desktop's session manager first asks the program to save its work
 // (which it leaves alone: the user session may still go on) and then tells
@@ -123,9 +130,11 @@ void TFormMain::FormCreate() {
     TheSession->Reset();
     TheSession->Read(TheSession->FileManager().KRLWerkFullName());
     BuildDataCatalogue();
+    const std::string Missing = TheSession->MissingDataFilesNotice();
     FillPages();
     UpdateControls();
     UpdateCaption();
+    TellMissingFiles(Missing);
   } catch (const std::exception& E) {
     ShowErrorBox(E.what());
   }
@@ -158,6 +167,10 @@ void TFormMain::BuildFrame() {
   StatusBar = new QStatusBar;
   StatusBar->setObjectName("StatusBar");
   setStatusBar(StatusBar);
+  LblMissingFiles = new QLabel;
+  LblMissingFiles->setObjectName("LblMissingFiles");
+  LblMissingFiles->setVisible(false);
+  StatusBar->addPermanentWidget(LblMissingFiles);
   BuildMenus();
   BuildToolButtons();
 
@@ -396,13 +409,42 @@ void TFormMain::Open1Click() {
   const QString Chosen = AskFileName(OpenDialog);
   if (Chosen.isEmpty()) return;
   const std::string F = ToCore(Chosen);
-  Fm.RemoveOutputFiles();
-  Fm.CopyOutputFiles(F, Fm.KRLWerkName());
-  Fm.CopyInputFiles(F, Fm.KRLWerkName());
+  // All or nothing: a session that cannot be copied whole leaves the working
+  // session as it was.
+  Fm.ReplaceSessionFiles(F, Fm.KRLWerkName());
   TheSession->Reset();
   TheSession->Read(F);
+  const std::string Missing = TheSession->MissingDataFilesNotice();
   FillPages();
   UpdateCaption();
+  TellMissingFiles(Missing);
+}
+
+void TFormMain::TellMissingFiles(const std::string& Notice) {
+  ShowMissingFilesNote(Notice);
+  if (!Notice.empty()) ShowInfoBox(Notice);
+  // The note goes once the user's choice on the pages names files that exist.
+  for (QListWidget* L : {LbCropNo, LbSoilNo, LbStation}) {
+    connect(L, &QListWidget::itemClicked, this, &TFormMain::RefreshMissingFilesNote, Qt::UniqueConnection);
+    connect(L, &QListWidget::currentRowChanged, this, &TFormMain::RefreshMissingFilesNote,
+            Qt::UniqueConnection);
+  }
+}
+
+void TFormMain::RefreshMissingFilesNote() {
+  if (!LblMissingFiles->isVisible() || !TheSession) return;
+  // After the list's own handlers have taken the choice into the session.
+  QTimer::singleShot(0, this, [this] {
+    if (TheSession) ShowMissingFilesNote(TheSession->MissingDataFilesNotice());
+  });
+}
+
+void TFormMain::ShowMissingFilesNote(const std::string& Notice) {
+  const QString Text = FromCore(Notice);
+  LblMissingFiles->setText(Text.section("\r\n", 0, 0) +
+                           (Text.count("\r\n") > 1 ? QString(" ...") : QString()));
+  LblMissingFiles->setToolTip(QString(Text).replace("\r\n", "\n"));
+  LblMissingFiles->setVisible(!Notice.empty());
 }
 
 void TFormMain::Save1Click() {
@@ -447,9 +489,13 @@ void TFormMain::SaveSession(const std::string& Name) {
     Fm.SetKRLFullName(OldName);
     throw;
   }
-  Fm.RemoveSessionFiles(Name);
-  Fm.CopyOutputFiles(Fm.KRLWerkName(), Name);
-  Fm.CopyInputFiles(Fm.KRLWerkName(), Name);
+  try {
+    Fm.ReplaceSessionFiles(Fm.KRLWerkName(), Name);
+  } catch (const std::exception& E) {
+    Fm.SetKRLFullName(OldName);
+    throw EKvError("The session " + UpperCase(ExtractFileBase(Name)) +
+                   " was not saved; its saved files are unchanged.\r\n" + E.what());
+  }
   UpdateCaption();
 }
 

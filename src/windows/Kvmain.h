@@ -91,6 +91,11 @@ class TFormMain : public QMainWindow {
   bool HasSession() const { return FSession != nullptr; }
 
   // ---- the frame
+  // Tells once which data files of the session were missing (a box), and
+  // keeps a note in the status bar until the user has chosen others.
+  void TellMissingFiles(const std::string& Notice);
+  void RefreshMissingFilesNote();
+  void ShowMissingFilesNote(const std::string& Notice);
   void UpdateCaption();
   // Sends the focused field its focus-exit check (and ends an open cell
   // editor of the rerun grid); a bad value raises its error, which ends the
@@ -214,6 +219,9 @@ class TFormMain : public QMainWindow {
   QWidget* Panel1 = nullptr;
   QTabWidget* pgcSession = nullptr;
   QStatusBar* StatusBar = nullptr;
+  // Says which of the session's data files were missing and what was chosen
+  // instead, until the user has chosen on the pages.
+  QLabel* LblMissingFiles = nullptr;
 
   QMenu* Session1 = nullptr;
   QAction* Open1 = nullptr;

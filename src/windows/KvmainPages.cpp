@@ -17,6 +17,7 @@
 #include <QScrollArea>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "DxGrid.h"
 #include "DxInpMemo.h"
@@ -427,10 +428,10 @@ void TFormMain::ConnectPageHandlers() {
   On(RgEndDay, &TRadioGroup::Click, &TFormMain::RgEndDayClick);
   On(CbGroundwater, &QCheckBox::clicked, &TFormMain::CbGroundwaterClick);
   On(CbDrainage, &QCheckBox::clicked, &TFormMain::CbDrainageClick);
-  On(LbCropNo, &QListWidget::currentRowChanged, &TFormMain::LbCropNoClick);
-  On(LbSoilNo, &QListWidget::currentRowChanged, &TFormMain::LbSoilNoClick);
-  On(LbWeatherFormat, &QListWidget::currentRowChanged, &TFormMain::LbWeatherFormatClick);
-  On(LbStation, &QListWidget::currentRowChanged, &TFormMain::LbStationClick);
+  On(LbCropNo, &QListWidget::itemSelectionChanged, &TFormMain::LbCropNoClick);
+  On(LbSoilNo, &QListWidget::itemSelectionChanged, &TFormMain::LbSoilNoClick);
+  On(LbWeatherFormat, &QListWidget::itemSelectionChanged, &TFormMain::LbWeatherFormatClick);
+  On(LbStation, &QListWidget::itemSelectionChanged, &TFormMain::LbStationClick);
   On(mmYear, &TDxNumberMemo::Exit, &TFormMain::mmYearExit);
   On(btnAddRerun, &QPushButton::clicked, &TFormMain::btnAddRerunClick);
   On(btnRemoveRerun, &QPushButton::clicked, &TFormMain::btnRemoveRerunClick);
@@ -481,8 +482,12 @@ void TFormMain::FillPages() {
   W.UpdateWeatherFormat(FormatBox, StationBox);
   UpdateStationsAndYears();
   const int F = YearOf(EditFirstYear), L = YearOf(EditLastYear);
-  mmYear->Reset(W.Year(), F, L);
-  mmConsecutiveYears->Reset(W.ConsecutiveYears(), 1, L - F + 1);
+  // A session saved for another station may ask for years this one lacks:
+  // the fields take the nearest years the station has, never an empty range.
+  const int Year = F <= L ? std::clamp(W.Year(), F, L) : W.Year();
+  mmYear->Reset(Year, F, L);
+  mmConsecutiveYears->Reset(F <= L ? std::clamp(W.ConsecutiveYears(), 1, L - Year + 1) : W.ConsecutiveYears(),
+                            1, L - Year + 1);
   CheckYears();
 
   TQtListBox SoilBox(LbSoilNo);
@@ -639,6 +644,8 @@ void TFormMain::CheckYears() {
     const int Year = mmYear->iValue();
     mmYear->Reset(Year, F, L);
     if (L - Year + 1 < mmConsecutiveYears->iValue()) mmConsecutiveYears->SetiValue(L - Year + 1);
+    // A field that never had a value of this station's range starts at one year.
+    if (mmConsecutiveYears->iValue() < 1) mmConsecutiveYears->SetiValue(1);
     mmConsecutiveYears->Reset(mmConsecutiveYears->iValue(), 1, L - Year + 1);
   } catch (const std::exception&) {
     // A station without usable years: the two fields keep what they had.

@@ -108,3 +108,17 @@ TEST_F(TRunHome, AMissingModelStopsTheRunBeforeTheScript) {
   EXPECT_EQ(RunSession(), TRunOutcome::NotStarted);
   EXPECT_FALSE(Exists("runio/RUN.BAT"));
 }
+
+// Without its directory settings the program would write the session into
+// its own directory while the model read the old one: it runs nothing.
+TEST_F(TRunHome, NoRunWithoutTheDirectorySettings) {
+  fs::remove(Dir / (Home + "bin/DIRECT.INI"));
+  Boxes.Expect(TMsgKind::Error, "File not found " + Dir / (Home + "bin/DIRECT.INI."));
+  TheSession = nullptr;
+  Session = std::make_unique<TKvSession>();
+  TheSession = Session.get();
+  Boxes.Expect(TMsgKind::Error, Session->FileManager().MissingSettingsText());
+  EXPECT_EQ(RunSession(), TRunOutcome::NotStarted);
+  EXPECT_FALSE(Exists("bin/RUNOPT.DAT"));
+  EXPECT_FALSE(Exists("bin/RUN.BAT"));
+}
