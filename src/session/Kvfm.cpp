@@ -184,7 +184,7 @@ void TKvFileManager::ReplaceSessionFiles(const std::string& SrcName, const std::
       Set.Remove(To);
   };
   Mirror(SessionFile(Src), SessionFile(Dst));
-  for (const char* Suffix : {"rr.rer", "si.sit", "ti.tim"})
+  for (const char* Suffix : {"rr.rer", "si.sit", "ti.tim", ObsSuffix})
     Mirror(FRunioPath + Src + Suffix, FRunioPath + Dst + Suffix);
   for (const char* Ext : {".out", ".pps", ".wps", ".sum"}) Mirror(FOutPath + Src + Ext, FOutPath + Dst + Ext);
   if (UpperCase(Dst) != WerkName) Set.Remove(FExecPath + Dst + ".log");

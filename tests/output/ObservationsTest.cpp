@@ -256,14 +256,14 @@ TEST(SessionObservationsTest, SaveAsAndOpenCarryTheObservationFile) {
   SetSessionObservationFile(Fm, "/data/field trial.csv");
   EXPECT_EQ(SessionObservationFile(Fm), "/data/field trial.csv");
 
-  Fm.CopyInputFiles("KRL", "WHEAT");  // Save as
+  Fm.ReplaceSessionFiles("KRL", "WHEAT");  // Save as
   EXPECT_TRUE(FileExists(D / "runio/WHEATob.obs"));
   SetSessionObservationFile(Fm, "");
   EXPECT_FALSE(FileExists(Fm.ObsFullName()));
-  Fm.CopyInputFiles("WHEAT", "KRL");  // Open
+  Fm.ReplaceSessionFiles("WHEAT", "KRL");  // Open
   EXPECT_EQ(SessionObservationFile(Fm), "/data/field trial.csv");
 
-  Fm.CopyInputFiles("OTHER", "KRL");  // Open a session without observations
+  Fm.ReplaceSessionFiles("OTHER", "KRL");  // Open a session without observations
   EXPECT_EQ(SessionObservationFile(Fm), "");
   Fm.RemoveSessionFiles("WHEAT.krl");
   EXPECT_FALSE(FileExists(D / "runio/WHEATob.obs"));
