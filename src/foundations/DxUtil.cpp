@@ -44,6 +44,8 @@ int CompareFloat(long double A, long double B) {
 
 int MaxOf(int A, int B) { return A > B ? A : B; }
 
+bool IsLeapYear(int Year) { return (Year % 4 == 0 && Year % 100 != 0) || Year % 400 == 0; }
+
 // ---------------------------------------------------------------- text
 
 bool IsBlank(const std::string& S) {

@@ -8,6 +8,8 @@
 
 namespace {
 const char* const WerkName = "KRL";
+// The session's own companion file: the name of its observation file.
+const char* const ObsSuffix = "ob.obs";
 }  // namespace
 
 TKvFileManager::TKvFileManager() {
@@ -87,6 +89,7 @@ std::string TKvFileManager::OutWaterFullName() const { return UpperCase(FOutPath
 std::string TKvFileManager::OutWaterName() const { return ExtractFileName(OutWaterFullName()); }
 std::string TKvFileManager::OutSumFullName() const { return UpperCase(FOutPath + WerkName + ".sum"); }
 std::string TKvFileManager::OutSumName() const { return ExtractFileName(OutSumFullName()); }
+std::string TKvFileManager::ObsFullName() const { return UpperCase(FRunioPath + WerkName + ObsSuffix); }
 
 void TKvFileManager::RemoveInputFiles() {
   RemoveFile(KRLWerkFullName() + ".log", true);
@@ -149,13 +152,19 @@ void TKvFileManager::CopyInputFiles(const std::string& SrcName, const std::strin
     CopyOneFile(FRunioPath + Src + ".krl", FRunioPath + Dst + ".krl", false);
   for (const char* Suffix : {"rr.rer", "si.sit", "ti.tim"})
     CopyOneFile(FRunioPath + Src + Suffix, FRunioPath + Dst + Suffix, false);
+  // A session without observations leaves none of another session behind.
+  if (FileExists(FRunioPath + Src + ObsSuffix))
+    CopyOneFile(FRunioPath + Src + ObsSuffix, FRunioPath + Dst + ObsSuffix, false);
+  else
+    RemoveFile(FRunioPath + Dst + ObsSuffix, true);
 }
 
 void TKvFileManager::RemoveSessionFiles(const std::string& SessionName) {
   const std::string N = ExtractFileName(SessionName);
   RemoveFile(FExecPath + ChangeFileExt(N, ".log"), true);
   const std::string B = ExtractFileBase(SessionName);
-  for (const char* Suffix : {"rr.rer", "si.sit", "ti.tim"}) RemoveFile(FRunioPath + B + Suffix, true);
+  for (const char* Suffix : {"rr.rer", "si.sit", "ti.tim", ObsSuffix})
+    RemoveFile(FRunioPath + B + Suffix, true);
   for (const char* Ext : {".out", ".pps", ".wps", ".sum"}) RemoveFile(FOutPath + B + Ext, true);
 }
 
@@ -175,7 +184,7 @@ void TKvFileManager::ReplaceSessionFiles(const std::string& SrcName, const std::
       Set.Remove(To);
   };
   Mirror(SessionFile(Src), SessionFile(Dst));
-  for (const char* Suffix : {"rr.rer", "si.sit", "ti.tim"})
+  for (const char* Suffix : {"rr.rer", "si.sit", "ti.tim", ObsSuffix})
     Mirror(FRunioPath + Src + Suffix, FRunioPath + Dst + Suffix);
   for (const char* Ext : {".out", ".pps", ".wps", ".sum"}) Mirror(FOutPath + Src + Ext, FOutPath + Dst + Ext);
   if (UpperCase(Dst) != WerkName) Set.Remove(FExecPath + Dst + ".log");

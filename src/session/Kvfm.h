@@ -82,6 +82,8 @@ class TKvFileManager {
   std::string OutWaterName() const;
   std::string OutSumFullName() const;
   std::string OutSumName() const;
+  // The working session's companion file naming its observation file.
+  std::string ObsFullName() const;
 
  private:
   void LoadSettings();

@@ -18,11 +18,49 @@
 #include "QtHandlers.h"
 #include "WinSupport.h"
 #include "foundations/Kvutil.h"
+#include "foundations/Numbers.h"
+#include "output/Observations.h"
 #include "output/OutSum.h"
+#include "platform/FileSys.h"
 #include "platform/Handlers.h"
 #include "session/Kvfm.h"
 
 namespace {
+// The session's observations; none when it has no observation file or the
+// file cannot be read (the evaluation window tells why).
+std::vector<TObservation> SessionObservations() {
+  const std::string Name = SessionObservationFile(SessionFiles());
+  if (Name.empty() || !FileExists(Name)) return {};
+  try {
+    TObservationFile File;
+    File.Read(Name);
+    return std::move(File.Observations);
+  } catch (const std::exception&) {
+    // The table shows the simulation alone.
+    return {};
+  }
+}
+
+// Below each year row that has measured season results, a row of them.
+void AddMeasuredRows(std::vector<QStringList>& Rows, const std::vector<TObservation>& Observations) {
+  if (Observations.empty() || Rows.empty()) return;
+  std::vector<std::string> Columns;
+  for (const QString& C : Rows[0]) Columns.push_back(ToCore(C.trimmed()));
+  std::vector<QStringList> All{Rows[0]};
+  for (size_t r = 1; r < Rows.size(); ++r) {
+    All.push_back(Rows[r]);
+    int Year = 0;
+    if (Rows[r].size() < 2 || !TryStrToInt(ToCore(Rows[r][0].trimmed()), Year)) continue;
+    const std::vector<std::string> Measured =
+        MeasuredSeasonRow(Observations, Columns, ToCore(Rows[r][1].trimmed()), Year);
+    if (Measured.empty()) continue;
+    QStringList Row;
+    for (const std::string& M : Measured) Row << QString("%1").arg(FromCore(M), 8);
+    All.push_back(Row);
+  }
+  Rows = std::move(All);
+}
+
 const char* const CorruptOutput = "Error reading output information. Maybe output-file is corrupt.";
 
 const char* const PotentialHeader[] = {"YR",     "RUNNAM", "SET",   "SOW",   "-->",    "EM",   "ANT",  "FLWR",
@@ -368,6 +406,7 @@ bool TFormOutputSummary::ShowPotentialRun(int Index) {
       const TPotentialOutputSum& P = *List.Objects(Index);
       Rows.reserve(static_cast<size_t>(P.Years.Count()) + 1);
       for (const auto& Y : P.Years) Rows.push_back(RowTexts(*Y.Obj, 1, Count(PotentialHeader)));
+      AddMeasuredRows(Rows, SessionObservations());
       for (int k = 0; k < 3; ++k)
         Stats[static_cast<size_t>(k) + 1] = RowTexts(P.Summary[k], 1, Count(PotentialMeanHeader));
       Means = QString::asprintf("Means over %d years:", P.FNrOfYears);
@@ -390,6 +429,7 @@ bool TFormOutputSummary::ShowWaterRun(int Index) {
     std::vector<QStringList> Rows{Texts(WaterHeader)};
     Rows.reserve(static_cast<size_t>(W.Years.Count()) + 1);
     for (const auto& Y : W.Years) Rows.push_back(RowTexts(*Y.Obj, 1, Count(WaterHeader)));
+    AddMeasuredRows(Rows, SessionObservations());
     std::vector<QStringList> Stats{Texts(WaterMeanHeader), {}, {}, {}};
     for (int k = 0; k < 3; ++k)
       Stats[static_cast<size_t>(k) + 1] = RowTexts(W.Summary[k], 1, Count(WaterMeanHeader));

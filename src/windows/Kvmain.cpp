@@ -31,6 +31,7 @@
 #include "DxGrid.h"
 #include "DxInpMemo.h"
 #include "Dxedit.h"
+#include "KvEvaluation.h"
 #include "Kvabout.h"
 #include "Kvoutdet.h"
 #include "Kvoutsum.h"
@@ -240,6 +241,7 @@ void TFormMain::BuildMenus() {
   Detailedoutput1 =
       AddItem(Result1, "Detailedoutput1", "&Detailed...", 2001, &TFormMain::Detailedoutput1Click);
   Summary1 = AddItem(Result1, "Summary1", "&Summary...", 2002, &TFormMain::Summary1Click);
+  Evaluation1 = AddItem(Result1, "Evaluation1", "&Evaluation...", 2003, &TFormMain::Evaluation1Click);
 
   Help1 = MainMenu1->addMenu("&Help");
   Help1->setObjectName("Help1");
@@ -558,6 +560,13 @@ void TFormMain::Summary1Click() {
   if (!TheSession || RefusedWhileRunning()) return;
   CommitActiveEdit();
   ShowSummaryOutput(this);
+  FormActivate();
+}
+
+void TFormMain::Evaluation1Click() {
+  if (!TheSession || RefusedWhileRunning()) return;
+  CommitActiveEdit();
+  ShowEvaluation(this);
   FormActivate();
 }
 

@@ -117,6 +117,7 @@ class TFormMain : public QMainWindow {
   void Exit1Click();
   void Detailedoutput1Click();
   void Summary1Click();
+  void Evaluation1Click();
   void Contents1Click();
   void Korvalwebsite1Click();
   void About1Click();
@@ -151,6 +152,10 @@ class TFormMain : public QMainWindow {
   void btnRemoveVarClick();
   void btnSelectVarClick();
   void BtnRainfallClick();
+  // The session's observation file: chosen, cleared, its name shown.
+  void BtnObservationsClick();
+  void BtnClearObservationsClick();
+  void ShowObservationFile();
 
   // ---- the run going on
   bool Running() const { return FRunning; }
@@ -231,6 +236,7 @@ class TFormMain : public QMainWindow {
   QMenu* Result1 = nullptr;
   QAction* Detailedoutput1 = nullptr;
   QAction* Summary1 = nullptr;
+  QAction* Evaluation1 = nullptr;
   QMenu* Help1 = nullptr;
   QAction* Contents1 = nullptr;
   QAction* Korvalwebsite1 = nullptr;
@@ -259,6 +265,9 @@ class TFormMain : public QMainWindow {
   QLineEdit* EditFirstYear = nullptr;
   QLineEdit* EditLastYear = nullptr;
   QPushButton* BtnRainfall = nullptr;
+  QPushButton* BtnObservations = nullptr;
+  QPushButton* BtnClearObservations = nullptr;
+  QLabel* LblObservations = nullptr;
   // Timer
   QWidget* TbsTimer = nullptr;
   TDxIntMemo* mmOutputInterval = nullptr;
