@@ -1,5 +1,7 @@
 #include "session/Kvfm.h"
 
+#include <algorithm>
+
 #include "foundations/DxTxtWrt.h"
 #include "foundations/DxUtil.h"
 #include "foundations/TextCase.h"
@@ -123,6 +125,18 @@ bool TKvFileManager::SummaryOutputAvailable() const {
 
 bool TKvFileManager::ValidSessionName(std::string& SessionName) const {
   SessionName = UpperCase(ExtractFileBase(SessionName));
+  // The name goes into the model's files and the run script, and makes four
+  // file names: letters, digits, '_' and '-' only.
+  const bool Usable = !SessionName.empty() && std::all_of(SessionName.begin(), SessionName.end(), [](char C) {
+    return (C >= 'A' && C <= 'Z') || (C >= '0' && C <= '9') || C == '_' || C == '-';
+  });
+  if (!Usable) {
+    ShowErrorBox(
+        (SessionName.empty() ? std::string("An empty name") : "\"" + SessionName + "\"") +
+        " cannot be the name of a session. A session name has up to 6 characters: the letters A-Z, the "
+        "digits 0-9, '_' and '-', without blanks.");
+    return false;
+  }
   if (SessionName == KRLWerkName()) {
     ShowErrorBox(KRLWerkName() + " is not allowed as name for a session.");
     return false;
