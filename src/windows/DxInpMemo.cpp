@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QRegularExpression>
 #include <QStatusTipEvent>
 #include <QValidator>
@@ -145,6 +146,19 @@ void TDxNumberMemo::focusOutEvent(QFocusEvent* Event) {
 
 void TDxNumberMemo::DoEnter() { TakePrevValue(); }
 
+std::string TDxNumberMemo::CaptionLine() const {
+  // The caption is the label whose buddy the field is.
+  for (const QLabel* L : window()->findChildren<QLabel*>()) {
+    if (L->buddy() != this) continue;
+    QString Text = L->text();
+    Text.remove(QRegularExpression("&(?!&)"));
+    Text = Text.trimmed();
+    if (Text.endsWith(':')) Text.chop(1);
+    if (!Text.isEmpty()) return ExitSep + ("Field: " + ToCore(Text));
+  }
+  return {};
+}
+
 void TDxNumberMemo::DoExit() {
   if (!FbCheckInput || FInExit) return;
   const QWidget* Now = QApplication::focusWidget();
@@ -158,7 +172,7 @@ void TDxNumberMemo::DoExit() {
       RestorePrevValue();
       if (isVisible()) setFocus(Qt::OtherFocusReason);
     }
-    throw EPlainError(Message);
+    throw EPlainError(Message + CaptionLine());
   }
   emit Exit();
 }

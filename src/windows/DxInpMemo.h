@@ -57,6 +57,9 @@ class TDxNumberMemo : public QLineEdit {
   const QString& LastText() const { return FLastText; }
   // The first line of the text.
   QString FirstLine() const;
+  // A line break and the caption of the field (its label's text), so that an
+  // error names the field; empty for a field without a label.
+  std::string CaptionLine() const;
 
  signals:
   // The field's exit event: the focus left it with a valid value.

@@ -391,6 +391,23 @@ TEST_F(TMainWindow, AToolButtonChecksTheFieldBeingEditedFirst) {
   EXPECT_EQ(Main->mmOutputInterval->text(), Before);
 }
 
+// A value typed out of range names the field it was typed into.
+TEST_F(TMainWindow, ARefusedValueNamesItsField) {
+  Start();
+  Show();
+  Main->pgcSession->setCurrentWidget(Main->tbsCrop);
+  Main->mmMaximumDuration->setEnabled(true);
+  Main->mmFixedSowingDate->setEnabled(true);
+  Main->mmFixedSowingDate->setFocus();
+  Main->mmFixedSowingDate->selectAll();
+  QTest::keyClicks(Main->mmFixedSowingDate, "400");
+  Boxes.Expect(TMsgKind::Error);
+  QTest::keyClick(Main->mmFixedSowingDate, Qt::Key_Tab);
+  const std::string Text = Boxes.Shown().back().Text;
+  EXPECT_EQ(Text.rfind("Value out of range:400\r\nAllowed range: ", 0), 0u) << Text;
+  EXPECT_NE(Text.find("\r\nField: "), std::string::npos) << Text;
+}
+
 TEST_F(TMainWindow, ReRunsGrowToNineAndTableVariablesOpenTheirEditor) {
   Start();
   for (int I = 1; I < 9; ++I) Main->btnAddRerun->click();
