@@ -6,6 +6,7 @@
 #include "Kvabout.h"
 #include "Kvmain.h"
 #include "QtHandlers.h"
+#include "WidgetMap.h"
 #include "WinSupport.h"
 #include "foundations/Kvutil.h"
 #include "platform/FileSys.h"
@@ -18,6 +19,7 @@ int main(int argc, char* argv[]) {
   std::setlocale(LC_NUMERIC, "C");
   InstallQtHandlers();
   InstallHelpKey(App);
+  StartWidgetMap(App);
   // A second program on the same program home would share its working
   // session and mix the results of both: it is refused.
   const THomeLock Lock(GetExecPath());
