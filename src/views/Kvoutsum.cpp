@@ -161,12 +161,16 @@ class TRowCaptions : public QWidget {
   bool eventFilter(QObject* Watched, QEvent* E) override {
     if (FGrid && (Watched == FGrid || Watched == FViewport) &&
         (E->type() == QEvent::Resize || E->type() == QEvent::Move || E->type() == QEvent::Show))
-      Place();
+      PlaceSoon();
     return QWidget::eventFilter(Watched, E);
   }
   void resizeEvent(QResizeEvent* E) override {
     QWidget::resizeEvent(E);
-    Place();
+    PlaceSoon();
+  }
+  void moveEvent(QMoveEvent* E) override {
+    QWidget::moveEvent(E);
+    PlaceSoon();
   }
   void showEvent(QShowEvent* E) override {
     QWidget::showEvent(E);
@@ -174,6 +178,19 @@ class TRowCaptions : public QWidget {
   }
 
  private:
+  // The layout moves the table and the captions one after the other: the
+  // captions are placed once both have their new places.
+  void PlaceSoon() {
+    if (FPlacing) return;
+    FPlacing = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+          FPlacing = false;
+          Place();
+        },
+        Qt::QueuedConnection);
+  }
   void Place() {
     if (!FGrid) return;
     const int Offset = FGrid->geometry().y() - geometry().y() + FGrid->viewport()->geometry().y();
@@ -185,7 +202,15 @@ class TRowCaptions : public QWidget {
   TDxStringGrid* FGrid;
   QWidget* FViewport;
   std::vector<QLabel*> FLabels;
+  bool FPlacing = false;
 };
+
+QPushButton* NewExportAllButton(QWidget* Parent, const char* Name) {
+  auto* B = new QPushButton("Export all tables", Parent);
+  B->setObjectName(Name);
+  SetHint(B, "Export all tables|Export the year tables of every run of both pages to one spreadsheet");
+  return B;
+}
 
 QPushButton* NewExcelButton(QWidget* Parent, const char* Name) {
   auto* B = new QPushButton("Excel", Parent);
@@ -272,6 +297,9 @@ QWidget* TFormOutputSummary::BuildPotentialPage() {
   Head->addWidget(Excel, 2, 3, Qt::AlignRight);
   Head->setColumnStretch(1, 1);
   connect(Excel, &QPushButton::clicked, this, [this] { GuardedCall([this] { btnExcelPotentialClick(); }); });
+  QPushButton* All = NewExportAllButton(Page, "btnExcelAllPotential");
+  Head->addWidget(All, 3, 3, Qt::AlignRight);
+  connect(All, &QPushButton::clicked, this, [this] { GuardedCall([this] { ExportAllTables(); }); });
 
   SgPotential = NewTable(Page, "SgPotential", 50);
   SgPotentialMean = NewStatsTable(Page, "SgPotentialMean", 48);
@@ -317,6 +345,9 @@ QWidget* TFormOutputSummary::BuildWaterLimitedPage() {
   Head->setColumnStretch(1, 1);
   connect(Excel, &QPushButton::clicked, this,
           [this] { GuardedCall([this] { btnExcelWaterlimitedClick(); }); });
+  QPushButton* All = NewExportAllButton(Page, "btnExcelAllWaterlimited");
+  Head->addWidget(All, 3, 3, Qt::AlignRight);
+  connect(All, &QPushButton::clicked, this, [this] { GuardedCall([this] { ExportAllTables(); }); });
 
   SgWaterLimited = NewTable(Page, "SgWaterLimited", 50);
   SgWaterLimitedMean = NewStatsTable(Page, "SgWaterLimitedMean", 50);
@@ -490,7 +521,7 @@ void TFormOutputSummary::CbRunNamePotentialClick() { ShowPotentialRun(CbRunNameP
 
 void TFormOutputSummary::CbRunNameWaterChange() { ShowWaterRun(CbRunNameWater->currentIndex()); }
 
-void TFormOutputSummary::Export(TDxStringGrid* Grid, const QStringList& Header) {
+void TFormOutputSummary::Export(TDxStringGrid* Grid, const QStringList& Header, bool Show) {
   TBusyCursor Busy;
   if (!created) {
     created = true;
@@ -501,19 +532,57 @@ void TFormOutputSummary::Export(TDxStringGrid* Grid, const QStringList& Header) 
   OLEExcel->StringGridToExcelAt(*Grid, 8);
   const TKvFileManager& Fm = SessionFiles();
   OLEExcel->SetWorkbookPlace(FromCore(Fm.OutPath()), FromCore(Fm.KRLName()) + "-summary");
-  OLEExcel->SetVisible(true);
+  if (Show) OLEExcel->SetVisible(true);
+}
+
+void TFormOutputSummary::ExportAllTables() {
+  TBusyCursor Busy;
+  // Every run of both year pages, a sheet each, named as the single exports
+  // name them; the workbook is written and shown once. The window shows
+  // afterwards what it showed before.
+  const int Page = pcOutputSummary->currentIndex();
+  const int Potential = CbRunNamePotential->currentIndex(), Water = CbRunNameWater->currentIndex();
+  const struct {
+    QComboBox* Runs;
+    int Tab;
+    bool (TFormOutputSummary::*Show)(int);
+    void (TFormOutputSummary::*Export)();
+  } Pages[] = {
+      {CbRunNamePotential, 0, &TFormOutputSummary::ShowPotentialRun,
+       &TFormOutputSummary::btnExcelPotentialClick},
+      {CbRunNameWater, 1, &TFormOutputSummary::ShowWaterRun, &TFormOutputSummary::btnExcelWaterlimitedClick}};
+  FExportAll = true;
+  for (const auto& P : Pages) {
+    if (!pcOutputSummary->isTabVisible(P.Tab)) continue;
+    pcOutputSummary->setCurrentIndex(P.Tab);
+    for (int i = 0; i < P.Runs->count(); ++i) {
+      P.Runs->setCurrentIndex(i);
+      (this->*P.Show)(i);
+      (this->*P.Export)();
+    }
+  }
+  FExportAll = false;
+  CbRunNamePotential->setCurrentIndex(Potential);
+  if (Potential >= 0) ShowPotentialRun(Potential);
+  CbRunNameWater->setCurrentIndex(Water);
+  if (Water >= 0) ShowWaterRun(Water);
+  pcOutputSummary->setCurrentIndex(Page);
+  if (created) OLEExcel->SetVisible(true);
 }
 
 void TFormOutputSummary::btnExcelPotentialClick() {
   Export(SgPotential,
          {"WEATHER:", lblWeatherNamep->text(), "CROP:", lblCropNamep->text(), "SOIL:", lblSoilNamep->text(),
-          "RUNNAM:", CbRunNamePotential->currentText(), "RAIN:", lblRainp->text()});
+          "RUNNAM:", CbRunNamePotential->currentText(), "RAIN:", lblRainp->text()},
+         !FExportAll);
 }
 
 void TFormOutputSummary::btnExcelWaterlimitedClick() {
-  Export(SgWaterLimited, {"WEATHER:", lblWeatherNamew->text(), "CROP:", lblCropNamew->text(),
-                          "SOIL:", lblSoilNamew->text(), "RUNNAM:", CbRunNameWater->currentText(),
-                          "RAIN:", lblRainw->text(), QString(), lblGroundwater->text()});
+  Export(SgWaterLimited,
+         {"WEATHER:", lblWeatherNamew->text(), "CROP:", lblCropNamew->text(), "SOIL:", lblSoilNamew->text(),
+          "RUNNAM:", CbRunNameWater->currentText(), "RAIN:", lblRainw->text(), QString(),
+          lblGroundwater->text()},
+         !FExportAll);
 }
 
 // ---------------------------------------------------------------- closing

@@ -15,7 +15,9 @@ void Line(QTextStream& Out, const QString& Name, const QRect& R) {
   Out << Name << ' ' << R.x() << ' ' << R.y() << ' ' << R.width() << ' ' << R.height() << '\n';
 }
 
-QRect Global(const QWidget* W, const QRect& Local) { return QRect(W->mapToGlobal(Local.topLeft()), Local.size()); }
+QRect Global(const QWidget* W, const QRect& Local) {
+  return QRect(W->mapToGlobal(Local.topLeft()), Local.size());
+}
 
 // One line a control: its name and its rectangle on the screen (x y w h);
 // list entries as NAME[ROW], the tabs of a page control as NAME:TAB-TEXT,
@@ -34,7 +36,8 @@ void WriteMap(const QString& File) {
       if (auto* L = qobject_cast<QListWidget*>(W)) {
         for (int i = 0; i < L->count(); ++i) {
           const QRect R = L->visualItemRect(L->item(i));
-          if (!R.isEmpty()) Line(Out, QString("%1[%2]").arg(W->objectName()).arg(i), Global(L->viewport(), R));
+          if (!R.isEmpty())
+            Line(Out, QString("%1[%2]").arg(W->objectName()).arg(i), Global(L->viewport(), R));
         }
       } else if (auto* T = qobject_cast<QTabWidget*>(W)) {
         const QTabBar* Bar = T->tabBar();
