@@ -21,6 +21,7 @@
 #include "platform/Shell.h"
 #include "session/Kvfm.h"
 #include "session/Kvses.h"
+#include "session/RunHistory.h"
 
 const char* const ReleaseText = "2.1.2 (February 2014)";
 
@@ -59,6 +60,12 @@ struct TWaitState {
   bool Stopped = false;  // the user's stop ended a running model
   bool Waiting = false;  // inside WaitForRunEnd
 };
+
+// Where the run being judged was kept, for the box that reports its failure.
+std::string& KeptRunFolder() {
+  static std::string Folder;
+  return Folder;
+}
 
 TWaitState& Wait() {
   static TWaitState W;
@@ -279,7 +286,10 @@ bool CheckLogFile(const std::string& LogName) {
     if (Log.Line().Match({"Press"})) break;
     Message += "\r\n" + Log.Line().Str();
   }
-  ShowInfoBox(Message + "\r\n" + "(See also " + LogName + ")");
+  ShowInfoBox(Message + "\r\n" + "(See also " + LogName + ")" +
+              (KeptRunFolder().empty()
+                   ? std::string()
+                   : "\r\nThe files of this run, its partial output too, are kept in " + KeptRunFolder()));
   return true;
 }
 
@@ -371,6 +381,18 @@ TRunOutcome DecideRunOutcome(TKvFileManager& Fm) {
   return Outcome;
 }
 
+std::string RunOutcomeText(TRunOutcome Outcome) {
+  switch (Outcome) {
+    case TRunOutcome::Successful: return "successful";
+    case TRunOutcome::ModelError: return "model error";
+    case TRunOutcome::RuntimeError: return "runtime error";
+    case TRunOutcome::NoOutput: return "no output";
+    case TRunOutcome::Stopped: return "stopped";
+    case TRunOutcome::NotStarted: return "not started";
+    default: return "abandoned";
+  }
+}
+
 TRunOutcome RunSession() {
   if (RunInProgress() || !TheSession) return TRunOutcome::NotStarted;
   // The running flag is cleared however the run ends.
@@ -392,6 +414,17 @@ TRunOutcome RunSession() {
   }
   WaitForRunEnd(Fm, TakeStartedProcess());
   if (WaitEndedSlot().Get()) GuardedCall(WaitEndedSlot().Get());
-  const TRunOutcome Outcome = DecideRunOutcome(Fm);
-  return Wait().Stopped ? TRunOutcome::Stopped : Outcome;
+  // Kept before it is judged: a failed run's output is removed from the
+  // working files, never from its record.
+  TRunHistory History(Fm);
+  const TRunRecord Kept = History.Keep();
+  TRunOutcome Outcome = TRunOutcome::Abandoned;
+  {
+    const TScopedValue<std::string> Note(KeptRunFolder(), Kept.Folder);
+    Outcome = DecideRunOutcome(Fm);
+  }
+  if (Wait().Stopped) Outcome = TRunOutcome::Stopped;
+  History.SetOutcome(Kept, RunOutcomeText(Outcome));
+  History.Prune(Fm.RunHistoryLimit());
+  return Outcome;
 }

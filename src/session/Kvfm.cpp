@@ -1,6 +1,7 @@
 #include "session/Kvfm.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "foundations/DxTxtWrt.h"
 #include "foundations/DxUtil.h"
@@ -44,6 +45,10 @@ void TKvFileManager::LoadSettings() {
   FSoilPath = ReadIniString(Ini, IniSection, "SOLDIR", "..\\soild\\");
   FRunioPath = ReadIniString(Ini, IniSection, "RUNDIR", "..\\runio\\");
   FSettingsLoaded = true;
+  const std::string Mb = ReadIniString(Ini, IniSection, "RUNSMB", "1024");
+  char* End = nullptr;
+  const unsigned long long Limit = std::strtoull(Mb.c_str(), &End, 10);
+  if (End && *End == '\0' && !Mb.empty() && Limit < (1ull << 40)) FRunHistoryLimit = Limit * 1024 * 1024;
 }
 
 std::string TKvFileManager::MissingSettingsText() const {

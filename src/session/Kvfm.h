@@ -7,6 +7,7 @@
 // backslash) and a name, and upper-cased as a whole. They are mapped onto the
 // file system only when a file is touched (platform/FileSys.h).
 
+#include <cstdint>
 #include <string>
 
 class TKvFileManager {
@@ -41,6 +42,9 @@ class TKvFileManager {
   // unknown (empty), and nothing may be run: the program's files and the
   // model's would end up in different places.
   bool SettingsLoaded() const { return FSettingsLoaded; }
+  // How many bytes the kept runs (output\runs\) may take before the oldest
+  // go: RUNSMB in DIRECT.INI, in megabytes, 1024 when not set.
+  std::uintmax_t RunHistoryLimit() const { return FRunHistoryLimit; }
   // The message that refuses a run without the settings.
   std::string MissingSettingsText() const;
 
@@ -98,4 +102,5 @@ class TKvFileManager {
   std::string FRunioPath;
   std::string FKRLFullName;
   bool FSettingsLoaded = false;
+  std::uintmax_t FRunHistoryLimit = 1024ull * 1024 * 1024;
 };

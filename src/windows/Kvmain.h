@@ -94,6 +94,8 @@ class TFormMain : public QMainWindow {
   // Tells once which data files of the session were missing (a box), and
   // keeps a note in the status bar until the user has chosen others.
   void TellMissingFiles(const std::string& Notice);
+  // The folder of the last kept run, for the status bar after a failed run.
+  QString LastRunFolder() const;
   void RefreshMissingFilesNote();
   void ShowMissingFilesNote(const std::string& Notice);
   void UpdateCaption();
