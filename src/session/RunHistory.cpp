@@ -20,7 +20,8 @@ std::string ValueOf(const std::string& Text, const std::string& Key) {
   At = At == std::string::npos ? (Text.compare(0, K.size(), K) == 0 ? 0 : std::string::npos) : At + 1;
   if (At == std::string::npos) return {};
   const size_t End = Text.find('\n', At);
-  std::string V = Text.substr(At + K.size(), End == std::string::npos ? std::string::npos : End - At - K.size());
+  std::string V =
+      Text.substr(At + K.size(), End == std::string::npos ? std::string::npos : End - At - K.size());
   if (!V.empty() && V.back() == '\r') V.pop_back();
   return V;
 }
@@ -32,7 +33,8 @@ std::string ReadAll(const fs::path& P) {
 }  // namespace
 
 TRunHistory::TRunHistory(const TKvFileManager& Fm)
-    : FFm(Fm), FDir((fs::path(MapFileName(Fm.ExecPath() + Fm.OutPath())) / "runs" / "").lexically_normal().string()) {}
+    : FFm(Fm),
+      FDir((fs::path(MapFileName(Fm.ExecPath() + Fm.OutPath())) / "runs" / "").lexically_normal().string()) {}
 
 TRunRecord TRunHistory::Keep() {
   TRunRecord R;
@@ -50,14 +52,15 @@ TRunRecord TRunHistory::Keep() {
     R.Time = CurrentDateTimeText();
     R.Session = FFm.KRLName();
     // Each file as the run left it; one that is not there is not kept.
-    const std::string Files[] = {FFm.RunFullName(),    FFm.TimerFullName(),   FFm.SiteFullName(),
-                                 FFm.ReRunFullName(),  FFm.LogFullName(),     FFm.OutFullName(),
+    const std::string Files[] = {FFm.RunFullName(),    FFm.TimerFullName(),    FFm.SiteFullName(),
+                                 FFm.ReRunFullName(),  FFm.LogFullName(),      FFm.OutFullName(),
                                  FFm.OutPotFullName(), FFm.OutWaterFullName(), FFm.OutSumFullName()};
     for (const std::string& F : Files) {
       if (!FileExists(F)) continue;
       const std::string Real = MapFileName(F);
       // A copy, not a link: the log is rewritten in place by the next run.
-      fs::copy_file(Real, fs::path(R.Folder) / fs::path(Real).filename(), fs::copy_options::overwrite_existing, Ec);
+      fs::copy_file(Real, fs::path(R.Folder) / fs::path(Real).filename(),
+                    fs::copy_options::overwrite_existing, Ec);
     }
     TDxTextWriter W(R.Folder + "run.txt");
     W.WriteLn("TIME=" + R.Time);
@@ -90,7 +93,8 @@ std::vector<TRunRecord> TRunHistory::Runs() const {
   std::error_code Ec;
   for (fs::directory_iterator It(FDir, Ec), End; !Ec && It != End; It.increment(Ec)) {
     const std::string Name = It->path().filename().string();
-    if (!It->is_directory() || Name.size() != 6 || !std::all_of(Name.begin(), Name.end(), ::isdigit)) continue;
+    if (!It->is_directory() || Name.size() != 6 || !std::all_of(Name.begin(), Name.end(), ::isdigit))
+      continue;
     TRunRecord R;
     R.Folder = It->path().string() + "/";
     R.Number = std::stoi(Name);
@@ -102,7 +106,8 @@ std::vector<TRunRecord> TRunHistory::Runs() const {
       if (F->is_regular_file()) R.Bytes += F->file_size();
     List.push_back(R);
   }
-  std::sort(List.begin(), List.end(), [](const TRunRecord& A, const TRunRecord& B) { return A.Number < B.Number; });
+  std::sort(List.begin(), List.end(),
+            [](const TRunRecord& A, const TRunRecord& B) { return A.Number < B.Number; });
   return List;
 }
 
