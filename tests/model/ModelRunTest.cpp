@@ -243,6 +243,11 @@ TEST(ModelRun, BadInputGivesAnErrorReportAndNoOutput) {
          EditFile(H, "meteo/merawe/TST1.990", "  5.00  52.00   10.0", "  5.00  52.00 50000");
        },
        "TST1.990, line 4", "altitude out of range"},
+      {"a rerun's wilting point above field capacity names the rerun",
+       [&](TModelHome& H) {
+         Reruns(H, {"RUNNAM='A';", "SMW=0.5 "});
+       },
+       "KRLRR.RER", "key SMW"},
       {"an output directory that is none",
        [&](TModelHome& H) { EditFile(H, "bin/DIRECT.INI", "OUTDIR=..\\output\\", "OUTDIR=nan"); },
        "DIRECT.INI", "key OUTDIR"},
