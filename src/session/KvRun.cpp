@@ -400,6 +400,15 @@ TRunOutcome RunSession() {
   TKvFileManager& Fm = TheSession->FileManager();
   try {
     if (!Fm.SettingsLoaded()) throw EKvError(Fm.MissingSettingsText());
+    // The directories the settings name must be there: the run says which
+    // one is missing instead of failing on its first file.
+    for (const auto& [Key, Dir] : {std::pair<const char*, std::string>{"RUNDIR", Fm.RunioPath()},
+                                   std::pair<const char*, std::string>{"OUTDIR", Fm.OutPath()}})
+      if (!Dir.empty() && !DirectoryExists(Dir))
+        throw EKvError("The directory " + Dir + " (" + ExpandFileName(Dir) +
+                       ") does not exist, so the run has " + "nowhere to put its files. Create it, or set " +
+                       Key + " in " + Fm.ExecPath() + TKvFileManager::IniFileName +
+                       " to an existing directory.");
     // The input files replace the old ones all or nothing: none is removed
     // first, so a failure or a kill leaves the working session whole.
     RemoveFile(Fm.KRLWerkFullName() + ".log", true);

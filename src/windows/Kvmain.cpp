@@ -128,7 +128,15 @@ void TFormMain::FormCreate() {
     FSession = std::make_unique<TKvSession>();
     TheSession = FSession.get();
     TheSession->Reset();
-    TheSession->Read(TheSession->FileManager().KRLWerkFullName());
+    try {
+      TheSession->Read(TheSession->FileManager().KRLWerkFullName());
+    } catch (const std::exception& E) {
+      // A working file that cannot be read (no permission, a pipe in its
+      // place) costs what it held, not the lists and pages: the session
+      // starts from its defaults, and the box says which file and why.
+      ShowErrorBox(std::string(E.what()) + "\r\nThe working session starts from its defaults.");
+      TheSession->Reset();
+    }
     BuildDataCatalogue();
     const std::string Missing = TheSession->MissingDataFilesNotice();
     FillPages();

@@ -152,3 +152,15 @@ TEST_F(TRunHome, NoRunWithoutTheDirectorySettings) {
   EXPECT_FALSE(Exists("bin/RUNOPT.DAT"));
   EXPECT_FALSE(Exists("bin/RUN.BAT"));
 }
+
+// A run directory that has gone: the run names it and says what to do,
+// instead of failing on its first file.
+TEST_F(TRunHome, AMissingRunDirectoryIsNamed) {
+  fs::remove_all(Dir / (Home + "runio"));
+  InvalidateDirCache();
+  Boxes.Expect(TMsgKind::Error);
+  EXPECT_EQ(RunSession(), TRunOutcome::NotStarted);
+  const std::string Text = Boxes.Shown().back().Text;
+  EXPECT_EQ(Text.rfind("The directory ..\\runio\\ (", 0), 0u) << Text;
+  EXPECT_NE(Text.find("set RUNDIR in"), std::string::npos) << Text;
+}

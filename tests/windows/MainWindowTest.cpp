@@ -2,6 +2,8 @@
 // open and save, the pages and their rules, the commands, and runs of the
 // bundled model from the window (without a terminal window).
 
+#include <sys/stat.h>
+
 #include <QAbstractButton>
 #include <QAction>
 #include <QCheckBox>
@@ -691,4 +693,22 @@ TEST_F(TMainWindow, MoreYearsThanTheStationHasAreLimitedToItsYears) {
   EXPECT_EQ(Main->mmConsecutiveYears->iValue(), Last - Year + 1);
   Main->StorePages();
   EXPECT_EQ(TheSession->Weather().ConsecutiveYears(), Last - Year + 1);
+}
+
+// A working file that cannot be read (a named pipe in its place) costs what
+// it held, not the lists: the session starts from its defaults with every
+// crop, soil and station to choose.
+TEST_F(TMainWindow, AnUnreadableWorkingFileLeavesTheListsFilled) {
+  WriteWorkingSession();
+  const std::string Timer = MapFileName(Home.Path("runio/KRLTI.TIM"));
+  fs::remove(Timer);
+  ASSERT_EQ(mkfifo(Timer.c_str(), 0600), 0);
+  InvalidateDirCache();
+  Boxes.Expect(TMsgKind::Error);
+  Start(false);
+  EXPECT_NE(Boxes.Shown().back().Text.find("KRLti.tim"), std::string::npos) << Boxes.Shown().back().Text;
+  EXPECT_GT(Main->LbCropNo->count(), 0);
+  EXPECT_GT(Main->LbSoilNo->count(), 0);
+  EXPECT_GT(Main->LbStation->count(), 0);
+  EXPECT_GT(Main->mmYear->iValue(), 1900);
 }
