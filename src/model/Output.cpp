@@ -1,5 +1,6 @@
 #include "model/Output.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -27,8 +28,8 @@ class TText {
 
   // A line of numbers, each after a blank, written as printf writes
   // " %*d" and " %*.*f" but without reading a format each time: the daily
-  // rows are most of the output. A row ends in a number, so it never ends
-  // in a blank.
+  // rows are most of the output. The row is built apart and added whole;
+  // it ends in a number, so it never ends in a blank.
   TText& Int(long V, int Width) {
     char Buf[24];
     const auto R = std::to_chars(Buf, Buf + sizeof Buf, V);
@@ -43,16 +44,23 @@ class TText {
     Long.resize(static_cast<size_t>(std::snprintf(&Long[0], Long.size(), "%.*f", Prec, V)));
     return Field(Long.data(), Long.data() + Long.size(), Width);
   }
-  void EndLine() { FText += "\r\n"; }
+  void EndLine() {
+    FRow.append("\r\n", 2);
+    FText.append(FRow);
+    FRow.clear();
+  }
 
  private:
   TText& Field(const char* First, const char* Last, int Width) {
-    const int Len = static_cast<int>(Last - First);
-    FText.append(static_cast<size_t>(Len < Width ? Width - Len + 1 : 1), ' ');
-    FText.append(First, Last);
+    const size_t Len = static_cast<size_t>(Last - First);
+    const size_t Pad = 1 + (Len < static_cast<size_t>(Width) ? static_cast<size_t>(Width) - Len : 0);
+    const size_t At = FRow.size();
+    FRow.resize(At + Pad + Len, ' ');
+    std::copy(First, Last, &FRow[At + Pad]);
     return *this;
   }
   std::string FText;
+  std::string FRow;  // the row being built
 };
 
 void WeatherLines(TText& T, const THeaderInfo& H, int Year, int RainYear) {
