@@ -27,6 +27,9 @@ foreach(_t krl korval krlcmd krlstudy)
     list(APPEND _programs ${_t})
   endif()
 endforeach()
+# Installed stripped, also without --strip: the debugging information stays
+# in the build tree.
+install(CODE "set(CMAKE_INSTALL_DO_STRIP TRUE)")
 install(TARGETS ${_programs} RUNTIME DESTINATION ${_home}/bin)
 
 # The manual and the help pages, when the build made them.

@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 PACKAGES=(locales cmake ninja-build g++ ccache pkg-config qt6-base-dev qt6-charts-dev qt6-svg-dev libxlsxwriter-dev
-          libgtest-dev libbenchmark-dev xvfb xauth python3-openpyxl poppler-utils clang clang-format
+          libgtest-dev libbenchmark-dev xvfb xauth xdotool python3-openpyxl poppler-utils clang clang-format
           slurm-wlm munge)
 
 install_missing() {
@@ -31,9 +31,13 @@ ensure_test_locale() {
 }
 
 # KRL_WERROR=ON (as CI sets it) makes every warning in our own code an error.
+# With targets, only those are built (and what they need); as many jobs as
+# cores.
 build() {
   cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKRL_WERROR="${KRL_WERROR:-OFF}" >/dev/null
-  cmake --build build
+  local targets=()
+  for t in "$@"; do targets+=(--target "$t"); done
+  cmake --build build --parallel "$(nproc)" "${targets[@]}"
 }
 
 # The second tree: every test again, built with AddressSanitizer and
@@ -56,7 +60,9 @@ sanitizer_tests() {
 case "${1:-}" in
   start)
     install_missing
-    build
+    # Only what the program needs: the program, the model, the batch
+    # interpreter, the program home, the manual and the help pages.
+    build krl korval krlcmd programhome manual
     cd build/bin
     if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
       echo "No display: starting under xvfb-run."

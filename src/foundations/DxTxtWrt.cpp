@@ -1,16 +1,112 @@
 #include "foundations/DxTxtWrt.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 
+#include "foundations/DxUtil.h"
 #include "foundations/Errors.h"
 #include "platform/FileSys.h"
 
-TDxTextWriter::TDxTextWriter(const std::string& FileName) : FFileName(FileName) {
-  // A named pipe or a device in the file's place is refused, not waited on.
-  const int Fd = OpenPlainFile(FileName, O_WRONLY | O_CREAT | O_TRUNC);
+namespace {
+// Writes all of Buf; false with errno set when the file system refuses.
+bool WriteAll(int Fd, const char* Buf, size_t Size) {
+  while (Size > 0) {
+    const ssize_t W = write(Fd, Buf, Size);
+    if (W < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    Buf += W;
+    Size -= static_cast<size_t>(W);
+  }
+  return true;
+}
+}  // namespace
+
+// ---------------------------------------------------------------- the set
+
+TFileReplacement::~TFileReplacement() {
+  for (const TEntry& E : FEntries) unlink(E.Temp.c_str());
+  if (!FEntries.empty()) InvalidateDirCache();
+}
+
+std::string TFileReplacement::Add(const std::string& Target) {
+  const std::string Real = MapFileName(Target);
+  struct stat St {};
+  if (stat(Real.c_str(), &St) == 0 && !S_ISREG(St.st_mode))
+    throw EInOutError(S_ISDIR(St.st_mode) ? EISDIR : EINVAL, Target);
+  // Hidden beside the target: on the same file system, so that renaming
+  // replaces in one step, and out of the lists the program shows.
+  const size_t Slash = Real.rfind('/');
+  const std::string Dir = Slash == std::string::npos ? "" : Real.substr(0, Slash + 1);
+  const std::string Base = Slash == std::string::npos ? Real : Real.substr(Slash + 1);
+  std::string Temp = Dir + "." + Base + "." + std::to_string(getpid()) + ".new";
+  FEntries.push_back({Target, Real, Temp});
+  return Temp;
+}
+
+void TFileReplacement::Copy(const std::string& Source, const std::string& Target) {
+  const std::string Temp = Add(Target);
+  const int In = OpenPlainFile(Source, O_RDONLY);
+  if (In < 0) throw EInOutError(errno, Source);
+  const int Out = open(Temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (Out < 0) {
+    const int E = errno;
+    close(In);
+    throw EInOutError(E, Target);
+  }
+  char Buf[1 << 16];
+  int ReadError = 0, WriteError = 0;
+  for (;;) {
+    const ssize_t N = read(In, Buf, sizeof Buf);
+    if (N < 0) {
+      if (errno == EINTR) continue;
+      ReadError = errno;
+      break;
+    }
+    if (N == 0) break;
+    if (!WriteAll(Out, Buf, static_cast<size_t>(N))) {
+      WriteError = errno;
+      break;
+    }
+  }
+  struct stat SrcSt {
+  }, DstSt{};
+  const bool SizesAgree = fstat(In, &SrcSt) == 0 && fstat(Out, &DstSt) == 0 && SrcSt.st_size == DstSt.st_size;
+  close(In);
+  if (close(Out) != 0 && WriteError == 0) WriteError = errno ? errno : EIO;
+  if (ReadError) throw EInOutError(ReadError, Source);
+  if (WriteError) throw EInOutError(WriteError, Target);
+  if (!SizesAgree) throw EInOutError(EIO, Target);
+}
+
+void TFileReplacement::Remove(const std::string& Target) { FRemovals.push_back(Target); }
+
+void TFileReplacement::Commit() {
+  // Every new file is complete: replacing is a rename on one file system,
+  // which fails only on a damaged one.
+  while (!FEntries.empty()) {
+    const TEntry& E = FEntries.front();
+    if (rename(E.Temp.c_str(), E.Real.c_str()) != 0) {
+      InvalidateDirCache();
+      throw EInOutError(errno, E.Target);
+    }
+    FEntries.erase(FEntries.begin());
+  }
+  for (const std::string& R : FRemovals) RemoveFile(R, true);
+  FRemovals.clear();
+  InvalidateDirCache();
+}
+
+// ---------------------------------------------------------------- the writer
+
+TDxTextWriter::TDxTextWriter(const std::string& FileName, TFileReplacement* Set)
+    : FFileName(FileName), FSet(Set ? Set : &FOwnSet) {
+  FTemp = FSet->Add(FileName);
+  const int Fd = open(FTemp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (Fd < 0) throw EInOutError(errno, FileName);
   FFile = fdopen(Fd, "wb");
   if (!FFile) {
@@ -21,13 +117,17 @@ TDxTextWriter::TDxTextWriter(const std::string& FileName) : FFileName(FileName) 
 }
 
 TDxTextWriter::~TDxTextWriter() {
-  if (FFile) std::fclose(FFile);
+  if (FFile) {
+    std::fclose(FFile);
+    // Not closed by Close: a write failed or the writer was left early. The
+    // set removes the temporary file; the old file stays.
+  }
 }
 
 void TDxTextWriter::Write(const std::string& S) {
   if (!FFile) throw EInOutError(EBADF, FFileName);
   if (!S.empty() && std::fwrite(S.data(), 1, S.size(), FFile) != S.size())
-    throw EInOutError(errno, FFileName);
+    throw EInOutError(errno ? errno : EIO, FFileName);
 }
 
 void TDxTextWriter::WriteLn(const std::string& S) {
@@ -37,8 +137,11 @@ void TDxTextWriter::WriteLn(const std::string& S) {
 
 void TDxTextWriter::Close() {
   if (!FFile) return;
-  const bool Failed = std::ferror(FFile) != 0;
+  errno = 0;
+  const bool Failed = std::fflush(FFile) != 0 || std::ferror(FFile) != 0;
+  const int E = errno;
   const int Rc = std::fclose(FFile);
   FFile = nullptr;
-  if (Failed || Rc != 0) throw EInOutError(errno ? errno : EIO, FFileName);
+  if (Failed || Rc != 0) throw EInOutError(E ? E : (errno ? errno : EIO), FFileName);
+  if (FSet == &FOwnSet) FOwnSet.Commit();
 }

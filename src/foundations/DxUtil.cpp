@@ -44,6 +44,8 @@ int CompareFloat(long double A, long double B) {
 
 int MaxOf(int A, int B) { return A > B ? A : B; }
 
+bool IsLeapYear(int Year) { return (Year % 4 == 0 && Year % 100 != 0) || Year % 400 == 0; }
+
 // ---------------------------------------------------------------- text
 
 bool IsBlank(const std::string& S) {
@@ -220,5 +222,9 @@ bool StartProgram(const std::string& FileName, const std::string& Params, const 
 
 void OpenDocument(const std::string& FileName) {
   const int Code = ShellOpenDocument(FileName);
-  if (Code <= 32) ShowErrorBox(Format("Error executing %s (errorcode %d)", FileName.c_str(), Code));
+  if (Code <= 32)
+    ShowErrorBox(Format("Error executing %s (errorcode %d)", FileName.c_str(), Code) +
+                 (Code == 31 ? "\r\nNo application on this computer opens it. Open it by hand: it is " +
+                                   ExpandFileName(FileName)
+                             : std::string()));
 }

@@ -17,6 +17,8 @@ int IntOrZero(const std::string& S);
 // 0 when |A - B| < 1e-6, else 1 when A > B and -1 when A < B.
 int CompareFloat(long double A, long double B);
 int MaxOf(int A, int B);
+// Gregorian leap years.
+bool IsLeapYear(int Year);
 
 // ---- text; blanks are the characters with codes 0 to 32
 bool IsBlank(const std::string& S);

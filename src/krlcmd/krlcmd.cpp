@@ -20,6 +20,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -47,7 +48,7 @@ bool StartsWith(const std::string& S, const char* P) { return S.compare(0, std::
 bool Quoted(const std::string& S, std::string& Name) {
   if (S.size() < 2 || S.front() != '"' || S.back() != '"') return false;
   Name = S.substr(1, S.size() - 2);
-  return !Name.empty();
+  return !Name.empty() && Name.find('"') == std::string::npos;
 }
 
 bool Parse(const std::string& Line, int LineNo, TCommand& C) {
@@ -204,6 +205,14 @@ int main(int argc, char** argv) {
                    "krlcmd: %s, line %d: refused, a carriage return without a line feed inside the line "
                    "(lines must end in CR LF or LF)\n",
                    argv[1], LineNo);
+      return 3;
+    }
+    const auto Control = std::find_if(Line.begin(), Line.end(), [](char Ch) {
+      return static_cast<unsigned char>(Ch) < 0x20 || Ch == 0x7f;
+    });
+    if (Control != Line.end()) {
+      std::fprintf(stderr, "krlcmd: %s, line %d: refused, a control character (code %d) inside the line\n",
+                   argv[1], LineNo, static_cast<unsigned char>(*Control));
       return 3;
     }
     TCommand C;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "foundations/Numbers.h"
 
@@ -14,6 +15,31 @@ void CheckDvsTable(const TTable& T, const std::string& Name, const TParams& P) {
     throw EModelError(P.Source(Name), Name,
                       {"ERROR in file " + P.Source(Name) + ", key " + Name +
                        ": the table does not cover the development stages 0 to 2"});
+}
+// The dry matter that does not go to the roots must go somewhere above the
+// ground: at every development stage where the roots do not take all of it,
+// the leaf, stem and storage organ fractions may not all be zero (the growth
+// would be divided by zero). The tables are straight between their points,
+// so their sum is checked at every point of any of them.
+void CheckPartitioning(const TCropParams& C, const TParams& P) {
+  std::vector<double> Stages;
+  for (const TTable* T : {&C.FRTB, &C.FLTB, &C.FSTB, &C.FOTB})
+    Stages.insert(Stages.end(), T->Xs().begin(), T->Xs().end());
+  for (const double Dvs : Stages) {
+    if (Dvs < 0 || Dvs > 2 || C.FRTB(Dvs) >= 1.0) continue;
+    if (C.FLTB(Dvs) + C.FSTB(Dvs) + C.FOTB(Dvs) > 1e-9) continue;
+    std::string Sources;
+    for (const char* N : {"FLTB", "FSTB", "FOTB"})
+      if (Sources.find(P.Source(N)) == std::string::npos)
+        Sources += (Sources.empty() ? "" : ", ") + P.Source(N);
+    char Stage[32];
+    std::snprintf(Stage, sizeof Stage, "%.2f", Dvs);
+    throw EModelError(
+        P.Source("FOTB"), "FOTB",
+        {"ERROR in file " + Sources + ", keys FLTB, FSTB, FOTB: at development stage " + Stage +
+         " the fractions to leaves, stems and storage organs are all 0, so the dry matter above the "
+         "ground has nowhere to go"});
+  }
 }
 }  // namespace
 
@@ -61,6 +87,7 @@ TCropParams LoadCropParams(const TParams& P) {
   C.FSTB = P.Table("FSTB");
   C.FOTB = P.Table("FOTB");
   for (const char* N : {"SLATB", "AMAXTB", "FRTB", "FLTB", "FSTB", "FOTB"}) CheckDvsTable(P.Table(N), N, P);
+  CheckPartitioning(C, P);
   if (C.TEFFMX <= C.TBASEM || C.TEFFMX <= C.TBASE)
     throw EModelError(
         P.Source("TEFFMX"), "TEFFMX",

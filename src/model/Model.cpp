@@ -305,8 +305,12 @@ TYearResult TSimulation::Season(const TRunSetup& S, int k) {
   In.Alt = First.Alt;
   const TRainFile* Rain = S.Rain.get();
   const int RainShift = Y.RainYear - Y.Year;
-  In.Weather = [this, &WDir, &S, Rain, RainShift](int Year, int Doy) {
-    TDayWeather D = FWeather.Year(WDir, S.Station, Year).Days[static_cast<size_t>(Doy - 1)];
+  // The year of the last day asked for is kept at hand: a season asks for
+  // every day, and finding a year by its file name costs more than the day.
+  const TWeatherYear* Last = &First;
+  In.Weather = [this, &WDir, &S, Rain, RainShift, Last](int Year, int Doy) mutable {
+    if (Last->Year != Year) Last = &FWeather.Year(WDir, S.Station, Year);
+    TDayWeather D = Last->Days[static_cast<size_t>(Doy - 1)];
     if (Rain) {
       auto It = Rain->Years.find(Year + RainShift);
       if (It == Rain->Years.end())

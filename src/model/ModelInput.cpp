@@ -431,12 +431,28 @@ TTable TParams::Table(const std::string& Name) const {
 TDirectories ReadDirectories() {
   const std::string Ini = "DIRECT.INI";
   const std::string Sec = "Directory settings for KORVAL";
+  // A directory is a path ending in a separator, of printable characters:
+  // anything else (a value "nan", control characters, binary bytes) would
+  // put the files somewhere nobody looks for them.
+  const auto Dir = [&](const char* Key, const char* Default) {
+    const std::string V = ReadIniString(Ini, Sec, Key, Default);
+    const bool Printable = std::none_of(V.begin(), V.end(), [](char C) {
+      const unsigned char U = static_cast<unsigned char>(C);
+      return U < 0x20 || U == 0x7f;
+    });
+    if (!Printable || V.empty() || (V.back() != '\\' && V.back() != '/'))
+      throw EModelError(
+          Ini, Key,
+          {"ERROR in file " + Ini + ", key " + Key + ": '" + (Printable ? V : std::string("?")) +
+           "' is no directory: a directory ends with a backslash and holds no control characters"});
+    return V;
+  };
   TDirectories D;
-  D.Out = ReadIniString(Ini, Sec, "OUTDIR", "..\\output\\");
-  D.Crop = ReadIniString(Ini, Sec, "CRPDIR", "..\\cropd\\");
-  D.Weather = ReadIniString(Ini, Sec, "WTRDIR", "..\\meteo\\merawe\\");
-  D.Climate = ReadIniString(Ini, Sec, "CLMDIR", "..\\meteo\\climd\\");
-  D.Soil = ReadIniString(Ini, Sec, "SOLDIR", "..\\soild\\");
-  D.Runio = ReadIniString(Ini, Sec, "RUNDIR", "..\\runio\\");
+  D.Out = Dir("OUTDIR", "..\\output\\");
+  D.Crop = Dir("CRPDIR", "..\\cropd\\");
+  D.Weather = Dir("WTRDIR", "..\\meteo\\merawe\\");
+  D.Climate = Dir("CLMDIR", "..\\meteo\\climd\\");
+  D.Soil = Dir("SOLDIR", "..\\soild\\");
+  D.Runio = Dir("RUNDIR", "..\\runio\\");
   return D;
 }

@@ -1,6 +1,9 @@
 #include "model/Output.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <functional>
 #include <map>
 
@@ -21,9 +24,43 @@ class TText {
   }
   void Blank() { FText += "\r\n"; }
   std::string& Str() { return FText; }
+  void Reserve(size_t Bytes) { FText.reserve(Bytes); }
+
+  // A line of numbers, each after a blank, written as printf writes
+  // " %*d" and " %*.*f" but without reading a format each time: the daily
+  // rows are most of the output. The row is built apart and added whole;
+  // it ends in a number, so it never ends in a blank.
+  TText& Int(long V, int Width) {
+    char Buf[24];
+    const auto R = std::to_chars(Buf, Buf + sizeof Buf, V);
+    return Field(Buf, R.ptr, Width);
+  }
+  TText& Fix(double V, int Width, int Prec) {
+    char Buf[64];
+    const auto R = std::to_chars(Buf, Buf + sizeof Buf, V, std::chars_format::fixed, Prec);
+    if (R.ec == std::errc()) return Field(Buf, R.ptr, Width);
+    // Too many digits for the buffer: a value no crop reaches, written all the same.
+    std::string Long(static_cast<size_t>(std::snprintf(nullptr, 0, "%.*f", Prec, V)) + 1, '\0');
+    Long.resize(static_cast<size_t>(std::snprintf(&Long[0], Long.size(), "%.*f", Prec, V)));
+    return Field(Long.data(), Long.data() + Long.size(), Width);
+  }
+  void EndLine() {
+    FRow.append("\r\n", 2);
+    FText.append(FRow);
+    FRow.clear();
+  }
 
  private:
+  TText& Field(const char* First, const char* Last, int Width) {
+    const size_t Len = static_cast<size_t>(Last - First);
+    const size_t Pad = 1 + (Len < static_cast<size_t>(Width) ? static_cast<size_t>(Width) - Len : 0);
+    const size_t At = FRow.size();
+    FRow.resize(At + Pad + Len, ' ');
+    std::copy(First, Last, &FRow[At + Pad]);
+    return *this;
+  }
   std::string FText;
+  std::string FRow;  // the row being built
 };
 
 void WeatherLines(TText& T, const THeaderInfo& H, int Year, int RainYear) {
@@ -61,10 +98,12 @@ void PotentialBlock(TText& T, const TRunResult& R, const TYearResult& Y, const T
       " YEAR DAY  IDSEM   DVS    TSUM     WLV     WST     WSO    TAGP    LAI    TRA   GASS   MRES      DMI");
   T.Line(
       "                          degrd   kg/ha   kg/ha   kg/ha   kg/ha  m2/m2   mm/d   CH2O   CH2O  kg/ha/d");
-  for (const TDailyRow& D : S.Rows)
-    T.Line(Format(" %4d %3d %6d %5.2f %7.1f %7.1f %7.1f %7.1f %7.1f %6.2f %6.2f %6.1f %6.1f %8.1f", D.Year,
-                  D.Doy, D.Idsem, D.DVS, D.TSUM, D.WLV, D.WST, D.WSO, D.TAGP, D.LAI, D.TRA, D.GASS, D.MRES,
-                  D.DMI));
+  // " %4d %3d %6d %5.2f %7.1f %7.1f %7.1f %7.1f %7.1f %6.2f %6.2f %6.1f %6.1f %8.1f"
+  for (const TDailyRow& D : S.Rows) {
+    T.Int(D.Year, 4).Int(D.Doy, 3).Int(D.Idsem, 6).Fix(D.DVS, 5, 2).Fix(D.TSUM, 7, 1).Fix(D.WLV, 7, 1);
+    T.Fix(D.WST, 7, 1).Fix(D.WSO, 7, 1).Fix(D.TAGP, 7, 1).Fix(D.LAI, 6, 2).Fix(D.TRA, 6, 2);
+    T.Fix(D.GASS, 6, 1).Fix(D.MRES, 6, 1).Fix(D.DMI, 8, 1).EndLine();
+  }
   T.Blank();
   T.Line("   HALT   ANTH    TWRT    TWLV    TWST    TWSO    TAGP HINDEX  TRANSP     TRC    GASST    MREST");
   T.Line(Format("   %4d   %4d %7.0f %7.0f %7.0f %7.0f %7.0f %6.3f %7.1f %7.1f %8.0f %8.0f", S.HarvDoy,
@@ -137,10 +176,12 @@ void WaterBlock(TText& T, const TRunResult& R, const TYearResult& Y, const TOutp
     T.Line(
         "            kg/ha   kg/ha   kg/ha  m2/m2     cm       mm   mm/d   mm/d vol.fr      cm      cm days "
         "days");
-    for (const TDailyRow& D : S.Rows)
-      T.Line(Format(" %4d %3d %7.1f %7.1f %7.1f %6.2f %6.1f %8.1f %6.2f %6.2f %6.3f %7.2f %7.1f %4d %4d",
-                    D.Year, D.Doy, D.WLV, D.WST, D.WSO, D.LAI, D.RD, D.RAIN, D.TRA, D.EVA, D.SM, D.SS, D.ZT,
-                    D.Wet, D.Dry));
+    // " %4d %3d %7.1f %7.1f %7.1f %6.2f %6.1f %8.1f %6.2f %6.2f %6.3f %7.2f %7.1f %4d %4d"
+    for (const TDailyRow& D : S.Rows) {
+      T.Int(D.Year, 4).Int(D.Doy, 3).Fix(D.WLV, 7, 1).Fix(D.WST, 7, 1).Fix(D.WSO, 7, 1).Fix(D.LAI, 6, 2);
+      T.Fix(D.RD, 6, 1).Fix(D.RAIN, 8, 1).Fix(D.TRA, 6, 2).Fix(D.EVA, 6, 2).Fix(D.SM, 6, 3);
+      T.Fix(D.SS, 7, 2).Fix(D.ZT, 7, 1).Int(D.Wet, 4).Int(D.Dry, 4).EndLine();
+    }
   } else {
     T.Line(
         " YEAR DAY     WLV     WST     WSO    TAGP    LAI     RD     SM   RESRV   AVAIL     RAIN    TRA    "
@@ -148,11 +189,12 @@ void WaterBlock(TText& T, const TRunResult& R, const TYearResult& Y, const TOutp
     T.Line(
         "            kg/ha   kg/ha   kg/ha   kg/ha  m2/m2     cm vol.fr      cm      cm       mm   mm/d   "
         "mm/d days days");
-    for (const TDailyRow& D : S.Rows)
-      T.Line(
-          Format(" %4d %3d %7.1f %7.1f %7.1f %7.1f %6.2f %6.1f %6.3f %7.2f %7.2f %8.1f %6.2f %6.2f %4d %4d",
-                 D.Year, D.Doy, D.WLV, D.WST, D.WSO, D.TAGP, D.LAI, D.RD, D.SM, D.RESRV, D.AVAIL, D.RAIN,
-                 D.TRA, D.EVA, D.Wet, D.Dry));
+    // " %4d %3d %7.1f %7.1f %7.1f %7.1f %6.2f %6.1f %6.3f %7.2f %7.2f %8.1f %6.2f %6.2f %4d %4d"
+    for (const TDailyRow& D : S.Rows) {
+      T.Int(D.Year, 4).Int(D.Doy, 3).Fix(D.WLV, 7, 1).Fix(D.WST, 7, 1).Fix(D.WSO, 7, 1).Fix(D.TAGP, 7, 1);
+      T.Fix(D.LAI, 6, 2).Fix(D.RD, 6, 1).Fix(D.SM, 6, 3).Fix(D.RESRV, 7, 2).Fix(D.AVAIL, 7, 2);
+      T.Fix(D.RAIN, 8, 1).Fix(D.TRA, 6, 2).Fix(D.EVA, 6, 2).Int(D.Wet, 4).Int(D.Dry, 4).EndLine();
+    }
   }
   T.Blank();
   T.Line("   HALT   ANTH    TWRT    TWLV    TWST    TWSO    TAGP HINDEX     TRC    GASST    MREST  wet  dry");
@@ -288,7 +330,14 @@ void NutrientColumns(const TRunResult& Run, const std::vector<const TYearResult*
 }
 
 std::string DetailedOutputText(const std::vector<TRunResult>& Runs, const TOutputOptions& O) {
+  // The whole text in one piece: a daily row is at most 120 bytes, a
+  // season's headers, summaries and balances some 2,500.
+  size_t Bytes = 4096;
+  for (const TRunResult& R : Runs)
+    for (const TYearResult& Y : R.Years)
+      Bytes += 5000 + 120 * (Y.Pot.Rows.size() + (Y.HasWater ? Y.Wat.Rows.size() : 0));
   TText T;
+  T.Reserve(Bytes);
   T.Line(O.Banner);
   T.Line("** detailed output: per run and year potential and water-limited production");
   T.Blank();

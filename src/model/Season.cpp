@@ -170,6 +170,7 @@ class TSeasonRun {
 TSeasonResult TSeasonRun::Run() {
   Dates();
   StartBalance();
+  FR.Rows.reserve(static_cast<size_t>(std::max(0, FCal.End - FFirst) / FStep + 2));
   for (int t = FFirst; t <= FCal.End; ++t) {
     const TDay D = GetDay(FIn, t);
     if (t == FCal.Em && FCal.Emerged) FCrop.Emerge();
@@ -190,7 +191,7 @@ TSeasonResult TSeasonRun::Run() {
   }
   CropTotals();
   WaterTotals();
-  return FR;
+  return std::move(FR);
 }
 
 // The calendar as days of the year, and the durations.

@@ -23,12 +23,20 @@ TSoilParams LoadSoilParams(const TParams& P) {
   S.SOPE = P.Real("SOPE");
   S.KSUB = P.Real("KSUB");
   S.CRMX = P.Real("CRMX");
-  if (!(S.SMW < S.SMFCF && S.SMFCF < S.SM0))
+  if (!(S.SMW < S.SMFCF && S.SMFCF < S.SM0)) {
+    // Named where the value came from: a rerun's value before the soil file's.
+    std::string Key = "SMFCF";
+    for (const char* K : {"SMW", "SM0", "SMFCF"})
+      if (P.Source(K).find("(rerun ") != std::string::npos) {
+        Key = K;
+        break;
+      }
     throw EModelError(
-        P.Source("SMFCF"), "SMFCF",
-        {"ERROR in file " + P.Source("SMFCF") + ", key SMFCF: " +
+        P.Source(Key), Key,
+        {"ERROR in file " + P.Source(Key) + ", key " + Key + ": " +
              Format("wilting point %.3f, field capacity %.3f and saturation %.3f", S.SMW, S.SMFCF, S.SM0),
          "  must increase in this order (SMW < SMFCF < SM0)."});
+  }
   return S;
 }
 
@@ -78,9 +86,13 @@ TSoilWater::TSoilWater(const TSoilParams& S, const TSiteParams& Site, double Roo
   }
 }
 
+// The moisture in equilibrium with a groundwater table Height cm below,
+// held between wilting point and saturation: a retention curve (a rerun of
+// SMTAB, say) that contradicts the soil's own limits never dries the root
+// zone below wilting point or to nothing.
 double TSoilWater::Equilibrium(double Height) const {
-  if (Height <= 1.0) return std::min(FP.SM0, FP.SMTAB(0.0));
-  return std::min(FP.SM0, FP.SMTAB(std::log10(Height)));
+  const double Curve = FP.SMTAB(Height <= 1.0 ? 0.0 : std::log10(Height));
+  return std::clamp(Curve, std::min(FP.SMW, FP.SM0), FP.SM0);
 }
 
 double TSoilWater::Cumulative(double H) const {

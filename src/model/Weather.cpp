@@ -111,6 +111,9 @@ TWeatherYear ReadWeatherYear(const std::string& FileName, int Year) {
         BadLine(FileName, L.No, "longitude, latitude and altitude expected");
       if (std::fabs(W.Lat) > 90 || std::fabs(W.Lon) > 360)
         BadLine(FileName, L.No, "latitude or longitude out of range");
+      // From the shores of the lowest lakes to the highest fields.
+      if (!(W.Alt >= -500 && W.Alt <= 6000))
+        BadLine(FileName, L.No, "altitude out of range (-500 to 6000 m)");
       HaveSite = true;
       continue;
     }

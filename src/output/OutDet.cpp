@@ -1,11 +1,15 @@
 #include "output/OutDet.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include "foundations/DxLine.h"
 #include "foundations/DxTxtFle.h"
 #include "foundations/DxUtil.h"
 #include "foundations/Errors.h"
 #include "foundations/Kvutil.h"
 #include "foundations/TextCase.h"
+#include "platform/FileSys.h"
 
 namespace {
 const std::vector<std::string> KeyRunName = {"RUNNAM"};
@@ -380,4 +384,41 @@ bool TDetailedOutput::ReadOutputFile(const std::string& aFileName) {
   Data.ReadAll(*File);
   FileName = aFileName;
   return true;
+}
+
+namespace {
+// Why the bytes of a file are no output of the model, or empty when they may be.
+std::string TextProblem(const std::string& aFileName) {
+  const int Fd = OpenPlainFile(aFileName, O_RDONLY);
+  if (Fd < 0) return {};
+  char Buf[4096];
+  const ssize_t N = read(Fd, Buf, sizeof Buf);
+  off_t Size = lseek(Fd, 0, SEEK_END);
+  char Last = '\n';
+  if (Size > 0) {
+    if (pread(Fd, &Last, 1, Size - 1) != 1) Last = '\n';
+  }
+  close(Fd);
+  if (N <= 0) return "the file is empty";
+  int Control = 0;
+  for (ssize_t i = 0; i < N; ++i) {
+    const unsigned char C = static_cast<unsigned char>(Buf[i]);
+    if (C == 0) return "it is not a text file";
+    if (C < 0x20 && C != '\r' && C != '\n' && C != '\t') ++Control;
+  }
+  if (Control * 20 > N) return "it is not a text file";
+  if (Last != '\n') return "it breaks off in the middle of a line";
+  return {};
+}
+}  // namespace
+
+void TDetailedOutput::ReadChosenOutputFile(const std::string& aFileName) {
+  const auto Refuse = [&](const std::string& Why) {
+    throw EKvError(aFileName + " cannot be shown: " + Why +
+                   ". It is not a complete output file of the model");
+  };
+  if (const std::string Why = TextProblem(aFileName); !Why.empty()) Refuse(Why);
+  ReadOutputFile(aFileName);
+  const TRunOutput& D = Data;
+  if (D.PotentialList.Count() == 0 && D.WaterList.Count() == 0) Refuse("it holds no season of a run");
 }

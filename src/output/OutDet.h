@@ -220,6 +220,12 @@ class TDetailedOutput {
   // outputfile: <name>" and changes nothing. A row of more than 25 values
   // fails with ERangeError; the runs read before it stay.
   bool ReadOutputFile(const std::string& aFileName);
+  // Reads a file the user chose: as ReadOutputFile, and a file that is not
+  // the model's output (no text, no run in it) or that breaks off (cut in a
+  // line, a season without its water-limited part) fails with EKvError
+  // naming the file and what is wrong (read into a fresh object: what was
+  // read before the refusal stays in it).
+  void ReadChosenOutputFile(const std::string& aFileName);
   void Clear() { Data.Reset(); }
 
   std::string FileName;

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 
 #include "foundations/TextCase.h"
 #include "platform/FileSys.h"
@@ -247,6 +248,39 @@ int PosixShellExecute(const std::string& FileName, const std::string& Params, co
   return PosixOpenDocument(FileName);
 }
 
+namespace {
+// Hands Target to the desktop's opener and waits a few seconds for its
+// verdict: an opener that ends with a failure (no application for the kind
+// of file, or one that could not start) is a failure the user is told of; one
+// that ends well or still runs (it waits for the application) is a success.
+// An opener still running is reaped when it ends.
+int RunOpener(const std::string& Opener, const std::string& Target) {
+  const pid_t Pid = fork();
+  if (Pid < 0) return ShellCode::AccessDenied;
+  if (Pid == 0) {
+    setsid();
+    const int Null = open("/dev/null", O_RDWR);
+    if (Null >= 0) {
+      dup2(Null, 0);
+      dup2(Null, 1);
+      dup2(Null, 2);
+    }
+    execl(Opener.c_str(), Opener.c_str(), Target.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  for (int Waited = 0; Waited < 300; ++Waited) {
+    int Status = 0;
+    const pid_t Done = waitpid(Pid, &Status, WNOHANG);
+    if (Done == Pid)
+      return WIFEXITED(Status) && WEXITSTATUS(Status) == 0 ? ShellCode::Ok : ShellCode::NoAssociation;
+    if (Done < 0 && errno != EINTR) return ShellCode::Ok;
+    usleep(10 * 1000);
+  }
+  std::thread([Pid] { waitpid(Pid, nullptr, 0); }).detach();
+  return ShellCode::Ok;
+}
+}  // namespace
+
 int PosixOpenDocument(const std::string& FileName) {
   const bool IsAddress = FileName.find("://") != std::string::npos;
   std::string Target = FileName;
@@ -256,5 +290,5 @@ int PosixOpenDocument(const std::string& FileName) {
   }
   const std::string Opener = FindOnPath("xdg-open");
   if (Opener.empty()) return ShellCode::NoAssociation;
-  return SpawnDetached({Opener, Target}, std::string(), true);
+  return RunOpener(Opener, Target);
 }

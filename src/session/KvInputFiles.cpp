@@ -12,7 +12,9 @@
 #include "catalogue/Kvwthr.h"
 #include "foundations/DxTxtWrt.h"
 #include "foundations/DxUtil.h"
+#include "foundations/Errors.h"
 #include "foundations/Numbers.h"
+#include "foundations/ScopedValue.h"
 #include "foundations/TextCase.h"
 #include "platform/FileSys.h"
 #include "session/Kvfm.h"
@@ -34,11 +36,6 @@ std::string RunOptLine(const char* Key, const std::string& Value, const char* Co
   return Format("%-6s = %-25s ! ", Key, Value.c_str()) + Comment;
 }
 
-// Removes an old file of this name (also a read-only one) before it is created.
-const std::string& Fresh(const std::string& FileName) {
-  RemoveFile(FileName, true);
-  return FileName;
-}
 }  // namespace
 
 void TKvSession::WriteHeader(TDxTextWriter& W) const {
@@ -49,10 +46,22 @@ void TKvSession::WriteHeader(TDxTextWriter& W) const {
 
 void TKvSession::WriteInputFiles() {
   TBusyCursor Busy;
+  // All four or none: a failure or a kill half way leaves the working
+  // session as it was, never without some of its files.
+  TFileReplacement Files;
+  TScopedValue<TFileReplacement*> Pending(FPendingFiles, &Files);
   WriteTimerFile();
   WriteSiteFile();
   WriteRunOptionsFile();
-  WriteRerunFile();
+  try {
+    WriteRerunFile();
+  } catch (const EKvError&) {
+    // The rerun table was refused: the other three files and the rerun
+    // file's header stand, as the refusal has always left them.
+    Files.Commit();
+    throw;
+  }
+  Files.Commit();
 }
 
 void TKvSession::WriteTimerFile() {
@@ -60,7 +69,7 @@ void TKvSession::WriteTimerFile() {
   const TKvCrop& C = *FCrop;
   const bool Option2 = Wt.RainfallDataOptions() == 2;
   const std::string Name = FFileManager->TimerFullName();
-  TDxTextWriter W(Fresh(Name));
+  TDxTextWriter W(Name, FPendingFiles);
   WriteHeader(W);
   W.WriteLn("RUNNAM  = " + Quoted(FFileManager->KRLName()));
   W.WriteLn("IWEATH  = " + Int(Wt.WeatherFormat()));
@@ -95,7 +104,7 @@ void TKvSession::WriteSiteFile() {
   const TKvHydrology& H = *FHydrology;
   const TKvNutrients& N = *FNutrients;
   const std::string Name = FFileManager->SiteFullName();
-  TDxTextWriter W(Fresh(Name));
+  TDxTextWriter W(Name, FPendingFiles);
   WriteHeader(W);
   W.WriteLn(SiteLine("SOFILE", Quoted(FSoil->SoilFile())));
   W.WriteLn(SiteLine("IZT", Int(H.Groundwater())));
@@ -122,7 +131,7 @@ void TKvSession::WriteRunOptionsFile() {
   const TKvFileManager& FM = *FFileManager;
   const int Y = MaxOf(FWeather->GetNrOfSimulationYears(), FRerun->GetNrOfSimulationYears());
   const std::string Name = FM.RunFullName();
-  TDxTextWriter W(Fresh(Name));
+  TDxTextWriter W(Name, FPendingFiles);
   WriteHeader(W);
   W.WriteLn(RunOptLine("IOPT2", Int(FRerun->StartStopOptions()), "Start/Stop options"));
   W.WriteLn(RunOptLine("IPRODL", Int(FGeneral->ProductionLevels()), "Production levels"));
@@ -217,9 +226,15 @@ void TKvSession::WriteDescriptionLine(TDxTextWriter& W, const std::string& Name,
 
 void TKvSession::WriteRerunFile() {
   const std::string Name = FFileManager->ReRunFullName();
-  TDxTextWriter W(Fresh(Name));
+  TDxTextWriter W(Name, FPendingFiles);
   WriteHeader(W);
-  const int NrOfReruns = CheckReruns();
+  int NrOfReruns = 0;
+  try {
+    NrOfReruns = CheckReruns();
+  } catch (const EKvError&) {
+    W.Close();
+    throw;
+  }
   for (int i = 0; i < NrOfReruns; ++i) {
     const TRerunVarList& Run = *FRerun->RerunList.Objects(i);
     const int n = Run.Count();

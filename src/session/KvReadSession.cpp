@@ -75,8 +75,7 @@ bool TKvSession::SessionFilesExist(const std::string& SesFile) {
 
 void TKvSession::Read(const std::string& SesFile) {
   if (!SessionFilesExist(SesFile)) return;
-  FFileManager->CopyOutputFiles(SesFile, FFileManager->KRLWerkName());
-  FFileManager->CopyInputFiles(SesFile, FFileManager->KRLWerkName());
+  FFileManager->ReplaceSessionFiles(SesFile, FFileManager->KRLWerkName());
   FFileManager->SetKRLFullName(SesFile);
   ReadRunOptions();
   ReadTimerFile();

@@ -21,6 +21,7 @@
 #include "platform/Shell.h"
 #include "session/Kvfm.h"
 #include "session/Kvses.h"
+#include "session/RunHistory.h"
 
 const char* const ReleaseText = "2.1.2 (February 2014)";
 
@@ -59,6 +60,12 @@ struct TWaitState {
   bool Stopped = false;  // the user's stop ended a running model
   bool Waiting = false;  // inside WaitForRunEnd
 };
+
+// Where the run being judged was kept, for the box that reports its failure.
+std::string& KeptRunFolder() {
+  static std::string Folder;
+  return Folder;
+}
 
 TWaitState& Wait() {
   static TWaitState W;
@@ -110,6 +117,20 @@ std::string ProcessName(int Pid) {
 bool ModelAlive(int Pid) {
   for (const int P : Descendants(Pid))
     if (ProcessAlive(P) && ProcessName(P) != "krlcmd") return true;
+  return false;
+}
+
+// Whether a process of the group (not yet ended) is left.
+bool GroupAlive(int Group) {
+  if (Group <= 0 || kill(-Group, 0) != 0) return false;
+  // Ended processes not yet reaped still count for the system.
+  std::error_code Ec;
+  for (std::filesystem::directory_iterator It("/proc", Ec), End; !Ec && It != End; It.increment(Ec)) {
+    const std::string Name = It->path().filename().string();
+    if (Name.empty() || Name[0] < '0' || Name[0] > '9') continue;
+    const int P = std::atoi(Name.c_str());
+    if (getpgid(P) == Group && ProcessAlive(P)) return true;
+  }
   return false;
 }
 
@@ -185,8 +206,27 @@ TRunProgress RunProgress() {
 void StopWaitingForRun() { Wait().StopWaiting = true; }
 void StopModelRun() { Wait().StopRun = true; }
 
+namespace {
+// A name the script carries on one of its lines: a line break would start a
+// line of its own (a command the program never meant), and a double quote
+// would end a name the script quotes early. Such a name is refused before
+// the script is written.
+void CheckScriptName(const std::string& Name, bool InQuotes) {
+  for (const char Ch : Name) {
+    const unsigned char C = static_cast<unsigned char>(Ch);
+    if (C < 0x20 || C == 0x7f || (InQuotes && C == '"'))
+      throw EKvError("The run cannot be started: the name\r\n" + Name +
+                     "\r\nholds a line break, another control character or a double quote, which the run's "
+                     "batch script cannot carry. Rename it, or move the program to a directory whose path "
+                     "has none of them.");
+  }
+}
+}  // namespace
+
 void WriteBatchFile(const TKvFileManager& Fm) {
-  RemoveFile(Fm.BatFullName(), true);
+  for (const std::string& Name : {Fm.BatFullName(), GetExecFileName(), Fm.ExecPath(), Fm.ModelName()})
+    CheckScriptName(Name, false);
+  for (const std::string& Name : {Fm.LogFullName(), Fm.TempRunFileName()}) CheckScriptName(Name, true);
   TDxTextWriter W(Fm.BatFullName());
   W.WriteLn("@echo off");
   W.WriteLn(Stars);
@@ -246,7 +286,10 @@ bool CheckLogFile(const std::string& LogName) {
     if (Log.Line().Match({"Press"})) break;
     Message += "\r\n" + Log.Line().Str();
   }
-  ShowInfoBox(Message + "\r\n" + "(See also " + LogName + ")");
+  ShowInfoBox(Message + "\r\n" + "(See also " + LogName + ")" +
+              (KeptRunFolder().empty()
+                   ? std::string()
+                   : "\r\nThe files of this run, its partial output too, are kept in " + KeptRunFolder()));
   return true;
 }
 
@@ -279,11 +322,25 @@ bool WaitForRunEnd(TKvFileManager& Fm, int Pid) {
     if (!ModelWasRunning) Fm.RemoveTempRunFile();
     return false;
   };
+  // The script and the model it starts share one process group, which
+  // outlives the script when only the script is ended.
+  const int Group = Pid > 0 ? getpgid(Pid) : -1;
   while (FileExists(Fm.TempRunFileName())) {
     const bool KeepWaiting = WaiterSlot().Get()();
-    // The script's process ended and left the marker (its window was closed
-    // before the end): judged by whether the model ran at the last look.
-    if (Pid && !ProcessAlive(Pid) && FileExists(Fm.TempRunFileName())) return GiveUp(W.Progress.ModelRunning);
+    // The script's process ended and left the marker. A model that still
+    // runs in its group is waited for; one that has ended and left its
+    // output (written whole at its end) is judged by that output and its
+    // log, as if the script had ended normally. Otherwise (the script's
+    // window closed mid-run) it is judged by whether the model ran at the
+    // last look.
+    if (Pid && !ProcessAlive(Pid) && FileExists(Fm.TempRunFileName())) {
+      if (GroupAlive(Group) && !W.StopRun && KeepWaiting && !W.StopWaiting) {
+        W.Progress.ModelRunning = true;
+        continue;
+      }
+      if (!GroupAlive(Group) && Fm.DetailedOutputAvailable()) return GiveUp(false);
+      return GiveUp(W.Progress.ModelRunning);
+    }
     LookAtRun(Fm, Pid);
     if (W.StopRun) {
       // Stopping with the model unknown: it may still run.
@@ -324,13 +381,37 @@ TRunOutcome DecideRunOutcome(TKvFileManager& Fm) {
   return Outcome;
 }
 
+std::string RunOutcomeText(TRunOutcome Outcome) {
+  switch (Outcome) {
+    case TRunOutcome::Successful: return "successful";
+    case TRunOutcome::ModelError: return "model error";
+    case TRunOutcome::RuntimeError: return "runtime error";
+    case TRunOutcome::NoOutput: return "no output";
+    case TRunOutcome::Stopped: return "stopped";
+    case TRunOutcome::NotStarted: return "not started";
+    default: return "abandoned";
+  }
+}
+
 TRunOutcome RunSession() {
   if (RunInProgress() || !TheSession) return TRunOutcome::NotStarted;
   // The running flag is cleared however the run ends.
   const TScopedValue<bool> Running(RunningFlag(), true);
   TKvFileManager& Fm = TheSession->FileManager();
   try {
-    Fm.RemoveInputFiles();
+    if (!Fm.SettingsLoaded()) throw EKvError(Fm.MissingSettingsText());
+    // The directories the settings name must be there: the run says which
+    // one is missing instead of failing on its first file.
+    for (const auto& [Key, Dir] : {std::pair<const char*, std::string>{"RUNDIR", Fm.RunioPath()},
+                                   std::pair<const char*, std::string>{"OUTDIR", Fm.OutPath()}})
+      if (!Dir.empty() && !DirectoryExists(Dir))
+        throw EKvError("The directory " + Dir + " (" + ExpandFileName(Dir) +
+                       ") does not exist, so the run has " + "nowhere to put its files. Create it, or set " +
+                       Key + " in " + Fm.ExecPath() + TKvFileManager::IniFileName +
+                       " to an existing directory.");
+    // The input files replace the old ones all or nothing: none is removed
+    // first, so a failure or a kill leaves the working session whole.
+    RemoveFile(Fm.KRLWerkFullName() + ".log", true);
     TheSession->WriteInputFiles();
     Fm.RemoveOutputFiles();
     Fm.MakeTempRunFile();
@@ -342,6 +423,17 @@ TRunOutcome RunSession() {
   }
   WaitForRunEnd(Fm, TakeStartedProcess());
   if (WaitEndedSlot().Get()) GuardedCall(WaitEndedSlot().Get());
-  const TRunOutcome Outcome = DecideRunOutcome(Fm);
-  return Wait().Stopped ? TRunOutcome::Stopped : Outcome;
+  // Kept before it is judged: a failed run's output is removed from the
+  // working files, never from its record.
+  TRunHistory History(Fm);
+  const TRunRecord Kept = History.Keep();
+  TRunOutcome Outcome = TRunOutcome::Abandoned;
+  {
+    const TScopedValue<std::string> Note(KeptRunFolder(), Kept.Folder);
+    Outcome = DecideRunOutcome(Fm);
+  }
+  if (Wait().Stopped) Outcome = TRunOutcome::Stopped;
+  History.SetOutcome(Kept, RunOutcomeText(Outcome));
+  History.Prune(Fm.RunHistoryLimit());
+  return Outcome;
 }

@@ -96,4 +96,6 @@ TRunWaitEndedHandler SetRunWaitEndedHandler(TRunWaitEndedHandler Handler);
 // batch script, wait, outcome. Errors before the wait reach the application's
 // error handler. Answers what happened; Stopped when the user ended a model
 // that was still running (after the outcome was judged and told).
+// The outcome in words, as the run history records it.
+std::string RunOutcomeText(TRunOutcome Outcome);
 TRunOutcome RunSession();

@@ -1,5 +1,8 @@
 #include "session/Kvfm.h"
 
+#include <algorithm>
+#include <cstdlib>
+
 #include "foundations/DxTxtWrt.h"
 #include "foundations/DxUtil.h"
 #include "foundations/TextCase.h"
@@ -8,6 +11,8 @@
 
 namespace {
 const char* const WerkName = "KRL";
+// The session's own companion file: the name of its observation file.
+const char* const ObsSuffix = "ob.obs";
 }  // namespace
 
 TKvFileManager::TKvFileManager() {
@@ -39,6 +44,18 @@ void TKvFileManager::LoadSettings() {
   FRepairedPath = ReadIniString(Ini, IniSection, "DBRDIR", "..\\meteo\\dbmrep\\");
   FSoilPath = ReadIniString(Ini, IniSection, "SOLDIR", "..\\soild\\");
   FRunioPath = ReadIniString(Ini, IniSection, "RUNDIR", "..\\runio\\");
+  FSettingsLoaded = true;
+  const std::string Mb = ReadIniString(Ini, IniSection, "RUNSMB", "1024");
+  char* End = nullptr;
+  const unsigned long long Limit = std::strtoull(Mb.c_str(), &End, 10);
+  if (End && *End == '\0' && !Mb.empty() && Limit < (1ull << 40)) FRunHistoryLimit = Limit * 1024 * 1024;
+}
+
+std::string TKvFileManager::MissingSettingsText() const {
+  return "The directory settings " + FExecPath + IniFileName +
+         " were not found when the program started, so it does not know where the session's files, the data "
+         "and the results belong. Nothing can be run without them: put " +
+         IniFileName + " back into " + FExecPath + " and start the program again.";
 }
 
 void TKvFileManager::Reset() { SetKRLFullName(FOutPath + WerkName); }
@@ -79,6 +96,7 @@ std::string TKvFileManager::OutWaterFullName() const { return UpperCase(FOutPath
 std::string TKvFileManager::OutWaterName() const { return ExtractFileName(OutWaterFullName()); }
 std::string TKvFileManager::OutSumFullName() const { return UpperCase(FOutPath + WerkName + ".sum"); }
 std::string TKvFileManager::OutSumName() const { return ExtractFileName(OutSumFullName()); }
+std::string TKvFileManager::ObsFullName() const { return UpperCase(FRunioPath + WerkName + ObsSuffix); }
 
 void TKvFileManager::RemoveInputFiles() {
   RemoveFile(KRLWerkFullName() + ".log", true);
@@ -112,6 +130,18 @@ bool TKvFileManager::SummaryOutputAvailable() const {
 
 bool TKvFileManager::ValidSessionName(std::string& SessionName) const {
   SessionName = UpperCase(ExtractFileBase(SessionName));
+  // The name goes into the model's files and the run script, and makes four
+  // file names: letters, digits, '_' and '-' only.
+  const bool Usable = !SessionName.empty() && std::all_of(SessionName.begin(), SessionName.end(), [](char C) {
+    return (C >= 'A' && C <= 'Z') || (C >= '0' && C <= '9') || C == '_' || C == '-';
+  });
+  if (!Usable) {
+    ShowErrorBox(
+        (SessionName.empty() ? std::string("An empty name") : "\"" + SessionName + "\"") +
+        " cannot be the name of a session. A session name has up to 6 characters: the letters A-Z, the "
+        "digits 0-9, '_' and '-', without blanks.");
+    return false;
+  }
   if (SessionName == KRLWerkName()) {
     ShowErrorBox(KRLWerkName() + " is not allowed as name for a session.");
     return false;
@@ -141,12 +171,41 @@ void TKvFileManager::CopyInputFiles(const std::string& SrcName, const std::strin
     CopyOneFile(FRunioPath + Src + ".krl", FRunioPath + Dst + ".krl", false);
   for (const char* Suffix : {"rr.rer", "si.sit", "ti.tim"})
     CopyOneFile(FRunioPath + Src + Suffix, FRunioPath + Dst + Suffix, false);
+  // A session without observations leaves none of another session behind.
+  if (FileExists(FRunioPath + Src + ObsSuffix))
+    CopyOneFile(FRunioPath + Src + ObsSuffix, FRunioPath + Dst + ObsSuffix, false);
+  else
+    RemoveFile(FRunioPath + Dst + ObsSuffix, true);
 }
 
 void TKvFileManager::RemoveSessionFiles(const std::string& SessionName) {
   const std::string N = ExtractFileName(SessionName);
   RemoveFile(FExecPath + ChangeFileExt(N, ".log"), true);
   const std::string B = ExtractFileBase(SessionName);
-  for (const char* Suffix : {"rr.rer", "si.sit", "ti.tim"}) RemoveFile(FRunioPath + B + Suffix, true);
+  for (const char* Suffix : {"rr.rer", "si.sit", "ti.tim", ObsSuffix})
+    RemoveFile(FRunioPath + B + Suffix, true);
   for (const char* Ext : {".out", ".pps", ".wps", ".sum"}) RemoveFile(FOutPath + B + Ext, true);
+}
+
+void TKvFileManager::ReplaceSessionFiles(const std::string& SrcName, const std::string& DestName) {
+  const std::string Src = ExtractFileBase(SrcName), Dst = ExtractFileBase(DestName);
+  if (UpperCase(Src) == UpperCase(Dst)) return;
+  auto SessionFile = [this](const std::string& Base) {
+    return UpperCase(Base) == WerkName ? RunFullName() : FRunioPath + Base + ".krl";
+  };
+  TFileReplacement Set;
+  // Each file of the source is copied; a file the source lacks is removed
+  // at the target, so that the target becomes the source's copy.
+  auto Mirror = [&Set](const std::string& From, const std::string& To) {
+    if (FileExists(From))
+      Set.Copy(From, To);
+    else
+      Set.Remove(To);
+  };
+  Mirror(SessionFile(Src), SessionFile(Dst));
+  for (const char* Suffix : {"rr.rer", "si.sit", "ti.tim", ObsSuffix})
+    Mirror(FRunioPath + Src + Suffix, FRunioPath + Dst + Suffix);
+  for (const char* Ext : {".out", ".pps", ".wps", ".sum"}) Mirror(FOutPath + Src + Ext, FOutPath + Dst + Ext);
+  if (UpperCase(Dst) != WerkName) Set.Remove(FExecPath + Dst + ".log");
+  Set.Commit();
 }

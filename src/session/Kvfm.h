@@ -7,6 +7,7 @@
 // backslash) and a name, and upper-cased as a whole. They are mapped onto the
 // file system only when a file is touched (platform/FileSys.h).
 
+#include <cstdint>
 #include <string>
 
 class TKvFileManager {
@@ -29,6 +30,23 @@ class TKvFileManager {
   void CopyOutputFiles(const std::string& SrcName, const std::string& DestName);
   void CopyInputFiles(const std::string& SrcName, const std::string& DestName);
   void RemoveSessionFiles(const std::string& SessionName);
+  // Puts the files of session SrcName (input and output files) in the place
+  // of those of session DestName, all or nothing: every file is copied
+  // beside its target and checked first, and only then are the old files
+  // replaced (and those the source has no counterpart of removed). On
+  // failure an error names the file and the reason, and every file of
+  // DestName stays as it was.
+  void ReplaceSessionFiles(const std::string& SrcName, const std::string& DestName);
+
+  // Whether DIRECT.INI was read at start-up. Without it the directories are
+  // unknown (empty), and nothing may be run: the program's files and the
+  // model's would end up in different places.
+  bool SettingsLoaded() const { return FSettingsLoaded; }
+  // How many bytes the kept runs (output\runs\) may take before the oldest
+  // go: RUNSMB in DIRECT.INI, in megabytes, 1024 when not set.
+  std::uintmax_t RunHistoryLimit() const { return FRunHistoryLimit; }
+  // The message that refuses a run without the settings.
+  std::string MissingSettingsText() const;
 
   const std::string& OutPath() const { return FOutPath; }
   const std::string& CropPath() const { return FCropPath; }
@@ -68,6 +86,8 @@ class TKvFileManager {
   std::string OutWaterName() const;
   std::string OutSumFullName() const;
   std::string OutSumName() const;
+  // The working session's companion file naming its observation file.
+  std::string ObsFullName() const;
 
  private:
   void LoadSettings();
@@ -81,4 +101,6 @@ class TKvFileManager {
   std::string FExecPath;
   std::string FRunioPath;
   std::string FKRLFullName;
+  bool FSettingsLoaded = false;
+  std::uintmax_t FRunHistoryLimit = 1024ull * 1024 * 1024;
 };

@@ -19,6 +19,7 @@ class TKvSoil;
 class TKvHydrology;
 class TKvRerun;
 class TDxTextWriter;
+class TFileReplacement;
 
 class TKvSession {
  public:
@@ -82,6 +83,10 @@ class TKvSession {
   void ReadTimerFile();
   void ReadSiteFile();
   void ReadRerunFile();
+  // What the catalogue no longer has of the session's crop, soil and weather
+  // station, and what is chosen instead; empty when every file is there.
+  std::string MissingDataFilesNotice() const;
+
   // The names the readers take the session's files from.
   std::string SessionTimerFile() const;
   std::string SessionSiteFile() const;
@@ -93,6 +98,8 @@ class TKvSession {
                             const std::string& Sep) const;
 
   std::unique_ptr<TKvFileManager> FFileManager;
+  // The set the input files join while WriteInputFiles writes all four.
+  TFileReplacement* FPendingFiles = nullptr;
   std::unique_ptr<TKvGeneral> FGeneral;
   std::unique_ptr<TKvCrop> FCrop;
   std::unique_ptr<TKvWeather> FWeather;

@@ -4,7 +4,9 @@
 #include <QFontMetricsF>
 #include <QGraphicsLayout>
 #include <QGraphicsScene>
+#include <QImage>
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPolygonF>
 #include <QWheelEvent>
@@ -172,6 +174,63 @@ double TKvCurveChart::BarWidth(const QList<QPointF>& Points) {
 // ranges of the curve's axes.
 constexpr qsizetype SmoothPointLimit = 20000;
 
+// Measured values: a dot of the curve's colour with a white rim, and a
+// vertical whisker of plus and minus one standard deviation with short caps.
+// The whiskers go in one call and the dots are stamped from one image, so
+// that thousands of them cost little more than a curve.
+template <class TPx, class TPy>
+void PaintMarks(QPainter& P, const TKvCurve& C, const QRectF& Plot, const TPx& Px, const TPy& Py) {
+  const QList<QPointF> Pts = C.points();
+  const QList<qreal>& SD = C.Deviations();
+  const QColor Colour = C.Color();
+  constexpr double R = 4;
+  QList<QLineF> Whiskers;
+  QList<QPointF> Dots;
+  for (qsizetype i = 0; i < Pts.size(); ++i) {
+    const QPointF At(Px(Pts[i].x()), Py(Pts[i].y()));
+    if (At.x() < Plot.left() || At.x() > Plot.right()) continue;
+    if (i < SD.size() && SD[i] > 0) {
+      const double Top = Py(Pts[i].y() + SD[i]), Bottom = Py(Pts[i].y() - SD[i]);
+      // Clipped by hand, as the curves are.
+      const double From = std::max(Top, Plot.top()), To = std::min(Bottom, Plot.bottom());
+      if (From < To) Whiskers.append(QLineF(At.x(), From, At.x(), To));
+      for (const double Y : {Top, Bottom})
+        if (Y >= Plot.top() && Y <= Plot.bottom()) Whiskers.append(QLineF(At.x() - R, Y, At.x() + R, Y));
+    }
+    if (Plot.contains(At)) Dots.append(At);
+  }
+  QPen Whisker(Colour);
+  Whisker.setWidthF(1.5);
+  P.setPen(Whisker);
+  P.drawLines(Whiskers);
+  if (Dots.isEmpty()) return;
+  if (P.paintEngine() && P.paintEngine()->type() != QPaintEngine::Raster) {
+    // Vector files (SVG, PDF) get real circles.
+    P.setPen(QPen(Qt::white, 1));
+    P.setBrush(Colour);
+    for (const QPointF& At : Dots) P.drawEllipse(At, R, R);
+    P.setBrush(Qt::NoBrush);
+    return;
+  }
+  // On screen and in images the dot is drawn once at the painter's
+  // resolution, then stamped.
+  const qreal Scale = std::max<qreal>(1, P.deviceTransform().m11());
+  const int Side = static_cast<int>(std::ceil((2 * R + 2) * Scale));
+  QImage Dot(Side, Side, QImage::Format_ARGB32_Premultiplied);
+  Dot.fill(Qt::transparent);
+  {
+    QPainter DP(&Dot);
+    DP.setRenderHint(QPainter::Antialiasing);
+    DP.scale(Scale, Scale);
+    DP.setPen(QPen(Qt::white, 1));
+    DP.setBrush(Colour);
+    DP.drawEllipse(QPointF(R + 1, R + 1), R, R);
+  }
+  const QRectF Source(0, 0, Side, Side);
+  for (const QPointF& At : Dots)
+    P.drawImage(QRectF(At.x() - R - 1, At.y() - R - 1, 2 * R + 2, 2 * R + 2), Dot, Source);
+}
+
 class TKvCurvesItem : public QGraphicsItem {
  public:
   explicit TKvCurvesItem(TKvCurveChart* Chart) : QGraphicsItem(Chart), FChart(Chart) { setZValue(10); }
@@ -211,6 +270,8 @@ class TKvCurvesItem : public QGraphicsItem {
         } else {
           for (const QPolygonF& Part : ClipPolyline(Poly, Plot)) P->drawPolyline(Part);
         }
+      } else if (C->Style() == TKvCurve::Marks) {
+        PaintMarks(*P, *C, Plot, Px, Py);
       } else {
         const double W = std::max(1.0, TKvCurveChart::BarWidth(Pts) * Sx);
         const double Base = Py(std::clamp(0.0, Y->min(), Y->max()));
@@ -277,7 +338,10 @@ QValueAxis* TKvCurveChart::NewAxis(Qt::Alignment Side) {
 TKvCurve* TKvCurveChart::AddCurve(const QString& Title, TKvCurve::TStyle Style, Qt::Alignment VertAxis) {
   auto* C = new TKvCurve(Style, VertAxis);
   C->setName(Title);
-  QPen Pen(CurveColor(static_cast<int>(FCurves.size())));
+  const auto Coloured = std::count_if(FCurves.begin(), FCurves.end(), [](const TKvCurve* Other) {
+    return Other->Style() != TKvCurve::Marks;
+  });
+  QPen Pen(CurveColor(static_cast<int>(Coloured)));
   Pen.setWidthF(2);
   C->setPen(Pen);
   FCurves.append(C);
@@ -419,7 +483,13 @@ void RenderChart(QPainter& P, QChart& Chart, const QRectF& Area) {
 }
 
 void PaintSwatch(QPainter& P, const QRectF& R, const TLegendEntry& E) {
-  if (E.Bars) {
+  if (E.Marks) {
+    const double Radius = std::min(R.width(), R.height()) * 0.3;
+    P.setPen(Qt::NoPen);
+    P.setBrush(E.Color);
+    P.drawEllipse(R.center(), Radius, Radius);
+    P.setBrush(Qt::NoBrush);
+  } else if (E.Bars) {
     P.fillRect(R.adjusted(R.width() * 0.2, R.height() * 0.2, -R.width() * 0.2, -R.height() * 0.2), E.Color);
   } else {
     QPen Pen(E.Color);
@@ -465,13 +535,26 @@ void PaintChartPage(QPainter& Painter, const QRectF& Target, QChart& Chart, cons
     const qreal Top = Area.top() + 60, Height = Area.height() - 80;
     int Rows = 0, Cols = 0;
     qreal ColWidth = 0, LineH = 0, Swatch = 0;
+    // The widest title is found once, in the first size; the smaller sizes
+    // measure only that one (a legend may have hundreds of entries).
+    qsizetype Widest = -1;
     for (qreal Size : {9.0, 8.0, 7.0, 6.0, 5.0}) {
       Font.setPointSizeF(Size);
       const QFontMetricsF Fm(Font);
       LineH = Fm.height() * 1.15;
       Swatch = Fm.height() * 1.6;
       qreal TextW = 0;
-      for (const TLegendEntry& E : Legend) TextW = std::max(TextW, Fm.horizontalAdvance(E.Title));
+      if (Widest < 0) {
+        for (qsizetype i = 0; i < Legend.size(); ++i) {
+          const qreal W = Fm.horizontalAdvance(Legend[i].Title);
+          if (W > TextW) {
+            TextW = W;
+            Widest = i;
+          }
+        }
+      } else {
+        TextW = Fm.horizontalAdvance(Legend[Widest].Title);
+      }
       ColWidth = std::min(TextW, MaxWidth - Swatch - 16) + Swatch + 16;
       Rows = std::max(1, static_cast<int>(Height / LineH));
       Cols = static_cast<int>((Legend.size() + Rows - 1) / Rows);

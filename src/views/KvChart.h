@@ -87,20 +87,26 @@ class TKvChart : public QChart {
 };
 
 // One curve of a curve chart. The points are the curve's values; the chart
-// paints them as a line (pen width 2) or as bars from zero without value marks.
+// paints them as a line (pen width 2), as bars from zero without value marks,
+// or as marks: measured values, each a dot with a whisker of its standard
+// deviation where it has one.
 class TKvCurve : public QLineSeries {
   Q_OBJECT
  public:
-  enum TStyle { Line, Bars };
+  enum TStyle { Line, Bars, Marks };
   TKvCurve(TStyle Style, Qt::Alignment VertAxis, QObject* Parent = nullptr)
       : QLineSeries(Parent), FStyle(Style), FVertAxis(VertAxis) {}
   TStyle Style() const { return FStyle; }
   Qt::Alignment VertAxis() const { return FVertAxis; }
   QColor Color() const { return color(); }
+  // Marks: the standard deviation of each point, 0 for none.
+  const QList<qreal>& Deviations() const { return FDeviations; }
+  void SetDeviations(const QList<qreal>& SD) { FDeviations = SD; }
 
  private:
   TStyle FStyle;
   Qt::Alignment FVertAxis;
+  QList<qreal> FDeviations;
 };
 
 class TKvCurvesItem;
@@ -116,7 +122,8 @@ class TKvCurveChart : public TKvChart {
   QValueAxis* AxisRight() const { return FAxisRight; }
   QValueAxis* VertAxis(Qt::Alignment Side) const { return Side == Qt::AlignRight ? FAxisRight : FAxisLeft; }
 
-  // A new, empty curve at the end, coloured by its position.
+  // A new, empty curve at the end, coloured by its position among the line
+  // and bar curves (marks take the colour of the curve they belong to).
   TKvCurve* AddCurve(const QString& Title, TKvCurve::TStyle Style, Qt::Alignment VertAxis);
   const QList<TKvCurve*>& Curves() const { return FCurves; }
   void ClearCurves();
@@ -192,6 +199,7 @@ struct TLegendEntry {
   QString Title;
   QColor Color;
   bool Bars = false;
+  bool Marks = false;
 };
 
 // Paints Chart into Target: the chart laid out at a fixed logical size of

@@ -21,6 +21,7 @@
 #include <QShowEvent>
 #include <QSplitter>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "ChartExport.h"
 #include "KvChart.h"
@@ -38,18 +39,24 @@ const char* const AxisLeftCaption = "Y-Axis 1";
 const char* const AxisRightCaption = "Y-Axis 2";
 
 // The legend's swatch of a curve: a short thick line, or a block for bars.
-QIcon SwatchIcon(const QColor& Colour, bool Bars) {
+QIcon SwatchIcon(const QColor& Colour, TKvCurve::TStyle Style) {
   static QHash<QString, QIcon> Cache;
-  const QString Key = Colour.name() + (Bars ? "b" : "l");
+  const QString Key = Colour.name() + QString::number(Style);
   auto It = Cache.find(Key);
   if (It != Cache.end()) return *It;
   QPixmap Pix(24, 14);
   Pix.fill(Qt::transparent);
   QPainter P(&Pix);
-  if (Bars)
+  if (Style == TKvCurve::Marks) {
+    P.setRenderHint(QPainter::Antialiasing);
+    P.setPen(Qt::NoPen);
+    P.setBrush(Colour);
+    P.drawEllipse(QPointF(12, 7), 4.5, 4.5);
+  } else if (Style == TKvCurve::Bars) {
     P.fillRect(QRect(6, 1, 12, 12), Colour);
-  else
+  } else {
     P.fillRect(QRect(1, 5, 22, 4), Colour);
+  }
   P.end();
   return *Cache.insert(Key, QIcon(Pix));
 }
@@ -250,6 +257,22 @@ void TFormTableView::Reset(const std::string& FullName) {
   FCbColumns2->clear();
   FTable->Reset(FullName, 1);
   FTable->Reset("", 2);
+  // The session's observations go with the session's own output only.
+  std::vector<TObservation> Observations;
+  if (Fm && SameText(FullName, Fm->OutFullName())) {
+    const std::string ObsFile = SessionObservationFile(*Fm);
+    if (!ObsFile.empty() && FileExists(ObsFile)) {
+      try {
+        TObservationFile File;
+        File.Read(ObsFile);
+        Observations = std::move(File.Observations);
+      } catch (const std::exception&) {
+        // The graph shows the simulation without them; the evaluation window
+        // reports why the file cannot be used.
+      }
+    }
+  }
+  FTable->SetObservations(std::move(Observations));
   RefreshLegend();
 }
 
@@ -299,14 +322,18 @@ void TFormTableView::RefreshLegend() {
   FLegend->clear();
   for (qsizetype i = 0; i < Curves.size(); ++i) {
     const TKvCurve* C = Curves[i];
-    auto* Item = new QListWidgetItem(SwatchIcon(C->Color(), C->Style() == TKvCurve::Bars), C->name());
+    auto* Item = new QListWidgetItem(SwatchIcon(C->Color(), C->Style()), C->name());
     Item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
     Item->setCheckState(C->isVisible() ? Qt::Checked : Qt::Unchecked);
     Item->setData(Qt::UserRole, static_cast<int>(i));
     FLegend->addItem(Item);
   }
-  FLegendLabel->setText(Curves.size() == 1 ? QString("Legend: 1 curve")
-                                           : QString("Legend: %1 curves").arg(Curves.size()));
+  const auto Measured = std::count_if(Curves.begin(), Curves.end(),
+                                      [](const TKvCurve* C) { return C->Style() == TKvCurve::Marks; });
+  const qsizetype Simulated = Curves.size() - Measured;
+  QString Text = Simulated == 1 ? QString("Legend: 1 curve") : QString("Legend: %1 curves").arg(Simulated);
+  if (Measured) Text += QString(", %1 measured").arg(Measured);
+  FLegendLabel->setText(Text);
 }
 
 void TFormTableView::LegendItemChanged(QListWidgetItem* Item) {
@@ -365,13 +392,11 @@ void TFormTableView::BtnOutfile2Click() {
   const QString Chosen = AskFileName(R);
   if (Chosen.isEmpty()) return;
   const std::string Path = ToCore(Chosen);
-  // The table type: potential from the title, else by the file's groundwater.
-  int OutType = 1;
-  if (FTitle.find("Potential") == std::string::npos) {
-    TDetailedOutput Output(Path);
-    Output.ReadOutputFile(Path);
-    OutType = Output.Data.HasGroundwater ? 2 : 3;
-  }
+  // A file that is no complete output is refused before anything changes;
+  // the table type: potential from the title, else by the file's groundwater.
+  TDetailedOutput Output(Path);
+  Output.ReadChosenOutputFile(Path);
+  const int OutType = FTitle.find("Potential") != std::string::npos ? 1 : Output.Data.HasGroundwater ? 2 : 3;
   FFullName[1] = Path;
   FLblOutputFile2->setText(QFileInfo(Chosen).fileName());
   FLblOutputFile2->setToolTip(Chosen);

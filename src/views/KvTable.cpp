@@ -95,8 +95,6 @@ const TSumEntry* SumEntryOf(const std::string& Name) {
   return nullptr;
 }
 
-bool IsLeapYear(int Year) { return (Year % 4 == 0 && Year % 100 != 0) || Year % 400 == 0; }
-
 long long TablePointX(int Day, int Year, int RefYear, bool LeapYear) {
   return Day + static_cast<long long>(Year - RefYear) * (LeapYear ? 366 : 365);
 }
@@ -321,20 +319,56 @@ void TKvTable::DrawTable(const std::string& RunName, const std::string& Label, i
     SetAxisTitles(Nr);
     F.SkipUntilFloat();
     const bool Bars = I.FYColumn == "wet" || I.FYColumn == "dry";
-    DrawRunSeries(Bars ? TKvCurve::Bars : TKvCurve::Line, SeriesLabel, Nr, XNo, YNo, StartDay);
+    DrawRunSeries(Bars ? TKvCurve::Bars : TKvCurve::Line, RunName, SeriesLabel, Nr, XNo, YNo, StartDay);
   }
 }
 
-void TKvTable::DrawRunSeries(TKvCurve::TStyle Style, const std::string& Label, int Nr, int XNo, int YNo,
-                             int StartDay) {
+void TKvTable::DrawRunSeries(TKvCurve::TStyle Style, const std::string& RunName, const std::string& Label,
+                             int Nr, int XNo, int YNo, int StartDay) {
   const Qt::Alignment Side = Info(Nr).FYAxis == TYAxis::Right ? Qt::AlignRight : Qt::AlignLeft;
   TKvCurve* Series = FChart->AddCurve(FromCore(Label + "(" + std::to_string(Nr) + ")"), Style, Side);
-  AddTablePoints(*Series, XNo, YNo, StartDay);
+  const int RefYear = AddTablePoints(*Series, XNo, YNo, StartDay);
+  if (Nr == 1 && RefYear && !FObservations.empty())
+    AddObservationMarks(*Series, RunName, Info(Nr).FYColumn, RefYear);
 }
 
-void TKvTable::AddTablePoints(TKvCurve& Series, int XNo, int YNo, int StartDay) {
+void TKvTable::SetObservations(std::vector<TObservation> Observations) {
+  FObservations = std::move(Observations);
+  FObservationIndex.clear();
+  for (size_t i = 0; i < FObservations.size(); ++i)
+    if (!FObservations[i].Season)
+      FObservationIndex[{FObservations[i].Var, FObservations[i].Year}].push_back(i);
+}
+
+void TKvTable::AddObservationMarks(const TKvCurve& Series, const std::string& RunName, const std::string& Var,
+                                   int RefYear) {
+  if (Series.count() == 0 || Info(1).FXColumn != "DAY") return;
+  const double First = Series.at(0).x(), Last = Series.at(Series.count() - 1).x();
+  QList<QPointF> Points;
+  QList<qreal> Deviations;
+  // A table holds one season, which may cross the turn of a year.
+  for (int Year = RefYear - 1; Year <= RefYear + 1; ++Year) {
+    const auto It = FObservationIndex.find({Var, Year});
+    if (It == FObservationIndex.end()) continue;
+    for (const size_t i : It->second) {
+      const TObservation& O = FObservations[i];
+      if (!(O.RunName.empty() || SameText(O.RunName, RunName))) continue;
+      const double X = static_cast<double>(TablePointX(O.Day, O.Year, RefYear, IsLeapYear(O.Year)));
+      if (X < First || X > Last) continue;
+      Points.append(QPointF(X, O.Value));
+      Deviations.append(O.SD.value_or(0));
+    }
+  }
+  if (Points.isEmpty()) return;
+  TKvCurve* Marks = FChart->AddCurve(Series.name() + " measured", TKvCurve::Marks, Series.VertAxis());
+  Marks->setColor(Series.Color());
+  Marks->SetDeviations(Deviations);
+  Marks->replace(Points);
+}
+
+int TKvTable::AddTablePoints(TKvCurve& Series, int XNo, int YNo, int StartDay) {
   const TTable T = CollectTable(*FDataFile, XNo, YNo, 1);
-  if (T.Rows.empty()) return;
+  if (T.Rows.empty()) return 0;
   const int RefYear = StrToInt(FSyncOption == soStartYear ? T.FirstWordFirst : T.FirstWordLast);
   QList<QPointF> Points;
   Points.reserve(static_cast<qsizetype>(T.Rows.size()));
@@ -344,6 +378,7 @@ void TKvTable::AddTablePoints(TKvCurve& Series, int XNo, int YNo, int StartDay) 
     Points.append(QPointF(X, R.Values[0]));
   }
   Series.replace(Points);
+  return RefYear;
 }
 
 void TKvTable::DrawSumColumns(const TSumEntry& Sum, const std::string& Label, int Nr, int XNo, int StartDay) {
@@ -407,11 +442,14 @@ void TKvTable::FinishAxes() {
     Used[Side] = true;
     const QList<QPointF> Pts = C->points();
     const double Half = C->Style() == TKvCurve::Bars ? TKvCurveChart::BarWidth(Pts) / 2 : 0;
-    for (const QPointF& P : Pts) {
+    const QList<qreal>& SD = C->Deviations();
+    for (qsizetype i = 0; i < Pts.size(); ++i) {
+      const QPointF& P = Pts[i];
+      const double Spread = i < SD.size() ? SD[i] : 0;
       XMin = std::min(XMin, P.x() - Half);
       XMax = std::max(XMax, P.x() + Half);
-      YMin[Side] = std::min(YMin[Side], P.y());
-      YMax[Side] = std::max(YMax[Side], P.y());
+      YMin[Side] = std::min(YMin[Side], P.y() - Spread);
+      YMax[Side] = std::max(YMax[Side], P.y() + Spread);
     }
   }
   TSpan Y[2] = {{0, 1}, {0, 1}};
@@ -436,7 +474,8 @@ void TKvTable::FinishAxes() {
 QList<TLegendEntry> TKvTable::LegendEntries() const {
   QList<TLegendEntry> Entries;
   for (const TKvCurve* C : FChart->Curves())
-    if (C->isVisible()) Entries.append({C->name(), C->Color(), C->Style() == TKvCurve::Bars});
+    if (C->isVisible())
+      Entries.append({C->name(), C->Color(), C->Style() == TKvCurve::Bars, C->Style() == TKvCurve::Marks});
   return Entries;
 }
 

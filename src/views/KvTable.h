@@ -16,10 +16,14 @@
 #include <QPointF>
 #include <QRectF>
 #include <QString>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "KvChart.h"
+#include "foundations/DxUtil.h"
+#include "output/Observations.h"
 
 class QObject;
 class QPainter;
@@ -51,7 +55,6 @@ struct TSumEntry {
 // The sum entry of that name (case-exact); nullptr for any other column.
 const TSumEntry* SumEntryOf(const std::string& Name);
 
-bool IsLeapYear(int Year);
 // The x value of a table line: Day + (Year - RefYear) x 366 when LeapYear
 // else 365. Single columns pass the leap year of the line's year, sum
 // entries that of the reference year.
@@ -123,6 +126,11 @@ class TKvTable {
   void SetActive(int Nr, bool Active);
   // The other vertical axis for file Nr.
   void ChangeVertAxis(int Nr);
+  // Measured values, drawn at the next Draw as marks beside the curves of
+  // file 1: an observation of the plotted column goes with the curve of its
+  // run (every run when it names none) whose days span its year and day.
+  void SetObservations(std::vector<TObservation> Observations);
+  const std::vector<TObservation>& Observations() const { return FObservations; }
   // Takes effect at the next Draw.
   void SetSyncOption(TSyncOption Option) { FSyncOption = Option; }
   void FreeSeries();
@@ -146,9 +154,12 @@ class TKvTable {
   // Reads up to the next table header of file Nr; true when one was found.
   bool FindNextTable(int Nr, std::string& RunName, std::string& Label, int& StartDay);
   void DrawTable(const std::string& RunName, const std::string& Label, int Nr, int StartDay);
-  void DrawRunSeries(TKvCurve::TStyle Style, const std::string& Label, int Nr, int XNo, int YNo,
-                     int StartDay);
-  void AddTablePoints(TKvCurve& Series, int XNo, int YNo, int StartDay);
+  void DrawRunSeries(TKvCurve::TStyle Style, const std::string& RunName, const std::string& Label, int Nr,
+                     int XNo, int YNo, int StartDay);
+  // Answers the reference year of the points (0 when there are none).
+  int AddTablePoints(TKvCurve& Series, int XNo, int YNo, int StartDay);
+  void AddObservationMarks(const TKvCurve& Series, const std::string& RunName, const std::string& Var,
+                           int RefYear);
   void DrawSumColumns(const TSumEntry& Sum, const std::string& Label, int Nr, int XNo, int StartDay);
   void SetAxisTitles(int Nr);
   void FinishAxes();
@@ -163,4 +174,7 @@ class TKvTable {
   bool FHasReruns = false;
   TChartInfo FChartInfo[2];
   std::string FVertAxisTitle[2];
+  std::vector<TObservation> FObservations;
+  // The daily observations by variable and year (positions in FObservations).
+  std::map<std::pair<std::string, int>, std::vector<size_t>> FObservationIndex;
 };

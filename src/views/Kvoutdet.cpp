@@ -870,7 +870,7 @@ void TFormDetailedOutput::BtnOpenClick() {
   auto Read = std::make_unique<TDetailedOutput>(File);
   {
     TBusyCursor Busy;
-    Read->ReadOutputFile(File);
+    Read->ReadChosenOutputFile(File);
   }
   FOutputData = std::move(Read);
   FSessionName = FromCore(ExtractFileBase(File));

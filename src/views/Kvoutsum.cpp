@@ -18,11 +18,49 @@
 #include "QtHandlers.h"
 #include "WinSupport.h"
 #include "foundations/Kvutil.h"
+#include "foundations/Numbers.h"
+#include "output/Observations.h"
 #include "output/OutSum.h"
+#include "platform/FileSys.h"
 #include "platform/Handlers.h"
 #include "session/Kvfm.h"
 
 namespace {
+// The session's observations; none when it has no observation file or the
+// file cannot be read (the evaluation window tells why).
+std::vector<TObservation> SessionObservations() {
+  const std::string Name = SessionObservationFile(SessionFiles());
+  if (Name.empty() || !FileExists(Name)) return {};
+  try {
+    TObservationFile File;
+    File.Read(Name);
+    return std::move(File.Observations);
+  } catch (const std::exception&) {
+    // The table shows the simulation alone.
+    return {};
+  }
+}
+
+// Below each year row that has measured season results, a row of them.
+void AddMeasuredRows(std::vector<QStringList>& Rows, const std::vector<TObservation>& Observations) {
+  if (Observations.empty() || Rows.empty()) return;
+  std::vector<std::string> Columns;
+  for (const QString& C : Rows[0]) Columns.push_back(ToCore(C.trimmed()));
+  std::vector<QStringList> All{Rows[0]};
+  for (size_t r = 1; r < Rows.size(); ++r) {
+    All.push_back(Rows[r]);
+    int Year = 0;
+    if (Rows[r].size() < 2 || !TryStrToInt(ToCore(Rows[r][0].trimmed()), Year)) continue;
+    const std::vector<std::string> Measured =
+        MeasuredSeasonRow(Observations, Columns, ToCore(Rows[r][1].trimmed()), Year);
+    if (Measured.empty()) continue;
+    QStringList Row;
+    for (const std::string& M : Measured) Row << QString("%1").arg(FromCore(M), 8);
+    All.push_back(Row);
+  }
+  Rows = std::move(All);
+}
+
 const char* const CorruptOutput = "Error reading output information. Maybe output-file is corrupt.";
 
 const char* const PotentialHeader[] = {"YR",     "RUNNAM", "SET",   "SOW",   "-->",    "EM",   "ANT",  "FLWR",
@@ -123,12 +161,16 @@ class TRowCaptions : public QWidget {
   bool eventFilter(QObject* Watched, QEvent* E) override {
     if (FGrid && (Watched == FGrid || Watched == FViewport) &&
         (E->type() == QEvent::Resize || E->type() == QEvent::Move || E->type() == QEvent::Show))
-      Place();
+      PlaceSoon();
     return QWidget::eventFilter(Watched, E);
   }
   void resizeEvent(QResizeEvent* E) override {
     QWidget::resizeEvent(E);
-    Place();
+    PlaceSoon();
+  }
+  void moveEvent(QMoveEvent* E) override {
+    QWidget::moveEvent(E);
+    PlaceSoon();
   }
   void showEvent(QShowEvent* E) override {
     QWidget::showEvent(E);
@@ -136,6 +178,19 @@ class TRowCaptions : public QWidget {
   }
 
  private:
+  // The layout moves the table and the captions one after the other: the
+  // captions are placed once both have their new places.
+  void PlaceSoon() {
+    if (FPlacing) return;
+    FPlacing = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+          FPlacing = false;
+          Place();
+        },
+        Qt::QueuedConnection);
+  }
   void Place() {
     if (!FGrid) return;
     const int Offset = FGrid->geometry().y() - geometry().y() + FGrid->viewport()->geometry().y();
@@ -147,7 +202,15 @@ class TRowCaptions : public QWidget {
   TDxStringGrid* FGrid;
   QWidget* FViewport;
   std::vector<QLabel*> FLabels;
+  bool FPlacing = false;
 };
+
+QPushButton* NewExportAllButton(QWidget* Parent, const char* Name) {
+  auto* B = new QPushButton("Export all tables", Parent);
+  B->setObjectName(Name);
+  SetHint(B, "Export all tables|Export the year tables of every run of both pages to one spreadsheet");
+  return B;
+}
 
 QPushButton* NewExcelButton(QWidget* Parent, const char* Name) {
   auto* B = new QPushButton("Excel", Parent);
@@ -234,6 +297,9 @@ QWidget* TFormOutputSummary::BuildPotentialPage() {
   Head->addWidget(Excel, 2, 3, Qt::AlignRight);
   Head->setColumnStretch(1, 1);
   connect(Excel, &QPushButton::clicked, this, [this] { GuardedCall([this] { btnExcelPotentialClick(); }); });
+  QPushButton* All = NewExportAllButton(Page, "btnExcelAllPotential");
+  Head->addWidget(All, 3, 3, Qt::AlignRight);
+  connect(All, &QPushButton::clicked, this, [this] { GuardedCall([this] { ExportAllTables(); }); });
 
   SgPotential = NewTable(Page, "SgPotential", 50);
   SgPotentialMean = NewStatsTable(Page, "SgPotentialMean", 48);
@@ -279,6 +345,9 @@ QWidget* TFormOutputSummary::BuildWaterLimitedPage() {
   Head->setColumnStretch(1, 1);
   connect(Excel, &QPushButton::clicked, this,
           [this] { GuardedCall([this] { btnExcelWaterlimitedClick(); }); });
+  QPushButton* All = NewExportAllButton(Page, "btnExcelAllWaterlimited");
+  Head->addWidget(All, 3, 3, Qt::AlignRight);
+  connect(All, &QPushButton::clicked, this, [this] { GuardedCall([this] { ExportAllTables(); }); });
 
   SgWaterLimited = NewTable(Page, "SgWaterLimited", 50);
   SgWaterLimitedMean = NewStatsTable(Page, "SgWaterLimitedMean", 50);
@@ -368,6 +437,7 @@ bool TFormOutputSummary::ShowPotentialRun(int Index) {
       const TPotentialOutputSum& P = *List.Objects(Index);
       Rows.reserve(static_cast<size_t>(P.Years.Count()) + 1);
       for (const auto& Y : P.Years) Rows.push_back(RowTexts(*Y.Obj, 1, Count(PotentialHeader)));
+      AddMeasuredRows(Rows, SessionObservations());
       for (int k = 0; k < 3; ++k)
         Stats[static_cast<size_t>(k) + 1] = RowTexts(P.Summary[k], 1, Count(PotentialMeanHeader));
       Means = QString::asprintf("Means over %d years:", P.FNrOfYears);
@@ -390,6 +460,7 @@ bool TFormOutputSummary::ShowWaterRun(int Index) {
     std::vector<QStringList> Rows{Texts(WaterHeader)};
     Rows.reserve(static_cast<size_t>(W.Years.Count()) + 1);
     for (const auto& Y : W.Years) Rows.push_back(RowTexts(*Y.Obj, 1, Count(WaterHeader)));
+    AddMeasuredRows(Rows, SessionObservations());
     std::vector<QStringList> Stats{Texts(WaterMeanHeader), {}, {}, {}};
     for (int k = 0; k < 3; ++k)
       Stats[static_cast<size_t>(k) + 1] = RowTexts(W.Summary[k], 1, Count(WaterMeanHeader));
@@ -450,7 +521,7 @@ void TFormOutputSummary::CbRunNamePotentialClick() { ShowPotentialRun(CbRunNameP
 
 void TFormOutputSummary::CbRunNameWaterChange() { ShowWaterRun(CbRunNameWater->currentIndex()); }
 
-void TFormOutputSummary::Export(TDxStringGrid* Grid, const QStringList& Header) {
+void TFormOutputSummary::Export(TDxStringGrid* Grid, const QStringList& Header, bool Show) {
   TBusyCursor Busy;
   if (!created) {
     created = true;
@@ -461,19 +532,57 @@ void TFormOutputSummary::Export(TDxStringGrid* Grid, const QStringList& Header) 
   OLEExcel->StringGridToExcelAt(*Grid, 8);
   const TKvFileManager& Fm = SessionFiles();
   OLEExcel->SetWorkbookPlace(FromCore(Fm.OutPath()), FromCore(Fm.KRLName()) + "-summary");
-  OLEExcel->SetVisible(true);
+  if (Show) OLEExcel->SetVisible(true);
+}
+
+void TFormOutputSummary::ExportAllTables() {
+  TBusyCursor Busy;
+  // Every run of both year pages, a sheet each, named as the single exports
+  // name them; the workbook is written and shown once. The window shows
+  // afterwards what it showed before.
+  const int Page = pcOutputSummary->currentIndex();
+  const int Potential = CbRunNamePotential->currentIndex(), Water = CbRunNameWater->currentIndex();
+  const struct {
+    QComboBox* Runs;
+    int Tab;
+    bool (TFormOutputSummary::*Show)(int);
+    void (TFormOutputSummary::*Export)();
+  } Pages[] = {
+      {CbRunNamePotential, 0, &TFormOutputSummary::ShowPotentialRun,
+       &TFormOutputSummary::btnExcelPotentialClick},
+      {CbRunNameWater, 1, &TFormOutputSummary::ShowWaterRun, &TFormOutputSummary::btnExcelWaterlimitedClick}};
+  FExportAll = true;
+  for (const auto& P : Pages) {
+    if (!pcOutputSummary->isTabVisible(P.Tab)) continue;
+    pcOutputSummary->setCurrentIndex(P.Tab);
+    for (int i = 0; i < P.Runs->count(); ++i) {
+      P.Runs->setCurrentIndex(i);
+      (this->*P.Show)(i);
+      (this->*P.Export)();
+    }
+  }
+  FExportAll = false;
+  CbRunNamePotential->setCurrentIndex(Potential);
+  if (Potential >= 0) ShowPotentialRun(Potential);
+  CbRunNameWater->setCurrentIndex(Water);
+  if (Water >= 0) ShowWaterRun(Water);
+  pcOutputSummary->setCurrentIndex(Page);
+  if (created) OLEExcel->SetVisible(true);
 }
 
 void TFormOutputSummary::btnExcelPotentialClick() {
   Export(SgPotential,
          {"WEATHER:", lblWeatherNamep->text(), "CROP:", lblCropNamep->text(), "SOIL:", lblSoilNamep->text(),
-          "RUNNAM:", CbRunNamePotential->currentText(), "RAIN:", lblRainp->text()});
+          "RUNNAM:", CbRunNamePotential->currentText(), "RAIN:", lblRainp->text()},
+         !FExportAll);
 }
 
 void TFormOutputSummary::btnExcelWaterlimitedClick() {
-  Export(SgWaterLimited, {"WEATHER:", lblWeatherNamew->text(), "CROP:", lblCropNamew->text(),
-                          "SOIL:", lblSoilNamew->text(), "RUNNAM:", CbRunNameWater->currentText(),
-                          "RAIN:", lblRainw->text(), QString(), lblGroundwater->text()});
+  Export(SgWaterLimited,
+         {"WEATHER:", lblWeatherNamew->text(), "CROP:", lblCropNamew->text(), "SOIL:", lblSoilNamew->text(),
+          "RUNNAM:", CbRunNameWater->currentText(), "RAIN:", lblRainw->text(), QString(),
+          lblGroundwater->text()},
+         !FExportAll);
 }
 
 // ---------------------------------------------------------------- closing

@@ -24,6 +24,8 @@ class TFormOutputSummary : public QDialog {
   void CbRunNameWaterChange();
   void btnExcelPotentialClick();
   void btnExcelWaterlimitedClick();
+  // Every run of both year pages into one workbook.
+  void ExportAllTables();
   // The column headers of the six tables.
   void SetheadersList();
 
@@ -46,7 +48,10 @@ class TFormOutputSummary : public QDialog {
   bool ShowWaterRun(int Index);
   bool FillSummary();
   void SetHeaderLabels();
-  void Export(TDxStringGrid* Grid, const QStringList& Header);
+  // Shows the workbook unless Show is false (the export of all tables shows
+  // it once at its end).
+  void Export(TDxStringGrid* Grid, const QStringList& Header, bool Show = true);
+  bool FExportAll = false;
 
   std::unique_ptr<TSummaryOutput> FOutputData;
   bool created = false;

@@ -1,13 +1,11 @@
 #include "QtHandlers.h"
 
-#include <QDesktopServices>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QStringDecoder>
-#include <QUrl>
 
 #include "foundations/Errors.h"
 #include "platform/FileSys.h"
@@ -64,13 +62,9 @@ TMsgResult ShowQtMessage(const TMessage& Msg) {
   }
 }
 
-int OpenWithDesktop(const std::string& FileName) {
-  if (FileName.find("://") != std::string::npos)
-    return QDesktopServices::openUrl(QUrl(FromCore(FileName))) ? ShellCode::Ok : ShellCode::NoAssociation;
-  if (!FileExists(FileName) && !DirectoryExists(FileName)) return ShellCode::FileNotFound;
-  const QString Path = FromCore(ExpandFileName(FileName));
-  return QDesktopServices::openUrl(QUrl::fromLocalFile(Path)) ? ShellCode::Ok : ShellCode::NoAssociation;
-}
+// The desktop's opener, waited for until it says whether an application took
+// the file: Qt's own way reports only that the opener started.
+int OpenWithDesktop(const std::string& FileName) { return PosixOpenDocument(FileName); }
 }  // namespace
 
 void InstallQtHandlers() {

@@ -4,7 +4,10 @@
 #include <QApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QRegularExpression>
+#include <QStatusTipEvent>
+#include <QValidator>
 #include <cfloat>
 #include <climits>
 #include <cmath>
@@ -32,6 +35,34 @@ bool WindowFocusChange(Qt::FocusReason Reason) {
 const char* const SetterSep = "\n\r";
 // Between the two parts of an exit message: carriage return, line feed.
 const char* const ExitSep = "\r\n";
+
+// Lets through what the field takes, as the user types or pastes: number
+// characters only (a comma in a decimal field becomes the decimal point), and
+// no more than MaxTyped of them. Whether the text is a number within the
+// range is checked when the focus leaves the field.
+class TNumberValidator : public QValidator {
+ public:
+  explicit TNumberValidator(TDxNumberMemo* Field) : QValidator(Field), FField(Field) {}
+  State validate(QString& Input, int& /*Pos*/) const override {
+    if (FField->TakesDecimalComma()) Input.replace(QLatin1Char(','), QLatin1Char('.'));
+    // The field's text before this change (the line control has already
+    // taken the new one when it asks).
+    const bool Grown = Input.size() > FField->LastText().size();
+    for (const QChar C : Input)
+      if (!FField->IsValidChar(C)) {
+        if (Grown) FField->Refused();
+        return Invalid;
+      }
+    if (Grown && Input.size() > TDxNumberMemo::MaxTyped) {
+      FField->Refused();
+      return Invalid;
+    }
+    return Acceptable;
+  }
+
+ private:
+  TDxNumberMemo* FField;
+};
 }  // namespace
 
 void MarkAsCancelButton(QAbstractButton* Button) { Button->setProperty(CancelProperty, true); }
@@ -71,7 +102,8 @@ QString FloatToGeneral(double Value) {
 // ---- the shared behaviour
 
 TDxNumberMemo::TDxNumberMemo(QWidget* Owner) : QLineEdit(Owner) {
-  setMaxLength(10);
+  setValidator(new TNumberValidator(this));
+  connect(this, &QLineEdit::textChanged, this, [this](const QString& T) { FLastText = T; });
   setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   // About ten digits wide, whatever the font; the layouts place it.
   const int W = fontMetrics().horizontalAdvance(QStringLiteral("0000000000")) + 16;
@@ -86,16 +118,11 @@ QString TDxNumberMemo::FirstLine() const {
   return End < 0 ? T : T.left(End);
 }
 
-void TDxNumberMemo::keyPressEvent(QKeyEvent* Event) {
-  // Only printable characters are filtered: Backspace and the editing
-  // shortcuts (Ctrl+A/C/V/X/Z) pass, as do the keys that type nothing.
-  if (!(Event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
-    for (const QChar C : Event->text())
-      if (C.isPrint() && !IsValidChar(C)) {
-        Event->accept();
-        return;
-      }
-  QLineEdit::keyPressEvent(Event);
+void TDxNumberMemo::Refused() const {
+  if (!hasFocus()) return;
+  QApplication::beep();
+  QStatusTipEvent Tip(TakesText() + QString(" (at most %1 characters)").arg(MaxTyped));
+  QApplication::sendEvent(const_cast<TDxNumberMemo*>(this), &Tip);
 }
 
 // The field is entered when it becomes the focused control of its window,
@@ -119,6 +146,19 @@ void TDxNumberMemo::focusOutEvent(QFocusEvent* Event) {
 
 void TDxNumberMemo::DoEnter() { TakePrevValue(); }
 
+std::string TDxNumberMemo::CaptionLine() const {
+  // The caption is the label whose buddy the field is.
+  for (const QLabel* L : window()->findChildren<QLabel*>()) {
+    if (L->buddy() != this) continue;
+    QString Text = L->text();
+    Text.remove(QRegularExpression("&(?!&)"));
+    Text = Text.trimmed();
+    if (Text.endsWith(':')) Text.chop(1);
+    if (!Text.isEmpty()) return ExitSep + ("Field: " + ToCore(Text));
+  }
+  return {};
+}
+
 void TDxNumberMemo::DoExit() {
   if (!FbCheckInput || FInExit) return;
   const QWidget* Now = QApplication::focusWidget();
@@ -132,7 +172,7 @@ void TDxNumberMemo::DoExit() {
       RestorePrevValue();
       if (isVisible()) setFocus(Qt::OtherFocusReason);
     }
-    throw EPlainError(Message);
+    throw EPlainError(Message + CaptionLine());
   }
   emit Exit();
 }
@@ -188,6 +228,8 @@ void TDxIntMemo::Reset(int iDef, int iMin, int iMax) {
 }
 
 bool TDxIntMemo::IsValidChar(QChar Ch) const { return Ch == '+' || Ch == '-' || (Ch >= '0' && Ch <= '9'); }
+
+QString TDxIntMemo::TakesText() const { return "This field takes whole numbers: the digits 0-9 and a sign"; }
 
 void TDxIntMemo::TakePrevValue() { iPrevValue = iValue(); }
 void TDxIntMemo::RestorePrevValue() { SetiValue(iPrevValue); }
@@ -254,6 +296,11 @@ void TDxFloatMemo::Reset(double fDef, double fMin, double fMax) {
 
 bool TDxFloatMemo::IsValidChar(QChar Ch) const {
   return Ch == '+' || Ch == '-' || Ch == '.' || Ch == 'E' || Ch == 'e' || (Ch >= '0' && Ch <= '9');
+}
+
+QString TDxFloatMemo::TakesText() const {
+  return "This field takes decimal numbers: the digits 0-9, a sign, a decimal point or comma, and E for an "
+         "exponent";
 }
 
 void TDxFloatMemo::TakePrevValue() { fPrevValue = fValue(); }

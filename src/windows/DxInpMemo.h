@@ -43,15 +43,29 @@ class TDxNumberMemo : public QLineEdit {
   void DoExit();
   // Whether a typed character is let through to the field.
   virtual bool IsValidChar(QChar Ch) const = 0;
+  // Whether a typed comma stands for the decimal point.
+  virtual bool TakesDecimalComma() const { return false; }
+  // What the field takes, said in the status bar when a character is refused.
+  virtual QString TakesText() const = 0;
+  // The most characters a user may type; a value the program writes keeps
+  // all its digits.
+  static constexpr int MaxTyped = 10;
+  // Says that typed input was refused: a beep, and the status bar tells what
+  // the field takes (only while the user types into it).
+  void Refused() const;
+  // The text as it was before the change being made.
+  const QString& LastText() const { return FLastText; }
   // The first line of the text.
   QString FirstLine() const;
+  // A line break and the caption of the field (its label's text), so that an
+  // error names the field; empty for a field without a label.
+  std::string CaptionLine() const;
 
  signals:
   // The field's exit event: the focus left it with a valid value.
   void Exit();
 
  protected:
-  void keyPressEvent(QKeyEvent* Event) override;
   void focusInEvent(QFocusEvent* Event) override;
   void focusOutEvent(QFocusEvent* Event) override;
 
@@ -63,6 +77,7 @@ class TDxNumberMemo : public QLineEdit {
   virtual std::string CheckText() const = 0;
 
  private:
+  QString FLastText;
   bool FbCheckInput = true;
   bool FInExit = false;
   bool FEntered = false;
@@ -91,6 +106,7 @@ class TDxIntMemo : public TDxNumberMemo {
   void Reset(int iDef, int iMin, int iMax);
 
   bool IsValidChar(QChar Ch) const override;
+  QString TakesText() const override;
 
  protected:
   void TakePrevValue() override;
@@ -122,6 +138,8 @@ class TDxFloatMemo : public TDxNumberMemo {
   void Reset(double fDef, double fMin, double fMax);
 
   bool IsValidChar(QChar Ch) const override;
+  bool TakesDecimalComma() const override { return true; }
+  QString TakesText() const override;
 
  protected:
   void TakePrevValue() override;

@@ -11,6 +11,7 @@
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
@@ -30,6 +31,7 @@
 #include "DxGrid.h"
 #include "DxInpMemo.h"
 #include "Dxedit.h"
+#include "KvEvaluation.h"
 #include "Kvabout.h"
 #include "Kvoutdet.h"
 #include "Kvoutsum.h"
@@ -47,9 +49,15 @@
 #include "session/Kvses.h"
 
 namespace {
-// The user's session of the operating system ends: the process ends at once,
-// without the close handlers and without writing anything.
-extern "C" void EndAtOnce(int) { _exit(0); }
+// The user's session of the operating system ends, or the program is told to
+// terminate: the process ends at once, without the close handlers and without
+// writing anything, with the signal's status. Every file the program writes
+// goes beside its target first and takes its place complete, so nothing is
+// left half written.
+extern "C" void EndAtOnce(int Signal) {
+  signal(Signal, SIG_DFL);
+  raise(Signal);
+}
 
 // The desktop's session manager first asks the program to save its work
 // (which it leaves alone: the user session may still go on) and then tells
@@ -120,11 +128,21 @@ void TFormMain::FormCreate() {
     FSession = std::make_unique<TKvSession>();
     TheSession = FSession.get();
     TheSession->Reset();
-    TheSession->Read(TheSession->FileManager().KRLWerkFullName());
+    try {
+      TheSession->Read(TheSession->FileManager().KRLWerkFullName());
+    } catch (const std::exception& E) {
+      // A working file that cannot be read (no permission, a pipe in its
+      // place) costs what it held, not the lists and pages: the session
+      // starts from its defaults, and the box says which file and why.
+      ShowErrorBox(std::string(E.what()) + "\r\nThe working session starts from its defaults.");
+      TheSession->Reset();
+    }
     BuildDataCatalogue();
+    const std::string Missing = TheSession->MissingDataFilesNotice();
     FillPages();
     UpdateControls();
     UpdateCaption();
+    TellMissingFiles(Missing);
   } catch (const std::exception& E) {
     ShowErrorBox(E.what());
   }
@@ -157,6 +175,10 @@ void TFormMain::BuildFrame() {
   StatusBar = new QStatusBar;
   StatusBar->setObjectName("StatusBar");
   setStatusBar(StatusBar);
+  LblMissingFiles = new QLabel;
+  LblMissingFiles->setObjectName("LblMissingFiles");
+  LblMissingFiles->setVisible(false);
+  StatusBar->addPermanentWidget(LblMissingFiles);
   BuildMenus();
   BuildToolButtons();
 
@@ -227,6 +249,7 @@ void TFormMain::BuildMenus() {
   Detailedoutput1 =
       AddItem(Result1, "Detailedoutput1", "&Detailed...", 2001, &TFormMain::Detailedoutput1Click);
   Summary1 = AddItem(Result1, "Summary1", "&Summary...", 2002, &TFormMain::Summary1Click);
+  Evaluation1 = AddItem(Result1, "Evaluation1", "&Evaluation...", 2003, &TFormMain::Evaluation1Click);
 
   Help1 = MainMenu1->addMenu("&Help");
   Help1->setObjectName("Help1");
@@ -394,13 +417,42 @@ void TFormMain::Open1Click() {
   const QString Chosen = AskFileName(OpenDialog);
   if (Chosen.isEmpty()) return;
   const std::string F = ToCore(Chosen);
-  Fm.RemoveOutputFiles();
-  Fm.CopyOutputFiles(F, Fm.KRLWerkName());
-  Fm.CopyInputFiles(F, Fm.KRLWerkName());
+  // All or nothing: a session that cannot be copied whole leaves the working
+  // session as it was.
+  Fm.ReplaceSessionFiles(F, Fm.KRLWerkName());
   TheSession->Reset();
   TheSession->Read(F);
+  const std::string Missing = TheSession->MissingDataFilesNotice();
   FillPages();
   UpdateCaption();
+  TellMissingFiles(Missing);
+}
+
+void TFormMain::TellMissingFiles(const std::string& Notice) {
+  ShowMissingFilesNote(Notice);
+  if (!Notice.empty()) ShowInfoBox(Notice);
+  // The note goes once the user's choice on the pages names files that exist.
+  for (QListWidget* L : {LbCropNo, LbSoilNo, LbStation}) {
+    connect(L, &QListWidget::itemClicked, this, &TFormMain::RefreshMissingFilesNote, Qt::UniqueConnection);
+    connect(L, &QListWidget::currentRowChanged, this, &TFormMain::RefreshMissingFilesNote,
+            Qt::UniqueConnection);
+  }
+}
+
+void TFormMain::RefreshMissingFilesNote() {
+  if (!LblMissingFiles->isVisible() || !TheSession) return;
+  // After the list's own handlers have taken the choice into the session.
+  QTimer::singleShot(0, this, [this] {
+    if (TheSession) ShowMissingFilesNote(TheSession->MissingDataFilesNotice());
+  });
+}
+
+void TFormMain::ShowMissingFilesNote(const std::string& Notice) {
+  const QString Text = FromCore(Notice);
+  LblMissingFiles->setText(Text.section("\r\n", 0, 0) +
+                           (Text.count("\r\n") > 1 ? QString(" ...") : QString()));
+  LblMissingFiles->setToolTip(QString(Text).replace("\r\n", "\n"));
+  LblMissingFiles->setVisible(!Notice.empty());
 }
 
 void TFormMain::Save1Click() {
@@ -445,9 +497,13 @@ void TFormMain::SaveSession(const std::string& Name) {
     Fm.SetKRLFullName(OldName);
     throw;
   }
-  Fm.RemoveSessionFiles(Name);
-  Fm.CopyOutputFiles(Fm.KRLWerkName(), Name);
-  Fm.CopyInputFiles(Fm.KRLWerkName(), Name);
+  try {
+    Fm.ReplaceSessionFiles(Fm.KRLWerkName(), Name);
+  } catch (const std::exception& E) {
+    Fm.SetKRLFullName(OldName);
+    throw EKvError("The session " + UpperCase(ExtractFileBase(Name)) +
+                   " was not saved; its saved files are unchanged.\r\n" + E.what());
+  }
   UpdateCaption();
 }
 
@@ -512,6 +568,13 @@ void TFormMain::Summary1Click() {
   if (!TheSession || RefusedWhileRunning()) return;
   CommitActiveEdit();
   ShowSummaryOutput(this);
+  FormActivate();
+}
+
+void TFormMain::Evaluation1Click() {
+  if (!TheSession || RefusedWhileRunning()) return;
+  CommitActiveEdit();
+  ShowEvaluation(this);
   FormActivate();
 }
 

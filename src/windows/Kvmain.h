@@ -91,6 +91,13 @@ class TFormMain : public QMainWindow {
   bool HasSession() const { return FSession != nullptr; }
 
   // ---- the frame
+  // Tells once which data files of the session were missing (a box), and
+  // keeps a note in the status bar until the user has chosen others.
+  void TellMissingFiles(const std::string& Notice);
+  // The folder of the last kept run, for the status bar after a failed run.
+  QString LastRunFolder() const;
+  void RefreshMissingFilesNote();
+  void ShowMissingFilesNote(const std::string& Notice);
   void UpdateCaption();
   // Sends the focused field its focus-exit check (and ends an open cell
   // editor of the rerun grid); a bad value raises its error, which ends the
@@ -112,6 +119,7 @@ class TFormMain : public QMainWindow {
   void Exit1Click();
   void Detailedoutput1Click();
   void Summary1Click();
+  void Evaluation1Click();
   void Contents1Click();
   void Korvalwebsite1Click();
   void About1Click();
@@ -146,6 +154,10 @@ class TFormMain : public QMainWindow {
   void btnRemoveVarClick();
   void btnSelectVarClick();
   void BtnRainfallClick();
+  // The session's observation file: chosen, cleared, its name shown.
+  void BtnObservationsClick();
+  void BtnClearObservationsClick();
+  void ShowObservationFile();
 
   // ---- the run going on
   bool Running() const { return FRunning; }
@@ -209,6 +221,9 @@ class TFormMain : public QMainWindow {
   QWidget* Panel1 = nullptr;
   QTabWidget* pgcSession = nullptr;
   QStatusBar* StatusBar = nullptr;
+  // Says which of the session's data files were missing and what was chosen
+  // instead, until the user has chosen on the pages.
+  QLabel* LblMissingFiles = nullptr;
 
   QMenu* Session1 = nullptr;
   QAction* Open1 = nullptr;
@@ -223,6 +238,7 @@ class TFormMain : public QMainWindow {
   QMenu* Result1 = nullptr;
   QAction* Detailedoutput1 = nullptr;
   QAction* Summary1 = nullptr;
+  QAction* Evaluation1 = nullptr;
   QMenu* Help1 = nullptr;
   QAction* Contents1 = nullptr;
   QAction* Korvalwebsite1 = nullptr;
@@ -251,6 +267,9 @@ class TFormMain : public QMainWindow {
   QLineEdit* EditFirstYear = nullptr;
   QLineEdit* EditLastYear = nullptr;
   QPushButton* BtnRainfall = nullptr;
+  QPushButton* BtnObservations = nullptr;
+  QPushButton* BtnClearObservations = nullptr;
+  QLabel* LblObservations = nullptr;
   // Timer
   QWidget* TbsTimer = nullptr;
   TDxIntMemo* mmOutputInterval = nullptr;

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFontDatabase>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,6 +17,7 @@
 #include <QScrollArea>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "DxGrid.h"
 #include "DxInpMemo.h"
@@ -33,6 +35,7 @@
 #include "catalogue/Kvwthr.h"
 #include "foundations/DxUtil.h"
 #include "foundations/Kvutil.h"
+#include "output/Observations.h"
 #include "platform/FileSys.h"
 #include "platform/Handlers.h"
 #include "session/Kvfm.h"
@@ -186,6 +189,18 @@ QWidget* TFormMain::BuildGeneralPage() {
   L->addWidget(RgProductionLevels);
   L->addWidget(RgSoilWaterBalance);
   L->addWidget(RgTypeOfWaterLimitedCropGrowth);
+  auto* Obs = new QGroupBox(" Measured data ");
+  auto* OL = new QHBoxLayout(Obs);
+  BtnObservations = Named(new QPushButton("O&bservations..."), "BtnObservations");
+  SetHint(BtnObservations, "Observations|Choose a file of measurements to compare with the simulation");
+  LblObservations = Named(new QLabel, "LblObservations");
+  LblObservations->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  BtnClearObservations = Named(new QPushButton("Clea&r"), "BtnClearObservations");
+  SetHint(BtnClearObservations, "Clear|The session keeps no observation file");
+  OL->addWidget(BtnObservations);
+  OL->addWidget(LblObservations, 1);
+  OL->addWidget(BtnClearObservations);
+  L->addWidget(Obs);
   L->addStretch(1);
   return Page;
 }
@@ -413,16 +428,18 @@ void TFormMain::ConnectPageHandlers() {
   On(RgEndDay, &TRadioGroup::Click, &TFormMain::RgEndDayClick);
   On(CbGroundwater, &QCheckBox::clicked, &TFormMain::CbGroundwaterClick);
   On(CbDrainage, &QCheckBox::clicked, &TFormMain::CbDrainageClick);
-  On(LbCropNo, &QListWidget::currentRowChanged, &TFormMain::LbCropNoClick);
-  On(LbSoilNo, &QListWidget::currentRowChanged, &TFormMain::LbSoilNoClick);
-  On(LbWeatherFormat, &QListWidget::currentRowChanged, &TFormMain::LbWeatherFormatClick);
-  On(LbStation, &QListWidget::currentRowChanged, &TFormMain::LbStationClick);
+  On(LbCropNo, &QListWidget::itemSelectionChanged, &TFormMain::LbCropNoClick);
+  On(LbSoilNo, &QListWidget::itemSelectionChanged, &TFormMain::LbSoilNoClick);
+  On(LbWeatherFormat, &QListWidget::itemSelectionChanged, &TFormMain::LbWeatherFormatClick);
+  On(LbStation, &QListWidget::itemSelectionChanged, &TFormMain::LbStationClick);
   On(mmYear, &TDxNumberMemo::Exit, &TFormMain::mmYearExit);
   On(btnAddRerun, &QPushButton::clicked, &TFormMain::btnAddRerunClick);
   On(btnRemoveRerun, &QPushButton::clicked, &TFormMain::btnRemoveRerunClick);
   On(btnRemoveVar, &QPushButton::clicked, &TFormMain::btnRemoveVarClick);
   On(btnSelectVar, &QPushButton::clicked, &TFormMain::btnSelectVarClick);
   On(BtnRainfall, &QPushButton::clicked, &TFormMain::BtnRainfallClick);
+  On(BtnObservations, &QPushButton::clicked, &TFormMain::BtnObservationsClick);
+  On(BtnClearObservations, &QPushButton::clicked, &TFormMain::BtnClearObservationsClick);
   connect(GridReRun, &TDxStringGrid::SelectCell, this, [this](int Col, int Row) {
     if (TheSession) GuardedCall([&] { GridReRunSelectCell(Col, Row); });
   });
@@ -445,6 +462,7 @@ void TFormMain::FillPages() {
   RgSoilWaterBalance->SetItemIndex(G.SummarySeasonalSoilWaterBalance());
   mmStartDay->Reset(G.WaterbalanceStartDay(), G.WaterbalanceStartDayMin(), G.WaterbalanceStartDayMax());
   mmOutputInterval->Reset(G.OutputInterval(), G.OutputIntervalMin(), G.OutputIntervalMax());
+  ShowObservationFile();
 
   TKvCrop& C = S.Crop();
   TQtListBox CropBox(LbCropNo);
@@ -464,8 +482,12 @@ void TFormMain::FillPages() {
   W.UpdateWeatherFormat(FormatBox, StationBox);
   UpdateStationsAndYears();
   const int F = YearOf(EditFirstYear), L = YearOf(EditLastYear);
-  mmYear->Reset(W.Year(), F, L);
-  mmConsecutiveYears->Reset(W.ConsecutiveYears(), 1, L - F + 1);
+  // A session saved for another station may ask for years this one lacks:
+  // the fields take the nearest years the station has, never an empty range.
+  const int Year = F <= L ? std::clamp(W.Year(), F, L) : W.Year();
+  mmYear->Reset(Year, F, L);
+  mmConsecutiveYears->Reset(F <= L ? std::clamp(W.ConsecutiveYears(), 1, L - Year + 1) : W.ConsecutiveYears(),
+                            1, L - Year + 1);
   CheckYears();
 
   TQtListBox SoilBox(LbSoilNo);
@@ -622,6 +644,8 @@ void TFormMain::CheckYears() {
     const int Year = mmYear->iValue();
     mmYear->Reset(Year, F, L);
     if (L - Year + 1 < mmConsecutiveYears->iValue()) mmConsecutiveYears->SetiValue(L - Year + 1);
+    // A field that never had a value of this station's range starts at one year.
+    if (mmConsecutiveYears->iValue() < 1) mmConsecutiveYears->SetiValue(1);
     mmConsecutiveYears->Reset(mmConsecutiveYears->iValue(), 1, L - Year + 1);
   } catch (const std::exception&) {
     // A station without usable years: the two fields keep what they had.
@@ -807,4 +831,48 @@ void TFormMain::BtnRainfallClick() {
   Rainfall.LoadRainfall();
   if (ExecModal(Rainfall) == QDialog::Accepted) Rainfall.StoreRainfall();
   FormActivate();
+}
+
+// ---- measured data
+
+void TFormMain::ShowObservationFile() {
+  const std::string Name = TheSession ? SessionObservationFile(TheSession->FileManager()) : std::string();
+  LblObservations->setText(Name.empty() ? QString("No observation file") : FromCore(ExtractFileName(Name)));
+  LblObservations->setToolTip(FromCore(Name));
+  BtnClearObservations->setEnabled(!Name.empty());
+}
+
+void TFormMain::BtnObservationsClick() {
+  if (!TheSession) return;
+  const TKvFileManager& Fm = TheSession->FileManager();
+  TFileDialogRequest R;
+  R.Title = "Observation file";
+  R.Filter = "Observation files (*.csv)|*.csv|All files (*)|*";
+  R.MustExist = true;
+  const std::string Old = SessionObservationFile(Fm);
+  R.InitialDir = FromCore(MapFileName(Old.empty() ? Fm.ExecPath() : ExtractFilePath(Old)));
+  const QString Chosen = AskFileName(R);
+  if (Chosen.isEmpty()) return;
+  const std::string Path = ToCore(Chosen);
+  // Read once now, so that a file that cannot be used is refused here and
+  // its bad lines are told while the user still knows which file it was.
+  TObservationFile File;
+  File.Read(Path);
+  SetSessionObservationFile(Fm, Path);
+  ShowObservationFile();
+  if (!File.Problems.empty()) {
+    std::string Text = std::to_string(File.Problems.size()) + " line(s) of " + ExtractFileName(Path) +
+                       " cannot be used; the other " + std::to_string(File.Observations.size()) +
+                       " observations are used:";
+    const size_t Shown = std::min<size_t>(File.Problems.size(), 10);
+    for (size_t i = 0; i < Shown; ++i) Text += "\r\n" + ProblemText(File.Problems[i]);
+    if (Shown < File.Problems.size()) Text += "\r\n...";
+    ShowInfoBox(Text);
+  }
+}
+
+void TFormMain::BtnClearObservationsClick() {
+  if (!TheSession) return;
+  SetSessionObservationFile(TheSession->FileManager(), std::string());
+  ShowObservationFile();
 }

@@ -22,6 +22,7 @@
 #include "session/KvRun.h"
 #include "session/Kvfm.h"
 #include "session/Kvses.h"
+#include "session/RunHistory.h"
 
 void TFormMain::BuildRunPanel() {
   PnlRun = new QFrame;
@@ -95,14 +96,24 @@ void TFormMain::Run1Click() {
   switch (Outcome) {
     case TRunOutcome::Successful: StatusBar->showMessage("Simulation successful"); break;
     case TRunOutcome::Stopped:
-      StatusBar->showMessage("The run was stopped before the model had finished; its results were not kept.");
+      StatusBar->showMessage("The run was stopped before the model had finished; its files are kept in " +
+                             LastRunFolder());
       break;
     case TRunOutcome::NotStarted: StatusBar->clearMessage(); break;
     default:
-      StatusBar->showMessage("The simulation failed; the log-file tells why (File, View log-file).");
+      StatusBar->showMessage(
+          "The simulation failed; the log-file tells why (File, View log-file). Its files are "
+          "kept in " +
+          LastRunFolder());
       break;
   }
   if (FCloseAfterRun) QTimer::singleShot(0, this, &QWidget::close);
+}
+
+QString TFormMain::LastRunFolder() const {
+  if (!TheSession) return {};
+  const std::vector<TRunRecord> Runs = TRunHistory(TheSession->FileManager()).Runs();
+  return Runs.empty() ? QString() : FromCore(Runs.back().Folder);
 }
 
 bool TFormMain::RunWaiter() {

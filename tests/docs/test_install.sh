@@ -28,6 +28,10 @@ BIN=$HOMEDIR/bin
 # The program home.
 for f in bin/krl bin/korval.exe bin/krlcmd; do
   [ -x "$HOMEDIR/$f" ] || fail "no program $f"
+  # Installed stripped: the debugging information stays in the build.
+  if command -v readelf >/dev/null && readelf -S "$HOMEDIR/$f" 2>/dev/null | grep -q '\.debug_info'; then
+    fail "$f is installed with its debugging information"
+  fi
 done
 for f in bin/DIRECT.INI bin/KRL_VAR.csv bin/KRL_Manual.pdf bin/help/index.html bin/help/1005.html \
          cropd/SBARLEY.CRP soild/LOAM.SOL meteo/merawe/NLD1.980 meteo/climd/RAINN.DAT; do
@@ -55,6 +59,8 @@ if [ -f "$DESKTOP" ]; then
   ICON=$(sed -n 's/^Icon=//p' "$DESKTOP")
   [ -f "$ICON" ] || fail "the desktop entry's icon $ICON does not exist"
   grep -qx "Type=Application" "$DESKTOP" || fail "the desktop entry is no application"
+  # The desktop matches the running window to its entry by the window class.
+  grep -qx "StartupWMClass=krl" "$DESKTOP" || fail "the desktop entry names no window class"
   if command -v desktop-file-validate >/dev/null; then
     desktop-file-validate "$DESKTOP" || fail "desktop-file-validate refuses the entry"
   fi
@@ -71,11 +77,16 @@ mkdir -p "$T/elsewhere"
 cd "$T/elsewhere"
 QT_QPA_PLATFORM=offscreen "$T/prefix/bin/krl" >"$T/krl.log" 2>&1 &
 PID=$!
-sleep 4
-if kill -0 "$PID" 2>/dev/null; then
-  # Start-up makes the program directory current once it has read the
-  # variable catalogue and created the session.
+# Start-up makes the program directory current once it has read the variable
+# catalogue and created the session: waited for, however slow the machine.
+CWD=
+for _ in $(seq 1 300); do
+  kill -0 "$PID" 2>/dev/null || break
   CWD=$(readlink -f "/proc/$PID/cwd")
+  [ "$CWD" = "$(readlink -f "$BIN")" ] && break
+  sleep 0.1
+done
+if kill -0 "$PID" 2>/dev/null; then
   [ "$CWD" = "$(readlink -f "$BIN")" ] ||
     fail "krl works in $CWD, not in its program directory: it did not find its files"
   kill "$PID"
@@ -92,8 +103,7 @@ if command -v xvfb-run >/dev/null && command -v xdotool >/dev/null; then
   cat >"$T/onscreen.sh" <<'INNER'
 "$1" >/dev/null 2>&1 &
 P=$!
-sleep 5
-MAIN=$(xdotool search --name "KORVAL Control Zudezo - Session: KRL" 2>/dev/null | head -1)
+MAIN=$(timeout 60 xdotool search --sync --name "KORVAL Control Zudezo - Session: KRL" 2>/dev/null | head -1)
 BOXES=$(xdotool search --onlyvisible --name "^KORVAL Control Zudezo$" 2>/dev/null | wc -l)
 kill $P
 [ -n "$MAIN" ] || { echo "FAIL: no main window with the working session KRL"; exit 1; }

@@ -20,6 +20,7 @@
 #include "session/Kvfm.h"
 #include "session/Kvgen.h"
 #include "session/Kvses.h"
+#include "session/RunHistory.h"
 #include "support/SampleHome.h"
 #include "support/TestSupport.h"
 
@@ -89,6 +90,35 @@ TEST_F(TRunHome, AModelErrorShowsTheLogAndRemovesTheOutput) {
   EXPECT_EQ(Shown.find("Press"), std::string::npos) << Shown;
   EXPECT_FALSE(Session->FileManager().DetailedOutputAvailable());
   EXPECT_FALSE(Exists("runio/KRL$$$.TMP"));
+  // The working output goes, as a failed run's must; the run's own record
+  // keeps the seasons finished before the error, and the box says where.
+  const TRunHistory History(Session->FileManager());
+  const std::vector<TRunRecord> Runs = History.Runs();
+  ASSERT_EQ(Runs.size(), 1u);
+  EXPECT_EQ(Runs[0].Outcome, "model error");
+  EXPECT_NE(Shown.find("kept in " + Runs[0].Folder), std::string::npos) << Shown;
+  EXPECT_GT(fs::file_size(Runs[0].Folder + "KRL.OUT"), 0u);
+  EXPECT_TRUE(fs::exists(Runs[0].Folder + "KRL.LOG"));
+  EXPECT_TRUE(fs::exists(Runs[0].Folder + "KRLTI.TIM"));
+}
+
+// Every run is kept in a folder of its own; beyond the limit the oldest go,
+// never the latest successful one.
+TEST_F(TRunHome, RunsAreKeptWithinTheirLimit) {
+  Boxes.Expect(TMsgKind::Information, "Simulation successful");
+  ASSERT_EQ(RunSession(), TRunOutcome::Successful);
+  Boxes.Expect(TMsgKind::Information, "Simulation successful");
+  ASSERT_EQ(RunSession(), TRunOutcome::Successful);
+  TRunHistory History(Session->FileManager());
+  std::vector<TRunRecord> Runs = History.Runs();
+  ASSERT_EQ(Runs.size(), 2u);
+  EXPECT_EQ(Runs[0].Number, 1);
+  EXPECT_EQ(Runs[1].Outcome, "successful");
+  EXPECT_EQ(fs::file_size(Runs[1].Folder + "KRL.OUT"), fs::file_size(Dir / (Home + "output/KRL.OUT")));
+  History.Prune(1);
+  Runs = History.Runs();
+  ASSERT_EQ(Runs.size(), 1u);
+  EXPECT_EQ(Runs[0].Number, 2);
 }
 
 TEST_F(TRunHome, NoDetailedOutputOffersTheLog) {
@@ -107,4 +137,30 @@ TEST_F(TRunHome, AMissingModelStopsTheRunBeforeTheScript) {
   Boxes.Expect(TMsgKind::Error, "'KORVAL.EXE' not found!");
   EXPECT_EQ(RunSession(), TRunOutcome::NotStarted);
   EXPECT_FALSE(Exists("runio/RUN.BAT"));
+}
+
+// Without its directory settings the program would write the session into
+// its own directory while the model read the old one: it runs nothing.
+TEST_F(TRunHome, NoRunWithoutTheDirectorySettings) {
+  fs::remove(Dir / (Home + "bin/DIRECT.INI"));
+  Boxes.Expect(TMsgKind::Error, "File not found " + Dir / (Home + "bin/DIRECT.INI."));
+  TheSession = nullptr;
+  Session = std::make_unique<TKvSession>();
+  TheSession = Session.get();
+  Boxes.Expect(TMsgKind::Error, Session->FileManager().MissingSettingsText());
+  EXPECT_EQ(RunSession(), TRunOutcome::NotStarted);
+  EXPECT_FALSE(Exists("bin/RUNOPT.DAT"));
+  EXPECT_FALSE(Exists("bin/RUN.BAT"));
+}
+
+// A run directory that has gone: the run names it and says what to do,
+// instead of failing on its first file.
+TEST_F(TRunHome, AMissingRunDirectoryIsNamed) {
+  fs::remove_all(Dir / (Home + "runio"));
+  InvalidateDirCache();
+  Boxes.Expect(TMsgKind::Error);
+  EXPECT_EQ(RunSession(), TRunOutcome::NotStarted);
+  const std::string Text = Boxes.Shown().back().Text;
+  EXPECT_EQ(Text.rfind("The directory ..\\runio\\ (", 0), 0u) << Text;
+  EXPECT_NE(Text.find("set RUNDIR in"), std::string::npos) << Text;
 }

@@ -102,3 +102,18 @@ TEST(Krlcmd, RefusesAScriptWithCarriageReturnLineEnds) {
   EXPECT_NE(R.Out.find("line 1: refused"), std::string::npos) << R.Out;
   EXPECT_TRUE(T.Exists("keep.tmp"));
 }
+
+// A name with a quote or a control character inside could end a quoted name
+// early or hide a second command: the script is refused as a whole.
+TEST(Krlcmd, RefusesControlCharactersAndQuotesInsideNames) {
+  TTempDir T;
+  T.Write("keep.tmp", "x");
+  for (const std::string& Bad : {std::string("cd a\tb"), std::string("echo \x1b[2J"),
+                                 std::string("del \"a\"b\""), std::string("MODEL.EXE > \"lo\"g\"")}) {
+    SCOPED_TRACE(Bad);
+    const TResult R = RunKrlcmd(T, Crlf({"@echo off", "del \"" + T.Path() + "keep.tmp\"", Bad}));
+    EXPECT_EQ(R.Exit, 3) << R.Out;
+    EXPECT_NE(R.Out.find("line 3: refused"), std::string::npos) << R.Out;
+    EXPECT_TRUE(T.Exists("keep.tmp"));
+  }
+}

@@ -85,6 +85,29 @@ TEST(Run, StartRefusals) {
   EXPECT_FALSE(H.Dir().Exists("runio/RUN.BAT"));  // no script without a model
 }
 
+// A program home whose path holds a line break or another control character,
+// or a run directory with a quote in a name the script quotes: the script
+// would carry a command of its own, so none is written.
+TEST(Run, ANameTheScriptCannotCarryIsRefused) {
+  TProgramHome H;
+  for (const std::string& Odd : {std::string("home\r\ndel \"x\""), std::string("tab\there")}) {
+    SCOPED_TRACE(Odd);
+    H.Dir().MakeDir(Odd + "/bin");
+    H.Dir().MakeDir(Odd + "/runio");
+    H.Dir().Write(Odd + "/bin/DIRECT.INI", H.Dir().Read("bin/DIRECT.INI"));
+    SetExecPath(H.Dir() / (Odd + "/bin/"));
+    TKvFileManager Fm;
+    try {
+      WriteBatchFile(Fm);
+      ADD_FAILURE() << "a script was written";
+    } catch (const EKvError& E) {
+      EXPECT_NE(std::string(E.what()).find("batch script cannot carry"), std::string::npos) << E.what();
+    }
+    EXPECT_FALSE(H.Dir().Exists(Odd + "/runio/RUN.BAT"));
+    SetCurrentDir(H.Bin());
+  }
+}
+
 TEST(Run, CheckLogFile) {
   TTempDir T;
   TScriptedMessages Boxes;

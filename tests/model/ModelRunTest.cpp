@@ -238,6 +238,22 @@ TEST(ModelRun, BadInputGivesAnErrorReportAndNoOutput) {
        },
        "TST1.990, line 205", "day 201"},
       {"weather year missing", [](TModelHome& H) { H.Timer["ISYR"] = "1987"; }, "TST1.987", "CLFILE"},
+      {"station altitude beyond any field",
+       [&](TModelHome& H) {
+         EditFile(H, "meteo/merawe/TST1.990", "  5.00  52.00   10.0", "  5.00  52.00 50000");
+       },
+       "TST1.990, line 4", "altitude out of range"},
+      {"a rerun's wilting point above field capacity names the rerun",
+       [&](TModelHome& H) {
+         Reruns(H, {"RUNNAM='A';", "SMW=0.5 "});
+       },
+       "KRLRR.RER", "key SMW"},
+      {"an output directory that is none",
+       [&](TModelHome& H) { EditFile(H, "bin/DIRECT.INI", "OUTDIR=..\\output\\", "OUTDIR=nan"); },
+       "DIRECT.INI", "key OUTDIR"},
+      {"control characters in a directory",
+       [&](TModelHome& H) { EditFile(H, "bin/DIRECT.INI", "OUTDIR=..\\output\\", "OUTDIR=..\\o\x01ut\\"); },
+       "DIRECT.INI", "key OUTDIR"},
       {"garbage weather line",
        [&](TModelHome& H) { EditFile(H, "meteo/merawe/TST1.990", " 1 1990  10 ", " 1 1990  1x "); },
        "TST1.990, line 14", "'1x' is not a number"},
@@ -280,6 +296,11 @@ TEST(ModelRun, BadInputGivesAnErrorReportAndNoOutput) {
          Reruns(H, {"RUNNAM='R1';", "IDSOW=80;", "IDSOW=90 "});
        },
        "KRLRR.RER, line 6", "key IDSOW"},
+      {"partitioning above the ground that is 0 from some stage on (a NaN weight before)",
+       [&](TModelHome& H) {
+         Reruns(H, {"RUNNAM='A';", "FOTB=0,0,2,0 "});
+       },
+       "KRLRR.RER", "keys FLTB, FSTB, FOTB"},
       {"rerun line of 300 words", [&](TModelHome& H) { Reruns(H, {Words("RUNNAM='A'", 300, "x")}); },
        "KRLRR.RER, line 4", "'x' is not of the form"},
       {"reruns asked for, the file holds none", [&](TModelHome& H) { Reruns(H, {}); }, "KRLRR.RER", "KORRER"},

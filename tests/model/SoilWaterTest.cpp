@@ -59,3 +59,31 @@ TEST(SoilWater, DrainsEmptyTheSoilAboveTheirDepthWhereverTheRootsReach) {
     EXPECT_NEAR(InitRoot + T.CapRise + T.AddRoot - W.RootWater() - T.Perc, 0.0, 1e-9);
   }
 }
+
+// A retention curve that contradicts the soil's limits (a curve of another
+// soil, or one that is 0 throughout) never puts the rooted zone below
+// wilting point: the equilibrium with the groundwater stays within the
+// soil's limits.
+TEST(SoilWater, AContradictingRetentionCurveKeepsTheRootZoneWithinTheSoilsLimits) {
+  struct TCase {
+    const char* Name;
+    TTable Curve;
+    double TableDepth;
+  };
+  const TCase Cases[] = {
+      {"a sand's curve on a clay", TTable({0.0, 2.0, 4.2}, {0.36, 0.10, 0.03}), 999},
+      {"a curve of zeros", TTable({0.0, 4.2}, {0.0, 0.0}), 250},
+  };
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    TSoilParams Soil = HeavyClay();
+    Soil.SMTAB = C.Curve;
+    TSiteParams Site;
+    Site.IZT = 1;
+    Site.ZTI = C.TableDepth;
+    TSoilWater W(Soil, Site, 30, 120);
+    EXPECT_GE(W.SM(), Soil.SMW - 1e-9);
+    for (int Day = 0; Day < 30; ++Day) W.Day(0, 0, 0);
+    EXPECT_GE(W.SM(), Soil.SMW - 1e-9);
+  }
+}

@@ -88,6 +88,15 @@ TEST(FileManager, SessionNames) {
   N = "springwheat";
   Boxes.Expect(TMsgKind::Confirmation, "", TMsgResult::Cancel);
   EXPECT_FALSE(Fm.ValidSessionName(N));
+  // What cannot be a session name is refused, saying which characters work.
+  for (const std::string Bad : {"my wheat.krl", "a\"b.krl", ".krl", "Weizen\xc3\xa4.krl", "x;y"}) {
+    SCOPED_TRACE(Bad);
+    N = Bad;
+    Boxes.Expect(TMsgKind::Error);
+    EXPECT_FALSE(Fm.ValidSessionName(N));
+    EXPECT_NE(Boxes.Shown().back().Text.find("the letters A-Z, the digits 0-9, '_' and '-'"),
+              std::string::npos);
+  }
 }
 
 TEST(FileManager, CopiesAndRemovesSessionFiles) {

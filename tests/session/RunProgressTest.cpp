@@ -108,3 +108,18 @@ TEST_F(TRunWait, StoppingTheWaitLeavesARunningModelAloneButUnjudgedAsSuccess) {
   EXPECT_TRUE(Marker());
   kill(-getpgid(Pid), SIGKILL);
 }
+
+TEST_F(TRunWait, AKilledScriptLeavesTheRunToItsModel) {
+  // Only the interpreter is ended: the model goes on in its group, and the
+  // run ends when the model has ended, judged on what it left.
+  Home.Dir().Write("runio/KRL.LOG", "Simulation started\r\n");
+  Fm.MakeTempRunFile();
+  const std::string Out = Home.Dir() / "output/KRL.OUT";
+  const int Pid = StartScript("(sleep 0.5; echo out > '" + Out + "'; echo 'Simulation finished.' >> '" +
+                              (Home.Dir() / "runio/KRL.LOG") + "') & wait");
+  EXPECT_FALSE(WaitAndAct(Pid, true, [&] { kill(Pid, SIGKILL); }));
+  EXPECT_TRUE(Home.Dir().Exists("output/KRL.OUT"));
+  EXPECT_FALSE(Marker());
+  Boxes.Expect(TMsgKind::Information, "Simulation successful");
+  EXPECT_EQ(DecideRunOutcome(Fm), TRunOutcome::Successful);
+}

@@ -394,3 +394,41 @@ TEST_F(DetailedWindow, ExportsGrowOneWorkbookWrittenAnewEachTime) {
   EXPECT_EQ(Wl["B3"].Value, "1980");
   EXPECT_EQ(Wl["P14"].Value, "dry");
 }
+
+// A file that is not the model's output, or that breaks off, is refused with
+// the file and the reason, and the window keeps what it showed.
+TEST_F(DetailedWindow, OpenRefusesAFileThatIsNoCompleteOutput) {
+  layout::TOptions O;
+  O.Days = 2;
+  const std::string Good = DetailedText(Blocks({{"KRL1", 1980, false}, {"KRL1", 1980, true}}, O));
+  Home.Write("KRL.OUT", Good);
+  TFormDetailedOutput W(nullptr);
+  auto* Open = Find<QPushButton>(&W, "BtnOpen");
+  struct {
+    const char* Name;
+    std::string Content;
+    const char* Why;
+  } Cases[] = {
+      {"junk.out", std::string("\x01\x02\x00\xff\xfe binary", 12), "it is not a text file"},
+      {"utf16.out", std::string("\xff\xfeR\0U\0N\0", 8), "it is not a text file"},
+      {"empty.out", "", "the file is empty"},
+      {"notes.out", "Some notes\r\nof another program\r\n", "it holds no season of a run"},
+      {"cut.out", Good.substr(0, Good.size() * 2 / 3), "it breaks off in the middle of a line"},
+  };
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    std::string Content = C.Content;
+    // The cut file ends inside a line, wherever two thirds fall.
+    if (std::string(C.Name) == "cut.out")
+      while (!Content.empty() && (Content.back() == '\n' || Content.back() == '\r')) Content.pop_back();
+    Home.Write(C.Name, Content);
+    TScriptedDialogs Dialogs;
+    Dialogs.ExpectFile(QString::fromStdString(Home.Output(C.Name)));
+    TScriptedMessages Boxes;
+    Boxes.Expect(TMsgKind::Error, Home.Output(C.Name) + " cannot be shown: " + C.Why +
+                                      ". It is not a complete output file of the model.");
+    QTest::mouseClick(Open, Qt::LeftButton);
+    EXPECT_EQ(W.windowTitle(), "Detailed output - KRL");
+    EXPECT_EQ(Items(Find<QComboBox>(&W, "cbRunName")), QStringList({"KRL1"}));
+  }
+}

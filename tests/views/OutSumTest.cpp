@@ -237,3 +237,49 @@ TEST_F(SummaryWindow, ExportsTheYearTables) {
   EXPECT_EQ(Wl["B6"].Value, "groundwater: no, free drainage");
   EXPECT_EQ(Wl["U9"].Value, "RAGP");
 }
+
+// The captions of the statistics rows stay level with their rows, also after
+// the window has been resized, narrower and wider, taller and lower.
+TEST_F(SummaryWindow, RowCaptionsStayBesideTheirRowsAfterResizing) {
+  Home.Write("KRL.pps", SumText(SumFile(false, {{"A", 30}})));
+  TFormOutputSummary W(nullptr);
+  W.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&W));
+  auto* Grid = Find<TDxStringGrid>(&W, "SgPotentialMean");
+  QLabel* Caption = Find<QLabel>(&W, "lblMeansp");
+  const QSize Start = W.size();
+  for (const QSize S : {Start + QSize(300, 200), Start + QSize(-60, 0), Start + QSize(0, 150), Start}) {
+    SCOPED_TRACE(S.width() * 10000 + S.height());
+    W.resize(S);
+    QTest::qWait(50);
+    ASSERT_TRUE(Caption->isVisible());
+    const int RowMiddle =
+        Grid->viewport()->mapTo(&W, QPoint(0, Grid->rowViewportPosition(0) + Grid->rowHeight(0) / 2)).y();
+    const QRect C(Caption->mapTo(&W, QPoint(0, 0)), Caption->size());
+    EXPECT_LE(std::abs(C.center().y() - RowMiddle), 2);
+    EXPECT_TRUE(W.rect().contains(C)) << C.x() << "," << C.y();
+  }
+}
+
+// One click exports the year table of every run of both pages into one
+// workbook, shown once, and the window shows what it showed before.
+TEST_F(SummaryWindow, ExportAllTablesWritesEveryRunOfBothPagesOnce) {
+  SKIP_WITHOUT_OPENPYXL();
+  TModelRunSpec Spec;
+  Spec.Reruns = 2;
+  Home.Put(ModelFiles(Spec));
+  TOpenRecorder Opener;
+  TFormOutputSummary W(nullptr);
+  auto* Runs = Find<QComboBox>(&W, "CbRunNamePotential");
+  Choose(Runs, 1);
+  QTest::mouseClick(Find<QPushButton>(&W, "btnExcelAllPotential"), Qt::LeftButton);
+  ASSERT_EQ(Opener.Opened.size(), 1u);
+  TReadBook B;
+  ASSERT_TRUE(ReadBackWorkbook(QString::fromStdString(Opener.Opened[0]), B));
+  EXPECT_EQ(B.Sheets,
+            (std::vector<std::string>{"Potential1", "Potential2", "Water-limited1", "Water-limited2"}));
+  EXPECT_EQ(B.Cells["Potential2"]["B4"].Value, "KRL2");
+  EXPECT_EQ(B.Cells["Water-limited1"]["B4"].Value, "KRL1");
+  EXPECT_EQ(Runs->currentIndex(), 1);
+  EXPECT_EQ(Find<QTabWidget>(&W, "pcOutputSummary")->currentIndex(), 0);
+}

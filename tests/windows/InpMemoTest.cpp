@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStatusTipEvent>
 #include <QTest>
 #include <QVBoxLayout>
 #include <QWidget>
@@ -145,7 +146,9 @@ TEST(InpMemo, TheKeyFilterLetsNumberCharactersAndEditingKeysThrough) {
         {Qt::Key_Minus, None},
         {Qt::Key_3, None}},
        "1.e-3"},
-      {true, "", {{Qt::Key_X, None}, {Qt::Key_Comma, None}, {Qt::Key_Space, None}}, ""},
+      // A comma in a decimal field is its decimal point; other characters stay out.
+      {true, "", {{Qt::Key_X, None}, {Qt::Key_Comma, None}, {Qt::Key_Space, None}}, "."},
+      {false, "", {{Qt::Key_0, None}, {Qt::Key_Comma, None}, {Qt::Key_5, None}}, "05"},
       // Backspace, Delete and the arrows keep working.
       {false, "123", {{Qt::Key_Backspace, None}}, "12"},
       {false,
@@ -225,7 +228,8 @@ TEST(InpMemo, LeavingChecksTheValueRestoresAndTakesTheFocusBack) {
       {false, "4", "0x7", true, "", "0x7", true},  // an integer by the integer test's rules
       {false, "4", "abc", false, "", "abc", false},
       {true, "0.5", "1.5", true, "Value out of range:1.5\r\nAllowed range: 0.00 - 1.00.", "0.5", false},
-      {true, "0.5", "1,5", true, "Invalid value: 1,5\r\nAllowed range: 0.00 - 1.00.", "0.5", false},
+      {true, "0.5", "1,5", true, "Value out of range:1.5\r\nAllowed range: 0.00 - 1.00.", "0.5", false},
+      {true, "0.5", "0,25", true, "", "0.25", true},
       {true, "0.5", "2.5E-1", true, "", "2.5E-1", true},
   };
   TFieldWindow Win;
@@ -273,4 +277,43 @@ TEST(InpMemo, EnteringTakesThePreviousValueAndACancelButtonSkipsTheCheck) {
   EXPECT_FALSE(GuardedCall([&] { Win.I->DoExit(); }));
   EXPECT_EQ(Win.I->text(), "7");
   EXPECT_EQ(QApplication::focusWidget(), Win.I);
+}
+
+// Typed as a person types: "0,5" in a decimal field is a half, a refused
+// character is said in the status bar (not dropped without a word), ten
+// characters is the most one may type, and a value the program writes keeps
+// every digit.
+TEST(InpMemo, TypingIsTakenAsMeantAndWrittenValuesKeepTheirDigits) {
+  TFieldWindow Win;
+  Win.F->setFocus(Qt::TabFocusReason);
+  Win.F->selectAll();
+  QTest::keyClicks(Win.F, "0,5");
+  EXPECT_EQ(Win.F->text(), "0.5");
+  EXPECT_DOUBLE_EQ(Win.F->fValue(), 0.5);
+
+  QString Tip;
+  struct TTipCatcher : QObject {
+    QString* Tip;
+    bool eventFilter(QObject*, QEvent* E) override {
+      if (E->type() == QEvent::StatusTip) *Tip = static_cast<QStatusTipEvent*>(E)->tip();
+      return false;
+    }
+  } Catcher;
+  Catcher.Tip = &Tip;
+  Win.W.installEventFilter(&Catcher);
+  Win.I->setFocus(Qt::TabFocusReason);
+  Win.I->selectAll();
+  QTest::keyClicks(Win.I, "2x5");
+  EXPECT_EQ(Win.I->text(), "25");
+  EXPECT_TRUE(Tip.startsWith("This field takes whole numbers")) << Tip.toStdString();
+  Tip.clear();
+  QTest::keyClicks(Win.I, "123456789");
+  EXPECT_EQ(Win.I->text().size(), TDxNumberMemo::MaxTyped);
+  EXPECT_FALSE(Tip.isEmpty());
+
+  Win.F->SetfValue(1.0 / 3);
+  EXPECT_EQ(Win.F->text(), "0.333333333333333");
+  Win.F->SetfValue(1.23456789012346E17);
+  EXPECT_EQ(Win.F->text(), "1.23456789012346E17");
+  EXPECT_DOUBLE_EQ(Win.F->fValue(), 1.23456789012346E17);
 }

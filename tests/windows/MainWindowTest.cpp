@@ -2,6 +2,8 @@
 // open and save, the pages and their rules, the commands, and runs of the
 // bundled model from the window (without a terminal window).
 
+#include <sys/stat.h>
+
 #include <QAbstractButton>
 #include <QAction>
 #include <QCheckBox>
@@ -27,6 +29,7 @@
 #include "WinTestSupport.h"
 #include "catalogue/KvRerun.h"
 #include "catalogue/KvRerunTable.h"
+#include "catalogue/Kvcrop.h"
 #include "catalogue/Kvsoil.h"
 #include "catalogue/Kvwthr.h"
 #include "platform/FileSys.h"
@@ -390,6 +393,23 @@ TEST_F(TMainWindow, AToolButtonChecksTheFieldBeingEditedFirst) {
   EXPECT_EQ(Main->mmOutputInterval->text(), Before);
 }
 
+// A value typed out of range names the field it was typed into.
+TEST_F(TMainWindow, ARefusedValueNamesItsField) {
+  Start();
+  Show();
+  Main->pgcSession->setCurrentWidget(Main->tbsCrop);
+  Main->mmMaximumDuration->setEnabled(true);
+  Main->mmFixedSowingDate->setEnabled(true);
+  Main->mmFixedSowingDate->setFocus();
+  Main->mmFixedSowingDate->selectAll();
+  QTest::keyClicks(Main->mmFixedSowingDate, "400");
+  Boxes.Expect(TMsgKind::Error);
+  QTest::keyClick(Main->mmFixedSowingDate, Qt::Key_Tab);
+  const std::string Text = Boxes.Shown().back().Text;
+  EXPECT_EQ(Text.rfind("Value out of range:400\r\nAllowed range: ", 0), 0u) << Text;
+  EXPECT_NE(Text.find("\r\nField: "), std::string::npos) << Text;
+}
+
 TEST_F(TMainWindow, ReRunsGrowToNineAndTableVariablesOpenTheirEditor) {
   Start();
   for (int I = 1; I < 9; ++I) Main->btnAddRerun->click();
@@ -592,4 +612,103 @@ TEST_F(TMainWindow, ClosingDuringARunStopsItAndClosesAfterwards) {
   QApplication::processEvents();
   EXPECT_TRUE(Asked);
   EXPECT_FALSE(Main->isVisible());
+}
+
+// The session's crop file has gone: the first crop is chosen as before, and
+// the user is told so once, with a note in the status bar until a crop is
+// chosen by hand.
+TEST_F(TMainWindow, AMissingCropFileIsNamedWithWhatIsChosenInstead) {
+  WriteWorkingSession();
+  Start(false);
+  const std::string Crop = TheSession->Crop().CropFile();
+  Main.reset();
+  ASSERT_FALSE(Crop.empty());
+  fs::remove(MapFileName(Home.Path("cropd/" + Crop)));
+  InvalidateDirCache();
+  Boxes.Expect(TMsgKind::Information);
+  Start(false);
+  Show();
+  const std::string Text = Boxes.Shown().back().Text;
+  EXPECT_EQ(Text.find("The crop file " + Crop + " of the session was not found"), 0u) << Text;
+  EXPECT_NE(Text.find("is chosen instead"), std::string::npos) << Text;
+  ASSERT_FALSE(Main->LblMissingFiles->isHidden());
+  EXPECT_TRUE(Main->LblMissingFiles->text().contains(QString::fromStdString(Crop)));
+  // A click on a crop of the list chooses it, and the note goes.
+  QListWidget* L = Main->LbCropNo;
+  const QRect R = L->visualItemRect(L->item(L->count() - 1));
+  QTest::mouseClick(L->viewport(), Qt::LeftButton, {}, R.center());
+  QTest::qWait(50);
+  EXPECT_TRUE(Main->LblMissingFiles->isHidden());
+}
+
+// A mouse click on an entry of the crop, soil or station list chooses it:
+// the crop's caption, the soil's file hint and the station's years follow
+// the click, and the start year is one the station has.
+TEST_F(TMainWindow, AClickInAListChoosesTheEntry) {
+  Start();
+  Show();
+  const auto Click = [&](QWidget* Page, QListWidget* L, int Row) {
+    Main->pgcSession->setCurrentWidget(Page);
+    QApplication::processEvents();
+    ASSERT_LT(Row, L->count());
+    QTest::mouseClick(L->viewport(), Qt::LeftButton, {}, L->visualItemRect(L->item(Row)).center());
+    EXPECT_EQ(L->currentRow(), Row);
+  };
+  for (int Row : {1, 3, 0}) {
+    SCOPED_TRACE(Row);
+    Click(Main->tbsCrop, Main->LbCropNo, Row);
+    EXPECT_EQ(Main->lbcrop->text(), "Selected crop: \n" + Main->LbCropNo->item(Row)->text());
+  }
+  Click(Main->tbsSoil, Main->LbSoilNo, 2);
+  EXPECT_TRUE(Main->LbSoilNo->statusTip().startsWith("File: "));
+  EXPECT_EQ(TheSession->Soil().SoilFile(), TheSession->Soil().SoilFileFromListbox(2));
+  for (int Row = 0; Row < Main->LbStation->count(); ++Row) {
+    SCOPED_TRACE(Main->LbStation->item(Row)->text().toStdString());
+    Click(Main->tbsWeather, Main->LbStation, Row);
+    const int First = Main->EditFirstYear->text().toInt(), Last = Main->EditLastYear->text().toInt();
+    EXPECT_GT(First, 1900);
+    EXPECT_GE(Last, First);
+    EXPECT_GE(Main->mmYear->iValue(), First);
+    EXPECT_LE(Main->mmYear->iValue(), Last);
+  }
+}
+
+// A working session that asks for more years than its station has: the
+// fields take the years the station has, and a run never gets 0 years.
+TEST_F(TMainWindow, MoreYearsThanTheStationHasAreLimitedToItsYears) {
+  WriteWorkingSession();
+  std::string Timer = Read("runio/KRLTI.TIM");
+  const size_t At = Timer.find("INYEAR  = ");
+  ASSERT_NE(At, std::string::npos);
+  Timer.replace(At, Timer.find("\r\n", At) - At, "INYEAR  = 40");
+  WriteFileBytes(MapFileName(Home.Path("runio/KRLTI.TIM")), Timer);
+  Start(false);
+  Show();
+  const int First = Main->EditFirstYear->text().toInt(), Last = Main->EditLastYear->text().toInt();
+  ASSERT_LT(Last - First + 1, 40);
+  const int Year = Main->mmYear->iValue();
+  EXPECT_GE(Year, First);
+  EXPECT_EQ(Main->mmConsecutiveYears->iMinimum(), 1);
+  EXPECT_EQ(Main->mmConsecutiveYears->iMaximum(), Last - Year + 1);
+  EXPECT_EQ(Main->mmConsecutiveYears->iValue(), Last - Year + 1);
+  Main->StorePages();
+  EXPECT_EQ(TheSession->Weather().ConsecutiveYears(), Last - Year + 1);
+}
+
+// A working file that cannot be read (a named pipe in its place) costs what
+// it held, not the lists: the session starts from its defaults with every
+// crop, soil and station to choose.
+TEST_F(TMainWindow, AnUnreadableWorkingFileLeavesTheListsFilled) {
+  WriteWorkingSession();
+  const std::string Timer = MapFileName(Home.Path("runio/KRLTI.TIM"));
+  fs::remove(Timer);
+  ASSERT_EQ(mkfifo(Timer.c_str(), 0600), 0);
+  InvalidateDirCache();
+  Boxes.Expect(TMsgKind::Error);
+  Start(false);
+  EXPECT_NE(Boxes.Shown().back().Text.find("KRLti.tim"), std::string::npos) << Boxes.Shown().back().Text;
+  EXPECT_GT(Main->LbCropNo->count(), 0);
+  EXPECT_GT(Main->LbSoilNo->count(), 0);
+  EXPECT_GT(Main->LbStation->count(), 0);
+  EXPECT_GT(Main->mmYear->iValue(), 1900);
 }
