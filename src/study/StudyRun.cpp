@@ -346,8 +346,10 @@ std::string MakeScratchHome(const TStudy& Study, const TStudySettings& Settings,
                                                              {"CLMDIR", &Settings.ClimateDir},
                                                              {"WTRDIR", &Settings.WeatherDir},
                                                              {"DBRDIR", &Settings.RepairedDir}};
-  std::string Ini =
-      "[" + std::string(TKvFileManager::IniSection) + "]\r\nOUTDIR=..\\OUTPUT\\\r\nRUNDIR=..\\RUNIO\\\r\n";
+  // The rows' results go into the study: of the runs a run keeps, a scratch
+  // home keeps no more than the latest.
+  std::string Ini = "[" + std::string(TKvFileManager::IniSection) +
+                    "]\r\nOUTDIR=..\\OUTPUT\\\r\nRUNDIR=..\\RUNIO\\\r\nRUNSMB=0\r\n";
   for (const auto& [Key, Dir] : Data) {
     std::error_code Ec;
     fs::create_directory_symlink(*Dir, Home + Key, Ec);
