@@ -416,7 +416,13 @@ TRunOutcome RunSession() {
     Fm.RemoveOutputFiles();
     Fm.MakeTempRunFile();
     TakeStartedProcess();  // forget any earlier start
-    TheSession->Run();
+    try {
+      TheSession->Run();
+    } catch (...) {
+      // Nothing started: the marker of a running model goes again.
+      Fm.RemoveTempRunFile();
+      throw;
+    }
   } catch (const std::exception& E) {
     HandleAppException(E);
     return TRunOutcome::NotStarted;

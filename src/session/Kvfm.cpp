@@ -163,11 +163,12 @@ bool TKvFileManager::InSessionFolder(const std::string& Chosen, bool Opening) co
   std::error_code Ec;
   if (std::filesystem::equivalent(MapFileName(Dir), Sessions, Ec)) return true;
   const std::string Base = UpperCase(ExtractFileBase(Chosen));
-  ShowErrorBox(Opening ? Chosen + " is not in the folder of sessions, " + Sessions +
-                             ", and a session opens only from there. Copy its files (" + Base + ".krl, " + Base +
-                             "rr.rer, " + Base + "si.sit, " + Base + "ti.tim) into that folder and open it again."
-                       : "Sessions are kept in the folder " + Sessions + "; " + Dir +
-                             " is another folder. Choose a name in the folder of sessions.");
+  ShowErrorBox(Opening
+                   ? Chosen + " is not in the folder of sessions, " + Sessions +
+                         ", and a session opens only from there. Copy its files (" + Base + ".krl, " + Base +
+                         "rr.rer, " + Base + "si.sit, " + Base + "ti.tim) into that folder and open it again."
+                   : "Sessions are kept in the folder " + Sessions + "; " + Dir +
+                         " is another folder. Choose a name in the folder of sessions.");
   return false;
 }
 
