@@ -3,6 +3,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <filesystem>
+#include <new>
+
 #include "foundations/DxLine.h"
 #include "foundations/DxTxtFle.h"
 #include "foundations/DxUtil.h"
@@ -377,11 +380,20 @@ void TRunOutput::ReadAll(TDxTextFile& OutFile) {
 bool TDetailedOutput::ReadOutputFile(const std::string& aFileName) {
   std::unique_ptr<TDxTextFile> File;
   try {
-    File.reset(new TDxTextFile(aFileName, TDxTextFile::TReading::Whole));
+    File.reset(new TDxTextFile(aFileName, TDxTextFile::TReading::Buffered));
   } catch (const Exception&) {
     throw EKvError("Error reading outputfile: " + aFileName);
   }
-  Data.ReadAll(*File);
+  try {
+    Data.ReadAll(*File);
+  } catch (const std::bad_alloc&) {
+    Data.Reset();
+    std::error_code Ec;
+    const auto Size = std::filesystem::file_size(MapFileName(aFileName), Ec);
+    throw EKvError("There is not enough free memory to read the output file " + aFileName +
+                   (Ec ? std::string() : " (" + std::to_string(Size / 1048576) + " MB)") +
+                   ". Close other programs or windows, or run fewer years or reruns at a time");
+  }
   FileName = aFileName;
   return true;
 }
