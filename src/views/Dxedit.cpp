@@ -15,6 +15,7 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QStyle>
+#include <QTextBlock>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -82,20 +83,54 @@ QString DecodeTextFile(const QByteArray& Bytes, TTextFileFormat& Format) {
       Text = QString::fromLatin1(Bytes);
     }
   }
-  // The line end is the first one met; every line end is shown as a line feed.
-  const qsizetype Cr = Text.indexOf('\r'), Lf = Text.indexOf('\n');
-  if (Cr >= 0 && (Lf < 0 || Cr < Lf))
-    Format.LineEnd = Lf == Cr + 1 ? "\r\n" : "\r";
-  else if (Lf >= 0)
-    Format.LineEnd = "\n";
-  Text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-  Text.replace('\r', '\n');
-  return Text;
+  // The line end is the first one met; every line end is shown as a line
+  // feed. Lines that end otherwise than the first keep their own end.
+  Format.LineEnds.clear();
+  std::vector<unsigned char> Ends;
+  bool Mixed = false;
+  QString Shown;
+  Shown.reserve(Text.size());
+  qsizetype From = 0;
+  for (qsizetype i = 0; i < Text.size(); ++i) {
+    const QChar Ch = Text[i];
+    if (Ch != '\r' && Ch != '\n') continue;
+    Shown.append(QStringView(Text).mid(From, i - From));
+    Shown.append('\n');
+    unsigned char Kind = TTextFileFormat::EndLf;
+    if (Ch == '\r') {
+      Kind = i + 1 < Text.size() && Text[i + 1] == '\n' ? TTextFileFormat::EndCrLf : TTextFileFormat::EndCr;
+      if (Kind == TTextFileFormat::EndCrLf) ++i;
+    }
+    Mixed = Mixed || (!Ends.empty() && Kind != Ends.front());
+    Ends.push_back(Kind);
+    From = i + 1;
+  }
+  Shown.append(QStringView(Text).mid(From));
+  static const char* const Texts[] = {"\n", "\r\n", "\r"};
+  if (!Ends.empty()) Format.LineEnd = Texts[Ends.front()];
+  if (Mixed) Format.LineEnds = std::move(Ends);
+  return Shown;
 }
 
 QByteArray EncodeTextFile(const QString& Text, const TTextFileFormat& Format) {
-  QString T = Text;
-  if (Format.LineEnd != "\n") T.replace(QLatin1String("\n"), QString::fromLatin1(Format.LineEnd));
+  QString T;
+  if (!Format.LineEnds.empty()) {
+    static const QLatin1String Texts[] = {QLatin1String("\n"), QLatin1String("\r\n"), QLatin1String("\r")};
+    T.reserve(Text.size() + Text.size() / 32);
+    size_t Line = 0;
+    qsizetype From = 0;
+    for (qsizetype Lf = Text.indexOf('\n'); Lf >= 0; From = Lf + 1, Lf = Text.indexOf('\n', From), ++Line) {
+      T.append(QStringView(Text).mid(From, Lf - From));
+      if (Line < Format.LineEnds.size())
+        T.append(Texts[Format.LineEnds[Line]]);
+      else
+        T.append(QString::fromLatin1(Format.LineEnd));
+    }
+    T.append(QStringView(Text).mid(From));
+  } else {
+    T = Text;
+    if (Format.LineEnd != "\n") T.replace(QLatin1String("\n"), QString::fromLatin1(Format.LineEnd));
+  }
   TTextFileFormat::TEncoding E = Format.Encoding;
   if (E == TTextFileFormat::Latin1) {
     for (const QChar C : T)
@@ -346,6 +381,13 @@ void TFormDxEdit::LoadFile(const std::string& FullName) {
   TTextFileFormat Format;
   const QString Text = DecodeTextFile(Bytes, Format);
   Memo->setPlainText(Text);
+  // A line keeps its own end through edits: its block carries it. A line
+  // typed anew takes the file's first line end.
+  if (!Format.LineEnds.empty()) {
+    QTextBlock B = Memo->document()->firstBlock();
+    for (size_t i = 0; i < Format.LineEnds.size() && B.isValid(); ++i, B = B.next())
+      B.setUserState(Format.LineEnds[i]);
+  }
   FFormat = Format;
   FLoadedBytes = Bytes;
   FFullName = FullName;
@@ -385,6 +427,14 @@ void TFormDxEdit::OpenClick() { Open(ExtractFilePath(FFullName), ExtractFileName
 
 void TFormDxEdit::SaveTo(const std::string& FullName) {
   // An unchanged text goes back exactly as it was read.
+  if (!FFormat.LineEnds.empty()) {
+    const int Default = FFormat.LineEnd == "\n"   ? TTextFileFormat::EndLf
+                        : FFormat.LineEnd == "\r" ? TTextFileFormat::EndCr
+                                                  : TTextFileFormat::EndCrLf;
+    FFormat.LineEnds.clear();
+    for (QTextBlock B = Memo->document()->firstBlock(); B.isValid(); B = B.next())
+      FFormat.LineEnds.push_back(static_cast<unsigned char>(B.userState() >= 0 ? B.userState() : Default));
+  }
   const QByteArray Bytes =
       !Memo->document()->isModified() && !FLoadedBytes.isNull()
           ? FLoadedBytes

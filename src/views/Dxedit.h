@@ -13,6 +13,7 @@
 #include <QByteArray>
 #include <QDialog>
 #include <string>
+#include <vector>
 
 class QAction;
 class QMenu;
@@ -26,6 +27,10 @@ struct TTextFileFormat {
   TEncoding Encoding = Utf8;
   bool Bom = false;
   QByteArray LineEnd = "\r\n";
+  // The end of each line, in order, when the lines do not all end alike
+  // (else empty): one of the kinds below. Lines beyond it take LineEnd.
+  enum TLineEnd : unsigned char { EndLf, EndCrLf, EndCr };
+  std::vector<unsigned char> LineEnds;
 };
 // Decodes file bytes: the text with line feeds only, and the format found.
 QString DecodeTextFile(const QByteArray& Bytes, TTextFileFormat& Format);
