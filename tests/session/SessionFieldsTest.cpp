@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "session/SessionFields.h"
 #include "session/SessionFixture.h"
 
 namespace fs = std::filesystem;
@@ -83,4 +84,98 @@ TEST_F(SessionFieldFiles, SampleSessionIsWrittenBackAsBefore) {
   Session->Reset();
   Session->Read(Session->FileManager().KRLWerkFullName());
   ExpectAsBefore("sample");
+}
+
+namespace {
+// The lines of a written file after its three header lines.
+std::vector<std::string> BodyLines(const std::string& Content) {
+  std::vector<std::string> Lines;
+  std::istringstream In(Content);
+  std::string L;
+  for (int No = 1; std::getline(In, L); ++No) {
+    if (!L.empty() && L.back() == '\r') L.pop_back();
+    if (No > 3) Lines.push_back(L);
+  }
+  return Lines;
+}
+}  // namespace
+
+TEST_F(SessionFieldFiles, EveryKeywordOfTheFilesHasExactlyOneEntryAtItsPlace) {
+  FillSession(true);
+  Session->WriteInputFiles();
+  const struct {
+    const char* File;
+    TFieldFile Of;
+  } Files[] = {{"KRLTI.TIM", TFieldFile::Timer},
+               {"KRLSI.SIT", TFieldFile::Site},
+               {"RUNOPT.DAT", TFieldFile::RunOptions}};
+  size_t Written = 0;
+  for (const auto& F : Files) {
+    SCOPED_TRACE(F.File);
+    const std::vector<std::string> Lines = BodyLines(RunFile(F.File));
+    EXPECT_EQ(Lines.size(), SessionFieldsOf(F.Of).size());
+    for (size_t i = 0; i < Lines.size(); ++i) {
+      const std::string Key = Lines[i].substr(0, Lines[i].find(' '));
+      int Entries = 0;
+      for (const TSessionField& E : SessionFields()) Entries += Key == E.Keyword;
+      EXPECT_EQ(Entries, 1) << Key;
+      const TSessionField* E = FindSessionField(Key);
+      ASSERT_NE(E, nullptr) << Key;
+      EXPECT_EQ(E->File, F.Of) << Key;
+      EXPECT_EQ(E->Place, int(i + 1)) << Key;
+    }
+    Written += Lines.size();
+  }
+  // No entry that no file has.
+  EXPECT_EQ(Written, SessionFields().size());
+}
+
+TEST_F(SessionFieldFiles, WriteThenReadGivesBackEveryField) {
+  for (bool Option2 : {false, true}) {
+    SCOPED_TRACE(Option2 ? "rainfall file" : "no rainfall file");
+    Session->Reset();
+    FillSession(Option2);
+    std::vector<std::string> Before;
+    std::vector<long double> Numbers;
+    for (const TSessionField& F : SessionFields()) {
+      Before.push_back(F.ValueText(*Session));
+      Numbers.push_back(F.Number ? F.Number(*Session) : 0);
+    }
+    Session->WriteInputFiles();
+    Session->Reset();
+    Session->Read(Session->FileManager().KRLWerkFullName());
+    for (size_t i = 0; i < SessionFields().size(); ++i) {
+      const TSessionField& F = SessionFields()[i];
+      EXPECT_EQ(F.ValueText(*Session), Before[i]) << F.Keyword;
+      if (F.IsRead() && F.Number) {
+        EXPECT_NEAR(double(F.Number(*Session)), double(Numbers[i]), 1e-9) << F.Keyword;
+      }
+    }
+  }
+}
+
+TEST(SessionFieldTable, LookupsAndNames) {
+  ASSERT_NE(FindSessionField("ssmax"), nullptr);
+  EXPECT_STREQ(FindSessionField("ssmax")->Keyword, "SSMAX");
+  EXPECT_EQ(FindSessionField("NOSUCH"), nullptr);
+  const TSessionField* Exact = FindSessionField("Soil", "&Maximum surface storage (cm):");
+  ASSERT_NE(Exact, nullptr);
+  EXPECT_STREQ(Exact->Keyword, "SSMAX");
+  EXPECT_EQ(FindSessionField("Soil", "Maximum surface storage (cm)"), Exact);
+  EXPECT_EQ(FindSessionField("Timer", "Maximum surface storage (cm)"), nullptr);
+  EXPECT_EQ(FindSessionField("Timer", ""), nullptr);
+  const TSessionField* Groups = FindSessionField("General", "Number of successive production levels");
+  ASSERT_NE(Groups, nullptr);
+  EXPECT_STREQ(Groups->Keyword, "IPRODL");
+  // A control shows one field; a field on a page has a caption and a control.
+  for (const TSessionField& F : SessionFields()) {
+    SCOPED_TRACE(F.Keyword);
+    EXPECT_EQ(*F.Page == 0, *F.Caption == 0);
+    EXPECT_EQ(*F.Page == 0, *F.Control == 0);
+    EXPECT_TRUE(F.IsText() ? F.Text != nullptr : F.Number != nullptr);
+    for (const TSessionField& G : SessionFields())
+      if (&F != &G && *F.Control) {
+        EXPECT_STRNE(F.Control, G.Control);
+      }
+  }
 }
