@@ -34,14 +34,14 @@ struct TSessionField {
   TFieldFile File;
   int Place;  // the line in its file, counted from 1 after the three header lines
   TFieldType Type;
-  int Decimals;          // as written to the file
-  const char* Unit;      // "-": a choice or a plain number; "": none (texts)
-  const char* Name;      // what the field is, in a sentence or a list
-  const char* Page;      // the page (tab caption without "&") or dialog; "": none
-  const char* Caption;   // the caption it has there, as the window shows it
-  const char* Control;   // the object name of its control
-  int HelpContext;       // the help topic of its page; 0: none
-  const char* Comment;   // the comment after the value (run-options file)
+  int Decimals;         // as written to the file
+  const char* Unit;     // "-": a choice or a plain number; "": none (texts)
+  const char* Name;     // what the field is, in a sentence or a list
+  const char* Page;     // the page (tab caption without "&") or dialog; "": none
+  const char* Caption;  // the caption it has there, as the window shows it
+  const char* Control;  // the object name of its control
+  int HelpContext;      // the help topic of its page; 0: none
+  const char* Comment;  // the comment after the value (run-options file)
 
   // The session member. A number field has Number (and SetNumber when it is
   // read back), a text field Text (and SetText); a field without a setter is
