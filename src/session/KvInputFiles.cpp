@@ -22,21 +22,7 @@
 #include "session/Kvhyd.h"
 #include "session/Kvnut.h"
 #include "session/Kvses.h"
-
-namespace {
-std::string Quoted(const std::string& S) { return "'" + S + "'"; }
-std::string Int(int V) { return Format("%d", V); }
-std::string Fix6(long double V) { return Format("%.6f", static_cast<double>(V)); }
-
-// A site file line: the keyword padded to six, " = ", the value.
-std::string SiteLine(const char* Key, const std::string& Value) { return Format("%-6s = ", Key) + Value; }
-
-// A run-options line: keyword, value padded to 25 (never cut), comment.
-std::string RunOptLine(const char* Key, const std::string& Value, const char* Comment) {
-  return Format("%-6s = %-25s ! ", Key, Value.c_str()) + Comment;
-}
-
-}  // namespace
+#include "session/SessionFields.h"
 
 void TKvSession::WriteHeader(TDxTextWriter& W) const {
   W.WriteLn("** File        : " + W.FileName());
@@ -64,88 +50,19 @@ void TKvSession::WriteInputFiles() {
   Files.Commit();
 }
 
-void TKvSession::WriteTimerFile() {
-  const TKvWeather& Wt = *FWeather;
-  const TKvCrop& C = *FCrop;
-  const bool Option2 = Wt.RainfallDataOptions() == 2;
-  const std::string Name = FFileManager->TimerFullName();
+// The timer, site and run-options files: one line per field of the field
+// table, in its order.
+void TKvSession::WriteFieldFile(const std::string& Name, TFieldFile File) {
   TDxTextWriter W(Name, FPendingFiles);
   WriteHeader(W);
-  W.WriteLn("RUNNAM  = " + Quoted(FFileManager->KRLName()));
-  W.WriteLn("IWEATH  = " + Int(Wt.WeatherFormat()));
-  W.WriteLn("CLFILE  = " + Quoted(Wt.StationFile()));
-  W.WriteLn("ISYR    = " + Int(Wt.Year()));
-  W.WriteLn("INYEAR  = " + Int(Wt.ConsecutiveYears()));
-  W.WriteLn("IRNDAT  = " + Int(Wt.RainfallDataOptions()));
-  W.WriteLn("RAFILE  = " + Quoted(Option2 ? Wt.RainfallStationFile() : "<none>"));
-  W.WriteLn(Option2 ? "ISYRR   = " + Int(Wt.RainfallYear()) : std::string("ISYRR   = -999"));
-  W.WriteLn("INYRG   = " + Int(Option2 ? Wt.RainfallConsecutiveYears() : Wt.NoOfRunsWithRandomizedRain()));
-  W.WriteLn("CRFILE  = " + Quoted(C.CropFile()));
-  W.WriteLn("ISTCHO  = " + Int(C.StartDay()));
-  W.WriteLn("IDEM    = " + Int(C.FixedEmergenceDate()));
-  W.WriteLn("IDSOW   = " + Int(C.FixedSowingDate()));
-  W.WriteLn("IDESOW  = " + Int(C.EarliestSowingDate()));
-  W.WriteLn("IDLSOW  = " + Int(C.UltimateSowingDate()));
-  W.WriteLn("IENCHO  = " + Int(C.EndDay()));
-  W.WriteLn("IDAYEN  = " + Int(C.FixedEndDate()));
-  W.WriteLn("IDURMX  = " + Int(C.MaximumDuration()));
-  W.WriteLn("IBAL    = " + Int(FGeneral->SummarySeasonalSoilWaterBalance()));
-  W.WriteLn("PRDEL   = " + Format("%d.0", FGeneral->OutputInterval()));
-  W.WriteLn("CRPNAM  = " + Quoted(C.CropDescription()));
-  W.WriteLn("SOLNAM  = " + Quoted(FSoil->SoilDescription()));
-  W.WriteLn("CLMNAM  = " + Quoted(Wt.StationDescription()));
-  W.WriteLn(Option2 ? "RAINAM   = " + Quoted(Wt.RainfallStationDescription())
-                    : "RAINAM  = " + Quoted("<none>"));
-  W.WriteLn("ISDAY   = " + Int(FGeneral->WaterbalanceStartDay()));
+  for (const TSessionField* F : SessionFieldsOf(File)) W.WriteLn(F->LineText(*this));
   W.Close();
 }
 
-void TKvSession::WriteSiteFile() {
-  const TKvHydrology& H = *FHydrology;
-  const TKvNutrients& N = *FNutrients;
-  const std::string Name = FFileManager->SiteFullName();
-  TDxTextWriter W(Name, FPendingFiles);
-  WriteHeader(W);
-  W.WriteLn(SiteLine("SOFILE", Quoted(FSoil->SoilFile())));
-  W.WriteLn(SiteLine("IZT", Int(H.Groundwater())));
-  W.WriteLn(SiteLine("IFUNRN", Int(H.TypeOfNonInfiltratingFractionOfRain())));
-  W.WriteLn(SiteLine("IDRAIN", Int(H.Drainage())));
-  W.WriteLn(SiteLine("SSMAX", Fix6(H.MaximumSurfaceStorage())));
-  W.WriteLn(SiteLine("WAV", Fix6(H.InitialAvailableSoilWater())));
-  W.WriteLn(SiteLine("ZTI", Fix6(H.InitialGroundWaterTable())));
-  W.WriteLn(SiteLine("DD", Fix6(H.DrainageDepth())));
-  W.WriteLn(SiteLine("RDMSOL", Fix6(H.MaximumRootDepthOfSoil())));
-  W.WriteLn(SiteLine("NOTINF", Fix6(H.MaxNonInfiltratingFractionOfRain())));
-  W.WriteLn(SiteLine("NBASE", Fix6(N.NBase())));
-  W.WriteLn(SiteLine("NREC", Fix6(N.Nrec())));
-  W.WriteLn(SiteLine("PBASE", Fix6(N.PBase())));
-  W.WriteLn(SiteLine("PREC", Fix6(N.Prec())));
-  W.WriteLn(SiteLine("KBASE", Fix6(N.KBase())));
-  W.WriteLn(SiteLine("KREC", Fix6(N.Krec())));
-  W.WriteLn(SiteLine("SSI", Fix6(H.InitialSurfaceStorage())));
-  W.WriteLn(SiteLine("SMLIM", Fix6(H.MaximumMoisture())));
-  W.Close();
-}
-
+void TKvSession::WriteTimerFile() { WriteFieldFile(FFileManager->TimerFullName(), TFieldFile::Timer); }
+void TKvSession::WriteSiteFile() { WriteFieldFile(FFileManager->SiteFullName(), TFieldFile::Site); }
 void TKvSession::WriteRunOptionsFile() {
-  const TKvFileManager& FM = *FFileManager;
-  const int Y = MaxOf(FWeather->GetNrOfSimulationYears(), FRerun->GetNrOfSimulationYears());
-  const std::string Name = FM.RunFullName();
-  TDxTextWriter W(Name, FPendingFiles);
-  WriteHeader(W);
-  W.WriteLn(RunOptLine("IOPT2", Int(FRerun->StartStopOptions()), "Start/Stop options"));
-  W.WriteLn(RunOptLine("IPRODL", Int(FGeneral->ProductionLevels()), "Production levels"));
-  W.WriteLn(RunOptLine("IOXWL", Int(FGeneral->TypeOfWaterLimitedCropGrowth()),
-                       "Type of water-linited crop growth"));
-  W.WriteLn(RunOptLine("TIMFIL", Quoted(FM.TimerName()), "Timer filename"));
-  W.WriteLn(RunOptLine("SITFIL", Quoted(FM.SiteName()), "Site filename"));
-  W.WriteLn(RunOptLine("KORRER", Quoted(FM.ReRunName()), "Rerun filename"));
-  W.WriteLn(RunOptLine("KOROUT", Quoted(FM.OutName()), "Filename detailed output"));
-  W.WriteLn(RunOptLine("SERIES", Y >= 2 ? "1" : "0", "Final results for series of years"));
-  W.WriteLn(RunOptLine("REPORT", "1", "Report: one line per year and statist"));
-  W.WriteLn(RunOptLine("FIXNAM", Quoted(FM.KRLWerkName()), "Output filename (max 8, no ext.)"));
-  W.WriteLn(RunOptLine("RQUIRD", Y > 1 && FRerun->UseReRuns() ? "1" : "0", "Long term means results"));
-  W.Close();
+  WriteFieldFile(FFileManager->RunFullName(), TFieldFile::RunOptions);
 }
 
 int TKvSession::CheckReruns() {

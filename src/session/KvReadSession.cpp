@@ -3,8 +3,6 @@
 // positionally: each reader finds its key line and takes the following
 // lines in the order the writer (KvInputFiles.cpp) puts them.
 
-#include <climits>
-#include <functional>
 #include <memory>
 #include <vector>
 
@@ -23,21 +21,9 @@
 #include "session/Kvhyd.h"
 #include "session/Kvnut.h"
 #include "session/Kvses.h"
+#include "session/SessionFields.h"
 
 namespace {
-// The value conversions of the positional readers, on the reader's current
-// line: word 1 the key, word 2 "=", word 3 the value.
-int IntegerOf(const TDxLine& L) { return IntOrZero(L.GetWord(3)); }
-long double DecimalOf(const TDxLine& L) { return FloatOrZero(L.GetWord(3)); }
-std::string NameOf(const TDxLine& L) { return Unquoted(L.GetWord(3)); }
-std::string TextOf(const TDxLine& L) { return Unquoted(L.GetWordsFrom(3)); }
-
-// A decimal rounded to a whole number, halves to even; 0 when it does not fit.
-int RoundedOf(const TDxLine& L) {
-  const long double R = RoundHalfEven(DecimalOf(L));
-  return R >= INT_MIN && R <= INT_MAX ? static_cast<int>(R) : 0;
-}
-
 // Runs Parse on the opened file between the busy and the normal cursor; a
 // missing file is reported and read no further.
 template <class F>
@@ -83,98 +69,31 @@ void TKvSession::Read(const std::string& SesFile) {
   ReadRerunFile();
 }
 
+// The lines of a file of the field table, from its first field's line on,
+// in the table's order; a file that ends early leaves the rest as they are.
+// False when the file has no line of the first field.
+bool TKvSession::ReadFieldFile(TDxTextFile& File, TFieldFile Of) {
+  const std::vector<const TSessionField*> Fields = SessionFieldsOf(Of);
+  if (Fields.empty() || !File.SkipUntil({Fields.front()->Keyword})) return false;
+  for (size_t i = 0; i < Fields.size(); ++i) {
+    if (i > 0 && !File.NextLine()) break;
+    Fields[i]->ReadFrom(*this, File.Line());
+  }
+  return true;
+}
+
 void TKvSession::ReadRunOptions() {
-  ReadSessionFile(FFileManager->RunFullName(), [this](TDxTextFile& File) {
-    if (!File.SkipUntil({"IOPT2"})) return;
-    const int StartStop = IntegerOf(File.Line());
-    FRerun->SetStartStopOptions(StartStop);
-    // Reruns were in use when the model was told so: restore the flag too.
-    if (StartStop == 4) FRerun->SetUseReRuns(true);
-    if (!File.NextLine()) return;
-    FGeneral->SetProductionLevels(IntegerOf(File.Line()));
-    if (!File.NextLine()) return;
-    FGeneral->SetTypeOfWaterLimitedCropGrowth(IntegerOf(File.Line()));
-  });
+  ReadSessionFile(FFileManager->RunFullName(),
+                  [this](TDxTextFile& File) { ReadFieldFile(File, TFieldFile::RunOptions); });
 }
 
 void TKvSession::ReadTimerFile() {
-  ReadSessionFile(SessionTimerFile(), [this](TDxTextFile& File) {
-    if (!File.SkipUntil({"RUNNAM"})) return;
-    TKvWeather& Wt = *FWeather;
-    TKvCrop& C = *FCrop;
-    const TDxLine& L = File.Line();
-    // One entry per line after RUNNAM, in the writer's order; a file that
-    // ends early leaves the rest at their values.
-    const std::vector<std::function<void()>> Steps = {
-        [&] { Wt.SetWeatherFormatNumber(IntegerOf(L)); },
-        [&] { Wt.SetStationFile(NameOf(L)); },
-        [&] { Wt.SetYear(IntegerOf(L)); },
-        [&] { Wt.SetConsecutiveYears(IntegerOf(L)); },
-        [&] { Wt.SetRainfallDataOptions(IntegerOf(L)); },
-        [&] { Wt.SetRainfallStationFile(NameOf(L)); },
-        [&] { Wt.SetRainfallYear(IntegerOf(L)); },
-        [&] {
-          if (Wt.RainfallDataOptions() == 2)
-            Wt.SetRainfallConsecutiveYears(IntegerOf(L));
-          else
-            Wt.SetNoOfRunsWithRandomizedRain(IntegerOf(L));
-        },
-        [&] { C.SetCropFile(NameOf(L)); },
-        [&] { C.SetStartDay(IntegerOf(L)); },
-        [&] { C.SetFixedEmergenceDate(IntegerOf(L)); },
-        [&] { C.SetFixedSowingDate(IntegerOf(L)); },
-        [&] { C.SetEarliestSowingDate(IntegerOf(L)); },
-        [&] { C.SetUltimateSowingDate(IntegerOf(L)); },
-        [&] { C.SetEndDay(IntegerOf(L)); },
-        [&] { C.SetFixedEndDate(IntegerOf(L)); },
-        [&] { C.SetMaximumDuration(IntegerOf(L)); },
-        [&] { FGeneral->SetSummarySeasonalSoilWaterBalance(IntegerOf(L)); },
-        [&] { FGeneral->SetOutputInterval(RoundedOf(L)); },
-        [&] { C.SetCropDescription(TextOf(L)); },
-        [&] { FSoil->SetSoilDescription(TextOf(L)); },
-        [&] { Wt.SetStationDescription(TextOf(L)); },
-        [&] { Wt.SetRainfallStationDescription(TextOf(L)); },
-        [&] { FGeneral->SetWaterbalanceStartDay(IntegerOf(L)); },
-    };
-    for (const auto& Step : Steps) {
-      if (!File.NextLine()) return;
-      Step();
-    }
-  });
+  ReadSessionFile(SessionTimerFile(), [this](TDxTextFile& File) { ReadFieldFile(File, TFieldFile::Timer); });
 }
 
 void TKvSession::ReadSiteFile() {
   ReadSessionFile(SessionSiteFile(), [this](TDxTextFile& File) {
-    if (!File.SkipUntil({"SOFILE"})) return;
-    TKvHydrology& H = *FHydrology;
-    TKvNutrients& N = *FNutrients;
-    const TDxLine& L = File.Line();
-    FSoil->SetSoilFile(NameOf(L));
-    const std::vector<std::function<void()>> Steps = {
-        [&] { H.SetGroundwater(IntegerOf(L)); },
-        [&] { H.SetTypeOfNonInfiltratingFractionOfRain(IntegerOf(L)); },
-        [&] { H.SetDrainage(IntegerOf(L)); },
-        [&] { H.SetMaximumSurfaceStorage(DecimalOf(L)); },
-        [&] { H.SetInitialAvailableSoilWater(DecimalOf(L)); },
-        [&] { H.SetInitialGroundWaterTable(DecimalOf(L)); },
-        [&] { H.SetDrainageDepth(DecimalOf(L)); },
-        [&] { H.SetMaximumRootDepthOfSoil(DecimalOf(L)); },
-        [&] { H.SetMaxNonInfiltratingFractionOfRain(DecimalOf(L)); },
-        // The checked setters: a value out of range stops the reading here.
-        [&] { N.SetNBase(DecimalOf(L)); },
-        [&] { N.SetNrec(DecimalOf(L)); },
-        [&] { N.SetPBase(DecimalOf(L)); },
-        [&] { N.SetPrec(DecimalOf(L)); },
-        [&] { N.SetKBase(DecimalOf(L)); },
-        [&] { N.SetKrec(DecimalOf(L)); },
-        // Written last, so files without them still read.
-        [&] { H.SetInitialSurfaceStorage(DecimalOf(L)); },
-        [&] { H.SetMaximumMoisture(DecimalOf(L)); },
-    };
-    for (const auto& Step : Steps) {
-      if (!File.NextLine()) break;
-      Step();
-    }
+    if (!ReadFieldFile(File, TFieldFile::Site)) return;
     // The moisture value meets the range of the soil just read, as after a
     // soil choice; without a readable soil file the value stays as read.
     try {

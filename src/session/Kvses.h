@@ -20,6 +20,8 @@ class TKvHydrology;
 class TKvRerun;
 class TDxTextWriter;
 class TFileReplacement;
+class TDxTextFile;
+enum class TFieldFile;
 
 class TKvSession {
  public:
@@ -94,6 +96,8 @@ class TKvSession {
 
  private:
   void WriteHeader(TDxTextWriter& W) const;
+  void WriteFieldFile(const std::string& Name, TFieldFile File);
+  bool ReadFieldFile(TDxTextFile& File, TFieldFile Of);
   void WriteDescriptionLine(TDxTextWriter& W, const std::string& Name, const std::string& Value,
                             const std::string& Sep) const;
 

@@ -17,6 +17,7 @@
 #include <QStringList>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QAction;
 class QButtonGroup;
@@ -37,6 +38,7 @@ class TDxIntMemo;
 class TDxNumberMemo;
 class TDxStringGrid;
 class TKvSession;
+struct TSessionField;
 
 // A radio group: a captioned group of radio buttons whose item indexes are
 // the button ids. Setting the index from code raises no Click.
@@ -201,6 +203,12 @@ class TFormMain : public QMainWindow {
   QWidget* BuildNutrientsPage();
   QWidget* BuildReRunsPage();
   void ConnectPageHandlers();
+  // The controls of the session fields (the field table's object names)
+  // that follow one rule: a number field shows the value within the range,
+  // a radio group the item value - minimum, a check box value 1.
+  void BindFields();
+  void FillFields();
+  void StoreFields();
   void UpdateStationsAndYears();
   void StoreWeather();
   int SelectedWeatherFormatNo() const;
@@ -211,6 +219,11 @@ class TFormMain : public QMainWindow {
   void ShowRunProgress();
 
   std::unique_ptr<TKvSession> FSession;
+  struct TFieldControl {
+    const TSessionField* Field;
+    QWidget* Control;
+  };
+  std::vector<TFieldControl> FFieldControls;
   bool FActivated = false;
   bool FRunning = false;
   bool FCloseAfterRun = false;

@@ -43,6 +43,7 @@
 #include "session/Kvhyd.h"
 #include "session/Kvnut.h"
 #include "session/Kvses.h"
+#include "session/SessionFields.h"
 
 // ---- the radio group
 
@@ -168,6 +169,52 @@ void TFormMain::BuildPages() {
   tbsNutrients = Add(BuildNutrientsPage(), "tbsNutrients", "&Nutrients");
   tbsReruns = Add(BuildReRunsPage(), "tbsReruns", "&Reruns");
   ConnectPageHandlers();
+  BindFields();
+}
+
+void TFormMain::BindFields() {
+  for (const TSessionField& F : SessionFields()) {
+    // The years follow the station's years (FillPages, CheckYears).
+    if (!*F.Control || !F.Range || F.Keyword == std::string("ISYR") || F.Keyword == std::string("INYEAR"))
+      continue;
+    QWidget* W = pgcSession->findChild<QWidget*>(F.Control);
+    if (qobject_cast<TDxNumberMemo*>(W) || qobject_cast<TRadioGroup*>(W) || qobject_cast<QCheckBox*>(W)) {
+      FFieldControls.push_back({&F, W});
+      if (const int Help = F.HelpContext) SetHelpContext(W, Help);
+    }
+  }
+}
+
+void TFormMain::FillFields() {
+  const TKvSession& S = *TheSession;
+  for (const TFieldControl& C : FFieldControls) {
+    const long double V = C.Field->Number(S);
+    const TFieldRange R = C.Field->Range(S);
+    if (auto* Int = qobject_cast<TDxIntMemo*>(C.Control))
+      Int->Reset(int(V), int(R.Min), int(R.Max));
+    else if (auto* Float = qobject_cast<TDxFloatMemo*>(C.Control))
+      Float->Reset(double(V), double(R.Min), double(R.Max));
+    else if (auto* Group = qobject_cast<TRadioGroup*>(C.Control))
+      Group->SetItemIndex(int(V - R.Min));
+    else if (auto* Box = qobject_cast<QCheckBox*>(C.Control))
+      Box->setChecked(V == 1);
+  }
+}
+
+void TFormMain::StoreFields() {
+  TKvSession& S = *TheSession;
+  for (const TFieldControl& C : FFieldControls) {
+    long double V = 0;
+    if (auto* Int = qobject_cast<TDxIntMemo*>(C.Control))
+      V = Int->iValue();
+    else if (auto* Float = qobject_cast<TDxFloatMemo*>(C.Control))
+      V = Float->fValue();
+    else if (auto* Group = qobject_cast<TRadioGroup*>(C.Control))
+      V = Group->ItemIndex() + C.Field->Range(S).Min;
+    else if (auto* Box = qobject_cast<QCheckBox*>(C.Control))
+      V = Box->isChecked() ? 1 : 0;
+    C.Field->SetNumber(S, V);
+  }
 }
 
 QWidget* TFormMain::BuildGeneralPage() {
@@ -456,25 +503,12 @@ void TFormMain::FillPages() {
   TKvSession& S = *TheSession;
   CbUseReRuns->setChecked(S.Rerun().UseReRuns());
 
-  const TKvGeneral& G = S.General();
-  RgProductionLevels->SetItemIndex(G.ProductionLevels() - 1);
-  RgTypeOfWaterLimitedCropGrowth->SetItemIndex(G.TypeOfWaterLimitedCropGrowth());
-  RgSoilWaterBalance->SetItemIndex(G.SummarySeasonalSoilWaterBalance());
-  mmStartDay->Reset(G.WaterbalanceStartDay(), G.WaterbalanceStartDayMin(), G.WaterbalanceStartDayMax());
-  mmOutputInterval->Reset(G.OutputInterval(), G.OutputIntervalMin(), G.OutputIntervalMax());
+  // The number fields, radio groups and check boxes of the field table.
+  FillFields();
   ShowObservationFile();
 
-  TKvCrop& C = S.Crop();
   TQtListBox CropBox(LbCropNo);
-  C.FetchCropData(CropBox);
-  RgStartDay->SetItemIndex(C.StartDay());
-  mmFixedEmergenceDate->Reset(C.FixedEmergenceDate(), C.MinFixedEmergenceDate(), C.MaxFixedEmergenceDate());
-  mmFixedSowingDate->Reset(C.FixedSowingDate(), C.MinFixedSowingDate(), C.MaxFixedSowingDate());
-  mmEarliestSowingDate->Reset(C.EarliestSowingDate(), C.MinEarliestSowingDate(), C.MaxEarliestSowingDate());
-  mmUltimateSowingDate->Reset(C.UltimateSowingDate(), C.MinUltimateSowingDate(), C.MaxUltimateSowingDate());
-  RgEndDay->SetItemIndex(C.EndDay() - 1);
-  mmFixedEndDate->Reset(C.FixedEndDate(), C.MinFixedEndDate(), C.MaxFixedEndDate());
-  mmMaximumDuration->Reset(C.MaximumDuration(), C.MinMaximumDuration(), C.MaxMaximumDuration());
+  S.Crop().FetchCropData(CropBox);
 
   TKvWeather& W = S.Weather();
   TQtListBox FormatBox(LbWeatherFormat), StationBox(LbStation);
@@ -493,34 +527,6 @@ void TFormMain::FillPages() {
   TQtListBox SoilBox(LbSoilNo);
   S.Soil().FetchSoilData(SoilBox);
 
-  const TKvNutrients& N = S.Nutrients();
-  mmNBase->Reset(double(N.NBase()), double(N.NBaseMin()), double(N.NBaseMax()));
-  mmNRec->Reset(double(N.Nrec()), double(N.NRecMin()), double(N.NRecMax()));
-  mmPBase->Reset(double(N.PBase()), double(N.PBaseMin()), double(N.PBaseMax()));
-  mmPRec->Reset(double(N.Prec()), double(N.PRecMin()), double(N.PRecMax()));
-  mmKBase->Reset(double(N.KBase()), double(N.KBaseMin()), double(N.KBaseMax()));
-  mmKRec->Reset(double(N.Krec()), double(N.KRecMin()), double(N.KRecMax()));
-
-  const TKvHydrology& H = S.Hydrology();
-  CbGroundwater->setChecked(H.Groundwater() == 1);
-  RgTypeOfNonInfiltratingFractionOfRain->SetItemIndex(H.TypeOfNonInfiltratingFractionOfRain());
-  CbDrainage->setChecked(H.Drainage() == 1);
-  mmInitialSurfaceStorage->Reset(double(H.InitialSurfaceStorage()), H.MinInitialSurfaceStorage(),
-                                 H.MaxInitialSurfaceStorage());
-  mmMaximumSurfaceStorage->Reset(double(H.MaximumSurfaceStorage()), H.MinMaximumSurfaceStorage(),
-                                 H.MaxMaximumSurfaceStorage());
-  mmInitialAvailableSoilWater->Reset(double(H.InitialAvailableSoilWater()), H.MinInitialAvailableSoilWater(),
-                                     H.MaxInitialAvailableSoilWater());
-  mmMaximumMoisture->Reset(double(H.MaximumMoisture()), double(H.MinMaximumMoisture()),
-                           double(H.MaxMaximumMoisture()));
-  mmInitialGroundWaterTable->Reset(double(H.InitialGroundWaterTable()), H.MinInitialGroundWaterTable(),
-                                   H.MaxInitialGroundWaterTable());
-  mmDrainageDepth->Reset(double(H.DrainageDepth()), H.MinDrainageDepth(), H.MaxDrainageDepth());
-  mmMaximumRootDepthOfSoil->Reset(double(H.MaximumRootDepthOfSoil()), H.MinMaximumRootDepthOfSoil(),
-                                  H.MaxMaximumRootDepthOfSoil());
-  mmMaxNonInfiltratingFractionOfRain->Reset(double(H.MaxNonInfiltratingFractionOfRain()),
-                                            H.MinMaxNonInfiltratingFractionOfRain(),
-                                            H.MaxMaxNonInfiltratingFractionOfRain());
   FillReruns();
   // The enabling rules hold for the values just shown.
   UpdateControls();
@@ -531,51 +537,16 @@ void TFormMain::StorePages() {
   TBusyCursor Busy;
   TKvSession& S = *TheSession;
 
-  TKvGeneral& G = S.General();
-  G.SetProductionLevels(RgProductionLevels->ItemIndex() + 1);
-  G.SetTypeOfWaterLimitedCropGrowth(RgTypeOfWaterLimitedCropGrowth->ItemIndex());
-  G.SetSummarySeasonalSoilWaterBalance(RgSoilWaterBalance->ItemIndex());
-  G.SetOutputInterval(mmOutputInterval->iValue());
-  G.SetWaterbalanceStartDay(mmStartDay->iValue());
+  StoreFields();
 
-  TKvCrop& C = S.Crop();
   TQtListBox CropBox(LbCropNo);
   TQtLabel CropLabel(lbcrop);
-  C.SetCropFile(CropBox, CropLabel);
-  C.SetStartDay(RgStartDay->ItemIndex());
-  C.SetFixedEmergenceDate(mmFixedEmergenceDate->iValue());
-  C.SetFixedSowingDate(mmFixedSowingDate->iValue());
-  C.SetEarliestSowingDate(mmEarliestSowingDate->iValue());
-  C.SetUltimateSowingDate(mmUltimateSowingDate->iValue());
-  C.SetEndDay(RgEndDay->ItemIndex() + 1);
-  C.SetFixedEndDate(mmFixedEndDate->iValue());
-  C.SetMaximumDuration(mmMaximumDuration->iValue());
+  S.Crop().SetCropFile(CropBox, CropLabel);
 
   StoreWeather();
 
   TQtListBox SoilBox(LbSoilNo);
   S.Soil().SetSoilFile(SoilBox);
-
-  TKvNutrients& N = S.Nutrients();
-  N.SetNBase(mmNBase->fValue());
-  N.SetNrec(mmNRec->fValue());
-  N.SetPBase(mmPBase->fValue());
-  N.SetPrec(mmPRec->fValue());
-  N.SetKBase(mmKBase->fValue());
-  N.SetKrec(mmKRec->fValue());
-
-  TKvHydrology& H = S.Hydrology();
-  H.SetGroundwater(CbGroundwater->isChecked() ? 1 : 0);
-  H.SetDrainage(CbDrainage->isChecked() ? 1 : 0);
-  H.SetInitialSurfaceStorage(mmInitialSurfaceStorage->fValue());
-  H.SetMaximumSurfaceStorage(mmMaximumSurfaceStorage->fValue());
-  H.SetInitialAvailableSoilWater(mmInitialAvailableSoilWater->fValue());
-  H.SetMaximumMoisture(mmMaximumMoisture->fValue());
-  H.SetInitialGroundWaterTable(mmInitialGroundWaterTable->fValue());
-  H.SetDrainageDepth(mmDrainageDepth->fValue());
-  H.SetMaximumRootDepthOfSoil(mmMaximumRootDepthOfSoil->fValue());
-  H.SetMaxNonInfiltratingFractionOfRain(mmMaxNonInfiltratingFractionOfRain->fValue());
-  H.SetTypeOfNonInfiltratingFractionOfRain(RgTypeOfNonInfiltratingFractionOfRain->ItemIndex());
 
   StoreReruns();
 }

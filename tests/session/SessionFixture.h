@@ -122,6 +122,79 @@ class TSessionTest : public ::testing::Test {
     Session->Soil().SetSoilFile("CLAY.SOL");
   }
 
+  // Every field away from its default; a rerun table with every value type.
+  void FillSession(bool Option2) {
+    AddCropAndSoil();
+    Dir().Write("meteo/climd/RAINN.DAT", "** KRLDESCRIPTION=Rain north\r\n** KRLFORMAT=99\r\n");
+    TKvSession& S = *Session;
+    S.General().SetProductionLevels(3);
+    S.General().SetTypeOfWaterLimitedCropGrowth(1);
+    S.General().SetSummarySeasonalSoilWaterBalance(3);
+    S.General().SetOutputInterval(5);
+    S.General().SetWaterbalanceStartDay(60);
+    TKvCrop& C = S.Crop();
+    C.SetCropDescription("Spring barley, early");
+    C.SetStartDay(2);
+    C.SetFixedEmergenceDate(35);
+    C.SetFixedSowingDate(40);
+    C.SetEarliestSowingDate(90);
+    C.SetUltimateSowingDate(150);
+    C.SetEndDay(3);
+    C.SetFixedEndDate(250);
+    C.SetMaximumDuration(200);
+    TKvWeather& W = S.Weather();
+    W.SetWeatherFormatNumber(2);
+    W.SetStationFile("NLD1.");
+    W.SetStationDescription("Station north, daily data");
+    W.SetYear(1987);
+    W.SetConsecutiveYears(3);
+    if (Option2) {
+      W.SetRainfallDataOptions(2);
+      W.SetRainfallStationFile("RAINN.DAT");
+      W.SetRainfallStationDescription("Rain north");
+      W.SetRainfallYear(1988);
+      W.SetRainfallConsecutiveYears(2);
+    } else {
+      W.SetRainfallDataOptions(0);
+      W.SetNoOfRunsWithRandomizedRain(4);
+    }
+    S.Soil().SetSoilDescription("Clay loam");
+    TKvHydrology& H = S.Hydrology();
+    H.SetGroundwater(1);
+    H.SetTypeOfNonInfiltratingFractionOfRain(1);
+    H.SetDrainage(1);
+    H.SetMaximumSurfaceStorage(2.5);
+    H.SetInitialAvailableSoilWater(12.25);
+    H.SetInitialGroundWaterTable(150);
+    H.SetDrainageDepth(80);
+    H.SetMaximumRootDepthOfSoil(100);
+    H.SetMaxNonInfiltratingFractionOfRain(0.25);
+    H.SetInitialSurfaceStorage(1.5);
+    H.SetMaximumMoisture(0.3);
+    TKvNutrients& N = S.Nutrients();
+    N.SetNBase(50);
+    N.SetNrec(0.4);
+    N.SetPBase(12);
+    N.SetPrec(0.2);
+    N.SetKBase(70);
+    N.SetKrec(0.6);
+    TKvRerun& R = S.Rerun();
+    R.SetUseReRuns(true);
+    std::string Table;  // over two lines when written
+    while (Table.size() < 120) Table += "1.00,22.5,";
+    Table += "2.00,30.0";
+    R.RerunList.Clear();
+    R.RerunList.Add("", std::make_unique<TRerunVarList>());
+    R.RerunList.Add("", std::make_unique<TRerunVarList>());
+    for (const std::string& V : std::vector<std::string>{"RUNNAM=KRL1", "CRFILE=BARLEY.CAB", "INYEAR=2",
+                                                         "TBASE=1.5", "AMAXTB=" + Table})
+      R.AddRerunVar(0, V);
+    for (const char* V : {"RUNNAM=KRL2", "CRFILE=BARLEY.CAB", "INYEAR=4", "TBASE=-2.0", "AMAXTB=0,10,3,20"})
+      R.AddRerunVar(1, V);
+  }
+  std::vector<std::string> AllFiles() const {
+    return {Masked("KRLTI.TIM"), Masked("KRLSI.SIT"), Masked("RUNOPT.DAT"), Masked("KRLRR.RER")};
+  }
   // Scripted boxes: any box a test did not expect fails it.
   TScriptedMessages Msgs;
   std::unique_ptr<TProgramHome> Home;

@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -26,6 +27,7 @@
 #include "DxMemo.h"
 #include "Dxedit.h"
 #include "Kvmain.h"
+#include "WinSupport.h"
 #include "WinTestSupport.h"
 #include "catalogue/KvRerun.h"
 #include "catalogue/KvRerunTable.h"
@@ -464,6 +466,33 @@ TEST_F(TMainWindow, TheHelpCommands) {
   ASSERT_EQ(Opened.size(), 2u);
   EXPECT_EQ(Opened[0], Home.Bin() + "KRL_Manual.pdf");
   EXPECT_EQ(Opened[1], Home.Bin() + "help/model.html");
+}
+
+TEST_F(TMainWindow, F1OnASessionFieldOpensTheTopicOfItsPage) {
+  Home.Dir().Write("bin/help/index.html", "<html></html>");
+  Home.Dir().Write("bin/help/4005.html", "<html></html>");
+  Start();
+  Show();
+  InstallHelpKey(*qApp);
+  std::vector<std::string> Opened;
+  auto Old = SetOpenDocumentHandler([&](const std::string& F) {
+    Opened.push_back(F);
+    return 42;
+  });
+  auto* Tabs = Main->findChild<QTabWidget*>("pgcSession");
+  ASSERT_NE(Tabs, nullptr);
+  QTest::mouseClick(Tabs->tabBar(), Qt::LeftButton, {}, Tabs->tabBar()->tabRect(4).center());
+  auto* Field = Main->findChild<QLineEdit*>("mmMaximumSurfaceStorage");
+  ASSERT_NE(Field, nullptr);
+  QTest::mouseClick(Field, Qt::LeftButton);
+  QTest::keyClick(Field, Qt::Key_F1);
+  // The page's list has no topic of its own: F1 there opens the contents.
+  QTest::mouseClick(Main->findChild<QListWidget*>("LbSoilNo")->viewport(), Qt::LeftButton);
+  QTest::keyClick(Main->findChild<QListWidget*>("LbSoilNo"), Qt::Key_F1);
+  SetOpenDocumentHandler(Old);
+  ASSERT_EQ(Opened.size(), 2u);
+  EXPECT_EQ(Opened[0], Home.Bin() + "help/4005.html");
+  EXPECT_EQ(Opened[1], Home.Bin() + "help/index.html");
 }
 
 TEST_F(TMainWindow, TheDialogButtonsOpenTheirDialogs) {

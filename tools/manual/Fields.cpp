@@ -1,31 +1,25 @@
 #include "Fields.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QMap>
+#include <map>
 #include <memory>
 #include <vector>
 
 #include "Markup.h"
 #include "catalogue/KvRange.h"
 #include "catalogue/KvRerun.h"
-#include "catalogue/Kvcrop.h"
 #include "catalogue/Kvwthr.h"
+#include "platform/FileSys.h"
 #include "platform/Handlers.h"
-#include "session/Kvgen.h"
-#include "session/Kvhyd.h"
-#include "session/Kvnut.h"
+#include "session/Kvses.h"
+#include "session/SessionFields.h"
 
 namespace {
 
-// The session's parts after a reset: their defaults and ranges are what the
-// pages show and accept.
-struct TSessionParts {
-  TKvGeneral General;
-  TKvCrop Crop;
-  TKvWeather Weather;
-  TKvHydrology Hydrology;
-  TKvNutrients Nutrients;
-};
-std::unique_ptr<TSessionParts> Parts;
+// A session with its defaults: what the pages show and accept at the start.
+std::unique_ptr<TKvSession> Session;
 
 QString Num(long double V) { return QString::number(double(V), 'g', 6); }
 QString Range(long double Min, long double Max) { return Num(Min) + "\u2009\u2013\u2009" + Num(Max); }
@@ -36,157 +30,144 @@ const TRerunVar& Var(const char* Name) {
   return *VarCatalogue.Objects(i);
 }
 
-QString Meaning(const char* Name) { return QString::fromStdString(Var(Name).Meaning()); }
-
-// The unit a catalogue meaning gives in its last brackets, when they hold one.
-QString UnitOf(const char* Name) {
-  const QString M = Meaning(Name);
-  if (!M.endsWith(')')) return QString();
-  const QString U = M.mid(M.lastIndexOf('(') + 1).chopped(1);
-  if (U.contains(':') || U.contains("option")) return QString();
-  return U;
+// The catalogue's range of a keyword, as the session rounds it.
+QString CatalogueRange(const char* Name) {
+  Var(Name);
+  return Range(RangeMin(Name), RangeMax(Name));
 }
 
-// The catalogue's range of a keyword, as the session rounds it.
-QString CatalogueRange(const char* Name) { return Range(RangeMin(Name), RangeMax(Name)); }
+// What the manual says of a field beyond the field table: the fields of each
+// page in the order the page shows them, a range the table cannot give (a
+// choice from a list) or a remark after it, and a default in words.
+struct TNote {
+  const char* Keyword;
+  QString Range;      // replaces the range; with a leading ",", follows it
+  QString Default;    // replaces the default; with a leading "*", follows it
+  QStringList Words;  // a choice: the words of each value from the minimum on
+};
+
+const std::vector<TNote>& Notes(const QString& Page) {
+  static const std::map<QString, std::vector<TNote>> All = {
+      {"General",
+       {{"IPRODL", "", "", {"1 (potential)", "2 (and water-limited)", "3 (and nutrient-limited)"}},
+        {"IBAL", "", "", {"0 (no summary)", "1 (whole system)", "2 (root zone)", "3 (both)"}},
+        {"IOXWL", "", "", {"0 (drought only)", "1 (drought and oxygen shortage)"}}}},
+      {"Crop", {{"CRFILE", "the crop files of cropd/", "the first crop", {}}}},
+      {"Weather",
+       {{"IWEATH", "2 (daily weather files)", "", {}},
+        {"CLFILE", "the stations of the format", "the first station", {}}}},
+      {"Timer",
+       {{"PRDEL", "", "", {}},
+        {"ISDAY", "", "", {}},
+        {"ISYR", ", within the station's years", "*, else the station's first year", {}},
+        {"INYEAR", ", up to the station's last year", "", {}},
+        {"ISTCHO", "", "", {"0 (fixed emergence)", "1 (fixed sowing)", "2 (variable sowing)"}},
+        {"IDEM", "", "", {}},
+        {"IDSOW", "", "", {}},
+        {"IDESOW", "", "", {}},
+        {"IDLSOW", "", "", {}},
+        {"IENCHO", "", "", {"1 (fixed end date)", "2 (maturity)", "3 (earliest of both)"}},
+        {"IDAYEN", "", "", {}},
+        {"IDURMX", "", "", {}}}},
+      {"Soil",
+       {{"SOFILE", "the soil files of soild/", "the first soil", {}},
+        {"SSI", "", "", {}},
+        {"SSMAX", "", "", {}},
+        {"IZT", "", "", {"0 (not checked)", "1 (checked)"}},
+        {"WAV", "", "", {}},
+        {"SMLIM", ", narrowed to the soil's SMW\u2009\u2013\u2009SM0", "the soil's SMW", {}},
+        {"ZTI", "", "", {}},
+        {"IDRAIN", "", "", {"0 (not checked)", "1 (checked)"}},
+        {"DD", "", "", {}},
+        {"RDMSOL", "", "", {}},
+        {"IFUNRN", "", "", {"0 (fixed)", "1 (function of storm size)"}},
+        {"NOTINF", "", "", {}}}},
+      {"Nutrients",
+       {{"NBASE", "", "", {}},
+        {"PBASE", "", "", {}},
+        {"KBASE", "", "", {}},
+        {"NREC", "", "", {}},
+        {"PREC", "", "", {}},
+        {"KREC", "", "", {}}}},
+      {"Rainfall",
+       {{"IRNDAT",
+         "2\u2009\u2013\u20093 with daily weather",
+         "",
+         {"0", "1", "2 (rainfall file)", "3 (weather file)"}},
+        {"RAFILE", "the rainfall stations of climd/", "", {}},
+        {"ISYRR", ", within the station's years", "the station's first year", {}},
+        {"INYRG", ", up to the station's last year", "", {}}}},
+      {"Reruns", {{"IOPT2", "2 (no reruns) or 4 (reruns)", "2 (not checked)", {}}}},
+  };
+  const auto It = All.find(Page);
+  if (It == All.end()) throw EManualError{"@fields: no page " + Page};
+  return It->second;
+}
 
 struct TRow {
-  QString Field;    // the caption on the page
+  QString Field;
   QString Keyword;  // the model's name; the input file it goes to is said in the text
-  QString Unit;     // empty: from the catalogue's meaning, "-": none
+  QString Unit;
   QString Range;
   QString Default;
 };
 
-// Checks that a range the session gives a field is the catalogue's.
-QString Checked(const char* Name, long double Min, long double Max) {
-  const QString R = Range(Min, Max);
-  if (R != CatalogueRange(Name))
-    throw EManualError{
-        QString("%1: the session's range %2 is not the catalogue's %3").arg(Name, R, CatalogueRange(Name))};
+// The range the page accepts: from the field table, which must agree with
+// the catalogue wherever the catalogue knows the keyword.
+QString FieldRange(const TSessionField& F) {
+  if (!F.Range) return QString();
+  const TFieldRange R = F.Range(*Session);
+  const QString Text = Range(R.Min, R.Max);
+  if (std::string(F.Unit) != "-" && VarCatalogue.IndexOf(F.Keyword) >= 0 && Text != CatalogueRange(F.Keyword))
+    throw EManualError{QString("%1: the session's range %2 is not the catalogue's %3")
+                           .arg(F.Keyword, Text, CatalogueRange(F.Keyword))};
+  return Text;
+}
+
+TRow RowOf(const TSessionField& F, const TNote& N) {
+  TRow R{QString::fromStdString(F.Name), F.Keyword, F.Unit, FieldRange(F), QString()};
+  if (N.Range.startsWith(','))
+    R.Range += N.Range;
+  else if (!N.Range.isEmpty())
+    R.Range = N.Range;
+  const QString Value = F.Number ? Num(F.Number(*Session)) : QString::fromStdString(F.Text(*Session));
+  const int Choice = F.Number && F.Range ? int(F.Number(*Session) - F.Range(*Session).Min) : -1;
+  if (Choice >= 0 && Choice < N.Words.size())
+    R.Default = N.Words[Choice];
+  else if (N.Default.startsWith('*'))
+    R.Default = Value + N.Default.mid(1);
+  else
+    R.Default = N.Default.isEmpty() ? Value : N.Default;
   return R;
 }
 
 std::vector<TRow> Rows(const QString& Page) {
-  const TKvGeneral& G = Parts->General;
-  const TKvCrop& C = Parts->Crop;
-  const TKvWeather& W = Parts->Weather;
-  const TKvHydrology& H = Parts->Hydrology;
-  const TKvNutrients& N = Parts->Nutrients;
-  static const char* const Levels[] = {"", "1 (potential)", "2 (and water-limited)",
-                                       "3 (and nutrient-limited)"};
-  static const char* const Balances[] = {"0 (no summary)", "1 (whole system)", "2 (root zone)", "3 (both)"};
-  static const char* const StartDays[] = {"0 (fixed emergence)", "1 (fixed sowing)", "2 (variable sowing)"};
-  static const char* const EndDays[] = {"", "1 (fixed end date)", "2 (maturity)", "3 (earliest of both)"};
-  static const char* const RainOptions[] = {"0", "1", "2 (rainfall file)", "3 (weather file)"};
-  auto Day = [](int V) { return QString::number(V); };
-  if (Page == "General")
-    return {
-        {"Number of successive production levels", "IPRODL", "-", "1\u2009\u2013\u20093",
-         Levels[G.ProductionLevels()]},
-        {"Summary seasonal soil water balance", "IBAL", "-", "0\u2009\u2013\u20093",
-         Balances[G.SummarySeasonalSoilWaterBalance()]},
-        {"WATER-LIMITED crop growth", "IOXWL", "-", "0\u2009\u2013\u20091",
-         G.TypeOfWaterLimitedCropGrowth() ? "1 (drought and oxygen shortage)" : "0 (drought only)"},
-    };
-  if (Page == "Crop")
-    return {{"Available crops", "CRFILE", "file name", "the crop files of cropd/", "the first crop"}};
-  if (Page == "Weather")
-    return {{"Weather format", "IWEATH", "-", "2 (daily weather files)", QString::number(W.WeatherFormat())},
-            {"Available stations", "CLFILE", "file stem", "the stations of the format", "the first station"}};
-  if (Page == "Timer")
-    return {
-        {"Output interval in days", "PRDEL", "",
-         Checked("PRDEL", G.OutputIntervalMin(), G.OutputIntervalMax()), Num(G.OutputInterval())},
-        {"Start date water balance", "ISDAY", "",
-         Checked("ISDAY", G.WaterbalanceStartDayMin(), G.WaterbalanceStartDayMax()),
-         Day(G.WaterbalanceStartDay())},
-        {"Start year", "ISYR", "year", CatalogueRange("ISYR") + ", within the station's years",
-         Num(W.Year()) + ", else the station's first year"},
-        {"Consecutive years", "INYEAR", "years", CatalogueRange("INYEAR") + ", up to the station's last year",
-         Num(W.ConsecutiveYears())},
-        {"Start Day", "ISTCHO", "-", CatalogueRange("ISTCHO"), StartDays[C.StartDay()]},
-        {"Fixed Emergence", "IDEM", "", Checked("IDEM", C.MinFixedEmergenceDate(), C.MaxFixedEmergenceDate()),
-         Day(C.FixedEmergenceDate())},
-        {"Fixed Sowing", "IDSOW", "", Checked("IDSOW", C.MinFixedSowingDate(), C.MaxFixedSowingDate()),
-         Day(C.FixedSowingDate())},
-        {"Earliest Sowing", "IDESOW", "",
-         Checked("IDESOW", C.MinEarliestSowingDate(), C.MaxEarliestSowingDate()),
-         Day(C.EarliestSowingDate())},
-        {"Ultimate Sowing", "IDLSOW", "",
-         Checked("IDLSOW", C.MinUltimateSowingDate(), C.MaxUltimateSowingDate()),
-         Day(C.UltimateSowingDate())},
-        {"End Day", "IENCHO", "-", CatalogueRange("IENCHO"), EndDays[C.EndDay()]},
-        {"Fixed end date", "IDAYEN", "", Checked("IDAYEN", C.MinFixedEndDate(), C.MaxFixedEndDate()),
-         Day(C.FixedEndDate())},
-        {"Maximum duration", "IDURMX", "", Checked("IDURMX", C.MinMaximumDuration(), C.MaxMaximumDuration()),
-         Day(C.MaximumDuration())},
-    };
-  if (Page == "Soil")
-    return {
-        {"Available soil types", "SOFILE", "file name", "the soil files of soild/", "the first soil"},
-        {"Initial surface storage", "SSI", "",
-         Checked("SSI", H.MinInitialSurfaceStorage(), H.MaxInitialSurfaceStorage()),
-         Num(H.InitialSurfaceStorage())},
-        {"Maximum surface storage", "SSMAX", "",
-         Checked("SSMAX", H.MinMaximumSurfaceStorage(), H.MaxMaximumSurfaceStorage()),
-         Num(H.MaximumSurfaceStorage())},
-        {"Groundwater", "IZT", "-", "0\u2009\u2013\u20091",
-         H.Groundwater() ? "1 (checked)" : "0 (not checked)"},
-        {"Initial available soil water", "WAV", "",
-         Checked("WAV", H.MinInitialAvailableSoilWater(), H.MaxInitialAvailableSoilWater()),
-         Num(H.InitialAvailableSoilWater())},
-        {"Maximum initial moisture content in initial rooting depth", "SMLIM", "volume fraction",
-         CatalogueRange("SMLIM") + ", narrowed to the soil's SMW\u2009\u2013\u2009SM0", "the soil's SMW"},
-        {"Initial groundwater table", "ZTI", "",
-         Checked("ZTI", H.MinInitialGroundWaterTable(), H.MaxInitialGroundWaterTable()),
-         Num(H.InitialGroundWaterTable())},
-        {"Drainage", "IDRAIN", "-", CatalogueRange("IDRAIN"),
-         H.Drainage() ? "1 (checked)" : "0 (not checked)"},
-        {"Drainage depth", "DD", "", Checked("DD", H.MinDrainageDepth(), H.MaxDrainageDepth()),
-         Num(H.DrainageDepth())},
-        {"Maximum rooting depth of soil", "RDMSOL", "",
-         Checked("RDMSOL", H.MinMaximumRootDepthOfSoil(), H.MaxMaximumRootDepthOfSoil()),
-         Num(H.MaximumRootDepthOfSoil())},
-        {"Non-infiltration fraction", "IFUNRN", "-", CatalogueRange("IFUNRN"),
-         H.TypeOfNonInfiltratingFractionOfRain() ? "1 (function of storm size)" : "0 (fixed)"},
-        {"Maximum non-infiltrating factor of rain storm", "NOTINF", "fraction",
-         Checked("NOTINF", H.MinMaxNonInfiltratingFractionOfRain(), H.MaxMaxNonInfiltratingFractionOfRain()),
-         Num(H.MaxNonInfiltratingFractionOfRain())},
-    };
-  if (Page == "Nutrients")
-    return {
-        {"Nitrogen (N), basic soil supply", "NBASE", "", Checked("NBASE", N.NBaseMin(), N.NBaseMax()),
-         Num(N.NBase())},
-        {"Phosphorus (P), basic soil supply", "PBASE", "", Checked("PBASE", N.PBaseMin(), N.PBaseMax()),
-         Num(N.PBase())},
-        {"Potassium (K), basic soil supply", "KBASE", "", Checked("KBASE", N.KBaseMin(), N.KBaseMax()),
-         Num(N.KBase())},
-        {"Nitrogen (N), apparent recovery fraction", "NREC", "fraction",
-         Checked("NREC", N.NRecMin(), N.NRecMax()), Num(N.Nrec())},
-        {"Phosphorus (P), apparent recovery fraction", "PREC", "fraction",
-         Checked("PREC", N.PRecMin(), N.PRecMax()), Num(N.Prec())},
-        {"Potassium (K), apparent recovery fraction", "KREC", "fraction",
-         Checked("KREC", N.KRecMin(), N.KRecMax()), Num(N.Krec())},
-    };
-  if (Page == "Rainfall")
-    return {
-        {"Rainfall data option", "IRNDAT", "-", CatalogueRange("IRNDAT") + " with daily weather",
-         RainOptions[W.RainfallDataOptions()]},
-        {"Rainfall station", "RAFILE", "file name", "the rainfall stations of climd/",
-         QString::fromStdString(W.RainfallStationFile())},
-        {"Start year", "ISYRR", "year", CatalogueRange("ISYRR") + ", within the station's years",
-         "the station's first year"},
-        {"Consecutive years", "INYRG", "years", CatalogueRange("INYRG") + ", up to the station's last year",
-         Num(W.RainfallConsecutiveYears())},
-        {"Runs with randomized rain", "INYRG", "runs",
-         Checked("INYRG", W.MinNoOfRunsWithRandomizedRain(), W.MaxNoOfRunsWithRandomizedRain()),
-         Num(W.NoOfRunsWithRandomizedRain())},
-    };
+  std::vector<TRow> Out;
+  int OnPage = 0;
+  for (const TSessionField& F : SessionFields()) OnPage += Page == F.Page;
+  for (const TNote& N : Notes(Page)) {
+    const TSessionField* F = FindSessionField(N.Keyword);
+    if (!F || Page != F->Page)
+      throw EManualError{QString("@fields %1: the page has no field %2").arg(Page, N.Keyword)};
+    Out.push_back(RowOf(*F, N));
+  }
+  if (OnPage != int(Out.size()))
+    throw EManualError{QString("@fields %1: the manual lists %2 of the page's %3 fields")
+                           .arg(Page)
+                           .arg(Out.size())
+                           .arg(OnPage)};
+  // Where one keyword means two things, or a column is not a session field.
+  if (Page == "Rainfall") {
+    const TKvWeather& W = Session->Weather();
+    Out.push_back({"Runs with randomized rain", "INYRG", "runs",
+                   Range(W.MinNoOfRunsWithRandomizedRain(), W.MaxNoOfRunsWithRandomizedRain()),
+                   Num(W.NoOfRunsWithRandomizedRain())});
+  }
   if (Page == "Reruns")
-    return {{"Run name (first column)", "RUNNAM", "text", "at most 6 characters, different in every rerun",
-             "the session name (up to 5 characters) and the rerun's number"}};
-  throw EManualError{"@fields: no page " + Page};
+    Out.push_back({"Run name (first column)", "RUNNAM", "text",
+                   "at most 6 characters, different in every rerun",
+                   "the session name (up to 5 characters) and the rerun's number"});
+  return Out;
 }
 
 QString Cell(const QString& S) { return "<td>" + Escape(S) + "</td>"; }
@@ -203,7 +184,18 @@ void LoadFieldSources(const QString& CatalogueFile) {
   } catch (const std::exception& E) {
     throw EManualError{CatalogueFile + ": " + QString::fromStdString(E.what())};
   }
-  Parts = std::make_unique<TSessionParts>();
+  // The session's file manager makes the program directory current: the
+  // catalogue's directory, with the sample DIRECT.INI beside it.
+  const QString Here = QDir::currentPath();
+  SetExecPath(QFileInfo(CatalogueFile).absolutePath().toStdString() + "/");
+  try {
+    Session = std::make_unique<TKvSession>();
+    Session->Reset();
+  } catch (const std::exception& E) {
+    QDir::setCurrent(Here);
+    throw EManualError{"the session's defaults: " + QString::fromStdString(E.what())};
+  }
+  QDir::setCurrent(Here);
 }
 
 QString FieldTableHtml(const QString& Page) {
@@ -212,9 +204,7 @@ QString FieldTableHtml(const QString& Page) {
       "<thead><tr><th width=\"36%\">Field</th><th width=\"11%\">Keyword</th><th width=\"14%\">Unit</th>"
       "<th width=\"21%\">Range</th><th width=\"18%\">Default</th></tr></thead>\n<tbody>\n";
   for (const TRow& R : Rows(Page)) {
-    const QByteArray K = R.Keyword.toLatin1();
     QString Unit = R.Unit;
-    if (Unit.isEmpty()) Unit = UnitOf(K.constData());
     if (Unit.isEmpty() || Unit == "-") Unit = "\u2013";
     H += "<tr>" + Cell(R.Field) + "<td><code>" + Escape(R.Keyword) + "</code></td>" + Cell(Unit) +
          Cell(R.Range) + Cell(R.Default) + "</tr>\n";

@@ -1,12 +1,14 @@
 #pragma once
 // The manual's tables of session fields and rerun variables, made from the
-// variable catalogue and the session's own defaults and ranges when the
-// manual is built, so that the manual says what the program does.
+// session's field table, the variable catalogue and a session with its
+// defaults when the manual is built, so that the manual says what the
+// program does.
 
 #include <QString>
 
-// Loads the variable catalogue (KRL_VAR.csv) and resets the session's parts
-// from it. EManualError when the file cannot be read.
+// Loads the variable catalogue (KRL_VAR.csv) and makes a session with its
+// defaults, on the DIRECT.INI beside the catalogue. EManualError when the
+// file cannot be read.
 void LoadFieldSources(const QString& CatalogueFile);
 
 // "@fields Page": the table of the fields of a session page or dialog
