@@ -2,12 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
+#include <vector>
 
 #include "foundations/Numbers.h"
 
 namespace {
 constexpr double Pi = 3.14159265358979323846;
+constexpr double PartitionSlack = 0.01;  // the partitioning fractions may miss 1 by this much
 
 // A table whose x values are development stages must cover 0 to 2.
 void CheckDvsTable(const TTable& T, const std::string& Name, const TParams& P) {
@@ -16,29 +17,27 @@ void CheckDvsTable(const TTable& T, const std::string& Name, const TParams& P) {
                       {"ERROR in file " + P.Source(Name) + ", key " + Name +
                        ": the table does not cover the development stages 0 to 2"});
 }
-// The dry matter that does not go to the roots must go somewhere above the
-// ground: at every development stage where the roots do not take all of it,
-// the leaf, stem and storage organ fractions may not all be zero (the growth
-// would be divided by zero). The tables are straight between their points,
-// so their sum is checked at every point of any of them.
+// Leaves, stems and storage organs share the dry matter that does not go to
+// the roots: their fractions add up to one (within PartitionSlack) at every
+// development stage where the roots leave anything above the ground.
+// Between the tables' points the sum is a straight line, so it is checked at
+// every point of any of them. A sum of 0 would divide the growth by zero,
+// any other sum would create or lose dry matter.
 void CheckPartitioning(const TCropParams& C, const TParams& P) {
   std::vector<double> Stages;
   for (const TTable* T : {&C.FRTB, &C.FLTB, &C.FSTB, &C.FOTB})
     Stages.insert(Stages.end(), T->Xs().begin(), T->Xs().end());
+  std::sort(Stages.begin(), Stages.end());
   for (const double Dvs : Stages) {
     if (Dvs < 0 || Dvs > 2 || C.FRTB(Dvs) >= 1.0) continue;
-    if (C.FLTB(Dvs) + C.FSTB(Dvs) + C.FOTB(Dvs) > 1e-9) continue;
-    std::string Sources;
-    for (const char* N : {"FLTB", "FSTB", "FOTB"})
-      if (Sources.find(P.Source(N)) == std::string::npos)
-        Sources += (Sources.empty() ? "" : ", ") + P.Source(N);
-    char Stage[32];
-    std::snprintf(Stage, sizeof Stage, "%.2f", Dvs);
-    throw EModelError(
-        P.Source("FOTB"), "FOTB",
-        {"ERROR in file " + Sources + ", keys FLTB, FSTB, FOTB: at development stage " + Stage +
-         " the fractions to leaves, stems and storage organs are all 0, so the dry matter above the "
-         "ground has nowhere to go"});
+    const double Sum = C.FLTB(Dvs) + C.FSTB(Dvs) + C.FOTB(Dvs);
+    if (std::fabs(Sum - 1.0) <= PartitionSlack) continue;
+    P.Contradiction(
+        {"FLTB", "FSTB", "FOTB"},
+        Format("the fractions to leaves, stems and storage organs add up to %.3f at development "
+               "stage %.2f",
+               Sum, Dvs),
+        {"  They share the dry matter above the ground and add up to 1 at every development stage."});
   }
 }
 }  // namespace

@@ -345,6 +345,31 @@ std::string TParams::Source(const std::string& Name) const {
   return FBase.Where(K);
 }
 
+bool TParams::FromRerun(const std::string& Name) const {
+  return FRerun && FRerun->Values.count(UpperCase(Name)) != 0;
+}
+
+void TParams::Contradiction(const std::vector<std::string>& Keys, const std::string& Why,
+                            const std::vector<std::string>& More) const {
+  std::string Key = Keys.front();
+  for (const std::string& K : Keys)
+    if (FromRerun(K)) {
+      Key = K;
+      break;
+    }
+  std::vector<std::string> Lines = {"ERROR in file " + Source(Key) + ", key " + Key + ": " + Why};
+  Lines.insert(Lines.end(), More.begin(), More.end());
+  for (const std::string& K : Keys) {
+    // A table read over several lines is shown as one list, x1, y1, x2, ...
+    std::string Value;
+    if (Has(K))
+      for (const char C : Raw(K))
+        if (C != ' ' && C != '\t') Value += C == ',' ? std::string(", ") : std::string(1, C);
+    Lines.push_back("  " + K + (Has(K) ? " = " + TrimBlanks(Value) : std::string()) + " from " + Source(K));
+  }
+  throw EModelError(Source(Key), Key, Lines);
+}
+
 const std::string& TParams::Raw(const std::string& Name) const {
   const std::string K = UpperCase(Name);
   if (FRerun) {
