@@ -8,6 +8,7 @@
 
 namespace {
 constexpr double Pi = 3.14159265358979323846;
+constexpr double RootWarmth = 20.0;      // C above TBASE at which the roots deepen by RRI a day
 constexpr double PartitionSlack = 0.01;  // the partitioning fractions may miss 1 by this much
 
 // A table whose x values are development stages must cover 0 to 2.
@@ -85,6 +86,22 @@ TCropParams LoadCropParams(const TParams& P) {
   C.FLTB = P.Table("FLTB");
   C.FSTB = P.Table("FSTB");
   C.FOTB = P.Table("FOTB");
+  // Vernalisation and day length: a crop file without VERNSA or DLO (or
+  // with 0) develops by temperature alone, and the other keys are not needed.
+  if (P.Has("VERNSA")) C.VERNSA = P.Real("VERNSA");
+  if (C.VERNSA > 0) {
+    C.VERNBA = P.Real("VERNBA");
+    C.VERNDV = P.Real("VERNDV");
+    C.VERNTB = P.Table("VERNTB");
+    if (C.VERNBA >= C.VERNSA)
+      P.Contradiction({"VERNBA", "VERNSA"},
+                      "the base vernalisation requirement must lie below the saturated one");
+  }
+  if (P.Has("DLO")) C.DLO = P.Real("DLO");
+  if (C.DLO > 0) {
+    C.DLC = P.Real("DLC");
+    if (C.DLC >= C.DLO) P.Contradiction({"DLC", "DLO"}, "the critical day length must lie below the optimum");
+  }
   for (const char* N : {"SLATB", "AMAXTB", "FRTB", "FLTB", "FSTB", "FOTB"}) CheckDvsTable(P.Table(N), N, P);
   CheckPartitioning(C, P);
   if (C.TEFFMX <= C.TBASEM || C.TEFFMX <= C.TBASE)
@@ -125,6 +142,7 @@ void TCrop::Emerge() {
   FEmerged = true;
   DVS = 0;
   TSUM = 0;
+  VERN = 0;
   const double Fr = FP.FRTB(0);
   const double Above = FP.TDWI * (1 - Fr);
   WRT = FP.TDWI * Fr;
@@ -164,7 +182,17 @@ void TCrop::Rates(double TAvg, double TDay, double IrradJ, double DayL, double R
   FGSO = Fo * Admi;
 }
 
-void TCrop::Integrate(double TAvg, double Stress, double RootLimit) {
+double TCrop::VernalisationFactor() const {
+  if (FP.VERNSA <= 0 || DVS >= FP.VERNDV) return 1.0;
+  return std::clamp((VERN - FP.VERNBA) / (FP.VERNSA - FP.VERNBA), 0.0, 1.0);
+}
+
+double TCrop::PhotoperiodFactor(double DayL) const {
+  if (FP.DLO <= 0) return 1.0;
+  return std::clamp((DayL - FP.DLC) / (FP.DLO - FP.DLC), 0.0, 1.0);
+}
+
+void TCrop::Integrate(double TAvg, double DayL, double Stress, double RootLimit) {
   if (!FEmerged) return;
   GASST += GASS;
   MREST += MRES;
@@ -209,13 +237,17 @@ void TCrop::Integrate(double TAvg, double Stress, double RootLimit) {
   WRT += FGRT;
   // Development and rooting.
   TSUM += DTEff;
-  if (DVS < 1)
-    DVS = std::min(1.0, DVS + DTEff / FP.TSUM1) +
-          std::max(0.0, DVS + DTEff / FP.TSUM1 - 1.0) * FP.TSUM1 / FP.TSUM2;
-  else
+  if (DVS < 1) {
+    const double Step = DTEff * VernalisationFactor() * PhotoperiodFactor(DayL) / FP.TSUM1;
+    if (FP.VERNSA > 0 && DVS < FP.VERNDV) VERN += FP.VERNTB(TAvg);
+    DVS = std::min(1.0, DVS + Step) + std::max(0.0, DVS + Step - 1.0) * FP.TSUM1 / FP.TSUM2;
+  } else {
     DVS = std::min(2.0, DVS + DTEff / FP.TSUM2);
-  // The roots deepen while they receive dry matter.
-  if (FP.FRTB(DVS) > 0 && RD < RootLimit) RD = std::min(RootLimit, RD + FP.RRI);
+  }
+  // The roots deepen while they receive dry matter, faster the warmer the
+  // day (RRI at 20 C above the base temperature).
+  if (FP.FRTB(DVS) > 0 && RD < RootLimit)
+    RD = std::min(RootLimit, RD + FP.RRI * std::min(1.0, DTEff / RootWarmth));
 }
 
 double TCrop::TraMax(double ET0) const {

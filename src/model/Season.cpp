@@ -87,7 +87,7 @@ void PlanDevelopment(const TSeasonInput& In, int FixEnd, TCalendar& C) {
   for (int t = C.Em; t < End; ++t) {
     const TDay D = GetDay(In, t);
     Dev.Rates(D.TAvg, D.TDay, 0, D.DayL, 0);
-    Dev.Integrate(D.TAvg, 1, 0);
+    Dev.Integrate(D.TAvg, D.DayL, 1, 0);
     if (C.Anth < 0 && Dev.DVS >= 1) C.Anth = t + 1;
     if (Dev.Mature() && In.IENCHO != 1) {
       End = t + 1;
@@ -183,10 +183,11 @@ TSeasonResult TSeasonRun::Run() {
     if (Growing) {
       FTraSum += Tra;
       FEvsSum += EvsMax;
+      if (D.ET0 > 0) FR.TRNORM += Tra / D.ET0;
     }
     Record(t, D, Tra);
     if (t == FCal.End) break;
-    FCrop.Integrate(D.TAvg, Factor, FRootMax);
+    FCrop.Integrate(D.TAvg, D.DayL, Factor, FRootMax);
     if (FWater && FCrop.Emerged()) FSoil.SetRootDepth(FCrop.RD);
   }
   CropTotals();

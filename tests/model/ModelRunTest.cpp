@@ -314,6 +314,11 @@ TEST(ModelRun, BadInputGivesAnErrorReportAndNoOutput) {
       {"soil moisture table above saturation",
        [&](TModelHome& H) { EditFile(H, "soild/LOAM.SOL", "SMTAB  = 0.0, 0.45,", "SMTAB  = 0.0, 0.60,"); },
        "LOAM.SOL, line", "key SMTAB"},
+      {"a rerun's base vernalisation above the saturated one",
+       [&](TModelHome& H) {
+         Reruns(H, {"RUNNAM='A';", "VERNSA=20;", "VERNBA=30;", "VERNDV=0.3;", "VERNTB=-10,1,50,1 "});
+       },
+       "KRLRR.RER, line 6 (rerun A)", "key VERNBA"},
       {"rerun line of 300 words", [&](TModelHome& H) { Reruns(H, {Words("RUNNAM='A'", 300, "x")}); },
        "KRLRR.RER, line 4", "'x' is not of the form"},
       {"reruns asked for, the file holds none", [&](TModelHome& H) { Reruns(H, {}); }, "KRLRR.RER", "KORRER"},

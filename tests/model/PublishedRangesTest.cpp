@@ -139,3 +139,52 @@ TEST(PublishedRanges, EvaporationLeavesTheRootedZoneNearWiltingPoint) {
     EXPECT_GE(Driest, 0.8 * 0.05 - 1e-9);
   }
 }
+
+// The winter wheat's calendar follows the weather: vernalisation and day
+// length hold development back over winter, so that anthesis and maturity
+// fall in the published windows for autumn sowings at all three stations,
+// and a crop sown in spring, without the cold it needs, flowers weeks late.
+// By 1 January the roots of the autumn-sown crop reach 20-40 cm.
+TEST(PublishedRanges, WinterWheatCalendarFollowsTheWeather) {
+  struct TWindow {
+    TSession Session;
+    int AnthFrom, AnthTo, RipeFrom, RipeTo;
+  };
+  const TWindow Windows[] = {
+      // The Netherlands: anthesis early to mid June, ripe late July to mid August.
+      {{"NLD1 sown 17 October", "WWHEAT.CRP", "NLD1.", 290, 250, 29}, 150, 172, 200, 228},
+      // Estonia: anthesis mid to late June, ripe late July to mid August.
+      {{"EST1 sown 7 September", "WWHEAT.CRP", "EST1.", 250, 200, 29}, 158, 185, 200, 230},
+      // Southern Spain: anthesis April to early May, ripe late May into June.
+      {{"STH1 sown 11 December", "WWHEAT.CRP", "STH1.", 345, 250, 29}, 95, 130, 145, 181},
+      {{"STH1 sown 15 October", "WWHEAT.CRP", "STH1.", 288, 250, 29}, 95, 130, 140, 181},
+  };
+  TModelHome H(TModelHome::SampleData);
+  for (const TWindow& W : Windows) {
+    SCOPED_TRACE(W.Session.Name);
+    const auto Y = RunSession(H, W.Session, "LOAM.SOL");
+    const double Anth = Mean(Y, [](const TYearResult& X) { return X.Pot.AnthDoy; });
+    const double Ripe = Mean(Y, [](const TYearResult& X) { return X.Pot.HarvDoy; });
+    EXPECT_GE(Anth, W.AnthFrom);
+    EXPECT_LE(Anth, W.AnthTo);
+    EXPECT_GE(Ripe, W.RipeFrom);
+    EXPECT_LE(Ripe, W.RipeTo);
+    // Grain filling: 40-55 days in the Netherlands, shorter in the heat of the south.
+    const double Filling = Mean(Y, [](const TYearResult& X) { return X.Pot.Dur - X.Pot.FlwrDays; });
+    EXPECT_GE(Filling, 30);
+    EXPECT_LE(Filling, 55);
+    if (std::string(W.Session.Station) == "NLD1.") {
+      EXPECT_GE(Filling, 40);
+      for (const TYearResult& X : Y)
+        for (const TDailyRow& D : X.Wat.Rows)
+          if (D.Year == X.Year + 1 && D.Doy == 1) {
+            EXPECT_GE(D.RD, 20.0) << X.Year;
+            EXPECT_LE(D.RD, 40.0) << X.Year;
+          }
+    }
+  }
+  // Sown in spring the crop is not vernalised: it flowers in July, a month
+  // after the autumn-sown crop, when it flowers at all.
+  const auto Spring = RunSession(H, {"NLD1 sown 21 March", "WWHEAT.CRP", "NLD1.", 80, 1, 30}, "LOAM.SOL");
+  for (const TYearResult& X : Spring) EXPECT_TRUE(X.Pot.AnthDoy == 0 || X.Pot.AnthDoy >= 182) << X.Year;
+}
