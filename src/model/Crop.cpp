@@ -8,8 +8,9 @@
 
 namespace {
 constexpr double Pi = 3.14159265358979323846;
-constexpr double RootWarmth = 20.0;      // C above TBASE at which the roots deepen by RRI a day
-constexpr double PartitionSlack = 0.01;  // the partitioning fractions may miss 1 by this much
+constexpr double RootWarmth = 20.0;           // C above TBASE at which the roots deepen by RRI a day
+constexpr double TranspirationWarmth = 10.0;  // C above TBASE from which the crop transpires fully
+constexpr double PartitionSlack = 0.01;       // the partitioning fractions may miss 1 by this much
 
 // A table whose x values are development stages must cover 0 to 2.
 void CheckDvsTable(const TTable& T, const std::string& Name, const TParams& P) {
@@ -250,9 +251,10 @@ void TCrop::Integrate(double TAvg, double DayL, double Stress, double RootLimit)
     RD = std::min(RootLimit, RD + FP.RRI * std::min(1.0, DTEff / RootWarmth));
 }
 
-double TCrop::TraMax(double ET0) const {
+double TCrop::TraMax(double ET0, double TAvg) const {
   if (!FEmerged) return 0.0;
-  return FP.CFET * ET0 * (1 - std::exp(-FP.KDIF * LAI));
+  const double Warmth = std::clamp((TAvg - FP.TBASE) / TranspirationWarmth, 0.0, 1.0);
+  return FP.CFET * ET0 * (1 - std::exp(-FP.KDIF * LAI)) * Warmth;
 }
 
 double TCrop::EvsMax(double ET0) const {

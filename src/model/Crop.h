@@ -67,8 +67,9 @@ class TCrop {
   double VernalisationFactor() const;
   double PhotoperiodFactor(double DayL) const;
 
-  // Potential transpiration of the canopy, cm/d, from reference evaporation.
-  double TraMax(double ET0) const;
+  // Potential transpiration of the canopy, cm/d, from reference evaporation
+  // and the day's mean temperature: a cold crop transpires less.
+  double TraMax(double ET0, double TAvg) const;
   // Potential evaporation of the soil under the canopy, cm/d.
   double EvsMax(double ET0) const;
 

@@ -176,7 +176,7 @@ TSeasonResult TSeasonRun::Run() {
     if (t == FCal.Em && FCal.Emerged) FCrop.Emerge();
     const bool Growing = FCrop.Emerged() && t < FCal.End;
     const double Factor = FWater ? Reduction(Growing) : 1.0;
-    const double Tra = Growing ? FCrop.TraMax(D.ET0) * Factor : 0.0;
+    const double Tra = Growing ? FCrop.TraMax(D.ET0, D.TAvg) * Factor : 0.0;
     Grow(t, D, Growing, Factor);
     const double EvsMax = FCrop.EvsMax(D.ET0);
     if (FWater) FSoil.Day(D.W.Rain / 10.0, EvsMax, Tra);

@@ -89,13 +89,20 @@ TEST(PublishedRanges, SampleResultsOnLoam) {
   EXPECT_GE(Ripe, 145);
   EXPECT_LE(Ripe, 181);
   // Grain maize, potential: irrigated in the south about 15 t, harvest index
-  // 0.45-0.55, a season of well over 87 days.
+  // 0.45-0.55.
   const auto& Gm = R["grain maize STH1"];
   EXPECT_GE(Mean(Gm, Twso), 12.0);
   EXPECT_LE(Mean(Gm, Twso), 16.0);
   EXPECT_GE(Mean(Gm, Hindex), 0.45);
   EXPECT_LE(Mean(Gm, Hindex), 0.55);
-  EXPECT_GE(Mean(Gm, [](const TYearResult& Y) { return Y.Pot.Dur; }), 100);
+  // Grain maize of such climates: silking about 65-80 days after emergence,
+  // ripe after about 130-150.
+  const double Silking = Mean(Gm, [](const TYearResult& Y) { return Y.Pot.FlwrDays; });
+  EXPECT_GE(Silking, 65);
+  EXPECT_LE(Silking, 80);
+  const double Season = Mean(Gm, [](const TYearResult& Y) { return Y.Pot.Dur; });
+  EXPECT_GE(Season, 130);
+  EXPECT_LE(Season, 150);
   // Spring barley, potential: 6-9 t, harvest index 0.45-0.55.
   const auto& Sb = R["spring barley NLD1"];
   EXPECT_GE(Mean(Sb, Twso), 6.0);
@@ -112,6 +119,23 @@ TEST(PublishedRanges, SampleResultsOnLoam) {
     for (const TDailyRow& D : Y.Wat.Rows) Deepest = std::max(Deepest, D.RD);
     EXPECT_DOUBLE_EQ(Deepest, 50.0) << Y.Year;
   }
+  // Water productivity: above-ground dry matter per unit of transpiration
+  // normalised by the reference evapotranspiration, 15-20 g/m2 for C3
+  // crops, 30-35 for C4 crops such as maize.
+  auto Productivity = [&](const char* Name) {
+    double Tagp = 0, Normalised = 0;
+    for (const TYearResult& Y : R[Name]) {
+      Tagp += Y.Pot.TAGP / 10.0;  // g/m2
+      Normalised += Y.Pot.TRNORM;
+    }
+    return Normalised > 0 ? Tagp / Normalised : 0.0;
+  };
+  for (const char* C3 : {"winter wheat NLD1", "winter wheat EST1", "spring barley NLD1", "potato NLD1"}) {
+    EXPECT_GE(Productivity(C3), 15.0) << C3;
+    EXPECT_LE(Productivity(C3), 20.0) << C3;
+  }
+  EXPECT_GE(Productivity("grain maize STH1"), 30.0);
+  EXPECT_LE(Productivity("grain maize STH1"), 35.0);
   // Transpiration efficiency, above ground: 30-55 kg dry matter per mm
   // transpired, every crop and site.
   for (const TSession& S : Sessions) {
