@@ -87,7 +87,7 @@ void PlanDevelopment(const TSeasonInput& In, int FixEnd, TCalendar& C) {
   for (int t = C.Em; t < End; ++t) {
     const TDay D = GetDay(In, t);
     Dev.Rates(D.TAvg, D.TDay, 0, D.DayL, 0);
-    Dev.Integrate(D.TAvg, 1, 0);
+    Dev.Integrate(D.TAvg, D.DayL, 1, 0);
     if (C.Anth < 0 && Dev.DVS >= 1) C.Anth = t + 1;
     if (Dev.Mature() && In.IENCHO != 1) {
       End = t + 1;
@@ -176,17 +176,18 @@ TSeasonResult TSeasonRun::Run() {
     if (t == FCal.Em && FCal.Emerged) FCrop.Emerge();
     const bool Growing = FCrop.Emerged() && t < FCal.End;
     const double Factor = FWater ? Reduction(Growing) : 1.0;
-    const double Tra = Growing ? FCrop.TraMax(D.ET0) * Factor : 0.0;
+    const double Tra = Growing ? FCrop.TraMax(D.ET0, D.TAvg) * Factor : 0.0;
     Grow(t, D, Growing, Factor);
     const double EvsMax = FCrop.EvsMax(D.ET0);
     if (FWater) FSoil.Day(D.W.Rain / 10.0, EvsMax, Tra);
     if (Growing) {
       FTraSum += Tra;
       FEvsSum += EvsMax;
+      if (D.ET0 > 0) FR.TRNORM += Tra / D.ET0;
     }
     Record(t, D, Tra);
     if (t == FCal.End) break;
-    FCrop.Integrate(D.TAvg, Factor, FRootMax);
+    FCrop.Integrate(D.TAvg, D.DayL, Factor, FRootMax);
     if (FWater && FCrop.Emerged()) FSoil.SetRootDepth(FCrop.RD);
   }
   CropTotals();

@@ -6,9 +6,10 @@
 #include "foundations/Numbers.h"
 
 namespace {
-constexpr double CapillaryScale = 50.0;  // cm: capillary rise fades with the distance to the table
-constexpr double DrainFraction = 0.2;    // part of the water above drain level removed per day
-constexpr double TopLayer = 3.0;         // cm: the layer soil evaporation may dry to air-dry
+constexpr double CapillaryScale = 50.0;   // cm: capillary rise fades with the distance to the table
+constexpr double DrainFraction = 0.2;     // part of the water above drain level removed per day
+constexpr double TopLayer = 3.0;          // cm: the layer soil evaporation may dry to air-dry
+constexpr double RetentionSlack = 0.005;  // the soil moisture table may pass SMW and SM0 by this much
 }  // namespace
 
 TSoilParams LoadSoilParams(const TParams& P) {
@@ -23,20 +24,23 @@ TSoilParams LoadSoilParams(const TParams& P) {
   S.SOPE = P.Real("SOPE");
   S.KSUB = P.Real("KSUB");
   S.CRMX = P.Real("CRMX");
-  if (!(S.SMW < S.SMFCF && S.SMFCF < S.SM0)) {
-    // Named where the value came from: a rerun's value before the soil file's.
-    std::string Key = "SMFCF";
-    for (const char* K : {"SMW", "SM0", "SMFCF"})
-      if (P.Source(K).find("(rerun ") != std::string::npos) {
-        Key = K;
-        break;
-      }
-    throw EModelError(
-        P.Source(Key), Key,
-        {"ERROR in file " + P.Source(Key) + ", key " + Key + ": " +
-             Format("wilting point %.3f, field capacity %.3f and saturation %.3f", S.SMW, S.SMFCF, S.SM0),
-         "  must increase in this order (SMW < SMFCF < SM0)."});
-  }
+  if (!(S.SMW < S.SMFCF && S.SMFCF < S.SM0))
+    P.Contradiction(
+        {"SMFCF", "SMW", "SM0"},
+        Format("wilting point %.3f, field capacity %.3f and saturation %.3f", S.SMW, S.SMFCF, S.SM0),
+        {"  must increase in this order (SMW < SMFCF < SM0)."});
+  // The retention curve runs from saturation at pF 0 down to the wilting
+  // point at pF 4.2; a curve outside those limits would put the soil above a
+  // water table below the wilting point or above saturation.
+  const std::vector<double>&Pf = S.SMTAB.Xs(), &Sm = S.SMTAB.Ys();
+  for (size_t i = 0; i < Pf.size(); ++i)
+    if (Sm[i] < S.SMW - RetentionSlack || Sm[i] > S.SM0 + RetentionSlack)
+      P.Contradiction({"SMTAB", "SMW", "SM0"},
+                      Format("the soil moisture table gives %.3f at pF %.2f, outside wilting point %.3f and "
+                             "saturation %.3f",
+                             Sm[i], Pf[i], S.SMW, S.SM0),
+                      {"  The soil moisture over pF runs from saturation (pF 0) down to the wilting point "
+                       "(pF 4.2)."});
   return S;
 }
 
