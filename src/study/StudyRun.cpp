@@ -29,6 +29,7 @@
 #include "session/KvRun.h"
 #include "session/Kvfm.h"
 #include "session/Kvses.h"
+#include "session/RunCheck.h"
 #include "study/StudyCsv.h"
 #include "study/StudyKeywords.h"
 #include "study/StudyXlsx.h"
@@ -435,6 +436,9 @@ TRowOutcome RunStudyRow(const TStudy& Study, const TStudySettings& Settings, con
     std::unique_ptr<TKvSession> S = ReadBase(Study, Bin);
     if (CropList.Empty() && SoilList.Empty() && StationList.Empty()) BuildDataCatalogue(S->FileManager());
     ApplyRow(*S, Table, Table.Rows[Row]);
+    // What cannot work is refused as the window refuses it, without a run.
+    for (const TRunProblem& P : CheckBeforeRun(*S))
+      if (P.Kind == TRunProblem::Error) throw EKvError("the check before the run: " + P.Text());
     const TRunOutcome Outcome = RunSession();
     if (Outcome == TRunOutcome::Successful) {
       O.ResultLines = SeasonResults(S->FileManager());

@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include "KvRunCheck.h"
 #include "Kvmain.h"
 #include "QtHandlers.h"
 #include "WinSupport.h"
@@ -65,6 +66,8 @@ void TFormMain::Run1Click() {
   SetCurrentDir(TheSession->FileManager().ExecPath());
   CommitActiveEdit();
   StorePages();
+  // What cannot work is said before any file is written.
+  if (!RunCheckPasses(this, *TheSession)) return;
 
   TRunOutcome Outcome = TRunOutcome::NotStarted;
   {
