@@ -75,17 +75,19 @@ class TChecker {
       // Values pass through double fields: a bound is met within their precision.
       const long double Slack = 1e-9L * std::max(1.0L, std::max(fabsl(R.Min), fabsl(R.Max)));
       if (R.Min <= R.Max && (V < R.Min - Slack || V > R.Max + Slack))
-        FProblems.push_back({TRunProblem::Error, &F,
-                             Number(V) + " is outside " + Number(R.Min) + " - " + Number(R.Max)});
+        FProblems.push_back(
+            {TRunProblem::Error, &F, Number(V) + " is outside " + Number(R.Min) + " - " + Number(R.Max)});
     }
   }
 
   void DataFiles() {
     const TKvFileManager& Fm = FS.FileManager();
     if (!Entry(CropList, FS.Crop().CropFile()))
-      Add(TRunProblem::Error, "CRFILE", "the crop file " + FS.Crop().CropFile() + " is not in " + Fm.CropPath());
+      Add(TRunProblem::Error, "CRFILE",
+          "the crop file " + FS.Crop().CropFile() + " is not in " + Fm.CropPath());
     if (!Entry(SoilList, FS.Soil().SoilFile()))
-      Add(TRunProblem::Error, "SOFILE", "the soil file " + FS.Soil().SoilFile() + " is not in " + Fm.SoilPath());
+      Add(TRunProblem::Error, "SOFILE",
+          "the soil file " + FS.Soil().SoilFile() + " is not in " + Fm.SoilPath());
     if (!Entry(StationList, FS.Weather().StationFile(), FS.Weather().WeatherFormat()))
       Add(TRunProblem::Error, "CLFILE",
           "the weather station " + FS.Weather().StationFile() + " is not in " + Fm.ClimatePath());
@@ -147,7 +149,8 @@ class TChecker {
                             std::to_string(Rain->YearBegin) + " - " + std::to_string(Rain->YearEnd);
     if (First < Rain->YearBegin || Last > Rain->YearEnd) {
       Add(TRunProblem::Error, "ISYRR",
-          "the rainfall years " + std::to_string(First) + " - " + std::to_string(Last) + " are not all there: " + Has);
+          "the rainfall years " + std::to_string(First) + " - " + std::to_string(Last) +
+              " are not all there: " + Has);
       return;
     }
     if (W.WeatherFormat() != 1 && W.RainfallConsecutiveYears() < W.ConsecutiveYears())
@@ -161,7 +164,8 @@ class TChecker {
     if (Dir.empty() || !DirectoryExists(Dir)) return;  // the run names a missing directory itself
     if (access(Dir.c_str(), W_OK) != 0) {
       Add(TRunProblem::Error, nullptr,
-          "The output directory " + Dir + " cannot be written to: the run would have nowhere to put its results");
+          "The output directory " + Dir +
+              " cannot be written to: the run would have nowhere to put its results");
       return;
     }
     struct statvfs Fs {};
@@ -212,7 +216,8 @@ unsigned long long ExpectedRunBytes(const TKvSession& S) {
       std::max(1, std::max(S.Weather().GetNrOfSimulationYears(), S.Rerun().GetNrOfSimulationYears())));
   const unsigned long long Runs =
       S.Rerun().UseReRuns() ? static_cast<unsigned long long>(std::max(1, S.Rerun().RerunList.Count())) : 1;
-  const unsigned long long Interval = static_cast<unsigned long long>(std::max(1, S.General().OutputInterval()));
+  const unsigned long long Interval =
+      static_cast<unsigned long long>(std::max(1, S.General().OutputInterval()));
   const unsigned long long Sections = S.General().ProductionLevels() > 1 ? 2 : 1;
   const unsigned long long PerSeason = Sections * (366 / Interval + 1) * 130 + 4096;
   return 2 * Years * Runs * PerSeason;

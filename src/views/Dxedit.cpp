@@ -404,6 +404,13 @@ void TFormDxEdit::OpenFile(const std::string& FullName) {
     if (FCloseWhenNotFound) return;
   }
   Memo->setReadOnly(FStartView);
+  if (const QTextBlock Line = Memo->document()->findBlockByNumber(FStartLine - 1);
+      FStartLine > 0 && Line.isValid()) {
+    QTextCursor C(Line);
+    C.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    Memo->setTextCursor(C);
+    Memo->centerCursor();
+  }
   UpdateControls();
   Memo->setFocus();
   if (!isVisible()) {

@@ -57,6 +57,8 @@ class TFormDxEdit : public QDialog {
   void SetViewOnly(bool Value) { FViewOnly = Value; }
   void SetStartView(bool Value) { FStartView = Value; }
   void SetCloseWhenNotFound(bool Value) { FCloseWhenNotFound = Value; }
+  // The line (from 1) OpenFile shows marked, with the cursor at its start.
+  void SetStartLine(int Line) { FStartLine = Line; }
   bool Wrap() const;
   void SetWrap(bool Value);
   const std::string& FullName() const { return FFullName; }
@@ -121,5 +123,6 @@ class TFormDxEdit : public QDialog {
   bool FCloseWhenNotFound = true;
   bool FWasShown = false;
   TTextFileFormat FFormat;
+  int FStartLine = 0;
   QByteArray FLoadedBytes;  // what the file held when it was loaded or saved
 };

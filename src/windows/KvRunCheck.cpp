@@ -8,8 +8,11 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "Dxedit.h"
 #include "QtHandlers.h"
 #include "WinSupport.h"
+#include "foundations/Kvutil.h"
+#include "session/ModelErrorPlace.h"
 #include "session/RunCheck.h"
 #include "session/SessionFields.h"
 
@@ -45,7 +48,8 @@ bool RunCheckPasses(QWidget* Main, const TKvSession& S) {
   auto* List = new QListWidget;
   List->setObjectName("LbProblems");
   for (const TRunProblem& P : Problems)
-    List->addItem(QString::fromStdString((P.Kind == TRunProblem::Error ? "Error: " : "Warning: ") + P.Text()));
+    List->addItem(
+        QString::fromStdString((P.Kind == TRunProblem::Error ? "Error: " : "Warning: ") + P.Text()));
   List->setCurrentRow(0);
   List->setMinimumWidth(List->sizeHintForColumn(0) + 30);
   Layout->addWidget(List);
@@ -58,7 +62,8 @@ bool RunCheckPasses(QWidget* Main, const TKvSession& S) {
   // Go to needs a problem of a field.
   const auto Chosen = [&Problems, List]() -> const TSessionField* {
     const int Row = List->currentRow();
-    return Row >= 0 && Row < static_cast<int>(Problems.size()) ? Problems[static_cast<size_t>(Row)].Field : nullptr;
+    return Row >= 0 && Row < static_cast<int>(Problems.size()) ? Problems[static_cast<size_t>(Row)].Field
+                                                               : nullptr;
   };
   const auto Follow = [Go, Chosen] { Go->setEnabled(Chosen() != nullptr); };
   QObject::connect(List, &QListWidget::itemSelectionChanged, &D, Follow);
@@ -76,4 +81,21 @@ bool RunCheckPasses(QWidget* Main, const TKvSession& S) {
     return false;
   }
   return Result == QDialog::Accepted && !Errors;
+}
+
+void OfferModelErrorPlace(QWidget* Main, const TModelErrorPlace& Place) {
+  if (Place.Field) {
+    if (ConfirmYesNo("Go to the field " + std::string(Place.Field->Page) + " page, " +
+                     Place.Field->PlainCaption() + "?"))
+      GoToField(Main, *Place.Field);
+    return;
+  }
+  if (!Place.DataFile) return;
+  const std::string Where =
+      Place.File + (Place.Line > 0 ? ", line " + std::to_string(Place.Line) : std::string());
+  if (!ConfirmYesNo("Open " + Where + " in the text viewer?")) return;
+  TFormDxEdit E(Main);
+  E.SetViewOnly(false);
+  E.SetStartLine(Place.Line);
+  E.OpenFile(Place.File);
 }

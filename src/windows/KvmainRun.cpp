@@ -78,6 +78,8 @@ void TFormMain::Run1Click() {
     ShowRunProgress();
     StatusBar->showMessage("Running the simulation...");
     const TScopedHandler<TRunWaiter> Waiter(SetRunWaiter, [this] { return RunWaiter(); });
+    const TScopedHandler<TModelErrorPlaceHandler> Place(
+        SetModelErrorPlaceHandler, [this](const TModelErrorPlace& P) { OfferModelErrorPlace(this, P); });
     // The wait is over: the window takes the focus back for the outcome.
     const TScopedHandler<TRunWaitEndedHandler> Ended(SetRunWaitEndedHandler, [this] {
       PnlRun->hide();

@@ -10,9 +10,12 @@
 #include "catalogue/KvRerun.h"
 #include "catalogue/Kvcrop.h"
 #include "catalogue/Kvwthr.h"
+#include "foundations/TextCase.h"
 #include "platform/FileSys.h"
+#include "session/Kvfm.h"
 #include "session/Kvgen.h"
 #include "session/Kvses.h"
+#include "session/ModelErrorPlace.h"
 #include "session/RunCheck.h"
 #include "session/SessionFields.h"
 #include "support/SampleHome.h"
@@ -63,7 +66,11 @@ TEST_F(TRunCheck, EachSessionGivesItsProblems) {
   } Cases[] = {
       {"the sample session", [](TKvSession&) {}, {}},
       {"start year 0", [](TKvSession& S) { S.Weather().SetYear(0); }, {"E:ISYR"}},
-      {"years beyond the station's", [](TKvSession& S) { S.Weather().SetYear(1998); S.Weather().SetConsecutiveYears(5); },
+      {"years beyond the station's",
+       [](TKvSession& S) {
+         S.Weather().SetYear(1998);
+         S.Weather().SetConsecutiveYears(5);
+       },
        {"E:INYEAR"}},
       {"an autumn sowing in the station's last year",
        [](TKvSession& S) {
@@ -116,7 +123,8 @@ TEST_F(TRunCheck, EachSessionGivesItsProblems) {
     C.Change(*Session);
     std::vector<std::string> Got;
     for (const TRunProblem& P : CheckBeforeRun(*Session)) {
-      Got.push_back(std::string(P.Kind == TRunProblem::Error ? "E:" : "W:") + (P.Field ? P.Field->Keyword : "-"));
+      Got.push_back(std::string(P.Kind == TRunProblem::Error ? "E:" : "W:") +
+                    (P.Field ? P.Field->Keyword : "-"));
       EXPECT_FALSE(P.What.empty());
     }
     EXPECT_EQ(Got, C.Problems) << ::testing::PrintToString(Got);
@@ -133,4 +141,37 @@ TEST_F(TRunCheck, AProblemNamesThePageTheCaptionAndTheRange) {
   const TFieldRange R = FindSessionField("IDSOW")->Range(*Session);
   EXPECT_EQ(P[0].Text(), "Timer page, Fixed Sowing: 400 is outside " + std::to_string(int(R.Min)) + " - " +
                              std::to_string(int(R.Max)));
+}
+
+// A model error that names a line and a key of the session's input files
+// is traced to its field, for every field the windows show; one of a data
+// file is named with the key's meaning and can be opened.
+TEST_F(TRunCheck, AModelErrorIsTracedToItsFieldOrDataFile) {
+  const TKvFileManager& Fm = Session->FileManager();
+  for (const TSessionField& F : SessionFields()) {
+    if (!*F.Page) continue;
+    SCOPED_TRACE(F.Keyword);
+    const std::string File = F.File == TFieldFile::Timer  ? Fm.TimerFullName()
+                             : F.File == TFieldFile::Site ? Fm.SiteFullName()
+                                                          : Fm.RunFullName();
+    const std::string Text = "ERROR in file " + LowerCase(File) + ", line " + std::to_string(F.Place + 3) +
+                             ", key " + F.Keyword + ": value 400 out of range\r\n  Allowed range: 1 - 366";
+    const TModelErrorPlace P = FindModelErrorPlace(Text, *Session);
+    EXPECT_EQ(P.Field, &F);
+    EXPECT_EQ(P.Line, F.Place + 3);
+    EXPECT_EQ(P.What, "value 400 out of range");
+    EXPECT_EQ(ExplainModelErrorPlace(P),
+              "This is the field " + std::string(F.Page) + " page, " + F.PlainCaption() + ".");
+  }
+  const TModelErrorPlace Soil = FindModelErrorPlace(
+      "ERROR in file ..\\soild\\LOAM.SOL, line 8, key SMFCF: below wilting point", *Session);
+  EXPECT_EQ(Soil.Field, nullptr);
+  EXPECT_TRUE(Soil.DataFile);
+  EXPECT_EQ(ExplainModelErrorPlace(Soil).rfind("SMFCF in ..\\soild\\LOAM.SOL, line 8, is the ", 0), 0u)
+      << ExplainModelErrorPlace(Soil);
+  const TModelErrorPlace Rerun =
+      FindModelErrorPlace("ERROR in file ..\\runio\\KRLrr.rer, line 5, key SMW: out of range", *Session);
+  EXPECT_FALSE(Rerun.DataFile);
+  EXPECT_EQ(ExplainModelErrorPlace(Rerun).rfind("SMW comes from the rerun table", 0), 0u);
+  EXPECT_TRUE(ExplainModelErrorPlace(FindModelErrorPlace("Simulation finished.", *Session)).empty());
 }
