@@ -181,8 +181,6 @@ class TFormMain : public QMainWindow {
   void BuildToolButtons();
   QAction* AddItem(QMenu* Menu, const char* Name, const QString& Caption, int HelpContext,
                    void (TFormMain::*Handler)());
-  // Runs Handler's body in the error guard.
-  void Guarded(void (TFormMain::*Handler)());
   // Shows a modal window the main window opened, then runs FormActivate.
   int ShowModal(class QDialog& Dialog);
   // Commands that need the session are off without one; the reason stays

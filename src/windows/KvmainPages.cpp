@@ -19,6 +19,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "Commands.h"
 #include "DxGrid.h"
 #include "DxInpMemo.h"
 #include "Kvedtrun.h"
@@ -466,8 +467,8 @@ QWidget* TFormMain::BuildReRunsPage() {
 
 void TFormMain::ConnectPageHandlers() {
   const auto On = [this](auto* Sender, auto Signal, void (TFormMain::*Handler)()) {
-    connect(Sender, Signal, this, [this, Handler] {
-      if (TheSession) Guarded(Handler);
+    ConnectGuarded(Sender, Signal, this, [this, Handler] {
+      if (TheSession) (this->*Handler)();
     });
   };
   On(RgProductionLevels, &TRadioGroup::Click, &TFormMain::RgProductionLevelsClick);
