@@ -79,3 +79,12 @@ T* Find(const QWidget* Parent, const char* Name) {
   EXPECT_NE(W, nullptr) << "no widget named " << Name;
   return W;
 }
+
+// The child of Parent with this object name and type; a test that does not
+// find it fails.
+template <class T>
+T* FindChild(const QObject* Parent, const char* Name) {
+  T* Child = Parent ? Parent->findChild<T*>(Name) : nullptr;
+  EXPECT_NE(Child, nullptr) << "no " << Name;
+  return Child;
+}
