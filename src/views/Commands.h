@@ -23,7 +23,8 @@ QMetaObject::Connection ConnectGuarded(TSender* Sender, TSignal Signal, QObject*
 template <class TSender, class TSignal, class TWindow>
 QMetaObject::Connection ConnectGuarded(TSender* Sender, TSignal Signal, TWindow* Window,
                                        void (TWindow::*Handler)()) {
-  return ConnectGuarded(Sender, Signal, static_cast<QObject*>(Window), [Window, Handler] { (Window->*Handler)(); });
+  return ConnectGuarded(Sender, Signal, static_cast<QObject*>(Window),
+                        [Window, Handler] { (Window->*Handler)(); });
 }
 
 // Button runs Command, and is enabled (and checked) exactly when Command is;

@@ -34,6 +34,7 @@
 #include "Dxedit.h"
 #include "KvEvaluation.h"
 #include "Kvabout.h"
+#include "KvmainPages.h"
 #include "Kvoutdet.h"
 #include "Kvoutsum.h"
 #include "QtHandlers.h"
@@ -159,8 +160,7 @@ void TFormMain::DisableWithoutSession(const QString& Reason) {
   for (QAction* A :
        {Open1, Save1, Saveas1, Reset1, Run1, Viewlogfile1, ViewFile1, EditFile1, Detailedoutput1, Summary1})
     A->setEnabled(false);
-  for (QWidget* Page : {tbsGeneral, tbsCrop, tbsWeather, TbsTimer, tbsSoil, tbsNutrients, tbsReruns})
-    Page->setEnabled(false);
+  for (QWidget* Page : FPages) Page->setEnabled(false);
   LblNoSession = new QLabel(Reason);
   LblNoSession->setObjectName("LblNoSession");
   LblNoSession->setWordWrap(true);
@@ -198,8 +198,7 @@ void TFormMain::BuildFrame() {
   if (const QScreen* S = QApplication::primaryScreen()) {
     const QRect Avail = S->availableGeometry();
     QSize Pages;
-    for (QWidget* Page : {tbsGeneral, tbsCrop, tbsWeather, TbsTimer, tbsSoil, tbsNutrients, tbsReruns})
-      Pages = Pages.expandedTo(Page->sizeHint());
+    for (QWidget* Page : FPages) Pages = Pages.expandedTo(Page->sizeHint());
     // The frame around a page: menu, tool bar, tabs, status bar, margins.
     const QSize Frame(40, menuBar()->sizeHint().height() + Panel2->sizeHint().height() +
                               StatusBar->sizeHint().height() + 80);
@@ -325,7 +324,7 @@ void TFormMain::UpdateCaption() {
 }
 
 void TFormMain::CommitActiveEdit() {
-  if (GridReRun) GridReRun->CommitEditor();
+  if (FReruns) FReruns->GridReRun->CommitEditor();
   QWidget* W = QApplication::focusWidget();
   if (auto* M = qobject_cast<TDxNumberMemo*>(W); M && M->window() == this) M->DoExit();
 }
@@ -424,7 +423,7 @@ void TFormMain::TellMissingFiles(const std::string& Notice) {
   ShowMissingFilesNote(Notice);
   if (!Notice.empty()) ShowInfoBox(Notice);
   // The note goes once the user's choice on the pages names files that exist.
-  for (QListWidget* L : {LbCropNo, LbSoilNo, LbStation}) {
+  for (QListWidget* L : {FCrop->LbCropNo, FSoil->LbSoilNo, FWeather->LbStation}) {
     connect(L, &QListWidget::itemClicked, this, &TFormMain::RefreshMissingFilesNote, Qt::UniqueConnection);
     connect(L, &QListWidget::currentRowChanged, this, &TFormMain::RefreshMissingFilesNote,
             Qt::UniqueConnection);

@@ -14,6 +14,7 @@
 
 #include "Commands.h"
 #include "Kvmain.h"
+#include "KvmainPages.h"
 #include "QtHandlers.h"
 #include "WinSupport.h"
 #include "foundations/ScopedValue.h"
@@ -55,7 +56,7 @@ void TFormMain::UpdateRunCommands() {
   const bool Free = HasSession() && !FRunning;
   for (QAction* A : {Run1, Reset1, Open1, Save1, Saveas1}) A->setEnabled(Free);
   Exit1->setEnabled(!FRunning);
-  btnSelectVar->setEnabled(!FRunning);
+  FReruns->btnSelectVar->setEnabled(!FRunning);
 }
 
 void TFormMain::Run1Click() {
