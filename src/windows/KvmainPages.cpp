@@ -134,6 +134,12 @@ void AddRow(QGridLayout* L, int Row, const QString& Text, QWidget* Field, int Co
   L->addWidget(Field, Row, Col + 1);
 }
 
+// The caption the field table gives a keyword's control.
+QString FieldCaption(const char* Keyword) {
+  const TSessionField* F = FindSessionField(Keyword);
+  return QString::fromUtf8(F ? F->Caption : Keyword);
+}
+
 TDxIntMemo* IntField(const char* Name) { return Named(new TDxIntMemo, Name); }
 TDxFloatMemo* FloatField(const char* Name) { return Named(new TDxFloatMemo, Name); }
 
@@ -304,18 +310,29 @@ TWeatherPage::TWeatherPage(TTimerPage* Timer) : FTimer(Timer) {
 
 TTimerPage::TTimerPage() {
   auto* L = new QGridLayout(this);
+  L->addWidget(BuildGeneralTimer(), 0, 0);
+  L->addWidget(BuildWeatherTimer(), 0, 1);
+  L->addWidget(BuildCropTimer(), 1, 0, 1, 2);
+  L->setRowStretch(2, 1);
+  L->setColumnStretch(1, 1);
+  BindFields();
+}
 
+QGroupBox* TTimerPage::BuildGeneralTimer() {
   auto* General = new QGroupBox(" General timer ");
   auto* GL = new QGridLayout(General);
   mmOutputInterval = IntField("mmOutputInterval");
   mmStartDay = IntField("mmStartDay");
-  AddRow(GL, 0, "&Output interval in days:", mmOutputInterval);
-  lblStartday = Named(Caption("S&tart date water balance:", mmStartDay), "lblStartday");
+  AddRow(GL, 0, FieldCaption("PRDEL"), mmOutputInterval);
+  lblStartday = Named(Caption(FieldCaption("ISDAY"), mmStartDay), "lblStartday");
   GL->addWidget(lblStartday, 1, 0);
   GL->addWidget(mmStartDay, 1, 1);
   GL->setColumnStretch(2, 1);
   GL->setRowStretch(2, 1);
+  return General;
+}
 
+QGroupBox* TTimerPage::BuildWeatherTimer() {
   auto* Weather = new QGroupBox(" Weather timer ");
   auto* WL = new QGridLayout(Weather);
   Lbweather = Named(new QLabel("Selected station: "), "Lbweather");
@@ -327,47 +344,46 @@ TTimerPage::TTimerPage() {
   WL->addWidget(EditLastYear2 = YearEdit("EditLastYear2"), 1, 3);
   mmYear = IntField("mmYear");
   mmConsecutiveYears = IntField("mmConsecutiveYears");
-  WL->addWidget(Caption("Sta&rt year:", mmYear), 2, 0);
+  WL->addWidget(Caption(FieldCaption("ISYR"), mmYear), 2, 0);
   WL->addWidget(mmYear, 2, 1, 1, 3);
-  WL->addWidget(Caption("Consecutive &years:", mmConsecutiveYears), 3, 0);
+  WL->addWidget(Caption(FieldCaption("INYEAR"), mmConsecutiveYears), 3, 0);
   WL->addWidget(mmConsecutiveYears, 3, 1, 1, 3);
   WL->setColumnStretch(4, 1);
+  return Weather;
+}
 
+QGroupBox* TTimerPage::BuildCropTimer() {
   auto* Crop = new QGroupBox(" Crop timer ");
   auto* CL = new QGridLayout(Crop);
   lbcrop = Named(new QLabel("Selected crop: "), "lbcrop");
   lbcrop->setWordWrap(true);
   CL->addWidget(lbcrop, 0, 0, 1, 3);
-  RgStartDay = Named(new TRadioGroup(" Start Day ", {"Fixed &emergence date", "Fixed s&owing date",
-                                                     "&Variable sowing date"}),
+  RgStartDay = Named(new TRadioGroup(FieldCaption("ISTCHO"), {"Fixed &emergence date", "Fixed s&owing date",
+                                                              "&Variable sowing date"}),
                      "RgStartDay");
-  RgEndDay = Named(new TRadioGroup(" End Day ", {"F&ixed end date", "Mat&urity (<= max duration)",
-                                                 "Earliest of &both dates"}),
+  RgEndDay = Named(new TRadioGroup(FieldCaption("IENCHO"), {"F&ixed end date", "Mat&urity (<= max duration)",
+                                                            "Earliest of &both dates"}),
                    "RgEndDay");
-  mmFixedEmergenceDate = IntField("mmFixedEmergenceDate");
-  mmFixedSowingDate = IntField("mmFixedSowingDate");
-  mmEarliestSowingDate = IntField("mmEarliestSowingDate");
-  mmUltimateSowingDate = IntField("mmUltimateSowingDate");
-  mmFixedEndDate = IntField("mmFixedEndDate");
-  mmMaximumDuration = IntField("mmMaximumDuration");
-  // Each choice beside the dates it enables.
+  const struct {
+    TDxIntMemo** Field;
+    const char* Name;
+    const char* Keyword;
+  } Dates[] = {{&mmFixedEmergenceDate, "mmFixedEmergenceDate", "IDEM"},
+               {&mmFixedSowingDate, "mmFixedSowingDate", "IDSOW"},
+               {&mmEarliestSowingDate, "mmEarliestSowingDate", "IDESOW"},
+               {&mmUltimateSowingDate, "mmUltimateSowingDate", "IDLSOW"},
+               {&mmFixedEndDate, "mmFixedEndDate", "IDAYEN"},
+               {&mmMaximumDuration, "mmMaximumDuration", "IDURMX"}};
+  // Each choice beside the dates it enables, in this order from the keyboard.
   CL->addWidget(RgStartDay, 1, 0, 4, 1);
-  AddRow(CL, 1, "Fi&xed Emergence:", mmFixedEmergenceDate, 1);
-  AddRow(CL, 2, "Fixe&d Sowing:", mmFixedSowingDate, 1);
-  AddRow(CL, 3, "E&arliest Sowing:", mmEarliestSowingDate, 1);
-  AddRow(CL, 4, "&Ultimate Sowing:", mmUltimateSowingDate, 1);
-  CL->addWidget(RgEndDay, 5, 0, 3, 1);
-  AddRow(CL, 5, "Fixed end da&te:", mmFixedEndDate, 1);
-  AddRow(CL, 6, "&Maximum duration:", mmMaximumDuration, 1);
+  int Row = 1;
+  for (const auto& D : Dates) {
+    if (Row == 5) CL->addWidget(RgEndDay, 5, 0, 3, 1);
+    AddRow(CL, Row++, FieldCaption(D.Keyword), *D.Field = IntField(D.Name), 1);
+  }
   CL->setRowStretch(7, 1);
   CL->setColumnStretch(3, 1);
-
-  L->addWidget(General, 0, 0);
-  L->addWidget(Weather, 0, 1);
-  L->addWidget(Crop, 1, 0, 1, 2);
-  L->setRowStretch(2, 1);
-  L->setColumnStretch(1, 1);
-  BindFields();
+  return Crop;
 }
 
 TSoilPage::TSoilPage() {

@@ -11,6 +11,7 @@
 #include <vector>
 
 class QCheckBox;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -74,6 +75,11 @@ class TTimerPage : public TSessionPage {
   TDxIntMemo* mmUltimateSowingDate = nullptr;
   TDxIntMemo* mmFixedEndDate = nullptr;
   TDxIntMemo* mmMaximumDuration = nullptr;
+
+ private:
+  QGroupBox* BuildGeneralTimer();
+  QGroupBox* BuildWeatherTimer();
+  QGroupBox* BuildCropTimer();
 };
 
 class TCropPage : public TSessionPage {
