@@ -146,6 +146,31 @@ TFormDxEdit::TFormDxEdit(QWidget* aOwner) : QDialog(aOwner) {
   resize(720, 520);
   auto* L = new QVBoxLayout(this);
 
+  BuildMenus(L);
+  BuildToolBar(L);
+
+  Memo = new TDxMemo;
+  Memo->setObjectName("Memo");
+  Memo->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  Memo->installEventFilter(this);
+  Memo->viewport()->installEventFilter(this);
+  L->addWidget(Memo, 1);
+
+  auto* Bottom = new QHBoxLayout;
+  Bottom->addStretch(1);
+  BtnClose = new QPushButton("&Close");
+  BtnClose->setObjectName("BtnClose");
+  BtnClose->setAutoDefault(false);
+  Bottom->addWidget(BtnClose);
+  L->addLayout(Bottom);
+
+  connect(BtnClose, &QPushButton::clicked, this, &QWidget::close);
+  connect(Memo, &QPlainTextEdit::modificationChanged, this, [this] { UpdateControls(); });
+  UpdateControls();
+}
+
+// The menus: one action per command.
+void TFormDxEdit::BuildMenus(QVBoxLayout* L) {
   auto* Menu = new QMenuBar;
   L->setMenuBar(Menu);
   // A command: its menu item, and the tool button that shows it (below).
@@ -202,7 +227,10 @@ TFormDxEdit::TFormDxEdit(QWidget* aOwner) : QDialog(aOwner) {
   Edit1->setObjectName("Edit1");
   Navigate1->setObjectName("Navigate1");
   Options1->setObjectName("Options1");
+}
 
+// The tool bar: each button shows a menu command.
+void TFormDxEdit::BuildToolBar(QVBoxLayout* L) {
   auto* Bar = new QToolBar;
   Bar->setObjectName("ToolBar");
   const auto Button = [Bar](const char* Name, const char* Hint, const char* Text, const QIcon& Icon) {
@@ -230,22 +258,6 @@ TFormDxEdit::TFormDxEdit(QWidget* aOwner) : QDialog(aOwner) {
   BtnCopy = Button("BtnCopy", "Copy", "Copy", ThemeIcon("edit-copy"));
   BtnPaste = Button("BtnPaste", "Paste", "Paste", ThemeIcon("edit-paste"));
   L->addWidget(Bar);
-
-  Memo = new TDxMemo;
-  Memo->setObjectName("Memo");
-  Memo->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-  Memo->installEventFilter(this);
-  Memo->viewport()->installEventFilter(this);
-  L->addWidget(Memo, 1);
-
-  auto* Bottom = new QHBoxLayout;
-  Bottom->addStretch(1);
-  BtnClose = new QPushButton("&Close");
-  BtnClose->setObjectName("BtnClose");
-  BtnClose->setAutoDefault(false);
-  Bottom->addWidget(BtnClose);
-  L->addLayout(Bottom);
-
   // Each tool button shows the command of its menu item.
   const std::pair<QToolButton*, QAction*> Shown[] = {
       {BtnTop, Top1},   {BtnBottom, Bottom1},       {BtnWrap, Wrap1},
@@ -253,9 +265,6 @@ TFormDxEdit::TFormDxEdit(QWidget* aOwner) : QDialog(aOwner) {
       {BtnCut, Cut1},   {BtnCopy, Copy1},           {BtnPaste, Paste1},
   };
   for (const auto& [Button, Command] : Shown) ShowInButton(Button, Command);
-  connect(BtnClose, &QPushButton::clicked, this, &QWidget::close);
-  connect(Memo, &QPlainTextEdit::modificationChanged, this, [this] { UpdateControls(); });
-  UpdateControls();
 }
 
 bool TFormDxEdit::Wrap() const { return Memo->Wrap(); }
