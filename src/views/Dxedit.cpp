@@ -19,7 +19,10 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <functional>
+#include <utility>
 
+#include "Commands.h"
 #include "DxMemo.h"
 #include "QtHandlers.h"
 #include "WinSupport.h"
@@ -178,41 +181,67 @@ TFormDxEdit::TFormDxEdit(QWidget* aOwner) : QDialog(aOwner) {
   resize(720, 520);
   auto* L = new QVBoxLayout(this);
 
+  BuildMenus(L);
+  BuildToolBar(L);
+
+  Memo = new TDxMemo;
+  Memo->setObjectName("Memo");
+  Memo->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  Memo->installEventFilter(this);
+  Memo->viewport()->installEventFilter(this);
+  L->addWidget(Memo, 1);
+
+  auto* Bottom = new QHBoxLayout;
+  Bottom->addStretch(1);
+  BtnClose = new QPushButton("&Close");
+  BtnClose->setObjectName("BtnClose");
+  BtnClose->setAutoDefault(false);
+  Bottom->addWidget(BtnClose);
+  L->addLayout(Bottom);
+
+  connect(BtnClose, &QPushButton::clicked, this, &QWidget::close);
+  connect(Memo, &QPlainTextEdit::modificationChanged, this, [this] { UpdateControls(); });
+  UpdateControls();
+}
+
+// The menus: one action per command.
+void TFormDxEdit::BuildMenus(QVBoxLayout* L) {
   auto* Menu = new QMenuBar;
   L->setMenuBar(Menu);
-  const auto Item = [this](QMenu* M, const char* Name, const char* Caption, void (TFormDxEdit::*Handler)(),
+  // A command: its menu item, and the tool button that shows it (below).
+  // Every command ends with the window's controls brought up to date.
+  const auto Item = [this](QMenu* M, const char* Name, const char* Caption, std::function<void()> Body,
                            const QKeySequence& Key = {}) {
     QAction* A = M->addAction(Caption);
     A->setObjectName(Name);
     if (!Key.isEmpty()) A->setShortcut(Key);
-    connect(A, &QAction::triggered, this,
-            [this, Handler] { GuardedCall([this, Handler] { (this->*Handler)(); }); });
+    ConnectGuarded(A, &QAction::triggered, this, [this, Body] {
+      Body();
+      UpdateControls();
+    });
     return A;
   };
   File1 = Menu->addMenu("&File");
-  Open1 = Item(File1, "Open1", "&Open...", &TFormDxEdit::OpenClick);
-  Save1 = Item(File1, "Save1", "&Save", &TFormDxEdit::SaveClick, QKeySequence("Ctrl+S"));
-  SaveAs1 = Item(File1, "SaveAs1", "Save &As...", &TFormDxEdit::SaveAsClick);
+  Open1 = Item(File1, "Open1", "&Open...", [this] { OpenClick(); });
+  Save1 = Item(
+      File1, "Save1", "&Save", [this] { SaveClick(); }, QKeySequence("Ctrl+S"));
+  SaveAs1 = Item(File1, "SaveAs1", "Save &As...", [this] { SaveAsClick(); });
   File1->addSeparator();
   Close1 = File1->addAction("&Close");
   Close1->setObjectName("Close1");
   connect(Close1, &QAction::triggered, this, &QWidget::close);
 
   Edit1 = Menu->addMenu("&Edit");
-  Undo1 = Item(Edit1, "Undo1", "&Undo", &TFormDxEdit::UndoClick, QKeySequence("Ctrl+Z"));
+  Undo1 = Item(
+      Edit1, "Undo1", "&Undo", [this] { UndoClick(); }, QKeySequence("Ctrl+Z"));
   Edit1->addSeparator();
-  Cut1 = Edit1->addAction("Cu&t");
-  Copy1 = Edit1->addAction("&Copy");
-  Paste1 = Item(Edit1, "Paste1", "&Paste", &TFormDxEdit::PasteClick, QKeySequence("Ctrl+V"));
-  Edit1->insertAction(Paste1, Cut1);
-  Edit1->insertAction(Paste1, Copy1);
-  Delete1 = Edit1->addAction("&Delete");
+  Cut1 = Item(Edit1, "Cut1", "Cu&t", [this] { Memo->cut(); });
+  Copy1 = Item(Edit1, "Copy1", "&Copy", [this] { Memo->copy(); });
+  Paste1 = Item(
+      Edit1, "Paste1", "&Paste", [this] { PasteClick(); }, QKeySequence("Ctrl+V"));
+  Delete1 = Item(Edit1, "Delete1", "&Delete", [this] { Memo->textCursor().removeSelectedText(); });
   Edit1->addSeparator();
-  SelectAll1 = Edit1->addAction("&Select All");
-  Cut1->setObjectName("Cut1");
-  Copy1->setObjectName("Copy1");
-  Delete1->setObjectName("Delete1");
-  SelectAll1->setObjectName("SelectAll1");
+  SelectAll1 = Item(Edit1, "SelectAll1", "&Select All", [this] { Memo->selectAll(); });
   // The text area handles these keys itself; the menu only shows them.
   Cut1->setShortcut(QKeySequence("Ctrl+X"));
   Copy1->setShortcut(QKeySequence("Ctrl+C"));
@@ -220,14 +249,12 @@ TFormDxEdit::TFormDxEdit(QWidget* aOwner) : QDialog(aOwner) {
   for (QAction* A : {Cut1, Copy1, Delete1}) A->setShortcutContext(Qt::WidgetShortcut);
 
   Navigate1 = Menu->addMenu("&Navigate");
-  Top1 = Navigate1->addAction("&Top");
-  Bottom1 = Navigate1->addAction("&Bottom");
-  Top1->setObjectName("Top1");
-  Bottom1->setObjectName("Bottom1");
+  Top1 = Item(Navigate1, "Top1", "&Top", [this] { Memo->Top(); });
+  Bottom1 = Item(Navigate1, "Bottom1", "&Bottom", [this] { Memo->Bottom(); });
 
   Options1 = Menu->addMenu("&Options");
-  Wrap1 = Item(Options1, "Wrap1", "&Wrap", &TFormDxEdit::WrapClick);
-  AllowEdit1 = Item(Options1, "AllowEdit1", "Allow &Edit", &TFormDxEdit::AllowEditClick);
+  Wrap1 = Item(Options1, "Wrap1", "&Wrap", [this] { WrapClick(); });
+  AllowEdit1 = Item(Options1, "AllowEdit1", "Allow &Edit", [this] { AllowEditClick(); });
   Wrap1->setCheckable(true);
   AllowEdit1->setCheckable(true);
   for (QMenu* M : {File1, Edit1, Options1}) connect(M, &QMenu::aboutToShow, this, [this] { UpdateMenus(); });
@@ -235,7 +262,10 @@ TFormDxEdit::TFormDxEdit(QWidget* aOwner) : QDialog(aOwner) {
   Edit1->setObjectName("Edit1");
   Navigate1->setObjectName("Navigate1");
   Options1->setObjectName("Options1");
+}
 
+// The tool bar: each button shows a menu command.
+void TFormDxEdit::BuildToolBar(QVBoxLayout* L) {
   auto* Bar = new QToolBar;
   Bar->setObjectName("ToolBar");
   const auto Button = [Bar](const char* Name, const char* Hint, const char* Text, const QIcon& Icon) {
@@ -263,70 +293,26 @@ TFormDxEdit::TFormDxEdit(QWidget* aOwner) : QDialog(aOwner) {
   BtnCopy = Button("BtnCopy", "Copy", "Copy", ThemeIcon("edit-copy"));
   BtnPaste = Button("BtnPaste", "Paste", "Paste", ThemeIcon("edit-paste"));
   L->addWidget(Bar);
-
-  Memo = new TDxMemo;
-  Memo->setObjectName("Memo");
-  Memo->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-  Memo->installEventFilter(this);
-  Memo->viewport()->installEventFilter(this);
-  L->addWidget(Memo, 1);
-
-  auto* Bottom = new QHBoxLayout;
-  Bottom->addStretch(1);
-  BtnClose = new QPushButton("&Close");
-  BtnClose->setObjectName("BtnClose");
-  BtnClose->setAutoDefault(false);
-  Bottom->addWidget(BtnClose);
-  L->addLayout(Bottom);
-
-  const auto Guard = [this](auto F) {
-    return [this, F] {
-      GuardedCall([this, F] {
-        F();
-        UpdateControls();
-      });
-    };
+  // Each tool button shows the command of its menu item.
+  const std::pair<QToolButton*, QAction*> Shown[] = {
+      {BtnTop, Top1},   {BtnBottom, Bottom1},       {BtnWrap, Wrap1},
+      {BtnSave, Save1}, {BtnAllowEdit, AllowEdit1}, {BtnUndo, Undo1},
+      {BtnCut, Cut1},   {BtnCopy, Copy1},           {BtnPaste, Paste1},
   };
-  connect(BtnTop, &QToolButton::clicked, this, Guard([this] { Memo->Top(); }));
-  connect(Top1, &QAction::triggered, this, Guard([this] { Memo->Top(); }));
-  connect(BtnBottom, &QToolButton::clicked, this, Guard([this] { Memo->Bottom(); }));
-  connect(Bottom1, &QAction::triggered, this, Guard([this] { Memo->Bottom(); }));
-  connect(BtnWrap, &QToolButton::clicked, this, Guard([this] { WrapClick(); }));
-  connect(BtnSave, &QToolButton::clicked, this, Guard([this] { SaveClick(); }));
-  connect(BtnAllowEdit, &QToolButton::clicked, this, Guard([this] { AllowEditClick(); }));
-  connect(BtnUndo, &QToolButton::clicked, this, Guard([this] { UndoClick(); }));
-  connect(BtnCut, &QToolButton::clicked, this, Guard([this] { Memo->cut(); }));
-  connect(Cut1, &QAction::triggered, this, Guard([this] { Memo->cut(); }));
-  connect(BtnCopy, &QToolButton::clicked, this, Guard([this] { Memo->copy(); }));
-  connect(Copy1, &QAction::triggered, this, Guard([this] { Memo->copy(); }));
-  connect(BtnPaste, &QToolButton::clicked, this, Guard([this] { PasteClick(); }));
-  connect(Delete1, &QAction::triggered, this, Guard([this] { Memo->textCursor().removeSelectedText(); }));
-  connect(SelectAll1, &QAction::triggered, this, Guard([this] { Memo->selectAll(); }));
-  connect(BtnClose, &QPushButton::clicked, this, &QWidget::close);
-  connect(Memo, &QPlainTextEdit::modificationChanged, this, [this] { UpdateControls(); });
-  UpdateControls();
+  for (const auto& [Button, Command] : Shown) ShowInButton(Button, Command);
 }
 
 bool TFormDxEdit::Wrap() const { return Memo->Wrap(); }
 
 void TFormDxEdit::SetWrap(bool Value) {
   Memo->SetWrap(Value);
-  BtnWrap->setChecked(Value);
+  Wrap1->setChecked(Value);
 }
 
 bool TFormDxEdit::ReadOnlyText() const { return Memo->isReadOnly(); }
 
 void TFormDxEdit::UpdateControls() {
-  const bool V = FViewOnly, R = ReadOnlyText(), M = Memo->document()->isModified();
-  const bool S = Memo->textCursor().hasSelection();
-  BtnSave->setEnabled(!V && M);
-  BtnUndo->setEnabled(!V && M && !R);
-  BtnCut->setEnabled(!V && S && !R);
-  BtnCopy->setEnabled(S);
-  BtnPaste->setEnabled(!V && !R);
-  BtnAllowEdit->setEnabled(!V);
-  BtnAllowEdit->setChecked(!V && !R);
-  BtnWrap->setChecked(Memo->Wrap());
+  const bool V = FViewOnly, R = ReadOnlyText();
   QString Caption = V || R ? "View" : "Edit";
   if (!FFullName.empty()) Caption += " - " + FromCore(FFullName);
   setWindowTitle(Caption);

@@ -19,6 +19,7 @@ class QAction;
 class QMenu;
 class QPushButton;
 class QToolButton;
+class QVBoxLayout;
 class TDxMemo;
 
 // How a text file was stored, so that it can be written back the same way.
@@ -112,6 +113,8 @@ class TFormDxEdit : public QDialog {
   bool eventFilter(QObject* Watched, QEvent* Event) override;
 
  private:
+  void BuildMenus(QVBoxLayout* L);
+  void BuildToolBar(QVBoxLayout* L);
   void LoadFile(const std::string& FullName);
   void SaveTo(const std::string& FullName);
   bool ReadOnlyText() const;

@@ -28,11 +28,13 @@
 #include <clocale>
 #include <csignal>
 
+#include "Commands.h"
 #include "DxGrid.h"
 #include "DxInpMemo.h"
 #include "Dxedit.h"
 #include "KvEvaluation.h"
 #include "Kvabout.h"
+#include "KvmainPages.h"
 #include "Kvoutdet.h"
 #include "Kvoutsum.h"
 #include "QtHandlers.h"
@@ -158,11 +160,7 @@ void TFormMain::DisableWithoutSession(const QString& Reason) {
   for (QAction* A :
        {Open1, Save1, Saveas1, Reset1, Run1, Viewlogfile1, ViewFile1, EditFile1, Detailedoutput1, Summary1})
     A->setEnabled(false);
-  for (QWidget* W : {static_cast<QWidget*>(BtnRun), static_cast<QWidget*>(BtnReset),
-                     static_cast<QWidget*>(BtnDetailedOutput), static_cast<QWidget*>(BtnSummaryOutput)})
-    W->setEnabled(false);
-  for (QWidget* Page : {tbsGeneral, tbsCrop, tbsWeather, TbsTimer, tbsSoil, tbsNutrients, tbsReruns})
-    Page->setEnabled(false);
+  for (QWidget* Page : FPages) Page->setEnabled(false);
   LblNoSession = new QLabel(Reason);
   LblNoSession->setObjectName("LblNoSession");
   LblNoSession->setWordWrap(true);
@@ -195,14 +193,12 @@ void TFormMain::BuildFrame() {
   BuildRunPanel();
   L->addWidget(PnlRun);
 
-  connect(pgcSession, &QTabWidget::currentChanged, this,
-          [this] { GuardedCall([this] { CommitActiveEdit(); }); });
+  ConnectGuarded(pgcSession, &QTabWidget::currentChanged, this, &TFormMain::CommitActiveEdit);
   // Large enough to show the pages whole where the screen allows, centred.
   if (const QScreen* S = QApplication::primaryScreen()) {
     const QRect Avail = S->availableGeometry();
     QSize Pages;
-    for (QWidget* Page : {tbsGeneral, tbsCrop, tbsWeather, TbsTimer, tbsSoil, tbsNutrients, tbsReruns})
-      Pages = Pages.expandedTo(Page->sizeHint());
+    for (QWidget* Page : FPages) Pages = Pages.expandedTo(Page->sizeHint());
     // The frame around a page: menu, tool bar, tabs, status bar, margins.
     const QSize Frame(40, menuBar()->sizeHint().height() + Panel2->sizeHint().height() +
                               StatusBar->sizeHint().height() + 80);
@@ -216,12 +212,8 @@ QAction* TFormMain::AddItem(QMenu* Menu, const char* Name, const QString& Captio
   QAction* A = Menu->addAction(Caption);
   A->setObjectName(Name);
   if (Context) SetHelpContext(A, Context);
-  connect(A, &QAction::triggered, this, [this, Handler] { Guarded(Handler); });
+  ConnectGuarded(A, &QAction::triggered, this, Handler);
   return A;
-}
-
-void TFormMain::Guarded(void (TFormMain::*Handler)()) {
-  GuardedCall([this, Handler] { (this->*Handler)(); });
 }
 
 void TFormMain::BuildMenus() {
@@ -292,21 +284,21 @@ void TFormMain::BuildToolButtons() {
     const char* Hint;
     const char* Icon;
     QStyle::StandardPixmap Fallback;
-    void (TFormMain::*Handler)();
+    QAction* TFormMain::*Command;  // the menu command it shows
   };
   const TButton Buttons[] = {
       {&BtnRun, "BtnRun", "Run...", "Run the KORVAL simulation", "media-playback-start", QStyle::SP_MediaPlay,
-       &TFormMain::Run1Click},
+       &TFormMain::Run1},
       {&BtnReset, "BtnReset", "Reset", "Reset all data to defaults", "view-refresh", QStyle::SP_BrowserReload,
-       &TFormMain::Reset1Click},
+       &TFormMain::Reset1},
       {&BtnDetailedOutput, "BtnDetailedOutput", "Result detailed...", "Show the detailed results",
-       "x-office-spreadsheet", QStyle::SP_FileDialogDetailedView, &TFormMain::Detailedoutput1Click},
+       "x-office-spreadsheet", QStyle::SP_FileDialogDetailedView, &TFormMain::Detailedoutput1},
       {&BtnSummaryOutput, "BtnSummaryOutput", "Result summary...", "Show the summarized results",
-       "x-office-document", QStyle::SP_FileDialogListView, &TFormMain::Summary1Click},
+       "x-office-document", QStyle::SP_FileDialogListView, &TFormMain::Summary1},
       {&BtnHelp, "BtnHelp", "Help", "Get some help", "help-contents", QStyle::SP_DialogHelpButton,
-       &TFormMain::Contents1Click},
+       &TFormMain::Contents1},
       {&BtnExit, "BtnExit", "Exit", "Exit the Korval Control Center", "application-exit",
-       QStyle::SP_DialogCloseButton, &TFormMain::Exit1Click},
+       QStyle::SP_DialogCloseButton, &TFormMain::Exit1},
   };
   for (const TButton& B : Buttons) {
     auto* Btn = new QToolButton;
@@ -317,8 +309,7 @@ void TFormMain::BuildToolButtons() {
     Btn->setAutoRaise(true);
     // The hint goes to the status bar only, no pop-up.
     SetHint(Btn, QString("|") + B.Hint);
-    const auto Handler = B.Handler;
-    connect(Btn, &QToolButton::clicked, this, [this, Handler] { Guarded(Handler); });
+    ShowInButton(Btn, this->*B.Command);
     Panel2->addWidget(Btn);
     *B.Button = Btn;
   }
@@ -333,7 +324,7 @@ void TFormMain::UpdateCaption() {
 }
 
 void TFormMain::CommitActiveEdit() {
-  if (GridReRun) GridReRun->CommitEditor();
+  if (FReruns) FReruns->GridReRun->CommitEditor();
   QWidget* W = QApplication::focusWidget();
   if (auto* M = qobject_cast<TDxNumberMemo*>(W); M && M->window() == this) M->DoExit();
 }
@@ -433,7 +424,7 @@ void TFormMain::TellMissingFiles(const std::string& Notice) {
   ShowMissingFilesNote(Notice);
   if (!Notice.empty()) ShowInfoBox(Notice);
   // The note goes once the user's choice on the pages names files that exist.
-  for (QListWidget* L : {LbCropNo, LbSoilNo, LbStation}) {
+  for (QListWidget* L : {FCrop->LbCropNo, FSoil->LbSoilNo, FWeather->LbStation}) {
     connect(L, &QListWidget::itemClicked, this, &TFormMain::RefreshMissingFilesNote, Qt::UniqueConnection);
     connect(L, &QListWidget::currentRowChanged, this, &TFormMain::RefreshMissingFilesNote,
             Qt::UniqueConnection);

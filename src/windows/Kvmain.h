@@ -38,7 +38,14 @@ class TDxIntMemo;
 class TDxNumberMemo;
 class TDxStringGrid;
 class TKvSession;
-struct TSessionField;
+class TCropPage;
+class TGeneralPage;
+class TNutrientsPage;
+class TReRunsPage;
+class TSessionPage;
+class TSoilPage;
+class TTimerPage;
+class TWeatherPage;
 
 // A radio group: a captioned group of radio buttons whose item indexes are
 // the button ids. Setting the index from code raises no Click.
@@ -181,8 +188,6 @@ class TFormMain : public QMainWindow {
   void BuildToolButtons();
   QAction* AddItem(QMenu* Menu, const char* Name, const QString& Caption, int HelpContext,
                    void (TFormMain::*Handler)());
-  // Runs Handler's body in the error guard.
-  void Guarded(void (TFormMain::*Handler)());
   // Shows a modal window the main window opened, then runs FormActivate.
   int ShowModal(class QDialog& Dialog);
   // Commands that need the session are off without one; the reason stays
@@ -195,22 +200,7 @@ class TFormMain : public QMainWindow {
 
   // the pages (KvmainPages.cpp)
   void BuildPages();
-  QWidget* BuildGeneralPage();
-  QWidget* BuildCropPage();
-  QWidget* BuildWeatherPage();
-  QWidget* BuildTimerPage();
-  QWidget* BuildSoilPage();
-  QWidget* BuildNutrientsPage();
-  QWidget* BuildReRunsPage();
   void ConnectPageHandlers();
-  // The controls of the session fields (the field table's object names)
-  // that follow one rule: a number field shows the value within the range,
-  // a radio group the item value - minimum, a check box value 1.
-  void BindFields();
-  void FillFields();
-  void StoreFields();
-  void UpdateStationsAndYears();
-  void StoreWeather();
   int SelectedWeatherFormatNo() const;
 
   // the run (KvmainRun.cpp)
@@ -219,17 +209,21 @@ class TFormMain : public QMainWindow {
   void ShowRunProgress();
 
   std::unique_ptr<TKvSession> FSession;
-  struct TFieldControl {
-    const TSessionField* Field;
-    QWidget* Control;
-  };
-  std::vector<TFieldControl> FFieldControls;
+  // The pages, in tab order.
+  TGeneralPage* FGeneral = nullptr;
+  TCropPage* FCrop = nullptr;
+  TWeatherPage* FWeather = nullptr;
+  TTimerPage* FTimer = nullptr;
+  TSoilPage* FSoil = nullptr;
+  TNutrientsPage* FNutrients = nullptr;
+  TReRunsPage* FReruns = nullptr;
+  std::vector<TSessionPage*> FPages;
   bool FActivated = false;
   bool FRunning = false;
   bool FCloseAfterRun = false;
 
- public:
-  // ---- components, by their names
+ private:
+  // ---- the frame's components, by their names
   QToolBar* Panel2 = nullptr;
   QWidget* Panel1 = nullptr;
   QTabWidget* pgcSession = nullptr;
@@ -263,75 +257,6 @@ class TFormMain : public QMainWindow {
   QToolButton* BtnSummaryOutput = nullptr;
   QToolButton* BtnHelp = nullptr;
   QToolButton* BtnExit = nullptr;
-
-  // General
-  QWidget* tbsGeneral = nullptr;
-  TRadioGroup* RgProductionLevels = nullptr;
-  TRadioGroup* RgSoilWaterBalance = nullptr;
-  TRadioGroup* RgTypeOfWaterLimitedCropGrowth = nullptr;
-  // Crop
-  QWidget* tbsCrop = nullptr;
-  QListWidget* LbCropNo = nullptr;
-  QPlainTextEdit* mmCropInfo = nullptr;
-  // Weather
-  QWidget* tbsWeather = nullptr;
-  QListWidget* LbWeatherFormat = nullptr;
-  QListWidget* LbStation = nullptr;
-  QLineEdit* EditFirstYear = nullptr;
-  QLineEdit* EditLastYear = nullptr;
-  QPushButton* BtnRainfall = nullptr;
-  QPushButton* BtnObservations = nullptr;
-  QPushButton* BtnClearObservations = nullptr;
-  QLabel* LblObservations = nullptr;
-  // Timer
-  QWidget* TbsTimer = nullptr;
-  TDxIntMemo* mmOutputInterval = nullptr;
-  QLabel* lblStartday = nullptr;
-  TDxIntMemo* mmStartDay = nullptr;
-  QLabel* Lbweather = nullptr;
-  QLineEdit* EditFirstYear2 = nullptr;
-  QLineEdit* EditLastYear2 = nullptr;
-  TDxIntMemo* mmYear = nullptr;
-  TDxIntMemo* mmConsecutiveYears = nullptr;
-  QLabel* lbcrop = nullptr;
-  TRadioGroup* RgStartDay = nullptr;
-  TRadioGroup* RgEndDay = nullptr;
-  TDxIntMemo* mmFixedEmergenceDate = nullptr;
-  TDxIntMemo* mmFixedSowingDate = nullptr;
-  TDxIntMemo* mmEarliestSowingDate = nullptr;
-  TDxIntMemo* mmUltimateSowingDate = nullptr;
-  TDxIntMemo* mmFixedEndDate = nullptr;
-  TDxIntMemo* mmMaximumDuration = nullptr;
-  // Soil
-  QWidget* tbsSoil = nullptr;
-  QListWidget* LbSoilNo = nullptr;
-  TDxFloatMemo* mmInitialSurfaceStorage = nullptr;
-  TDxFloatMemo* mmMaximumSurfaceStorage = nullptr;
-  QCheckBox* CbGroundwater = nullptr;
-  TDxFloatMemo* mmInitialAvailableSoilWater = nullptr;
-  TDxFloatMemo* mmMaximumMoisture = nullptr;
-  TDxFloatMemo* mmInitialGroundWaterTable = nullptr;
-  QCheckBox* CbDrainage = nullptr;
-  TDxFloatMemo* mmDrainageDepth = nullptr;
-  TDxFloatMemo* mmMaximumRootDepthOfSoil = nullptr;
-  TRadioGroup* RgTypeOfNonInfiltratingFractionOfRain = nullptr;
-  TDxFloatMemo* mmMaxNonInfiltratingFractionOfRain = nullptr;
-  // Nutrients
-  QWidget* tbsNutrients = nullptr;
-  TDxFloatMemo* mmNBase = nullptr;
-  TDxFloatMemo* mmPBase = nullptr;
-  TDxFloatMemo* mmKBase = nullptr;
-  TDxFloatMemo* mmNRec = nullptr;
-  TDxFloatMemo* mmPRec = nullptr;
-  TDxFloatMemo* mmKRec = nullptr;
-  // Reruns
-  QWidget* tbsReruns = nullptr;
-  QCheckBox* CbUseReRuns = nullptr;
-  TDxStringGrid* GridReRun = nullptr;
-  QPushButton* btnAddRerun = nullptr;
-  QPushButton* btnRemoveRerun = nullptr;
-  QPushButton* btnSelectVar = nullptr;
-  QPushButton* btnRemoveVar = nullptr;
 
   // The run panel, shown while a run is going on.
   QWidget* PnlRun = nullptr;

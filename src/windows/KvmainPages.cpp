@@ -1,6 +1,8 @@
 // The main window's session pages: their controls, filling them from the
 // session and storing them back, the enabling rules and the page handlers.
 
+#include "KvmainPages.h"
+
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QFile>
@@ -19,6 +21,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "Commands.h"
 #include "DxGrid.h"
 #include "DxInpMemo.h"
 #include "Kvedtrun.h"
@@ -131,6 +134,12 @@ void AddRow(QGridLayout* L, int Row, const QString& Text, QWidget* Field, int Co
   L->addWidget(Field, Row, Col + 1);
 }
 
+// The caption the field table gives a keyword's control.
+QString FieldCaption(const char* Keyword) {
+  const TSessionField* F = FindSessionField(Keyword);
+  return QString::fromUtf8(F ? F->Caption : Keyword);
+}
+
 TDxIntMemo* IntField(const char* Name) { return Named(new TDxIntMemo, Name); }
 TDxFloatMemo* FloatField(const char* Name) { return Named(new TDxFloatMemo, Name); }
 
@@ -150,44 +159,52 @@ int YearOf(const QLineEdit* E) { return IntOrZero(ToCore(E->text())); }
 // ---- building the pages
 
 void TFormMain::BuildPages() {
-  // A page in a scroll area, so that it stays usable at the minimum size
+  FGeneral = new TGeneralPage;
+  FTimer = new TTimerPage;
+  FCrop = new TCropPage(FTimer);
+  FWeather = new TWeatherPage(FTimer);
+  FSoil = new TSoilPage;
+  FNutrients = new TNutrientsPage;
+  FReruns = new TReRunsPage;
+  // Each page in a scroll area, so that it stays usable at the minimum size
   // with a large font.
-  const auto Add = [this](QWidget* Page, const char* Name, const char* Tab) {
-    Page->setObjectName(Name);
+  const struct {
+    TSessionPage* Page;
+    const char* Name;
+    const char* Tab;
+  } Pages[] = {{FGeneral, "tbsGeneral", "&General"}, {FCrop, "tbsCrop", "&Crop"},
+               {FWeather, "tbsWeather", "&Weather"}, {FTimer, "TbsTimer", "&Timer"},
+               {FSoil, "tbsSoil", "&Soil"},          {FNutrients, "tbsNutrients", "&Nutrients"},
+               {FReruns, "tbsReruns", "&Reruns"}};
+  for (const auto& P : Pages) {
+    P.Page->setObjectName(P.Name);
     auto* Scroll = new QScrollArea;
-    Scroll->setWidget(Page);
+    Scroll->setWidget(P.Page);
     Scroll->setWidgetResizable(true);
     Scroll->setFrameShape(QFrame::NoFrame);
-    pgcSession->addTab(Scroll, Tab);
-    return Page;
-  };
-  tbsGeneral = Add(BuildGeneralPage(), "tbsGeneral", "&General");
-  tbsCrop = Add(BuildCropPage(), "tbsCrop", "&Crop");
-  tbsWeather = Add(BuildWeatherPage(), "tbsWeather", "&Weather");
-  TbsTimer = Add(BuildTimerPage(), "TbsTimer", "&Timer");
-  tbsSoil = Add(BuildSoilPage(), "tbsSoil", "&Soil");
-  tbsNutrients = Add(BuildNutrientsPage(), "tbsNutrients", "&Nutrients");
-  tbsReruns = Add(BuildReRunsPage(), "tbsReruns", "&Reruns");
+    pgcSession->addTab(Scroll, P.Tab);
+    FPages.push_back(P.Page);
+  }
   ConnectPageHandlers();
-  BindFields();
 }
 
-void TFormMain::BindFields() {
+// ---- the pages
+
+void TSessionPage::BindFields() {
   for (const TSessionField& F : SessionFields()) {
     // The years follow the station's years (FillPages, CheckYears).
     if (!*F.Control || !F.Range || F.Keyword == std::string("ISYR") || F.Keyword == std::string("INYEAR"))
       continue;
-    QWidget* W = pgcSession->findChild<QWidget*>(F.Control);
+    QWidget* W = findChild<QWidget*>(F.Control);
     if (qobject_cast<TDxNumberMemo*>(W) || qobject_cast<TRadioGroup*>(W) || qobject_cast<QCheckBox*>(W)) {
-      FFieldControls.push_back({&F, W});
+      FFields.push_back({&F, W});
       if (const int Help = F.HelpContext) SetHelpContext(W, Help);
     }
   }
 }
 
-void TFormMain::FillFields() {
-  const TKvSession& S = *TheSession;
-  for (const TFieldControl& C : FFieldControls) {
+void TSessionPage::Fill(const TKvSession& S) {
+  for (const TFieldControl& C : FFields) {
     const long double V = C.Field->Number(S);
     const TFieldRange R = C.Field->Range(S);
     if (auto* Int = qobject_cast<TDxIntMemo*>(C.Control))
@@ -201,9 +218,8 @@ void TFormMain::FillFields() {
   }
 }
 
-void TFormMain::StoreFields() {
-  TKvSession& S = *TheSession;
-  for (const TFieldControl& C : FFieldControls) {
+void TSessionPage::Store(TKvSession& S) {
+  for (const TFieldControl& C : FFields) {
     long double V = 0;
     if (auto* Int = qobject_cast<TDxIntMemo*>(C.Control))
       V = Int->iValue();
@@ -217,9 +233,8 @@ void TFormMain::StoreFields() {
   }
 }
 
-QWidget* TFormMain::BuildGeneralPage() {
-  auto* Page = new QWidget;
-  auto* L = new QVBoxLayout(Page);
+TGeneralPage::TGeneralPage() {
+  auto* L = new QVBoxLayout(this);
   RgProductionLevels = Named(
       new TRadioGroup(" Number of successive production levels ",
                       {"Simulation of &potential crop growth", "and s&imulation of water-limited crop growth",
@@ -249,12 +264,11 @@ QWidget* TFormMain::BuildGeneralPage() {
   OL->addWidget(BtnClearObservations);
   L->addWidget(Obs);
   L->addStretch(1);
-  return Page;
+  BindFields();
 }
 
-QWidget* TFormMain::BuildCropPage() {
-  auto* Page = new QWidget;
-  auto* L = new QHBoxLayout(Page);
+TCropPage::TCropPage(TTimerPage* Timer) : FTimer(Timer) {
+  auto* L = new QHBoxLayout(this);
   auto* G1 = new QGroupBox(" Available crops ");
   auto* L1 = new QVBoxLayout(G1);
   L1->addWidget(LbCropNo = NewList("LbCropNo"));
@@ -269,12 +283,11 @@ QWidget* TFormMain::BuildCropPage() {
   L2->addWidget(mmCropInfo);
   L->addWidget(G1, 1);
   L->addWidget(G2, 2);
-  return Page;
+  BindFields();
 }
 
-QWidget* TFormMain::BuildWeatherPage() {
-  auto* Page = new QWidget;
-  auto* L = new QVBoxLayout(Page);
+TWeatherPage::TWeatherPage(TTimerPage* Timer) : FTimer(Timer) {
+  auto* L = new QVBoxLayout(this);
   auto* Lists = new QHBoxLayout;
   auto* G1 = new QGroupBox(" Weather format ");
   (new QVBoxLayout(G1))->addWidget(LbWeatherFormat = NewList("LbWeatherFormat"));
@@ -292,24 +305,34 @@ QWidget* TFormMain::BuildWeatherPage() {
   BtnRainfall = Named(new QPushButton("Rainfall data &options..."), "BtnRainfall");
   Years->addWidget(BtnRainfall);
   L->addLayout(Years);
-  return Page;
+  BindFields();
 }
 
-QWidget* TFormMain::BuildTimerPage() {
-  auto* Page = new QWidget;
-  auto* L = new QGridLayout(Page);
+TTimerPage::TTimerPage() {
+  auto* L = new QGridLayout(this);
+  L->addWidget(BuildGeneralTimer(), 0, 0);
+  L->addWidget(BuildWeatherTimer(), 0, 1);
+  L->addWidget(BuildCropTimer(), 1, 0, 1, 2);
+  L->setRowStretch(2, 1);
+  L->setColumnStretch(1, 1);
+  BindFields();
+}
 
+QGroupBox* TTimerPage::BuildGeneralTimer() {
   auto* General = new QGroupBox(" General timer ");
   auto* GL = new QGridLayout(General);
   mmOutputInterval = IntField("mmOutputInterval");
   mmStartDay = IntField("mmStartDay");
-  AddRow(GL, 0, "&Output interval in days:", mmOutputInterval);
-  lblStartday = Named(Caption("S&tart date water balance:", mmStartDay), "lblStartday");
+  AddRow(GL, 0, FieldCaption("PRDEL"), mmOutputInterval);
+  lblStartday = Named(Caption(FieldCaption("ISDAY"), mmStartDay), "lblStartday");
   GL->addWidget(lblStartday, 1, 0);
   GL->addWidget(mmStartDay, 1, 1);
   GL->setColumnStretch(2, 1);
   GL->setRowStretch(2, 1);
+  return General;
+}
 
+QGroupBox* TTimerPage::BuildWeatherTimer() {
   auto* Weather = new QGroupBox(" Weather timer ");
   auto* WL = new QGridLayout(Weather);
   Lbweather = Named(new QLabel("Selected station: "), "Lbweather");
@@ -321,52 +344,50 @@ QWidget* TFormMain::BuildTimerPage() {
   WL->addWidget(EditLastYear2 = YearEdit("EditLastYear2"), 1, 3);
   mmYear = IntField("mmYear");
   mmConsecutiveYears = IntField("mmConsecutiveYears");
-  WL->addWidget(Caption("Sta&rt year:", mmYear), 2, 0);
+  WL->addWidget(Caption(FieldCaption("ISYR"), mmYear), 2, 0);
   WL->addWidget(mmYear, 2, 1, 1, 3);
-  WL->addWidget(Caption("Consecutive &years:", mmConsecutiveYears), 3, 0);
+  WL->addWidget(Caption(FieldCaption("INYEAR"), mmConsecutiveYears), 3, 0);
   WL->addWidget(mmConsecutiveYears, 3, 1, 1, 3);
   WL->setColumnStretch(4, 1);
+  return Weather;
+}
 
+QGroupBox* TTimerPage::BuildCropTimer() {
   auto* Crop = new QGroupBox(" Crop timer ");
   auto* CL = new QGridLayout(Crop);
   lbcrop = Named(new QLabel("Selected crop: "), "lbcrop");
   lbcrop->setWordWrap(true);
   CL->addWidget(lbcrop, 0, 0, 1, 3);
-  RgStartDay = Named(new TRadioGroup(" Start Day ", {"Fixed &emergence date", "Fixed s&owing date",
-                                                     "&Variable sowing date"}),
+  RgStartDay = Named(new TRadioGroup(FieldCaption("ISTCHO"), {"Fixed &emergence date", "Fixed s&owing date",
+                                                              "&Variable sowing date"}),
                      "RgStartDay");
-  RgEndDay = Named(new TRadioGroup(" End Day ", {"F&ixed end date", "Mat&urity (<= max duration)",
-                                                 "Earliest of &both dates"}),
+  RgEndDay = Named(new TRadioGroup(FieldCaption("IENCHO"), {"F&ixed end date", "Mat&urity (<= max duration)",
+                                                            "Earliest of &both dates"}),
                    "RgEndDay");
-  mmFixedEmergenceDate = IntField("mmFixedEmergenceDate");
-  mmFixedSowingDate = IntField("mmFixedSowingDate");
-  mmEarliestSowingDate = IntField("mmEarliestSowingDate");
-  mmUltimateSowingDate = IntField("mmUltimateSowingDate");
-  mmFixedEndDate = IntField("mmFixedEndDate");
-  mmMaximumDuration = IntField("mmMaximumDuration");
-  // Each choice beside the dates it enables.
+  const struct {
+    TDxIntMemo** Field;
+    const char* Name;
+    const char* Keyword;
+  } Dates[] = {{&mmFixedEmergenceDate, "mmFixedEmergenceDate", "IDEM"},
+               {&mmFixedSowingDate, "mmFixedSowingDate", "IDSOW"},
+               {&mmEarliestSowingDate, "mmEarliestSowingDate", "IDESOW"},
+               {&mmUltimateSowingDate, "mmUltimateSowingDate", "IDLSOW"},
+               {&mmFixedEndDate, "mmFixedEndDate", "IDAYEN"},
+               {&mmMaximumDuration, "mmMaximumDuration", "IDURMX"}};
+  // Each choice beside the dates it enables, in this order from the keyboard.
   CL->addWidget(RgStartDay, 1, 0, 4, 1);
-  AddRow(CL, 1, "Fi&xed Emergence:", mmFixedEmergenceDate, 1);
-  AddRow(CL, 2, "Fixe&d Sowing:", mmFixedSowingDate, 1);
-  AddRow(CL, 3, "E&arliest Sowing:", mmEarliestSowingDate, 1);
-  AddRow(CL, 4, "&Ultimate Sowing:", mmUltimateSowingDate, 1);
-  CL->addWidget(RgEndDay, 5, 0, 3, 1);
-  AddRow(CL, 5, "Fixed end da&te:", mmFixedEndDate, 1);
-  AddRow(CL, 6, "&Maximum duration:", mmMaximumDuration, 1);
+  int Row = 1;
+  for (const auto& D : Dates) {
+    if (Row == 5) CL->addWidget(RgEndDay, 5, 0, 3, 1);
+    AddRow(CL, Row++, FieldCaption(D.Keyword), *D.Field = IntField(D.Name), 1);
+  }
   CL->setRowStretch(7, 1);
   CL->setColumnStretch(3, 1);
-
-  L->addWidget(General, 0, 0);
-  L->addWidget(Weather, 0, 1);
-  L->addWidget(Crop, 1, 0, 1, 2);
-  L->setRowStretch(2, 1);
-  L->setColumnStretch(1, 1);
-  return Page;
+  return Crop;
 }
 
-QWidget* TFormMain::BuildSoilPage() {
-  auto* Page = new QWidget;
-  auto* L = new QHBoxLayout(Page);
+TSoilPage::TSoilPage() {
+  auto* L = new QHBoxLayout(this);
   auto* G1 = new QGroupBox(" Available soil types ");
   (new QVBoxLayout(G1))->addWidget(LbSoilNo = NewList("LbSoilNo"));
   auto* G2 = new QGroupBox(" Hydrology ");
@@ -413,12 +434,11 @@ QWidget* TFormMain::BuildSoilPage() {
   HL->setColumnStretch(0, 1);
   L->addWidget(G1, 2);
   L->addWidget(G2, 3);
-  return Page;
+  BindFields();
 }
 
-QWidget* TFormMain::BuildNutrientsPage() {
-  auto* Page = new QWidget;
-  auto* Outer = new QVBoxLayout(Page);
+TNutrientsPage::TNutrientsPage() {
+  auto* Outer = new QVBoxLayout(this);
   auto* L = new QGridLayout;
   mmNBase = FloatField("mmNBase");
   mmPBase = FloatField("mmPBase");
@@ -441,12 +461,11 @@ QWidget* TFormMain::BuildNutrientsPage() {
   L->setHorizontalSpacing(24);
   Outer->addLayout(L);
   Outer->addStretch(1);
-  return Page;
+  BindFields();
 }
 
-QWidget* TFormMain::BuildReRunsPage() {
-  auto* Page = new QWidget;
-  auto* L = new QVBoxLayout(Page);
+TReRunsPage::TReRunsPage() {
+  auto* L = new QVBoxLayout(this);
   L->addWidget(CbUseReRuns = Named(new QCheckBox("&Use reruns"), "CbUseReRuns"));
   GridReRun = Named(new TDxStringGrid, "GridReRun");
   GridReRun->SetFixedRows(1);
@@ -461,124 +480,135 @@ QWidget* TFormMain::BuildReRunsPage() {
   Buttons->addWidget(btnRemoveVar = Named(new QPushButton("R&emove variable"), "btnRemoveVar"));
   Buttons->addStretch(1);
   L->addLayout(Buttons);
-  return Page;
+  BindFields();
 }
 
 void TFormMain::ConnectPageHandlers() {
   const auto On = [this](auto* Sender, auto Signal, void (TFormMain::*Handler)()) {
-    connect(Sender, Signal, this, [this, Handler] {
-      if (TheSession) Guarded(Handler);
+    ConnectGuarded(Sender, Signal, this, [this, Handler] {
+      if (TheSession) (this->*Handler)();
     });
   };
-  On(RgProductionLevels, &TRadioGroup::Click, &TFormMain::RgProductionLevelsClick);
-  On(RgStartDay, &TRadioGroup::Click, &TFormMain::RgStartDayClick);
-  On(RgEndDay, &TRadioGroup::Click, &TFormMain::RgEndDayClick);
-  On(CbGroundwater, &QCheckBox::clicked, &TFormMain::CbGroundwaterClick);
-  On(CbDrainage, &QCheckBox::clicked, &TFormMain::CbDrainageClick);
-  On(LbCropNo, &QListWidget::itemSelectionChanged, &TFormMain::LbCropNoClick);
-  On(LbSoilNo, &QListWidget::itemSelectionChanged, &TFormMain::LbSoilNoClick);
-  On(LbWeatherFormat, &QListWidget::itemSelectionChanged, &TFormMain::LbWeatherFormatClick);
-  On(LbStation, &QListWidget::itemSelectionChanged, &TFormMain::LbStationClick);
-  On(mmYear, &TDxNumberMemo::Exit, &TFormMain::mmYearExit);
-  On(btnAddRerun, &QPushButton::clicked, &TFormMain::btnAddRerunClick);
-  On(btnRemoveRerun, &QPushButton::clicked, &TFormMain::btnRemoveRerunClick);
-  On(btnRemoveVar, &QPushButton::clicked, &TFormMain::btnRemoveVarClick);
-  On(btnSelectVar, &QPushButton::clicked, &TFormMain::btnSelectVarClick);
-  On(BtnRainfall, &QPushButton::clicked, &TFormMain::BtnRainfallClick);
-  On(BtnObservations, &QPushButton::clicked, &TFormMain::BtnObservationsClick);
-  On(BtnClearObservations, &QPushButton::clicked, &TFormMain::BtnClearObservationsClick);
-  connect(GridReRun, &TDxStringGrid::SelectCell, this, [this](int Col, int Row) {
+  On(FGeneral->RgProductionLevels, &TRadioGroup::Click, &TFormMain::RgProductionLevelsClick);
+  On(FTimer->RgStartDay, &TRadioGroup::Click, &TFormMain::RgStartDayClick);
+  On(FTimer->RgEndDay, &TRadioGroup::Click, &TFormMain::RgEndDayClick);
+  On(FSoil->CbGroundwater, &QCheckBox::clicked, &TFormMain::CbGroundwaterClick);
+  On(FSoil->CbDrainage, &QCheckBox::clicked, &TFormMain::CbDrainageClick);
+  On(FCrop->LbCropNo, &QListWidget::itemSelectionChanged, &TFormMain::LbCropNoClick);
+  On(FSoil->LbSoilNo, &QListWidget::itemSelectionChanged, &TFormMain::LbSoilNoClick);
+  On(FWeather->LbWeatherFormat, &QListWidget::itemSelectionChanged, &TFormMain::LbWeatherFormatClick);
+  On(FWeather->LbStation, &QListWidget::itemSelectionChanged, &TFormMain::LbStationClick);
+  On(FTimer->mmYear, &TDxNumberMemo::Exit, &TFormMain::mmYearExit);
+  On(FReruns->btnAddRerun, &QPushButton::clicked, &TFormMain::btnAddRerunClick);
+  On(FReruns->btnRemoveRerun, &QPushButton::clicked, &TFormMain::btnRemoveRerunClick);
+  On(FReruns->btnRemoveVar, &QPushButton::clicked, &TFormMain::btnRemoveVarClick);
+  On(FReruns->btnSelectVar, &QPushButton::clicked, &TFormMain::btnSelectVarClick);
+  On(FWeather->BtnRainfall, &QPushButton::clicked, &TFormMain::BtnRainfallClick);
+  On(FGeneral->BtnObservations, &QPushButton::clicked, &TFormMain::BtnObservationsClick);
+  On(FGeneral->BtnClearObservations, &QPushButton::clicked, &TFormMain::BtnClearObservationsClick);
+  connect(FReruns->GridReRun, &TDxStringGrid::SelectCell, this, [this](int Col, int Row) {
     if (TheSession) GuardedCall([&] { GridReRunSelectCell(Col, Row); });
   });
-  connect(GridReRun, &TDxStringGrid::MouseDown, this, [this](Qt::MouseButton B, int Col, int Row) {
+  connect(FReruns->GridReRun, &TDxStringGrid::MouseDown, this, [this](Qt::MouseButton B, int Col, int Row) {
     if (TheSession) GuardedCall([&] { GridReRunMouseDown(B, Col, Row); });
   });
 }
 
 // ---- filling and storing
 
-void TFormMain::FillPages() {
-  if (!TheSession) return;
-  TBusyCursor Busy;
-  TKvSession& S = *TheSession;
-  CbUseReRuns->setChecked(S.Rerun().UseReRuns());
-
-  // The number fields, radio groups and check boxes of the field table.
-  FillFields();
-  ShowObservationFile();
-
+void TCropPage::Fill(const TKvSession& S) {
+  TSessionPage::Fill(S);
   TQtListBox CropBox(LbCropNo);
   S.Crop().FetchCropData(CropBox);
+}
 
+void TCropPage::Store(TKvSession& S) {
+  TSessionPage::Store(S);
+  TQtListBox CropBox(LbCropNo);
+  TQtLabel CropLabel(FTimer->lbcrop);
+  S.Crop().SetCropFile(CropBox, CropLabel);
+}
+
+// The station's years and the simulation years of the Timer page.
+void TWeatherPage::Fill(const TKvSession& S) {
+  TSessionPage::Fill(S);
   TKvWeather& W = S.Weather();
   TQtListBox FormatBox(LbWeatherFormat), StationBox(LbStation);
   W.FetchWeatherFormatData(FormatBox);
   W.UpdateWeatherFormat(FormatBox, StationBox);
-  UpdateStationsAndYears();
-  const int F = YearOf(EditFirstYear), L = YearOf(EditLastYear);
+  UpdateStationsAndYears(S);
+  const int F = FirstYear(), L = LastYear();
   // A session saved for another station may ask for years this one lacks:
   // the fields take the nearest years the station has, never an empty range.
   const int Year = F <= L ? std::clamp(W.Year(), F, L) : W.Year();
-  mmYear->Reset(Year, F, L);
-  mmConsecutiveYears->Reset(F <= L ? std::clamp(W.ConsecutiveYears(), 1, L - Year + 1) : W.ConsecutiveYears(),
-                            1, L - Year + 1);
+  FTimer->mmYear->Reset(Year, F, L);
+  FTimer->mmConsecutiveYears->Reset(
+      F <= L ? std::clamp(W.ConsecutiveYears(), 1, L - Year + 1) : W.ConsecutiveYears(), 1, L - Year + 1);
   CheckYears();
-
-  TQtListBox SoilBox(LbSoilNo);
-  S.Soil().FetchSoilData(SoilBox);
-
-  FillReruns();
-  // The enabling rules hold for the values just shown.
-  UpdateControls();
 }
 
-void TFormMain::StorePages() {
-  if (!TheSession) return;
-  TBusyCursor Busy;
-  TKvSession& S = *TheSession;
-
-  StoreFields();
-
-  TQtListBox CropBox(LbCropNo);
-  TQtLabel CropLabel(lbcrop);
-  S.Crop().SetCropFile(CropBox, CropLabel);
-
-  StoreWeather();
-
-  TQtListBox SoilBox(LbSoilNo);
-  S.Soil().SetSoilFile(SoilBox);
-
-  StoreReruns();
-}
-
-// Step 3 of StorePages: the weather page alone.
-void TFormMain::StoreWeather() {
-  TKvWeather& W = TheSession->Weather();
+// The weather page alone (step 3 of StorePages).
+void TWeatherPage::Store(TKvSession& S) {
+  TSessionPage::Store(S);
+  TKvWeather& W = S.Weather();
   TQtListBox FormatBox(LbWeatherFormat), StationBox(LbStation);
   W.SetWeatherFormat(FormatBox.ItemIndex());
   // Without a selected station (an empty list) the station becomes empty.
   W.SetStation(StationBox.Item(StationBox.ItemIndex()), W.WeatherFormat());
-  W.SetYear(mmYear->iValue());
-  W.SetConsecutiveYears(mmConsecutiveYears->iValue());
+  W.SetYear(FTimer->mmYear->iValue());
+  W.SetConsecutiveYears(FTimer->mmConsecutiveYears->iValue());
 }
 
-void TFormMain::UpdateStationsAndYears() {
+void TWeatherPage::UpdateStationsAndYears(const TKvSession& S) {
   TQtListBox StationBox(LbStation);
-  TQtEdit First(EditFirstYear), Last(EditLastYear), First2(EditFirstYear2), Last2(EditLastYear2);
-  TQtLabel Station(Lbweather);
-  TheSession->Weather().UpdateStations(StationBox, First, Last, First2, Last2, Station);
+  TQtEdit First(EditFirstYear), Last(EditLastYear), First2(FTimer->EditFirstYear2),
+      Last2(FTimer->EditLastYear2);
+  TQtLabel Station(FTimer->Lbweather);
+  S.Weather().UpdateStations(StationBox, First, Last, First2, Last2, Station);
 }
 
-int TFormMain::SelectedWeatherFormatNo() const {
-  if (!TheSession) return -1;
-  const auto& Formats = TheSession->Weather().SlFormat();
-  const int I = TQtListBox(LbWeatherFormat).ItemIndex();
-  return I >= 0 && I < Formats.Count() && Formats.Objects(I) ? Formats.Objects(I)->FormatNo : -1;
+int TWeatherPage::FirstYear() const { return YearOf(EditFirstYear); }
+int TWeatherPage::LastYear() const { return YearOf(EditLastYear); }
+
+void TWeatherPage::CheckYears() {
+  TDxIntMemo* const Year = FTimer->mmYear;
+  TDxIntMemo* const Years = FTimer->mmConsecutiveYears;
+  try {
+    const int F = FirstYear(), L = LastYear();
+    if (Year->iValue() < F || Year->iValue() > L) Year->SetiValue(F);
+    const int First = Year->iValue();
+    Year->Reset(First, F, L);
+    if (L - First + 1 < Years->iValue()) Years->SetiValue(L - First + 1);
+    // A field that never had a value of this station's range starts at one year.
+    if (Years->iValue() < 1) Years->SetiValue(1);
+    Years->Reset(Years->iValue(), 1, L - First + 1);
+  } catch (const std::exception&) {
+    // A station without usable years: the two fields keep what they had.
+  }
 }
 
-void TFormMain::FillReruns() {
-  if (!TheSession) return;
-  const TKvRerun& R = TheSession->Rerun();
+void TWeatherPage::LimitConsecutiveYears() {
+  TDxIntMemo* const Years = FTimer->mmConsecutiveYears;
+  const int L = LastYear();
+  const int Year = FTimer->mmYear->iValue();
+  if (L - Year + 1 < Years->iValue()) Years->SetiValue(L - Year + 1);
+  Years->Reset(Years->iValue(), 1, L - Year + 1);
+}
+
+void TSoilPage::Fill(const TKvSession& S) {
+  TQtListBox SoilBox(LbSoilNo);
+  S.Soil().FetchSoilData(SoilBox);
+  TSessionPage::Fill(S);
+}
+
+void TSoilPage::Store(TKvSession& S) {
+  TSessionPage::Store(S);
+  TQtListBox SoilBox(LbSoilNo);
+  S.Soil().SetSoilFile(SoilBox);
+}
+
+void TReRunsPage::Fill(const TKvSession& S) {
+  const TKvRerun& R = S.Rerun();
   CbUseReRuns->setChecked(R.UseReRuns());
   const int Cols = R.RerunList.Empty() ? 0 : R.RerunList.Objects(0)->Count();
   std::vector<QStringList> Rows;
@@ -596,10 +626,9 @@ void TFormMain::FillReruns() {
   btnAddRerun->setEnabled(R.RerunList.Count() < 9);
 }
 
-void TFormMain::StoreReruns() {
-  if (!TheSession) return;
+void TReRunsPage::Store(TKvSession& S) {
   GridReRun->CommitEditor();
-  TKvRerun& R = TheSession->Rerun();
+  TKvRerun& R = S.Rerun();
   R.SetUseReRuns(CbUseReRuns->isChecked());
   for (int Run = 0; Run < R.RerunList.Count() && Run + 1 < GridReRun->RowCount(); ++Run) {
     TRerunVarList& Vars = *R.RerunList.Objects(Run);
@@ -608,20 +637,37 @@ void TFormMain::StoreReruns() {
   }
 }
 
-void TFormMain::CheckYears() {
-  try {
-    const int F = YearOf(EditFirstYear), L = YearOf(EditLastYear);
-    if (mmYear->iValue() < F || mmYear->iValue() > L) mmYear->SetiValue(F);
-    const int Year = mmYear->iValue();
-    mmYear->Reset(Year, F, L);
-    if (L - Year + 1 < mmConsecutiveYears->iValue()) mmConsecutiveYears->SetiValue(L - Year + 1);
-    // A field that never had a value of this station's range starts at one year.
-    if (mmConsecutiveYears->iValue() < 1) mmConsecutiveYears->SetiValue(1);
-    mmConsecutiveYears->Reset(mmConsecutiveYears->iValue(), 1, L - Year + 1);
-  } catch (const std::exception&) {
-    // A station without usable years: the two fields keep what they had.
-  }
+void TFormMain::FillPages() {
+  if (!TheSession) return;
+  TBusyCursor Busy;
+  for (TSessionPage* Page : FPages) Page->Fill(*TheSession);
+  ShowObservationFile();
+  // The enabling rules hold for the values just shown.
+  UpdateControls();
 }
+
+void TFormMain::StorePages() {
+  if (!TheSession) return;
+  TBusyCursor Busy;
+  for (TSessionPage* Page : FPages) Page->Store(*TheSession);
+}
+
+int TFormMain::SelectedWeatherFormatNo() const {
+  if (!TheSession) return -1;
+  const auto& Formats = TheSession->Weather().SlFormat();
+  const int I = TQtListBox(FWeather->LbWeatherFormat).ItemIndex();
+  return I >= 0 && I < Formats.Count() && Formats.Objects(I) ? Formats.Objects(I)->FormatNo : -1;
+}
+
+void TFormMain::FillReruns() {
+  if (TheSession) FReruns->Fill(*TheSession);
+}
+
+void TFormMain::StoreReruns() {
+  if (TheSession) FReruns->Store(*TheSession);
+}
+
+void TFormMain::CheckYears() { FWeather->CheckYears(); }
 
 TPageRules PageRules(int P, int StartDay, int EndDay, bool Groundwater, bool Drainage, int WeatherFormatNo) {
   TPageRules R;
@@ -642,31 +688,32 @@ TPageRules PageRules(int P, int StartDay, int EndDay, bool Groundwater, bool Dra
 }
 
 void TFormMain::UpdateControls() {
-  const TPageRules R =
-      PageRules(RgProductionLevels->ItemIndex(), RgStartDay->ItemIndex(), RgEndDay->ItemIndex(),
-                CbGroundwater->isChecked(), CbDrainage->isChecked(), SelectedWeatherFormatNo());
-  for (QWidget* W : {static_cast<QWidget*>(RgTypeOfWaterLimitedCropGrowth),
-                     static_cast<QWidget*>(RgSoilWaterBalance), static_cast<QWidget*>(mmStartDay),
-                     static_cast<QWidget*>(mmOutputInterval), static_cast<QWidget*>(lblStartday)})
+  const TPageRules R = PageRules(FGeneral->RgProductionLevels->ItemIndex(), FTimer->RgStartDay->ItemIndex(),
+                                 FTimer->RgEndDay->ItemIndex(), FSoil->CbGroundwater->isChecked(),
+                                 FSoil->CbDrainage->isChecked(), SelectedWeatherFormatNo());
+  for (QWidget* W :
+       {static_cast<QWidget*>(FGeneral->RgTypeOfWaterLimitedCropGrowth),
+        static_cast<QWidget*>(FGeneral->RgSoilWaterBalance), static_cast<QWidget*>(FTimer->mmStartDay),
+        static_cast<QWidget*>(FTimer->mmOutputInterval), static_cast<QWidget*>(FTimer->lblStartday)})
     W->setEnabled(R.WaterLimited);
   for (int I = 0; I < pgcSession->count(); ++I)
-    if (pgcSession->widget(I)->isAncestorOf(tbsNutrients)) pgcSession->setTabVisible(I, R.NutrientsTab);
+    if (pgcSession->widget(I)->isAncestorOf(FNutrients)) pgcSession->setTabVisible(I, R.NutrientsTab);
   if (R.StartDays) {
-    EnableField(mmFixedEmergenceDate, R.FixedEmergenceDate);
-    EnableField(mmFixedSowingDate, R.FixedSowingDate);
-    EnableField(mmEarliestSowingDate, R.EarliestSowingDate);
-    EnableField(mmUltimateSowingDate, R.UltimateSowingDate);
+    EnableField(FTimer->mmFixedEmergenceDate, R.FixedEmergenceDate);
+    EnableField(FTimer->mmFixedSowingDate, R.FixedSowingDate);
+    EnableField(FTimer->mmEarliestSowingDate, R.EarliestSowingDate);
+    EnableField(FTimer->mmUltimateSowingDate, R.UltimateSowingDate);
   }
-  EnableField(mmFixedEndDate, R.FixedEndDate);
-  EnableField(mmMaximumDuration, R.MaximumDuration);
-  EnableField(mmInitialAvailableSoilWater, R.InitialAvailableSoilWater);
-  EnableField(mmMaximumMoisture, R.MaximumMoisture);
-  EnableField(mmInitialGroundWaterTable, R.InitialGroundWaterTable);
-  CbDrainage->setEnabled(R.Drainage);
-  CbDrainage->setChecked(R.DrainageChecked);
-  EnableField(mmDrainageDepth, R.DrainageDepth);
-  EnableField(mmYear, R.Years);
-  EnableField(mmConsecutiveYears, R.Years);
+  EnableField(FTimer->mmFixedEndDate, R.FixedEndDate);
+  EnableField(FTimer->mmMaximumDuration, R.MaximumDuration);
+  EnableField(FSoil->mmInitialAvailableSoilWater, R.InitialAvailableSoilWater);
+  EnableField(FSoil->mmMaximumMoisture, R.MaximumMoisture);
+  EnableField(FSoil->mmInitialGroundWaterTable, R.InitialGroundWaterTable);
+  FSoil->CbDrainage->setEnabled(R.Drainage);
+  FSoil->CbDrainage->setChecked(R.DrainageChecked);
+  EnableField(FSoil->mmDrainageDepth, R.DrainageDepth);
+  EnableField(FTimer->mmYear, R.Years);
+  EnableField(FTimer->mmConsecutiveYears, R.Years);
 }
 
 // ---- page handlers
@@ -679,79 +726,75 @@ void TFormMain::CbDrainageClick() { UpdateControls(); }
 
 void TFormMain::LbCropNoClick() {
   try {
-    const int I = TQtListBox(LbCropNo).ItemIndex();
+    const int I = TQtListBox(FCrop->LbCropNo).ItemIndex();
     if (I < 0 || I >= CropList.Count()) throw EPlainError("no crop");
     const TKorMenuItem& E = *CropList.Objects(I);
-    SetHint(LbCropNo, FromCore(FileHint(E.FileName)));
-    TQtLabel(lbcrop).SetCaption("Selected crop: \r\n" + E.Description);
+    SetHint(FCrop->LbCropNo, FromCore(FileHint(E.FileName)));
+    TQtLabel(FTimer->lbcrop).SetCaption("Selected crop: \r\n" + E.Description);
     std::string Dir = TheSession->FileManager().CropPath();
     if (!Dir.empty() && Dir.back() != '\\' && Dir.back() != '/') Dir += '\\';
-    mmCropInfo->setPlainText(FileText(Dir + E.FileName));
+    FCrop->mmCropInfo->setPlainText(FileText(Dir + E.FileName));
   } catch (const std::exception&) {
     // No crop at that position (or a failure on the way): the list shows no hint.
-    SetHint(LbCropNo, "|");
+    SetHint(FCrop->LbCropNo, "|");
   }
 }
 
 void TFormMain::LbSoilNoClick() {
   StorePages();
   // Without a soil to choose (an empty list) there is no range to take.
-  if (TQtListBox(LbSoilNo).ItemIndex() < 0) {
-    SetHint(LbSoilNo, "|");
+  if (TQtListBox(FSoil->LbSoilNo).ItemIndex() < 0) {
+    SetHint(FSoil->LbSoilNo, "|");
     return;
   }
   TheSession->SetMinMaxSMLIM();
   const TKvHydrology& H = TheSession->Hydrology();
-  mmMaximumMoisture->Reset(double(H.MaximumMoisture()), double(H.MinMaximumMoisture()),
-                           double(H.MaxMaximumMoisture()));
-  const std::string File = TheSession->Soil().SoilFileFromListbox(TQtListBox(LbSoilNo).ItemIndex());
-  SetHint(LbSoilNo, File.empty() ? QString("|") : FromCore(FileHint(File)));
+  FSoil->mmMaximumMoisture->Reset(double(H.MaximumMoisture()), double(H.MinMaximumMoisture()),
+                                  double(H.MaxMaximumMoisture()));
+  const std::string File = TheSession->Soil().SoilFileFromListbox(TQtListBox(FSoil->LbSoilNo).ItemIndex());
+  SetHint(FSoil->LbSoilNo, File.empty() ? QString("|") : FromCore(FileHint(File)));
 }
 
 void TFormMain::LbWeatherFormatClick() {
   TKvWeather& W = TheSession->Weather();
-  TQtListBox FormatBox(LbWeatherFormat), StationBox(LbStation);
+  TQtListBox FormatBox(FWeather->LbWeatherFormat), StationBox(FWeather->LbStation);
   W.UpdateWeatherFormat(FormatBox, StationBox);
-  UpdateStationsAndYears();
+  FWeather->UpdateStationsAndYears(*TheSession);
   W.ResetRainfall(SelectedWeatherFormatNo());
   LbStationClick();
   UpdateControls();
 }
 
 void TFormMain::LbStationClick() {
-  UpdateStationsAndYears();
+  FWeather->UpdateStationsAndYears(*TheSession);
   CheckYears();
-  StoreWeather();
-  SetHint(LbStation, FromCore(FileHint(TheSession->Weather().StationFile())));
+  FWeather->Store(*TheSession);
+  SetHint(FWeather->LbStation, FromCore(FileHint(TheSession->Weather().StationFile())));
 }
 
-void TFormMain::mmYearExit() {
-  const int L = YearOf(EditLastYear);
-  const int Year = mmYear->iValue();
-  if (L - Year + 1 < mmConsecutiveYears->iValue()) mmConsecutiveYears->SetiValue(L - Year + 1);
-  mmConsecutiveYears->Reset(mmConsecutiveYears->iValue(), 1, L - Year + 1);
-}
+void TFormMain::mmYearExit() { FWeather->LimitConsecutiveYears(); }
 
 void TFormMain::GridReRunSelectCell(int Col, int /*Row*/) {
   TKvRerun& R = TheSession->Rerun();
   R.SetSelectedType(R.GetVarType(Col));
   if (!R.SelectedType().empty() && R.SelectedType()[0] == 'S') {
-    GridReRun->SetEditing(false);
-    SetHint(GridReRun, "Use right mousebutton to change values.");
+    FReruns->GridReRun->SetEditing(false);
+    SetHint(FReruns->GridReRun, "Use right mousebutton to change values.");
   } else {
-    GridReRun->SetEditing(true);
-    SetHint(GridReRun, "");
+    FReruns->GridReRun->SetEditing(true);
+    SetHint(FReruns->GridReRun, "");
   }
 }
 
 void TFormMain::GridReRunMouseDown(Qt::MouseButton Button, int Col, int Row) {
   if (Button != Qt::RightButton) return;
   // A right click makes the cell under the mouse the current one first.
-  if (Col >= 0 && Row >= GridReRun->FixedRows() && (Col != GridReRun->Col() || Row != GridReRun->Row()))
-    GridReRun->SetCurrentCell(Col, Row);
+  if (Col >= 0 && Row >= FReruns->GridReRun->FixedRows() &&
+      (Col != FReruns->GridReRun->Col() || Row != FReruns->GridReRun->Row()))
+    FReruns->GridReRun->SetCurrentCell(Col, Row);
   TKvRerun& R = TheSession->Rerun();
   if (R.SelectedType().empty() || R.SelectedType()[0] != 'S') return;
-  TRerunVar* V = R.GetSelectedVar(GridReRun->Row(), GridReRun->Col());
+  TRerunVar* V = R.GetSelectedVar(FReruns->GridReRun->Row(), FReruns->GridReRun->Col());
   if (!V) return;
   TFormEditRerun Editor(this);
   StoreReruns();
@@ -768,13 +811,13 @@ void TFormMain::btnAddRerunClick() {
 
 void TFormMain::btnRemoveRerunClick() {
   StoreReruns();
-  TheSession->Rerun().RemoveRerun(GridReRun->Row() - 1);
+  TheSession->Rerun().RemoveRerun(FReruns->GridReRun->Row() - 1);
   FillReruns();
 }
 
 void TFormMain::btnRemoveVarClick() {
   StoreReruns();
-  TheSession->Rerun().RemoveRerunVar(GridReRun->Col());
+  TheSession->Rerun().RemoveRerunVar(FReruns->GridReRun->Col());
   FillReruns();
 }
 
@@ -808,9 +851,10 @@ void TFormMain::BtnRainfallClick() {
 
 void TFormMain::ShowObservationFile() {
   const std::string Name = TheSession ? SessionObservationFile(TheSession->FileManager()) : std::string();
-  LblObservations->setText(Name.empty() ? QString("No observation file") : FromCore(ExtractFileName(Name)));
-  LblObservations->setToolTip(FromCore(Name));
-  BtnClearObservations->setEnabled(!Name.empty());
+  FGeneral->LblObservations->setText(Name.empty() ? QString("No observation file")
+                                                  : FromCore(ExtractFileName(Name)));
+  FGeneral->LblObservations->setToolTip(FromCore(Name));
+  FGeneral->BtnClearObservations->setEnabled(!Name.empty());
 }
 
 void TFormMain::BtnObservationsClick() {

@@ -12,8 +12,10 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include "Commands.h"
 #include "KvRunCheck.h"
 #include "Kvmain.h"
+#include "KvmainPages.h"
 #include "QtHandlers.h"
 #include "WinSupport.h"
 #include "foundations/ScopedValue.h"
@@ -46,19 +48,16 @@ void TFormMain::BuildRunPanel() {
   L->addWidget(LblRunLog, 1);
   L->addWidget(BtnStopWaiting);
   L->addWidget(BtnStopRun);
-  connect(BtnStopWaiting, &QPushButton::clicked, this, [this] { StopWaitingClick(); });
-  connect(BtnStopRun, &QPushButton::clicked, this, [this] { StopRunClick(); });
+  ConnectGuarded(BtnStopWaiting, &QPushButton::clicked, this, &TFormMain::StopWaitingClick);
+  ConnectGuarded(BtnStopRun, &QPushButton::clicked, this, &TFormMain::StopRunClick);
   PnlRun->hide();
 }
 
 void TFormMain::UpdateRunCommands() {
   const bool Free = HasSession() && !FRunning;
   for (QAction* A : {Run1, Reset1, Open1, Save1, Saveas1}) A->setEnabled(Free);
-  BtnRun->setEnabled(Free);
-  BtnReset->setEnabled(Free);
   Exit1->setEnabled(!FRunning);
-  BtnExit->setEnabled(!FRunning);
-  btnSelectVar->setEnabled(!FRunning);
+  FReruns->btnSelectVar->setEnabled(!FRunning);
 }
 
 void TFormMain::Run1Click() {

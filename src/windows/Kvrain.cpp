@@ -14,6 +14,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include "Commands.h"
 #include "DxInpMemo.h"
 #include "QtHandlers.h"
 #include "WinSupport.h"
@@ -176,14 +177,13 @@ TFormRainfall::TFormRainfall(QWidget* aOwner) : QDialog(aOwner) {
   setTabOrder(mmNoOfRunsWithRandomizedRain, OKBtn);
   setTabOrder(OKBtn, CancelBtn);
 
-  connect(FOptions, &QButtonGroup::idClicked, this, [this] { GuardedCall([this] { RbOptionClick(); }); });
+  ConnectGuarded(FOptions, &QButtonGroup::idClicked, this, &TFormRainfall::RbOptionClick);
   // The list's click: a user's choice, by mouse or keys, once the selection
   // has moved (filling the list raises no signal).
-  connect(LbRainfallStation, &QListWidget::itemSelectionChanged, this,
-          [this] { GuardedCall([this] { LbRainfallStationClick(); }); });
-  connect(LbRainfallStation, &QListWidget::itemClicked, this,
-          [this] { GuardedCall([this] { LbRainfallStationClick(); }); });
-  connect(mmChooseYear, &TDxNumberMemo::Exit, this, [this] { GuardedCall([this] { mmChooseYearExit(); }); });
+  ConnectGuarded(LbRainfallStation, &QListWidget::itemSelectionChanged, this,
+                 &TFormRainfall::LbRainfallStationClick);
+  ConnectGuarded(LbRainfallStation, &QListWidget::itemClicked, this, &TFormRainfall::LbRainfallStationClick);
+  ConnectGuarded(mmChooseYear, &TDxNumberMemo::Exit, this, &TFormRainfall::mmChooseYearExit);
 
   // FormCreate
   GuardedCall([this] {

@@ -13,6 +13,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "Commands.h"
 #include "QtHandlers.h"
 #include "WinSupport.h"
 #include "platform/Handlers.h"
@@ -130,16 +131,12 @@ TFormSelect::TFormSelect(QWidget* aOwner, const QString& aCaption) : QDialog(aOw
   setTabOrder(btnRemove, OKBtn);
   setTabOrder(OKBtn, CancelBtn);
 
-  connect(FGroupButtons, &QButtonGroup::idClicked, this,
-          [this] { GuardedCall([this] { rgSelectGroupClick(); }); });
-  connect(SrcList, &QListWidget::currentRowChanged, this,
-          [this] { GuardedCall([this] { SrcListClick(); }); });
-  connect(SrcList, &QListWidget::itemDoubleClicked, this,
-          [this] { GuardedCall([this] { IncludeBtnClick(); }); });
-  connect(IncludeBtn, &QToolButton::clicked, this, [this] { GuardedCall([this] { IncludeBtnClick(); }); });
-  connect(btnRemove, &QPushButton::clicked, this, [this] { GuardedCall([this] { btnRemoveClick(); }); });
-  connect(DstList, &QListWidget::itemDoubleClicked, this,
-          [this] { GuardedCall([this] { btnRemoveClick(); }); });
+  ConnectGuarded(FGroupButtons, &QButtonGroup::idClicked, this, &TFormSelect::rgSelectGroupClick);
+  ConnectGuarded(SrcList, &QListWidget::currentRowChanged, this, &TFormSelect::SrcListClick);
+  ConnectGuarded(SrcList, &QListWidget::itemDoubleClicked, this, &TFormSelect::IncludeBtnClick);
+  ConnectGuarded(IncludeBtn, &QToolButton::clicked, this, &TFormSelect::IncludeBtnClick);
+  ConnectGuarded(btnRemove, &QPushButton::clicked, this, &TFormSelect::btnRemoveClick);
+  ConnectGuarded(DstList, &QListWidget::itemDoubleClicked, this, &TFormSelect::btnRemoveClick);
 
   OKBtn->setDefault(true);
   OKBtn->setFocus();

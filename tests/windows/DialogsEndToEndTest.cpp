@@ -42,9 +42,10 @@ class TDialogsEndToEnd : public ::testing::Test {
 
   // Brings the session page that holds Page to the front.
   void ShowPage(QWidget* Page) const {
-    for (int i = 0; i < Main->pgcSession->count(); ++i)
-      if (Main->pgcSession->widget(i)->isAncestorOf(Page) || Main->pgcSession->widget(i) == Page)
-        Main->pgcSession->setCurrentIndex(i);
+    for (int i = 0; i < FindChild<QTabWidget>(Main.get(), "pgcSession")->count(); ++i)
+      if (FindChild<QTabWidget>(Main.get(), "pgcSession")->widget(i)->isAncestorOf(Page) ||
+          FindChild<QTabWidget>(Main.get(), "pgcSession")->widget(i) == Page)
+        FindChild<QTabWidget>(Main.get(), "pgcSession")->setCurrentIndex(i);
     ASSERT_TRUE(Page->isVisible());
   }
   static void Choose(QListWidget* List, const QString& Text) {
@@ -77,7 +78,7 @@ TEST_F(TDialogsEndToEnd, RerunsWithAnEditedTableAndARainfallStationReachTheResul
   Main->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(Main.get()));
   QApplication::processEvents();
-  ShowPage(Main->tbsReruns);
+  ShowPage(FindChild<QWidget>(Main.get(), "tbsReruns"));
 
   // Two crop variables, the first a table.
   Dialogs.ExpectModal("FormSelect", [](QDialog& D) {
@@ -89,8 +90,8 @@ TEST_F(TDialogsEndToEnd, RerunsWithAnEditedTableAndARainfallStationReachTheResul
     QTest::mouseClick(Find<QPushButton>(&D, "OKBtn"), Qt::LeftButton);
     return D.result();
   });
-  QTest::mouseClick(Main->btnSelectVar, Qt::LeftButton);
-  TDxStringGrid* Grid = Main->GridReRun;
+  QTest::mouseClick(FindChild<QPushButton>(Main.get(), "btnSelectVar"), Qt::LeftButton);
+  TDxStringGrid* Grid = FindChild<TDxStringGrid>(Main.get(), "GridReRun");
   ASSERT_EQ(Grid->ColCount(), 3);
   EXPECT_EQ(Grid->Cells(1, 0), "AMAXTB");
   EXPECT_EQ(Grid->Cells(2, 0), "TSUM1");
@@ -98,9 +99,9 @@ TEST_F(TDialogsEndToEnd, RerunsWithAnEditedTableAndARainfallStationReachTheResul
   ASSERT_TRUE(Table.startsWith("0.00,")) << Table.toStdString();
 
   // Reruns used, two more reruns; the third gets its own TSUM1 in the grid.
-  Main->CbUseReRuns->setChecked(true);
-  QTest::mouseClick(Main->btnAddRerun, Qt::LeftButton);
-  QTest::mouseClick(Main->btnAddRerun, Qt::LeftButton);
+  FindChild<QCheckBox>(Main.get(), "CbUseReRuns")->setChecked(true);
+  QTest::mouseClick(FindChild<QPushButton>(Main.get(), "btnAddRerun"), Qt::LeftButton);
+  QTest::mouseClick(FindChild<QPushButton>(Main.get(), "btnAddRerun"), Qt::LeftButton);
   ASSERT_EQ(Grid->RowCount(), 4);
   EXPECT_EQ(Grid->Cells(0, 3), "KRL3");
   Grid->SetCurrentCell(2, 3);
@@ -133,9 +134,9 @@ TEST_F(TDialogsEndToEnd, RerunsWithAnEditedTableAndARainfallStationReachTheResul
   EXPECT_EQ(Grid->Cells(1, 3), Table);
 
   // Rainfall from the sample rainfall station, two rain years from 1985.
-  ShowPage(Main->tbsWeather);
-  ASSERT_TRUE(Main->BtnRainfall->isVisible());
-  ASSERT_TRUE(Main->BtnRainfall->isEnabled());
+  ShowPage(FindChild<QWidget>(Main.get(), "tbsWeather"));
+  ASSERT_TRUE(FindChild<QPushButton>(Main.get(), "BtnRainfall")->isVisible());
+  ASSERT_TRUE(FindChild<QPushButton>(Main.get(), "BtnRainfall")->isEnabled());
   Dialogs.ExpectModal("FormRainfall", [](QDialog& D) {
     D.activateWindow();
     EXPECT_TRUE(QTest::qWaitForWindowActive(&D));
@@ -148,7 +149,7 @@ TEST_F(TDialogsEndToEnd, RerunsWithAnEditedTableAndARainfallStationReachTheResul
     QTest::mouseClick(Find<QPushButton>(&D, "OKBtn"), Qt::LeftButton);
     return D.result();
   });
-  QTest::mouseClick(Main->BtnRainfall, Qt::LeftButton);
+  QTest::mouseClick(FindChild<QPushButton>(Main.get(), "BtnRainfall"), Qt::LeftButton);
   const TKvWeather& W = TheSession->Weather();
   EXPECT_EQ(W.RainfallDataOptions(), 2);
   EXPECT_EQ(W.RainfallStationFile(), "RAINN.DAT");

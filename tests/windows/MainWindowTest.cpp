@@ -74,7 +74,7 @@ class TMainWindow : public ::testing::Test {
   }
   void SaveAs(const char* Name) {
     Dialogs.ExpectFile(QString::fromStdString(Home.Path("runio/") + Name));
-    Main->Saveas1->trigger();
+    FindChild<QAction>(Main.get(), "Saveas1")->trigger();
   }
   // A file of the home, found without regard to letter case.
   std::string Read(const std::string& Rel) const { return ReadFileBytes(MapFileName(Home.Path(Rel))); }
@@ -82,11 +82,11 @@ class TMainWindow : public ::testing::Test {
   QString Caption() const { return Main->windowTitle(); }
   // Spring barley on loam at station north, 1980 and 1981.
   void ChooseSampleSession() {
-    Main->LbCropNo->setCurrentRow(2);
-    Main->LbSoilNo->setCurrentRow(1);
-    Main->LbStation->setCurrentRow(1);
-    Main->mmYear->SetiValue(1980);
-    Main->mmConsecutiveYears->SetiValue(2);
+    FindChild<QListWidget>(Main.get(), "LbCropNo")->setCurrentRow(2);
+    FindChild<QListWidget>(Main.get(), "LbSoilNo")->setCurrentRow(1);
+    FindChild<QListWidget>(Main.get(), "LbStation")->setCurrentRow(1);
+    FindChild<TDxIntMemo>(Main.get(), "mmYear")->SetiValue(1980);
+    FindChild<TDxIntMemo>(Main.get(), "mmConsecutiveYears")->SetiValue(2);
   }
   // Runs the session from the window; While is called every 20 ms during
   // the run.
@@ -96,7 +96,7 @@ class TMainWindow : public ::testing::Test {
       QObject::connect(&Tick, &QTimer::timeout, While);
       Tick.start(20);
     }
-    Main->BtnRun->click();
+    FindChild<QToolButton>(Main.get(), "BtnRun")->click();
     Tick.stop();
   }
 
@@ -113,24 +113,25 @@ TEST_F(TMainWindow, StartsWithTheSampleHomeOnTheGeneralPage) {
   Start();
   EXPECT_TRUE(Main->HasSession());
   EXPECT_EQ(Caption(), "KORVAL Control Zudezo - Session: KRL");
-  EXPECT_EQ(Main->pgcSession->currentIndex(), 0);
-  EXPECT_EQ(Main->LbCropNo->count(), 4);
-  EXPECT_EQ(Main->LbSoilNo->count(), 3);
-  EXPECT_EQ(Main->LbStation->count(), 3);
-  EXPECT_EQ(Main->RgProductionLevels->ItemIndex(), 1);
-  EXPECT_EQ(Main->EditFirstYear->text(), Main->EditFirstYear2->text());
+  EXPECT_EQ(FindChild<QTabWidget>(Main.get(), "pgcSession")->currentIndex(), 0);
+  EXPECT_EQ(FindChild<QListWidget>(Main.get(), "LbCropNo")->count(), 4);
+  EXPECT_EQ(FindChild<QListWidget>(Main.get(), "LbSoilNo")->count(), 3);
+  EXPECT_EQ(FindChild<QListWidget>(Main.get(), "LbStation")->count(), 3);
+  EXPECT_EQ(FindChild<TRadioGroup>(Main.get(), "RgProductionLevels")->ItemIndex(), 1);
+  EXPECT_EQ(FindChild<QLineEdit>(Main.get(), "EditFirstYear")->text(),
+            FindChild<QLineEdit>(Main.get(), "EditFirstYear2")->text());
   // The first activation shows the crop file and the list hints.
   Show();
-  EXPECT_TRUE(Main->mmCropInfo->toPlainText().contains("CRPNAM"));
-  EXPECT_TRUE(Main->LbCropNo->toolTip().isEmpty());
-  EXPECT_TRUE(Main->LbCropNo->statusTip().startsWith("File: "));
-  EXPECT_TRUE(Main->LbSoilNo->statusTip().startsWith("File: "));
-  EXPECT_TRUE(Main->lbcrop->text().startsWith("Selected crop: \n"));
+  EXPECT_TRUE(FindChild<QPlainTextEdit>(Main.get(), "mmCropInfo")->toPlainText().contains("CRPNAM"));
+  EXPECT_TRUE(FindChild<QListWidget>(Main.get(), "LbCropNo")->toolTip().isEmpty());
+  EXPECT_TRUE(FindChild<QListWidget>(Main.get(), "LbCropNo")->statusTip().startsWith("File: "));
+  EXPECT_TRUE(FindChild<QListWidget>(Main.get(), "LbSoilNo")->statusTip().startsWith("File: "));
+  EXPECT_TRUE(FindChild<QLabel>(Main.get(), "lbcrop")->text().startsWith("Selected crop: \n"));
   // Tool button hints go to the status bar only.
-  EXPECT_EQ(Main->BtnRun->statusTip(), "Run the KORVAL simulation");
-  EXPECT_TRUE(Main->BtnRun->toolTip().isEmpty());
-  EXPECT_FALSE(Main->BtnRainfall->isHidden());
-  EXPECT_TRUE(Main->BtnRainfall->isEnabled());
+  EXPECT_EQ(FindChild<QToolButton>(Main.get(), "BtnRun")->statusTip(), "Run the KORVAL simulation");
+  EXPECT_TRUE(FindChild<QToolButton>(Main.get(), "BtnRun")->toolTip().isEmpty());
+  EXPECT_FALSE(FindChild<QPushButton>(Main.get(), "BtnRainfall")->isHidden());
+  EXPECT_TRUE(FindChild<QPushButton>(Main.get(), "BtnRainfall")->isEnabled());
 }
 
 TEST_F(TMainWindow, StartsWithoutTheSettingsFile) {
@@ -139,7 +140,7 @@ TEST_F(TMainWindow, StartsWithoutTheSettingsFile) {
   Boxes.Expect(TMsgKind::Error, "File not found: RUNOPT.DAT");
   Main = std::make_unique<TFormMain>();
   EXPECT_TRUE(Main->HasSession());
-  EXPECT_EQ(Main->LbCropNo->count(), 0);
+  EXPECT_EQ(FindChild<QListWidget>(Main.get(), "LbCropNo")->count(), 0);
   Show();
 }
 
@@ -149,13 +150,15 @@ TEST_F(TMainWindow, WithoutTheVariableCatalogueNothingTouchesTheAbsentSession) {
   Main = std::make_unique<TFormMain>();
   EXPECT_FALSE(Main->HasSession());
   EXPECT_EQ(TheSession, nullptr);
-  for (QAction* A : {Main->Run1, Main->Open1, Main->Save1, Main->Reset1, Main->Viewlogfile1})
+  for (QAction* A : {FindChild<QAction>(Main.get(), "Run1"), FindChild<QAction>(Main.get(), "Open1"),
+                     FindChild<QAction>(Main.get(), "Save1"), FindChild<QAction>(Main.get(), "Reset1"),
+                     FindChild<QAction>(Main.get(), "Viewlogfile1")})
     EXPECT_FALSE(A->isEnabled()) << A->objectName().toStdString();
-  EXPECT_FALSE(Main->BtnRun->isEnabled());
-  EXPECT_FALSE(Main->tbsSoil->isEnabled());
-  EXPECT_TRUE(Main->About1->isEnabled());
-  ASSERT_NE(Main->LblNoSession, nullptr);
-  EXPECT_TRUE(Main->LblNoSession->text().contains("KRL_VAR.csv"));
+  EXPECT_FALSE(FindChild<QToolButton>(Main.get(), "BtnRun")->isEnabled());
+  EXPECT_FALSE(FindChild<QWidget>(Main.get(), "tbsSoil")->isEnabled());
+  EXPECT_TRUE(FindChild<QAction>(Main.get(), "About1")->isEnabled());
+  ASSERT_NE(FindChild<QLabel>(Main.get(), "LblNoSession"), nullptr);
+  EXPECT_TRUE(FindChild<QLabel>(Main.get(), "LblNoSession")->text().contains("KRL_VAR.csv"));
   // Handlers reached anyway neither fail nor ask.
   Main->Run1Click();
   Main->Save1Click();
@@ -175,7 +178,7 @@ TEST_F(TMainWindow, TheVariableCatalogueComesFromTheProgramDirectoryWhenNotInThe
 TEST_F(TMainWindow, AMissingSoilFileIsReportedOncePerActivation) {
   WriteWorkingSession();
   Start(false);
-  Main->LbSoilNo->setCurrentRow(1);  // loam
+  FindChild<QListWidget>(Main.get(), "LbSoilNo")->setCurrentRow(1);  // loam
   fs::remove(Home.Path("soild/LOAM.SOL"));
   Boxes.Expect(TMsgKind::Error, "'..\\soild\\\\LOAM.SOL' not found!");
   Show();
@@ -206,7 +209,7 @@ TEST_F(TMainWindow, SaveAsNamesTheSessionAndSaveThenWritesUnderThatName) {
     EXPECT_TRUE(Exists(F)) << F;
   EXPECT_NE(Read("runio/WHEATti.tim").find("WHEAT"), std::string::npos);
   // Now Save writes under WHEAT without a dialog.
-  Main->RgProductionLevels->Button(2)->click();
+  FindChild<TRadioGroup>(Main.get(), "RgProductionLevels")->Button(2)->click();
   Main->Save1Click();
   EXPECT_EQ(Dialogs.FileRequests().size(), 1u);
   EXPECT_EQ(Read("runio/WHEAT.krl"), Read("runio/RUNOPT.DAT"));
@@ -228,7 +231,7 @@ TEST_F(TMainWindow, OverwriteCancelAndAFailingSaveKeepTheSavedSession) {
   const std::string Timer = Read("runio/WHEATti.tim"), Options = Read("runio/WHEAT.krl");
 
   // Cancel on the overwrite question writes nothing.
-  Main->RgProductionLevels->Button(0)->click();
+  FindChild<TRadioGroup>(Main.get(), "RgProductionLevels")->Button(0)->click();
   Boxes.Expect(TMsgKind::Confirmation, "Session: WHEAT already exists. Overwrite?", TMsgResult::Cancel);
   SaveAs("WHEAT.krl");
   EXPECT_EQ(Read("runio/WHEAT.krl"), Options);
@@ -236,7 +239,8 @@ TEST_F(TMainWindow, OverwriteCancelAndAFailingSaveKeepTheSavedSession) {
   // A rerun table the check refuses: the saved files, the output copy and
   // the caption stay as they were.
   Main->btnAddRerunClick();
-  Main->GridReRun->SetCells(0, 2, Main->GridReRun->Cells(0, 1));
+  FindChild<TDxStringGrid>(Main.get(), "GridReRun")
+      ->SetCells(0, 2, FindChild<TDxStringGrid>(Main.get(), "GridReRun")->Cells(0, 1));
   Boxes.Expect(TMsgKind::Confirmation, "Session: WHEAT already exists. Overwrite?", TMsgResult::Ok);
   Boxes.Expect(TMsgKind::Error);
   SaveAs("WHEAT.krl");
@@ -254,16 +258,16 @@ TEST_F(TMainWindow, OverwriteCancelAndAFailingSaveKeepTheSavedSession) {
 
 TEST_F(TMainWindow, OpenReplacesTheWorkingFilesAndResetNoChangesNothing) {
   Start();
-  Main->RgProductionLevels->Button(2)->click();
+  FindChild<TRadioGroup>(Main.get(), "RgProductionLevels")->Button(2)->click();
   SaveAs("wheat.krl");
   Home.Dir().Write("output/WHEAT.out", "saved output");
 
   Boxes.Expect(TMsgKind::Confirmation, "Reset all data to defaults?", TMsgResult::No);
   Main->Reset1Click();
-  EXPECT_EQ(Main->RgProductionLevels->ItemIndex(), 2);
+  EXPECT_EQ(FindChild<TRadioGroup>(Main.get(), "RgProductionLevels")->ItemIndex(), 2);
   Boxes.Expect(TMsgKind::Confirmation, "Reset all data to defaults?", TMsgResult::Yes);
-  Main->BtnReset->click();
-  EXPECT_EQ(Main->RgProductionLevels->ItemIndex(), 1);
+  FindChild<QToolButton>(Main.get(), "BtnReset")->click();
+  EXPECT_EQ(FindChild<TRadioGroup>(Main.get(), "RgProductionLevels")->ItemIndex(), 1);
   EXPECT_EQ(Caption(), "KORVAL Control Zudezo - Session: KRL");
 
   Home.Dir().Write("output/KRL.OUT", "working output");
@@ -272,7 +276,7 @@ TEST_F(TMainWindow, OpenReplacesTheWorkingFilesAndResetNoChangesNothing) {
   EXPECT_EQ(Dialogs.FileRequests().back().Title, "Open File...");
   EXPECT_EQ(Read("runio/RUNOPT.DAT"), Read("runio/WHEAT.krl"));
   EXPECT_EQ(Read("output/KRL.OUT"), "saved output");
-  EXPECT_EQ(Main->RgProductionLevels->ItemIndex(), 2);
+  EXPECT_EQ(FindChild<TRadioGroup>(Main.get(), "RgProductionLevels")->ItemIndex(), 2);
   EXPECT_TRUE(Caption().endsWith(" - Session: WHEAT"));
 }
 
@@ -312,42 +316,44 @@ TEST(PageRules, EnableWhatTheChoicesNeed) {
 TEST_F(TMainWindow, TheChoicesEnableTheirControls) {
   Start();
   const auto TabVisible = [&] {
-    for (int I = 0; I < Main->pgcSession->count(); ++I)
-      if (Main->pgcSession->widget(I)->isAncestorOf(Main->tbsNutrients))
-        return Main->pgcSession->isTabVisible(I);
+    for (int I = 0; I < FindChild<QTabWidget>(Main.get(), "pgcSession")->count(); ++I)
+      if (FindChild<QTabWidget>(Main.get(), "pgcSession")
+              ->widget(I)
+              ->isAncestorOf(FindChild<QWidget>(Main.get(), "tbsNutrients")))
+        return FindChild<QTabWidget>(Main.get(), "pgcSession")->isTabVisible(I);
     return false;
   };
-  Main->RgProductionLevels->Button(0)->click();
-  EXPECT_FALSE(Main->RgTypeOfWaterLimitedCropGrowth->isEnabled());
-  EXPECT_FALSE(Main->RgSoilWaterBalance->isEnabled());
-  EXPECT_FALSE(Main->mmStartDay->isEnabled());
-  EXPECT_FALSE(Main->mmOutputInterval->isEnabled());
-  EXPECT_FALSE(Main->lblStartday->isEnabled());
+  FindChild<TRadioGroup>(Main.get(), "RgProductionLevels")->Button(0)->click();
+  EXPECT_FALSE(FindChild<TRadioGroup>(Main.get(), "RgTypeOfWaterLimitedCropGrowth")->isEnabled());
+  EXPECT_FALSE(FindChild<TRadioGroup>(Main.get(), "RgSoilWaterBalance")->isEnabled());
+  EXPECT_FALSE(FindChild<TDxIntMemo>(Main.get(), "mmStartDay")->isEnabled());
+  EXPECT_FALSE(FindChild<TDxIntMemo>(Main.get(), "mmOutputInterval")->isEnabled());
+  EXPECT_FALSE(FindChild<QLabel>(Main.get(), "lblStartday")->isEnabled());
   EXPECT_FALSE(TabVisible());
-  Main->RgProductionLevels->Button(2)->click();
-  EXPECT_TRUE(Main->mmStartDay->isEnabled());
+  FindChild<TRadioGroup>(Main.get(), "RgProductionLevels")->Button(2)->click();
+  EXPECT_TRUE(FindChild<TDxIntMemo>(Main.get(), "mmStartDay")->isEnabled());
   EXPECT_TRUE(TabVisible());
 
-  Main->RgStartDay->Button(1)->click();
-  EXPECT_TRUE(Main->mmFixedSowingDate->isEnabled());
-  EXPECT_FALSE(Main->mmFixedEmergenceDate->isEnabled());
-  EXPECT_FALSE(Main->mmEarliestSowingDate->isEnabled());
-  EXPECT_EQ(Main->mmEarliestSowingDate->palette().color(QPalette::Base),
+  FindChild<TRadioGroup>(Main.get(), "RgStartDay")->Button(1)->click();
+  EXPECT_TRUE(FindChild<TDxIntMemo>(Main.get(), "mmFixedSowingDate")->isEnabled());
+  EXPECT_FALSE(FindChild<TDxIntMemo>(Main.get(), "mmFixedEmergenceDate")->isEnabled());
+  EXPECT_FALSE(FindChild<TDxIntMemo>(Main.get(), "mmEarliestSowingDate")->isEnabled());
+  EXPECT_EQ(FindChild<TDxIntMemo>(Main.get(), "mmEarliestSowingDate")->palette().color(QPalette::Base),
             QApplication::palette().color(QPalette::Button));
-  Main->RgEndDay->Button(2)->click();
-  EXPECT_TRUE(Main->mmFixedEndDate->isEnabled());
-  EXPECT_TRUE(Main->mmMaximumDuration->isEnabled());
+  FindChild<TRadioGroup>(Main.get(), "RgEndDay")->Button(2)->click();
+  EXPECT_TRUE(FindChild<TDxIntMemo>(Main.get(), "mmFixedEndDate")->isEnabled());
+  EXPECT_TRUE(FindChild<TDxIntMemo>(Main.get(), "mmMaximumDuration")->isEnabled());
 
-  Main->CbGroundwater->click();
-  ASSERT_TRUE(Main->CbGroundwater->isChecked());
-  Main->CbDrainage->click();
-  EXPECT_TRUE(Main->mmDrainageDepth->isEnabled());
-  EXPECT_FALSE(Main->mmMaximumMoisture->isEnabled());
-  Main->CbGroundwater->click();
-  EXPECT_FALSE(Main->CbDrainage->isChecked());
-  EXPECT_FALSE(Main->CbDrainage->isEnabled());
-  EXPECT_FALSE(Main->mmDrainageDepth->isEnabled());
-  EXPECT_TRUE(Main->mmMaximumMoisture->isEnabled());
+  FindChild<QCheckBox>(Main.get(), "CbGroundwater")->click();
+  ASSERT_TRUE(FindChild<QCheckBox>(Main.get(), "CbGroundwater")->isChecked());
+  FindChild<QCheckBox>(Main.get(), "CbDrainage")->click();
+  EXPECT_TRUE(FindChild<TDxFloatMemo>(Main.get(), "mmDrainageDepth")->isEnabled());
+  EXPECT_FALSE(FindChild<TDxFloatMemo>(Main.get(), "mmMaximumMoisture")->isEnabled());
+  FindChild<QCheckBox>(Main.get(), "CbGroundwater")->click();
+  EXPECT_FALSE(FindChild<QCheckBox>(Main.get(), "CbDrainage")->isChecked());
+  EXPECT_FALSE(FindChild<QCheckBox>(Main.get(), "CbDrainage")->isEnabled());
+  EXPECT_FALSE(FindChild<TDxFloatMemo>(Main.get(), "mmDrainageDepth")->isEnabled());
+  EXPECT_TRUE(FindChild<TDxFloatMemo>(Main.get(), "mmMaximumMoisture")->isEnabled());
 }
 
 TEST_F(TMainWindow, TheStartYearAndTheYearsFollowTheStation) {
@@ -357,27 +363,28 @@ TEST_F(TMainWindow, TheStartYearAndTheYearsFollowTheStation) {
                      "** KRLDESCRIPTION=Test station\r\n** KRLFORMAT=2\r\n** KRLYEARNR=" + std::to_string(Y) +
                          "\r\n 5.0 52.0 10.0\r\n");
   Start();
-  Main->mmYear->SetiValue(1995);
-  Main->mmConsecutiveYears->SetiValue(3);
-  Main->LbStation->setCurrentRow(Main->LbStation->count() - 1);
-  ASSERT_EQ(Main->LbStation->currentItem()->text(), "Test station");
-  EXPECT_EQ(Main->EditFirstYear->text(), "1987");
-  EXPECT_EQ(Main->EditLastYear2->text(), "1990");
-  EXPECT_EQ(Main->mmYear->iValue(), 1987);  // after the last year: the first
+  FindChild<TDxIntMemo>(Main.get(), "mmYear")->SetiValue(1995);
+  FindChild<TDxIntMemo>(Main.get(), "mmConsecutiveYears")->SetiValue(3);
+  FindChild<QListWidget>(Main.get(), "LbStation")
+      ->setCurrentRow(FindChild<QListWidget>(Main.get(), "LbStation")->count() - 1);
+  ASSERT_EQ(FindChild<QListWidget>(Main.get(), "LbStation")->currentItem()->text(), "Test station");
+  EXPECT_EQ(FindChild<QLineEdit>(Main.get(), "EditFirstYear")->text(), "1987");
+  EXPECT_EQ(FindChild<QLineEdit>(Main.get(), "EditLastYear2")->text(), "1990");
+  EXPECT_EQ(FindChild<TDxIntMemo>(Main.get(), "mmYear")->iValue(), 1987);  // after the last year: the first
   EXPECT_EQ(TheSession->Weather().Year(), 1987);
 
   Show();
-  Main->mmYear->setFocus();
-  Main->mmYear->setText("1989");
-  Main->mmConsecutiveYears->setFocus();  // leaving the year field
-  EXPECT_EQ(Main->mmConsecutiveYears->iValue(), 2);
-  EXPECT_EQ(Main->mmConsecutiveYears->iMaximum(), 2);
+  FindChild<TDxIntMemo>(Main.get(), "mmYear")->setFocus();
+  FindChild<TDxIntMemo>(Main.get(), "mmYear")->setText("1989");
+  FindChild<TDxIntMemo>(Main.get(), "mmConsecutiveYears")->setFocus();  // leaving the year field
+  EXPECT_EQ(FindChild<TDxIntMemo>(Main.get(), "mmConsecutiveYears")->iValue(), 2);
+  EXPECT_EQ(FindChild<TDxIntMemo>(Main.get(), "mmConsecutiveYears")->iMaximum(), 2);
 }
 
 TEST_F(TMainWindow, ASoilClickStoresTheYearJustTyped) {
   Start();
-  Main->mmYear->setText("1985");
-  Main->LbSoilNo->setCurrentRow(2);
+  FindChild<TDxIntMemo>(Main.get(), "mmYear")->setText("1985");
+  FindChild<QListWidget>(Main.get(), "LbSoilNo")->setCurrentRow(2);
   EXPECT_EQ(TheSession->Weather().Year(), 1985);
   EXPECT_EQ(TheSession->Soil().SoilFile(), "SAND.SOL");
 }
@@ -385,28 +392,30 @@ TEST_F(TMainWindow, ASoilClickStoresTheYearJustTyped) {
 TEST_F(TMainWindow, AToolButtonChecksTheFieldBeingEditedFirst) {
   Start();
   Show();
-  Main->pgcSession->setCurrentWidget(Main->TbsTimer->parentWidget()->parentWidget());
-  Main->mmOutputInterval->setFocus();
-  const QString Before = Main->mmOutputInterval->text();
-  Main->mmOutputInterval->setText("9999");
+  FindChild<QTabWidget>(Main.get(), "pgcSession")
+      ->setCurrentWidget(FindChild<QWidget>(Main.get(), "TbsTimer")->parentWidget()->parentWidget());
+  FindChild<TDxIntMemo>(Main.get(), "mmOutputInterval")->setFocus();
+  const QString Before = FindChild<TDxIntMemo>(Main.get(), "mmOutputInterval")->text();
+  FindChild<TDxIntMemo>(Main.get(), "mmOutputInterval")->setText("9999");
   Boxes.Expect(TMsgKind::Error);  // and no Reset question
-  Main->BtnReset->click();
+  FindChild<QToolButton>(Main.get(), "BtnReset")->click();
   EXPECT_EQ(Boxes.Shown().back().Text.rfind("Value out of range:9999\r\nAllowed range: ", 0), 0u);
-  EXPECT_EQ(Main->mmOutputInterval->text(), Before);
+  EXPECT_EQ(FindChild<TDxIntMemo>(Main.get(), "mmOutputInterval")->text(), Before);
 }
 
 // A value typed out of range names the field it was typed into.
 TEST_F(TMainWindow, ARefusedValueNamesItsField) {
   Start();
   Show();
-  Main->pgcSession->setCurrentWidget(Main->tbsCrop);
-  Main->mmMaximumDuration->setEnabled(true);
-  Main->mmFixedSowingDate->setEnabled(true);
-  Main->mmFixedSowingDate->setFocus();
-  Main->mmFixedSowingDate->selectAll();
-  QTest::keyClicks(Main->mmFixedSowingDate, "400");
+  FindChild<QTabWidget>(Main.get(), "pgcSession")
+      ->setCurrentWidget(FindChild<QWidget>(Main.get(), "tbsCrop"));
+  FindChild<TDxIntMemo>(Main.get(), "mmMaximumDuration")->setEnabled(true);
+  FindChild<TDxIntMemo>(Main.get(), "mmFixedSowingDate")->setEnabled(true);
+  FindChild<TDxIntMemo>(Main.get(), "mmFixedSowingDate")->setFocus();
+  FindChild<TDxIntMemo>(Main.get(), "mmFixedSowingDate")->selectAll();
+  QTest::keyClicks(FindChild<TDxIntMemo>(Main.get(), "mmFixedSowingDate"), "400");
   Boxes.Expect(TMsgKind::Error);
-  QTest::keyClick(Main->mmFixedSowingDate, Qt::Key_Tab);
+  QTest::keyClick(FindChild<TDxIntMemo>(Main.get(), "mmFixedSowingDate"), Qt::Key_Tab);
   const std::string Text = Boxes.Shown().back().Text;
   EXPECT_EQ(Text.rfind("Value out of range:400\r\nAllowed range: ", 0), 0u) << Text;
   EXPECT_NE(Text.find("\r\nField: "), std::string::npos) << Text;
@@ -414,14 +423,14 @@ TEST_F(TMainWindow, ARefusedValueNamesItsField) {
 
 TEST_F(TMainWindow, ReRunsGrowToNineAndTableVariablesOpenTheirEditor) {
   Start();
-  for (int I = 1; I < 9; ++I) Main->btnAddRerun->click();
-  EXPECT_EQ(Main->GridReRun->RowCount(), 10);
-  EXPECT_FALSE(Main->btnAddRerun->isEnabled());
-  Main->GridReRun->SetCurrentCell(0, 9);
+  for (int I = 1; I < 9; ++I) FindChild<QPushButton>(Main.get(), "btnAddRerun")->click();
+  EXPECT_EQ(FindChild<TDxStringGrid>(Main.get(), "GridReRun")->RowCount(), 10);
+  EXPECT_FALSE(FindChild<QPushButton>(Main.get(), "btnAddRerun")->isEnabled());
+  FindChild<TDxStringGrid>(Main.get(), "GridReRun")->SetCurrentCell(0, 9);
   Boxes.Expect(TMsgKind::Confirmation, "", TMsgResult::Ok);
-  Main->btnRemoveRerun->click();
-  EXPECT_EQ(Main->GridReRun->RowCount(), 9);
-  EXPECT_TRUE(Main->btnAddRerun->isEnabled());
+  FindChild<QPushButton>(Main.get(), "btnRemoveRerun")->click();
+  EXPECT_EQ(FindChild<TDxStringGrid>(Main.get(), "GridReRun")->RowCount(), 9);
+  EXPECT_TRUE(FindChild<QPushButton>(Main.get(), "btnAddRerun")->isEnabled());
 
   // A table variable: read-only in the grid, the editor on a right click.
   TRerunVarList Table;
@@ -429,24 +438,25 @@ TEST_F(TMainWindow, ReRunsGrowToNineAndTableVariablesOpenTheirEditor) {
   Main->StorePages();
   TheSession->Rerun().AddRerunVarList(Table);
   Main->FillReruns();
-  ASSERT_EQ(Main->GridReRun->Cells(1, 0), "AMAXTB");
-  Main->GridReRun->SetCurrentCell(1, 1);
-  EXPECT_FALSE(Main->GridReRun->Editing());
-  EXPECT_EQ(Main->GridReRun->statusTip(), "Use right mousebutton to change values.");
+  ASSERT_EQ(FindChild<TDxStringGrid>(Main.get(), "GridReRun")->Cells(1, 0), "AMAXTB");
+  FindChild<TDxStringGrid>(Main.get(), "GridReRun")->SetCurrentCell(1, 1);
+  EXPECT_FALSE(FindChild<TDxStringGrid>(Main.get(), "GridReRun")->Editing());
+  EXPECT_EQ(FindChild<TDxStringGrid>(Main.get(), "GridReRun")->statusTip(),
+            "Use right mousebutton to change values.");
   Main->GridReRunMouseDown(Qt::LeftButton, 1, 1);  // nothing
   Dialogs.ExpectModal("FormEditRerun", AcceptDialog);
   Main->GridReRunMouseDown(Qt::RightButton, 1, 1);
-  Main->GridReRun->SetCurrentCell(0, 1);
-  EXPECT_TRUE(Main->GridReRun->Editing());
-  EXPECT_TRUE(Main->GridReRun->statusTip().isEmpty());
+  FindChild<TDxStringGrid>(Main.get(), "GridReRun")->SetCurrentCell(0, 1);
+  EXPECT_TRUE(FindChild<TDxStringGrid>(Main.get(), "GridReRun")->Editing());
+  EXPECT_TRUE(FindChild<TDxStringGrid>(Main.get(), "GridReRun")->statusTip().isEmpty());
 
   // The run name stays; another variable goes from every rerun.
   Boxes.Expect(TMsgKind::Information, "It is not allowed to remove the variable RUNNAM.");
-  Main->btnRemoveVar->click();
-  Main->GridReRun->SetCurrentCell(1, 3);
+  FindChild<QPushButton>(Main.get(), "btnRemoveVar")->click();
+  FindChild<TDxStringGrid>(Main.get(), "GridReRun")->SetCurrentCell(1, 3);
   Boxes.Expect(TMsgKind::Confirmation, "Are you sure you want to delete variable: AMAXTB", TMsgResult::Ok);
-  Main->btnRemoveVar->click();
-  EXPECT_EQ(Main->GridReRun->ColCount(), 1);
+  FindChild<QPushButton>(Main.get(), "btnRemoveVar")->click();
+  EXPECT_EQ(FindChild<TDxStringGrid>(Main.get(), "GridReRun")->ColCount(), 1);
 }
 
 TEST_F(TMainWindow, TheHelpCommands) {
@@ -458,10 +468,10 @@ TEST_F(TMainWindow, TheHelpCommands) {
   });
   Boxes.Expect(TMsgKind::Error, "The manual " + Home.Bin() +
                                     "KRL_Manual.pdf was not found. The help pages (F1) hold the same text.");
-  Main->BtnHelp->click();
+  FindChild<QToolButton>(Main.get(), "BtnHelp")->click();
   Home.Dir().Write("bin/KRL_Manual.pdf", "%PDF-1.4");
-  Main->Contents1->trigger();
-  Main->Korvalwebsite1->trigger();
+  FindChild<QAction>(Main.get(), "Contents1")->trigger();
+  FindChild<QAction>(Main.get(), "Korvalwebsite1")->trigger();
   SetOpenDocumentHandler(Old);
   ASSERT_EQ(Opened.size(), 2u);
   EXPECT_EQ(Opened[0], Home.Bin() + "KRL_Manual.pdf");
@@ -498,13 +508,13 @@ TEST_F(TMainWindow, F1OnASessionFieldOpensTheTopicOfItsPage) {
 TEST_F(TMainWindow, TheDialogButtonsOpenTheirDialogs) {
   Start();
   Dialogs.ExpectModal("FormSelect", RejectDialog);
-  Main->btnSelectVar->click();
+  FindChild<QPushButton>(Main.get(), "btnSelectVar")->click();
   EXPECT_FALSE(Exists("runio/KRLTI.TIM"));  // nothing chosen, nothing written
   Dialogs.ExpectModal("FormSelect", AcceptDialog);
-  Main->btnSelectVar->click();
+  FindChild<QPushButton>(Main.get(), "btnSelectVar")->click();
   EXPECT_TRUE(Exists("runio/KRLTI.TIM"));
   Dialogs.ExpectModal("FormRainfall", RejectDialog);
-  Main->BtnRainfall->click();
+  FindChild<QPushButton>(Main.get(), "BtnRainfall")->click();
 }
 
 // ---- the text viewer commands
@@ -512,7 +522,7 @@ TEST_F(TMainWindow, TheDialogButtonsOpenTheirDialogs) {
 TEST_F(TMainWindow, TheViewerCommands) {
   Start();
   Boxes.Expect(TMsgKind::Error, "File '..\\RUNIO\\KRL.LOG' not found");
-  Main->Viewlogfile1->trigger();  // and no window
+  FindChild<QAction>(Main.get(), "Viewlogfile1")->trigger();  // and no window
 
   Home.Dir().Write("output/notes.txt", "a line\r\n");
   Dialogs.ExpectFile(QString::fromStdString(Home.Path("output/notes.txt")));
@@ -523,7 +533,7 @@ TEST_F(TMainWindow, TheViewerCommands) {
     EXPECT_EQ(E.Memo->toPlainText(), "a line\n");
     return RejectDialog(D);
   });
-  Main->ViewFile1->trigger();
+  FindChild<QAction>(Main.get(), "ViewFile1")->trigger();
   EXPECT_EQ(fs::canonical(Dialogs.FileRequests().back().InitialDir.toStdString()),
             fs::canonical(Home.Path("output")));
 
@@ -534,9 +544,9 @@ TEST_F(TMainWindow, TheViewerCommands) {
     EXPECT_FALSE(E.Memo->isReadOnly());
     return RejectDialog(D);
   });
-  Main->EditFile1->trigger();
+  FindChild<QAction>(Main.get(), "EditFile1")->trigger();
   Dialogs.ExpectFile("");  // cancelled: no window
-  Main->ViewFile1->trigger();
+  FindChild<QAction>(Main.get(), "ViewFile1")->trigger();
 }
 
 // ---- runs from the window
@@ -547,9 +557,9 @@ TEST_F(TMainWindow, ARunThatSucceeds) {
   Boxes.Expect(TMsgKind::Information, "Simulation successful");
   RunFromWindow();
   EXPECT_TRUE(TheSession->FileManager().DetailedOutputAvailable());
-  EXPECT_EQ(Main->StatusBar->currentMessage(), "Simulation successful");
-  EXPECT_FALSE(Main->PnlRun->isVisibleTo(Main.get()));
-  EXPECT_TRUE(Main->Run1->isEnabled());
+  EXPECT_EQ(FindChild<QStatusBar>(Main.get(), "StatusBar")->currentMessage(), "Simulation successful");
+  EXPECT_FALSE(FindChild<QWidget>(Main.get(), "PnlRun")->isVisibleTo(Main.get()));
+  EXPECT_TRUE(FindChild<QAction>(Main.get(), "Run1")->isEnabled());
   EXPECT_EQ(GetCurrentDir() + "/", Home.Bin());
   EXPECT_NE(Read("runio/KRL.LOG").find("Simulation finished."), std::string::npos);
 }
@@ -603,27 +613,30 @@ TEST_F(TMainWindow, ARunStoppedByTheUserWhileCommandsThatWouldDisturbItAreRefuse
   ChooseSampleSession();
   bool Stopped = false;
   RunFromWindow([&] {
-    if (Stopped || Main->PnlRun->isHidden() || !Main->LblRunLog->text().contains("Simulating")) return;
-    if (Main->BtnStopWaiting->isEnabled()) return;  // not yet seen running
-    EXPECT_TRUE(Main->LblRunTime->text().startsWith("Running the model: 0:0"));
-    EXPECT_FALSE(Main->Run1->isEnabled());
-    EXPECT_FALSE(Main->BtnReset->isEnabled());
-    EXPECT_FALSE(Main->Open1->isEnabled());
-    EXPECT_FALSE(Main->BtnExit->isEnabled());
+    if (Stopped || FindChild<QWidget>(Main.get(), "PnlRun")->isHidden() ||
+        !FindChild<QLabel>(Main.get(), "LblRunLog")->text().contains("Simulating"))
+      return;
+    if (FindChild<QPushButton>(Main.get(), "BtnStopWaiting")->isEnabled()) return;  // not yet seen running
+    EXPECT_TRUE(FindChild<QLabel>(Main.get(), "LblRunTime")->text().startsWith("Running the model: 0:0"));
+    EXPECT_FALSE(FindChild<QAction>(Main.get(), "Run1")->isEnabled());
+    EXPECT_FALSE(FindChild<QToolButton>(Main.get(), "BtnReset")->isEnabled());
+    EXPECT_FALSE(FindChild<QAction>(Main.get(), "Open1")->isEnabled());
+    EXPECT_FALSE(FindChild<QToolButton>(Main.get(), "BtnExit")->isEnabled());
     Main->Run1Click();  // refused
     Main->Exit1Click();
     // Closing asks first; No keeps the run and the window.
     Boxes.Expect(TMsgKind::Confirmation, "", TMsgResult::No);
     Main->close();
     Stopped = true;
-    Main->BtnStopRun->click();
+    FindChild<QPushButton>(Main.get(), "BtnStopRun")->click();
   });
   EXPECT_TRUE(Stopped);
   EXPECT_FALSE(RunInProgress());
   EXPECT_FALSE(RunProgress().ModelRunning);
-  EXPECT_TRUE(Main->StatusBar->currentMessage().startsWith("The run was stopped"));
+  EXPECT_TRUE(
+      FindChild<QStatusBar>(Main.get(), "StatusBar")->currentMessage().startsWith("The run was stopped"));
   EXPECT_FALSE(Exists("runio/KRL$$$.TMP"));
-  EXPECT_TRUE(Main->Run1->isEnabled());
+  EXPECT_TRUE(FindChild<QAction>(Main.get(), "Run1")->isEnabled());
 }
 
 TEST_F(TMainWindow, ClosingDuringARunStopsItAndClosesAfterwards) {
@@ -633,7 +646,9 @@ TEST_F(TMainWindow, ClosingDuringARunStopsItAndClosesAfterwards) {
   ChooseSampleSession();
   bool Asked = false;
   RunFromWindow([&] {
-    if (Asked || Main->BtnStopWaiting->isEnabled() || Main->PnlRun->isHidden()) return;
+    if (Asked || FindChild<QPushButton>(Main.get(), "BtnStopWaiting")->isEnabled() ||
+        FindChild<QWidget>(Main.get(), "PnlRun")->isHidden())
+      return;
     Asked = true;
     Boxes.Expect(TMsgKind::Confirmation, "", TMsgResult::Yes);
     Main->close();
@@ -660,14 +675,15 @@ TEST_F(TMainWindow, AMissingCropFileIsNamedWithWhatIsChosenInstead) {
   const std::string Text = Boxes.Shown().back().Text;
   EXPECT_EQ(Text.find("The crop file " + Crop + " of the session was not found"), 0u) << Text;
   EXPECT_NE(Text.find("is chosen instead"), std::string::npos) << Text;
-  ASSERT_FALSE(Main->LblMissingFiles->isHidden());
-  EXPECT_TRUE(Main->LblMissingFiles->text().contains(QString::fromStdString(Crop)));
+  ASSERT_FALSE(FindChild<QLabel>(Main.get(), "LblMissingFiles")->isHidden());
+  EXPECT_TRUE(
+      FindChild<QLabel>(Main.get(), "LblMissingFiles")->text().contains(QString::fromStdString(Crop)));
   // A click on a crop of the list chooses it, and the note goes.
-  QListWidget* L = Main->LbCropNo;
+  QListWidget* L = FindChild<QListWidget>(Main.get(), "LbCropNo");
   const QRect R = L->visualItemRect(L->item(L->count() - 1));
   QTest::mouseClick(L->viewport(), Qt::LeftButton, {}, R.center());
   QTest::qWait(50);
-  EXPECT_TRUE(Main->LblMissingFiles->isHidden());
+  EXPECT_TRUE(FindChild<QLabel>(Main.get(), "LblMissingFiles")->isHidden());
 }
 
 // A mouse click on an entry of the crop, soil or station list chooses it:
@@ -677,7 +693,7 @@ TEST_F(TMainWindow, AClickInAListChoosesTheEntry) {
   Start();
   Show();
   const auto Click = [&](QWidget* Page, QListWidget* L, int Row) {
-    Main->pgcSession->setCurrentWidget(Page);
+    FindChild<QTabWidget>(Main.get(), "pgcSession")->setCurrentWidget(Page);
     QApplication::processEvents();
     ASSERT_LT(Row, L->count());
     QTest::mouseClick(L->viewport(), Qt::LeftButton, {}, L->visualItemRect(L->item(Row)).center());
@@ -685,20 +701,22 @@ TEST_F(TMainWindow, AClickInAListChoosesTheEntry) {
   };
   for (int Row : {1, 3, 0}) {
     SCOPED_TRACE(Row);
-    Click(Main->tbsCrop, Main->LbCropNo, Row);
-    EXPECT_EQ(Main->lbcrop->text(), "Selected crop: \n" + Main->LbCropNo->item(Row)->text());
+    Click(FindChild<QWidget>(Main.get(), "tbsCrop"), FindChild<QListWidget>(Main.get(), "LbCropNo"), Row);
+    EXPECT_EQ(FindChild<QLabel>(Main.get(), "lbcrop")->text(),
+              "Selected crop: \n" + FindChild<QListWidget>(Main.get(), "LbCropNo")->item(Row)->text());
   }
-  Click(Main->tbsSoil, Main->LbSoilNo, 2);
-  EXPECT_TRUE(Main->LbSoilNo->statusTip().startsWith("File: "));
+  Click(FindChild<QWidget>(Main.get(), "tbsSoil"), FindChild<QListWidget>(Main.get(), "LbSoilNo"), 2);
+  EXPECT_TRUE(FindChild<QListWidget>(Main.get(), "LbSoilNo")->statusTip().startsWith("File: "));
   EXPECT_EQ(TheSession->Soil().SoilFile(), TheSession->Soil().SoilFileFromListbox(2));
-  for (int Row = 0; Row < Main->LbStation->count(); ++Row) {
-    SCOPED_TRACE(Main->LbStation->item(Row)->text().toStdString());
-    Click(Main->tbsWeather, Main->LbStation, Row);
-    const int First = Main->EditFirstYear->text().toInt(), Last = Main->EditLastYear->text().toInt();
+  for (int Row = 0; Row < FindChild<QListWidget>(Main.get(), "LbStation")->count(); ++Row) {
+    SCOPED_TRACE(FindChild<QListWidget>(Main.get(), "LbStation")->item(Row)->text().toStdString());
+    Click(FindChild<QWidget>(Main.get(), "tbsWeather"), FindChild<QListWidget>(Main.get(), "LbStation"), Row);
+    const int First = FindChild<QLineEdit>(Main.get(), "EditFirstYear")->text().toInt(),
+              Last = FindChild<QLineEdit>(Main.get(), "EditLastYear")->text().toInt();
     EXPECT_GT(First, 1900);
     EXPECT_GE(Last, First);
-    EXPECT_GE(Main->mmYear->iValue(), First);
-    EXPECT_LE(Main->mmYear->iValue(), Last);
+    EXPECT_GE(FindChild<TDxIntMemo>(Main.get(), "mmYear")->iValue(), First);
+    EXPECT_LE(FindChild<TDxIntMemo>(Main.get(), "mmYear")->iValue(), Last);
   }
 }
 
@@ -713,13 +731,14 @@ TEST_F(TMainWindow, MoreYearsThanTheStationHasAreLimitedToItsYears) {
   WriteFileBytes(MapFileName(Home.Path("runio/KRLTI.TIM")), Timer);
   Start(false);
   Show();
-  const int First = Main->EditFirstYear->text().toInt(), Last = Main->EditLastYear->text().toInt();
+  const int First = FindChild<QLineEdit>(Main.get(), "EditFirstYear")->text().toInt(),
+            Last = FindChild<QLineEdit>(Main.get(), "EditLastYear")->text().toInt();
   ASSERT_LT(Last - First + 1, 40);
-  const int Year = Main->mmYear->iValue();
+  const int Year = FindChild<TDxIntMemo>(Main.get(), "mmYear")->iValue();
   EXPECT_GE(Year, First);
-  EXPECT_EQ(Main->mmConsecutiveYears->iMinimum(), 1);
-  EXPECT_EQ(Main->mmConsecutiveYears->iMaximum(), Last - Year + 1);
-  EXPECT_EQ(Main->mmConsecutiveYears->iValue(), Last - Year + 1);
+  EXPECT_EQ(FindChild<TDxIntMemo>(Main.get(), "mmConsecutiveYears")->iMinimum(), 1);
+  EXPECT_EQ(FindChild<TDxIntMemo>(Main.get(), "mmConsecutiveYears")->iMaximum(), Last - Year + 1);
+  EXPECT_EQ(FindChild<TDxIntMemo>(Main.get(), "mmConsecutiveYears")->iValue(), Last - Year + 1);
   Main->StorePages();
   EXPECT_EQ(TheSession->Weather().ConsecutiveYears(), Last - Year + 1);
 }
@@ -736,8 +755,8 @@ TEST_F(TMainWindow, AnUnreadableWorkingFileLeavesTheListsFilled) {
   Boxes.Expect(TMsgKind::Error);
   Start(false);
   EXPECT_NE(Boxes.Shown().back().Text.find("KRLti.tim"), std::string::npos) << Boxes.Shown().back().Text;
-  EXPECT_GT(Main->LbCropNo->count(), 0);
-  EXPECT_GT(Main->LbSoilNo->count(), 0);
-  EXPECT_GT(Main->LbStation->count(), 0);
-  EXPECT_GT(Main->mmYear->iValue(), 1900);
+  EXPECT_GT(FindChild<QListWidget>(Main.get(), "LbCropNo")->count(), 0);
+  EXPECT_GT(FindChild<QListWidget>(Main.get(), "LbSoilNo")->count(), 0);
+  EXPECT_GT(FindChild<QListWidget>(Main.get(), "LbStation")->count(), 0);
+  EXPECT_GT(FindChild<TDxIntMemo>(Main.get(), "mmYear")->iValue(), 1900);
 }

@@ -42,10 +42,10 @@ class TObservationsWindow : public ::testing::Test {
     Boxes.Expect(TMsgKind::Error, "File not found: ..\\RUNIO\\RUNOPT.DAT");
     Main = std::make_unique<TFormMain>();
     // Spring barley on loam at station north.
-    Main->LbCropNo->setCurrentRow(2);
-    Main->LbSoilNo->setCurrentRow(1);
-    Main->LbStation->setCurrentRow(1);
-    Main->mmYear->SetiValue(1980);
+    FindChild<QListWidget>(Main.get(), "LbCropNo")->setCurrentRow(2);
+    FindChild<QListWidget>(Main.get(), "LbSoilNo")->setCurrentRow(1);
+    FindChild<QListWidget>(Main.get(), "LbStation")->setCurrentRow(1);
+    FindChild<TDxIntMemo>(Main.get(), "mmYear")->SetiValue(1980);
   }
   void TearDown() override {
     Main.reset();
@@ -53,13 +53,13 @@ class TObservationsWindow : public ::testing::Test {
   }
   void Run() {
     Boxes.Expect(TMsgKind::Information, "Simulation successful");
-    Main->BtnRun->click();
+    FindChild<QToolButton>(Main.get(), "BtnRun")->click();
     ASSERT_TRUE(TheSession->FileManager().DetailedOutputAvailable());
   }
   // Chooses the file with the General page's button.
   void ChooseObservations(const std::string& Path) {
     Dialogs.ExpectFile(QString::fromStdString(Path));
-    QTest::mouseClick(Main->BtnObservations, Qt::LeftButton);
+    QTest::mouseClick(FindChild<QPushButton>(Main.get(), "BtnObservations"), Qt::LeftButton);
   }
 
   TSampleHome Home;
@@ -95,34 +95,34 @@ std::vector<TMarks> MarksOf(const TKvCurveChart& Chart) {
 TEST_F(TObservationsWindow, TheGeneralPageKeepsTheFileWithTheSession) {
   const std::string Obs = Home.Dir().Write(
       "field/trial.csv", "VAR,YEAR,DAY,VALUE\nLAI,1980,150,1.5\nLAI,1980,400,1\nFOO,1980,1,1\n");
-  EXPECT_EQ(Main->LblObservations->text(), "No observation file");
-  EXPECT_FALSE(Main->BtnClearObservations->isEnabled());
+  EXPECT_EQ(FindChild<QLabel>(Main.get(), "LblObservations")->text(), "No observation file");
+  EXPECT_FALSE(FindChild<QPushButton>(Main.get(), "BtnClearObservations")->isEnabled());
   // The bad lines are told at once; the file is kept all the same.
   Boxes.Expect(TMsgKind::Information,
                "2 line(s) of trial.csv cannot be used; the other 1 observations are used:\r\n"
                "line 3: day outside the year: 400\r\nline 4: unknown variable: FOO");
   ChooseObservations(Obs);
-  EXPECT_EQ(Main->LblObservations->text(), "trial.csv");
+  EXPECT_EQ(FindChild<QLabel>(Main.get(), "LblObservations")->text(), "trial.csv");
   EXPECT_EQ(SessionObservationFile(TheSession->FileManager()), Obs);
 
   // Save as carries it; clearing, then opening the saved session brings it back.
   Dialogs.ExpectFile(QString::fromStdString(Home.Path("runio/TRIAL.krl")));
-  Main->Saveas1->trigger();
-  QTest::mouseClick(Main->BtnClearObservations, Qt::LeftButton);
-  EXPECT_EQ(Main->LblObservations->text(), "No observation file");
+  FindChild<QAction>(Main.get(), "Saveas1")->trigger();
+  QTest::mouseClick(FindChild<QPushButton>(Main.get(), "BtnClearObservations"), Qt::LeftButton);
+  EXPECT_EQ(FindChild<QLabel>(Main.get(), "LblObservations")->text(), "No observation file");
   EXPECT_EQ(SessionObservationFile(TheSession->FileManager()), "");
   Dialogs.ExpectFile(QString::fromStdString(Home.Path("runio/TRIAL.krl")));
-  Main->Open1->trigger();
-  EXPECT_EQ(Main->LblObservations->text(), "trial.csv");
+  FindChild<QAction>(Main.get(), "Open1")->trigger();
+  EXPECT_EQ(FindChild<QLabel>(Main.get(), "LblObservations")->text(), "trial.csv");
 
   // A file without the needed columns is refused and the old one stays.
   Boxes.Expect(TMsgKind::Error);
   ChooseObservations(Home.Dir().Write("field/bad.csv", "A,B\n1,2\n"));
-  EXPECT_EQ(Main->LblObservations->text(), "trial.csv");
+  EXPECT_EQ(FindChild<QLabel>(Main.get(), "LblObservations")->text(), "trial.csv");
 }
 
 TEST_F(TObservationsWindow, MarksGoOnTheCurveOfTheirRunYearAndDay) {
-  Main->mmConsecutiveYears->SetiValue(2);
+  FindChild<TDxIntMemo>(Main.get(), "mmConsecutiveYears")->SetiValue(2);
   Main->StorePages();
   TKvRerun& R = TheSession->Rerun();
   R.SetUseReRuns(true);
@@ -189,7 +189,7 @@ TEST_F(TObservationsWindow, TheEvaluationOfTheSampleObservations) {
   ChooseObservations(Home.Path("observe/KRL_SAMPLE.csv"));
   // Without output there is nothing to evaluate yet.
   Boxes.Expect(TMsgKind::Information, "No Detailed results available.");
-  Main->Evaluation1->trigger();
+  FindChild<QAction>(Main.get(), "Evaluation1")->trigger();
   Run();
 
   TOpenRecorder Opener;
@@ -235,7 +235,7 @@ TEST_F(TObservationsWindow, TheEvaluationOfTheSampleObservations) {
     QTest::mouseClick(Find<QPushButton>(&D, "btnExcelEvaluation"), Qt::LeftButton);
     return AcceptDialog(D);
   });
-  Main->Evaluation1->trigger();
+  FindChild<QAction>(Main.get(), "Evaluation1")->trigger();
 
   ASSERT_EQ(Opener.Opened.size(), 1u);
   TReadBook B;
@@ -267,5 +267,5 @@ TEST_F(TObservationsWindow, TheEvaluationOfTheSampleObservations) {
     EXPECT_EQ(Measured, (QStringList{"1981:6650:", "1982:6900:", "1983:4980:"}));
     return AcceptDialog(D);
   });
-  Main->Summary1->trigger();
+  FindChild<QAction>(Main.get(), "Summary1")->trigger();
 }

@@ -93,3 +93,12 @@ void ClickRow(QWidget* Main, const char* Name, int Row);
 void TypeInto(QWidget* Main, const char* Name, const QString& Text);
 // Opens the combo box's list and clicks the entry with Text.
 void ChooseEntry(QComboBox* Box, const QString& Text);
+
+// The child of Parent with this object name and type; a test that does not
+// find it fails.
+template <class T>
+T* FindChild(const QObject* Parent, const char* Name) {
+  T* Child = Parent ? Parent->findChild<T*>(Name) : nullptr;
+  EXPECT_NE(Child, nullptr) << "no " << Name;
+  return Child;
+}
