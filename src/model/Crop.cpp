@@ -113,14 +113,6 @@ TCropParams LoadCropParams(const TParams& P) {
   return C;
 }
 
-double DayLength(double Lat, int Doy) {
-  const double Dec = -std::asin(std::sin(23.45 * Pi / 180) * std::cos(2 * Pi * (Doy + 10) / 365.0));
-  const double L = Lat * Pi / 180;
-  const double SinLD = std::sin(L) * std::sin(Dec), CosLD = std::cos(L) * std::cos(Dec);
-  const double Aob = std::clamp(SinLD / std::max(CosLD, 1e-9), -1.0, 1.0);
-  return 12.0 * (1.0 + 2.0 * std::asin(Aob) / Pi);
-}
-
 double CanopyAssimilation(const TCropParams& P, double LAI, double DVS, double TDay, double IrradJ,
                           double DayL) {
   if (LAI <= 0 || DayL <= 0 || IrradJ <= 0) return 0.0;

@@ -40,9 +40,6 @@ struct TCropParams {
 // Reads and checks the crop parameters (EModelError on a bad value).
 TCropParams LoadCropParams(const TParams& P);
 
-// Astronomical day length (hours) at a latitude (degrees) on a day of the year.
-double DayLength(double Lat, int Doy);
-
 // Gross CO2 assimilation of the canopy, kg CH2O/ha/d.
 double CanopyAssimilation(const TCropParams& P, double LAI, double DVS, double TDay, double IrradJ,
                           double DayL);

@@ -27,8 +27,8 @@ TDay GetDay(const TSeasonInput& In, int Index) {
   D.TAvg = 0.5 * (D.W.TMin + D.W.TMax);
   D.TDay = 0.5 * (D.W.TMax + D.TAvg);
   D.IrradJ = D.W.Irrad * 1000.0;
-  D.DayL = DayLength(In.Lat, D.Doy);
-  D.ET0 = ReferenceEvaporation(D.W, In.Lat, In.Alt, D.Doy);
+  D.DayL = D.W.DayL >= 0 ? D.W.DayL : DayLength(In.Lat, D.Doy);
+  D.ET0 = D.W.ET0 >= 0 ? D.W.ET0 : ReferenceEvaporation(D.W, In.Lat, In.Alt, D.Doy);
   return D;
 }
 
