@@ -185,6 +185,18 @@ double TCrop::PhotoperiodFactor(double DayL) const {
   return std::clamp((DayL - FP.DLC) / (FP.DLO - FP.DLC), 0.0, 1.0);
 }
 
+void TCrop::Develop(double TAvg, double DayL) {
+  const double DTEff = std::clamp(TAvg - FP.TBASE, 0.0, FP.TEFFMX - FP.TBASE);
+  TSUM += DTEff;
+  if (DVS < 1) {
+    const double Step = DTEff * VernalisationFactor() * PhotoperiodFactor(DayL) / FP.TSUM1;
+    if (FP.VERNSA > 0 && DVS < FP.VERNDV) VERN += FP.VERNTB(TAvg);
+    DVS = std::min(1.0, DVS + Step) + std::max(0.0, DVS + Step - 1.0) * FP.TSUM1 / FP.TSUM2;
+  } else {
+    DVS = std::min(2.0, DVS + DTEff / FP.TSUM2);
+  }
+}
+
 void TCrop::Integrate(double TAvg, double DayL, double Stress, double RootLimit) {
   if (!FEmerged) return;
   GASST += GASS;
@@ -229,14 +241,7 @@ void TCrop::Integrate(double TAvg, double DayL, double Stress, double RootLimit)
   WSO += FGSO;
   WRT += FGRT;
   // Development and rooting.
-  TSUM += DTEff;
-  if (DVS < 1) {
-    const double Step = DTEff * VernalisationFactor() * PhotoperiodFactor(DayL) / FP.TSUM1;
-    if (FP.VERNSA > 0 && DVS < FP.VERNDV) VERN += FP.VERNTB(TAvg);
-    DVS = std::min(1.0, DVS + Step) + std::max(0.0, DVS + Step - 1.0) * FP.TSUM1 / FP.TSUM2;
-  } else {
-    DVS = std::min(2.0, DVS + DTEff / FP.TSUM2);
-  }
+  Develop(TAvg, DayL);
   // The roots deepen while they receive dry matter, faster the warmer the
   // day (RRI at 20 C above the base temperature).
   if (FP.FRTB(DVS) > 0 && RD < RootLimit)

@@ -59,6 +59,9 @@ class TCrop {
   // 0..1 (1 none) and speeds up leaf death under drought; DayL (h) sets the
   // photoperiod.
   void Integrate(double TAvg, double DayL, double Stress, double RootLimit);
+  // Development of one day alone (Integrate includes it): the calendar of
+  // a season is planned with it.
+  void Develop(double TAvg, double DayL);
   // How far development before anthesis runs at full speed, 0..1, by
   // vernalisation and by day length.
   double VernalisationFactor() const;

@@ -86,8 +86,7 @@ void PlanDevelopment(const TSeasonInput& In, int FixEnd, TCalendar& C) {
   int End = In.IENCHO == 1 ? FixEnd : In.IENCHO == 3 ? std::min(FixEnd, MaxEnd) : MaxEnd;
   for (int t = C.Em; t < End; ++t) {
     const TDay D = GetDay(In, t);
-    Dev.Rates(D.TAvg, D.TDay, 0, D.DayL, 0);
-    Dev.Integrate(D.TAvg, D.DayL, 1, 0);
+    if (!Dev.Mature()) Dev.Develop(D.TAvg, D.DayL);
     if (C.Anth < 0 && Dev.DVS >= 1) C.Anth = t + 1;
     if (Dev.Mature() && In.IENCHO != 1) {
       End = t + 1;
