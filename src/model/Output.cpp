@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <functional>
 #include <map>
-#include <string_view>
 
 #include "foundations/Numbers.h"
 #include "foundations/TextCase.h"
@@ -22,26 +21,22 @@ char* FixedToChars(char* First, char* Last, double V, int Prec) {
     const double Whole = std::floor(S);
     const double Frac = S - Whole;
     if (std::fabs(Frac - 0.5) > 1e-15 * (S + 1.0)) {
-      const uint64_t N = static_cast<uint64_t>(Whole) + (Frac > 0.5 ? 1 : 0);
+      uint64_t N = static_cast<uint64_t>(Whole) + (Frac > 0.5 ? 1 : 0);
+      // The digits backwards, at least one before the point.
+      const int P = Prec;
       char Digits[32];
-      auto R = std::to_chars(Digits, Digits + sizeof Digits, N);
-      std::string_view D(Digits, static_cast<size_t>(R.ptr - Digits));
-      const size_t P = static_cast<size_t>(Prec);
-      std::string Padded;
-      if (D.size() <= P) {
-        // Fewer digits than decimals: zeros before them, and one before the point.
-        Padded.assign(P + 1 - D.size(), '0');
-        Padded.append(D);
-        D = Padded;
-      }
-      const size_t Need = (std::signbit(V) ? 1 : 0) + D.size() + (P > 0 ? 1 : 0);
-      if (static_cast<size_t>(Last - First) < Need) return nullptr;
+      int Count = 0;
+      do {
+        Digits[Count++] = static_cast<char>('0' + N % 10);
+        N /= 10;
+      } while (N != 0 || Count <= P);
+      const bool Minus = std::signbit(V);
+      if (Last - First < Minus + Count + (P > 0)) return nullptr;
       char* Out = First;
-      if (std::signbit(V)) *Out++ = '-';
-      Out = std::copy(D.begin(), D.end() - static_cast<long>(P), Out);
-      if (P > 0) {
-        *Out++ = '.';
-        Out = std::copy(D.end() - static_cast<long>(P), D.end(), Out);
+      if (Minus) *Out++ = '-';
+      for (int i = Count - 1; i >= 0; --i) {
+        *Out++ = Digits[i];
+        if (i == P && P > 0) *Out++ = '.';
       }
       return Out;
     }
