@@ -113,14 +113,6 @@ TCropParams LoadCropParams(const TParams& P) {
   return C;
 }
 
-double DayLength(double Lat, int Doy) {
-  const double Dec = -std::asin(std::sin(23.45 * Pi / 180) * std::cos(2 * Pi * (Doy + 10) / 365.0));
-  const double L = Lat * Pi / 180;
-  const double SinLD = std::sin(L) * std::sin(Dec), CosLD = std::cos(L) * std::cos(Dec);
-  const double Aob = std::clamp(SinLD / std::max(CosLD, 1e-9), -1.0, 1.0);
-  return 12.0 * (1.0 + 2.0 * std::asin(Aob) / Pi);
-}
-
 double CanopyAssimilation(const TCropParams& P, double LAI, double DVS, double TDay, double IrradJ,
                           double DayL) {
   if (LAI <= 0 || DayL <= 0 || IrradJ <= 0) return 0.0;
@@ -193,6 +185,18 @@ double TCrop::PhotoperiodFactor(double DayL) const {
   return std::clamp((DayL - FP.DLC) / (FP.DLO - FP.DLC), 0.0, 1.0);
 }
 
+void TCrop::Develop(double TAvg, double DayL) {
+  const double DTEff = std::clamp(TAvg - FP.TBASE, 0.0, FP.TEFFMX - FP.TBASE);
+  TSUM += DTEff;
+  if (DVS < 1) {
+    const double Step = DTEff * VernalisationFactor() * PhotoperiodFactor(DayL) / FP.TSUM1;
+    if (FP.VERNSA > 0 && DVS < FP.VERNDV) VERN += FP.VERNTB(TAvg);
+    DVS = std::min(1.0, DVS + Step) + std::max(0.0, DVS + Step - 1.0) * FP.TSUM1 / FP.TSUM2;
+  } else {
+    DVS = std::min(2.0, DVS + DTEff / FP.TSUM2);
+  }
+}
+
 void TCrop::Integrate(double TAvg, double DayL, double Stress, double RootLimit) {
   if (!FEmerged) return;
   GASST += GASS;
@@ -237,14 +241,7 @@ void TCrop::Integrate(double TAvg, double DayL, double Stress, double RootLimit)
   WSO += FGSO;
   WRT += FGRT;
   // Development and rooting.
-  TSUM += DTEff;
-  if (DVS < 1) {
-    const double Step = DTEff * VernalisationFactor() * PhotoperiodFactor(DayL) / FP.TSUM1;
-    if (FP.VERNSA > 0 && DVS < FP.VERNDV) VERN += FP.VERNTB(TAvg);
-    DVS = std::min(1.0, DVS + Step) + std::max(0.0, DVS + Step - 1.0) * FP.TSUM1 / FP.TSUM2;
-  } else {
-    DVS = std::min(2.0, DVS + DTEff / FP.TSUM2);
-  }
+  Develop(TAvg, DayL);
   // The roots deepen while they receive dry matter, faster the warmer the
   // day (RRI at 20 C above the base temperature).
   if (FP.FRTB(DVS) > 0 && RD < RootLimit)

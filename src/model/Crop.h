@@ -40,9 +40,6 @@ struct TCropParams {
 // Reads and checks the crop parameters (EModelError on a bad value).
 TCropParams LoadCropParams(const TParams& P);
 
-// Astronomical day length (hours) at a latitude (degrees) on a day of the year.
-double DayLength(double Lat, int Doy);
-
 // Gross CO2 assimilation of the canopy, kg CH2O/ha/d.
 double CanopyAssimilation(const TCropParams& P, double LAI, double DVS, double TDay, double IrradJ,
                           double DayL);
@@ -62,6 +59,9 @@ class TCrop {
   // 0..1 (1 none) and speeds up leaf death under drought; DayL (h) sets the
   // photoperiod.
   void Integrate(double TAvg, double DayL, double Stress, double RootLimit);
+  // Development of one day alone (Integrate includes it): the calendar of
+  // a season is planned with it.
+  void Develop(double TAvg, double DayL);
   // How far development before anthesis runs at full speed, 0..1, by
   // vernalisation and by day length.
   double VernalisationFactor() const;

@@ -136,6 +136,28 @@ TEST(PublishedRanges, SampleResultsOnLoam) {
   }
   EXPECT_GE(Productivity("grain maize STH1"), 30.0);
   EXPECT_LE(Productivity("grain maize STH1"), 35.0);
+  // Soil evaporation, water-limited, from emergence to the end of the
+  // season: 25-45 % of the evapotranspiration, every crop and site; in the
+  // temperate winter wheat season 100-150 mm.
+  for (const TSession& S : Sessions) {
+    double Evaporation = 0, Transpiration = 0;
+    for (const TYearResult& Y : R[S.Name]) {
+      bool Emerged = false;
+      for (const TDailyRow& D : Y.Wat.Rows) {
+        Emerged = Emerged || D.Doy == Y.Wat.EmDoy;
+        if (!Emerged) continue;
+        Evaporation += D.EVA;
+        Transpiration += D.TRA;
+      }
+    }
+    const double Share = Evaporation / (Evaporation + Transpiration);
+    EXPECT_GE(Share, 0.25) << S.Name;
+    EXPECT_LE(Share, 0.45) << S.Name;
+    if (std::string(S.Name) == "winter wheat NLD1") {
+      EXPECT_GE(Evaporation / static_cast<double>(R[S.Name].size()), 100.0);
+      EXPECT_LE(Evaporation / static_cast<double>(R[S.Name].size()), 150.0);
+    }
+  }
   // Transpiration efficiency, above ground: 30-55 kg dry matter per mm
   // transpired, every crop and site.
   for (const TSession& S : Sessions) {
