@@ -28,7 +28,8 @@ TModelErrorPlace FindModelErrorPlace(const std::string& ErrorText, const TKvSess
   const size_t At = ErrorText.find(Lead);
   if (At == std::string::npos) return P;
   const size_t Eol = ErrorText.find_first_of("\r\n", At);
-  const std::string First = ErrorText.substr(At + Lead.size(), Eol == std::string::npos ? Eol : Eol - At - Lead.size());
+  const std::string First =
+      ErrorText.substr(At + Lead.size(), Eol == std::string::npos ? Eol : Eol - At - Lead.size());
   const size_t LineAt = First.find(", line "), KeyAt = First.find(", key ");
   const size_t FileEnd = std::min(LineAt, std::min(KeyAt, First.find(": ")));
   P.File = First.substr(0, FileEnd);
@@ -47,17 +48,18 @@ TModelErrorPlace FindModelErrorPlace(const std::string& ErrorText, const TKvSess
     const TSessionField* F = FindSessionField(P.Key);
     if (F && *F->Page) P.Field = F;
   }
-  P.DataFile = !InputFile && !SameFile(P.File, Fm.ReRunFullName()) && !P.File.empty() &&
-               FileExists(P.File);
+  P.DataFile = !InputFile && !SameFile(P.File, Fm.ReRunFullName()) && !P.File.empty() && FileExists(P.File);
   return P;
 }
 
 std::string ExplainModelErrorPlace(const TModelErrorPlace& P) {
-  if (P.Field) return "This is the field " + std::string(P.Field->Page) + " page, " + P.Field->PlainCaption() + ".";
+  if (P.Field)
+    return "This is the field " + std::string(P.Field->Page) + " page, " + P.Field->PlainCaption() + ".";
   if (P.Key.empty() || P.File.empty()) return {};
   const std::string Means = Meaning(P.Key);
   const std::string Where = P.File + (P.Line > 0 ? ", line " + std::to_string(P.Line) : std::string());
   if (UpperCase(ExtractFileName(P.File)).find("RR.RER") != std::string::npos)
     return P.Key + " comes from the rerun table" + (Means.empty() ? "." : ": " + Means + ".");
-  return P.Key + " in " + Where + (Means.empty() ? "." : std::string(P.Line > 0 ? "," : "") + " is the " + Means + ".");
+  return P.Key + " in " + Where +
+         (Means.empty() ? "." : std::string(P.Line > 0 ? "," : "") + " is the " + Means + ".");
 }

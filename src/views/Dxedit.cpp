@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -22,6 +23,7 @@
 #include <functional>
 #include <utility>
 
+#include "BigTextView.h"
 #include "Commands.h"
 #include "DxMemo.h"
 #include "QtHandlers.h"
@@ -379,7 +381,25 @@ void TFormDxEdit::LoadFile(const std::string& FullName) {
   FFullName = FullName;
 }
 
+qint64 TFormDxEdit::FLargeFileLimit = 16ll << 20;
+
 void TFormDxEdit::OpenFile(const std::string& FullName) {
+  // A file the editor would need many times its size for is shown read-only
+  // in a window of its own.
+  const qint64 Size = FileExists(FullName) ? QFileInfo(FromCore(MapFileName(FullName))).size() : 0;
+  if (Size > FLargeFileLimit) {
+    TFormBigText Big(this, FullName,
+                     QString("%1 has %2 MB: it is shown read-only, since files of more than %3 MB cannot be "
+                             "edited here. Open it in another editor to change it.")
+                         .arg(FromCore(FullName))
+                         .arg(double(Size) / 1048576.0, 0, 'f', 1)
+                         .arg(FLargeFileLimit >> 20));
+    if (!Big.Loaded()) throw EDxError("Cannot read '" + FullName + "'");
+    if (FStartLine > 0) Big.Area()->ScrollToLine(FStartLine - 1);
+    FWasShown = true;
+    ExecModal(Big);
+    return;
+  }
   if (FileExists(FullName)) {
     LoadFile(FullName);
   } else {

@@ -60,6 +60,9 @@ class TFormDxEdit : public QDialog {
   void SetCloseWhenNotFound(bool Value) { FCloseWhenNotFound = Value; }
   // The line (from 1) OpenFile shows marked, with the cursor at its start.
   void SetStartLine(int Line) { FStartLine = Line; }
+  // Files larger than this many bytes open read-only in a window of their
+  // own that holds little more than the file (16 MB).
+  static void SetLargeFileLimit(qint64 Bytes) { FLargeFileLimit = Bytes; }
   bool Wrap() const;
   void SetWrap(bool Value);
   const std::string& FullName() const { return FFullName; }
@@ -127,5 +130,6 @@ class TFormDxEdit : public QDialog {
   bool FWasShown = false;
   TTextFileFormat FFormat;
   int FStartLine = 0;
+  static qint64 FLargeFileLimit;
   QByteArray FLoadedBytes;  // what the file held when it was loaded or saved
 };

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QLabel>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -14,6 +15,7 @@
 #include <csignal>
 #include <filesystem>
 
+#include "BigTextView.h"
 #include "DxMemo.h"
 #include "Dxedit.h"
 #include "WinTestSupport.h"
@@ -237,6 +239,35 @@ TEST_F(TViewer, EditedLinesKeepTheirOwnLineEnds) {
   });
   E.OpenFile(File);
   EXPECT_EQ(Dir.Read("mixed.txt"), "one\r\nnew\r\ntwoX\nthree\rfour\r\n");
+}
+
+// A file above the editing limit opens read-only in a window of its own,
+// which says why, shows every line and scrolls to the end.
+TEST_F(TViewer, AFileTooLargeToEditIsShownReadOnly) {
+  std::string Text;
+  for (int i = 1; i <= 100; ++i) Text += "line " + std::to_string(i) + (i % 2 ? "\r\n" : "\n");
+  const std::string File = Dir.Write("big.out", Text);
+  TFormDxEdit::SetLargeFileLimit(512);
+  TFormDxEdit E(&Owner);
+  E.SetViewOnly(false);
+  E.SetStartView(false);
+  Dialogs.ExpectModal("FormBigText", [&](QDialog& D) {
+    EXPECT_TRUE(Find<QLabel>(&D, "LblBigText")->text().contains("shown read-only"));
+    auto* Area = Find<TBigTextArea>(&D, "BigText");
+    EXPECT_EQ(Area->LineCount(), 100);
+    EXPECT_EQ(Area->LineText(0), "line 1");
+    EXPECT_EQ(Area->LineText(99), "line 100");
+    QTest::mouseClick(Find<QPushButton>(&D, "BtnBottom"), Qt::LeftButton);
+    EXPECT_GT(Area->TopLine(), 50);
+    QTest::keyClick(Area, Qt::Key_Home);
+    EXPECT_EQ(Area->TopLine(), 0);
+    QTest::mouseClick(Find<QPushButton>(&D, "BtnClose"), Qt::LeftButton);
+    return D.result();
+  });
+  E.OpenFile(File);
+  TFormDxEdit::SetLargeFileLimit(16ll << 20);
+  EXPECT_TRUE(E.WasShown());
+  EXPECT_EQ(Dir.Read("big.out"), Text);
 }
 
 TEST_F(TViewer, AFailedSaveLeavesTheFileAsItWas) {
