@@ -44,7 +44,8 @@ std::string MakeFile(const fs::path& Dir, const char* Name, long Mb) {
   std::string Row;
   for (long Bytes = 0, Day = 0; Bytes < Mb * 1048576; Bytes += static_cast<long>(Row.size()), ++Day) {
     char Buf[160];
-    std::snprintf(Buf, sizeof Buf, " %4ld %3ld %6.2f %8.1f %8.1f %8.1f %8.1f %6.2f %5.1f %5.1f %5.1f %8.1f\r\n",
+    std::snprintf(Buf, sizeof Buf,
+                  " %4ld %3ld %6.2f %8.1f %8.1f %8.1f %8.1f %6.2f %5.1f %5.1f %5.1f %8.1f\r\n",
                   1971 + Day / 365, Day % 365 + 1, Day * 0.01, Day * 1.5, Day * 2.5, Day * 0.5, Day * 4.5,
                   Day * 0.001, 1.2, 3.4, 5.6, Day * 0.7);
     Row = Buf;

@@ -38,7 +38,8 @@ bool TBigTextArea::Load(const QString& FileName) {
   const qsizetype N = Size();
   FStarts.clear();
   FStarts.push_back(0);
-  for (const char* P = D; (P = static_cast<const char*>(std::memchr(P, '\n', static_cast<size_t>(D + N - P))));) {
+  for (const char* P = D;
+       (P = static_cast<const char*>(std::memchr(P, '\n', static_cast<size_t>(D + N - P))));) {
     ++P;
     const qsizetype Len = static_cast<qsizetype>(P - D) - static_cast<qsizetype>(FStarts.back());
     FLongest = std::max(FLongest, Len);
@@ -79,7 +80,8 @@ void TBigTextArea::UpdateScrollBars() {
   verticalScrollBar()->setRange(0, static_cast<int>(std::min<qsizetype>(Max, INT32_MAX)));
   verticalScrollBar()->setPageStep(Page);
   verticalScrollBar()->setSingleStep(1);
-  const int Width = static_cast<int>(std::min<qsizetype>(FLongest, 100000)) * fontMetrics().horizontalAdvance('0');
+  const int Width =
+      static_cast<int>(std::min<qsizetype>(FLongest, 100000)) * fontMetrics().horizontalAdvance('0');
   horizontalScrollBar()->setRange(0, std::max(0, Width - viewport()->width()));
   horizontalScrollBar()->setPageStep(viewport()->width());
   horizontalScrollBar()->setSingleStep(fontMetrics().horizontalAdvance('0'));
@@ -116,7 +118,8 @@ void TBigTextArea::keyPressEvent(QKeyEvent* Event) {
 
 // ---------------------------------------------------------------- the window
 
-TFormBigText::TFormBigText(QWidget* Parent, const std::string& FullName, const QString& Why) : QDialog(Parent) {
+TFormBigText::TFormBigText(QWidget* Parent, const std::string& FullName, const QString& Why)
+    : QDialog(Parent) {
   setObjectName("FormBigText");
   setWindowTitle("View - " + QString::fromStdString(FullName));
   auto* Layout = new QVBoxLayout(this);

@@ -21,6 +21,14 @@ TEST(DxTextWriter, RefusesAPipeOrDirectoryInTheFilesPlace) {
   ASSERT_EQ(mkfifo((T / "pipe").c_str(), 0600), 0);
   T.MakeDir("dir");
   EXPECT_THROW(TDxTextWriter(T / "pipe"), EInOutError);  // at once, not waited on
-  EXPECT_THROW(TDxTextWriter(T / "dir"), EInOutError);
   EXPECT_THROW(TDxTextWriter(T / "nodir/x"), EInOutError);
+  // The message names the file and says what to do.
+  try {
+    TDxTextWriter W(T / "dir");
+    ADD_FAILURE() << "a folder was written to";
+  } catch (const EInOutError& E) {
+    EXPECT_EQ(std::string(E.what()),
+              "I/O error 21: Is a directory (" + T / "dir" +
+                  ")\r\nA folder stands where this file belongs: move or rename the folder");
+  }
 }
