@@ -118,7 +118,6 @@ TKvFileManager& SessionFiles() {
   return TheSession->FileManager();
 }
 
-
 QLabel* NewLabel(QWidget* Parent, const QString& Text, const char* Name) {
   auto* L = new QLabel(Text, Parent);
   L->setTextFormat(Qt::PlainText);
@@ -158,6 +157,7 @@ TDxStringGrid* NewTable(QWidget* Parent, const char* Name, int ColWidth, int Fix
 void SetReadOnlyFieldStyle(QWidget* Field) {
   QPalette P = Field->palette();
   P.setColor(QPalette::Base, QColor(0xE0, 0xFF, 0xFF));
-  P.setColor(QPalette::Disabled, QPalette::Text, QApplication::palette().color(QPalette::Active, QPalette::Text));
+  P.setColor(QPalette::Disabled, QPalette::Text,
+             QApplication::palette().color(QPalette::Active, QPalette::Text));
   Field->setPalette(P);
 }

@@ -52,7 +52,6 @@ void LayOutResultWindow(QDialog* Window, QLayout* Content, QSize Minimum, QSize 
 // The session's file manager; EKvError when there is no session.
 TKvFileManager& SessionFiles();
 
-
 // A label of plain text, named when Name is given.
 QLabel* NewLabel(QWidget* Parent, const QString& Text, const char* Name = nullptr);
 // A label that shows a value from the output: plain text and selectable. A
