@@ -1,9 +1,7 @@
 #pragma once
 // The detailed output window: the model's detailed results per run, year and
 // rain year, in tables and fields, with graphs and spreadsheet export.
-//
-// Also what the two result windows share: their page control, the header
-// texts of a run and the filling of their tables.
+// What the result windows share is in FormParts.h.
 
 #include <QDialog>
 #include <QString>
@@ -13,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "FormParts.h"
 #include "output/OutDet.h"
 
 class QComboBox;
@@ -24,41 +23,6 @@ class QPushButton;
 class TDxStringGrid;
 class TKvFileManager;
 class TOLEExcel;
-
-// ---------------------------------------------------------------- shared
-
-// A page control whose tabs are at least TabWidth pixels wide (more with a
-// larger font).
-class TResultPages : public QTabWidget {
-  Q_OBJECT
- public:
-  TResultPages(int TabWidth, QWidget* Parent);
-};
-
-// "Name (file shortened to 50 characters)", or Name alone when File is empty.
-QString NameAndFile(const std::string& Name, const std::string& File);
-// A label showing a run's name with its file: the text as above, the full
-// file as its hint.
-void ShowNameAndFile(QLabel* Label, const std::string& Name, const std::string& File);
-// A width of the design, widened as a larger font needs.
-int ScaledWidth(const QWidget* W, int Width);
-// The width of a result table's columns: that of the design, but never too
-// narrow for a value of the model's tables (eight characters).
-int TableColWidth(const QWidget* W, int Width);
-// Fills a result table in one step (Rows[r][c], fixed rows first); the
-// column widths the user set and hidden columns stay when the number of
-// columns does.
-void FillTable(TDxStringGrid* Grid, int Cols, const std::vector<QStringList>& Rows);
-// Values From..From+Count-1 of a row as texts for a table.
-QStringList RowTexts(const TOutputLine& Line, int From, int Count);
-// A result table never shows fewer than Rows rows below its header.
-void SetMinimumRows(TDxStringGrid* Grid, int Rows);
-// Gives Window its layout Content: never smaller than Minimum nor than its
-// controls need (with any font), first shown at Initial (or larger) in the
-// middle of the screen.
-void LayOutResultWindow(QDialog* Window, QLayout* Content, QSize Minimum, QSize Initial);
-// The session's file manager; EKvError when there is no session.
-TKvFileManager& SessionFiles();
 
 // ---------------------------------------------------------------- the window
 

@@ -89,37 +89,10 @@ constexpr int Count(const char* const (&)[N]) {
   return static_cast<int>(N);
 }
 
-QLabel* NewLabel(QWidget* Parent, const QString& Text, const char* Name = nullptr) {
-  auto* L = new QLabel(Text, Parent);
-  L->setTextFormat(Qt::PlainText);
-  if (Name) L->setObjectName(QString::fromLatin1(Name));
-  return L;
-}
-
-QLabel* NewValue(QWidget* Parent, const char* Name) {
-  QLabel* L = NewLabel(Parent, QString(), Name);
-  L->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  L->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-  L->setMinimumWidth(L->fontMetrics().horizontalAdvance(QStringLiteral("00000000")));
-  return L;
-}
-
-TDxStringGrid* NewTable(QWidget* Parent, const char* Name, int ColWidth) {
-  auto* G = new TDxStringGrid(Parent);
-  G->setObjectName(QString::fromLatin1(Name));
-  G->SetFixedRows(1);
-  G->SetFixedCols(0);
-  G->SetDefaultColWidth(TableColWidth(G, ColWidth));
-  G->SetDefaultRowHeight(18);
-  G->SetRowSelect(true);
-  G->setTextElideMode(Qt::ElideNone);
-  return G;
-}
-
 // A statistics table: its header and three rows, always with the horizontal
 // scroll bar, so that its height never changes.
 TDxStringGrid* NewStatsTable(QWidget* Parent, const char* Name, int ColWidth) {
-  TDxStringGrid* G = NewTable(Parent, Name, ColWidth);
+  TDxStringGrid* G = NewTable(Parent, Name, ColWidth, 1);
   G->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   G->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   return G;
@@ -220,13 +193,6 @@ QPushButton* NewExcelButton(QWidget* Parent, const char* Name) {
   return B;
 }
 
-QComboBox* NewSelector(QWidget* Parent, const char* Name) {
-  auto* C = new QComboBox(Parent);
-  C->setObjectName(QString::fromLatin1(Name));
-  C->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-  C->setMinimumContentsLength(10);
-  return C;
-}
 }  // namespace
 
 TFormOutputSummary::TFormOutputSummary(QWidget* aOwner) : QDialog(aOwner) {
@@ -279,13 +245,13 @@ QWidget* TFormOutputSummary::BuildPotentialPage() {
   Head->setHorizontalSpacing(8);
   Head->setVerticalSpacing(2);
   Head->addWidget(NewLabel(Page, "WEATHER:", "lblWeatherp"), 0, 0);
-  Head->addWidget(lblWeatherNamep = NewValue(Page, "lblWeatherNamep"), 0, 1);
+  Head->addWidget(lblWeatherNamep = NewValue(Page, "lblWeatherNamep", true), 0, 1);
   Head->addWidget(NewLabel(Page, "CROP:", "lblCropp"), 1, 0);
-  Head->addWidget(lblCropNamep = NewValue(Page, "lblCropNamep"), 1, 1);
+  Head->addWidget(lblCropNamep = NewValue(Page, "lblCropNamep", true), 1, 1);
   Head->addWidget(NewLabel(Page, "SOIL:", "lblSoilp"), 2, 0);
-  Head->addWidget(lblSoilNamep = NewValue(Page, "lblSoilNamep"), 2, 1);
+  Head->addWidget(lblSoilNamep = NewValue(Page, "lblSoilNamep", true), 2, 1);
   QLabel* Rain = NewLabel(Page, "RAIN:", "lblRain");
-  lblRainp = NewValue(Page, "lblRainp");
+  lblRainp = NewValue(Page, "lblRainp", true);
   Rain->hide();
   lblRainp->hide();
   Head->addWidget(Rain, 3, 0);
@@ -301,7 +267,7 @@ QWidget* TFormOutputSummary::BuildPotentialPage() {
   Head->addWidget(All, 3, 3, Qt::AlignRight);
   connect(All, &QPushButton::clicked, this, [this] { GuardedCall([this] { ExportAllTables(); }); });
 
-  SgPotential = NewTable(Page, "SgPotential", 50);
+  SgPotential = NewTable(Page, "SgPotential", 50, 1);
   SgPotentialMean = NewStatsTable(Page, "SgPotentialMean", 48);
   lblMeansp = NewLabel(Page, "Means over:", "lblMeansp");
 
@@ -327,19 +293,19 @@ QWidget* TFormOutputSummary::BuildWaterLimitedPage() {
   Head->setHorizontalSpacing(8);
   Head->setVerticalSpacing(2);
   Head->addWidget(NewLabel(Page, "WEATHER:", "lblWeatherw"), 0, 0);
-  Head->addWidget(lblWeatherNamew = NewValue(Page, "lblWeatherNamew"), 0, 1);
+  Head->addWidget(lblWeatherNamew = NewValue(Page, "lblWeatherNamew", true), 0, 1);
   Head->addWidget(NewLabel(Page, "RAIN:", "lblRain1"), 1, 0);
-  Head->addWidget(lblRainw = NewValue(Page, "lblRainw"), 1, 1);
+  Head->addWidget(lblRainw = NewValue(Page, "lblRainw", true), 1, 1);
   Head->addWidget(NewLabel(Page, "CROP:", "lblCropw"), 2, 0);
-  Head->addWidget(lblCropNamew = NewValue(Page, "lblCropNamew"), 2, 1);
+  Head->addWidget(lblCropNamew = NewValue(Page, "lblCropNamew", true), 2, 1);
   Head->addWidget(NewLabel(Page, "SOIL:", "lblSoilw"), 3, 0);
-  Head->addWidget(lblSoilNamew = NewValue(Page, "lblSoilNamew"), 3, 1);
+  Head->addWidget(lblSoilNamew = NewValue(Page, "lblSoilNamew", true), 3, 1);
   Head->addWidget(lblRunnamw = NewLabel(Page, "RUNNAM:", "lblRunnamw"), 0, 2);
   Head->addWidget(CbRunNameWater = NewSelector(Page, "CbRunNameWater"), 0, 3);
   lblRunnamw->setBuddy(CbRunNameWater);
   QPushButton* Excel = NewExcelButton(Page, "btnExcelWaterlimited");
   Head->addWidget(Excel, 2, 3, Qt::AlignRight);
-  lblGroundwater = NewValue(Page, "lblGroundwater");
+  lblGroundwater = NewValue(Page, "lblGroundwater", true);
   lblGroundwater->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   Head->addWidget(lblGroundwater, 4, 0, 1, 4);
   Head->setColumnStretch(1, 1);
@@ -349,7 +315,7 @@ QWidget* TFormOutputSummary::BuildWaterLimitedPage() {
   Head->addWidget(All, 3, 3, Qt::AlignRight);
   connect(All, &QPushButton::clicked, this, [this] { GuardedCall([this] { ExportAllTables(); }); });
 
-  SgWaterLimited = NewTable(Page, "SgWaterLimited", 50);
+  SgWaterLimited = NewTable(Page, "SgWaterLimited", 50, 1);
   SgWaterLimitedMean = NewStatsTable(Page, "SgWaterLimitedMean", 50);
   lblMeansw = NewLabel(Page, "Means over:", "lblMeansw");
 
@@ -374,8 +340,8 @@ QWidget* TFormOutputSummary::BuildSummaryPage() {
   auto* G = new QGroupBox(
       " SUMMARY OF LONG TERM SIMULATED YIELD STATISTICS, POTENTIAL AND WATER-LIMITED PRODUCTION ", Page);
   G->setObjectName("GbSummary");
-  SgSummary1 = NewTable(G, "SgSummary1", 47);
-  SgSummary2 = NewTable(G, "SgSummary2", 51);
+  SgSummary1 = NewTable(G, "SgSummary1", 47, 1);
+  SgSummary2 = NewTable(G, "SgSummary2", 51, 1);
   auto* L = new QVBoxLayout(G);
   L->addWidget(SgSummary1, 1);
   L->addWidget(SgSummary2, 1);

@@ -24,6 +24,7 @@
 #include "Commands.h"
 #include "DxGrid.h"
 #include "DxInpMemo.h"
+#include "FormParts.h"
 #include "Kvedtrun.h"
 #include "Kvmain.h"
 #include "Kvrain.h"
@@ -107,12 +108,7 @@ QLineEdit* YearEdit(const char* Name) {
   E->setEnabled(false);
   E->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   E->setMaximumWidth(E->fontMetrics().horizontalAdvance("000000") + 16);
-  QPalette P = E->palette();
-  for (QPalette::ColorGroup G : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-    P.setColor(G, QPalette::Base, QColor(0xe0, 0xff, 0xff));
-    P.setColor(G, QPalette::Text, Qt::black);
-  }
-  E->setPalette(P);
+  SetReadOnlyFieldStyle(E);
   return E;
 }
 

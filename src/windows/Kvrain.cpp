@@ -16,6 +16,7 @@
 
 #include "Commands.h"
 #include "DxInpMemo.h"
+#include "FormParts.h"
 #include "QtHandlers.h"
 #include "WinSupport.h"
 #include "catalogue/KvMenu.h"
@@ -41,20 +42,10 @@ QLineEdit* NewYearEdit(QWidget* Parent, const char* Name) {
   E->setReadOnly(true);
   E->setEnabled(false);
   E->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  QPalette P = E->palette();
-  P.setColor(QPalette::Base, QColor(0xE0, 0xFF, 0xFF));
-  P.setColor(QPalette::Disabled, QPalette::Text,
-             QApplication::palette().color(QPalette::Active, QPalette::Text));
-  E->setPalette(P);
+  SetReadOnlyFieldStyle(E);
   const int W = E->fontMetrics().horizontalAdvance(QStringLiteral("000000")) + 16;
   E->setFixedWidth(W);
   return E;
-}
-
-QLabel* NewLabel(QWidget* Parent, const char* Name, const QString& Text) {
-  auto* L = new QLabel(Text, Parent);
-  L->setObjectName(Name);
-  return L;
 }
 
 TKvWeather* Weather() { return TheSession ? &TheSession->Weather() : nullptr; }
@@ -70,15 +61,16 @@ TFormRainfall::TFormRainfall(QWidget* aOwner) : QDialog(aOwner) {
   GroupBox1 = new QGroupBox(" Select the RAINFALL DATA OPTION ", this);
   GroupBox1->setObjectName("GroupBox1");
   Label1 =
-      NewLabel(GroupBox1, "Label1",
+      NewLabel(GroupBox1,
                "In combination with monthly WEATHER data for increasingly detailed RAINFALL data, long term "
-               "average rain and nr of rainy days are given.");
+               "average rain and nr of rainy days are given.",
+               "Label1");
   Label1->setWordWrap(true);
   RbOption0 = new QRadioButton(
       "GENERATES statistically a daily rainfall pattern, total monthly rain, and nr of rainy days vary.",
       GroupBox1);
   RbOption0->setObjectName("RbOption0");
-  lblOption0 = NewLabel(GroupBox1, "lblOption0", "Requires repetition for a number of years");
+  lblOption0 = NewLabel(GroupBox1, "Requires repetition for a number of years", "lblOption0");
   RbOption1 = new QRadioButton(
       "DISTRIBUTES monthly rainfall over given nr of days, total monthly rain and nr of rainy days are "
       "fixed.",
@@ -109,22 +101,22 @@ TFormRainfall::TFormRainfall(QWidget* aOwner) : QDialog(aOwner) {
   // ---- the rainfall station
   GbStation = new QGroupBox(this);
   GbStation->setObjectName("GbStation");
-  Label4 = NewLabel(GbStation, "Label4", "Rainfall station:");
+  Label4 = NewLabel(GbStation, "Rainfall station:", "Label4");
   LbRainfallStation = new QListWidget(GbStation);
   LbRainfallStation->setObjectName("LbRainfallStation");
   LbRainfallStation->setSelectionMode(QAbstractItemView::SingleSelection);
   LbRainfallStation->setMinimumWidth(fontMetrics().averageCharWidth() * 36);
   LbRainfallStation->setFixedHeight(fontMetrics().lineSpacing() * 5 + 2 * LbRainfallStation->frameWidth());
   Label4->setBuddy(LbRainfallStation);
-  Label5 = NewLabel(GbStation, "Label5", "Available years:");
+  Label5 = NewLabel(GbStation, "Available years:", "Label5");
   EditFirstYear = NewYearEdit(GbStation, "EditFirstYear");
-  Label6 = NewLabel(GbStation, "Label6", " _ ");
+  Label6 = NewLabel(GbStation, " _ ", "Label6");
   EditLastYear = NewYearEdit(GbStation, "EditLastYear");
-  Label2 = NewLabel(GbStation, "Label2", "&Start year:");
+  Label2 = NewLabel(GbStation, "&Start year:", "Label2");
   mmChooseYear = new TDxIntMemo(GbStation);
   mmChooseYear->setObjectName("mmChooseYear");
   Label2->setBuddy(mmChooseYear);
-  Label3 = NewLabel(GbStation, "Label3", "Consecutive &years:");
+  Label3 = NewLabel(GbStation, "Consecutive &years:", "Label3");
   mmRainfallYears = new TDxIntMemo(GbStation);
   mmRainfallYears->setObjectName("mmRainfallYears");
   Label3->setBuddy(mmRainfallYears);
@@ -149,7 +141,7 @@ TFormRainfall::TFormRainfall(QWidget* aOwner) : QDialog(aOwner) {
   // ---- the runs with randomized rain
   GbRuns = new QGroupBox(this);
   GbRuns->setObjectName("GbRuns");
-  Label29 = NewLabel(GbRuns, "Label29", "Runs w&ith randomized rain:");
+  Label29 = NewLabel(GbRuns, "Runs w&ith randomized rain:", "Label29");
   mmNoOfRunsWithRandomizedRain = new TDxIntMemo(GbRuns);
   mmNoOfRunsWithRandomizedRain->setObjectName("mmNoOfRunsWithRandomizedRain");
   Label29->setBuddy(mmNoOfRunsWithRandomizedRain);

@@ -4,6 +4,7 @@
 
 #include <sys/resource.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QLabel>
@@ -142,6 +143,41 @@ TEST_F(TViewer, ViewingNavigatesWithoutModifyingAndClosesWithoutAsking) {
     return static_cast<int>(QDialog::Rejected);
   });
   E.OpenFile(File);
+}
+
+TEST_F(TViewer, EachToolButtonIsItsMenuCommand) {
+  const std::string File = Dir.Write("data.txt", "abc\r\n");
+  TFormDxEdit E(&Owner);
+  E.SetViewOnly(false);
+  E.SetStartView(false);
+  Dialogs.ExpectModal("FormDxEdit", [&](QDialog& D) {
+    auto* Wrap1 = FindChild<QAction>(&D, "Wrap1");
+    auto* Save1 = FindChild<QAction>(&D, "Save1");
+    auto* BtnWrap = FindChild<QToolButton>(&D, "BtnWrap");
+    auto* BtnSave = FindChild<QToolButton>(&D, "BtnSave");
+    // The menu command checks the button, the button the command.
+    Wrap1->trigger();
+    EXPECT_TRUE(E.Wrap());
+    EXPECT_TRUE(BtnWrap->isChecked());
+    QTest::mouseClick(BtnWrap, Qt::LeftButton);
+    EXPECT_FALSE(E.Wrap());
+    EXPECT_FALSE(Wrap1->isChecked());
+    EXPECT_FALSE(BtnWrap->isChecked());
+    // Enabled together: nothing to save, then a change.
+    EXPECT_FALSE(Save1->isEnabled());
+    EXPECT_FALSE(BtnSave->isEnabled());
+    E.Memo->setFocus();
+    QTest::keyClick(E.Memo, Qt::Key_X);
+    EXPECT_TRUE(Save1->isEnabled());
+    EXPECT_TRUE(BtnSave->isEnabled());
+    Boxes.Expect(TMsgKind::Confirmation, "Save changes?", TMsgResult::Yes);
+    QTest::mouseClick(BtnSave, Qt::LeftButton);
+    EXPECT_FALSE(Save1->isEnabled());
+    EXPECT_FALSE(BtnSave->isEnabled());
+    return static_cast<int>(QDialog::Rejected);
+  });
+  E.OpenFile(File);
+  EXPECT_EQ(ReadFileBytes(File), "xabc\r\n");
 }
 
 TEST_F(TViewer, EditingEnablesSaveAndUndoAndClosingAsks) {
