@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -135,7 +136,10 @@ TFormHistory::TFormHistory(QWidget* aOwner) : QDialog(aOwner) {
   Layout->addWidget(GridRuns, 1);
   Layout->addLayout(Buttons);
   FillRuns();
-  resize(std::max(900, sizeHint().width()), 420);
+  // Wide enough for every column, as far as the screen allows.
+  const int Wanted = GridRuns->horizontalHeader()->length() + 2 * GridRuns->frameWidth() + 40;
+  const int Screen = screen() ? screen()->availableGeometry().width() * 9 / 10 : Wanted;
+  resize(std::min(std::max(Wanted, sizeHint().width()), std::max(Screen, sizeHint().width())), 420);
 }
 
 void TFormHistory::FillRuns() {
@@ -296,7 +300,10 @@ TFormRunComparison::TFormRunComparison(QWidget* aOwner, const TRunRecord& A, con
   Layout->addWidget(Runs);
   Layout->addWidget(Pages, 1);
   Layout->addLayout(Bottom);
-  resize(1000, 520);
+  // Wide enough for the results, as far as the screen allows.
+  const int Wanted = SgResults->horizontalHeader()->length() + 60;
+  const int Screen = screen() ? screen()->availableGeometry().width() * 9 / 10 : Wanted;
+  resize(std::max(800, std::min(Wanted, Screen)), 520);
 }
 
 void TFormRunComparison::BtnExcelClick() {
