@@ -11,6 +11,8 @@
 #include "../session/SessionFixture.h"
 #include "foundations/Errors.h"
 #include "foundations/Numbers.h"
+#include "output/OutSum.h"
+#include "output/RerunCompare.h"
 #include "output/RunCompare.h"
 #include "session/RunHistory.h"
 
@@ -35,17 +37,17 @@ std::string Header() {
 }
 
 // A potential summary of one rerun with these seasons.
-std::string Pps(const std::vector<TSeason>& Seasons) {
+std::string Pps(const std::vector<TSeason>& Seasons, const std::string& Run = "KRL1", bool First = true) {
   std::string S =
-      "**KORVAL test\nOUTPUT potential production per year\n" + Header() +
+      (First ? "**KORVAL test\nOUTPUT potential production per year\n" + Header() : "**KORVAL next\n") +
       " YR RUNNAM SET SOW --> EM ANT FLWR DUR HALT TWRT TWLV TWST TWSO TAGP LAIM HINDEX TRC GASST "
       "MREST TRANSP EVSOL\n";
   double Sum = 0;
   for (const TSeason& T : Seasons) {
     S += Format(
-        " %d KRL1 1 %d --> %d 190 195 133 245 1200 2100 3400 %d 12600 5.8 0.56 245. 25000 10000 310.2 "
+        " %d %s 1 %d --> %d 190 195 133 245 1200 2100 3400 %d 12600 5.8 0.56 245. 25000 10000 310.2 "
         "45.2\n",
-        T.Year, T.Sow, T.Sow + 12, T.Yield);
+        T.Year, Run.c_str(), T.Sow, T.Sow + 12, T.Yield);
     Sum += T.Yield;
   }
   S += "**\n** MEANS over  2 years :  133 2100 3400 " + Format("%.0f", Sum / Seasons.size()) +
@@ -252,4 +254,41 @@ TEST_F(TRunCompareTest, RestoreTakesAllInputFilesOrNone) {
   History.Delete(B);
   ASSERT_EQ(History.Runs().size(), 1u);
   EXPECT_EQ(History.Runs()[0].Number, A.Number);
+}
+
+// One season result of every rerun side by side, with each rerun's mean and
+// standard deviation at the foot.
+TEST_F(TRunCompareTest, RerunsSideBySide) {
+  TTempDir Out;
+  Out.Write("KRL.pps", Pps({{1987, 100, 7000}, {1988, 100, 6000}, {1989, 100, 8000}}) +
+                           Pps({{1987, 120, 5000}, {1988, 120, 5000}}, "DRY", false));
+  Out.Write("KRL.wps", Wps({{1987, 100, 7000}}));
+  TSummaryOutput S;
+  S.ReadRunsPotential(Out / "KRL.OUT");
+  S.ReadRunsWater(Out / "KRL.OUT");
+  ASSERT_EQ(S.PotentialOutputList.Count(), 2);
+  const TTextTable Yield = RerunComparison(S, false, RerunResultNames()[0]);
+  EXPECT_EQ(Yield.Columns, (std::vector<std::string>{"Year", "KRL1", "DRY"}));
+  const std::vector<std::vector<std::string>> Expected = {{"1987", "7000", "5000"},
+                                                          {"1988", "6000", "5000"},
+                                                          {"1989", "8000", ""},
+                                                          {"Mean", "7000.0", "5000.0"},
+                                                          {"Standard deviation", "1000.0", "0.0"}};
+  EXPECT_EQ(Yield.Rows, Expected);
+  // The maturity day: HALT of the potential summary, emergence plus
+  // duration in the water-limited one.
+  struct TCase {
+    bool Water;
+    const char* Result;
+    const char* First;
+  };
+  for (const TCase& C :
+       {TCase{false, "Maturity day (HALT)", "245"}, TCase{true, "Maturity day (HALT)", "245"},
+        TCase{false, "Harvest index (HINDEX)", "0.56"}, TCase{true, "Transpiration (mm)", "250.5"}}) {
+    SCOPED_TRACE(C.Result);
+    const TTextTable T = RerunComparison(S, C.Water, C.Result);
+    ASSERT_GE(T.Rows.size(), 3u);
+    EXPECT_EQ(T.Rows[0][1], C.First);
+  }
+  EXPECT_TRUE(RerunComparison(S, false, "no such result").Rows.empty());
 }
