@@ -7,6 +7,7 @@
 
 #include "foundations/DxTxtWrt.h"
 #include "foundations/DxUtil.h"
+#include "foundations/Errors.h"
 #include "platform/FileSys.h"
 #include "session/Kvfm.h"
 
@@ -125,5 +126,29 @@ void TRunHistory::Prune(std::uintmax_t Limit) {
     fs::remove_all(R.Folder, Ec);
     if (!Ec) Total -= R.Bytes;
   }
+  InvalidateDirCache();
+}
+
+void TRunHistory::Delete(const TRunRecord& Run) {
+  if (Run.Folder.empty()) return;
+  std::error_code Ec;
+  fs::remove_all(Run.Folder, Ec);
+  InvalidateDirCache();
+  if (Ec) throw EKvError("The run's folder " + Run.Folder + " could not be removed: " + Ec.message());
+}
+
+void TRunHistory::Restore(const TRunRecord& Run) {
+  // The four input files of the session, as the working session names them.
+  const std::string Targets[] = {FFm.RunFullName(), FFm.TimerFullName(), FFm.SiteFullName(),
+                                 FFm.ReRunFullName()};
+  TFileReplacement Set;
+  for (const std::string& Target : Targets) {
+    const std::string Kept = Run.Folder + ExtractFileName(Target);
+    if (!FileExists(Kept))
+      throw EKvError("The run's input file " + ExtractFileName(Target) +
+                     " was not kept; the session was not restored");
+    Set.Copy(Kept, Target);
+  }
+  Set.Commit();
   InvalidateDirCache();
 }

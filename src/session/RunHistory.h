@@ -34,6 +34,13 @@ class TRunHistory {
   void SetOutcome(const TRunRecord& Run, const std::string& Outcome);
   // The kept runs, oldest first.
   std::vector<TRunRecord> Runs() const;
+  // Removes a kept run's folder; EKvError when it cannot.
+  void Delete(const TRunRecord& Run);
+  // The run's input files become the working session's files, all or
+  // nothing; EKvError when the run lacks one, EInOutError when one cannot be
+  // copied (the working files then stay as they were). The caller reads the
+  // session again.
+  void Restore(const TRunRecord& Run);
   // Removes the oldest runs until the rest take at most Limit bytes; the
   // latest successful run stays whatever its size.
   void Prune(std::uintmax_t Limit);

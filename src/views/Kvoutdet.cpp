@@ -722,6 +722,15 @@ void TFormDetailedOutput::BtnOpenClick() {
   if (Chosen.isEmpty()) return;
   std::string File = ToCore(Chosen);
   if (ExtractFileExt(File).empty() && !FileExists(File)) File += ".out";
+  OpenOutputFile(File);
+}
+
+void TFormDetailedOutput::ShowKeptRun(const std::string& File, const QString& Run) {
+  OpenOutputFile(File);
+  setWindowTitle("Detailed output - " + Run);
+}
+
+void TFormDetailedOutput::OpenOutputFile(const std::string& File) {
   // Read into a new object: a file that cannot be read leaves the window as
   // it was.
   auto Read = std::make_unique<TDetailedOutput>(File);

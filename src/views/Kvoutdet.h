@@ -37,6 +37,8 @@ class TFormDetailedOutput : public QDialog {
   void cbRunNameClick();
   void BtnGraphClick();
   void BtnOpenClick();
+  // Shows the output file File (a kept run's), the caption naming Run.
+  void ShowKeptRun(const std::string& File, const QString& Run);
   void btnExcelPotentialClick();
   void btnExcelWaterlimitedClick();
   // The headers of the two tables.
@@ -53,6 +55,8 @@ class TFormDetailedOutput : public QDialog {
  private:
   void FormCreate();
   void FormClose();
+  // Reads File into the window; a file that cannot be read leaves it as it was.
+  void OpenOutputFile(const std::string& File);
   QWidget* BuildPotentialPage();
   QWidget* BuildWaterLimitedPage();
   QWidget* BuildWaterBalancePage();

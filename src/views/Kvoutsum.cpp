@@ -375,7 +375,7 @@ void TFormOutputSummary::FormCreate() {
   pcOutputSummary->setCurrentIndex(0);
   TKvFileManager& Fm = SessionFiles();
   // A long-term table that cannot be read is reported; the rest is shown.
-  GuardedCall([&] { FOutputData->ReadOutputFiles(Fm.OutFullName()); });
+  GuardedCall([&] { FOutputData->ReadOutputFiles(FOutFile.empty() ? Fm.OutFullName() : FOutFile); });
 
   CbRunNamePotential->clear();
   for (const auto& E : FOutputData->PotentialOutputList) CbRunNamePotential->addItem(FromCore(E.Str));
@@ -390,6 +390,12 @@ void TFormOutputSummary::FormCreate() {
   SetHeaderLabels();
   setWindowTitle("Summary output - " + FromCore(Fm.KRLFullName()));
   created = false;
+}
+
+void TFormOutputSummary::ShowKeptRun(const std::string& File, const QString& Run) {
+  FOutFile = File;
+  FormCreate();
+  setWindowTitle("Summary output - " + Run);
 }
 
 bool TFormOutputSummary::ShowPotentialRun(int Index) {

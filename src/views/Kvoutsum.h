@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <memory>
+#include <string>
 
 class QComboBox;
 class QLabel;
@@ -28,6 +29,9 @@ class TFormOutputSummary : public QDialog {
   void ExportAllTables();
   // The column headers of the six tables.
   void SetheadersList();
+  // Shows the summary files named after File (a kept run's output file), the
+  // caption naming Run.
+  void ShowKeptRun(const std::string& File, const QString& Run);
 
   TSummaryOutput& OutputData() const { return *FOutputData; }
   // A spreadsheet workbook has been started by this window.
@@ -52,6 +56,7 @@ class TFormOutputSummary : public QDialog {
   // it once at its end).
   void Export(TDxStringGrid* Grid, const QStringList& Header, bool Show = true);
   bool FExportAll = false;
+  std::string FOutFile;  // the output file shown; "": the session's
 
   std::unique_ptr<TSummaryOutput> FOutputData;
   bool created = false;

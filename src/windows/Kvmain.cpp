@@ -33,6 +33,7 @@
 #include "DxInpMemo.h"
 #include "Dxedit.h"
 #include "KvEvaluation.h"
+#include "KvHistory.h"
 #include "Kvabout.h"
 #include "KvmainPages.h"
 #include "Kvoutdet.h"
@@ -242,6 +243,7 @@ void TFormMain::BuildMenus() {
       AddItem(Result1, "Detailedoutput1", "&Detailed...", 2001, &TFormMain::Detailedoutput1Click);
   Summary1 = AddItem(Result1, "Summary1", "&Summary...", 2002, &TFormMain::Summary1Click);
   Evaluation1 = AddItem(Result1, "Evaluation1", "&Evaluation...", 2003, &TFormMain::Evaluation1Click);
+  History1 = AddItem(Result1, "History1", "&History...", 2004, &TFormMain::History1Click);
 
   Help1 = MainMenu1->addMenu("&Help");
   Help1->setObjectName("Help1");
@@ -567,6 +569,21 @@ void TFormMain::Evaluation1Click() {
   if (!TheSession || RefusedWhileRunning()) return;
   CommitActiveEdit();
   ShowEvaluation(this);
+  FormActivate();
+}
+
+void TFormMain::History1Click() {
+  if (!TheSession || RefusedWhileRunning()) return;
+  CommitActiveEdit();
+  if (ShowRunHistory(this)) {
+    // A run's inputs are the working session's files now: read as at start-up.
+    TheSession->Reset();
+    TheSession->Read(TheSession->FileManager().KRLWerkFullName());
+    const std::string Missing = TheSession->MissingDataFilesNotice();
+    FillPages();
+    UpdateCaption();
+    TellMissingFiles(Missing);
+  }
   FormActivate();
 }
 

@@ -129,6 +129,7 @@ class TFormMain : public QMainWindow {
   void Detailedoutput1Click();
   void Summary1Click();
   void Evaluation1Click();
+  void History1Click();
   void Contents1Click();
   void Korvalwebsite1Click();
   void About1Click();
@@ -246,6 +247,7 @@ class TFormMain : public QMainWindow {
   QAction* Detailedoutput1 = nullptr;
   QAction* Summary1 = nullptr;
   QAction* Evaluation1 = nullptr;
+  QAction* History1 = nullptr;
   QMenu* Help1 = nullptr;
   QAction* Contents1 = nullptr;
   QAction* Korvalwebsite1 = nullptr;
