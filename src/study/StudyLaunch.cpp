@@ -51,8 +51,14 @@ void RemoveLeftScratch(const TStudy& Study) {
   }
 }
 
-// Reads the journal's lines added since Offset: rows done and failed.
-void ReadJournal(const std::string& FileName, long& Offset, size_t& Done, size_t& Failed) {
+std::string Quoted(const std::string& S) {
+  std::string R = "'";
+  for (const char C : S) R += C == '\'' ? std::string("'\\''") : std::string(1, C);
+  return R + "'";
+}
+}  // namespace
+
+void ReadStudyJournal(const std::string& FileName, long& Offset, size_t& Done, size_t& Failed) {
   std::FILE* F = std::fopen(FileName.c_str(), "rb");
   if (!F) return;
   std::fseek(F, Offset, SEEK_SET);
@@ -70,12 +76,11 @@ void ReadJournal(const std::string& FileName, long& Offset, size_t& Done, size_t
   std::fclose(F);
 }
 
-std::string Quoted(const std::string& S) {
-  std::string R = "'";
-  for (const char C : S) R += C == '\'' ? std::string("'\\''") : std::string(1, C);
-  return R + "'";
+double StudyTimeLeft(size_t Finished, size_t Todo, double Seconds) {
+  return Finished
+             ? Seconds / static_cast<double>(Finished) * static_cast<double>(Todo - std::min(Finished, Todo))
+             : 0;
 }
-}  // namespace
 
 int RunProgram(const std::vector<std::string>& Argv, std::string& Output, bool WithErrors) {
   Output.clear();
@@ -132,7 +137,7 @@ void RunStudyLocal(const TStudy& Study, const std::string& Program, int Jobs,
       else
         ++It;
     }
-    ReadJournal(Study.JournalFile(), Offset, Done, Failed);
+    ReadStudyJournal(Study.JournalFile(), Offset, Done, Failed);
     if (Progress)
       Progress(Done, Failed, std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count());
     if (!Workers.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(500));

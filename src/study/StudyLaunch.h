@@ -18,6 +18,15 @@
 using TStudyProgress = std::function<void(size_t Done, size_t Failed, double Seconds)>;
 void RunStudyLocal(const TStudy& Study, const std::string& Program, int Jobs, const TStudyProgress& Progress);
 
+// Reads the lines the workers added to the journal since Offset (a byte
+// offset, moved past them): rows done and failed. A line still being written
+// is left for the next look.
+void ReadStudyJournal(const std::string& FileName, long& Offset, size_t& Done, size_t& Failed);
+
+// The time left, estimated from the rows finished so far: Seconds for
+// Finished rows, Todo rows in all; 0 before the first has finished.
+double StudyTimeLeft(size_t Finished, size_t Todo, double Seconds);
+
 struct TSlurmOptions {
   int Tasks = 0;                   // array tasks; 0: one per row, at most 1000
   std::string Partition;           // sbatch --partition, when given

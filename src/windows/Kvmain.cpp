@@ -32,6 +32,8 @@
 #include "DxInpMemo.h"
 #include "Dxedit.h"
 #include "KvEvaluation.h"
+#include "KvStudy.h"
+#include "KvStudyResults.h"
 #include "Kvabout.h"
 #include "Kvoutdet.h"
 #include "Kvoutsum.h"
@@ -241,6 +243,7 @@ void TFormMain::BuildMenus() {
   Viewlogfile1 = AddItem(Session1, "Viewlogfile1", "View &log-file", 1006, &TFormMain::Viewlogfile1Click);
   ViewFile1 = AddItem(Session1, "ViewFile1", "&View file...", 1007, &TFormMain::ViewFile1Click);
   EditFile1 = AddItem(Session1, "EditFile1", "&Edit file...", 1008, &TFormMain::EditFile1Click);
+  Study1 = AddItem(Session1, "Study1", "S&tudy...", 0, &TFormMain::Study1Click);
   Session1->addSeparator()->setObjectName("N1");
   Exit1 = AddItem(Session1, "Exit1", "E&xit", 1009, &TFormMain::Exit1Click);
 
@@ -250,6 +253,7 @@ void TFormMain::BuildMenus() {
       AddItem(Result1, "Detailedoutput1", "&Detailed...", 2001, &TFormMain::Detailedoutput1Click);
   Summary1 = AddItem(Result1, "Summary1", "&Summary...", 2002, &TFormMain::Summary1Click);
   Evaluation1 = AddItem(Result1, "Evaluation1", "&Evaluation...", 2003, &TFormMain::Evaluation1Click);
+  StudyResults1 = AddItem(Result1, "StudyResults1", "S&tudy...", 0, &TFormMain::StudyResults1Click);
 
   Help1 = MainMenu1->addMenu("&Help");
   Help1->setObjectName("Help1");
@@ -576,6 +580,21 @@ void TFormMain::Evaluation1Click() {
   if (!TheSession || RefusedWhileRunning()) return;
   CommitActiveEdit();
   ShowEvaluation(this);
+  FormActivate();
+}
+
+void TFormMain::Study1Click() {
+  if (!TheSession || RefusedWhileRunning()) return;
+  CommitActiveEdit();
+  StorePages();
+  ShowStudy(this);
+  FormActivate();
+}
+
+void TFormMain::StudyResults1Click() {
+  if (!TheSession || RefusedWhileRunning()) return;
+  CommitActiveEdit();
+  OpenStudyResults(this);
   FormActivate();
 }
 

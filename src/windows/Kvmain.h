@@ -122,6 +122,8 @@ class TFormMain : public QMainWindow {
   void Detailedoutput1Click();
   void Summary1Click();
   void Evaluation1Click();
+  void Study1Click();
+  void StudyResults1Click();
   void Contents1Click();
   void Korvalwebsite1Click();
   void About1Click();
@@ -252,6 +254,8 @@ class TFormMain : public QMainWindow {
   QAction* Detailedoutput1 = nullptr;
   QAction* Summary1 = nullptr;
   QAction* Evaluation1 = nullptr;
+  QAction* Study1 = nullptr;
+  QAction* StudyResults1 = nullptr;
   QMenu* Help1 = nullptr;
   QAction* Contents1 = nullptr;
   QAction* Korvalwebsite1 = nullptr;
