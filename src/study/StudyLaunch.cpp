@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <map>
@@ -74,6 +75,30 @@ void ReadStudyJournal(const std::string& FileName, long& Offset, size_t& Done, s
       ++Failed;
   }
   std::fclose(F);
+}
+
+void EndStudyProcesses(const TStudy& Study) {
+  std::error_code Ec;
+  std::string Scratch = fs::weakly_canonical(Study.ScratchDir(), Ec).string();
+  if (Ec || Scratch.empty()) return;
+  if (Scratch.back() != '/') Scratch += '/';
+  std::vector<int> Found;
+  for (fs::directory_iterator It("/proc", Ec), End; !Ec && It != End; It.increment(Ec)) {
+    const std::string Name = It->path().filename().string();
+    if (Name.empty() || Name[0] < '0' || Name[0] > '9') continue;
+    const int Pid = std::atoi(Name.c_str());
+    if (Pid == static_cast<int>(getpid())) continue;
+    std::error_code LinkEc;
+    const std::string Cwd = fs::read_symlink(It->path() / "cwd", LinkEc).string() + "/";
+    if (!LinkEc && Cwd.compare(0, Scratch.size(), Scratch) == 0) Found.push_back(Pid);
+  }
+  for (const int P : Found) kill(P, SIGTERM);
+  for (int Tries = 0; Tries < 100; ++Tries) {
+    if (std::none_of(Found.begin(), Found.end(), ProcessAlive)) return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  for (const int P : Found)
+    if (ProcessAlive(P)) kill(P, SIGKILL);
 }
 
 double StudyTimeLeft(size_t Finished, size_t Todo, double Seconds) {

@@ -27,6 +27,12 @@ void ReadStudyJournal(const std::string& FileName, long& Offset, size_t& Done, s
 // Finished rows, Todo rows in all; 0 before the first has finished.
 double StudyTimeLeft(size_t Finished, size_t Todo, double Seconds);
 
+// Ends every process of this machine that works in one of the study's
+// scratch homes (the batch interpreter and the model that the workers
+// started, which run in sessions of their own): politely first, then for
+// good after a second. Their rows are left without a result.
+void EndStudyProcesses(const TStudy& Study);
+
 struct TSlurmOptions {
   int Tasks = 0;                   // array tasks; 0: one per row, at most 1000
   std::string Partition;           // sbatch --partition, when given

@@ -65,7 +65,9 @@ std::string StudyDirOf(const std::string& OutDir, const std::string& TableFile) 
 QStringList StudyRunArguments(const QString& TableFile, const QString& StudyDir, int Cores, bool OnSlurm) {
   QStringList A = {"run", TableFile, "--out", StudyDir};
   if (OnSlurm)
-    A << "--on" << "slurm" << "--wait";
+    A << "--on"
+      << "slurm"
+      << "--wait";
   else
     A << "-j" << QString::number(std::max(Cores, 1));
   return A;
@@ -103,8 +105,9 @@ TFormStudy::TFormStudy(QWidget* Owner) : QDialog(Owner) {
   RbLocal->setObjectName("RbLocal");
   auto* RbSlurm = new QRadioButton("Slurm cluster");
   RbSlurm->setObjectName("RbSlurm");
-  SetHint(RbSlurm, "|One job array of the Slurm cluster runs the rows; the program home must be on a "
-                   "file system the nodes share");
+  SetHint(RbSlurm,
+          "|One job array of the Slurm cluster runs the rows; the program home must be on a "
+          "file system the nodes share");
   RgWhere->addButton(RbLocal, 0);
   RgWhere->addButton(RbSlurm, 1);
   RbLocal->setChecked(true);
@@ -164,8 +167,9 @@ TFormStudy::TFormStudy(QWidget* Owner) : QDialog(Owner) {
   auto* PanelButtons = new QHBoxLayout;
   BtnStop = new QPushButton("Stop");
   BtnStop->setObjectName("BtnStop");
-  SetHint(BtnStop, "|Stop the study; finished rows keep their results, and running the same table again "
-                   "goes on with the rest");
+  SetHint(BtnStop,
+          "|Stop the study; finished rows keep their results, and running the same table again "
+          "goes on with the rest");
   BtnResults = new QPushButton("Results...");
   BtnResults->setObjectName("BtnResults");
   SetHint(BtnResults, "|Show the study's results: the table and box plots");
@@ -214,7 +218,8 @@ void TFormStudy::BtnTableClick() {
   R.Title = "Study table";
   R.Filter = "Study tables (*.csv)|*.csv";
   R.MustExist = true;
-  R.InitialDir = EdTable->text().isEmpty() ? FromCore(GetExecPath()) : QFileInfo(EdTable->text()).absolutePath();
+  R.InitialDir =
+      EdTable->text().isEmpty() ? FromCore(GetExecPath()) : QFileInfo(EdTable->text()).absolutePath();
   const QString File = AskFileName(R);
   if (!File.isEmpty()) EdTable->setText(File);
 }
@@ -268,7 +273,8 @@ void TFormStudy::BtnRunClick() {
 
   FProcess = new QProcess(this);
   FProcess->setProgram(FromCore(Program));
-  FProcess->setArguments(StudyRunArguments(FromCore(Table), FromCore(FStudy->Dir()), SeCores->value(), FOnSlurm));
+  FProcess->setArguments(
+      StudyRunArguments(FromCore(Table), FromCore(FStudy->Dir()), SeCores->value(), FOnSlurm));
   FProcess->setWorkingDirectory(FromCore(GetExecPath()));
   FProcess->setStandardOutputFile(QProcess::nullDevice());
   // krlstudy and its workers form a process group of their own, which Stop ends.
@@ -321,7 +327,10 @@ void TFormStudy::BtnStopClick() {
 void TFormStudy::EndProcess() {
   if (!FProcess) return;
   const qint64 Pid = FProcess->processId();
+  // krlstudy and its workers first, so that no worker takes another row,
+  // then the models they started, which run in sessions of their own.
   if (Pid > 0) kill(-static_cast<pid_t>(Pid), SIGTERM);
+  if (FStudy) EndStudyProcesses(*FStudy);
   if (!FProcess->waitForFinished(5000) && Pid > 0) {
     kill(-static_cast<pid_t>(Pid), SIGKILL);
     FProcess->waitForFinished(2000);

@@ -15,8 +15,8 @@
 #include <QSortFilterProxyModel>
 #include <QSplitter>
 #include <QTableView>
-#include <QValueAxis>
 #include <QVBoxLayout>
+#include <QValueAxis>
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
@@ -66,7 +66,8 @@ TBoxStats BoxStats(std::vector<double> Values) {
   return B;
 }
 
-std::vector<TBoxGroup> GroupByLevel(const std::vector<std::string>& Levels, const std::vector<std::string>& Values) {
+std::vector<TBoxGroup> GroupByLevel(const std::vector<std::string>& Levels,
+                                    const std::vector<std::string>& Values) {
   std::vector<TBoxGroup> Groups;
   std::map<std::string, size_t> Index;
   for (size_t i = 0; i < Levels.size() && i < Values.size(); ++i) {
@@ -168,12 +169,12 @@ QComboBox* NamedCombo(const char* Name) {
 }
 }  // namespace
 
-TFormStudyResults::TFormStudyResults(QWidget* Owner, const std::string& Dir)
-    : QDialog(Owner), FDir(Dir) {
+TFormStudyResults::TFormStudyResults(QWidget* Owner, const std::string& Dir) : QDialog(Owner), FDir(Dir) {
   setObjectName("FormStudyResults");
   if (!FDir.empty() && FDir.back() != '/') FDir += '/';
   setWindowTitle("Study results - " + FromCore(FDir));
   setMinimumSize(720, 560);
+  resize(960, 720);
   FModel = new TStudyResultsModel(this);
   {
     TBusyCursor Busy;
@@ -206,6 +207,7 @@ TFormStudyResults::TFormStudyResults(QWidget* Owner, const std::string& Dir)
   GridResults->setSelectionBehavior(QAbstractItemView::SelectRows);
   GridResults->setEditTriggers(QAbstractItemView::NoEditTriggers);
   GridResults->horizontalHeader()->setSectionsClickable(true);
+  GridResults->verticalHeader()->hide();  // the column "row" numbers them
   Split->addWidget(GridResults);
 
   auto* ChartPane = new QWidget;
@@ -267,7 +269,8 @@ TFormStudyResults::TFormStudyResults(QWidget* Owner, const std::string& Dir)
   connect(CbFilterColumn, &QComboBox::currentIndexChanged, this,
           [this] { GuardedCall([this] { ApplyFilter(); }); });
   connect(EdFilter, &QLineEdit::textChanged, this, [this] { GuardedCall([this] { ApplyFilter(); }); });
-  connect(BtnSaveImage, &QPushButton::clicked, this, [this] { GuardedCall([this] { BtnSaveImageClick(); }); });
+  connect(BtnSaveImage, &QPushButton::clicked, this,
+          [this] { GuardedCall([this] { BtnSaveImageClick(); }); });
   connect(BtnClose, &QPushButton::clicked, this, [this] { reject(); });
   ApplyFilter();
 }
@@ -322,7 +325,8 @@ void TFormStudyResults::DrawChart() {
   auto* Y = new QValueAxis;
   Y->setTitleText(CbResult->currentText());
   const double Margin = High > Low ? (High - Low) * 0.05 : std::max(1.0, std::fabs(High) * 0.05);
-  Y->setRange(Low - Margin, High + Margin);
+  // A result that cannot be below zero (a yield of nothing) keeps the axis at zero.
+  Y->setRange(Low >= 0 ? std::max(0.0, Low - Margin) : Low - Margin, High + Margin);
   Y->applyNiceNumbers();
   FChart->addAxis(X, Qt::AlignBottom);
   FChart->addAxis(Y, Qt::AlignLeft);
@@ -331,10 +335,10 @@ void TFormStudyResults::DrawChart() {
 }
 
 void TFormStudyResults::BtnSaveImageClick() {
-  const QString Name = ImageFileName(
-      {QString::fromStdString(fs::path(FDir).parent_path().filename().string()), CbResult->currentText(),
-       CbLevels->currentText()},
-      "png");
+  const QString Name =
+      ImageFileName({QString::fromStdString(fs::path(FDir).parent_path().filename().string()),
+                     CbResult->currentText(), CbLevels->currentText()},
+                    "png");
   SaveImageCommand(
       Name, [this](QPainter& P, const QRectF& R) { PaintChartPage(P, R, *FChart, {}); }, QSize(1600, 1000));
 }

@@ -37,7 +37,8 @@ struct TBoxGroup {
 };
 // The levels in the order of their numbers when every level is a number,
 // else in the order they first appear.
-std::vector<TBoxGroup> GroupByLevel(const std::vector<std::string>& Levels, const std::vector<std::string>& Values);
+std::vector<TBoxGroup> GroupByLevel(const std::vector<std::string>& Levels,
+                                    const std::vector<std::string>& Values);
 
 class TFormStudyResults : public QDialog {
  public:
