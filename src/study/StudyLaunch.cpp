@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <map>
@@ -51,8 +52,14 @@ void RemoveLeftScratch(const TStudy& Study) {
   }
 }
 
-// Reads the journal's lines added since Offset: rows done and failed.
-void ReadJournal(const std::string& FileName, long& Offset, size_t& Done, size_t& Failed) {
+std::string Quoted(const std::string& S) {
+  std::string R = "'";
+  for (const char C : S) R += C == '\'' ? std::string("'\\''") : std::string(1, C);
+  return R + "'";
+}
+}  // namespace
+
+void ReadStudyJournal(const std::string& FileName, long& Offset, size_t& Done, size_t& Failed) {
   std::FILE* F = std::fopen(FileName.c_str(), "rb");
   if (!F) return;
   std::fseek(F, Offset, SEEK_SET);
@@ -70,12 +77,35 @@ void ReadJournal(const std::string& FileName, long& Offset, size_t& Done, size_t
   std::fclose(F);
 }
 
-std::string Quoted(const std::string& S) {
-  std::string R = "'";
-  for (const char C : S) R += C == '\'' ? std::string("'\\''") : std::string(1, C);
-  return R + "'";
+void EndStudyProcesses(const TStudy& Study) {
+  std::error_code Ec;
+  std::string Scratch = fs::weakly_canonical(Study.ScratchDir(), Ec).string();
+  if (Ec || Scratch.empty()) return;
+  if (Scratch.back() != '/') Scratch += '/';
+  std::vector<int> Found;
+  for (fs::directory_iterator It("/proc", Ec), End; !Ec && It != End; It.increment(Ec)) {
+    const std::string Name = It->path().filename().string();
+    if (Name.empty() || Name[0] < '0' || Name[0] > '9') continue;
+    const int Pid = std::atoi(Name.c_str());
+    if (Pid == static_cast<int>(getpid())) continue;
+    std::error_code LinkEc;
+    const std::string Cwd = fs::read_symlink(It->path() / "cwd", LinkEc).string() + "/";
+    if (!LinkEc && Cwd.compare(0, Scratch.size(), Scratch) == 0) Found.push_back(Pid);
+  }
+  for (const int P : Found) kill(P, SIGTERM);
+  for (int Tries = 0; Tries < 100; ++Tries) {
+    if (std::none_of(Found.begin(), Found.end(), ProcessAlive)) return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  for (const int P : Found)
+    if (ProcessAlive(P)) kill(P, SIGKILL);
 }
-}  // namespace
+
+double StudyTimeLeft(size_t Finished, size_t Todo, double Seconds) {
+  return Finished
+             ? Seconds / static_cast<double>(Finished) * static_cast<double>(Todo - std::min(Finished, Todo))
+             : 0;
+}
 
 int RunProgram(const std::vector<std::string>& Argv, std::string& Output, bool WithErrors) {
   Output.clear();
@@ -132,7 +162,7 @@ void RunStudyLocal(const TStudy& Study, const std::string& Program, int Jobs,
       else
         ++It;
     }
-    ReadJournal(Study.JournalFile(), Offset, Done, Failed);
+    ReadStudyJournal(Study.JournalFile(), Offset, Done, Failed);
     if (Progress)
       Progress(Done, Failed, std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count());
     if (!Workers.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(500));

@@ -18,6 +18,21 @@
 using TStudyProgress = std::function<void(size_t Done, size_t Failed, double Seconds)>;
 void RunStudyLocal(const TStudy& Study, const std::string& Program, int Jobs, const TStudyProgress& Progress);
 
+// Reads the lines the workers added to the journal since Offset (a byte
+// offset, moved past them): rows done and failed. A line still being written
+// is left for the next look.
+void ReadStudyJournal(const std::string& FileName, long& Offset, size_t& Done, size_t& Failed);
+
+// The time left, estimated from the rows finished so far: Seconds for
+// Finished rows, Todo rows in all; 0 before the first has finished.
+double StudyTimeLeft(size_t Finished, size_t Todo, double Seconds);
+
+// Ends every process of this machine that works in one of the study's
+// scratch homes (the batch interpreter and the model that the workers
+// started, which run in sessions of their own): politely first, then for
+// good after a second. Their rows are left without a result.
+void EndStudyProcesses(const TStudy& Study);
+
 struct TSlurmOptions {
   int Tasks = 0;                   // array tasks; 0: one per row, at most 1000
   std::string Partition;           // sbatch --partition, when given

@@ -34,6 +34,8 @@
 #include "Dxedit.h"
 #include "KvEvaluation.h"
 #include "KvHistory.h"
+#include "KvStudy.h"
+#include "KvStudyResults.h"
 #include "Kvabout.h"
 #include "KvmainPages.h"
 #include "Kvoutdet.h"
@@ -234,6 +236,7 @@ void TFormMain::BuildMenus() {
   Viewlogfile1 = AddItem(Session1, "Viewlogfile1", "View &log-file", 1006, &TFormMain::Viewlogfile1Click);
   ViewFile1 = AddItem(Session1, "ViewFile1", "&View file...", 1007, &TFormMain::ViewFile1Click);
   EditFile1 = AddItem(Session1, "EditFile1", "&Edit file...", 1008, &TFormMain::EditFile1Click);
+  Study1 = AddItem(Session1, "Study1", "S&tudy...", 0, &TFormMain::Study1Click);
   Session1->addSeparator()->setObjectName("N1");
   Exit1 = AddItem(Session1, "Exit1", "E&xit", 1009, &TFormMain::Exit1Click);
 
@@ -244,6 +247,7 @@ void TFormMain::BuildMenus() {
   Summary1 = AddItem(Result1, "Summary1", "&Summary...", 2002, &TFormMain::Summary1Click);
   Evaluation1 = AddItem(Result1, "Evaluation1", "&Evaluation...", 2003, &TFormMain::Evaluation1Click);
   History1 = AddItem(Result1, "History1", "&History...", 2004, &TFormMain::History1Click);
+  StudyResults1 = AddItem(Result1, "StudyResults1", "S&tudy...", 0, &TFormMain::StudyResults1Click);
 
   Help1 = MainMenu1->addMenu("&Help");
   Help1->setObjectName("Help1");
@@ -584,6 +588,21 @@ void TFormMain::History1Click() {
     UpdateCaption();
     TellMissingFiles(Missing);
   }
+  FormActivate();
+}
+
+void TFormMain::Study1Click() {
+  if (!TheSession || RefusedWhileRunning()) return;
+  CommitActiveEdit();
+  StorePages();
+  ShowStudy(this);
+  FormActivate();
+}
+
+void TFormMain::StudyResults1Click() {
+  if (!TheSession || RefusedWhileRunning()) return;
+  CommitActiveEdit();
+  OpenStudyResults(this);
   FormActivate();
 }
 

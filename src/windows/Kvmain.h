@@ -130,6 +130,8 @@ class TFormMain : public QMainWindow {
   void Summary1Click();
   void Evaluation1Click();
   void History1Click();
+  void Study1Click();
+  void StudyResults1Click();
   void Contents1Click();
   void Korvalwebsite1Click();
   void About1Click();
@@ -248,6 +250,8 @@ class TFormMain : public QMainWindow {
   QAction* Summary1 = nullptr;
   QAction* Evaluation1 = nullptr;
   QAction* History1 = nullptr;
+  QAction* Study1 = nullptr;
+  QAction* StudyResults1 = nullptr;
   QMenu* Help1 = nullptr;
   QAction* Contents1 = nullptr;
   QAction* Korvalwebsite1 = nullptr;
