@@ -345,7 +345,15 @@ void TFormStudy::ProcessFinished(int ExitCode, QProcess::ExitStatus Status) {
     FProcess = nullptr;
   }
   ShowProgress();
-  ShowOutcome(Status == QProcess::NormalExit && !FStopped ? ExitCode : -1);
+  if (Status != QProcess::NormalExit && !FStopped) {
+    // krlstudy itself did not end as it should: what it said is all there is.
+    for (const QString& Line : FErrors.split('\n', Qt::SkipEmptyParts)) LbProblems->addItem(Line);
+    LblOutcome->setText(
+        "The study program ended unexpectedly; running the same table again goes on "
+        "with the rows that have no result.");
+  } else {
+    ShowOutcome(FStopped ? -1 : ExitCode);
+  }
   UpdateCommands();
 }
 

@@ -134,7 +134,8 @@ std::vector<TBox> ExpectedBoxes(const std::string& ResultsCsv, const std::string
   std::vector<TBox> Boxes;
   for (auto& [Day, V] : ByDay) {
     std::sort(V.begin(), V.end());
-    Boxes.push_back({QString::number(Day), V.front(), (V[(V.size() - 1) / 2] + V[V.size() / 2]) / 2, V.back()});
+    Boxes.push_back(
+        {QString::number(Day), V.front(), (V[(V.size() - 1) / 2] + V[V.size() / 2]) / 2, V.back()});
   }
   return Boxes;
 }
@@ -168,8 +169,9 @@ TEST_F(TStudyWindow, SixRowsRunFromTheWindowToBoxPlotsOfTheYield) {
     QHeaderView* Head = Grid->horizontalHeader();
     const int Col = 3;  // row, ID, CRFILE, IDSOW
     EXPECT_EQ(Grid->model()->headerData(Col, Qt::Horizontal).toString(), "IDSOW");
-    QTest::mouseClick(Head->viewport(), Qt::LeftButton, {},
-                      QPoint(Head->sectionViewportPosition(Col) + Head->sectionSize(Col) / 2, Head->height() / 2));
+    QTest::mouseClick(
+        Head->viewport(), Qt::LeftButton, {},
+        QPoint(Head->sectionViewportPosition(Col) + Head->sectionSize(Col) / 2, Head->height() / 2));
     EXPECT_EQ(Grid->model()->index(0, Col).data().toString(), "80");  // as numbers: 80 before 100
     EXPECT_EQ(Grid->model()->index(29, Col).data().toString(), "120");
 
@@ -197,7 +199,8 @@ TEST_F(TStudyWindow, SixRowsRunFromTheWindowToBoxPlotsOfTheYield) {
     EXPECT_EQ(Text(D, "LblDone"), "6");
     EXPECT_EQ(Text(D, "LblFailed"), "0");
     EXPECT_EQ(Text(D, "LblRemaining"), "0");
-    EXPECT_TRUE(Text(D, "LblOutcome").startsWith("Finished: ok 6, failed 0, not run 0.")) << Text(D, "LblOutcome").toStdString();
+    EXPECT_TRUE(Text(D, "LblOutcome").startsWith("Finished: ok 6, failed 0, not run 0."))
+        << Text(D, "LblOutcome").toStdString();
     EXPECT_FALSE(Find<QPushButton>(&D, "BtnStop")->isEnabled());
     Dialogs.ExpectModal("FormStudyResults", CheckResults);
     Click(Find<QPushButton>(&D, "BtnResults"));
@@ -209,7 +212,9 @@ TEST_F(TStudyWindow, SixRowsRunFromTheWindowToBoxPlotsOfTheYield) {
 
   // The window's study gives krlstudy's bytes.
   std::string Output;
-  ASSERT_EQ(RunProgram({Home.Bin() + "krlstudy", "run", Table, "--out", Home.Path("cli"), "-j", "1"}, Output, true), 0)
+  ASSERT_EQ(
+      RunProgram({Home.Bin() + "krlstudy", "run", Table, "--out", Home.Path("cli"), "-j", "1"}, Output, true),
+      0)
       << Output;
   EXPECT_EQ(ReadWholeFile(Dir + "results.csv"), ReadWholeFile(Home.Path("cli/results.csv")));
   EXPECT_EQ(ReadWholeFile(Png).substr(0, 4), "\x89PNG");
@@ -232,8 +237,10 @@ TEST_F(TStudyWindow, AFaultyTableIsRefusedWithRowAndColumnAndNothingRuns) {
     auto* List = Find<QListWidget>(&D, "LbProblems");
     EXPECT_EQ(List->count(), 2);
     if (List->count() == 2) {
-      EXPECT_TRUE(List->item(0)->text().startsWith("row 2, column IDSOW: ")) << List->item(0)->text().toStdString();
-      EXPECT_TRUE(List->item(1)->text().startsWith("row 3, column CRFILE: ")) << List->item(1)->text().toStdString();
+      EXPECT_TRUE(List->item(0)->text().startsWith("row 2, column IDSOW: "))
+          << List->item(0)->text().toStdString();
+      EXPECT_TRUE(List->item(1)->text().startsWith("row 3, column CRFILE: "))
+          << List->item(1)->text().toStdString();
     }
     EXPECT_FALSE(static_cast<TFormStudy&>(D).Running());
     EXPECT_FALSE(Find<QWidget>(&D, "PnlProgress")->isVisible());
@@ -267,7 +274,8 @@ TEST_F(TStudyWindow, StopEndsEveryProcessAndRunningAgainFinishesTheRest) {
     Click(Find<QPushButton>(&D, "BtnStop"));
     EXPECT_TRUE(WaitFor([&] { return !Form.Running(); }, 10000));
     EXPECT_EQ(ProcessesBelow(Dir + "scratch"), 0);
-    EXPECT_TRUE(Text(D, "LblOutcome").startsWith("Stopped: ok 0, failed 0, not run 4.")) << Text(D, "LblOutcome").toStdString();
+    EXPECT_TRUE(Text(D, "LblOutcome").startsWith("Stopped: ok 0, failed 0, not run 4."))
+        << Text(D, "LblOutcome").toStdString();
     EXPECT_EQ(CsvRows(ReadWholeFile(Dir + "status.csv")).size(), 5u);
 
     // The real model back, and the same table run again.
@@ -275,7 +283,8 @@ TEST_F(TStudyWindow, StopEndsEveryProcessAndRunningAgainFinishesTheRest) {
     fs::rename(Home.Path("korval.real"), Model);
     Click(Find<QPushButton>(&D, "BtnRun"));
     EXPECT_TRUE(WaitFor([&] { return !Form.Running(); }, 120000));
-    EXPECT_TRUE(Text(D, "LblOutcome").startsWith("Finished: ok 4, failed 0, not run 0.")) << Text(D, "LblOutcome").toStdString();
+    EXPECT_TRUE(Text(D, "LblOutcome").startsWith("Finished: ok 4, failed 0, not run 0."))
+        << Text(D, "LblOutcome").toStdString();
     return RejectDialog(D);
   });
   Action("Study1")->trigger();
