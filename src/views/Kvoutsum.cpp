@@ -21,6 +21,7 @@
 #include "foundations/Numbers.h"
 #include "output/Observations.h"
 #include "output/OutSum.h"
+#include "output/RerunCompare.h"
 #include "platform/FileSys.h"
 #include "platform/Handlers.h"
 #include "session/Kvfm.h"
@@ -205,6 +206,7 @@ TFormOutputSummary::TFormOutputSummary(QWidget* aOwner) : QDialog(aOwner) {
   pcOutputSummary->addTab(BuildPotentialPage(), "&Potential");
   pcOutputSummary->addTab(BuildWaterLimitedPage(), "&Water-limited");
   pcOutputSummary->addTab(BuildSummaryPage(), "&Summary");
+  pcOutputSummary->addTab(BuildRerunPage(), "&Reruns");
 
   auto* OKBtn = new QPushButton("Close", this);
   OKBtn->setObjectName("OKBtn");
@@ -232,6 +234,8 @@ TFormOutputSummary::TFormOutputSummary(QWidget* aOwner) : QDialog(aOwner) {
           [this] { GuardedCall([this] { CbRunNamePotentialClick(); }); });
   connect(CbRunNameWater, &QComboBox::activated, this,
           [this] { GuardedCall([this] { CbRunNameWaterChange(); }); });
+  for (QComboBox* C : {CbRerunLevel, CbRerunResult})
+    connect(C, &QComboBox::activated, this, [this] { GuardedCall([this] { ShowRerunComparison(); }); });
 }
 
 TFormOutputSummary::~TFormOutputSummary() = default;
@@ -350,6 +354,53 @@ QWidget* TFormOutputSummary::BuildSummaryPage() {
   return Page;
 }
 
+QWidget* TFormOutputSummary::BuildRerunPage() {
+  auto* Page = new QWidget;
+  Page->setObjectName("tsReruns");
+  auto* Head = new QHBoxLayout;
+  CbRerunLevel = NewSelector(Page, "CbRerunLevel");
+  CbRerunLevel->addItems({"Potential", "Water-limited"});
+  CbRerunResult = NewSelector(Page, "CbRerunResult");
+  for (const std::string& N : RerunResultNames()) CbRerunResult->addItem(FromCore(N));
+  CbRerunResult->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+  QLabel* Level = NewLabel(Page, "&Production:", "lblRerunLevel");
+  Level->setBuddy(CbRerunLevel);
+  QLabel* Result = NewLabel(Page, "R&esult:", "lblRerunResult");
+  Result->setBuddy(CbRerunResult);
+  QPushButton* Excel = NewExcelButton(Page, "btnExcelReruns");
+  connect(Excel, &QPushButton::clicked, this, [this] {
+    GuardedCall([this] {
+      Export(SgReruns, {"RESULT:", CbRerunLevel->currentText() + ", " + CbRerunResult->currentText()});
+    });
+  });
+  for (QWidget* W : std::initializer_list<QWidget*>{Level, CbRerunLevel, Result, CbRerunResult})
+    Head->addWidget(W);
+  Head->addStretch(1);
+  Head->addWidget(Excel);
+  SgReruns = NewTable(Page, "SgReruns", 64);
+  auto* V = new QVBoxLayout(Page);
+  V->addLayout(Head);
+  V->addWidget(SgReruns, 1);
+  return Page;
+}
+
+bool TFormOutputSummary::ShowRerunComparison() {
+  const bool Water = CbRerunLevel->currentIndex() == 1;
+  const TTextTable T = RerunComparison(*FOutputData, Water, ToCore(CbRerunResult->currentText()));
+  std::vector<QStringList> Rows;
+  QStringList Header;
+  for (const std::string& C : T.Columns) Header << FromCore(C);
+  Rows.push_back(Header);
+  for (const std::vector<std::string>& R : T.Rows) {
+    QStringList Row;
+    for (const std::string& C : R) Row << FromCore(C);
+    Rows.push_back(Row);
+  }
+  FillTable(SgReruns, static_cast<int>(T.Columns.size()), Rows);
+  SgReruns->resizeColumnsToContents();
+  return T.Columns.size() > 1;
+}
+
 void TFormOutputSummary::SetheadersList() {
   FillTable(SgPotential, Count(PotentialHeader), {Texts(PotentialHeader)});
   FillTable(SgPotentialMean, Count(PotentialMeanHeader), {Texts(PotentialMeanHeader), {}, {}, {}});
@@ -387,6 +438,12 @@ void TFormOutputSummary::FormCreate() {
   ShowPotentialRun(0);
   pcOutputSummary->setTabVisible(1, ShowWaterRun(0));
   pcOutputSummary->setTabVisible(2, FillSummary());
+  // Side by side only when there is more than one rerun.
+  if (FOutputData->PotentialOutputList.Count() < 2 && FOutputData->WaterLimitedOutputList.Count() >= 2)
+    CbRerunLevel->setCurrentIndex(1);
+  ShowRerunComparison();
+  pcOutputSummary->setTabVisible(
+      3, std::max(FOutputData->PotentialOutputList.Count(), FOutputData->WaterLimitedOutputList.Count()) > 1);
   SetHeaderLabels();
   setWindowTitle("Summary output - " + FromCore(Fm.KRLFullName()));
   created = false;

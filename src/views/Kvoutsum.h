@@ -46,6 +46,9 @@ class TFormOutputSummary : public QDialog {
   QWidget* BuildPotentialPage();
   QWidget* BuildWaterLimitedPage();
   QWidget* BuildSummaryPage();
+  QWidget* BuildRerunPage();
+  // One season result of every rerun side by side; false when there is none.
+  bool ShowRerunComparison();
   // Each shows its error as the window's own message and answers whether it
   // succeeded.
   bool ShowPotentialRun(int Index);
@@ -87,6 +90,10 @@ class TFormOutputSummary : public QDialog {
 
   TDxStringGrid* SgSummary1;
   TDxStringGrid* SgSummary2;
+
+  QComboBox* CbRerunLevel;
+  QComboBox* CbRerunResult;
+  TDxStringGrid* SgReruns;
 };
 
 // The main window's command Result summary: "No Summary results available."
