@@ -1,4 +1,5 @@
-// The cost of the control around a model run: RunSession from its start to
+// The check before a run on the largest session, and the cost of the
+// control around a model run: RunSession from its start to
 // the outcome (input files, batch script, krlcmd, the model, the wait, the
 // log check) against running korval.exe directly on the same input files.
 //
@@ -18,6 +19,7 @@
 #include "../tests/support/SampleHome.h"
 #include "catalogue/KvMenu.h"
 #include "catalogue/KvRerun.h"
+#include "catalogue/KvRerunTable.h"
 #include "catalogue/Kvcrop.h"
 #include "catalogue/Kvsoil.h"
 #include "catalogue/Kvwthr.h"
@@ -28,6 +30,7 @@
 #include "session/Kvfm.h"
 #include "session/Kvgen.h"
 #include "session/Kvses.h"
+#include "session/RunCheck.h"
 
 namespace fs = std::filesystem;
 
@@ -73,6 +76,23 @@ void BM_ModelDirectly(benchmark::State& State) {
   }
 }
 
+// The check before a run on the largest session: 30 years and 9 reruns
+// (goal: at most 20 ms).
+void BM_CheckBeforeRun(benchmark::State& State) {
+  TKvSession Large;
+  TheSession = &Large;
+  Large.Reset();
+  ChooseSampleSession(Large);
+  Large.Weather().SetYear(1971);
+  Large.Weather().SetConsecutiveYears(30);
+  Large.Rerun().SetUseReRuns(true);
+  while (Large.Rerun().RerunList.Count() < 9) Large.Rerun().AddRerun();
+  for (auto _ : State)
+    if (!CheckBeforeRun(Large).empty()) State.SkipWithError("the session has problems");
+  TheSession = Session.get();
+}
+
+BENCHMARK(BM_CheckBeforeRun)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RunSession)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 BENCHMARK(BM_ModelDirectly)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 }  // namespace

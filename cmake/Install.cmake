@@ -22,7 +22,7 @@ endforeach()
 
 # The programs.
 set(_programs)
-foreach(_t krl korval krlcmd)
+foreach(_t krl korval krlcmd krlstudy)
   if(TARGET ${_t})
     list(APPEND _programs ${_t})
   endif()

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -46,20 +47,28 @@ TDxTextFile::~TDxTextFile() {
 }
 
 void TDxTextFile::ReadWhole() {
-  // The file may have grown since it was measured: read on to its end.
+  // The buffer has the size the file was measured with: it is read once.
+  // The file may have grown since: a probe past that size says so, and only
+  // then does the buffer grow.
   size_t Have = 0;
   for (;;) {
-    if (Have == FBuf.size()) FBuf.resize(Have + (Have < 4096 ? 4096 : Have / 2));
-    const ssize_t N = read(FFile, FBuf.data() + Have, FBuf.size() - Have);
+    char Probe[4096];
+    const bool Full = Have == FBuf.size();
+    const ssize_t N =
+        Full ? read(FFile, Probe, sizeof Probe) : read(FFile, FBuf.data() + Have, FBuf.size() - Have);
     if (N < 0) {
       if (errno == EINTR) continue;
       throw EInOutError(errno, FFileName);
     }
     if (N == 0) break;
+    if (Full) {
+      FBuf.resize(Have + std::max<size_t>(Have / 2, sizeof Probe));
+      std::memcpy(FBuf.data() + Have, Probe, static_cast<size_t>(N));
+    }
     Have += static_cast<size_t>(N);
   }
+  // Shorter than measured (cut meanwhile): the unread rest is not text.
   FBuf.resize(Have);
-  FBuf.shrink_to_fit();
   close(FFile);
   FFile = -1;
   FPos = 0;
@@ -191,8 +200,33 @@ bool TDxTextFile::SkipUntilInMemory(const std::vector<std::string>& Words) {
 
 bool TDxTextFile::SkipUntil(const std::vector<std::string>& Words) {
   if (FWhole) return SkipUntilInMemory(Words);
-  while (NextLine())
+  // As in memory: a line that lies whole in the buffer and cannot hold the
+  // first word is passed over unsplit.
+  const std::string* Key = !Words.empty() && !Words[0].empty() ? &Words[0] : nullptr;
+  const size_t LongLine =
+      FLine.WordSep().empty() ? 2 * TDxLine::MaxWords + 1 : static_cast<size_t>(TDxLine::MaxWords);
+  std::string Skipped;  // the last line passed over unsplit
+  bool HaveSkipped = false;
+  for (;;) {
+    if (FPos >= FEnd && !Fill()) break;
+    const char* Begin = FBuf.data() + FPos;
+    const char* Lf = Key ? static_cast<const char*>(std::memchr(Begin, '\n', FEnd - FPos)) : nullptr;
+    if (Lf) {
+      const char* Cr = static_cast<const char*>(std::memchr(Begin, '\r', static_cast<size_t>(Lf - Begin)));
+      const size_t Len = static_cast<size_t>((Cr ? Cr : Lf) - Begin);
+      if (Len < LongLine && !memmem(Begin, Len, Key->data(), Key->size())) {
+        Skipped.assign(Begin, Len);
+        HaveSkipped = true;
+        FPos += static_cast<size_t>(Lf - Begin) + 1;
+        continue;
+      }
+    }
+    HaveSkipped = false;
+    if (!NextLine()) break;
     if (FLine.Match(Words)) return true;
+  }
+  // At the end of the file the current line is the file's last line.
+  if (HaveSkipped) Load(Skipped.data(), Skipped.size());
   return false;
 }
 

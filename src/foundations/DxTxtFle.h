@@ -18,10 +18,34 @@
 // count, so splitting it could not fail either. Longer lines are always
 // split.
 
+#include <memory>
+#include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "foundations/DxLine.h"
+
+// An allocator whose resize leaves new characters as they are: a buffer that
+// read() fills at once is not first filled with zeros.
+template <class T>
+struct TUninitAlloc : std::allocator<T> {
+  template <class U>
+  struct rebind {
+    using other = TUninitAlloc<U>;
+  };
+  TUninitAlloc() = default;
+  template <class U>
+  TUninitAlloc(const TUninitAlloc<U>&) noexcept {}
+  template <class U>
+  void construct(U* P) noexcept {
+    ::new (static_cast<void*>(P)) U;
+  }
+  template <class U, class... A>
+  void construct(U* P, A&&... Args) {
+    ::new (static_cast<void*>(P)) U(std::forward<A>(Args)...);
+  }
+};
 
 class TDxTextFile {
  public:
@@ -67,7 +91,7 @@ class TDxTextFile {
   std::string FFileName;
   int FFile = -1;  // the open file's descriptor; closed after a whole read
   bool FWhole = false;
-  std::vector<char> FBuf;  // Buffered: the buffer; Whole: the file's text
+  std::vector<char, TUninitAlloc<char>> FBuf;  // Buffered: the buffer; Whole: the file's text
   size_t FPos = 0;
   size_t FEnd = 0;
   bool FAtEnd = false;   // nothing more to read from the descriptor

@@ -2,12 +2,15 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
+#include <vector>
 
 #include "foundations/Numbers.h"
 
 namespace {
 constexpr double Pi = 3.14159265358979323846;
+constexpr double RootWarmth = 20.0;           // C above TBASE at which the roots deepen by RRI a day
+constexpr double TranspirationWarmth = 10.0;  // C above TBASE from which the crop transpires fully
+constexpr double PartitionSlack = 0.01;       // the partitioning fractions may miss 1 by this much
 
 // A table whose x values are development stages must cover 0 to 2.
 void CheckDvsTable(const TTable& T, const std::string& Name, const TParams& P) {
@@ -16,29 +19,27 @@ void CheckDvsTable(const TTable& T, const std::string& Name, const TParams& P) {
                       {"ERROR in file " + P.Source(Name) + ", key " + Name +
                        ": the table does not cover the development stages 0 to 2"});
 }
-// The dry matter that does not go to the roots must go somewhere above the
-// ground: at every development stage where the roots do not take all of it,
-// the leaf, stem and storage organ fractions may not all be zero (the growth
-// would be divided by zero). The tables are straight between their points,
-// so their sum is checked at every point of any of them.
+// Leaves, stems and storage organs share the dry matter that does not go to
+// the roots: their fractions add up to one (within PartitionSlack) at every
+// development stage where the roots leave anything above the ground.
+// Between the tables' points the sum is a straight line, so it is checked at
+// every point of any of them. A sum of 0 would divide the growth by zero,
+// any other sum would create or lose dry matter.
 void CheckPartitioning(const TCropParams& C, const TParams& P) {
   std::vector<double> Stages;
   for (const TTable* T : {&C.FRTB, &C.FLTB, &C.FSTB, &C.FOTB})
     Stages.insert(Stages.end(), T->Xs().begin(), T->Xs().end());
+  std::sort(Stages.begin(), Stages.end());
   for (const double Dvs : Stages) {
     if (Dvs < 0 || Dvs > 2 || C.FRTB(Dvs) >= 1.0) continue;
-    if (C.FLTB(Dvs) + C.FSTB(Dvs) + C.FOTB(Dvs) > 1e-9) continue;
-    std::string Sources;
-    for (const char* N : {"FLTB", "FSTB", "FOTB"})
-      if (Sources.find(P.Source(N)) == std::string::npos)
-        Sources += (Sources.empty() ? "" : ", ") + P.Source(N);
-    char Stage[32];
-    std::snprintf(Stage, sizeof Stage, "%.2f", Dvs);
-    throw EModelError(
-        P.Source("FOTB"), "FOTB",
-        {"ERROR in file " + Sources + ", keys FLTB, FSTB, FOTB: at development stage " + Stage +
-         " the fractions to leaves, stems and storage organs are all 0, so the dry matter above the "
-         "ground has nowhere to go"});
+    const double Sum = C.FLTB(Dvs) + C.FSTB(Dvs) + C.FOTB(Dvs);
+    if (std::fabs(Sum - 1.0) <= PartitionSlack) continue;
+    P.Contradiction(
+        {"FLTB", "FSTB", "FOTB"},
+        Format("the fractions to leaves, stems and storage organs add up to %.3f at development "
+               "stage %.2f",
+               Sum, Dvs),
+        {"  They share the dry matter above the ground and add up to 1 at every development stage."});
   }
 }
 }  // namespace
@@ -86,6 +87,22 @@ TCropParams LoadCropParams(const TParams& P) {
   C.FLTB = P.Table("FLTB");
   C.FSTB = P.Table("FSTB");
   C.FOTB = P.Table("FOTB");
+  // Vernalisation and day length: a crop file without VERNSA or DLO (or
+  // with 0) develops by temperature alone, and the other keys are not needed.
+  if (P.Has("VERNSA")) C.VERNSA = P.Real("VERNSA");
+  if (C.VERNSA > 0) {
+    C.VERNBA = P.Real("VERNBA");
+    C.VERNDV = P.Real("VERNDV");
+    C.VERNTB = P.Table("VERNTB");
+    if (C.VERNBA >= C.VERNSA)
+      P.Contradiction({"VERNBA", "VERNSA"},
+                      "the base vernalisation requirement must lie below the saturated one");
+  }
+  if (P.Has("DLO")) C.DLO = P.Real("DLO");
+  if (C.DLO > 0) {
+    C.DLC = P.Real("DLC");
+    if (C.DLC >= C.DLO) P.Contradiction({"DLC", "DLO"}, "the critical day length must lie below the optimum");
+  }
   for (const char* N : {"SLATB", "AMAXTB", "FRTB", "FLTB", "FSTB", "FOTB"}) CheckDvsTable(P.Table(N), N, P);
   CheckPartitioning(C, P);
   if (C.TEFFMX <= C.TBASEM || C.TEFFMX <= C.TBASE)
@@ -94,14 +111,6 @@ TCropParams LoadCropParams(const TParams& P) {
         {"ERROR in file " + P.Source("TEFFMX") +
          ", key TEFFMX: the maximum effective temperature must lie above the base temperatures"});
   return C;
-}
-
-double DayLength(double Lat, int Doy) {
-  const double Dec = -std::asin(std::sin(23.45 * Pi / 180) * std::cos(2 * Pi * (Doy + 10) / 365.0));
-  const double L = Lat * Pi / 180;
-  const double SinLD = std::sin(L) * std::sin(Dec), CosLD = std::cos(L) * std::cos(Dec);
-  const double Aob = std::clamp(SinLD / std::max(CosLD, 1e-9), -1.0, 1.0);
-  return 12.0 * (1.0 + 2.0 * std::asin(Aob) / Pi);
 }
 
 double CanopyAssimilation(const TCropParams& P, double LAI, double DVS, double TDay, double IrradJ,
@@ -126,6 +135,7 @@ void TCrop::Emerge() {
   FEmerged = true;
   DVS = 0;
   TSUM = 0;
+  VERN = 0;
   const double Fr = FP.FRTB(0);
   const double Above = FP.TDWI * (1 - Fr);
   WRT = FP.TDWI * Fr;
@@ -165,7 +175,29 @@ void TCrop::Rates(double TAvg, double TDay, double IrradJ, double DayL, double R
   FGSO = Fo * Admi;
 }
 
-void TCrop::Integrate(double TAvg, double Stress, double RootLimit) {
+double TCrop::VernalisationFactor() const {
+  if (FP.VERNSA <= 0 || DVS >= FP.VERNDV) return 1.0;
+  return std::clamp((VERN - FP.VERNBA) / (FP.VERNSA - FP.VERNBA), 0.0, 1.0);
+}
+
+double TCrop::PhotoperiodFactor(double DayL) const {
+  if (FP.DLO <= 0) return 1.0;
+  return std::clamp((DayL - FP.DLC) / (FP.DLO - FP.DLC), 0.0, 1.0);
+}
+
+void TCrop::Develop(double TAvg, double DayL) {
+  const double DTEff = std::clamp(TAvg - FP.TBASE, 0.0, FP.TEFFMX - FP.TBASE);
+  TSUM += DTEff;
+  if (DVS < 1) {
+    const double Step = DTEff * VernalisationFactor() * PhotoperiodFactor(DayL) / FP.TSUM1;
+    if (FP.VERNSA > 0 && DVS < FP.VERNDV) VERN += FP.VERNTB(TAvg);
+    DVS = std::min(1.0, DVS + Step) + std::max(0.0, DVS + Step - 1.0) * FP.TSUM1 / FP.TSUM2;
+  } else {
+    DVS = std::min(2.0, DVS + DTEff / FP.TSUM2);
+  }
+}
+
+void TCrop::Integrate(double TAvg, double DayL, double Stress, double RootLimit) {
   if (!FEmerged) return;
   GASST += GASS;
   MREST += MRES;
@@ -209,19 +241,17 @@ void TCrop::Integrate(double TAvg, double Stress, double RootLimit) {
   WSO += FGSO;
   WRT += FGRT;
   // Development and rooting.
-  TSUM += DTEff;
-  if (DVS < 1)
-    DVS = std::min(1.0, DVS + DTEff / FP.TSUM1) +
-          std::max(0.0, DVS + DTEff / FP.TSUM1 - 1.0) * FP.TSUM1 / FP.TSUM2;
-  else
-    DVS = std::min(2.0, DVS + DTEff / FP.TSUM2);
-  // The roots deepen while they receive dry matter.
-  if (FP.FRTB(DVS) > 0 && RD < RootLimit) RD = std::min(RootLimit, RD + FP.RRI);
+  Develop(TAvg, DayL);
+  // The roots deepen while they receive dry matter, faster the warmer the
+  // day (RRI at 20 C above the base temperature).
+  if (FP.FRTB(DVS) > 0 && RD < RootLimit)
+    RD = std::min(RootLimit, RD + FP.RRI * std::min(1.0, DTEff / RootWarmth));
 }
 
-double TCrop::TraMax(double ET0) const {
+double TCrop::TraMax(double ET0, double TAvg) const {
   if (!FEmerged) return 0.0;
-  return FP.CFET * ET0 * (1 - std::exp(-FP.KDIF * LAI));
+  const double Warmth = std::clamp((TAvg - FP.TBASE) / TranspirationWarmth, 0.0, 1.0);
+  return FP.CFET * ET0 * (1 - std::exp(-FP.KDIF * LAI)) * Warmth;
 }
 
 double TCrop::EvsMax(double ET0) const {

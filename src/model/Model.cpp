@@ -308,9 +308,14 @@ TYearResult TSimulation::Season(const TRunSetup& S, int k) {
   // The year of the last day asked for is kept at hand: a season asks for
   // every day, and finding a year by its file name costs more than the day.
   const TWeatherYear* Last = &First;
-  In.Weather = [this, &WDir, &S, Rain, RainShift, Last](int Year, int Doy) mutable {
+  In.Weather = [this, &WDir, &S, &First, Rain, RainShift, Last](int Year, int Doy) mutable {
     if (Last->Year != Year) Last = &FWeather.Year(WDir, S.Station, Year);
     TDayWeather D = Last->Days[static_cast<size_t>(Doy - 1)];
+    if (Last->Lat != First.Lat || Last->Alt != First.Alt) {
+      // A year of the station at another site: its values are worked out
+      // at the site of the season's first year.
+      D.DayL = D.ET0 = -1;
+    }
     if (Rain) {
       auto It = Rain->Years.find(Year + RainShift);
       if (It == Rain->Years.end())

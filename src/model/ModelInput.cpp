@@ -120,6 +120,12 @@ const std::vector<TParDef>& ModelParameters() {
       {"CFET", "CF", "R", 0, 2, true, "crop factor of potential transpiration at full cover"},
       {"PDEPL", "CF", "R", 0, 1, true, "fraction of available soil water taken up without stress"},
       {"IAIRDU", "CF", "I", 0, 1, true, "air ducts in the roots (0 no, 1 yes)"},
+      {"VERNSA", "CF", "R", 0, 100, true, "saturated vernalisation requirement (d; 0: none)"},
+      {"VERNBA", "CF", "R", 0, 100, true, "base vernalisation requirement (d)"},
+      {"VERNDV", "CF", "R", 0, 2, true, "development stage after which vernalisation no longer counts"},
+      {"VERNTB", "CF", "ST", 0, 1, true, "vernalisation per day over mean temperature (d/d)"},
+      {"DLO", "CF", "R", 0, 24, true, "optimum day length for development (h; 0: no photoperiod effect)"},
+      {"DLC", "CF", "R", 0, 24, true, "critical day length for development (h)"},
       {"NCSO", "CF", "R", 0, 0.1, true, "nitrogen fraction in storage organs"},
       {"NCST", "CF", "R", 0, 0.1, true, "nitrogen fraction in leaves and stems"},
       {"PCSO", "CF", "R", 0, 0.1, true, "phosphorus fraction in storage organs"},
@@ -343,6 +349,31 @@ std::string TParams::Source(const std::string& Name) const {
     return File + " (rerun " + FRerun->Name + ")";
   }
   return FBase.Where(K);
+}
+
+bool TParams::FromRerun(const std::string& Name) const {
+  return FRerun && FRerun->Values.count(UpperCase(Name)) != 0;
+}
+
+void TParams::Contradiction(const std::vector<std::string>& Keys, const std::string& Why,
+                            const std::vector<std::string>& More) const {
+  std::string Key = Keys.front();
+  for (const std::string& K : Keys)
+    if (FromRerun(K)) {
+      Key = K;
+      break;
+    }
+  std::vector<std::string> Lines = {"ERROR in file " + Source(Key) + ", key " + Key + ": " + Why};
+  Lines.insert(Lines.end(), More.begin(), More.end());
+  for (const std::string& K : Keys) {
+    // A table read over several lines is shown as one list, x1, y1, x2, ...
+    std::string Value;
+    if (Has(K))
+      for (const char C : Raw(K))
+        if (C != ' ' && C != '\t') Value += C == ',' ? std::string(", ") : std::string(1, C);
+    Lines.push_back("  " + K + (Has(K) ? " = " + TrimBlanks(Value) : std::string()) + " from " + Source(K));
+  }
+  throw EModelError(Source(Key), Key, Lines);
 }
 
 const std::string& TParams::Raw(const std::string& Name) const {

@@ -110,6 +110,13 @@ class TParams {
   // Where a value comes from: file and line (the rerun file and the rerun's
   // name for rerun values).
   std::string Source(const std::string& Name) const;
+  bool FromRerun(const std::string& Name) const;
+  // Values that contradict each other: an EModelError on the first of Keys
+  // that a rerun sets (the first of Keys when none does), its first line
+  // "ERROR in file <where>, key <key>: <Why>", then More, then each of Keys
+  // with its value and where it comes from.
+  [[noreturn]] void Contradiction(const std::vector<std::string>& Keys, const std::string& Why,
+                                  const std::vector<std::string>& More = {}) const;
 
  private:
   const std::string& Raw(const std::string& Name) const;

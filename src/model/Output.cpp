@@ -3,12 +3,47 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <map>
 
 #include "foundations/Numbers.h"
 #include "foundations/TextCase.h"
+
+char* FixedToChars(char* First, char* Last, double V, int Prec) {
+  static const double Scale[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+  const double S = Prec >= 0 && Prec <= 9 ? std::fabs(V) * Scale[Prec] : HUGE_VAL;
+  if (S < 4e15) {
+    // The product, rounded once, lies within 2^-53 of itself from the exact
+    // product of V and the scale; so unless its fraction lies that near one
+    // half, the exact product rounds to the same whole number.
+    const double Whole = std::floor(S);
+    const double Frac = S - Whole;
+    if (std::fabs(Frac - 0.5) > 1e-15 * (S + 1.0)) {
+      uint64_t N = static_cast<uint64_t>(Whole) + (Frac > 0.5 ? 1 : 0);
+      // The digits backwards, at least one before the point.
+      const int P = Prec;
+      char Digits[32];
+      int Count = 0;
+      do {
+        Digits[Count++] = static_cast<char>('0' + N % 10);
+        N /= 10;
+      } while (N != 0 || Count <= P);
+      const bool Minus = std::signbit(V);
+      if (Last - First < Minus + Count + (P > 0)) return nullptr;
+      char* Out = First;
+      if (Minus) *Out++ = '-';
+      for (int i = Count - 1; i >= 0; --i) {
+        *Out++ = Digits[i];
+        if (i == P && P > 0) *Out++ = '.';
+      }
+      return Out;
+    }
+  }
+  const auto R = std::to_chars(First, Last, V, std::chars_format::fixed, Prec);
+  return R.ec == std::errc() ? R.ptr : nullptr;
+}
 
 namespace {
 
@@ -37,30 +72,44 @@ class TText {
   }
   TText& Fix(double V, int Width, int Prec) {
     char Buf[64];
-    const auto R = std::to_chars(Buf, Buf + sizeof Buf, V, std::chars_format::fixed, Prec);
-    if (R.ec == std::errc()) return Field(Buf, R.ptr, Width);
+    if (char* End = FixedToChars(Buf, Buf + sizeof Buf, V, Prec)) return Field(Buf, End, Width);
     // Too many digits for the buffer: a value no crop reaches, written all the same.
     std::string Long(static_cast<size_t>(std::snprintf(nullptr, 0, "%.*f", Prec, V)) + 1, '\0');
     Long.resize(static_cast<size_t>(std::snprintf(&Long[0], Long.size(), "%.*f", Prec, V)));
     return Field(Long.data(), Long.data() + Long.size(), Width);
   }
   void EndLine() {
-    FRow.append("\r\n", 2);
-    FText.append(FRow);
-    FRow.clear();
+    if (FRowLen + 2 > sizeof FRow) Flush();
+    FRow[FRowLen++] = '\r';
+    FRow[FRowLen++] = '\n';
+    Flush();
   }
 
  private:
   TText& Field(const char* First, const char* Last, int Width) {
     const size_t Len = static_cast<size_t>(Last - First);
     const size_t Pad = 1 + (Len < static_cast<size_t>(Width) ? static_cast<size_t>(Width) - Len : 0);
-    const size_t At = FRow.size();
-    FRow.resize(At + Pad + Len, ' ');
-    std::copy(First, Last, &FRow[At + Pad]);
+    if (FRowLen + Pad + Len > sizeof FRow) {
+      // A row longer than the buffer: its start goes ahead.
+      Flush();
+      if (Pad + Len > sizeof FRow) {
+        FText.append(Pad, ' ');
+        FText.append(First, Len);
+        return *this;
+      }
+    }
+    std::fill_n(FRow + FRowLen, Pad, ' ');
+    std::copy(First, Last, FRow + FRowLen + Pad);
+    FRowLen += Pad + Len;
     return *this;
   }
   std::string FText;
-  std::string FRow;  // the row being built
+  void Flush() {
+    FText.append(FRow, FRowLen);
+    FRowLen = 0;
+  }
+  char FRow[512];  // the row being built
+  size_t FRowLen = 0;
 };
 
 void WeatherLines(TText& T, const THeaderInfo& H, int Year, int RainYear) {

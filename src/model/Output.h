@@ -9,6 +9,13 @@
 
 #include "model/Season.h"
 
+// Writes V with Prec decimals (0 to 9) into First..Last, the characters
+// std::to_chars(First, Last, V, std::chars_format::fixed, Prec) writes, and
+// answers the end; nullptr when they do not fit. Most values are written
+// from their rounded integer; those near a tie of the rounding, large ones
+// and those that are no number are left to std::to_chars.
+char* FixedToChars(char* First, char* Last, double V, int Prec);
+
 struct THeaderInfo {
   std::string WeatherName, WeatherFile;
   bool RainFromFile = false;

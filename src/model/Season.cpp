@@ -27,8 +27,8 @@ TDay GetDay(const TSeasonInput& In, int Index) {
   D.TAvg = 0.5 * (D.W.TMin + D.W.TMax);
   D.TDay = 0.5 * (D.W.TMax + D.TAvg);
   D.IrradJ = D.W.Irrad * 1000.0;
-  D.DayL = DayLength(In.Lat, D.Doy);
-  D.ET0 = ReferenceEvaporation(D.W, In.Lat, In.Alt, D.Doy);
+  D.DayL = D.W.DayL >= 0 ? D.W.DayL : DayLength(In.Lat, D.Doy);
+  D.ET0 = D.W.ET0 >= 0 ? D.W.ET0 : ReferenceEvaporation(D.W, In.Lat, In.Alt, D.Doy);
   return D;
 }
 
@@ -86,8 +86,7 @@ void PlanDevelopment(const TSeasonInput& In, int FixEnd, TCalendar& C) {
   int End = In.IENCHO == 1 ? FixEnd : In.IENCHO == 3 ? std::min(FixEnd, MaxEnd) : MaxEnd;
   for (int t = C.Em; t < End; ++t) {
     const TDay D = GetDay(In, t);
-    Dev.Rates(D.TAvg, D.TDay, 0, D.DayL, 0);
-    Dev.Integrate(D.TAvg, 1, 0);
+    if (!Dev.Mature()) Dev.Develop(D.TAvg, D.DayL);
     if (C.Anth < 0 && Dev.DVS >= 1) C.Anth = t + 1;
     if (Dev.Mature() && In.IENCHO != 1) {
       End = t + 1;
@@ -176,17 +175,18 @@ TSeasonResult TSeasonRun::Run() {
     if (t == FCal.Em && FCal.Emerged) FCrop.Emerge();
     const bool Growing = FCrop.Emerged() && t < FCal.End;
     const double Factor = FWater ? Reduction(Growing) : 1.0;
-    const double Tra = Growing ? FCrop.TraMax(D.ET0) * Factor : 0.0;
+    const double Tra = Growing ? FCrop.TraMax(D.ET0, D.TAvg) * Factor : 0.0;
     Grow(t, D, Growing, Factor);
     const double EvsMax = FCrop.EvsMax(D.ET0);
     if (FWater) FSoil.Day(D.W.Rain / 10.0, EvsMax, Tra);
     if (Growing) {
       FTraSum += Tra;
       FEvsSum += EvsMax;
+      if (D.ET0 > 0) FR.TRNORM += Tra / D.ET0;
     }
     Record(t, D, Tra);
     if (t == FCal.End) break;
-    FCrop.Integrate(D.TAvg, Factor, FRootMax);
+    FCrop.Integrate(D.TAvg, D.DayL, Factor, FRootMax);
     if (FWater && FCrop.Emerged()) FSoil.SetRootDepth(FCrop.RD);
   }
   CropTotals();

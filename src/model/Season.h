@@ -41,6 +41,9 @@ struct TSeasonResult {
          MREST = 0;
   double TRANSP = 0, EVSOL = 0, RAINT = 0, DELWAT = 0, LOSST = 0, TSR = 0;  // mm
   int Wet = 0, Dry = 0;
+  // Transpiration normalised by the reference evapotranspiration, summed
+  // over the crop's days: biomass over it is the water productivity.
+  double TRNORM = 0;
   std::vector<TDailyRow> Rows;
   TBalance Bal;
   // Dry matter increase of each day from emergence on, kg/ha/d.

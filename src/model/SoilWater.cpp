@@ -6,9 +6,12 @@
 #include "foundations/Numbers.h"
 
 namespace {
-constexpr double CapillaryScale = 50.0;  // cm: capillary rise fades with the distance to the table
-constexpr double DrainFraction = 0.2;    // part of the water above drain level removed per day
-constexpr double TopLayer = 3.0;         // cm: the layer soil evaporation may dry to air-dry
+constexpr double CapillaryScale = 50.0;   // cm: capillary rise fades with the distance to the table
+constexpr double DrainFraction = 0.2;     // part of the water above drain level removed per day
+constexpr double TopLayer = 3.0;          // cm: the layer soil evaporation may dry to air-dry
+constexpr double Stage1Water = 1.0;       // cm: evaporated at the demand after a wetting
+constexpr double StageTwoRate = 0.4;      // cm per square root of a day: evaporation after that
+constexpr double RetentionSlack = 0.005;  // the soil moisture table may pass SMW and SM0 by this much
 }  // namespace
 
 TSoilParams LoadSoilParams(const TParams& P) {
@@ -23,20 +26,23 @@ TSoilParams LoadSoilParams(const TParams& P) {
   S.SOPE = P.Real("SOPE");
   S.KSUB = P.Real("KSUB");
   S.CRMX = P.Real("CRMX");
-  if (!(S.SMW < S.SMFCF && S.SMFCF < S.SM0)) {
-    // Named where the value came from: a rerun's value before the soil file's.
-    std::string Key = "SMFCF";
-    for (const char* K : {"SMW", "SM0", "SMFCF"})
-      if (P.Source(K).find("(rerun ") != std::string::npos) {
-        Key = K;
-        break;
-      }
-    throw EModelError(
-        P.Source(Key), Key,
-        {"ERROR in file " + P.Source(Key) + ", key " + Key + ": " +
-             Format("wilting point %.3f, field capacity %.3f and saturation %.3f", S.SMW, S.SMFCF, S.SM0),
-         "  must increase in this order (SMW < SMFCF < SM0)."});
-  }
+  if (!(S.SMW < S.SMFCF && S.SMFCF < S.SM0))
+    P.Contradiction(
+        {"SMFCF", "SMW", "SM0"},
+        Format("wilting point %.3f, field capacity %.3f and saturation %.3f", S.SMW, S.SMFCF, S.SM0),
+        {"  must increase in this order (SMW < SMFCF < SM0)."});
+  // The retention curve runs from saturation at pF 0 down to the wilting
+  // point at pF 4.2; a curve outside those limits would put the soil above a
+  // water table below the wilting point or above saturation.
+  const std::vector<double>&Pf = S.SMTAB.Xs(), &Sm = S.SMTAB.Ys();
+  for (size_t i = 0; i < Pf.size(); ++i)
+    if (Sm[i] < S.SMW - RetentionSlack || Sm[i] > S.SM0 + RetentionSlack)
+      P.Contradiction({"SMTAB", "SMW", "SM0"},
+                      Format("the soil moisture table gives %.3f at pF %.2f, outside wilting point %.3f and "
+                             "saturation %.3f",
+                             Sm[i], Pf[i], S.SMW, S.SM0),
+                      {"  The soil moisture over pF runs from saturation (pF 0) down to the wilting point "
+                       "(pF 4.2)."});
   return S;
 }
 
@@ -152,8 +158,17 @@ void TSoilWater::Day(double RainCm, double EvsMax, double Tra) {
   Tra = std::clamp(Tra, 0.0, std::max(0.0, FW - FP.SMW * FRD));
   double EvS = 0;
   if (EvW <= 0) {
-    const double Fac = FDaysDry <= 1 ? 1.0 : std::sqrt(FDaysDry) - std::sqrt(FDaysDry - 1);
-    EvS = std::clamp(std::max(0.0, EvsMax) * Fac, 0.0, std::max(0.0, FW - Tra - EvaporationFloor()));
+    // Two stages since the last wetting: at the demand until Stage1Water has
+    // evaporated, then as the soil lets it, StageTwoRate times the square
+    // root of time in total; the time is that which the evaporated water
+    // stands for, so that rain sets the soil back by as much as it wets it.
+    double Want = std::max(0.0, EvsMax);
+    if (FEvSince >= Stage1Water) {
+      const double T = std::pow((FEvSince - Stage1Water) / StageTwoRate, 2);
+      Want = std::min(Want, StageTwoRate * (std::sqrt(T + 1) - std::sqrt(T)));
+    }
+    EvS = std::clamp(Want, 0.0, std::max(0.0, FW - Tra - EvaporationFloor()));
+    FEvSince += EvS;
   }
   FW -= Tra + EvS;
   // Rain: a part does not infiltrate today; the rest with the surface water
@@ -166,7 +181,7 @@ void TSoilWater::Day(double RainCm, double EvsMax, double Tra) {
   const double Surplus = Offered - Inf + NotInf;
   FSS = std::min(std::max(0.0, FSite.SSMAX), Surplus);
   const double RunOff = Surplus - FSS;
-  FDaysDry = Inf >= 0.5 ? 1 : FDaysDry + 1;
+  FEvSince = std::max(0.0, FEvSince - Inf);
   // Exchange with the soil below the roots.
   double Perc = 0, Cap = 0, Loss = 0;
   if (FSite.IZT == 1) {

@@ -87,7 +87,7 @@ class TSoilWater {
   const TSiteParams& FSite;
   double FRD, FRDM;
   double FW = 0, FLow = 0, FSS = 0, FZT = Bottom;
-  double FDaysDry = 1;
+  double FEvSince = 0;  // soil evaporation since the last wetting, cm
   double FLastEv = 0;
   std::vector<double> FCum;  // Cumulative at whole cm
   TWaterTotals FTot;

@@ -9,6 +9,18 @@
 #include "model/ModelInput.h"
 #include "platform/FileSys.h"
 
+namespace {
+constexpr double Pi = 3.14159265358979323846;
+}  // namespace
+
+double DayLength(double Lat, int Doy) {
+  const double Dec = -std::asin(std::sin(23.45 * Pi / 180) * std::cos(2 * Pi * (Doy + 10) / 365.0));
+  const double L = Lat * Pi / 180;
+  const double SinLD = std::sin(L) * std::sin(Dec), CosLD = std::cos(L) * std::cos(Dec);
+  const double Aob = std::clamp(SinLD / std::max(CosLD, 1e-9), -1.0, 1.0);
+  return 12.0 * (1.0 + 2.0 * std::asin(Aob) / Pi);
+}
+
 double ReferenceEvaporation(const TDayWeather& W, double Lat, double Alt, int Doy) {
   constexpr double Pi = 3.14159265358979323846;
   auto Saturated = [](double T) { return 0.6108 * std::exp(17.27 * T / (T + 237.3)); };  // kPa
@@ -144,6 +156,12 @@ TWeatherYear ReadWeatherYear(const std::string& FileName, int Year) {
         FileName, LastLine + 1,
         Format("day %d: the file holds %d days of the %d of year %d (truncated file?)",
                static_cast<int>(W.Days.size()) + 1, static_cast<int>(W.Days.size()), DaysInYear(Year), Year));
+  for (size_t i = 0; i < W.Days.size(); ++i) {
+    TDayWeather& D = W.Days[i];
+    const int Doy = static_cast<int>(i) + 1;
+    D.DayL = DayLength(W.Lat, Doy);
+    D.ET0 = ReferenceEvaporation(D, W.Lat, W.Alt, Doy);
+  }
   return W;
 }
 

@@ -15,6 +15,10 @@ struct TDayWeather {
   double Vap = 0;             // kPa
   double Wind = 0;            // m/s
   double Rain = 0;            // mm/d
+  // The day length (h) and reference evapotranspiration (cm/d) at the
+  // station's own site, worked out once when the file is read (a season
+  // asks for them several times, every rerun again); below 0 when not known.
+  double DayL = -1, ET0 = -1;
 };
 
 struct TWeatherYear {
@@ -24,6 +28,9 @@ struct TWeatherYear {
   std::string FileName;
   std::vector<TDayWeather> Days;  // day 1 at index 0
 };
+
+// Astronomical day length (hours) at a latitude (degrees) on a day of the year.
+double DayLength(double Lat, int Doy);
 
 // Reference evapotranspiration of a day, cm/d: the evapotranspiration of a
 // short, well-watered grass cover by the Penman-Monteith equation in the

@@ -3,6 +3,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <filesystem>
+#include <new>
+
 #include "foundations/DxLine.h"
 #include "foundations/DxTxtFle.h"
 #include "foundations/DxUtil.h"
@@ -377,11 +380,20 @@ void TRunOutput::ReadAll(TDxTextFile& OutFile) {
 bool TDetailedOutput::ReadOutputFile(const std::string& aFileName) {
   std::unique_ptr<TDxTextFile> File;
   try {
-    File.reset(new TDxTextFile(aFileName, TDxTextFile::TReading::Whole));
+    File.reset(new TDxTextFile(aFileName, TDxTextFile::TReading::Buffered));
   } catch (const Exception&) {
     throw EKvError("Error reading outputfile: " + aFileName);
   }
-  Data.ReadAll(*File);
+  try {
+    Data.ReadAll(*File);
+  } catch (const std::bad_alloc&) {
+    Data.Reset();
+    std::error_code Ec;
+    const auto Size = std::filesystem::file_size(MapFileName(aFileName), Ec);
+    throw EKvError("There is not enough free memory to read the output file " + aFileName +
+                   (Ec ? std::string() : " (" + std::to_string(Size / 1048576) + " MB)") +
+                   ". Close other programs or windows, or run fewer years or reruns at a time");
+  }
   FileName = aFileName;
   return true;
 }
@@ -410,6 +422,30 @@ std::string TextProblem(const std::string& aFileName) {
   if (Last != '\n') return "it breaks off in the middle of a line";
   return {};
 }
+
+// The first row of a daily table that is not as the model writes its rows:
+// every value a number, and as many values as the table's first row has.
+std::string DamagedDay(const TPotentialOutput& Section, const char* Table) {
+  const int Width = Section.Days.Count() > 0 ? Section.Days.Objects(0)->Count() : 0;
+  for (int r = 0; r < Section.Days.Count(); ++r) {
+    const TOutputLine& Row = *Section.Days.Objects(r);
+    bool Sound = Row.Count() == Width;
+    for (int k = 1; Sound && k <= Row.Count(); ++k) Sound = IsFloat(TrimBlanks(Row.Value(k).Str()));
+    if (!Sound)
+      return "row " + std::to_string(r + 1) + " of the " + Table + " daily table of run " +
+             TrimBlanks(Section.Header->RunName.Str()) + ", year " +
+             TrimBlanks(Section.Header->RunYear.Str()) + " is damaged";
+  }
+  return {};
+}
+
+std::string DamagedDay(const TRunOutput& D) {
+  for (int i = 0; i < D.PotentialList.Count(); ++i)
+    if (std::string Why = DamagedDay(*D.PotentialList.Objects(i), "potential"); !Why.empty()) return Why;
+  for (int i = 0; i < D.WaterList.Count(); ++i)
+    if (std::string Why = DamagedDay(*D.WaterList.Objects(i), "water-limited"); !Why.empty()) return Why;
+  return {};
+}
 }  // namespace
 
 void TDetailedOutput::ReadChosenOutputFile(const std::string& aFileName) {
@@ -421,4 +457,5 @@ void TDetailedOutput::ReadChosenOutputFile(const std::string& aFileName) {
   ReadOutputFile(aFileName);
   const TRunOutput& D = Data;
   if (D.PotentialList.Count() == 0 && D.WaterList.Count() == 0) Refuse("it holds no season of a run");
+  if (const std::string Why = DamagedDay(D); !Why.empty()) Refuse(Why);
 }

@@ -1,6 +1,7 @@
 #include "platform/Handlers.h"
 
 #include <cstdio>
+#include <new>
 #include <utility>
 
 #include "foundations/Errors.h"
@@ -30,7 +31,12 @@ void DefaultAppErrorHandler(const std::exception& E) {
   TMessage Msg;
   Msg.Kind = TMsgKind::Error;
   Msg.Buttons = TMsgButtons::Ok;
-  Msg.Text = ErrorBoxText(E.what());
+  // An allocation failure names itself only in the library's words.
+  Msg.Text = dynamic_cast<const std::bad_alloc*>(&E)
+                 ? ErrorBoxText(
+                       "There is not enough free memory for this. Close other programs or windows and try "
+                       "again, or work with fewer years or reruns at a time")
+                 : ErrorBoxText(E.what());
   Msg.Title = ApplicationTitle;
   ShowMessage(Msg);
 }

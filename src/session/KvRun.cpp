@@ -21,12 +21,18 @@
 #include "platform/Shell.h"
 #include "session/Kvfm.h"
 #include "session/Kvses.h"
+#include "session/ModelErrorPlace.h"
 #include "session/RunHistory.h"
 
 const char* const ReleaseText = "2.1.2 (February 2014)";
 
 namespace {
 const std::string Stars = "echo " + std::string(72, '*');
+
+THandlerSlot<TModelErrorPlaceHandler>& ErrorPlaceSlot() {
+  static THandlerSlot<TModelErrorPlaceHandler> S;
+  return S;
+}
 
 THandlerSlot<TShowLogHandler>& ShowLogSlot() {
   static THandlerSlot<TShowLogHandler> S;
@@ -286,11 +292,20 @@ bool CheckLogFile(const std::string& LogName) {
     if (Log.Line().Match({"Press"})) break;
     Message += "\r\n" + Log.Line().Str();
   }
-  ShowInfoBox(Message + "\r\n" + "(See also " + LogName + ")" +
+  // The place of the error in the window's words, when the model names it.
+  const TModelErrorPlace Place = TheSession ? FindModelErrorPlace(Message, *TheSession) : TModelErrorPlace();
+  const std::string Explained = ExplainModelErrorPlace(Place);
+  ShowInfoBox(Message + "\r\n" + (Explained.empty() ? std::string() : Explained + "\r\n") + "(See also " +
+              LogName + ")" +
               (KeptRunFolder().empty()
                    ? std::string()
                    : "\r\nThe files of this run, its partial output too, are kept in " + KeptRunFolder()));
+  if ((Place.Field || Place.DataFile) && ErrorPlaceSlot().Get()) ErrorPlaceSlot().Get()(Place);
   return true;
+}
+
+TModelErrorPlaceHandler SetModelErrorPlaceHandler(TModelErrorPlaceHandler Handler) {
+  return ErrorPlaceSlot().Set(std::move(Handler));
 }
 
 TShowLogHandler SetShowLogHandler(TShowLogHandler Handler) { return ShowLogSlot().Set(std::move(Handler)); }
@@ -416,7 +431,13 @@ TRunOutcome RunSession() {
     Fm.RemoveOutputFiles();
     Fm.MakeTempRunFile();
     TakeStartedProcess();  // forget any earlier start
-    TheSession->Run();
+    try {
+      TheSession->Run();
+    } catch (...) {
+      // Nothing started: the marker of a running model goes again.
+      Fm.RemoveTempRunFile();
+      throw;
+    }
   } catch (const std::exception& E) {
     HandleAppException(E);
     return TRunOutcome::NotStarted;

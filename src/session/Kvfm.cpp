@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 
 #include "foundations/DxTxtWrt.h"
 #include "foundations/DxUtil.h"
@@ -152,6 +153,22 @@ bool TKvFileManager::ValidSessionName(std::string& SessionName) const {
     SessionName.resize(6);
     return true;
   }
+  return false;
+}
+
+bool TKvFileManager::InSessionFolder(const std::string& Chosen, bool Opening) const {
+  const std::string Dir = ExtractFileDir(Chosen);
+  if (Dir.empty()) return true;
+  const std::string Sessions = ExtractFileDir(MapFileName(ExpandFileName(FExecPath + FRunioPath)));
+  std::error_code Ec;
+  if (std::filesystem::equivalent(MapFileName(Dir), Sessions, Ec)) return true;
+  const std::string Base = UpperCase(ExtractFileBase(Chosen));
+  ShowErrorBox(Opening
+                   ? Chosen + " is not in the folder of sessions, " + Sessions +
+                         ", and a session opens only from there. Copy its files (" + Base + ".krl, " + Base +
+                         "rr.rer, " + Base + "si.sit, " + Base + "ti.tim) into that folder and open it again."
+                   : "Sessions are kept in the folder " + Sessions + "; " + Dir +
+                         " is another folder. Choose a name in the folder of sessions.");
   return false;
 }
 

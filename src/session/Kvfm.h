@@ -27,6 +27,10 @@ class TKvFileManager {
   bool DetailedOutputAvailable() const;
   bool SummaryOutputAvailable() const;
   bool ValidSessionName(std::string& SessionName) const;
+  // Sessions live in the folder of the working files (runio): a session file
+  // chosen in another folder is refused with a box that says where sessions
+  // are and what to do; a name without a folder is taken as one there.
+  bool InSessionFolder(const std::string& Chosen, bool Opening) const;
   void CopyOutputFiles(const std::string& SrcName, const std::string& DestName);
   void CopyInputFiles(const std::string& SrcName, const std::string& DestName);
   void RemoveSessionFiles(const std::string& SessionName);

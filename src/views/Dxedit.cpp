@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -15,12 +16,14 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QStyle>
+#include <QTextBlock>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <functional>
 #include <utility>
 
+#include "BigTextView.h"
 #include "Commands.h"
 #include "DxMemo.h"
 #include "QtHandlers.h"
@@ -85,20 +88,54 @@ QString DecodeTextFile(const QByteArray& Bytes, TTextFileFormat& Format) {
       Text = QString::fromLatin1(Bytes);
     }
   }
-  // The line end is the first one met; every line end is shown as a line feed.
-  const qsizetype Cr = Text.indexOf('\r'), Lf = Text.indexOf('\n');
-  if (Cr >= 0 && (Lf < 0 || Cr < Lf))
-    Format.LineEnd = Lf == Cr + 1 ? "\r\n" : "\r";
-  else if (Lf >= 0)
-    Format.LineEnd = "\n";
-  Text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-  Text.replace('\r', '\n');
-  return Text;
+  // The line end is the first one met; every line end is shown as a line
+  // feed. Lines that end otherwise than the first keep their own end.
+  Format.LineEnds.clear();
+  std::vector<unsigned char> Ends;
+  bool Mixed = false;
+  QString Shown;
+  Shown.reserve(Text.size());
+  qsizetype From = 0;
+  for (qsizetype i = 0; i < Text.size(); ++i) {
+    const QChar Ch = Text[i];
+    if (Ch != '\r' && Ch != '\n') continue;
+    Shown.append(QStringView(Text).mid(From, i - From));
+    Shown.append('\n');
+    unsigned char Kind = TTextFileFormat::EndLf;
+    if (Ch == '\r') {
+      Kind = i + 1 < Text.size() && Text[i + 1] == '\n' ? TTextFileFormat::EndCrLf : TTextFileFormat::EndCr;
+      if (Kind == TTextFileFormat::EndCrLf) ++i;
+    }
+    Mixed = Mixed || (!Ends.empty() && Kind != Ends.front());
+    Ends.push_back(Kind);
+    From = i + 1;
+  }
+  Shown.append(QStringView(Text).mid(From));
+  static const char* const Texts[] = {"\n", "\r\n", "\r"};
+  if (!Ends.empty()) Format.LineEnd = Texts[Ends.front()];
+  if (Mixed) Format.LineEnds = std::move(Ends);
+  return Shown;
 }
 
 QByteArray EncodeTextFile(const QString& Text, const TTextFileFormat& Format) {
-  QString T = Text;
-  if (Format.LineEnd != "\n") T.replace(QLatin1String("\n"), QString::fromLatin1(Format.LineEnd));
+  QString T;
+  if (!Format.LineEnds.empty()) {
+    static const QLatin1String Texts[] = {QLatin1String("\n"), QLatin1String("\r\n"), QLatin1String("\r")};
+    T.reserve(Text.size() + Text.size() / 32);
+    size_t Line = 0;
+    qsizetype From = 0;
+    for (qsizetype Lf = Text.indexOf('\n'); Lf >= 0; From = Lf + 1, Lf = Text.indexOf('\n', From), ++Line) {
+      T.append(QStringView(Text).mid(From, Lf - From));
+      if (Line < Format.LineEnds.size())
+        T.append(Texts[Format.LineEnds[Line]]);
+      else
+        T.append(QString::fromLatin1(Format.LineEnd));
+    }
+    T.append(QStringView(Text).mid(From));
+  } else {
+    T = Text;
+    if (Format.LineEnd != "\n") T.replace(QLatin1String("\n"), QString::fromLatin1(Format.LineEnd));
+  }
   TTextFileFormat::TEncoding E = Format.Encoding;
   if (E == TTextFileFormat::Latin1) {
     for (const QChar C : T)
@@ -332,12 +369,37 @@ void TFormDxEdit::LoadFile(const std::string& FullName) {
   TTextFileFormat Format;
   const QString Text = DecodeTextFile(Bytes, Format);
   Memo->setPlainText(Text);
+  // A line keeps its own end through edits: its block carries it. A line
+  // typed anew takes the file's first line end.
+  if (!Format.LineEnds.empty()) {
+    QTextBlock B = Memo->document()->firstBlock();
+    for (size_t i = 0; i < Format.LineEnds.size() && B.isValid(); ++i, B = B.next())
+      B.setUserState(Format.LineEnds[i]);
+  }
   FFormat = Format;
   FLoadedBytes = Bytes;
   FFullName = FullName;
 }
 
+qint64 TFormDxEdit::FLargeFileLimit = 16ll << 20;
+
 void TFormDxEdit::OpenFile(const std::string& FullName) {
+  // A file the editor would need many times its size for is shown read-only
+  // in a window of its own.
+  const qint64 Size = FileExists(FullName) ? QFileInfo(FromCore(MapFileName(FullName))).size() : 0;
+  if (Size > FLargeFileLimit) {
+    TFormBigText Big(this, FullName,
+                     QString("%1 has %2 MB: it is shown read-only, since files of more than %3 MB cannot be "
+                             "edited here. Open it in another editor to change it.")
+                         .arg(FromCore(FullName))
+                         .arg(double(Size) / 1048576.0, 0, 'f', 1)
+                         .arg(FLargeFileLimit >> 20));
+    if (!Big.Loaded()) throw EDxError("Cannot read '" + FullName + "'");
+    if (FStartLine > 0) Big.Area()->ScrollToLine(FStartLine - 1);
+    FWasShown = true;
+    ExecModal(Big);
+    return;
+  }
   if (FileExists(FullName)) {
     LoadFile(FullName);
   } else {
@@ -348,6 +410,13 @@ void TFormDxEdit::OpenFile(const std::string& FullName) {
     if (FCloseWhenNotFound) return;
   }
   Memo->setReadOnly(FStartView);
+  if (const QTextBlock Line = Memo->document()->findBlockByNumber(FStartLine - 1);
+      FStartLine > 0 && Line.isValid()) {
+    QTextCursor C(Line);
+    C.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    Memo->setTextCursor(C);
+    Memo->centerCursor();
+  }
   UpdateControls();
   Memo->setFocus();
   if (!isVisible()) {
@@ -371,6 +440,14 @@ void TFormDxEdit::OpenClick() { Open(ExtractFilePath(FFullName), ExtractFileName
 
 void TFormDxEdit::SaveTo(const std::string& FullName) {
   // An unchanged text goes back exactly as it was read.
+  if (!FFormat.LineEnds.empty()) {
+    const int Default = FFormat.LineEnd == "\n"   ? TTextFileFormat::EndLf
+                        : FFormat.LineEnd == "\r" ? TTextFileFormat::EndCr
+                                                  : TTextFileFormat::EndCrLf;
+    FFormat.LineEnds.clear();
+    for (QTextBlock B = Memo->document()->firstBlock(); B.isValid(); B = B.next())
+      FFormat.LineEnds.push_back(static_cast<unsigned char>(B.userState() >= 0 ? B.userState() : Default));
+  }
   const QByteArray Bytes =
       !Memo->document()->isModified() && !FLoadedBytes.isNull()
           ? FLoadedBytes

@@ -13,6 +13,7 @@
 #include <QByteArray>
 #include <QDialog>
 #include <string>
+#include <vector>
 
 class QAction;
 class QMenu;
@@ -27,6 +28,10 @@ struct TTextFileFormat {
   TEncoding Encoding = Utf8;
   bool Bom = false;
   QByteArray LineEnd = "\r\n";
+  // The end of each line, in order, when the lines do not all end alike
+  // (else empty): one of the kinds below. Lines beyond it take LineEnd.
+  enum TLineEnd : unsigned char { EndLf, EndCrLf, EndCr };
+  std::vector<unsigned char> LineEnds;
 };
 // Decodes file bytes: the text with line feeds only, and the format found.
 QString DecodeTextFile(const QByteArray& Bytes, TTextFileFormat& Format);
@@ -53,6 +58,11 @@ class TFormDxEdit : public QDialog {
   void SetViewOnly(bool Value) { FViewOnly = Value; }
   void SetStartView(bool Value) { FStartView = Value; }
   void SetCloseWhenNotFound(bool Value) { FCloseWhenNotFound = Value; }
+  // The line (from 1) OpenFile shows marked, with the cursor at its start.
+  void SetStartLine(int Line) { FStartLine = Line; }
+  // Files larger than this many bytes open read-only in a window of their
+  // own that holds little more than the file (16 MB).
+  static void SetLargeFileLimit(qint64 Bytes) { FLargeFileLimit = Bytes; }
   bool Wrap() const;
   void SetWrap(bool Value);
   const std::string& FullName() const { return FFullName; }
@@ -119,5 +129,7 @@ class TFormDxEdit : public QDialog {
   bool FCloseWhenNotFound = true;
   bool FWasShown = false;
   TTextFileFormat FFormat;
+  int FStartLine = 0;
+  static qint64 FLargeFileLimit;
   QByteArray FLoadedBytes;  // what the file held when it was loaded or saved
 };

@@ -408,6 +408,7 @@ void TFormMain::Open1Click() {
   const QString Chosen = AskFileName(OpenDialog);
   if (Chosen.isEmpty()) return;
   const std::string F = ToCore(Chosen);
+  if (!Fm.InSessionFolder(F, true)) return;
   // All or nothing: a session that cannot be copied whole leaves the working
   // session as it was.
   Fm.ReplaceSessionFiles(F, Fm.KRLWerkName());
@@ -469,7 +470,7 @@ void TFormMain::Saveas1Click() {
   const QString Chosen = AskFileName(SaveDialog);
   if (Chosen.isEmpty()) return;
   std::string N = ToCore(Chosen);
-  if (!Fm.ValidSessionName(N)) return;
+  if (!Fm.InSessionFolder(N, false) || !Fm.ValidSessionName(N)) return;
   if (FileExists(Fm.ExecPath() + Fm.RunioPath() + N + ".krl") &&
       !ConfirmOkCancel("Session: " + N + " already exists. Overwrite?"))
     return;

@@ -13,6 +13,7 @@
 #include <QToolButton>
 
 #include "Commands.h"
+#include "KvRunCheck.h"
 #include "Kvmain.h"
 #include "KvmainPages.h"
 #include "QtHandlers.h"
@@ -64,6 +65,8 @@ void TFormMain::Run1Click() {
   SetCurrentDir(TheSession->FileManager().ExecPath());
   CommitActiveEdit();
   StorePages();
+  // What cannot work is said before any file is written.
+  if (!RunCheckPasses(this, *TheSession)) return;
 
   TRunOutcome Outcome = TRunOutcome::NotStarted;
   {
@@ -74,6 +77,8 @@ void TFormMain::Run1Click() {
     ShowRunProgress();
     StatusBar->showMessage("Running the simulation...");
     const TScopedHandler<TRunWaiter> Waiter(SetRunWaiter, [this] { return RunWaiter(); });
+    const TScopedHandler<TModelErrorPlaceHandler> Place(
+        SetModelErrorPlaceHandler, [this](const TModelErrorPlace& P) { OfferModelErrorPlace(this, P); });
     // The wait is over: the window takes the focus back for the outcome.
     const TScopedHandler<TRunWaitEndedHandler> Ended(SetRunWaitEndedHandler, [this] {
       PnlRun->hide();

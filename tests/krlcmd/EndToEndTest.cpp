@@ -164,3 +164,21 @@ TEST_F(TRunHome, AMissingRunDirectoryIsNamed) {
   EXPECT_EQ(Text.rfind("The directory ..\\runio\\ (", 0), 0u) << Text;
   EXPECT_NE(Text.find("set RUNDIR in"), std::string::npos) << Text;
 }
+
+// A program home too deep for the run script's directory: the run is refused
+// before it starts, and no marker of a running model is left behind.
+TEST_F(TRunHome, AHomeTooDeepToRunLeavesNoMarker) {
+  const std::string Deep = std::string(130, 'd') + "/" + std::string(130, 'e') + "/";
+  Dir.MakeDir(Deep);
+  LaySampleHome(Dir / Deep);
+  SetCurrentDir(Dir / (Deep + "bin"));
+  TheSession = nullptr;
+  Session = std::make_unique<TKvSession>();
+  TheSession = Session.get();
+  Session->Reset();
+  ChooseSampleSession(*Session);
+  Boxes.Expect(TMsgKind::Error);
+  EXPECT_EQ(RunSession(), TRunOutcome::NotStarted);
+  EXPECT_NE(Boxes.Shown().back().Text.find("too long"), std::string::npos) << Boxes.Shown().back().Text;
+  EXPECT_FALSE(Dir.Exists(Deep + "runio/KRL$$$.TMP"));
+}

@@ -39,7 +39,7 @@ RMO    = 0.01
 RMR    = 0.015
 Q10    = 2.0
 RDI    = 10.
-RRI    = 1.2
+RRI    = 2.0
 RDMCR  = 100.
 CFET   = 1.0
 PDEPL  = 0.55
@@ -100,7 +100,7 @@ std::string TModelHome::WeatherYear(const std::string& Station, int Year, bool D
     if (Dry)
       Rain = (d % 20 == 0) ? 1.0 : 0.0;
     else
-      Rain = (d % 3 == 0) ? 4.5 : 0.0;
+      Rain = (d % 3 == 0) ? 9.0 : 0.0;
     S += Format(" 1 %4d %3d %6.0f %5.1f %5.1f %5.2f %4.1f %5.1f\r\n", Year, d, Rad, TMin, TMin + 9, 1.0, 3.0,
                 Rain);
   }

@@ -300,7 +300,25 @@ TEST(ModelRun, BadInputGivesAnErrorReportAndNoOutput) {
        [&](TModelHome& H) {
          Reruns(H, {"RUNNAM='A';", "FOTB=0,0,2,0 "});
        },
-       "KRLRR.RER", "keys FLTB, FSTB, FOTB"},
+       "KRLRR.RER, line 5 (rerun A)", "key FOTB"},
+      {"partitioning that adds up to more than one in the crop file",
+       [&](TModelHome& H) { EditFile(H, "cropd/TEST.CRP", "1.2, 0.0, 2.0, 0.0", "1.2, 0.5, 2.0, 0.5"); },
+       "TEST.CRP, line", "key FLTB"},
+      {"a rerun's soil moisture table below the wilting point (moisture 0 under groundwater before)",
+       [&](TModelHome& H) {
+         H.Site["IZT"] = "1";
+         H.Site["ZTI"] = "250";
+         Reruns(H, {"RUNNAM='A';", "SMTAB=0,0,4.2,0 "});
+       },
+       "KRLRR.RER, line 5 (rerun A)", "key SMTAB"},
+      {"soil moisture table above saturation",
+       [&](TModelHome& H) { EditFile(H, "soild/LOAM.SOL", "SMTAB  = 0.0, 0.45,", "SMTAB  = 0.0, 0.60,"); },
+       "LOAM.SOL, line", "key SMTAB"},
+      {"a rerun's base vernalisation above the saturated one",
+       [&](TModelHome& H) {
+         Reruns(H, {"RUNNAM='A';", "VERNSA=20;", "VERNBA=30;", "VERNDV=0.3;", "VERNTB=-10,1,50,1 "});
+       },
+       "KRLRR.RER, line 6 (rerun A)", "key VERNBA"},
       {"rerun line of 300 words", [&](TModelHome& H) { Reruns(H, {Words("RUNNAM='A'", 300, "x")}); },
        "KRLRR.RER, line 4", "'x' is not of the form"},
       {"reruns asked for, the file holds none", [&](TModelHome& H) { Reruns(H, {}); }, "KRLRR.RER", "KORRER"},

@@ -89,13 +89,20 @@ TEST(PublishedRanges, SampleResultsOnLoam) {
   EXPECT_GE(Ripe, 145);
   EXPECT_LE(Ripe, 181);
   // Grain maize, potential: irrigated in the south about 15 t, harvest index
-  // 0.45-0.55, a season of well over 87 days.
+  // 0.45-0.55.
   const auto& Gm = R["grain maize STH1"];
   EXPECT_GE(Mean(Gm, Twso), 12.0);
   EXPECT_LE(Mean(Gm, Twso), 16.0);
   EXPECT_GE(Mean(Gm, Hindex), 0.45);
   EXPECT_LE(Mean(Gm, Hindex), 0.55);
-  EXPECT_GE(Mean(Gm, [](const TYearResult& Y) { return Y.Pot.Dur; }), 100);
+  // Grain maize of such climates: silking about 65-80 days after emergence,
+  // ripe after about 130-150.
+  const double Silking = Mean(Gm, [](const TYearResult& Y) { return Y.Pot.FlwrDays; });
+  EXPECT_GE(Silking, 65);
+  EXPECT_LE(Silking, 80);
+  const double Season = Mean(Gm, [](const TYearResult& Y) { return Y.Pot.Dur; });
+  EXPECT_GE(Season, 130);
+  EXPECT_LE(Season, 150);
   // Spring barley, potential: 6-9 t, harvest index 0.45-0.55.
   const auto& Sb = R["spring barley NLD1"];
   EXPECT_GE(Mean(Sb, Twso), 6.0);
@@ -111,6 +118,45 @@ TEST(PublishedRanges, SampleResultsOnLoam) {
     double Deepest = 0;
     for (const TDailyRow& D : Y.Wat.Rows) Deepest = std::max(Deepest, D.RD);
     EXPECT_DOUBLE_EQ(Deepest, 50.0) << Y.Year;
+  }
+  // Water productivity: above-ground dry matter per unit of transpiration
+  // normalised by the reference evapotranspiration, 15-20 g/m2 for C3
+  // crops, 30-35 for C4 crops such as maize.
+  auto Productivity = [&](const char* Name) {
+    double Tagp = 0, Normalised = 0;
+    for (const TYearResult& Y : R[Name]) {
+      Tagp += Y.Pot.TAGP / 10.0;  // g/m2
+      Normalised += Y.Pot.TRNORM;
+    }
+    return Normalised > 0 ? Tagp / Normalised : 0.0;
+  };
+  for (const char* C3 : {"winter wheat NLD1", "winter wheat EST1", "spring barley NLD1", "potato NLD1"}) {
+    EXPECT_GE(Productivity(C3), 15.0) << C3;
+    EXPECT_LE(Productivity(C3), 20.0) << C3;
+  }
+  EXPECT_GE(Productivity("grain maize STH1"), 30.0);
+  EXPECT_LE(Productivity("grain maize STH1"), 35.0);
+  // Soil evaporation, water-limited, from emergence to the end of the
+  // season: 25-45 % of the evapotranspiration, every crop and site; in the
+  // temperate winter wheat season 100-150 mm.
+  for (const TSession& S : Sessions) {
+    double Evaporation = 0, Transpiration = 0;
+    for (const TYearResult& Y : R[S.Name]) {
+      bool Emerged = false;
+      for (const TDailyRow& D : Y.Wat.Rows) {
+        Emerged = Emerged || D.Doy == Y.Wat.EmDoy;
+        if (!Emerged) continue;
+        Evaporation += D.EVA;
+        Transpiration += D.TRA;
+      }
+    }
+    const double Share = Evaporation / (Evaporation + Transpiration);
+    EXPECT_GE(Share, 0.25) << S.Name;
+    EXPECT_LE(Share, 0.45) << S.Name;
+    if (std::string(S.Name) == "winter wheat NLD1") {
+      EXPECT_GE(Evaporation / static_cast<double>(R[S.Name].size()), 100.0);
+      EXPECT_LE(Evaporation / static_cast<double>(R[S.Name].size()), 150.0);
+    }
   }
   // Transpiration efficiency, above ground: 30-55 kg dry matter per mm
   // transpired, every crop and site.
@@ -138,4 +184,53 @@ TEST(PublishedRanges, EvaporationLeavesTheRootedZoneNearWiltingPoint) {
       for (const TDailyRow& D : Y.Wat.Rows) Driest = std::min(Driest, D.SM);
     EXPECT_GE(Driest, 0.8 * 0.05 - 1e-9);
   }
+}
+
+// The winter wheat's calendar follows the weather: vernalisation and day
+// length hold development back over winter, so that anthesis and maturity
+// fall in the published windows for autumn sowings at all three stations,
+// and a crop sown in spring, without the cold it needs, flowers weeks late.
+// By 1 January the roots of the autumn-sown crop reach 20-40 cm.
+TEST(PublishedRanges, WinterWheatCalendarFollowsTheWeather) {
+  struct TWindow {
+    TSession Session;
+    int AnthFrom, AnthTo, RipeFrom, RipeTo;
+  };
+  const TWindow Windows[] = {
+      // The Netherlands: anthesis early to mid June, ripe late July to mid August.
+      {{"NLD1 sown 17 October", "WWHEAT.CRP", "NLD1.", 290, 250, 29}, 150, 172, 200, 228},
+      // Estonia: anthesis mid to late June, ripe late July to mid August.
+      {{"EST1 sown 7 September", "WWHEAT.CRP", "EST1.", 250, 200, 29}, 158, 185, 200, 230},
+      // Southern Spain: anthesis April to early May, ripe late May into June.
+      {{"STH1 sown 11 December", "WWHEAT.CRP", "STH1.", 345, 250, 29}, 95, 130, 145, 181},
+      {{"STH1 sown 15 October", "WWHEAT.CRP", "STH1.", 288, 250, 29}, 95, 130, 140, 181},
+  };
+  TModelHome H(TModelHome::SampleData);
+  for (const TWindow& W : Windows) {
+    SCOPED_TRACE(W.Session.Name);
+    const auto Y = RunSession(H, W.Session, "LOAM.SOL");
+    const double Anth = Mean(Y, [](const TYearResult& X) { return X.Pot.AnthDoy; });
+    const double Ripe = Mean(Y, [](const TYearResult& X) { return X.Pot.HarvDoy; });
+    EXPECT_GE(Anth, W.AnthFrom);
+    EXPECT_LE(Anth, W.AnthTo);
+    EXPECT_GE(Ripe, W.RipeFrom);
+    EXPECT_LE(Ripe, W.RipeTo);
+    // Grain filling: 40-55 days in the Netherlands, shorter in the heat of the south.
+    const double Filling = Mean(Y, [](const TYearResult& X) { return X.Pot.Dur - X.Pot.FlwrDays; });
+    EXPECT_GE(Filling, 30);
+    EXPECT_LE(Filling, 55);
+    if (std::string(W.Session.Station) == "NLD1.") {
+      EXPECT_GE(Filling, 40);
+      for (const TYearResult& X : Y)
+        for (const TDailyRow& D : X.Wat.Rows)
+          if (D.Year == X.Year + 1 && D.Doy == 1) {
+            EXPECT_GE(D.RD, 20.0) << X.Year;
+            EXPECT_LE(D.RD, 40.0) << X.Year;
+          }
+    }
+  }
+  // Sown in spring the crop is not vernalised: it flowers in July, a month
+  // after the autumn-sown crop, when it flowers at all.
+  const auto Spring = RunSession(H, {"NLD1 sown 21 March", "WWHEAT.CRP", "NLD1.", 80, 1, 30}, "LOAM.SOL");
+  for (const TYearResult& X : Spring) EXPECT_TRUE(X.Pot.AnthDoy == 0 || X.Pot.AnthDoy >= 182) << X.Year;
 }

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <fstream>
 #include <sstream>
 
 #include "foundations/DxTxtFle.h"
@@ -597,4 +601,49 @@ TEST(DetailedOutput, BadInputReadsLikeThePlainReader) {
   ASSERT_EQ(First.Days.Count(), 4);
   EXPECT_EQ(First.Days.Objects(1)->Value(1), Mega.substr(0, 16));
   EXPECT_EQ(First.Days.Strings(1), Mega);
+}
+
+// A file larger than the memory the process may have: a message that says
+// so and names the file, never a bare allocation failure.
+TEST(DetailedOutput, AFileLargerThanTheFreeMemoryIsNamed) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the address sanitizer reserves more address space than the limit leaves";
+#else
+  TTempDir Dir;
+  {
+    std::ofstream Out(Dir / "BIG.OUT", std::ios::binary);
+    layout::TOptions O;
+    O.Days = 240;
+    for (int y = 0; y < 120; ++y)
+      for (bool Water : {false, true})
+        layout::WriteBlock(Out, layout::MakeBlock("KRL1", 0, 1900 + y, Water, O));
+  }
+  const pid_t Child = fork();
+  ASSERT_GE(Child, 0);
+  if (Child == 0) {
+    // The address space in use now and 4 MB more: too little for the rows.
+    long Pages = 0;
+    std::ifstream("/proc/self/statm") >> Pages;
+    const rlim_t Limit = static_cast<rlim_t>(Pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (4u << 20);
+    const struct rlimit L = {Limit, Limit};
+    setrlimit(RLIMIT_AS, &L);
+    try {
+      TDetailedOutput D;
+      D.ReadOutputFile(Dir / "BIG.OUT");
+      _exit(2);
+    } catch (const EKvError& E) {
+      const std::string Text = E.what();
+      _exit(Text.find("not enough free memory to read the output file " + Dir / "BIG.OUT") !=
+                    std::string::npos
+                ? 0
+                : 3);
+    } catch (...) {
+      _exit(4);
+    }
+  }
+  int Status = 0;
+  ASSERT_EQ(waitpid(Child, &Status, 0), Child);
+  ASSERT_TRUE(WIFEXITED(Status));
+  EXPECT_EQ(WEXITSTATUS(Status), 0) << "2: read whole, 3: another message, 4: another failure";
+#endif
 }

@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 
 #include <cstdlib>
+#include <new>
 
 #include "foundations/Errors.h"
 #include "platform/Handlers.h"
@@ -21,6 +22,9 @@ TEST(Handlers, ErrorBoxAddsAFullStopAfterText) {
   EXPECT_FALSE(GuardedCall([] { throw EKvError("It broke"); }));
   EXPECT_EQ(Boxes.Shown().back().Title, "KORVAL Control Zudezo");
   EXPECT_TRUE(GuardedCall([] {}));
+  Boxes.Expect(TMsgKind::Error);
+  EXPECT_FALSE(GuardedCall([] { throw std::bad_alloc(); }));
+  EXPECT_EQ(Boxes.Shown().back().Text.rfind("There is not enough free memory for this.", 0), 0u);
 }
 
 // The desktop's opener is asked and its verdict waited for: an opener that

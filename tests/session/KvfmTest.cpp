@@ -99,6 +99,26 @@ TEST(FileManager, SessionNames) {
   }
 }
 
+// A session file chosen in another folder is refused, for saving and for
+// opening, instead of standing for runio's files of that name.
+TEST(FileManager, SessionsLiveInTheFolderOfSessions) {
+  TProgramHome H;
+  TKvFileManager Fm;
+  TScriptedMessages Boxes;
+  H.Dir().Write("elsewhere/WHEAT.krl", "saved");
+  EXPECT_TRUE(Fm.InSessionFolder("WHEAT", false));
+  EXPECT_TRUE(Fm.InSessionFolder(H.Dir() / "runio/WHEAT.krl", true));
+  EXPECT_TRUE(Fm.InSessionFolder(H.Dir() / "bin/../runio/WHEAT.krl", false));
+  for (const bool Opening : {true, false}) {
+    SCOPED_TRACE(Opening);
+    Boxes.Expect(TMsgKind::Error);
+    EXPECT_FALSE(Fm.InSessionFolder(H.Dir() / "elsewhere/WHEAT.krl", Opening));
+    const std::string Text = Boxes.Shown().back().Text;
+    EXPECT_NE(Text.find(H.Dir() / "runio"), std::string::npos) << Text;
+    EXPECT_NE(Text.find(Opening ? "WHEATti.tim" : H.Dir() / "elsewhere"), std::string::npos) << Text;
+  }
+}
+
 TEST(FileManager, CopiesAndRemovesSessionFiles) {
   TProgramHome H;
   TKvFileManager Fm;

@@ -395,8 +395,16 @@ TEST_F(DetailedWindow, ExportsGrowOneWorkbookWrittenAnewEachTime) {
   EXPECT_EQ(Wl["P14"].Value, "dry");
 }
 
-// A file that is not the model's output, or that breaks off, is refused with
-// the file and the reason, and the window keeps what it showed.
+// Good with a stray character inside the second row of its first daily table.
+std::string Garbled(std::string Good) {
+  const size_t At = Good.find("1980  101", Good.find("POTENTIAL"));
+  Good.replace(At + 6, 3, "1#1");
+  return Good;
+}
+
+// A file that is not the model's output, or that breaks off, or has a row
+// that is not the model's, is refused with the file and the reason, and the
+// window keeps what it showed.
 TEST_F(DetailedWindow, OpenRefusesAFileThatIsNoCompleteOutput) {
   layout::TOptions O;
   O.Days = 2;
@@ -414,6 +422,7 @@ TEST_F(DetailedWindow, OpenRefusesAFileThatIsNoCompleteOutput) {
       {"empty.out", "", "the file is empty"},
       {"notes.out", "Some notes\r\nof another program\r\n", "it holds no season of a run"},
       {"cut.out", Good.substr(0, Good.size() * 2 / 3), "it breaks off in the middle of a line"},
+      {"garbled.out", Garbled(Good), "row 2 of the potential daily table of run KRL1, year 1980 is damaged"},
   };
   for (const auto& C : Cases) {
     SCOPED_TRACE(C.Name);

@@ -1,6 +1,13 @@
 #include "WinTestSupport.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
 #include <QWidget>
 
 #include "platform/FileSys.h"
@@ -66,3 +73,52 @@ int RejectDialog(QDialog& D) {
 TSampleHome::TSampleHome() { LaySampleHome(std::filesystem::path(FDir.Path())); }
 
 TSampleHome::~TSampleHome() { InvalidateDirCache(); }
+
+// ---- what a person does
+
+void Click(QWidget* W) {
+  ASSERT_NE(W, nullptr);
+  ASSERT_TRUE(W->isVisible()) << W->objectName().toStdString();
+  QTest::mouseClick(W, Qt::LeftButton, {}, W->rect().center());
+}
+
+// A click on the tab of the session page that holds W.
+void ShowPageOf(QWidget* Main, QWidget* W) {
+  auto* Pages = Find<QTabWidget>(Main, "pgcSession");
+  for (int i = 0; i < Pages->count(); ++i)
+    if (Pages->widget(i)->isAncestorOf(W)) {
+      QTabBar* Bar = Pages->tabBar();
+      QTest::mouseClick(Bar, Qt::LeftButton, {}, Bar->tabRect(i).center());
+    }
+  ASSERT_TRUE(W->isVisible()) << W->objectName().toStdString();
+}
+
+void ClickRow(QWidget* Main, const char* Name, int Row) {
+  auto* L = Find<QListWidget>(Main, Name);
+  ShowPageOf(Main, L);
+  ASSERT_LT(Row, L->count());
+  QTest::mouseClick(L->viewport(), Qt::LeftButton, {}, L->visualItemRect(L->item(Row)).center());
+}
+
+// Clicks into the field, selects its text and types Text over it.
+void TypeInto(QWidget* Main, const char* Name, const QString& Text) {
+  auto* F = Find<QLineEdit>(Main, Name);
+  ShowPageOf(Main, F);
+  Click(F);
+  QTest::keyClick(F, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(F, Text);
+}
+
+// Opens the combo box's list and clicks the entry with Text.
+void ChooseEntry(QComboBox* Box, const QString& Text) {
+  const int Index = Box->findText(Text);
+  ASSERT_GE(Index, 0) << Text.toStdString();
+  Click(Box);
+  QAbstractItemView* List = Box->view();
+  ASSERT_TRUE(List->isVisible());
+  // The list takes no click within a double click's time of opening.
+  QTest::qWait(QApplication::doubleClickInterval() + 50);
+  const QRect R = List->visualRect(List->model()->index(Index, 0));
+  QTest::mouseClick(List->viewport(), Qt::LeftButton, {}, R.center());
+  EXPECT_EQ(Box->currentIndex(), Index);
+}

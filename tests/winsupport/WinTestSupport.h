@@ -80,6 +80,20 @@ T* Find(const QWidget* Parent, const char* Name) {
   return W;
 }
 
+// ---- what a person does: real mouse and key events on widgets found by name
+
+class QComboBox;
+// A left click in the middle of W, which must be visible.
+void Click(QWidget* W);
+// A click on the tab of the main window's session page that holds W.
+void ShowPageOf(QWidget* Main, QWidget* W);
+// A click on row Row of the list named Name, its page brought up first.
+void ClickRow(QWidget* Main, const char* Name, int Row);
+// A click into the field named Name, its text selected and Text typed over it.
+void TypeInto(QWidget* Main, const char* Name, const QString& Text);
+// Opens the combo box's list and clicks the entry with Text.
+void ChooseEntry(QComboBox* Box, const QString& Text);
+
 // The child of Parent with this object name and type; a test that does not
 // find it fails.
 template <class T>

@@ -1,0 +1,101 @@
+#include "KvRunCheck.h"
+
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "Dxedit.h"
+#include "QtHandlers.h"
+#include "WinSupport.h"
+#include "foundations/Kvutil.h"
+#include "session/ModelErrorPlace.h"
+#include "session/RunCheck.h"
+#include "session/SessionFields.h"
+
+namespace {
+constexpr int GoTo = 2;  // the dialog's result when the user asks to go to a field
+
+// Brings the session page that holds the field's control to the front and
+// puts the focus into the control.
+void GoToField(QWidget* Main, const TSessionField& Field) {
+  QWidget* Control = Main->findChild<QWidget*>(QString::fromLatin1(Field.Control));
+  auto* Pages = Main->findChild<QTabWidget*>(QStringLiteral("pgcSession"));
+  if (!Control || !Pages) return;
+  for (int i = 0; i < Pages->count(); ++i)
+    if (Pages->widget(i)->isAncestorOf(Control)) Pages->setCurrentIndex(i);
+  Main->activateWindow();
+  Control->setFocus(Qt::OtherFocusReason);
+  if (auto* Edit = Control->findChild<QWidget*>(); Edit && !Control->focusPolicy()) Edit->setFocus();
+}
+}  // namespace
+
+bool RunCheckPasses(QWidget* Main, const TKvSession& S) {
+  const std::vector<TRunProblem> Problems = CheckBeforeRun(S);
+  if (Problems.empty()) return true;
+  const bool Errors = Problems.front().Kind == TRunProblem::Error;
+
+  QDialog D(Main);
+  D.setObjectName("FormRunCheck");
+  D.setWindowTitle("Check before the run");
+  auto* Layout = new QVBoxLayout(&D);
+  auto* Intro = new QLabel(Errors ? "The session cannot run as it is:" : "The session can run, but note:");
+  Intro->setObjectName("LblRunCheck");
+  Layout->addWidget(Intro);
+  auto* List = new QListWidget;
+  List->setObjectName("LbProblems");
+  for (const TRunProblem& P : Problems)
+    List->addItem(
+        QString::fromStdString((P.Kind == TRunProblem::Error ? "Error: " : "Warning: ") + P.Text()));
+  List->setCurrentRow(0);
+  List->setMinimumWidth(List->sizeHintForColumn(0) + 30);
+  Layout->addWidget(List);
+  auto* Buttons = new QDialogButtonBox;
+  QPushButton* Go = Buttons->addButton("&Go to", QDialogButtonBox::ActionRole);
+  Go->setObjectName("BtnGoTo");
+  if (!Errors) Buttons->addButton("&Run anyway", QDialogButtonBox::AcceptRole)->setObjectName("BtnRunAnyway");
+  Buttons->addButton(QDialogButtonBox::Cancel)->setObjectName("BtnCancel");
+  Layout->addWidget(Buttons);
+  // Go to needs a problem of a field.
+  const auto Chosen = [&Problems, List]() -> const TSessionField* {
+    const int Row = List->currentRow();
+    return Row >= 0 && Row < static_cast<int>(Problems.size()) ? Problems[static_cast<size_t>(Row)].Field
+                                                               : nullptr;
+  };
+  const auto Follow = [Go, Chosen] { Go->setEnabled(Chosen() != nullptr); };
+  QObject::connect(List, &QListWidget::itemSelectionChanged, &D, Follow);
+  Follow();
+  QObject::connect(Go, &QPushButton::clicked, &D, [&D] { D.done(GoTo); });
+  QObject::connect(List, &QListWidget::itemDoubleClicked, &D, [&D, Chosen] {
+    if (Chosen()) D.done(GoTo);
+  });
+  QObject::connect(Buttons, &QDialogButtonBox::accepted, &D, &QDialog::accept);
+  QObject::connect(Buttons, &QDialogButtonBox::rejected, &D, &QDialog::reject);
+
+  const int Result = ExecModal(D);
+  if (Result == GoTo) {
+    if (const TSessionField* F = Chosen()) GoToField(Main, *F);
+    return false;
+  }
+  return Result == QDialog::Accepted && !Errors;
+}
+
+void OfferModelErrorPlace(QWidget* Main, const TModelErrorPlace& Place) {
+  if (Place.Field) {
+    if (ConfirmYesNo("Go to the field " + std::string(Place.Field->Page) + " page, " +
+                     Place.Field->PlainCaption() + "?"))
+      GoToField(Main, *Place.Field);
+    return;
+  }
+  if (!Place.DataFile) return;
+  const std::string Where =
+      Place.File + (Place.Line > 0 ? ", line " + std::to_string(Place.Line) : std::string());
+  if (!ConfirmYesNo("Open " + Where + " in the text viewer?")) return;
+  TFormDxEdit E(Main);
+  E.SetViewOnly(false);
+  E.SetStartLine(Place.Line);
+  E.OpenFile(Place.File);
+}

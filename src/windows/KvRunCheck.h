@@ -1,0 +1,17 @@
+#pragma once
+// The window side of the check before a run: the problems in one list, each
+// with its page and field; "Go to" opens the page and puts the focus into the
+// field. Errors stop the run; with warnings only the user may run anyway.
+// And after a failed run, the way to the field or the line at fault.
+
+class QWidget;
+class TKvSession;
+
+// Checks the session; true when the run may go on (no problems, or warnings
+// the user chose to run with).
+bool RunCheckPasses(QWidget* Main, const TKvSession& S);
+
+// After the error box of a failed run that names a field or a data file:
+// offers to go to the field, or to open the file at the line in the viewer.
+struct TModelErrorPlace;
+void OfferModelErrorPlace(QWidget* Main, const TModelErrorPlace& Place);
