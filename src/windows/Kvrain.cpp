@@ -57,7 +57,47 @@ TFormRainfall::TFormRainfall(QWidget* aOwner) : QDialog(aOwner) {
   setObjectName("FormRainfall");
   setWindowTitle("Rainfall");
 
-  // ---- the options
+  BuildOptions();
+  BuildStation();
+  BuildRuns();
+
+  QDialogButtonBox* Buttons = MakeOkCancelButtons(this, OKBtn, CancelBtn);
+
+  auto* Main = new QVBoxLayout(this);
+  Main->addWidget(GroupBox1);
+  Main->addWidget(GbStation);
+  Main->addWidget(GbRuns);
+  Main->addWidget(Buttons);
+  Main->setSizeConstraint(QLayout::SetFixedSize);
+
+  setTabOrder(RbOption0, RbOption1);
+  setTabOrder(RbOption1, RbOption2);
+  setTabOrder(RbOption2, RbOption3);
+  setTabOrder(RbOption3, LbRainfallStation);
+  setTabOrder(LbRainfallStation, mmChooseYear);
+  setTabOrder(mmChooseYear, mmRainfallYears);
+  setTabOrder(mmRainfallYears, mmNoOfRunsWithRandomizedRain);
+  setTabOrder(mmNoOfRunsWithRandomizedRain, OKBtn);
+  setTabOrder(OKBtn, CancelBtn);
+
+  ConnectGuarded(FOptions, &QButtonGroup::idClicked, this, &TFormRainfall::RbOptionClick);
+  // The list's click: a user's choice, by mouse or keys, once the selection
+  // has moved (filling the list raises no signal).
+  ConnectGuarded(LbRainfallStation, &QListWidget::itemSelectionChanged, this,
+                 &TFormRainfall::LbRainfallStationClick);
+  ConnectGuarded(LbRainfallStation, &QListWidget::itemClicked, this, &TFormRainfall::LbRainfallStationClick);
+  ConnectGuarded(mmChooseYear, &TDxNumberMemo::Exit, this, &TFormRainfall::mmChooseYearExit);
+
+  // FormCreate
+  GuardedCall([this] {
+    FetchRainfallFiles(LbRainfallStation);
+    RbOptionClick();
+  });
+  OKBtn->setFocus();
+}
+
+// The four options.
+void TFormRainfall::BuildOptions() {
   GroupBox1 = new QGroupBox(" Select the RAINFALL DATA OPTION ", this);
   GroupBox1->setObjectName("GroupBox1");
   Label1 =
@@ -97,8 +137,10 @@ TFormRainfall::TFormRainfall(QWidget* aOwner) : QDialog(aOwner) {
   Options->addWidget(RbOption2, 4, 0, 1, 2);
   Options->addWidget(RbOption3, 5, 0, 1, 2);
   Options->setColumnStretch(1, 1);
+}
 
-  // ---- the rainfall station
+// The rainfall station, its years and the years to take.
+void TFormRainfall::BuildStation() {
   GbStation = new QGroupBox(this);
   GbStation->setObjectName("GbStation");
   Label4 = NewLabel(GbStation, "Rainfall station:", "Label4");
@@ -137,8 +179,10 @@ TFormRainfall::TFormRainfall(QWidget* aOwner) : QDialog(aOwner) {
   Station->addWidget(mmRainfallYears, 3, 2, Qt::AlignLeft);
   Station->setRowStretch(4, 1);
   Station->setColumnStretch(0, 1);
+}
 
-  // ---- the runs with randomized rain
+// The runs with randomized rain.
+void TFormRainfall::BuildRuns() {
   GbRuns = new QGroupBox(this);
   GbRuns->setObjectName("GbRuns");
   Label29 = NewLabel(GbRuns, "Runs w&ith randomized rain:", "Label29");
@@ -149,40 +193,6 @@ TFormRainfall::TFormRainfall(QWidget* aOwner) : QDialog(aOwner) {
   Runs->addWidget(Label29);
   Runs->addWidget(mmNoOfRunsWithRandomizedRain);
   Runs->addStretch();
-
-  QDialogButtonBox* Buttons = MakeOkCancelButtons(this, OKBtn, CancelBtn);
-
-  auto* Main = new QVBoxLayout(this);
-  Main->addWidget(GroupBox1);
-  Main->addWidget(GbStation);
-  Main->addWidget(GbRuns);
-  Main->addWidget(Buttons);
-  Main->setSizeConstraint(QLayout::SetFixedSize);
-
-  setTabOrder(RbOption0, RbOption1);
-  setTabOrder(RbOption1, RbOption2);
-  setTabOrder(RbOption2, RbOption3);
-  setTabOrder(RbOption3, LbRainfallStation);
-  setTabOrder(LbRainfallStation, mmChooseYear);
-  setTabOrder(mmChooseYear, mmRainfallYears);
-  setTabOrder(mmRainfallYears, mmNoOfRunsWithRandomizedRain);
-  setTabOrder(mmNoOfRunsWithRandomizedRain, OKBtn);
-  setTabOrder(OKBtn, CancelBtn);
-
-  ConnectGuarded(FOptions, &QButtonGroup::idClicked, this, &TFormRainfall::RbOptionClick);
-  // The list's click: a user's choice, by mouse or keys, once the selection
-  // has moved (filling the list raises no signal).
-  ConnectGuarded(LbRainfallStation, &QListWidget::itemSelectionChanged, this,
-                 &TFormRainfall::LbRainfallStationClick);
-  ConnectGuarded(LbRainfallStation, &QListWidget::itemClicked, this, &TFormRainfall::LbRainfallStationClick);
-  ConnectGuarded(mmChooseYear, &TDxNumberMemo::Exit, this, &TFormRainfall::mmChooseYearExit);
-
-  // FormCreate
-  GuardedCall([this] {
-    FetchRainfallFiles(LbRainfallStation);
-    RbOptionClick();
-  });
-  OKBtn->setFocus();
 }
 
 void TFormRainfall::InitRbOptions(int aWeatherFormat) {

@@ -54,6 +54,9 @@ class TFormRainfall : public QDialog {
   void mmChooseYearExit();
 
  private:
+  void BuildOptions();
+  void BuildStation();
+  void BuildRuns();
   // The checked option 0..3, -1 when none is checked.
   int CheckedOption() const;
 

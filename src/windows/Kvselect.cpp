@@ -94,8 +94,22 @@ TFormSelect::TFormSelect(QWidget* aOwner, const QString& aCaption) : QDialog(aOw
 
   QDialogButtonBox* Buttons = MakeOkCancelButtons(this, OKBtn, CancelBtn);
 
-  // Layout: the groups left, the source list, ">" and the chosen list beside
-  // them; the meaning below; OK and Cancel at the bottom.
+  LayOut(Buttons);
+
+  ConnectGuarded(FGroupButtons, &QButtonGroup::idClicked, this, &TFormSelect::rgSelectGroupClick);
+  ConnectGuarded(SrcList, &QListWidget::currentRowChanged, this, &TFormSelect::SrcListClick);
+  ConnectGuarded(SrcList, &QListWidget::itemDoubleClicked, this, &TFormSelect::IncludeBtnClick);
+  ConnectGuarded(IncludeBtn, &QToolButton::clicked, this, &TFormSelect::IncludeBtnClick);
+  ConnectGuarded(btnRemove, &QPushButton::clicked, this, &TFormSelect::btnRemoveClick);
+  ConnectGuarded(DstList, &QListWidget::itemDoubleClicked, this, &TFormSelect::btnRemoveClick);
+
+  OKBtn->setDefault(true);
+  OKBtn->setFocus();
+}
+
+// The groups left, the source list, ">" and the chosen list beside them; the
+// meaning below; OK and Cancel at the bottom.
+void TFormSelect::LayOut(QDialogButtonBox* Buttons) {
   const int ListWidth = fontMetrics().averageCharWidth() * 16;
   SrcList->setMinimumWidth(ListWidth);
   DstList->setMinimumWidth(ListWidth);
@@ -130,16 +144,6 @@ TFormSelect::TFormSelect(QWidget* aOwner, const QString& aCaption) : QDialog(aOw
   setTabOrder(DstList, btnRemove);
   setTabOrder(btnRemove, OKBtn);
   setTabOrder(OKBtn, CancelBtn);
-
-  ConnectGuarded(FGroupButtons, &QButtonGroup::idClicked, this, &TFormSelect::rgSelectGroupClick);
-  ConnectGuarded(SrcList, &QListWidget::currentRowChanged, this, &TFormSelect::SrcListClick);
-  ConnectGuarded(SrcList, &QListWidget::itemDoubleClicked, this, &TFormSelect::IncludeBtnClick);
-  ConnectGuarded(IncludeBtn, &QToolButton::clicked, this, &TFormSelect::IncludeBtnClick);
-  ConnectGuarded(btnRemove, &QPushButton::clicked, this, &TFormSelect::btnRemoveClick);
-  ConnectGuarded(DstList, &QListWidget::itemDoubleClicked, this, &TFormSelect::btnRemoveClick);
-
-  OKBtn->setDefault(true);
-  OKBtn->setFocus();
 }
 
 void TFormSelect::showEvent(QShowEvent* Event) {

@@ -40,6 +40,7 @@ class TFormSelect : public QDialog {
   void showEvent(QShowEvent* Event) override;
 
  private:
+  void LayOut(QDialogButtonBox* Buttons);
   // Appends the entry at List's focused position, with its object, to Items.
   static void CopySelected(QListWidget* List, QListWidget* Items);
   void SetButtons();
