@@ -377,7 +377,7 @@ QWidget* TFormOutputSummary::BuildRerunPage() {
     Head->addWidget(W);
   Head->addStretch(1);
   Head->addWidget(Excel);
-  SgReruns = NewTable(Page, "SgReruns", 64);
+  SgReruns = NewTable(Page, "SgReruns", 64, 1);
   auto* V = new QVBoxLayout(Page);
   V->addLayout(Head);
   V->addWidget(SgReruns, 1);

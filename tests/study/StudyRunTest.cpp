@@ -217,9 +217,10 @@ TEST(StudyRun, AStudyKilledMidwayIsResumedWithoutRunningARowTwice) {
 
 TEST(StudyRun, AModelThatHangsIsEndedAtTheTimeOutAndItsRowFails) {
   TStudyHome Home;
-  // A model that never ends.
+  // A model that never ends, named so that no other test's process is taken for it.
+  const std::string Sleep = "sleep 600." + std::to_string(getpid());
   std::filesystem::remove(Home.Bin() + "korval.exe");
-  Home.Write("bin/korval.exe", "#!/bin/sh\nexec sleep 600\n");
+  Home.Write("bin/korval.exe", "#!/bin/sh\nexec " + Sleep + "\n");
   std::filesystem::permissions(Home.Bin() + "korval.exe", std::filesystem::perms::owner_all);
   const std::string Table = Home.Write("hang.csv", "IDSOW\n80\n90\n");
   std::string Out;
@@ -233,6 +234,6 @@ TEST(StudyRun, AModelThatHangsIsEndedAtTheTimeOutAndItsRowFails) {
   }
   // No model is left behind.
   std::string Ps;
-  RunProgram({"pgrep", "-f", "sleep 600"}, Ps);
+  RunProgram({"pgrep", "-f", Sleep}, Ps);
   EXPECT_EQ(Ps, "");
 }
