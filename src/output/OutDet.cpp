@@ -144,9 +144,7 @@ void TPotentialOutput::ReadDaysSummary(TDxTextFile& OutFile) {
   if (!OutFile.SkipUntilInt()) return;
   // The daily table: up to the first line without words, or the file's end.
   do {
-    std::unique_ptr<TOutputLine> Row(new TOutputLine);
-    Row->Assign(L, 1, true);
-    Days.Add(L.GetWord(1), std::move(Row));
+    Days.Add(L.GetWord(1), TOutputLine::FromLine(L, 1, true));
   } while (OutFile.NextLine() && L.NoOfWords() > 0);
 
   if (!OutFile.SkipUntilInt()) return;

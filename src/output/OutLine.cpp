@@ -33,13 +33,32 @@ TOutputLine::TOutputLine(const TOutputLine& Other) { *this = Other; }
 TOutputLine& TOutputLine::operator=(const TOutputLine& Other) {
   if (this == &Other) return *this;
   if (!Other.FData) {
-    FData.reset();
+    Clear();
   } else {
     const size_t N = Other.DataSize();
     std::unique_ptr<uint8_t[]> Copy(new uint8_t[N]);
-    std::memcpy(Copy.get(), Other.FData.get(), N);
-    FData = std::move(Copy);
+    std::memcpy(Copy.get(), Other.FData, N);
+    Own(std::move(Copy));
   }
+  return *this;
+}
+
+TOutputLine::TOutputLine(TOutputLine&& Other) noexcept { *this = std::move(Other); }
+
+TOutputLine& TOutputLine::operator=(TOutputLine&& Other) noexcept {
+  if (this == &Other) return *this;
+  if (Other.FOwn || !Other.FData) {
+    FOwn = std::move(Other.FOwn);
+    FData = FOwn.get();
+  } else {
+    // A block that follows the other row in its allocation goes with it:
+    // this row takes a copy.
+    const size_t N = Other.DataSize();
+    std::unique_ptr<uint8_t[]> Copy(new (std::nothrow) uint8_t[N]);
+    if (Copy) std::memcpy(Copy.get(), Other.FData, N);
+    Own(std::move(Copy));
+  }
+  Other.Clear();
   return *this;
 }
 
@@ -58,7 +77,7 @@ Str16 TOutputLine::Value(int k) const {
   size_t Pos = 1 + N;
   for (int i = 1; i < k; ++i) Pos += FData[i] & LenMask;
   const size_t Len = FData[k] & LenMask;
-  const char* Text = reinterpret_cast<const char*>(FData.get() + Pos);
+  const char* Text = reinterpret_cast<const char*>(FData + Pos);
   if ((FData[k] & PadMark) && Len < PadWidth) {
     char Buf[PadWidth];
     std::memset(Buf, ' ', PadWidth - Len);
@@ -87,7 +106,7 @@ void TOutputLine::Store(int k, const std::string& S, bool Padded) {
   size_t Pos = 1 + OldN;
   for (int i = 1; i <= OldN; ++i) {
     Lens[i] = FData[i];
-    Texts[i] = reinterpret_cast<const char*>(FData.get() + Pos);
+    Texts[i] = reinterpret_cast<const char*>(FData + Pos);
     Pos += FData[i] & LenMask;
   }
   const size_t NewLen = std::min(S.size(), Str16::MaxLen);
@@ -104,34 +123,61 @@ void TOutputLine::Store(int k, const std::string& S, bool Padded) {
     if (L) std::memcpy(Data.get() + Out, Texts[i], L);
     Out += L;
   }
-  FData = std::move(Data);
+  Own(std::move(Data));
 }
 
+namespace {
+// The words of a row as Assign takes them: at most 25, each cut to 16.
+struct TRowWords {
+  TRowWords(const TDxLine& Line, int From) {
+    if (From < 1) From = 1;
+    Words = Line.NoOfWords() - From + 1;
+    N = std::max(0, std::min(Words, TOutputLine::MaxValues));
+    Size = N > 0 ? 1 + static_cast<size_t>(N) : 0;
+    for (int i = 0; i < N; ++i) {
+      Text[i] = Line.GetWord(From + i);
+      if (Text[i].size() > Str16::MaxLen) Text[i].resize(Str16::MaxLen);
+      Size += Text[i].size();
+    }
+  }
+  // Writes the block (Size bytes) to Data.
+  void Write(uint8_t* Data, bool Padded, uint8_t PadMark) const {
+    Data[0] = static_cast<uint8_t>(N);
+    size_t Out = 1 + N;
+    for (int i = 0; i < N; ++i) {
+      const size_t L = Text[i].size();
+      Data[1 + i] = static_cast<uint8_t>(L | (Padded ? PadMark : 0));
+      if (L) std::memcpy(Data + Out, Text[i].data(), L);
+      Out += L;
+    }
+  }
+  int Words = 0, N = 0;
+  size_t Size = 0;
+  std::string Text[TOutputLine::MaxValues];
+};
+}  // namespace
+
 void TOutputLine::Assign(const TDxLine& Line, int From, bool Padded) {
-  FData.reset();
-  if (From < 1) From = 1;
-  const int Words = Line.NoOfWords() - From + 1;
-  if (Words <= 0) return;
-  const int N = std::min(Words, MaxValues);
-  std::string Text[MaxValues];
-  size_t Size = 1 + N;
-  for (int i = 0; i < N; ++i) {
-    Text[i] = Line.GetWord(From + i);
-    if (Text[i].size() > Str16::MaxLen) Text[i].resize(Str16::MaxLen);
-    Size += Text[i].size();
-  }
-  std::unique_ptr<uint8_t[]> Data(new uint8_t[Size]);
-  Data[0] = static_cast<uint8_t>(N);
-  size_t Out = 1 + N;
-  for (int i = 0; i < N; ++i) {
-    const size_t L = Text[i].size();
-    Data[1 + i] = static_cast<uint8_t>(L | (Padded ? PadMark : 0));
-    if (L) std::memcpy(Data.get() + Out, Text[i].data(), L);
-    Out += L;
-  }
-  FData = std::move(Data);
+  Clear();
+  const TRowWords W(Line, From);
+  if (W.N == 0) return;
+  std::unique_ptr<uint8_t[]> Data(new uint8_t[W.Size]);
+  W.Write(Data.get(), Padded, PadMark);
+  Own(std::move(Data));
   // The row holds 25 values; storing one more is a range error.
-  if (Words > MaxValues) throw ERangeError();
+  if (W.Words > MaxValues) throw ERangeError();
+}
+
+std::unique_ptr<TOutputLine> TOutputLine::FromLine(const TDxLine& Line, int From, bool Padded) {
+  const TRowWords W(Line, From);
+  std::unique_ptr<TOutputLine> Row(::new (::operator new(sizeof(TOutputLine) + W.Size)) TOutputLine);
+  if (W.N > 0) {
+    uint8_t* Data = reinterpret_cast<uint8_t*>(Row.get()) + sizeof(TOutputLine);
+    W.Write(Data, Padded, PadMark);
+    Row->FData = Data;
+  }
+  if (W.Words > MaxValues) throw ERangeError();
+  return Row;
 }
 
 Str16 WordStr16(const TDxLine& Line, int No) { return Str16(Line.GetWord(No)); }

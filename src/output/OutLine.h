@@ -71,8 +71,14 @@ class TOutputLine {
   TOutputLine() = default;
   TOutputLine(const TOutputLine& Other);
   TOutputLine& operator=(const TOutputLine& Other);
-  TOutputLine(TOutputLine&&) noexcept = default;
-  TOutputLine& operator=(TOutputLine&&) noexcept = default;
+  TOutputLine(TOutputLine&& Other) noexcept;
+  TOutputLine& operator=(TOutputLine&& Other) noexcept;
+
+  // A row of Line's words from word From on, as Assign stores them, in one
+  // allocation with its values: the daily tables hold many such rows.
+  static std::unique_ptr<TOutputLine> FromLine(const TDxLine& Line, int From, bool Padded);
+  static void* operator new(size_t Size) { return ::operator new(Size); }
+  static void operator delete(void* P) { ::operator delete(P); }
 
   // Slot k (1..25); any other number fails with ERangeError.
   Str16 Value(int k) const;
@@ -82,7 +88,10 @@ class TOutputLine {
   void SetPaddedValue(int k, const std::string& S);
   // Number of the last slot that has been set (0 for an empty row).
   int Count() const { return FData ? FData[0] : 0; }
-  void Clear() { FData.reset(); }
+  void Clear() {
+    FOwn.reset();
+    FData = nullptr;
+  }
 
   // Slot k := word (From + k - 1) of Line, for every word from word From on,
   // padded or as it is. A 26th value fails with ERangeError after the first
@@ -95,8 +104,13 @@ class TOutputLine {
 
   void Store(int k, const std::string& S, bool Padded);
   size_t DataSize() const;
+  void Own(std::unique_ptr<uint8_t[]> Data) {
+    FOwn = std::move(Data);
+    FData = FOwn.get();
+  }
 
-  std::unique_ptr<uint8_t[]> FData;
+  std::unique_ptr<uint8_t[]> FOwn;  // the block, unless it follows the row in its allocation
+  const uint8_t* FData = nullptr;   // the block in use
 };
 
 // Text of word No of Line as stored in a Str16.
