@@ -78,11 +78,34 @@ TEST(OutputLine, AssignTakesWordsFromAPosition) {
   EXPECT_EQ(L.Value(1), "");
 }
 
+// A row made in one allocation with its values reads as an assigned one,
+// and copies, moves and changes keep their values after it is gone.
+TEST(OutputLine, ARowMadeWithItsValuesCopiesAndMoves) {
+  TDxLine Line;
+  Line.SetStr(" 1987 112 12.5 abc");
+  std::unique_ptr<TOutputLine> Row = TOutputLine::FromLine(Line, 1, true);
+  TOutputLine Assigned;
+  Assigned.Assign(Line, 1, true);
+  for (int k = 1; k <= 5; ++k) EXPECT_EQ(Row->Value(k), Assigned.Value(k)) << k;
+  TOutputLine Copy = *Row;
+  TOutputLine Moved = std::move(*Row);
+  Row->SetValue(2, "x");  // the moved-from row starts anew
+  Row.reset();
+  EXPECT_EQ(Copy.Value(4), "     abc");
+  EXPECT_EQ(Moved.Value(1), "    1987");
+  Moved.SetValue(3, "99");
+  EXPECT_EQ(Moved.Value(3), "99");
+  EXPECT_EQ(Moved.Value(4), "     abc");
+  Line.SetStr("");
+  EXPECT_EQ(TOutputLine::FromLine(Line, 1, false)->Count(), 0);
+}
+
 TEST(OutputLine, TwentySixWordsFailAfterTwentyFiveAreStored) {
   std::string Text;
   for (int i = 1; i <= 26; ++i) Text += " w" + std::to_string(i);
   TDxLine Line;
   Line.SetStr(Text);
+  EXPECT_THROW(TOutputLine::FromLine(Line, 1, false), ERangeError);
   TOutputLine L;
   EXPECT_THROW(L.Assign(Line, 1, false), ERangeError);
   EXPECT_EQ(L.Value(25), "w25");
