@@ -1,5 +1,5 @@
-// The check before a run on the largest session, and the cost of the
-// control around a model run: RunSession from its start to
+// The check before a run on the largest session, keeping a run in the run
+// history, and the cost of the control around a model run: RunSession from its start to
 // the outcome (input files, batch script, krlcmd, the model, the wait, the
 // log check) against running korval.exe directly on the same input files.
 //
@@ -31,6 +31,7 @@
 #include "session/Kvgen.h"
 #include "session/Kvses.h"
 #include "session/RunCheck.h"
+#include "session/RunHistory.h"
 
 namespace fs = std::filesystem;
 
@@ -92,7 +93,22 @@ void BM_CheckBeforeRun(benchmark::State& State) {
   TheSession = Session.get();
 }
 
+// Keeping the run just made in the run history, against the run itself
+// (goal: at most 10 % of the run's time).
+void BM_KeepRun(benchmark::State& State) {
+  if (RunSession() != TRunOutcome::Successful) State.SkipWithError("the run did not succeed");
+  TRunHistory History(Session->FileManager());
+  for (auto _ : State) {
+    const TRunRecord Kept = History.Keep();
+    State.PauseTiming();
+    std::error_code Ec;
+    fs::remove_all(Kept.Folder, Ec);
+    State.ResumeTiming();
+  }
+}
+
 BENCHMARK(BM_CheckBeforeRun)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_KeepRun)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_RunSession)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 BENCHMARK(BM_ModelDirectly)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 }  // namespace
