@@ -51,7 +51,11 @@ bool RunCheckPasses(QWidget* Main, const TKvSession& S) {
     List->addItem(
         QString::fromStdString((P.Kind == TRunProblem::Error ? "Error: " : "Warning: ") + P.Text()));
   List->setCurrentRow(0);
-  List->setMinimumWidth(List->sizeHintForColumn(0) + 30);
+  // Long problems wrap inside a window of a readable width.
+  List->setWordWrap(true);
+  List->setResizeMode(QListView::Adjust);
+  List->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  D.resize(720, 320);
   Layout->addWidget(List);
   auto* Buttons = new QDialogButtonBox;
   QPushButton* Go = Buttons->addButton("&Go to", QDialogButtonBox::ActionRole);
