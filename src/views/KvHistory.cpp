@@ -403,6 +403,11 @@ void TFormRunComparison::DrawGraph() {
   FTable->SetYColumnOnDesc(Desc, 1);
   FTable->SetYColumnOnDesc(Desc, 2);
   FTable->Draw();
+  // Both runs plot the same column: its title once.
+  const std::string Title = FTable->VertAxisTitle(TYAxis::Left);
+  const std::string Once = FTable->ChartInfo(1).FAxisTitle;
+  if (!Once.empty() && Title == JoinAxisTitles(Once, Once))
+    FChart->AxisLeft()->setTitleText(AxisTitleText(FromCore(Once)));
   // A curve is named "<rerun>,<year>(<file>)": the file becomes the run's
   // letter, and the years are offered.
   QStringList Years;

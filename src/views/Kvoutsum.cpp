@@ -451,6 +451,11 @@ void TFormOutputSummary::DrawRerunChart(const TTextTable& T) {
   FRerunChart->AxisRight()->setVisible(false);
   const TSpan X{0.5, static_cast<double>(Mean.size()) - 0.5};
   FRerunChart->SetWholeRanges(X, VertAxisSpan(Low, High), VertAxisSpan(Low, High));
+  // A tick and a label at every rerun's column.
+  FRerunChart->AxisX()->setTickType(QValueAxis::TicksDynamic);
+  FRerunChart->AxisX()->setTickAnchor(1);
+  FRerunChart->AxisX()->setTickInterval(1);
+  FRerunChart->AxisX()->setLabelFormat("%.0f");
   FRerunChart->CurvesChanged();
 }
 
