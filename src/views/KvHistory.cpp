@@ -293,7 +293,7 @@ TFormRunComparison::TFormRunComparison(QWidget* aOwner, const TRunRecord& A, con
   InputLayout->addWidget(SgInputs, 1);
   Pages->addTab(InputPage, "&Inputs");
   Pages->addTab(SgResults, "&Season results");
-  Pages->addTab(NewGraphPage(A.Folder + Fm.OutName(), B.Folder + Fm.OutName()), "&Graph");
+  Pages->addTab(NewGraphPage(A, B), "&Graph");
 
   OLEExcel = new TOLEExcel(this);
   OLEExcel->setObjectName("OLEExcel");
@@ -318,9 +318,10 @@ TFormRunComparison::TFormRunComparison(QWidget* aOwner, const TRunRecord& A, con
 
 TFormRunComparison::~TFormRunComparison() { delete FTable; }
 
-QWidget* TFormRunComparison::NewGraphPage(const std::string& OutA, const std::string& OutB) {
+QWidget* TFormRunComparison::NewGraphPage(const TRunRecord& A, const TRunRecord& B) {
   auto* Page = new QWidget;
   auto* Layout = new QVBoxLayout(Page);
+  const std::string OutA = A.Folder + SessionFiles().OutName(), OutB = B.Folder + SessionFiles().OutName();
   FOutA = FileExists(OutA) ? OutA : std::string();
   FOutB = FileExists(OutB) ? OutB : std::string();
   if (FOutA.empty() || FOutB.empty()) {
@@ -330,9 +331,14 @@ QWidget* TFormRunComparison::NewGraphPage(const std::string& OutA, const std::st
     Layout->addStretch(1);
     return Page;
   }
-  // The water-limited tables have other columns with groundwater.
+  // The water-limited tables have other columns with groundwater. A file
+  // that cannot be read whole still offers what it has; drawing tells why.
   TDetailedOutput Output(FOutA);
-  Output.ReadOutputFile(FOutA);
+  try {
+    Output.ReadOutputFile(FOutA);
+  } catch (const std::exception&) {
+    // The flags read before the break stand.
+  }
   FGroundwater = Output.Data.HasGroundwater;
 
   CbLevel = new QComboBox;
@@ -350,19 +356,15 @@ QWidget* TFormRunComparison::NewGraphPage(const std::string& OutA, const std::st
   Choice->addWidget(CbVariable, 1);
   Choice->addWidget(CbYear);
   Choice->addWidget(BtnSaveImage);
-  auto* Names = new QLabel("(1) A: " + FTitleA + "    (2) B: " + FTitleB);
-  Names->setObjectName("LblGraphRuns");
 
   FChart = new TKvCurveChart;
   auto* View = new TKvChartView(FChart, true);
   View->setObjectName("ChartRuns");
   FTable = new TKvTable(this, FChart);
-  FTable->SetTitle("Run " + ToCore(FTitleA.section(',', 0, 0).mid(4)) + " and run " +
-                   ToCore(FTitleB.section(',', 0, 0).mid(4)));
+  FTable->SetTitle("Run " + std::to_string(A.Number) + " and run " + std::to_string(B.Number));
   // Both runs on the same axis.
   FTable->ChangeVertAxis(2);
   Layout->addLayout(Choice);
-  Layout->addWidget(Names);
   LbLegend = new QListWidget;
   LbLegend->setObjectName("LbLegend");
   LbLegend->setFixedWidth(200);
@@ -378,7 +380,8 @@ QWidget* TFormRunComparison::NewGraphPage(const std::string& OutA, const std::st
   connect(CbYear, &QComboBox::currentIndexChanged, this, [this] { GuardedCall([this] { CbYearChange(); }); });
   connect(BtnSaveImage, &QPushButton::clicked, this,
           [this] { GuardedCall([this] { BtnSaveImageClick(); }); });
-  CbLevelChange();
+  // A file that breaks off is told; the window opens all the same.
+  GuardedCall([this] { CbLevelChange(); });
   return Page;
 }
 

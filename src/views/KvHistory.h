@@ -70,7 +70,7 @@ class TFormRunComparison : public QDialog {
   void BtnSaveImageClick();
 
  private:
-  QWidget* NewGraphPage(const std::string& OutA, const std::string& OutB);
+  QWidget* NewGraphPage(const TRunRecord& A, const TRunRecord& B);
   QString FTitleA, FTitleB;
   std::string FOutA, FOutB;
   bool FGroundwater = false;
