@@ -394,6 +394,9 @@ QWidget* TFormOutputSummary::BuildRerunPage() {
   Split->setObjectName("SplitReruns");
   Split->addWidget(SgReruns);
   Split->addWidget(ChartView);
+  // Table and chart share the height alike.
+  Split->setStretchFactor(0, 1);
+  Split->setStretchFactor(1, 1);
   auto* V = new QVBoxLayout(Page);
   V->addLayout(Head);
   V->addWidget(Split, 1);
