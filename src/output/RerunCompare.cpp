@@ -4,6 +4,7 @@
 
 #include "foundations/DxUtil.h"
 #include "foundations/Numbers.h"
+#include "foundations/TextCase.h"
 #include "output/OutSum.h"
 
 namespace {
@@ -96,4 +97,52 @@ TTextTable RerunComparison(const TSummaryOutput& Out, bool Water, const std::str
     if (Result == R.Name)
       return Water ? Table(Out.WaterLimitedOutputList, true, R) : Table(Out.PotentialOutputList, false, R);
   return {};
+}
+
+std::map<std::string, std::string> RerunCaptions(const std::string& RerunFile) {
+  // The statements: a value list wrapped after a comma goes on in the next
+  // line; "**" lines are the header.
+  std::vector<std::string> Statements;
+  bool Continued = false;
+  for (const std::string& Line : LinesOf(RerunFile)) {
+    if (Line.compare(0, 2, "**") == 0) continue;
+    const std::string L = TrimBlanks(Line);
+    if (Continued && !Statements.empty())
+      Statements.back() += L;
+    else if (!L.empty())
+      Statements.push_back(L);
+    Continued = !L.empty() && L.back() == ',';
+  }
+  std::map<std::string, std::string> Captions;
+  std::string Name, Settings;
+  const auto Finish = [&] {
+    if (!Name.empty()) Captions[UpperCase(Name)] = Settings.empty() ? Name : Name + ": " + Settings;
+  };
+  for (std::string S : Statements) {
+    if (!S.empty() && S.back() == ';') S.pop_back();
+    const size_t Eq = S.find('=');
+    if (Eq == std::string::npos) continue;
+    const std::string Key = UpperCase(TrimBlanks(S.substr(0, Eq)));
+    std::string Value = TrimBlanks(S.substr(Eq + 1));
+    if (Key == "RUNNAM") {
+      Finish();
+      if (Value.size() >= 2 && (Value.front() == '\'' || Value.front() == '"'))
+        Value = Value.substr(1, Value.size() - 2);
+      Name = TrimBlanks(Value);
+      Settings.clear();
+      continue;
+    }
+    if (Key.size() > 3 && Key.compare(Key.size() - 3, 3, "NAM") == 0) continue;
+    if (Value.size() > 24) Value = Value.substr(0, 21) + "...";
+    Settings += (Settings.empty() ? "" : ", ") + Key + "=" + Value;
+  }
+  Finish();
+  return Captions;
+}
+
+void NameRerunColumns(TTextTable& Table, const std::map<std::string, std::string>& Captions) {
+  for (size_t c = 1; c < Table.Columns.size(); ++c) {
+    const auto It = Captions.find(UpperCase(TrimBlanks(Table.Columns[c])));
+    if (It != Captions.end()) Table.Columns[c] = It->second;
+  }
 }

@@ -13,8 +13,6 @@
 #include "session/Kvfm.h"
 #include "session/SessionFields.h"
 
-namespace {
-// The lines of a kept file, without their line ends; none when it is gone.
 std::vector<std::string> LinesOf(const std::string& File) {
   std::vector<std::string> Lines;
   if (!FileExists(File)) return Lines;
@@ -25,6 +23,8 @@ std::vector<std::string> LinesOf(const std::string& File) {
   }
   return Lines;
 }
+
+namespace {
 
 // The values of an input file's "KEY = value" lines by upper-case keyword:
 // the text after the first '=' without blanks, for the run-options file

@@ -11,6 +11,9 @@
 
 class TKvFileManager;
 
+// The lines of a kept file, without their line ends; none when it is gone.
+std::vector<std::string> LinesOf(const std::string& File);
+
 // What a kept run was, in short; texts as the run's files give them, "" when
 // a file did not say. The yields are the means over the years of the
 // summary files, averaged over the reruns.

@@ -1,9 +1,11 @@
 #include "KvHistory.h"
 
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
@@ -12,13 +14,17 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "ChartExport.h"
 #include "DxGrid.h"
+#include "KvChart.h"
+#include "KvTable.h"
 #include "Kvoutdet.h"
 #include "Kvoutsum.h"
 #include "OLEExcel.h"
 #include "QtHandlers.h"
 #include "WinSupport.h"
 #include "foundations/Kvutil.h"
+#include "output/OutDet.h"
 #include "output/RunCompare.h"
 #include "platform/FileSys.h"
 #include "platform/Handlers.h"
@@ -55,6 +61,9 @@ QTableWidgetItem* NumberItem(const std::string& Text) {
   if (Ok) I->setData(Qt::DisplayRole, V);
   return I;
 }
+
+// The year of a comparison curve named "<rerun>,<year>, run A".
+QString CurveYear(const QString& Name) { return Name.section(',', 1, 1).trimmed(); }
 
 std::vector<QStringList> GridRows(const TTextTable& T) {
   std::vector<QStringList> Rows;
@@ -284,6 +293,7 @@ TFormRunComparison::TFormRunComparison(QWidget* aOwner, const TRunRecord& A, con
   InputLayout->addWidget(SgInputs, 1);
   Pages->addTab(InputPage, "&Inputs");
   Pages->addTab(SgResults, "&Season results");
+  Pages->addTab(NewGraphPage(A, B), "&Graph");
 
   OLEExcel = new TOLEExcel(this);
   OLEExcel->setObjectName("OLEExcel");
@@ -304,6 +314,146 @@ TFormRunComparison::TFormRunComparison(QWidget* aOwner, const TRunRecord& A, con
   const int Wanted = SgResults->horizontalHeader()->length() + 60;
   const int Screen = screen() ? screen()->availableGeometry().width() * 9 / 10 : Wanted;
   resize(std::max(800, std::min(Wanted, Screen)), 520);
+}
+
+TFormRunComparison::~TFormRunComparison() { delete FTable; }
+
+QWidget* TFormRunComparison::NewGraphPage(const TRunRecord& A, const TRunRecord& B) {
+  auto* Page = new QWidget;
+  auto* Layout = new QVBoxLayout(Page);
+  const std::string OutA = A.Folder + SessionFiles().OutName(), OutB = B.Folder + SessionFiles().OutName();
+  FOutA = FileExists(OutA) ? OutA : std::string();
+  FOutB = FileExists(OutB) ? OutB : std::string();
+  if (FOutA.empty() || FOutB.empty()) {
+    auto* None = new QLabel("Both runs need detailed results for a graph.");
+    None->setObjectName("LblNoGraph");
+    Layout->addWidget(None);
+    Layout->addStretch(1);
+    return Page;
+  }
+  // The water-limited tables have other columns with groundwater. A file
+  // that cannot be read whole still offers what it has; drawing tells why.
+  TDetailedOutput Output(FOutA);
+  try {
+    Output.ReadOutputFile(FOutA);
+  } catch (const std::exception&) {
+    // The flags read before the break stand.
+  }
+  FGroundwater = Output.Data.HasGroundwater;
+
+  CbLevel = new QComboBox;
+  CbLevel->setObjectName("CbLevel");
+  CbLevel->addItems({"Potential production", "Water-limited production"});
+  if (Output.Data.HasWaterLimited) CbLevel->setCurrentIndex(1);
+  CbVariable = new QComboBox;
+  CbVariable->setObjectName("CbVariable");
+  CbYear = new QComboBox;
+  CbYear->setObjectName("CbYear");
+  auto* BtnSaveImage = NewButton("Save image...", "BtnSaveImage");
+  SetHint(BtnSaveImage, "|Save the graph as a PNG, SVG or PDF file");
+  auto* Choice = new QHBoxLayout;
+  Choice->addWidget(CbLevel);
+  Choice->addWidget(CbVariable, 1);
+  Choice->addWidget(CbYear);
+  Choice->addWidget(BtnSaveImage);
+
+  FChart = new TKvCurveChart;
+  auto* View = new TKvChartView(FChart, true);
+  View->setObjectName("ChartRuns");
+  FTable = new TKvTable(this, FChart);
+  FTable->SetTitle("Run " + std::to_string(A.Number) + " and run " + std::to_string(B.Number));
+  // Both runs on the same axis.
+  FTable->ChangeVertAxis(2);
+  Layout->addLayout(Choice);
+  LbLegend = new QListWidget;
+  LbLegend->setObjectName("LbLegend");
+  LbLegend->setFixedWidth(200);
+  auto* Graph = new QHBoxLayout;
+  Graph->addWidget(View, 1);
+  Graph->addWidget(LbLegend);
+  Layout->addLayout(Graph, 1);
+
+  connect(CbLevel, &QComboBox::currentIndexChanged, this,
+          [this] { GuardedCall([this] { CbLevelChange(); }); });
+  connect(CbVariable, &QComboBox::currentIndexChanged, this,
+          [this] { GuardedCall([this] { DrawGraph(); }); });
+  connect(CbYear, &QComboBox::currentIndexChanged, this, [this] { GuardedCall([this] { CbYearChange(); }); });
+  connect(BtnSaveImage, &QPushButton::clicked, this,
+          [this] { GuardedCall([this] { BtnSaveImageClick(); }); });
+  // A file that breaks off is told; the window opens all the same.
+  GuardedCall([this] { CbLevelChange(); });
+  return Page;
+}
+
+void TFormRunComparison::CbLevelChange() {
+  const int OutType = CbLevel->currentIndex() == 0 ? 1 : FGroundwater ? 2 : 3;
+  const QSignalBlocker Quiet(CbVariable);
+  CbVariable->clear();
+  for (int Nr : {1, 2}) {
+    FTable->Reset(Nr == 1 ? FOutA : FOutB, Nr);
+    FTable->SetActive(Nr, true);
+    for (const TColumnDef& C : ColumnCatalogue(OutType)) {
+      FTable->AddColumn(C.Name, C.Units, C.Desc, Nr);
+      if (Nr == 1 && C.Listed) CbVariable->addItem(FromCore(C.Desc));
+    }
+  }
+  DrawGraph();
+}
+
+void TFormRunComparison::DrawGraph() {
+  if (CbVariable->count() == 0) return;
+  const std::string Desc = ToCore(CbVariable->currentText());
+  FTable->SetYColumnOnDesc(Desc, 1);
+  FTable->SetYColumnOnDesc(Desc, 2);
+  FTable->Draw();
+  // Both runs plot the same column: its title once.
+  const std::string Title = FTable->VertAxisTitle(TYAxis::Left);
+  const std::string Once = FTable->ChartInfo(1).FAxisTitle;
+  if (!Once.empty() && Title == JoinAxisTitles(Once, Once))
+    FChart->AxisLeft()->setTitleText(AxisTitleText(FromCore(Once)));
+  // A curve is named "<rerun>,<year>(<file>)": the file becomes the run's
+  // letter, and the years are offered.
+  QStringList Years;
+  for (TKvCurve* C : FChart->Curves()) {
+    QString Name = C->name();
+    if (Name.endsWith("(1)") || Name.endsWith("(2)"))
+      Name = Name.left(Name.size() - 3) + (Name.endsWith("(1)") ? ", run A" : ", run B");
+    C->setName(Name);
+    const QString Year = CurveYear(Name);
+    if (!Year.isEmpty() && !Years.contains(Year)) Years.append(Year);
+  }
+  Years.sort();
+  const QString Chosen = CbYear->currentText();
+  {
+    const QSignalBlocker Quiet(CbYear);
+    CbYear->clear();
+    CbYear->addItem("All years");
+    CbYear->addItems(Years);
+    CbYear->setCurrentIndex(std::max(0, CbYear->findText(Chosen)));
+  }
+  CbYearChange();
+}
+
+void TFormRunComparison::CbYearChange() {
+  const QString Year = CbYear->currentIndex() > 0 ? CbYear->currentText() : QString();
+  LbLegend->clear();
+  for (TKvCurve* C : FChart->Curves()) {
+    const bool Shown = Year.isEmpty() || CurveYear(C->name()) == Year;
+    C->setVisible(Shown);
+    if (!Shown) continue;
+    auto* Entry = new QListWidgetItem(C->name(), LbLegend);
+    Entry->setForeground(C->Color());
+  }
+  FChart->CurvesChanged();
+}
+
+void TFormRunComparison::BtnSaveImageClick() {
+  if (!FTable) return;
+  const TChartInfo& I = FTable->ChartInfo(1);
+  const QString Name =
+      GraphImageName(FromCore(I.FFullName), "comparison", FromCore(I.FYColumn), *FChart, "png");
+  SaveImageCommand(
+      Name, [this](QPainter& P, const QRectF& R) { FTable->PaintPage(P, R); }, QSize(1800, 1100));
 }
 
 void TFormRunComparison::BtnExcelClick() {

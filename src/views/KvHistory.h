@@ -10,8 +10,12 @@
 
 #include "session/RunHistory.h"
 
+class QComboBox;
 class QLabel;
+class QListWidget;
 class QPushButton;
+class TKvCurveChart;
+class TKvTable;
 class QTableWidget;
 class TDxStringGrid;
 class TOLEExcel;
@@ -53,12 +57,29 @@ class TFormRunComparison : public QDialog {
   Q_OBJECT
  public:
   TFormRunComparison(QWidget* aOwner, const TRunRecord& A, const TRunRecord& B);
+  ~TFormRunComparison() override;
 
   // Both tables into one workbook, a sheet each, and shows it.
   void BtnExcelClick();
+  // The graph page: the chosen production level's variables listed again,
+  // the chosen variable drawn for both runs, the graph saved as an image.
+  void CbLevelChange();
+  void DrawGraph();
+  // Only the chosen year's curves shown (all with "All years").
+  void CbYearChange();
+  void BtnSaveImageClick();
 
  private:
+  QWidget* NewGraphPage(const TRunRecord& A, const TRunRecord& B);
   QString FTitleA, FTitleB;
+  std::string FOutA, FOutB;
+  bool FGroundwater = false;
+  TKvCurveChart* FChart = nullptr;
+  TKvTable* FTable = nullptr;
+  QComboBox* CbLevel = nullptr;
+  QComboBox* CbVariable = nullptr;
+  QComboBox* CbYear = nullptr;
+  QListWidget* LbLegend = nullptr;
   TDxStringGrid* SgInputs;
   TDxStringGrid* SgResults;
   TOLEExcel* OLEExcel;

@@ -9,10 +9,14 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSplitter>
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "ChartExport.h"
 #include "DxGrid.h"
+#include "KvChart.h"
+#include "KvTable.h"
 #include "Kvoutdet.h"
 #include "OLEExcel.h"
 #include "QtHandlers.h"
@@ -373,20 +377,41 @@ QWidget* TFormOutputSummary::BuildRerunPage() {
       Export(SgReruns, {"RESULT:", CbRerunLevel->currentText() + ", " + CbRerunResult->currentText()});
     });
   });
+  auto* Image = new QPushButton("Save &image...", Page);
+  Image->setObjectName("btnImageReruns");
+  Image->setToolTip("Save the chart of the means as a PNG, SVG or PDF file");
+  connect(Image, &QPushButton::clicked, this, [this] { GuardedCall([this] { SaveRerunImage(); }); });
   for (QWidget* W : std::initializer_list<QWidget*>{Level, CbRerunLevel, Result, CbRerunResult})
     Head->addWidget(W);
   Head->addStretch(1);
+  Head->addWidget(Image);
   Head->addWidget(Excel);
   SgReruns = NewTable(Page, "SgReruns", 64, 1);
+  FRerunChart = new TKvCurveChart;
+  auto* ChartView = new TKvChartView(FRerunChart, false);
+  ChartView->setObjectName("ChartReruns");
+  auto* Split = new QSplitter(Qt::Vertical, Page);
+  Split->setObjectName("SplitReruns");
+  Split->addWidget(SgReruns);
+  Split->addWidget(ChartView);
+  // Table and chart share the height alike.
+  Split->setStretchFactor(0, 1);
+  Split->setStretchFactor(1, 1);
   auto* V = new QVBoxLayout(Page);
   V->addLayout(Head);
-  V->addWidget(SgReruns, 1);
+  V->addWidget(Split, 1);
   return Page;
 }
 
 bool TFormOutputSummary::ShowRerunComparison() {
   const bool Water = CbRerunLevel->currentIndex() == 1;
-  const TTextTable T = RerunComparison(*FOutputData, Water, ToCore(CbRerunResult->currentText()));
+  TTextTable T = RerunComparison(*FOutputData, Water, ToCore(CbRerunResult->currentText()));
+  // Each rerun's column says what the rerun sets, from the rerun file the
+  // model was given beside the output shown.
+  const TKvFileManager& Fm = SessionFiles();
+  NameRerunColumns(
+      T, RerunCaptions(FOutFile.empty() ? Fm.ReRunFullName() : ExtractFilePath(FOutFile) + Fm.ReRunName()));
+  DrawRerunChart(T);
   std::vector<QStringList> Rows;
   QStringList Header;
   for (const std::string& C : T.Columns) Header << FromCore(C);
@@ -399,6 +424,53 @@ bool TFormOutputSummary::ShowRerunComparison() {
   FillTable(SgReruns, static_cast<int>(T.Columns.size()), Rows);
   SgReruns->resizeColumnsToContents();
   return T.Columns.size() > 1;
+}
+
+void TFormOutputSummary::DrawRerunChart(const TTextTable& T) {
+  FRerunChart->ClearCurves();
+  FRerunChart->SetTitle(CbRerunLevel->currentText() + ": " + CbRerunResult->currentText());
+  if (T.Rows.size() < 2) return;
+  const std::vector<std::string>& Mean = T.Rows[T.Rows.size() - 2];
+  const std::vector<std::string>& Sd = T.Rows.back();
+  QList<QPointF> Points;
+  QList<qreal> Deviations;
+  double Low = 0, High = 0;
+  for (size_t c = 1; c < Mean.size(); ++c) {
+    if (!IsFloat(Mean[c])) continue;
+    const double M = static_cast<double>(FloatOrZero(Mean[c]));
+    const double S = c < Sd.size() && IsFloat(Sd[c]) ? static_cast<double>(FloatOrZero(Sd[c])) : 0.0;
+    Points.append(QPointF(static_cast<double>(c), M));
+    Deviations.append(S);
+    Low = std::min(Low, M - S);
+    High = std::max(High, M + S);
+  }
+  TKvCurve* Bars = FRerunChart->AddCurve("Mean", TKvCurve::Bars, Qt::AlignLeft);
+  Bars->replace(Points);
+  TKvCurve* Marks = FRerunChart->AddCurve("Standard deviation", TKvCurve::Marks, Qt::AlignLeft);
+  Marks->replace(Points);
+  Marks->SetDeviations(Deviations);
+  FRerunChart->AxisX()->setTitleText("Rerun (column)");
+  FRerunChart->AxisLeft()->setTitleText(AxisTitleText(CbRerunResult->currentText()));
+  FRerunChart->AxisRight()->setVisible(false);
+  const TSpan X{0.5, static_cast<double>(Mean.size()) - 0.5};
+  FRerunChart->SetWholeRanges(X, VertAxisSpan(Low, High), VertAxisSpan(Low, High));
+  // A tick and a label at every rerun's column.
+  FRerunChart->AxisX()->setTickType(QValueAxis::TicksDynamic);
+  FRerunChart->AxisX()->setTickAnchor(1);
+  FRerunChart->AxisX()->setTickInterval(1);
+  FRerunChart->AxisX()->setLabelFormat("%.0f");
+  FRerunChart->CurvesChanged();
+}
+
+void TFormOutputSummary::SaveRerunImage() {
+  QList<TLegendEntry> Legend;
+  for (const TKvCurve* C : FRerunChart->Curves())
+    Legend.append({C->name(), C->Color(), C->Style() == TKvCurve::Bars, C->Style() == TKvCurve::Marks});
+  const QString Name = ImageFileName(
+      {"reruns", CbRerunLevel->currentText(), CbRerunResult->currentText().section(' ', 0, 0)}, "png");
+  SaveImageCommand(
+      Name, [this, Legend](QPainter& P, const QRectF& R) { PaintChartPage(P, R, *FRerunChart, Legend); },
+      QSize(1800, 1100));
 }
 
 void TFormOutputSummary::SetheadersList() {

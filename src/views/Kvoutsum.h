@@ -10,6 +10,7 @@ class QComboBox;
 class QLabel;
 class QWidget;
 class TDxStringGrid;
+class TKvCurveChart;
 class TOLEExcel;
 class TResultPages;
 class TSummaryOutput;
@@ -49,6 +50,10 @@ class TFormOutputSummary : public QDialog {
   QWidget* BuildRerunPage();
   // One season result of every rerun side by side; false when there is none.
   bool ShowRerunComparison();
+  // The reruns' means as bars with their standard deviations as whiskers,
+  // from the comparison table's foot.
+  void DrawRerunChart(const struct TTextTable& T);
+  void SaveRerunImage();
   // Each shows its error as the window's own message and answers whether it
   // succeeded.
   bool ShowPotentialRun(int Index);
@@ -94,6 +99,7 @@ class TFormOutputSummary : public QDialog {
   QComboBox* CbRerunLevel;
   QComboBox* CbRerunResult;
   TDxStringGrid* SgReruns;
+  TKvCurveChart* FRerunChart;
 };
 
 // The main window's command Result summary: "No Summary results available."

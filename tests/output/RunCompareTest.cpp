@@ -292,3 +292,33 @@ TEST_F(TRunCompareTest, RerunsSideBySide) {
   }
   EXPECT_TRUE(RerunComparison(S, false, "no such result").Rows.empty());
 }
+
+// Each rerun's column is headed by what the rerun sets, as the rerun file
+// the model was given has it: a wrapped value list joined, data file
+// descriptions and the run name left out, long values cut.
+TEST_F(TRunCompareTest, RerunColumnsNameWhatTheRerunSets) {
+  TTempDir Dir;
+  Dir.Write("RERUNS.DAT",
+            "** header line\n"
+            "RUNNAM='KRL1';\n"
+            "IDSOW=100;\n"
+            "SOLNAM='Clay soil';\n"
+            "SOFILE='CLAY.SOL';\n"
+            "AMAXTB=0.00,40.00,1.00,40.00,1.30,40.00,\n"
+            "2.00,5.00 \n"
+            "RUNNAM='dry';\r\n"
+            "IDSOW=120;\n"
+            "SOLNAM='Sand';\n"
+            "SOFILE='SAND.SOL';\n"
+            "AMAXTB=0.00,40.00 \n");
+  const std::map<std::string, std::string> Captions = RerunCaptions(Dir / "RERUNS.DAT");
+  const std::map<std::string, std::string> Expected = {
+      {"KRL1", "KRL1: IDSOW=100, SOFILE='CLAY.SOL', AMAXTB=0.00,40.00,1.00,40.00..."},
+      {"DRY", "dry: IDSOW=120, SOFILE='SAND.SOL', AMAXTB=0.00,40.00"}};
+  EXPECT_EQ(Captions, Expected);
+  TTextTable T;
+  T.Columns = {"Year", "KRL1", "DRY", "KRL3"};
+  NameRerunColumns(T, Captions);
+  EXPECT_EQ(T.Columns, (std::vector<std::string>{"Year", Expected.at("KRL1"), Expected.at("DRY"), "KRL3"}));
+  EXPECT_TRUE(RerunCaptions(Dir / "none.dat").empty());
+}

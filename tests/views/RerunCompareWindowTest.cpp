@@ -2,12 +2,15 @@
 // over three years: the Reruns page, a result chosen from its list with the
 // mouse, a column per rerun, a row per year, means and deviations at the foot.
 
+#include <QChartView>
 #include <QComboBox>
+#include <QFile>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTest>
 
 #include "DxGrid.h"
+#include "KvChart.h"
 #include "Kvoutsum.h"
 #include "OutDetSupport.h"
 #include "output/OutSum.h"
@@ -54,4 +57,76 @@ TEST(RerunComparisonWindow, ShowsOneResultOfNineRerunsPerYear) {
   });
   ShowSummaryOutput(nullptr);
   EXPECT_EQ(Dialogs.Pending(), 0u);
+}
+
+// A real run of three reruns that sow on other days: each column says what
+// its rerun sets, and the chart shows each rerun's mean as a bar with its
+// standard deviation, saved as an image.
+TEST(RerunComparisonWindow, HeadsEachRerunWithItsValuesAndChartsTheMeans) {
+  TSampleHome Home;
+  SetShellWindowless(true);
+  ASSERT_TRUE(LoadVarCatalogue(Home.Bin() + "KRL_VAR.csv"));
+  auto Session = std::make_unique<TKvSession>();
+  TheSession = Session.get();
+  Session->Reset();
+  BuildDataCatalogue();
+  ChooseSampleSession(*Session);
+  Session->Weather().SetConsecutiveYears(3);
+  TKvRerun& Reruns = Session->Rerun();
+  Reruns.SetUseReRuns(true);
+  Reruns.AddRerun();
+  Reruns.AddRerun();
+  const char* Sowing[] = {"100", "120", "140"};
+  for (int r = 0; r < 3; ++r) Reruns.AddRerunVar(r, std::string("IDSOW=") + Sowing[r]);
+  {
+    TScriptedMessages Boxes;
+    Boxes.Expect(TMsgKind::Information, "Simulation successful");
+    ASSERT_EQ(RunSession(), TRunOutcome::Successful);
+  }
+  const QString Image = QString::fromStdString(Home.Path("reruns.svg"));
+  TScriptedDialogs Dialogs;
+  Dialogs.ExpectModal("FormOutputSummary", [&](QDialog& W) -> int {
+    auto* Tabs = Find<QTabWidget>(&W, "pcOutputSummary");
+    QTest::mouseClick(Tabs->tabBar(), Qt::LeftButton, {}, Tabs->tabBar()->tabRect(3).center());
+    ChooseEntry(Find<QComboBox>(&W, "CbRerunLevel"), "Potential");
+    ChooseEntry(Find<QComboBox>(&W, "CbRerunResult"), "Yield (TWSO, kg/ha)");
+    auto* Grid = Find<TDxStringGrid>(&W, "SgReruns");
+    EXPECT_EQ(Grid->ColCount(), 1 + 3);
+    for (int r = 0; r < 3; ++r) {
+      SCOPED_TRACE(r);
+      EXPECT_TRUE(Grid->Cells(r + 1, 0).endsWith(QString(": IDSOW=") + Sowing[r]))
+          << Grid->Cells(r + 1, 0).toStdString();
+    }
+    // One bar per rerun at the mean of the foot, its whisker the deviation.
+    auto* Chart = qobject_cast<TKvCurveChart*>(Find<QChartView>(&W, "ChartReruns")->chart());
+    EXPECT_NE(Chart, nullptr);
+    if (Chart && Chart->Curves().size() == 2) {
+      const TKvCurve& Bars = *Chart->Curves()[0];
+      const TKvCurve& Marks = *Chart->Curves()[1];
+      EXPECT_EQ(Bars.Style(), TKvCurve::Bars);
+      EXPECT_EQ(Bars.count(), 3);
+      EXPECT_EQ(Marks.Deviations().size(), 3);
+      for (int r = 0; r < std::min<int>(3, Bars.count()); ++r) {
+        SCOPED_TRACE(r);
+        EXPECT_DOUBLE_EQ(Bars.at(r).y(), Grid->Cells(r + 1, 4).toDouble());
+        EXPECT_DOUBLE_EQ(Marks.Deviations().value(r), Grid->Cells(r + 1, 5).toDouble());
+      }
+    } else {
+      ADD_FAILURE() << "the chart has no bars and whiskers";
+    }
+    Dialogs.ExpectFile(Image);
+    Click(Find<QPushButton>(&W, "btnImageReruns"));
+    return RejectDialog(W);
+  });
+  ShowSummaryOutput(nullptr);
+  EXPECT_EQ(Dialogs.Pending(), 0u);
+  QFile Svg(Image);
+  ASSERT_TRUE(Svg.open(QIODevice::ReadOnly));
+  const QByteArray Text = Svg.readAll();
+  for (const char* Expected : {"Yield (TWSO, kg/ha)", "Mean", "Standard deviation"})
+    EXPECT_TRUE(Text.contains(Expected)) << Expected;
+  TheSession = nullptr;
+  Session.reset();
+  FreeDataCatalogue();
+  SetShellWindowless(false);
 }

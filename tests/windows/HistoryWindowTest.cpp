@@ -7,15 +7,19 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
 #include <QToolButton>
 
 #include "DxGrid.h"
+#include "KvChart.h"
 #include "Kvmain.h"
 #include "WinTestSupport.h"
 #include "platform/Shell.h"
@@ -124,6 +128,57 @@ TEST_F(THistoryWindow, ComparingTwoRunsListsExactlyTheFieldsTheyDifferIn) {
   const QFileInfo Book(QString::fromStdString(Opened[0]));
   EXPECT_EQ(Book.suffix(), "xlsx");
   EXPECT_GT(Book.size(), 1000);
+}
+
+TEST_F(THistoryWindow, TheGraphPageShowsBothRunsCurvesOfTheChosenVariableAndYear) {
+  const QString First = Find<QLineEdit>(Main.get(), "EditFirstYear")->text();
+  const QString Second = QString::number(First.toInt() + 1);
+  const QString Image = QString::fromStdString(Home.Path("compare.png"));
+  Dialogs.ExpectModal("FormHistory", [&](QDialog& W) {
+    auto* Grid = Find<QTableWidget>(&W, "GridRuns");
+    ClickRun(Grid, 0);
+    ClickRun(Grid, 1, Qt::ControlModifier);
+    Click(Find<QPushButton>(&W, "BtnCompare"));
+    Click(Find<QPushButton>(&W, "BtnClose"));
+    return W.result();
+  });
+  Dialogs.ExpectModal("FormRunComparison", [&](QDialog& D) -> int {
+    auto* Pages = Find<QTabWidget>(&D, "pcComparison");
+    QTest::mouseClick(Pages->tabBar(), Qt::LeftButton, {}, Pages->tabBar()->tabRect(2).center());
+    EXPECT_EQ(Pages->currentIndex(), 2);
+    auto* Legend = Find<QListWidget>(&D, "LbLegend");
+    // Every year of both runs, until a year is chosen.
+    ChooseEntry(Find<QComboBox>(&D, "CbVariable"), "Living Leaves (WLV)");
+    EXPECT_EQ(Legend->count(), 4);
+    ChooseEntry(Find<QComboBox>(&D, "CbYear"), Second);
+    QStringList Names;
+    for (int i = 0; i < Legend->count(); ++i) Names.append(Legend->item(i)->text());
+    EXPECT_EQ(Names.size(), 2);
+    EXPECT_TRUE(Names.value(0).endsWith(Second + ", run A")) << Names.join(" | ").toStdString();
+    EXPECT_TRUE(Names.value(1).endsWith(Second + ", run B")) << Names.join(" | ").toStdString();
+    // Each run's own file: the later sowing and the other soil give another curve.
+    auto* Chart = qobject_cast<TKvCurveChart*>(Find<QChartView>(&D, "ChartRuns")->chart());
+    EXPECT_NE(Chart, nullptr);
+    QList<const TKvCurve*> Shown;
+    if (Chart)
+      for (const TKvCurve* C : Chart->Curves())
+        if (C->isVisible() && C->count() > 0) Shown.append(C);
+    EXPECT_EQ(Shown.size(), 2);
+    if (Shown.size() == 2) {
+      EXPECT_NE(Shown[0]->points(), Shown[1]->points());
+    }
+    Dialogs.ExpectFile(Image);
+    Click(Find<QPushButton>(&D, "BtnSaveImage"));
+    Click(Find<QPushButton>(&D, "BtnClose"));
+    return D.result();
+  });
+  OpenHistory();
+  EXPECT_EQ(Dialogs.Pending(), 0u);
+  const QFileInfo Written(Image);
+  EXPECT_GT(Written.size(), 1000);
+  ASSERT_FALSE(Dialogs.FileRequests().empty());
+  EXPECT_TRUE(Dialogs.FileRequests().back().FileName.contains("WLV"))
+      << Dialogs.FileRequests().back().FileName.toStdString();
 }
 
 TEST_F(THistoryWindow, RestoringARunRefillsThePagesAndDeletingAsksFirst) {
