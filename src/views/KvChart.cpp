@@ -498,6 +498,78 @@ void PaintSwatch(QPainter& P, const QRectF& R, const TLegendEntry& E) {
     P.drawLine(QPointF(R.left(), R.center().y()), QPointF(R.right(), R.center().y()));
   }
 }
+
+// Footer lines at the bottom of Area, which keeps the room above them.
+void PaintFooter(QPainter& Painter, QRectF& Area, const QFont& Font, const QStringList& Footer) {
+  Painter.setFont(Font);
+  Painter.setPen(Qt::black);
+  const qreal H = QFontMetricsF(Font).height();
+  qreal Y = Area.bottom() - H * Footer.size() - H / 2;
+  Area.setBottom(Y - H / 2);
+  for (const QString& Line : Footer) {
+    Painter.drawText(QRectF(Area.left() + 20, Y, Area.width() - 40, H), Qt::AlignLeft | Qt::AlignVCenter,
+                     Line);
+    Y += H;
+  }
+}
+
+// The legend at the right: as many columns as the entries need, each line
+// a swatch and a title; a smaller font before giving up on entries.
+// Area keeps the room at the legend's left.
+void PaintLegend(QPainter& Painter, QRectF& Area, QFont Font, const QList<TLegendEntry>& Legend) {
+  const qreal MaxWidth = Area.width() * 0.4;
+  const qreal Top = Area.top() + 60, Height = Area.height() - 80;
+  int Rows = 0, Cols = 0;
+  qreal ColWidth = 0, LineH = 0, Swatch = 0;
+  // The widest title is found once, in the first size; the smaller sizes
+  // measure only that one (a legend may have hundreds of entries).
+  qsizetype Widest = -1;
+  for (qreal Size : {9.0, 8.0, 7.0, 6.0, 5.0}) {
+    Font.setPointSizeF(Size);
+    const QFontMetricsF Fm(Font);
+    LineH = Fm.height() * 1.15;
+    Swatch = Fm.height() * 1.6;
+    qreal TextW = 0;
+    if (Widest < 0) {
+      for (qsizetype i = 0; i < Legend.size(); ++i) {
+        const qreal W = Fm.horizontalAdvance(Legend[i].Title);
+        if (W > TextW) {
+          TextW = W;
+          Widest = i;
+        }
+      }
+    } else {
+      TextW = Fm.horizontalAdvance(Legend[Widest].Title);
+    }
+    ColWidth = std::min(TextW, MaxWidth - Swatch - 16) + Swatch + 16;
+    Rows = std::max(1, static_cast<int>(Height / LineH));
+    Cols = static_cast<int>((Legend.size() + Rows - 1) / Rows);
+    if (Cols * ColWidth <= MaxWidth) break;
+  }
+  const int MaxCols = std::max(1, static_cast<int>(MaxWidth / ColWidth));
+  const int Shown = static_cast<int>(std::min<qsizetype>(Legend.size(), qsizetype(MaxCols) * Rows));
+  Cols = std::min(Cols, MaxCols);
+  const QRectF Box(Area.right() - Cols * ColWidth - 10, Top, Cols * ColWidth, Height);
+  Area.setRight(Box.left() - 10);
+  Painter.setFont(Font);
+  const QFontMetricsF Fm(Font);
+  for (int i = 0; i < Shown; ++i) {
+    const qreal X = Box.left() + (i / Rows) * ColWidth, Y = Top + (i % Rows) * LineH;
+    const bool LastOfMany = i == Shown - 1 && Shown < Legend.size();
+    if (LastOfMany) {
+      Painter.setPen(Qt::black);
+      Painter.drawText(QRectF(X, Y, ColWidth, LineH), Qt::AlignLeft | Qt::AlignVCenter,
+                       QString("... %1 more").arg(Legend.size() - Shown + 1));
+      break;
+    }
+    const TLegendEntry& E = Legend[i];
+    PaintSwatch(Painter, QRectF(X, Y, Swatch, LineH), E);
+    Painter.setPen(Qt::black);
+    Painter.drawText(QRectF(X + Swatch + 6, Y, ColWidth - Swatch - 10, LineH),
+                     Qt::AlignLeft | Qt::AlignVCenter,
+                     Fm.elidedText(E.Title, Qt::ElideRight, ColWidth - Swatch - 10));
+  }
+}
 }  // namespace
 
 void PaintChartPage(QPainter& Painter, const QRectF& Target, QChart& Chart, const QList<TLegendEntry>& Legend,
@@ -515,75 +587,8 @@ void PaintChartPage(QPainter& Painter, const QRectF& Target, QChart& Chart, cons
   QRectF Area = Page;
   QFont Font = QApplication::font();
   Font.setPointSizeF(9);
-  // Footer lines at the bottom.
-  if (!Footer.isEmpty()) {
-    Painter.setFont(Font);
-    Painter.setPen(Qt::black);
-    const qreal H = QFontMetricsF(Font).height();
-    qreal Y = Area.bottom() - H * Footer.size() - H / 2;
-    Area.setBottom(Y - H / 2);
-    for (const QString& Line : Footer) {
-      Painter.drawText(QRectF(Area.left() + 20, Y, Area.width() - 40, H), Qt::AlignLeft | Qt::AlignVCenter,
-                       Line);
-      Y += H;
-    }
-  }
-  // The legend at the right: as many columns as the entries need, each line
-  // a swatch and a title; a smaller font before giving up on entries.
-  if (!Legend.isEmpty()) {
-    const qreal MaxWidth = Area.width() * 0.4;
-    const qreal Top = Area.top() + 60, Height = Area.height() - 80;
-    int Rows = 0, Cols = 0;
-    qreal ColWidth = 0, LineH = 0, Swatch = 0;
-    // The widest title is found once, in the first size; the smaller sizes
-    // measure only that one (a legend may have hundreds of entries).
-    qsizetype Widest = -1;
-    for (qreal Size : {9.0, 8.0, 7.0, 6.0, 5.0}) {
-      Font.setPointSizeF(Size);
-      const QFontMetricsF Fm(Font);
-      LineH = Fm.height() * 1.15;
-      Swatch = Fm.height() * 1.6;
-      qreal TextW = 0;
-      if (Widest < 0) {
-        for (qsizetype i = 0; i < Legend.size(); ++i) {
-          const qreal W = Fm.horizontalAdvance(Legend[i].Title);
-          if (W > TextW) {
-            TextW = W;
-            Widest = i;
-          }
-        }
-      } else {
-        TextW = Fm.horizontalAdvance(Legend[Widest].Title);
-      }
-      ColWidth = std::min(TextW, MaxWidth - Swatch - 16) + Swatch + 16;
-      Rows = std::max(1, static_cast<int>(Height / LineH));
-      Cols = static_cast<int>((Legend.size() + Rows - 1) / Rows);
-      if (Cols * ColWidth <= MaxWidth) break;
-    }
-    const int MaxCols = std::max(1, static_cast<int>(MaxWidth / ColWidth));
-    const int Shown = static_cast<int>(std::min<qsizetype>(Legend.size(), qsizetype(MaxCols) * Rows));
-    Cols = std::min(Cols, MaxCols);
-    const QRectF Box(Area.right() - Cols * ColWidth - 10, Top, Cols * ColWidth, Height);
-    Area.setRight(Box.left() - 10);
-    Painter.setFont(Font);
-    const QFontMetricsF Fm(Font);
-    for (int i = 0; i < Shown; ++i) {
-      const qreal X = Box.left() + (i / Rows) * ColWidth, Y = Top + (i % Rows) * LineH;
-      const bool LastOfMany = i == Shown - 1 && Shown < Legend.size();
-      if (LastOfMany) {
-        Painter.setPen(Qt::black);
-        Painter.drawText(QRectF(X, Y, ColWidth, LineH), Qt::AlignLeft | Qt::AlignVCenter,
-                         QString("... %1 more").arg(Legend.size() - Shown + 1));
-        break;
-      }
-      const TLegendEntry& E = Legend[i];
-      PaintSwatch(Painter, QRectF(X, Y, Swatch, LineH), E);
-      Painter.setPen(Qt::black);
-      Painter.drawText(QRectF(X + Swatch + 6, Y, ColWidth - Swatch - 10, LineH),
-                       Qt::AlignLeft | Qt::AlignVCenter,
-                       Fm.elidedText(E.Title, Qt::ElideRight, ColWidth - Swatch - 10));
-    }
-  }
+  if (!Footer.isEmpty()) PaintFooter(Painter, Area, Font, Footer);
+  if (!Legend.isEmpty()) PaintLegend(Painter, Area, Font, Legend);
   RenderChart(Painter, Chart, Area);
   Painter.restore();
 }

@@ -50,6 +50,28 @@ TFormEvaluation::TFormEvaluation(QWidget* Owner, const std::string& ObsFile, con
   auto* VarLabel = new QLabel("&Variable:", this);
   VarLabel->setBuddy(CbEvalVar);
 
+  BuildChart();
+  QSplitter* Lower = BuildLowerPart(VarLabel);
+  QHBoxLayout* Bottom = BuildButtonRow();
+
+  auto* Main = new QVBoxLayout(this);
+  Main->addWidget(lblObservations);
+  Main->addWidget(SgEvaluation, 1);
+  Main->addWidget(Lower, 2);
+  Main->addLayout(Bottom);
+  resize(860, 640);
+
+  OLEExcel = new TOLEExcel(this);
+  OLEExcel->setObjectName("OLEExcel");
+
+  FillTable();
+  connect(CbEvalVar, &QComboBox::currentIndexChanged, this,
+          [this] { GuardedCall([this] { CbEvalVarChange(); }); });
+  CbEvalVarChange();
+}
+
+// The scatter of simulated against observed values with its 1:1 line.
+void TFormEvaluation::BuildChart() {
   FChart = new TKvChart;
   FChart->legend()->setVisible(true);
   FChart->legend()->setAlignment(Qt::AlignBottom);
@@ -74,6 +96,10 @@ TFormEvaluation::TFormEvaluation(QWidget* Owner, const std::string& ObsFile, con
     S->attachAxis(AxisX);
     S->attachAxis(AxisY);
   }
+}
+
+// The variable's chart beside the list of unused observation lines.
+QSplitter* TFormEvaluation::BuildLowerPart(QLabel* VarLabel) {
   auto* ChartView = new TKvChartView(FChart, false, this);
   ChartView->setObjectName("ChartEvaluation");
   ChartView->setMinimumSize(320, 260);
@@ -103,7 +129,10 @@ TFormEvaluation::TFormEvaluation(QWidget* Owner, const std::string& ObsFile, con
   Lower->addWidget(ListBox);
   Lower->setStretchFactor(0, 3);
   Lower->setStretchFactor(1, 2);
+  return Lower;
+}
 
+QHBoxLayout* TFormEvaluation::BuildButtonRow() {
   auto* Excel = new QPushButton("Excel", this);
   Excel->setObjectName("btnExcelEvaluation");
   Excel->setAutoDefault(false);
@@ -115,23 +144,9 @@ TFormEvaluation::TFormEvaluation(QWidget* Owner, const std::string& ObsFile, con
   Bottom->addWidget(Excel);
   Bottom->addStretch(1);
   Bottom->addWidget(Close);
-
-  auto* Main = new QVBoxLayout(this);
-  Main->addWidget(lblObservations);
-  Main->addWidget(SgEvaluation, 1);
-  Main->addWidget(Lower, 2);
-  Main->addLayout(Bottom);
-  resize(860, 640);
-
-  OLEExcel = new TOLEExcel(this);
-  OLEExcel->setObjectName("OLEExcel");
-
-  FillTable();
-  connect(CbEvalVar, &QComboBox::currentIndexChanged, this,
-          [this] { GuardedCall([this] { CbEvalVarChange(); }); });
   connect(Excel, &QPushButton::clicked, this, [this] { GuardedCall([this] { btnExcelEvaluationClick(); }); });
   connect(Close, &QPushButton::clicked, this, &QDialog::accept);
-  CbEvalVarChange();
+  return Bottom;
 }
 
 TFormEvaluation::~TFormEvaluation() = default;

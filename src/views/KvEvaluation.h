@@ -12,8 +12,10 @@
 
 class TKvChart;
 class QComboBox;
+class QHBoxLayout;
 class QLabel;
 class QListWidget;
+class QSplitter;
 class QScatterSeries;
 class QLineSeries;
 class TDxStringGrid;
@@ -33,6 +35,9 @@ class TFormEvaluation : public QDialog {
   void btnExcelEvaluationClick();
 
  private:
+  void BuildChart();
+  QSplitter* BuildLowerPart(QLabel* VarLabel);
+  QHBoxLayout* BuildButtonRow();
   void FillTable();
   void ShowPairs(int Index);
 

@@ -62,11 +62,48 @@ QIcon SwatchIcon(const QColor& Colour, TKvCurve::TStyle Style) {
 }
 }  // namespace
 
+namespace {
+QComboBox* NewColumnsCombo(const char* Name) {
+  auto* Cb = new QComboBox;
+  Cb->setObjectName(Name);
+  Cb->setEditable(false);
+  Cb->setMaxVisibleItems(25);
+  Cb->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  Cb->setMinimumContentsLength(24);
+  return Cb;
+}
+
+QPushButton* NewButton(const char* Name, const char* Caption) {
+  auto* B = new QPushButton(Caption);
+  B->setObjectName(Name);
+  B->setAutoDefault(false);
+  return B;
+}
+}  // namespace
+
 TFormTableView::TFormTableView(QWidget* Owner) : QDialog(Owner) {
   setObjectName("FormTableView");
   setWindowFlags(windowFlags() | Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint);
   setSizeGripEnabled(true);
 
+  BuildChartArea();
+  QWidget* Panel = BuildControlPanel();
+  auto* Main = new QVBoxLayout(this);
+  Main->addWidget(FSplitter, 1);
+  Main->addWidget(Panel);
+
+  // Never smaller than the controls need (large fonts).
+  setMinimumSize(minimumSizeHint().expandedTo(QSize(760, 520)));
+  QSize Want(1120, 760);
+  if (const QScreen* S = screen()) Want = Want.boundedTo(S->availableGeometry().size() * 0.95);
+  resize(Want.expandedTo(minimumSize()));
+
+  FTable = std::make_unique<TKvTable>(this, FChart);
+  setWindowTitle(FromCore(FTitle));
+  ConnectControls();
+}
+
+void TFormTableView::BuildChartArea() {
   // The chart with its legend beside it.
   FChart = new TKvCurveChart;
   FChartView = new TKvChartView(FChart, true);
@@ -96,24 +133,9 @@ TFormTableView::TFormTableView(QWidget* Owner) : QDialog(Owner) {
   FSplitter->setStretchFactor(1, 0);
   FSplitter->setChildrenCollapsible(false);
   FSplitter->setSizes({800, 220});
+}
 
-  auto NewCombo = [](const char* Name) {
-    auto* Cb = new QComboBox;
-    Cb->setObjectName(Name);
-    Cb->setEditable(false);
-    Cb->setMaxVisibleItems(25);
-    Cb->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    Cb->setMinimumContentsLength(24);
-    return Cb;
-  };
-  auto NewButton = [](const char* Name, const char* Caption) {
-    auto* B = new QPushButton(Caption);
-    B->setObjectName(Name);
-    B->setAutoDefault(false);
-    return B;
-  };
-
-  // File 1.
+QWidget* TFormTableView::BuildFile1Group() {
   auto* Group1 = new QGroupBox;
   Group1->setObjectName("grpFile1");
   auto* G1 = new QGridLayout(Group1);
@@ -124,7 +146,7 @@ TFormTableView::TFormTableView(QWidget* Owner) : QDialog(Owner) {
   FCheckBox1 = new QCheckBox("Show");
   FCheckBox1->setObjectName("CheckBox1");
   FCheckBox1->setChecked(true);
-  FCbColumns1 = NewCombo("CbColumns1");
+  FCbColumns1 = NewColumnsCombo("CbColumns1");
   FBtnYaxis1 = NewButton("BtnYaxis1", AxisLeftCaption);
   SetHint(FBtnYaxis1,
           "Vertical axis of file 1|Y-Axis 1 is the left axis, Y-Axis 2 the right one; click to change");
@@ -134,8 +156,10 @@ TFormTableView::TFormTableView(QWidget* Owner) : QDialog(Owner) {
   G1->addWidget(FCbColumns1, 1, 0, 1, 3);
   G1->addWidget(FBtnYaxis1, 2, 0);
   G1->setColumnStretch(1, 1);
+  return Group1;
+}
 
-  // File 2.
+QWidget* TFormTableView::BuildFile2Group() {
   auto* Group2 = new QGroupBox;
   Group2->setObjectName("grpFile2");
   auto* G2 = new QGridLayout(Group2);
@@ -145,7 +169,7 @@ TFormTableView::TFormTableView(QWidget* Owner) : QDialog(Owner) {
   FLblOutputFile2->setObjectName("lblOutputFile2");
   FCheckBox2 = new QCheckBox("Show");
   FCheckBox2->setObjectName("CheckBox2");
-  FCbColumns2 = NewCombo("CbColumns2");
+  FCbColumns2 = NewColumnsCombo("CbColumns2");
   FBtnYaxis2 = NewButton("BtnYaxis2", AxisRightCaption);
   SetHint(FBtnYaxis2,
           "Vertical axis of file 2|Y-Axis 1 is the left axis, Y-Axis 2 the right one; click to change");
@@ -155,8 +179,10 @@ TFormTableView::TFormTableView(QWidget* Owner) : QDialog(Owner) {
   G2->addWidget(FCbColumns2, 1, 0, 1, 3);
   G2->addWidget(FBtnYaxis2, 2, 0);
   G2->setColumnStretch(1, 1);
+  return Group2;
+}
 
-  // Synchronisation.
+QWidget* TFormTableView::BuildSyncGroup() {
   auto* GrpSync = new QGroupBox("Synchronize on ");
   GrpSync->setObjectName("grpSync");
   auto* GS = new QVBoxLayout(GrpSync);
@@ -173,8 +199,10 @@ TFormTableView::TFormTableView(QWidget* Owner) : QDialog(Owner) {
   GS->addWidget(FRbStartYear);
   GS->addWidget(FRbEndYear);
   GS->addWidget(BitBtn1);
+  return GrpSync;
+}
 
-  // Commands.
+QLayout* TFormTableView::BuildCommandButtons() {
   auto* BtnPrint = NewButton("BtnPrint", "Print...");
   SetHint(BtnPrint, "Print the graph on the default printer");
   auto* BtnSaveImage = NewButton("BtnSaveImage", "Save image...");
@@ -185,7 +213,14 @@ TFormTableView::TFormTableView(QWidget* Owner) : QDialog(Owner) {
   Commands->addWidget(BtnSaveImage);
   Commands->addStretch(1);
   Commands->addWidget(BtnClose);
+  return Commands;
+}
 
+QWidget* TFormTableView::BuildControlPanel() {
+  QWidget* Group1 = BuildFile1Group();
+  QWidget* Group2 = BuildFile2Group();
+  QWidget* GrpSync = BuildSyncGroup();
+  QLayout* Commands = BuildCommandButtons();
   auto* Panel = new QWidget;
   Panel->setObjectName("Panel1");
   auto* Bottom = new QHBoxLayout(Panel);
@@ -194,20 +229,11 @@ TFormTableView::TFormTableView(QWidget* Owner) : QDialog(Owner) {
   Bottom->addWidget(Group2, 1);
   Bottom->addWidget(GrpSync);
   Bottom->addLayout(Commands);
+  return Panel;
+}
 
-  auto* Main = new QVBoxLayout(this);
-  Main->addWidget(FSplitter, 1);
-  Main->addWidget(Panel);
-
-  // Never smaller than the controls need (large fonts).
-  setMinimumSize(minimumSizeHint().expandedTo(QSize(760, 520)));
-  QSize Want(1120, 760);
-  if (const QScreen* S = screen()) Want = Want.boundedTo(S->availableGeometry().size() * 0.95);
-  resize(Want.expandedTo(minimumSize()));
-
-  FTable = std::make_unique<TKvTable>(this, FChart);
-  setWindowTitle(FromCore(FTitle));
-
+void TFormTableView::ConnectControls() {
+  auto Button = [this](const char* Name) { return findChild<QPushButton*>(Name); };
   auto Guard = [](auto Body) { return [Body] { GuardedCall(Body); }; };
   connect(FCbColumns1, &QComboBox::activated, this, Guard([this] { CbColumns1Change(); }));
   connect(FCbColumns2, &QComboBox::activated, this, Guard([this] { CbColumns2Change(); }));
@@ -217,11 +243,11 @@ TFormTableView::TFormTableView(QWidget* Owner) : QDialog(Owner) {
   connect(FBtnYaxis2, &QPushButton::clicked, this, Guard([this] { BtnYaxis2Click(); }));
   connect(FRbStartYear, &QRadioButton::clicked, this, Guard([this] { rbStartYearClick(); }));
   connect(FRbEndYear, &QRadioButton::clicked, this, Guard([this] { rbEndYearClick(); }));
-  connect(BitBtn1, &QPushButton::clicked, this, Guard([this] { BitBtn1Click(); }));
-  connect(BtnOutfile2, &QPushButton::clicked, this, Guard([this] { BtnOutfile2Click(); }));
-  connect(BtnPrint, &QPushButton::clicked, this, Guard([this] { BtnPrintClick(); }));
-  connect(BtnSaveImage, &QPushButton::clicked, this, Guard([this] { BtnSaveImageClick(); }));
-  connect(BtnClose, &QPushButton::clicked, this, [this] { BtnCloseClick(); });
+  connect(Button("BitBtn1"), &QPushButton::clicked, this, Guard([this] { BitBtn1Click(); }));
+  connect(Button("BtnOutfile2"), &QPushButton::clicked, this, Guard([this] { BtnOutfile2Click(); }));
+  connect(Button("BtnPrint"), &QPushButton::clicked, this, Guard([this] { BtnPrintClick(); }));
+  connect(Button("BtnSaveImage"), &QPushButton::clicked, this, Guard([this] { BtnSaveImageClick(); }));
+  connect(Button("BtnClose"), &QPushButton::clicked, this, [this] { BtnCloseClick(); });
   connect(FLegend, &QListWidget::itemChanged, this,
           [this](QListWidgetItem* Item) { LegendItemChanged(Item); });
 }

@@ -24,6 +24,7 @@ class QButtonGroup;
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QLayout;
 class QListWidget;
 class QListWidgetItem;
 class QPushButton;
@@ -75,6 +76,14 @@ class TFormTableView : public QDialog {
   void hideEvent(QHideEvent* Event) override;
 
  private:
+  // The parts of the window, built in the order they take focus.
+  void BuildChartArea();
+  QWidget* BuildFile1Group();
+  QWidget* BuildFile2Group();
+  QWidget* BuildSyncGroup();
+  QLayout* BuildCommandButtons();
+  QWidget* BuildControlPanel();
+  void ConnectControls();
   // Applies the lists' selections to the table.
   void ApplySelections();
   // Draws and refills the legend (also after a failed drawing).

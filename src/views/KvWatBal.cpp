@@ -178,6 +178,21 @@ TFormWaterBalance::TFormWaterBalance(QWidget* Owner) : QDialog(Owner) {
   setObjectName("FormWaterBalance");
   setWindowFlags(windowFlags() | Qt::WindowMaximizeButtonHint);
   setSizeGripEnabled(true);
+  BuildCharts();
+  QHBoxLayout* Buttons = BuildButtonRow();
+  auto* Main = new QVBoxLayout(this);
+  Main->addWidget(FViewWhole, 1);
+  Main->addWidget(FClosureWhole);
+  Main->addWidget(FViewRoot, 1);
+  Main->addWidget(FClosureRoot);
+  Main->addLayout(Buttons);
+  // Room for the legend's titles beside the columns.
+  setMinimumSize(minimumSizeHint().expandedTo(QSize(680, 480)));
+  resize(QSize(860, 600).expandedTo(minimumSize()));
+}
+
+// The two charts, each with its line of totals below it.
+void TFormWaterBalance::BuildCharts() {
   FChartWhole = NewBalanceChart("WHOLE SYSTEM");
   FChartRoot = NewBalanceChart("ROOT ZONE");
   FViewWhole = new TKvChartView(FChartWhole, false);
@@ -202,7 +217,10 @@ TFormWaterBalance::TFormWaterBalance(QWidget* Owner) : QDialog(Owner) {
         "The column totals and their difference|A difference above 0.05 cm means that the balance does not "
         "close");
   }
+}
 
+// The command buttons below the charts, connected to their handlers.
+QHBoxLayout* TFormWaterBalance::BuildButtonRow() {
   auto NewButton = [](const char* Name, const QString& Caption) {
     auto* B = new QPushButton(Caption);
     B->setObjectName(Name);
@@ -228,15 +246,6 @@ TFormWaterBalance::TFormWaterBalance(QWidget* Owner) : QDialog(Owner) {
   Buttons->addWidget(BtnSaveImage);
   Buttons->addStretch(1);
   Buttons->addWidget(BtnClose);
-  auto* Main = new QVBoxLayout(this);
-  Main->addWidget(FViewWhole, 1);
-  Main->addWidget(FClosureWhole);
-  Main->addWidget(FViewRoot, 1);
-  Main->addWidget(FClosureRoot);
-  Main->addLayout(Buttons);
-  // Room for the legend's titles beside the columns.
-  setMinimumSize(minimumSizeHint().expandedTo(QSize(680, 480)));
-  resize(QSize(860, 600).expandedTo(minimumSize()));
 
   connect(FBtnChart, &QPushButton::clicked, this, [this] { GuardedCall([this] { BtnChartClick(); }); });
   connect(FBtn3D, &QPushButton::clicked, this, [this] { GuardedCall([this] { Btn3DClick(); }); });
@@ -244,6 +253,7 @@ TFormWaterBalance::TFormWaterBalance(QWidget* Owner) : QDialog(Owner) {
   connect(BtnSaveImage, &QPushButton::clicked, this,
           [this] { GuardedCall([this] { BtnSaveImageClick(); }); });
   connect(BtnClose, &QPushButton::clicked, this, [this] { BtnCloseClick(); });
+  return Buttons;
 }
 
 TFormWaterBalance::~TFormWaterBalance() = default;

@@ -16,6 +16,7 @@
 #include "WinSupport.h"
 
 class QBarSet;
+class QHBoxLayout;
 class QLabel;
 class QPainter;
 class QPushButton;
@@ -88,6 +89,8 @@ class TFormWaterBalance : public QDialog {
   void hideEvent(QHideEvent* Event) override;
 
  private:
+  void BuildCharts();
+  QHBoxLayout* BuildButtonRow();
   void BuildSeries();
   void FillSeries();
   const TWaterBalance* FindBalance() const;

@@ -69,7 +69,14 @@ TFormAbout::TFormAbout(QWidget* aOwner) : QDialog(aOwner) {
   ProgramIcon->setMinimumSize(160, 160);
   ProgramIcon->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
   Top->addWidget(ProgramIcon, 2);
+  Top->addWidget(BuildTextPanel(), 3);
+  Outer->addLayout(Top, 1);
+  Outer->addWidget(BuildButtonPanel());
+  connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
+}
 
+// The program's name, release, rights, a comment and the two links.
+QWidget* TFormAbout::BuildTextPanel() {
   Panel1 = new QWidget;
   Panel1->setObjectName("Panel1");
   auto* P1 = new QVBoxLayout(Panel1);
@@ -103,9 +110,10 @@ TFormAbout::TFormAbout(QWidget* aOwner) : QDialog(aOwner) {
   P1->addStretch(1);
   P1->addWidget(homelink);
   P1->addWidget(wikilink);
-  Top->addWidget(Panel1, 3);
-  Outer->addLayout(Top, 1);
+  return Panel1;
+}
 
+QWidget* TFormAbout::BuildButtonPanel() {
   Panel2 = new QWidget;
   Panel2->setObjectName("Panel2");
   auto* P2 = new QHBoxLayout(Panel2);
@@ -115,8 +123,7 @@ TFormAbout::TFormAbout(QWidget* aOwner) : QDialog(aOwner) {
   btnOK->setObjectName("btnOK");
   btnOK->setDefault(true);
   P2->addWidget(btnOK);
-  Outer->addWidget(Panel2);
-  connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
+  return Panel2;
 }
 
 void ShowSplash(int Milliseconds) {

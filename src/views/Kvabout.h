@@ -29,6 +29,10 @@ class TFormAbout : public QDialog {
   QLabel* wikilink = nullptr;
   QWidget* Panel2 = nullptr;
   QPushButton* btnOK = nullptr;
+
+ private:
+  QWidget* BuildTextPanel();
+  QWidget* BuildButtonPanel();
 };
 
 // The splash at start-up: the About box without caption and OK button,

@@ -110,6 +110,33 @@ TFormDetailedOutput::TFormDetailedOutput(QWidget* aOwner) : QDialog(aOwner) {
   setWindowTitle("Detailed output - krl.out");
   setSizeGripEnabled(true);
 
+  QHBoxLayout* Top = BuildSelectorRow();
+  pcOutputDet = new TResultPages(100, this);
+  pcOutputDet->setObjectName("pcOutputDet");
+  pcOutputDet->addTab(BuildPotentialPage(), "&Potential");
+  pcOutputDet->addTab(BuildWaterLimitedPage(), "&Water-limited");
+  pcOutputDet->addTab(BuildWaterBalancePage(), "Water &balance");
+  pcOutputDet->addTab(BuildNutrientsPage(), "&Nutrients");
+  QHBoxLayout* Bottom = BuildCommandRow();
+
+  auto* Main = new QVBoxLayout;
+  Main->addLayout(Top);
+  Main->addWidget(pcOutputDet, 1);
+  Main->addLayout(Bottom);
+  LayOutResultWindow(this, Main, QSize(655, 525), QSize(780, 620));
+
+  OLEExcel1 = new TOLEExcel(this);
+  OLEExcel1->setObjectName("OLEExcel1");
+
+  FormCreate();
+  SetMinimumRows(SgPotential, 6);
+  SetMinimumRows(SgWaterLimited, 6);
+  ConnectControls();
+}
+
+TFormDetailedOutput::~TFormDetailedOutput() = default;
+
+QHBoxLayout* TFormDetailedOutput::BuildSelectorRow() {
   auto* Top = new QHBoxLayout;
   auto* lblRunName = NewLabel(this, "RUNNAM:", "lblRunName");
   cbRunName = NewSelector(this, "cbRunName");
@@ -123,14 +150,10 @@ TFormDetailedOutput::TFormDetailedOutput(QWidget* aOwner) : QDialog(aOwner) {
   for (QWidget* W : std::initializer_list<QWidget*>{lblRunName, cbRunName, lblYear, cbYear, lblRain, cbRain})
     Top->addWidget(W);
   Top->addStretch(1);
+  return Top;
+}
 
-  pcOutputDet = new TResultPages(100, this);
-  pcOutputDet->setObjectName("pcOutputDet");
-  pcOutputDet->addTab(BuildPotentialPage(), "&Potential");
-  pcOutputDet->addTab(BuildWaterLimitedPage(), "&Water-limited");
-  pcOutputDet->addTab(BuildWaterBalancePage(), "Water &balance");
-  pcOutputDet->addTab(BuildNutrientsPage(), "&Nutrients");
-
+QHBoxLayout* TFormDetailedOutput::BuildCommandRow() {
   BtnOpen = new QPushButton("&Open...", this);
   BtnOpen->setObjectName("BtnOpen");
   SetHint(BtnOpen, "Open|Show another detailed output file");
@@ -148,20 +171,10 @@ TFormDetailedOutput::TFormDetailedOutput(QWidget* aOwner) : QDialog(aOwner) {
   Bottom->addWidget(BtnGraph);
   Bottom->addStretch(1);
   Bottom->addWidget(OKBtn);
+  return Bottom;
+}
 
-  auto* Main = new QVBoxLayout;
-  Main->addLayout(Top);
-  Main->addWidget(pcOutputDet, 1);
-  Main->addLayout(Bottom);
-  LayOutResultWindow(this, Main, QSize(655, 525), QSize(780, 620));
-
-  OLEExcel1 = new TOLEExcel(this);
-  OLEExcel1->setObjectName("OLEExcel1");
-
-  FormCreate();
-  SetMinimumRows(SgPotential, 6);
-  SetMinimumRows(SgWaterLimited, 6);
-
+void TFormDetailedOutput::ConnectControls() {
   connect(pcOutputDet, &QTabWidget::currentChanged, this,
           [this] { GuardedCall([this] { pcOutputDetChange(); }); });
   for (QComboBox* C : {cbRunName, cbYear, cbRain})
@@ -171,114 +184,139 @@ TFormDetailedOutput::TFormDetailedOutput(QWidget* aOwner) : QDialog(aOwner) {
   connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-TFormDetailedOutput::~TFormDetailedOutput() = default;
-
 // ---------------------------------------------------------------- pages
 
 QWidget* TFormDetailedOutput::BuildPotentialPage() {
-  auto* Page = new QWidget;
-  Page->setObjectName("tsPotential");
-
-  auto* Head = new QGridLayout;
-  Head->setHorizontalSpacing(12);
-  Head->setVerticalSpacing(2);
-  Head->addWidget(NewLabel(Page, "WEATHER:", "lblWeather"), 0, 0);
-  Head->addWidget(lblWeatherNamep = NewValue(Page, "lblWeatherNamep", true), 0, 1);
-  Head->addWidget(NewLabel(Page, "RAIN:", "lblRainHeader"), 1, 0);
-  Head->addWidget(lblRainp = NewValue(Page, "lblRainp", true), 1, 1);
-  Head->addWidget(NewLabel(Page, "CROP:", "lblCrop"), 2, 0);
-  Head->addWidget(lblCropNamep = NewValue(Page, "lblCropNamep", true), 2, 1);
-  Head->addWidget(NewLabel(Page, "SOIL:", "lblSoil"), 3, 0);
-  Head->addWidget(lblSoilNamep = NewValue(Page, "lblSoilNamep", true), 3, 1);
-  // The start text is long: a row of its own.
-  Head->addWidget(NewLabel(Page, "START:", "lblStart"), 4, 0);
-  Head->addWidget(lblStartp = NewValue(Page, "lblStartp", true), 4, 1, 1, 3);
-  Head->addWidget(NewLabel(Page, "sowing date:", "lblSowingDate"), 0, 2);
-  Head->addWidget(lblSowingDatep = NewValue(Page, "lblSowingDatep"), 0, 3);
-  Head->addWidget(NewLabel(Page, "emergence date:", "lblEmergenceDate"), 1, 2);
-  Head->addWidget(lblEmergenceDatep = NewValue(Page, "lblEmergenceDatep"), 1, 3);
-  auto* Excel = new QPushButton("Excel", Page);
-  Excel->setObjectName("btnExcelPotential");
-  Excel->setAutoDefault(false);
-  SetHint(Excel, "Excel|Export the table of this run to a spreadsheet");
-  Head->addWidget(Excel, 3, 2, 1, 2, Qt::AlignRight);
-  Head->setColumnStretch(1, 1);
-  connect(Excel, &QPushButton::clicked, this, [this] { GuardedCall([this] { btnExcelPotentialClick(); }); });
-
-  SgPotential = NewTable(Page, "SgPotential", 45, 2);
-
+  using F = TFormDetailedOutput;
+  static const THeadCell Head[] = {
+      {"WEATHER:", "lblWeather", "lblWeatherNamep", &F::lblWeatherNamep},
+      {"RAIN:", "lblRainHeader", "lblRainp", &F::lblRainp},
+      {"CROP:", "lblCrop", "lblCropNamep", &F::lblCropNamep},
+      {"SOIL:", "lblSoil", "lblSoilNamep", &F::lblSoilNamep},
+      {"START:", "lblStart", "lblStartp", &F::lblStartp},
+      {"sowing date:", "lblSowingDate", "lblSowingDatep", &F::lblSowingDatep},
+      {"emergence date:", "lblEmergenceDate", "lblEmergenceDatep", &F::lblEmergenceDatep},
+  };
   static const char* const Captions[] = {"HALT", "ANTH",   "TWRT",   "TWLV", "TWST",  "TWSO",
                                          "TAGP", "HINDEX", "TRANSP", "TRC",  "GASST", "MREST"};
   static const char* const Names[] = {"lblHALTp",   "lblANTHp", "lblTWRTp",  "lblTWLVp",
                                       "lblTWSTp",   "lblTWSOp", "lblTAGPp",  "lblHINDEXp",
                                       "lblTRANSPp", "lblTRCp",  "lblGASSTp", "lblMRESTp"};
-
-  auto* L = new QVBoxLayout(Page);
-  L->addLayout(Head);
-  L->addWidget(NewLabel(Page, "POTENTIAL CROP PRODUCTION"));
-  L->addWidget(SgPotential, 1);
-  L->addWidget(NewSummaryGroup(Page, Captions, Names, 12, FPotentialSummary));
-  return Page;
+  static const TRunPage Parts{"tsPotential",
+                              Head,
+                              static_cast<int>(std::size(Head)),
+                              "btnExcelPotential",
+                              &F::btnExcelPotentialClick,
+                              false,
+                              "POTENTIAL CROP PRODUCTION",
+                              "SgPotential",
+                              45,
+                              &F::SgPotential,
+                              Captions,
+                              Names,
+                              static_cast<int>(std::size(Captions)),
+                              &F::FPotentialSummary};
+  return BuildRunPage(Parts);
 }
 
 QWidget* TFormDetailedOutput::BuildWaterLimitedPage() {
-  auto* Page = new QWidget;
-  Page->setObjectName("tsWaterLimited");
-
-  auto* Head = new QGridLayout;
-  Head->setHorizontalSpacing(12);
-  Head->setVerticalSpacing(2);
-  Head->addWidget(NewLabel(Page, "WEATHER:", "lblWeatherw"), 0, 0);
-  Head->addWidget(lblWeatherNamew = NewValue(Page, "lblWeatherNamew", true), 0, 1);
-  Head->addWidget(NewLabel(Page, "RAIN:", "lblRainwl"), 1, 0);
-  Head->addWidget(lblRainw = NewValue(Page, "lblRainw", true), 1, 1);
-  Head->addWidget(NewLabel(Page, "CROP:", "lblCropwl"), 2, 0);
-  Head->addWidget(lblCropNamew = NewValue(Page, "lblCropNamew", true), 2, 1);
-  Head->addWidget(NewLabel(Page, "SOIL:", "lblSoilwl"), 3, 0);
-  Head->addWidget(lblSoilNamew = NewValue(Page, "lblSoilNamew", true), 3, 1);
-  Head->addWidget(NewLabel(Page, "START:", "lblStartwl"), 4, 0);
-  Head->addWidget(lblStartw = NewValue(Page, "lblStartw", true), 4, 1, 1, 3);
-  Head->addWidget(NewLabel(Page, "sowing date:", "lblSowingDatewl"), 0, 2);
-  Head->addWidget(lblSowingDatew = NewValue(Page, "lblSowingDatew"), 0, 3);
-  Head->addWidget(NewLabel(Page, "emergence date:", "lblEmergenceDatewl"), 1, 2);
-  Head->addWidget(lblEmergenceDatew = NewValue(Page, "lblEmergenceDatew"), 1, 3);
-  Head->addWidget(NewLabel(Page, "start date waterbalance:", "lblStartDay"), 2, 2);
-  Head->addWidget(lblStartdayw = NewValue(Page, "lblStartdayw"), 2, 3);
-  auto* Excel = new QPushButton("Excel", Page);
-  Excel->setObjectName("btnExcelWaterlimited");
-  Excel->setAutoDefault(false);
-  SetHint(Excel, "Excel|Export the table of this run to a spreadsheet");
-  Head->addWidget(Excel, 3, 2, 1, 2, Qt::AlignRight);
-  Head->setColumnStretch(1, 1);
-  connect(Excel, &QPushButton::clicked, this,
-          [this] { GuardedCall([this] { btnExcelWaterlimitedClick(); }); });
-
-  QFont Fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-  Fixed.setPointSizeF(Page->font().pointSizeF());
-  for (int i = 0; i < 3; ++i) {
-    lblInfo[i] = NewValue(Page, i == 0 ? "lblInfo0" : i == 1 ? "lblInfo1" : "lblInfo2", true);
-    if (i > 0) lblInfo[i]->setFont(Fixed);
-  }
-
-  SgWaterLimited = NewTable(Page, "SgWaterLimited", 42, 2);
-
+  using F = TFormDetailedOutput;
+  static const THeadCell Head[] = {
+      {"WEATHER:", "lblWeatherw", "lblWeatherNamew", &F::lblWeatherNamew},
+      {"RAIN:", "lblRainwl", "lblRainw", &F::lblRainw},
+      {"CROP:", "lblCropwl", "lblCropNamew", &F::lblCropNamew},
+      {"SOIL:", "lblSoilwl", "lblSoilNamew", &F::lblSoilNamew},
+      {"START:", "lblStartwl", "lblStartw", &F::lblStartw},
+      {"sowing date:", "lblSowingDatewl", "lblSowingDatew", &F::lblSowingDatew},
+      {"emergence date:", "lblEmergenceDatewl", "lblEmergenceDatew", &F::lblEmergenceDatew},
+      {"start date waterbalance:", "lblStartDay", "lblStartdayw", &F::lblStartdayw},
+  };
   static const char* const Captions[] = {"HALT",   "ANTH", "TWRT",  "TWLV",  "TWST", "TWSO", "TAGP",
                                          "HINDEX", "TRC",  "GASST", "MREST", "wet",  "dry"};
   static const char* const Names[] = {"lblHaltw",  "lblANTHw", "lblTWRTw",   "lblTWLVw", "lblTWSTw",
                                       "lblTWSOw",  "lblTAGPw", "lblHINDEXw", "lblTRCw",  "lblGASSTw",
                                       "lblMRESTw", "lblwetw",  "lbldryw"};
+  static const TRunPage Parts{"tsWaterLimited",
+                              Head,
+                              static_cast<int>(std::size(Head)),
+                              "btnExcelWaterlimited",
+                              &F::btnExcelWaterlimitedClick,
+                              true,
+                              nullptr,
+                              "SgWaterLimited",
+                              42,
+                              &F::SgWaterLimited,
+                              Captions,
+                              Names,
+                              static_cast<int>(std::size(Captions)),
+                              &F::FWaterSummary};
+  return BuildRunPage(Parts);
+}
+
+// The header block of a run: weather, rain, crop, soil and start in the
+// first column (the long start text on a row of its own), the dates in the
+// second, the Excel button below them.
+QGridLayout* TFormDetailedOutput::BuildRunHead(QWidget* Page, const TRunPage& Parts) {
+  auto* Head = new QGridLayout;
+  Head->setHorizontalSpacing(12);
+  Head->setVerticalSpacing(2);
+  const int FirstColumn = 5;
+  for (int i = 0; i < Parts.HeadCount; ++i) {
+    const THeadCell& C = Parts.Head[i];
+    const bool Left = i < FirstColumn;
+    const int Row = Left ? i : i - FirstColumn;
+    const int Col = Left ? 0 : 2;
+    Head->addWidget(NewLabel(Page, C.Caption, C.CaptionName), Row, Col);
+    QLabel* Value = NewValue(Page, C.ValueName, Left);
+    this->*C.Value = Value;
+    if (i == FirstColumn - 1)
+      Head->addWidget(Value, Row, Col + 1, 1, 3);
+    else
+      Head->addWidget(Value, Row, Col + 1);
+  }
+  auto* Excel = new QPushButton("Excel", Page);
+  Excel->setObjectName(Parts.ExcelName);
+  Excel->setAutoDefault(false);
+  SetHint(Excel, "Excel|Export the table of this run to a spreadsheet");
+  Head->addWidget(Excel, 3, 2, 1, 2, Qt::AlignRight);
+  Head->setColumnStretch(1, 1);
+  const auto Click = Parts.ExcelClick;
+  connect(Excel, &QPushButton::clicked, this,
+          [this, Click] { GuardedCall([this, Click] { (this->*Click)(); }); });
+  return Head;
+}
+
+QWidget* TFormDetailedOutput::BuildRunPage(const TRunPage& Parts) {
+  auto* Page = new QWidget;
+  Page->setObjectName(Parts.Name);
+  QGridLayout* Head = BuildRunHead(Page, Parts);
+
+  if (Parts.InfoLines) {
+    QFont Fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    Fixed.setPointSizeF(Page->font().pointSizeF());
+    for (int i = 0; i < 3; ++i) {
+      lblInfo[i] = NewValue(Page, i == 0 ? "lblInfo0" : i == 1 ? "lblInfo1" : "lblInfo2", true);
+      if (i > 0) lblInfo[i]->setFont(Fixed);
+    }
+  }
+  TDxStringGrid* Table = NewTable(Page, Parts.TableName, Parts.ColWidth, 2);
+  this->*Parts.Table = Table;
 
   auto* L = new QVBoxLayout(Page);
   L->addLayout(Head);
-  L->addWidget(lblInfo[0]);
-  L->setSpacing(4);
-  auto* Info = new QVBoxLayout;
-  Info->setSpacing(0);
-  Info->addWidget(lblInfo[1]);
-  Info->addWidget(lblInfo[2]);
-  L->addLayout(Info);
-  L->addWidget(SgWaterLimited, 1);
-  L->addWidget(NewSummaryGroup(Page, Captions, Names, 13, FWaterSummary));
+  if (Parts.Title) L->addWidget(NewLabel(Page, Parts.Title));
+  if (Parts.InfoLines) {
+    L->addWidget(lblInfo[0]);
+    L->setSpacing(4);
+    auto* Info = new QVBoxLayout;
+    Info->setSpacing(0);
+    Info->addWidget(lblInfo[1]);
+    Info->addWidget(lblInfo[2]);
+    L->addLayout(Info);
+  }
+  L->addWidget(Table, 1);
+  L->addWidget(NewSummaryGroup(Page, Parts.SummaryCaptions, Parts.SummaryNames, Parts.SummaryCount,
+                               this->*Parts.Summary));
   return Page;
 }
 
@@ -286,15 +324,8 @@ QWidget* TFormDetailedOutput::BuildWaterBalancePage() {
   auto* Page = new QWidget;
   Page->setObjectName("tsWaterBalance");
 
-  struct TCell {
-    int Row, Col;
-    const char* Caption;
-    const char* CaptionName;
-    const char* Field;
-    Str16 TWaterBalance::*Member;
-  };
   using B = TWaterBalance;
-  static const TCell Whole[] = {
+  static const TBalanceCell Whole[] = {
       {0, 0, "init max root zone:", "lblInit", "mmInitMaxRootZone", &B::InitMaxRootZone},
       {0, 1, "final max root zone:", "lblFinal", "mmFinalMaxRootZone", &B::FinalMaxRootZone},
       {0, 2, "change: ", nullptr, "mmChange1", &B::Change1},
@@ -313,7 +344,7 @@ QWidget* TFormDetailedOutput::BuildWaterBalancePage() {
       {7, 1, "TOTAL FINAL + OUT:", nullptr, "mmTotalFinalOut", &B::TotalFinalOut},
       {7, 2, "checksum:", nullptr, "mmCheckSum1", &B::CheckSum1},
   };
-  static const TCell Root[] = {
+  static const TBalanceCell Root[] = {
       {0, 0, "init water stock:", nullptr, "mmInitWaterStock", &B::InitialWaterStock},
       {0, 1, "final water stock:", nullptr, "mmFinalWaterStock", &B::FinalWaterStock},
       {1, 0, "infiltration:", nullptr, "mmInfiltration", &B::Infiltration},
@@ -327,41 +358,55 @@ QWidget* TFormDetailedOutput::BuildWaterBalancePage() {
       {4, 2, "checksum:", nullptr, "mmCheckSum2", &B::Checksum2},
   };
   std::vector<QLabel*> CaptionColumns[3];
-  const auto Build = [&](QGroupBox* G, const TCell* Cells, size_t N) {
-    auto* L = new QGridLayout(G);
-    L->setHorizontalSpacing(6);
-    L->setVerticalSpacing(3);
-    for (size_t i = 0; i < N; ++i) {
-      const TCell& C = Cells[i];
-      QLabel* Caption = NewLabel(G, QString::fromLatin1(C.Caption), C.CaptionName);
-      QLineEdit* Field = NewField(G, C.Field);
-      Caption->setBuddy(Field);
-      CaptionColumns[C.Col].push_back(Caption);
-      L->addWidget(Caption, C.Row, C.Col * 3);
-      L->addWidget(Field, C.Row, C.Col * 3 + 1);
-      FBalanceFields.emplace_back(Field, C.Member);
-      const QString Named = Caption->objectName();
-      if (Named == "lblInit") lblInit = Caption;
-      if (Named == "lblFinal") lblFinal = Caption;
-      if (Named == "lblLost") lblLost = Caption;
-      if (Named == "lblCapillaryRise") {
-        lblCapillaryRise = Caption;
-        mmCapillaryRise = Field;
-      }
+  GbWaterBalance = BuildBalanceGroup(Page, " WATER BALANCE WHOLE SYSTEM  (1 dimens. column; cm) ",
+                                     "GbWaterBalance", Whole, std::size(Whole), CaptionColumns);
+  QGroupBox* GbRoot = BuildBalanceGroup(Page, " WATER BALANCE ROOT ZONE ", "GbWaterBalanceRoot", Root,
+                                        std::size(Root), CaptionColumns);
+  AlignBalanceColumns(CaptionColumns);
+
+  auto* L = new QVBoxLayout(Page);
+  L->addWidget(GbWaterBalance);
+  L->addWidget(GbRoot);
+  L->addStretch(1);
+  return Page;
+}
+
+QGroupBox* TFormDetailedOutput::BuildBalanceGroup(QWidget* Page, const char* Caption, const char* Name,
+                                                  const TBalanceCell* Cells, size_t Count,
+                                                  std::vector<QLabel*> (&CaptionColumns)[3]) {
+  auto* G = new QGroupBox(Caption, Page);
+  G->setObjectName(Name);
+  auto* L = new QGridLayout(G);
+  L->setHorizontalSpacing(6);
+  L->setVerticalSpacing(3);
+  for (size_t i = 0; i < Count; ++i) {
+    const TBalanceCell& C = Cells[i];
+    QLabel* CellCaption = NewLabel(G, QString::fromLatin1(C.Caption), C.CaptionName);
+    QLineEdit* Field = NewField(G, C.Field);
+    CellCaption->setBuddy(Field);
+    CaptionColumns[C.Col].push_back(CellCaption);
+    L->addWidget(CellCaption, C.Row, C.Col * 3);
+    L->addWidget(Field, C.Row, C.Col * 3 + 1);
+    FBalanceFields.emplace_back(Field, C.Member);
+    const QString Named = CellCaption->objectName();
+    if (Named == "lblInit") lblInit = CellCaption;
+    if (Named == "lblFinal") lblFinal = CellCaption;
+    if (Named == "lblLost") lblLost = CellCaption;
+    if (Named == "lblCapillaryRise") {
+      lblCapillaryRise = CellCaption;
+      mmCapillaryRise = Field;
     }
-    // A little room between the three columns.
-    L->setColumnMinimumWidth(2, 12);
-    L->setColumnMinimumWidth(5, 12);
-    L->setColumnStretch(8, 1);
-  };
-  GbWaterBalance = new QGroupBox(" WATER BALANCE WHOLE SYSTEM  (1 dimens. column; cm) ", Page);
-  GbWaterBalance->setObjectName("GbWaterBalance");
-  Build(GbWaterBalance, Whole, std::size(Whole));
-  auto* GbRoot = new QGroupBox(" WATER BALANCE ROOT ZONE ", Page);
-  GbRoot->setObjectName("GbWaterBalanceRoot");
-  Build(GbRoot, Root, std::size(Root));
-  // The columns of both groups line up; the captions that change with
-  // groundwater fit in either form.
+  }
+  // A little room between the three columns.
+  L->setColumnMinimumWidth(2, 12);
+  L->setColumnMinimumWidth(5, 12);
+  L->setColumnStretch(8, 1);
+  return G;
+}
+
+// The columns of both groups line up; the captions that change with
+// groundwater fit in either form.
+void TFormDetailedOutput::AlignBalanceColumns(std::vector<QLabel*> (&CaptionColumns)[3]) {
   const QFontMetrics Fm = lblInit->fontMetrics();
   const int Changing =
       std::max({Fm.horizontalAdvance("final max root zone"), Fm.horizontalAdvance("final within 10 m"),
@@ -371,12 +416,6 @@ QWidget* TFormDetailedOutput::BuildWaterBalancePage() {
     for (const QLabel* C : Column) Width = std::max(Width, C->sizeHint().width());
     for (QLabel* C : Column) C->setMinimumWidth(Width);
   }
-
-  auto* L = new QVBoxLayout(Page);
-  L->addWidget(GbWaterBalance);
-  L->addWidget(GbRoot);
-  L->addStretch(1);
-  return Page;
 }
 
 QWidget* TFormDetailedOutput::BuildNutrientsPage() {
@@ -387,7 +426,18 @@ QWidget* TFormDetailedOutput::BuildNutrientsPage() {
   auto* L = new QGridLayout(G);
   L->setHorizontalSpacing(8);
   L->setVerticalSpacing(3);
+  BuildNutrientHeads(G, L);
+  BuildNutrientRows(G, L);
+  L->setColumnStretch(4, 1);
 
+  auto* V = new QVBoxLayout(Page);
+  V->addWidget(G);
+  V->addStretch(1);
+  return Page;
+}
+
+// The basic and recommended amounts, the ruler and the columns' captions.
+void TFormDetailedOutput::BuildNutrientHeads(QGroupBox* G, QGridLayout* L) {
   static const char* const BasNames[] = {"lblBas0", "lblBas1", "lblBas2"};
   static const char* const BasCaptions[] = {"Nbas =", "Pbas =", "Kbas ="};
   static const char* const RecNames[] = {"lblRec0", "lblRec1", "lblRec2"};
@@ -420,7 +470,10 @@ QWidget* TFormDetailedOutput::BuildNutrientsPage() {
   L->addWidget(NewLabel(G, "Potential"), 3, 1, Qt::AlignRight);
   L->addWidget(NewLabel(G, "Nutrient limited"), 3, 2, Qt::AlignRight);
   L->addWidget(NewLabel(G, "Water limited"), 3, 3, Qt::AlignRight);
+}
 
+// The crop's production and the fertilizer, one row each, in three columns.
+void TFormDetailedOutput::BuildNutrientRows(QGroupBox* G, QGridLayout* L) {
   struct TRow {
     const char* Caption;
     const char* Names[3];
@@ -448,12 +501,6 @@ QWidget* TFormDetailedOutput::BuildNutrientsPage() {
     }
     ++R;
   }
-  L->setColumnStretch(4, 1);
-
-  auto* V = new QVBoxLayout(Page);
-  V->addWidget(G);
-  V->addStretch(1);
-  return Page;
 }
 
 // ---------------------------------------------------------------- opening

@@ -15,7 +15,9 @@
 #include "output/OutDet.h"
 
 class QComboBox;
+class QGridLayout;
 class QGroupBox;
+class QHBoxLayout;
 class QLabel;
 class QLayout;
 class QLineEdit;
@@ -57,10 +59,55 @@ class TFormDetailedOutput : public QDialog {
   void FormClose();
   // Reads File into the window; a file that cannot be read leaves it as it was.
   void OpenOutputFile(const std::string& File);
+  // What the potential and the water-limited page have each of their own:
+  // the header's captions and values, the Excel button, the table and the
+  // summary row.
+  struct THeadCell {
+    const char* Caption;
+    const char* CaptionName;
+    const char* ValueName;
+    QLabel* TFormDetailedOutput::*Value;
+  };
+  struct TRunPage {
+    const char* Name;
+    const THeadCell* Head;  // weather, rain, crop, soil, start, then the dates
+    int HeadCount;
+    const char* ExcelName;
+    void (TFormDetailedOutput::*ExcelClick)();
+    bool InfoLines;     // the water balance's three lines of information
+    const char* Title;  // above the table, or nullptr
+    const char* TableName;
+    int ColWidth;
+    TDxStringGrid* TFormDetailedOutput::*Table;
+    const char* const* SummaryCaptions;
+    const char* const* SummaryNames;
+    int SummaryCount;
+    std::vector<QLabel*> TFormDetailedOutput::*Summary;
+  };
+  QWidget* BuildRunPage(const TRunPage& Parts);
+  QGridLayout* BuildRunHead(QWidget* Page, const TRunPage& Parts);
   QWidget* BuildPotentialPage();
   QWidget* BuildWaterLimitedPage();
+  QHBoxLayout* BuildSelectorRow();
+  QHBoxLayout* BuildCommandRow();
+  void ConnectControls();
+  // A field of the water balance with its caption, in a grid of three
+  // columns of caption and field.
+  struct TBalanceCell {
+    int Row, Col;
+    const char* Caption;
+    const char* CaptionName;
+    const char* Field;
+    Str16 TWaterBalance::*Member;
+  };
   QWidget* BuildWaterBalancePage();
+  QGroupBox* BuildBalanceGroup(QWidget* Page, const char* Caption, const char* Name,
+                               const TBalanceCell* Cells, size_t Count,
+                               std::vector<QLabel*> (&CaptionColumns)[3]);
+  void AlignBalanceColumns(std::vector<QLabel*> (&CaptionColumns)[3]);
   QWidget* BuildNutrientsPage();
+  void BuildNutrientHeads(QGroupBox* G, QGridLayout* L);
+  void BuildNutrientRows(QGroupBox* G, QGridLayout* L);
   void FillSelectors();
   void SelectFirstItems();
   void ShowSelection();

@@ -247,97 +247,124 @@ TFormOutputSummary::~TFormOutputSummary() = default;
 // ---------------------------------------------------------------- pages
 
 QWidget* TFormOutputSummary::BuildPotentialPage() {
-  auto* Page = new QWidget;
-  Page->setObjectName("tsPotential");
-  auto* Head = new QGridLayout;
-  Head->setHorizontalSpacing(8);
-  Head->setVerticalSpacing(2);
-  Head->addWidget(NewLabel(Page, "WEATHER:", "lblWeatherp"), 0, 0);
-  Head->addWidget(lblWeatherNamep = NewValue(Page, "lblWeatherNamep", true), 0, 1);
-  Head->addWidget(NewLabel(Page, "CROP:", "lblCropp"), 1, 0);
-  Head->addWidget(lblCropNamep = NewValue(Page, "lblCropNamep", true), 1, 1);
-  Head->addWidget(NewLabel(Page, "SOIL:", "lblSoilp"), 2, 0);
-  Head->addWidget(lblSoilNamep = NewValue(Page, "lblSoilNamep", true), 2, 1);
-  QLabel* Rain = NewLabel(Page, "RAIN:", "lblRain");
-  lblRainp = NewValue(Page, "lblRainp", true);
-  Rain->hide();
-  lblRainp->hide();
-  Head->addWidget(Rain, 3, 0);
-  Head->addWidget(lblRainp, 3, 1);
-  Head->addWidget(lblRunnamp = NewLabel(Page, "RUNNAM:", "lblRunnamp"), 0, 2);
-  Head->addWidget(CbRunNamePotential = NewSelector(Page, "CbRunNamePotential"), 0, 3);
-  lblRunnamp->setBuddy(CbRunNamePotential);
-  QPushButton* Excel = NewExcelButton(Page, "btnExcelPotential");
-  Head->addWidget(Excel, 2, 3, Qt::AlignRight);
-  Head->setColumnStretch(1, 1);
-  connect(Excel, &QPushButton::clicked, this, [this] { GuardedCall([this] { btnExcelPotentialClick(); }); });
-  QPushButton* All = NewExportAllButton(Page, "btnExcelAllPotential");
-  Head->addWidget(All, 3, 3, Qt::AlignRight);
-  connect(All, &QPushButton::clicked, this, [this] { GuardedCall([this] { ExportAllTables(); }); });
-
-  SgPotential = NewTable(Page, "SgPotential", 50, 1);
-  SgPotentialMean = NewStatsTable(Page, "SgPotentialMean", 48);
-  lblMeansp = NewLabel(Page, "Means over:", "lblMeansp");
-
-  auto* Stats = new QHBoxLayout;
-  Stats->setSpacing(4);
-  Stats->addWidget(new TRowCaptions(
-      SgPotentialMean,
-      {lblMeansp, NewLabel(Page, "Standard deviation:"), NewLabel(Page, "Variation coëfficients:")}, Page));
-  Stats->addWidget(SgPotentialMean, 1);
-
-  auto* L = new QVBoxLayout(Page);
-  L->addLayout(Head);
-  L->addWidget(NewLabel(Page, "SUMMARY POTENTIAL PRODUCTION"));
-  L->addWidget(SgPotential, 1);
-  L->addLayout(Stats);
-  return Page;
+  using F = TFormOutputSummary;
+  static const THeadCell Head[] = {
+      {"WEATHER:", "lblWeatherp", "lblWeatherNamep", &F::lblWeatherNamep, 0, false},
+      {"CROP:", "lblCropp", "lblCropNamep", &F::lblCropNamep, 1, false},
+      {"SOIL:", "lblSoilp", "lblSoilNamep", &F::lblSoilNamep, 2, false},
+      {"RAIN:", "lblRain", "lblRainp", &F::lblRainp, 3, true},
+  };
+  static const TRunPage Parts{"tsPotential",
+                              Head,
+                              static_cast<int>(std::size(Head)),
+                              "lblRunnamp",
+                              &F::lblRunnamp,
+                              "CbRunNamePotential",
+                              &F::CbRunNamePotential,
+                              "btnExcelPotential",
+                              &F::btnExcelPotentialClick,
+                              false,
+                              "btnExcelAllPotential",
+                              "SgPotential",
+                              &F::SgPotential,
+                              "SgPotentialMean",
+                              48,
+                              &F::SgPotentialMean,
+                              "lblMeansp",
+                              &F::lblMeansp,
+                              "SUMMARY POTENTIAL PRODUCTION"};
+  return BuildRunPage(Parts);
 }
 
 QWidget* TFormOutputSummary::BuildWaterLimitedPage() {
-  auto* Page = new QWidget;
-  Page->setObjectName("tsWaterlimited");
+  using F = TFormOutputSummary;
+  static const THeadCell Head[] = {
+      {"WEATHER:", "lblWeatherw", "lblWeatherNamew", &F::lblWeatherNamew, 0, false},
+      {"RAIN:", "lblRain1", "lblRainw", &F::lblRainw, 1, false},
+      {"CROP:", "lblCropw", "lblCropNamew", &F::lblCropNamew, 2, false},
+      {"SOIL:", "lblSoilw", "lblSoilNamew", &F::lblSoilNamew, 3, false},
+  };
+  static const TRunPage Parts{"tsWaterlimited",
+                              Head,
+                              static_cast<int>(std::size(Head)),
+                              "lblRunnamw",
+                              &F::lblRunnamw,
+                              "CbRunNameWater",
+                              &F::CbRunNameWater,
+                              "btnExcelWaterlimited",
+                              &F::btnExcelWaterlimitedClick,
+                              true,
+                              "btnExcelAllWaterlimited",
+                              "SgWaterLimited",
+                              &F::SgWaterLimited,
+                              "SgWaterLimitedMean",
+                              50,
+                              &F::SgWaterLimitedMean,
+                              "lblMeansw",
+                              &F::lblMeansw,
+                              "SUMMARY WATER-LIMITED PRODUCTION"};
+  return BuildRunPage(Parts);
+}
+
+// The header block of a run's page: the run's weather, crop, soil and rain
+// on the left; the run selector and the export buttons on the right.
+QGridLayout* TFormOutputSummary::BuildRunHead(QWidget* Page, const TRunPage& Parts) {
   auto* Head = new QGridLayout;
   Head->setHorizontalSpacing(8);
   Head->setVerticalSpacing(2);
-  Head->addWidget(NewLabel(Page, "WEATHER:", "lblWeatherw"), 0, 0);
-  Head->addWidget(lblWeatherNamew = NewValue(Page, "lblWeatherNamew", true), 0, 1);
-  Head->addWidget(NewLabel(Page, "RAIN:", "lblRain1"), 1, 0);
-  Head->addWidget(lblRainw = NewValue(Page, "lblRainw", true), 1, 1);
-  Head->addWidget(NewLabel(Page, "CROP:", "lblCropw"), 2, 0);
-  Head->addWidget(lblCropNamew = NewValue(Page, "lblCropNamew", true), 2, 1);
-  Head->addWidget(NewLabel(Page, "SOIL:", "lblSoilw"), 3, 0);
-  Head->addWidget(lblSoilNamew = NewValue(Page, "lblSoilNamew", true), 3, 1);
-  Head->addWidget(lblRunnamw = NewLabel(Page, "RUNNAM:", "lblRunnamw"), 0, 2);
-  Head->addWidget(CbRunNameWater = NewSelector(Page, "CbRunNameWater"), 0, 3);
-  lblRunnamw->setBuddy(CbRunNameWater);
-  QPushButton* Excel = NewExcelButton(Page, "btnExcelWaterlimited");
+  for (int i = 0; i < Parts.HeadCount; ++i) {
+    const THeadCell& C = Parts.Head[i];
+    QLabel* Caption = NewLabel(Page, C.Caption, C.CaptionName);
+    QLabel* Value = NewValue(Page, C.ValueName, true);
+    this->*C.Value = Value;
+    if (C.Hidden) {
+      Caption->hide();
+      Value->hide();
+    }
+    Head->addWidget(Caption, C.Row, 0);
+    Head->addWidget(Value, C.Row, 1);
+  }
+  QLabel* RunCaption = NewLabel(Page, "RUNNAM:", Parts.RunCaptionName);
+  Head->addWidget(this->*Parts.RunCaption = RunCaption, 0, 2);
+  QComboBox* Selector = NewSelector(Page, Parts.SelectorName);
+  Head->addWidget(this->*Parts.Selector = Selector, 0, 3);
+  RunCaption->setBuddy(Selector);
+  QPushButton* Excel = NewExcelButton(Page, Parts.ExcelName);
   Head->addWidget(Excel, 2, 3, Qt::AlignRight);
-  lblGroundwater = NewValue(Page, "lblGroundwater", true);
-  lblGroundwater->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  Head->addWidget(lblGroundwater, 4, 0, 1, 4);
+  if (Parts.Groundwater) {
+    lblGroundwater = NewValue(Page, "lblGroundwater", true);
+    lblGroundwater->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Head->addWidget(lblGroundwater, 4, 0, 1, 4);
+  }
   Head->setColumnStretch(1, 1);
+  const auto Click = Parts.ExcelClick;
   connect(Excel, &QPushButton::clicked, this,
-          [this] { GuardedCall([this] { btnExcelWaterlimitedClick(); }); });
-  QPushButton* All = NewExportAllButton(Page, "btnExcelAllWaterlimited");
+          [this, Click] { GuardedCall([this, Click] { (this->*Click)(); }); });
+  QPushButton* All = NewExportAllButton(Page, Parts.AllName);
   Head->addWidget(All, 3, 3, Qt::AlignRight);
   connect(All, &QPushButton::clicked, this, [this] { GuardedCall([this] { ExportAllTables(); }); });
+  return Head;
+}
 
-  SgWaterLimited = NewTable(Page, "SgWaterLimited", 50, 1);
-  SgWaterLimitedMean = NewStatsTable(Page, "SgWaterLimitedMean", 50);
-  lblMeansw = NewLabel(Page, "Means over:", "lblMeansw");
+QWidget* TFormOutputSummary::BuildRunPage(const TRunPage& Parts) {
+  auto* Page = new QWidget;
+  Page->setObjectName(Parts.Name);
+  QGridLayout* Head = BuildRunHead(Page, Parts);
+
+  TDxStringGrid* Table = this->*Parts.Table = NewTable(Page, Parts.TableName, 50, 1);
+  TDxStringGrid* Mean = this->*Parts.Mean = NewStatsTable(Page, Parts.MeanName, Parts.MeanColWidth);
+  QLabel* Means = this->*Parts.Means = NewLabel(Page, "Means over:", Parts.MeansName);
 
   auto* Stats = new QHBoxLayout;
   Stats->setSpacing(4);
   Stats->addWidget(new TRowCaptions(
-      SgWaterLimitedMean,
-      {lblMeansw, NewLabel(Page, "Standard deviation:"), NewLabel(Page, "Variation coëfficients:")}, Page));
-  Stats->addWidget(SgWaterLimitedMean, 1);
+      Mean, {Means, NewLabel(Page, "Standard deviation:"), NewLabel(Page, "Variation coëfficients:")}, Page));
+  Stats->addWidget(Mean, 1);
 
   auto* L = new QVBoxLayout(Page);
   L->addLayout(Head);
-  L->addWidget(NewLabel(Page, "SUMMARY WATER-LIMITED PRODUCTION"));
-  L->addWidget(SgWaterLimited, 1);
+  L->addWidget(NewLabel(Page, Parts.Title));
+  L->addWidget(Table, 1);
   L->addLayout(Stats);
   return Page;
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 class QComboBox;
+class QGridLayout;
 class QLabel;
 class QWidget;
 class TDxStringGrid;
@@ -44,6 +45,40 @@ class TFormOutputSummary : public QDialog {
  private:
   void FormCreate();
   void FormClose();
+  // What the potential and the water-limited page have each of their own:
+  // the header's captions and values, the run selector, the buttons, the
+  // tables and the title.
+  struct THeadCell {
+    const char* Caption;
+    const char* CaptionName;
+    const char* ValueName;
+    QLabel* TFormOutputSummary::*Value;
+    int Row;
+    bool Hidden;
+  };
+  struct TRunPage {
+    const char* Name;
+    const THeadCell* Head;
+    int HeadCount;
+    const char* RunCaptionName;
+    QLabel* TFormOutputSummary::*RunCaption;
+    const char* SelectorName;
+    QComboBox* TFormOutputSummary::*Selector;
+    const char* ExcelName;
+    void (TFormOutputSummary::*ExcelClick)();
+    bool Groundwater;  // the line on the groundwater below the header
+    const char* AllName;
+    const char* TableName;
+    TDxStringGrid* TFormOutputSummary::*Table;
+    const char* MeanName;
+    int MeanColWidth;
+    TDxStringGrid* TFormOutputSummary::*Mean;
+    const char* MeansName;
+    QLabel* TFormOutputSummary::*Means;
+    const char* Title;
+  };
+  QWidget* BuildRunPage(const TRunPage& Parts);
+  QGridLayout* BuildRunHead(QWidget* Page, const TRunPage& Parts);
   QWidget* BuildPotentialPage();
   QWidget* BuildWaterLimitedPage();
   QWidget* BuildSummaryPage();

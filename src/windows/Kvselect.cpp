@@ -46,6 +46,25 @@ TFormSelect::TFormSelect(QWidget* aOwner, const QString& aCaption) : QDialog(aOw
   setObjectName("FormSelect");
   setWindowTitle("Select variables " + aCaption);
 
+  BuildGroupChoice();
+  BuildLists(aCaption);
+  QDialogButtonBox* Buttons = MakeOkCancelButtons(this, OKBtn, CancelBtn);
+
+  LayOut(Buttons);
+
+  ConnectGuarded(FGroupButtons, &QButtonGroup::idClicked, this, &TFormSelect::rgSelectGroupClick);
+  ConnectGuarded(SrcList, &QListWidget::currentRowChanged, this, &TFormSelect::SrcListClick);
+  ConnectGuarded(SrcList, &QListWidget::itemDoubleClicked, this, &TFormSelect::IncludeBtnClick);
+  ConnectGuarded(IncludeBtn, &QToolButton::clicked, this, &TFormSelect::IncludeBtnClick);
+  ConnectGuarded(btnRemove, &QPushButton::clicked, this, &TFormSelect::btnRemoveClick);
+  ConnectGuarded(DstList, &QListWidget::itemDoubleClicked, this, &TFormSelect::btnRemoveClick);
+
+  OKBtn->setDefault(true);
+  OKBtn->setFocus();
+}
+
+// The radio buttons of the variable groups.
+void TFormSelect::BuildGroupChoice() {
   rgSelectGroup = new QGroupBox(" Select group ", this);
   rgSelectGroup->setObjectName("rgSelectGroup");
   FGroupButtons = new QButtonGroup(this);
@@ -57,7 +76,10 @@ TFormSelect::TFormSelect(QWidget* aOwner, const QString& aCaption) : QDialog(aOw
     GroupLayout->addWidget(Button);
   }
   GroupLayout->addStretch();
+}
 
+// The lists of variables with their captions and buttons, and the meaning.
+void TFormSelect::BuildLists(const QString& aCaption) {
   SrcLabel = new QLabel("&Variables:", this);
   SrcLabel->setObjectName("SrcLabel");
   SrcList = new QListWidget(this);
@@ -91,20 +113,6 @@ TFormSelect::TFormSelect(QWidget* aOwner, const QString& aCaption) : QDialog(aOw
   // A fixed size that holds the longest meanings, measured in the font.
   const QFontMetrics Fm = lblMeaning->fontMetrics();
   lblMeaning->setFixedSize(Fm.averageCharWidth() * 46, Fm.lineSpacing() * 3 + 4);
-
-  QDialogButtonBox* Buttons = MakeOkCancelButtons(this, OKBtn, CancelBtn);
-
-  LayOut(Buttons);
-
-  ConnectGuarded(FGroupButtons, &QButtonGroup::idClicked, this, &TFormSelect::rgSelectGroupClick);
-  ConnectGuarded(SrcList, &QListWidget::currentRowChanged, this, &TFormSelect::SrcListClick);
-  ConnectGuarded(SrcList, &QListWidget::itemDoubleClicked, this, &TFormSelect::IncludeBtnClick);
-  ConnectGuarded(IncludeBtn, &QToolButton::clicked, this, &TFormSelect::IncludeBtnClick);
-  ConnectGuarded(btnRemove, &QPushButton::clicked, this, &TFormSelect::btnRemoveClick);
-  ConnectGuarded(DstList, &QListWidget::itemDoubleClicked, this, &TFormSelect::btnRemoveClick);
-
-  OKBtn->setDefault(true);
-  OKBtn->setFocus();
 }
 
 // The groups left, the source list, ">" and the chosen list beside them; the

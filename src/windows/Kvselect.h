@@ -40,6 +40,8 @@ class TFormSelect : public QDialog {
   void showEvent(QShowEvent* Event) override;
 
  private:
+  void BuildGroupChoice();
+  void BuildLists(const QString& aCaption);
   void LayOut(QDialogButtonBox* Buttons);
   // Appends the entry at List's focused position, with its object, to Items.
   static void CopySelected(QListWidget* List, QListWidget* Items);
