@@ -14,6 +14,7 @@
 #include <QValueAxis>
 #include <algorithm>
 
+#include "Commands.h"
 #include "DxGrid.h"
 #include "KvChart.h"
 #include "Kvoutdet.h"
@@ -65,8 +66,7 @@ TFormEvaluation::TFormEvaluation(QWidget* Owner, const std::string& ObsFile, con
   OLEExcel->setObjectName("OLEExcel");
 
   FillTable();
-  connect(CbEvalVar, &QComboBox::currentIndexChanged, this,
-          [this] { GuardedCall([this] { CbEvalVarChange(); }); });
+  ConnectGuarded(CbEvalVar, &QComboBox::currentIndexChanged, this, &TFormEvaluation::CbEvalVarChange);
   CbEvalVarChange();
 }
 
@@ -144,7 +144,7 @@ QHBoxLayout* TFormEvaluation::BuildButtonRow() {
   Bottom->addWidget(Excel);
   Bottom->addStretch(1);
   Bottom->addWidget(Close);
-  connect(Excel, &QPushButton::clicked, this, [this] { GuardedCall([this] { btnExcelEvaluationClick(); }); });
+  ConnectGuarded(Excel, &QPushButton::clicked, this, &TFormEvaluation::btnExcelEvaluationClick);
   connect(Close, &QPushButton::clicked, this, &QDialog::accept);
   return Bottom;
 }

@@ -15,6 +15,7 @@
 #include <algorithm>
 
 #include "ChartExport.h"
+#include "Commands.h"
 #include "DxGrid.h"
 #include "KvChart.h"
 #include "KvTable.h"
@@ -299,7 +300,7 @@ TFormRunComparison::TFormRunComparison(QWidget* aOwner, const TRunRecord& A, con
   OLEExcel->setObjectName("OLEExcel");
   auto* BtnExcel = NewButton("&Excel", "BtnExcel");
   SetHint(BtnExcel, "|Both tables into a spreadsheet");
-  connect(BtnExcel, &QPushButton::clicked, this, [this] { GuardedCall([this] { BtnExcelClick(); }); });
+  ConnectGuarded(BtnExcel, &QPushButton::clicked, this, &TFormRunComparison::BtnExcelClick);
   auto* BtnClose = NewButton("Close", "BtnClose");
   connect(BtnClose, &QPushButton::clicked, this, &QDialog::accept);
   auto* Bottom = new QHBoxLayout;
@@ -356,33 +357,34 @@ QWidget* TFormRunComparison::NewGraphPage(const TRunRecord& A, const TRunRecord&
   Choice->addWidget(CbVariable, 1);
   Choice->addWidget(CbYear);
   Choice->addWidget(BtnSaveImage);
+  BuildGraph(*Layout, *Choice, A, B);
 
+  ConnectGuarded(CbLevel, &QComboBox::currentIndexChanged, this, &TFormRunComparison::CbLevelChange);
+  ConnectGuarded(CbVariable, &QComboBox::currentIndexChanged, this, &TFormRunComparison::DrawGraph);
+  ConnectGuarded(CbYear, &QComboBox::currentIndexChanged, this, &TFormRunComparison::CbYearChange);
+  ConnectGuarded(BtnSaveImage, &QPushButton::clicked, this, &TFormRunComparison::BtnSaveImageClick);
+  // A file that breaks off is told; the window opens all the same.
+  GuardedCall([this] { CbLevelChange(); });
+  return Page;
+}
+
+// The chart of both runs' curves on one axis, with its legend beside it.
+void TFormRunComparison::BuildGraph(QVBoxLayout& Layout, QHBoxLayout& Choice, const TRunRecord& A,
+                                    const TRunRecord& B) {
   FChart = new TKvCurveChart;
   auto* View = new TKvChartView(FChart, true);
   View->setObjectName("ChartRuns");
   FTable = new TKvTable(this, FChart);
   FTable->SetTitle("Run " + std::to_string(A.Number) + " and run " + std::to_string(B.Number));
-  // Both runs on the same axis.
   FTable->ChangeVertAxis(2);
-  Layout->addLayout(Choice);
+  Layout.addLayout(&Choice);
   LbLegend = new QListWidget;
   LbLegend->setObjectName("LbLegend");
   LbLegend->setFixedWidth(200);
   auto* Graph = new QHBoxLayout;
   Graph->addWidget(View, 1);
   Graph->addWidget(LbLegend);
-  Layout->addLayout(Graph, 1);
-
-  connect(CbLevel, &QComboBox::currentIndexChanged, this,
-          [this] { GuardedCall([this] { CbLevelChange(); }); });
-  connect(CbVariable, &QComboBox::currentIndexChanged, this,
-          [this] { GuardedCall([this] { DrawGraph(); }); });
-  connect(CbYear, &QComboBox::currentIndexChanged, this, [this] { GuardedCall([this] { CbYearChange(); }); });
-  connect(BtnSaveImage, &QPushButton::clicked, this,
-          [this] { GuardedCall([this] { BtnSaveImageClick(); }); });
-  // A file that breaks off is told; the window opens all the same.
-  GuardedCall([this] { CbLevelChange(); });
-  return Page;
+  Layout.addLayout(Graph, 1);
 }
 
 void TFormRunComparison::CbLevelChange() {

@@ -11,9 +11,11 @@
 #include "session/RunHistory.h"
 
 class QComboBox;
+class QHBoxLayout;
 class QLabel;
 class QListWidget;
 class QPushButton;
+class QVBoxLayout;
 class TKvCurveChart;
 class TKvTable;
 class QTableWidget;
@@ -71,6 +73,7 @@ class TFormRunComparison : public QDialog {
 
  private:
   QWidget* NewGraphPage(const TRunRecord& A, const TRunRecord& B);
+  void BuildGraph(QVBoxLayout& Layout, QHBoxLayout& Choice, const TRunRecord& A, const TRunRecord& B);
   QString FTitleA, FTitleB;
   std::string FOutA, FOutB;
   bool FGroundwater = false;

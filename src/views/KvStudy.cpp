@@ -24,6 +24,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "Commands.h"
 #include "KvStudyResults.h"
 #include "QtHandlers.h"
 #include "WinSupport.h"
@@ -83,7 +84,26 @@ TFormStudy::TFormStudy(QWidget* Owner) : QDialog(Owner) {
   setWindowTitle("Study");
   setMinimumSize(560, 480);
   auto* Main = new QVBoxLayout(this);
+  Main->addLayout(BuildChoices());
+  Main->addLayout(BuildRunRow());
+  Main->addWidget(new QLabel("Problems of the table:"));
+  LbProblems = new QListWidget;
+  LbProblems->setObjectName("LbProblems");
+  Main->addWidget(LbProblems, 1);
+  Main->addWidget(BuildProgressPanel());
+  PnlProgress->hide();
+  auto* Bottom = new QHBoxLayout;
+  Bottom->addStretch(1);
+  BtnClose = new QPushButton("Close");
+  BtnClose->setObjectName("BtnClose");
+  Bottom->addWidget(BtnClose);
+  Main->addLayout(Bottom);
+  ConnectControls();
+  UpdateCommands();
+}
 
+// The table, where the rows run and on how many cores.
+QFormLayout* TFormStudy::BuildChoices() {
   auto* Form = new QFormLayout;
   auto* TableRow = new QHBoxLayout;
   EdTable = new QLineEdit;
@@ -95,7 +115,18 @@ TFormStudy::TFormStudy(QWidget* Owner) : QDialog(Owner) {
   TableRow->addWidget(EdTable, 1);
   TableRow->addWidget(BtnTable);
   Form->addRow("Study table:", TableRow);
+  Form->addRow("Run on:", BuildWhere());
+  SeCores = new QSpinBox;
+  SeCores->setObjectName("SeCores");
+  const int Cores = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+  SeCores->setRange(1, std::max(256, Cores));
+  SeCores->setValue(Cores);
+  SetHint(SeCores, "|How many rows run at the same time on this computer");
+  Form->addRow("Cores:", SeCores);
+  return Form;
+}
 
+QGroupBox* TFormStudy::BuildWhere() {
   auto* GbWhere = new QGroupBox;
   GbWhere->setObjectName("GbWhere");
   auto* WhereLayout = new QHBoxLayout(GbWhere);
@@ -114,30 +145,21 @@ TFormStudy::TFormStudy(QWidget* Owner) : QDialog(Owner) {
   WhereLayout->addWidget(RbLocal);
   WhereLayout->addWidget(RbSlurm);
   WhereLayout->addStretch(1);
-  Form->addRow("Run on:", GbWhere);
+  return GbWhere;
+}
 
-  SeCores = new QSpinBox;
-  SeCores->setObjectName("SeCores");
-  const int Cores = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
-  SeCores->setRange(1, std::max(256, Cores));
-  SeCores->setValue(Cores);
-  SetHint(SeCores, "|How many rows run at the same time on this computer");
-  Form->addRow("Cores:", SeCores);
-  Main->addLayout(Form);
-
+QHBoxLayout* TFormStudy::BuildRunRow() {
   BtnRun = new QPushButton("Check and run");
   BtnRun->setObjectName("BtnRun");
   SetHint(BtnRun, "|Check every cell of the table, then run the rows that have no result yet");
   auto* RunRow = new QHBoxLayout;
   RunRow->addWidget(BtnRun);
   RunRow->addStretch(1);
-  Main->addLayout(RunRow);
+  return RunRow;
+}
 
-  Main->addWidget(new QLabel("Problems of the table:"));
-  LbProblems = new QListWidget;
-  LbProblems->setObjectName("LbProblems");
-  Main->addWidget(LbProblems, 1);
-
+// Done, failed, remaining, elapsed and left, the outcome, Stop and Results.
+QFrame* TFormStudy::BuildProgressPanel() {
   PnlProgress = new QFrame;
   PnlProgress->setObjectName("PnlProgress");
   PnlProgress->setFrameShape(QFrame::StyledPanel);
@@ -178,26 +200,19 @@ TFormStudy::TFormStudy(QWidget* Owner) : QDialog(Owner) {
   PanelButtons->addStretch(1);
   P->addLayout(PanelButtons, 5, 0, 1, 4);
   P->setColumnStretch(3, 1);
-  Main->addWidget(PnlProgress);
-  PnlProgress->hide();
+  return PnlProgress;
+}
 
-  auto* Bottom = new QHBoxLayout;
-  Bottom->addStretch(1);
-  BtnClose = new QPushButton("Close");
-  BtnClose->setObjectName("BtnClose");
-  Bottom->addWidget(BtnClose);
-  Main->addLayout(Bottom);
-
+void TFormStudy::ConnectControls() {
   FTimer = new QTimer(this);
   FTimer->setInterval(500);
-  connect(FTimer, &QTimer::timeout, this, [this] { GuardedCall([this] { ShowProgress(); }); });
-  connect(BtnTable, &QPushButton::clicked, this, [this] { GuardedCall([this] { BtnTableClick(); }); });
-  connect(BtnRun, &QPushButton::clicked, this, [this] { GuardedCall([this] { BtnRunClick(); }); });
-  connect(BtnStop, &QPushButton::clicked, this, [this] { GuardedCall([this] { BtnStopClick(); }); });
-  connect(BtnResults, &QPushButton::clicked, this, [this] { GuardedCall([this] { BtnResultsClick(); }); });
-  connect(BtnClose, &QPushButton::clicked, this, [this] { GuardedCall([this] { reject(); }); });
+  ConnectGuarded(FTimer, &QTimer::timeout, this, &TFormStudy::ShowProgress);
+  ConnectGuarded(BtnTable, &QPushButton::clicked, this, &TFormStudy::BtnTableClick);
+  ConnectGuarded(BtnRun, &QPushButton::clicked, this, &TFormStudy::BtnRunClick);
+  ConnectGuarded(BtnStop, &QPushButton::clicked, this, &TFormStudy::BtnStopClick);
+  ConnectGuarded(BtnResults, &QPushButton::clicked, this, &TFormStudy::BtnResultsClick);
+  ConnectGuarded(BtnClose, &QPushButton::clicked, static_cast<QObject*>(this), [this] { reject(); });
   connect(RgWhere, &QButtonGroup::idClicked, this, [this] { UpdateCommands(); });
-  UpdateCommands();
 }
 
 TFormStudy::~TFormStudy() { EndProcess(); }
@@ -224,6 +239,22 @@ void TFormStudy::BtnTableClick() {
   if (!File.isEmpty()) EdTable->setText(File);
 }
 
+// Reads and checks the table; its problems are listed and refuse it.
+bool TFormStudy::TableIsSound(const std::string& Table, const TKvSession& S) {
+  std::vector<TStudyProblem> Problems;
+  {
+    TBusyCursor Busy;
+    FTable = ReadStudyTable(Table);
+    Problems = CheckStudyTable(FTable, S);
+  }
+  if (Problems.empty()) return true;
+  for (const TStudyProblem& P : Problems) LbProblems->addItem(FromCore(StudyProblemText(P)));
+  LbProblems->setCurrentRow(0);
+  ShowErrorBox(Format("The table is refused (%zu %s); nothing was run.", Problems.size(),
+                      Problems.size() == 1 ? "problem" : "problems"));
+  return false;
+}
+
 void TFormStudy::BtnRunClick() {
   if (Running() || !TheSession) return;
   const QString TableName = EdTable->text().trimmed();
@@ -239,19 +270,7 @@ void TFormStudy::BtnRunClick() {
   // Names typed relative are taken from the program directory, as krlstudy
   // takes them from where it was started.
   const std::string Table = fs::absolute(ToCore(TableName)).string();
-  std::vector<TStudyProblem> Problems;
-  {
-    TBusyCursor Busy;
-    FTable = ReadStudyTable(Table);
-    Problems = CheckStudyTable(FTable, S);
-  }
-  if (!Problems.empty()) {
-    for (const TStudyProblem& P : Problems) LbProblems->addItem(FromCore(StudyProblemText(P)));
-    LbProblems->setCurrentRow(0);
-    ShowErrorBox(Format("The table is refused (%zu %s); nothing was run.", Problems.size(),
-                        Problems.size() == 1 ? "problem" : "problems"));
-    return;
-  }
+  if (!TableIsSound(Table, S)) return;
   const std::string Program = GetExecPath() + "krlstudy";
   if (!FileExists(Program)) {
     ShowErrorBox("The study program " + Program + " was not found.");
@@ -259,7 +278,11 @@ void TFormStudy::BtnRunClick() {
   }
   // The base of the study is the working session as the window shows it.
   S.WriteInputFiles();
+  StartStudy(Table, Program);
+}
 
+// Starts krlstudy on the checked table and shows its progress.
+void TFormStudy::StartStudy(const std::string& Table, const std::string& Program) {
   FOnSlurm = RgWhere->checkedId() == 1;
   FStudy = std::make_unique<TStudy>(StudyDirOfSession(Table));
   const TStudyCounts Before = CountStudy(*FStudy, FTable);

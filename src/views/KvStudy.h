@@ -16,7 +16,10 @@
 #include "study/StudyTable.h"
 
 class QButtonGroup;
+class QFormLayout;
 class QFrame;
+class QGroupBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -24,6 +27,7 @@ class QProgressBar;
 class QPushButton;
 class QSpinBox;
 class QTimer;
+class TKvSession;
 class TStudy;
 
 // Where a table's study runs: a folder named after the table below the
@@ -50,8 +54,15 @@ class TFormStudy : public QDialog {
   void reject() override;
 
  private:
+  QFormLayout* BuildChoices();
+  QGroupBox* BuildWhere();
+  QHBoxLayout* BuildRunRow();
+  QFrame* BuildProgressPanel();
+  void ConnectControls();
   void BtnTableClick();
   void BtnRunClick();
+  bool TableIsSound(const std::string& Table, const TKvSession& S);
+  void StartStudy(const std::string& Table, const std::string& Program);
   void BtnStopClick();
   void BtnResultsClick();
   void ShowProgress();

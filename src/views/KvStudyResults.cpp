@@ -23,6 +23,7 @@
 #include <map>
 
 #include "ChartExport.h"
+#include "Commands.h"
 #include "KvChart.h"
 #include "QtHandlers.h"
 #include "WinSupport.h"
@@ -185,6 +186,23 @@ TFormStudyResults::TFormStudyResults(QWidget* Owner, const std::string& Dir) : Q
   FProxy->setFilterCaseSensitivity(Qt::CaseInsensitive);
 
   auto* Main = new QVBoxLayout(this);
+  Main->addLayout(BuildFilterRow());
+  auto* Split = new QSplitter(Qt::Vertical);
+  Split->addWidget(BuildTable());
+  Split->addWidget(BuildChartPane());
+  Main->addWidget(Split, 1);
+  auto* Bottom = new QHBoxLayout;
+  Bottom->addStretch(1);
+  BtnClose = new QPushButton("Close");
+  BtnClose->setObjectName("BtnClose");
+  Bottom->addWidget(BtnClose);
+  Main->addLayout(Bottom);
+  FillChoices();
+  ConnectControls();
+  ApplyFilter();
+}
+
+QHBoxLayout* TFormStudyResults::BuildFilterRow() {
   auto* FilterRow = new QHBoxLayout;
   CbFilterColumn = NamedCombo("CbFilterColumn");
   EdFilter = new QLineEdit;
@@ -196,9 +214,10 @@ TFormStudyResults::TFormStudyResults(QWidget* Owner, const std::string& Dir) : Q
   FilterRow->addWidget(CbFilterColumn);
   FilterRow->addWidget(EdFilter, 1);
   FilterRow->addWidget(LblRows);
-  Main->addLayout(FilterRow);
+  return FilterRow;
+}
 
-  auto* Split = new QSplitter(Qt::Vertical);
+QTableView* TFormStudyResults::BuildTable() {
   GridResults = new QTableView;
   GridResults->setObjectName("GridResults");
   GridResults->setModel(FProxy);
@@ -208,8 +227,11 @@ TFormStudyResults::TFormStudyResults(QWidget* Owner, const std::string& Dir) : Q
   GridResults->setEditTriggers(QAbstractItemView::NoEditTriggers);
   GridResults->horizontalHeader()->setSectionsClickable(true);
   GridResults->verticalHeader()->hide();  // the column "row" numbers them
-  Split->addWidget(GridResults);
+  return GridResults;
+}
 
+// The choice of result and levels, Save image and the chart.
+QWidget* TFormStudyResults::BuildChartPane() {
   auto* ChartPane = new QWidget;
   auto* ChartLayout = new QVBoxLayout(ChartPane);
   ChartLayout->setContentsMargins(0, 0, 0, 0);
@@ -233,16 +255,10 @@ TFormStudyResults::TFormStudyResults(QWidget* Owner, const std::string& Dir) : Q
   ChartView->setRenderHint(QPainter::Antialiasing);
   ChartView->setMinimumHeight(240);
   ChartLayout->addWidget(ChartView, 1);
-  Split->addWidget(ChartPane);
-  Main->addWidget(Split, 1);
+  return ChartPane;
+}
 
-  auto* Bottom = new QHBoxLayout;
-  Bottom->addStretch(1);
-  BtnClose = new QPushButton("Close");
-  BtnClose->setObjectName("BtnClose");
-  Bottom->addWidget(BtnClose);
-  Main->addLayout(Bottom);
-
+void TFormStudyResults::FillChoices() {
   // The results follow the table's own columns ("run" is the first of
   // them); the levels are the row's number, ID, values, run and year.
   const int RunAt = FModel->Column("run");
@@ -263,16 +279,15 @@ TFormStudyResults::TFormStudyResults(QWidget* Owner, const std::string& Dir) : Q
     }
   if (FModel->Header.size() > 2 && RunAt != 2) CbLevels->setCurrentIndex(2);
   if (CbFilterColumn->count() > 1) CbFilterColumn->setCurrentIndex(1);
+}
 
-  connect(CbResult, &QComboBox::currentIndexChanged, this, [this] { GuardedCall([this] { DrawChart(); }); });
-  connect(CbLevels, &QComboBox::currentIndexChanged, this, [this] { GuardedCall([this] { DrawChart(); }); });
-  connect(CbFilterColumn, &QComboBox::currentIndexChanged, this,
-          [this] { GuardedCall([this] { ApplyFilter(); }); });
-  connect(EdFilter, &QLineEdit::textChanged, this, [this] { GuardedCall([this] { ApplyFilter(); }); });
-  connect(BtnSaveImage, &QPushButton::clicked, this,
-          [this] { GuardedCall([this] { BtnSaveImageClick(); }); });
+void TFormStudyResults::ConnectControls() {
+  ConnectGuarded(CbResult, &QComboBox::currentIndexChanged, this, &TFormStudyResults::DrawChart);
+  ConnectGuarded(CbLevels, &QComboBox::currentIndexChanged, this, &TFormStudyResults::DrawChart);
+  ConnectGuarded(CbFilterColumn, &QComboBox::currentIndexChanged, this, &TFormStudyResults::ApplyFilter);
+  ConnectGuarded(EdFilter, &QLineEdit::textChanged, this, &TFormStudyResults::ApplyFilter);
+  ConnectGuarded(BtnSaveImage, &QPushButton::clicked, this, &TFormStudyResults::BtnSaveImageClick);
   connect(BtnClose, &QPushButton::clicked, this, [this] { reject(); });
-  ApplyFilter();
 }
 
 TFormStudyResults::~TFormStudyResults() = default;

@@ -10,6 +10,7 @@
 #include <vector>
 
 class QChart;
+class QHBoxLayout;
 class QChartView;
 class QComboBox;
 class QLabel;
@@ -17,6 +18,7 @@ class QLineEdit;
 class QPushButton;
 class QSortFilterProxyModel;
 class QTableView;
+class QWidget;
 class TStudyResultsModel;
 
 // The five numbers of a box plot: least value, lower quartile, median,
@@ -50,6 +52,11 @@ class TFormStudyResults : public QDialog {
   QChart* Chart() const { return FChart; }
 
  private:
+  QHBoxLayout* BuildFilterRow();
+  QTableView* BuildTable();
+  QWidget* BuildChartPane();
+  void FillChoices();
+  void ConnectControls();
   void DrawChart();
   void ApplyFilter();
   void BtnSaveImageClick();

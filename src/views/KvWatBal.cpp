@@ -19,6 +19,7 @@
 #include <cmath>
 
 #include "ChartExport.h"
+#include "Commands.h"
 #include "KvChart.h"
 #include "KvPrint.h"
 #include "QtHandlers.h"
@@ -247,11 +248,10 @@ QHBoxLayout* TFormWaterBalance::BuildButtonRow() {
   Buttons->addStretch(1);
   Buttons->addWidget(BtnClose);
 
-  connect(FBtnChart, &QPushButton::clicked, this, [this] { GuardedCall([this] { BtnChartClick(); }); });
-  connect(FBtn3D, &QPushButton::clicked, this, [this] { GuardedCall([this] { Btn3DClick(); }); });
-  connect(BtnPrint, &QPushButton::clicked, this, [this] { GuardedCall([this] { BtnPrintClick(); }); });
-  connect(BtnSaveImage, &QPushButton::clicked, this,
-          [this] { GuardedCall([this] { BtnSaveImageClick(); }); });
+  ConnectGuarded(FBtnChart, &QPushButton::clicked, this, &TFormWaterBalance::BtnChartClick);
+  ConnectGuarded(FBtn3D, &QPushButton::clicked, this, &TFormWaterBalance::Btn3DClick);
+  ConnectGuarded(BtnPrint, &QPushButton::clicked, this, &TFormWaterBalance::BtnPrintClick);
+  ConnectGuarded(BtnSaveImage, &QPushButton::clicked, this, &TFormWaterBalance::BtnSaveImageClick);
   connect(BtnClose, &QPushButton::clicked, this, [this] { BtnCloseClick(); });
   return Buttons;
 }

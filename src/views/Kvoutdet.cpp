@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "Commands.h"
 #include "DxGrid.h"
 #include "KvGraphOpen.h"
 #include "OLEExcel.h"
@@ -175,12 +176,11 @@ QHBoxLayout* TFormDetailedOutput::BuildCommandRow() {
 }
 
 void TFormDetailedOutput::ConnectControls() {
-  connect(pcOutputDet, &QTabWidget::currentChanged, this,
-          [this] { GuardedCall([this] { pcOutputDetChange(); }); });
+  ConnectGuarded(pcOutputDet, &QTabWidget::currentChanged, this, &TFormDetailedOutput::pcOutputDetChange);
   for (QComboBox* C : {cbRunName, cbYear, cbRain})
-    connect(C, &QComboBox::activated, this, [this] { GuardedCall([this] { cbRunNameClick(); }); });
-  connect(BtnOpen, &QPushButton::clicked, this, [this] { GuardedCall([this] { BtnOpenClick(); }); });
-  connect(BtnGraph, &QPushButton::clicked, this, [this] { GuardedCall([this] { BtnGraphClick(); }); });
+    ConnectGuarded(C, &QComboBox::activated, this, &TFormDetailedOutput::cbRunNameClick);
+  ConnectGuarded(BtnOpen, &QPushButton::clicked, this, &TFormDetailedOutput::BtnOpenClick);
+  ConnectGuarded(BtnGraph, &QPushButton::clicked, this, &TFormDetailedOutput::BtnGraphClick);
   connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
 }
 

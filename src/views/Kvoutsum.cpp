@@ -14,6 +14,7 @@
 #include <algorithm>
 
 #include "ChartExport.h"
+#include "Commands.h"
 #include "DxGrid.h"
 #include "KvChart.h"
 #include "KvTable.h"
@@ -234,12 +235,11 @@ TFormOutputSummary::TFormOutputSummary(QWidget* aOwner) : QDialog(aOwner) {
   SetMinimumRows(SgSummary2, 3);
   LayOutResultWindow(this, Main, QSize(602, 507), QSize(780, 580));
 
-  connect(CbRunNamePotential, &QComboBox::activated, this,
-          [this] { GuardedCall([this] { CbRunNamePotentialClick(); }); });
-  connect(CbRunNameWater, &QComboBox::activated, this,
-          [this] { GuardedCall([this] { CbRunNameWaterChange(); }); });
+  ConnectGuarded(CbRunNamePotential, &QComboBox::activated, this,
+                 &TFormOutputSummary::CbRunNamePotentialClick);
+  ConnectGuarded(CbRunNameWater, &QComboBox::activated, this, &TFormOutputSummary::CbRunNameWaterChange);
   for (QComboBox* C : {CbRerunLevel, CbRerunResult})
-    connect(C, &QComboBox::activated, this, [this] { GuardedCall([this] { ShowRerunComparison(); }); });
+    ConnectGuarded(C, &QComboBox::activated, static_cast<QObject*>(this), [this] { ShowRerunComparison(); });
 }
 
 TFormOutputSummary::~TFormOutputSummary() = default;
@@ -342,7 +342,7 @@ QGridLayout* TFormOutputSummary::BuildRunHead(QWidget* Page, const TRunPage& Par
           [this, Click] { GuardedCall([this, Click] { (this->*Click)(); }); });
   QPushButton* All = NewExportAllButton(Page, Parts.AllName);
   Head->addWidget(All, 3, 3, Qt::AlignRight);
-  connect(All, &QPushButton::clicked, this, [this] { GuardedCall([this] { ExportAllTables(); }); });
+  ConnectGuarded(All, &QPushButton::clicked, this, &TFormOutputSummary::ExportAllTables);
   return Head;
 }
 
@@ -407,7 +407,7 @@ QWidget* TFormOutputSummary::BuildRerunPage() {
   auto* Image = new QPushButton("Save &image...", Page);
   Image->setObjectName("btnImageReruns");
   Image->setToolTip("Save the chart of the means as a PNG, SVG or PDF file");
-  connect(Image, &QPushButton::clicked, this, [this] { GuardedCall([this] { SaveRerunImage(); }); });
+  ConnectGuarded(Image, &QPushButton::clicked, this, &TFormOutputSummary::SaveRerunImage);
   for (QWidget* W : std::initializer_list<QWidget*>{Level, CbRerunLevel, Result, CbRerunResult})
     Head->addWidget(W);
   Head->addStretch(1);
