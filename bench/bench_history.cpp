@@ -35,16 +35,10 @@ bool SetUpHome() {
   Home = fs::temp_directory_path() / "krl_bench_history";
   fs::remove_all(Home);
   fs::create_directories(Home);
-  LaySampleHome(Home);
   SetShellWindowless(true);
   SetMessageHandler([](const TMessage&) { return TMsgResult::No; });
-  LoadVarCatalogue((Home / "bin" / "KRL_VAR.csv").string());
-  Session = std::make_unique<TKvSession>();
-  TheSession = Session.get();
-  Session->Reset();
-  BuildDataCatalogue();
-  ChooseSampleSession(*Session);
-  if (RunSession() != TRunOutcome::Successful) return false;
+  Session = OpenSampleSession(Home);
+  if (!Session || RunSession() != TRunOutcome::Successful) return false;
   const TRunHistory History(Session->FileManager());
   const std::vector<TRunRecord> Runs = History.Runs();
   if (Runs.size() != 1) return false;

@@ -43,15 +43,9 @@ void SetUpHome() {
   Home = fs::temp_directory_path() / "krl_bench_run";
   fs::remove_all(Home);
   fs::create_directories(Home);
-  LaySampleHome(Home);
   SetShellWindowless(true);
   SetMessageHandler([](const TMessage&) { return TMsgResult::No; });
-  LoadVarCatalogue((Home / "bin" / "KRL_VAR.csv").string());
-  Session = std::make_unique<TKvSession>();
-  TheSession = Session.get();
-  Session->Reset();
-  BuildDataCatalogue();
-  ChooseSampleSession(*Session);
+  Session = OpenSampleSession(Home);
 }
 
 void BM_RunSession(benchmark::State& State) {

@@ -25,14 +25,9 @@ namespace {
 class TRunCheck : public ::testing::Test {
  protected:
   void SetUp() override {
-    LaySampleHome(Dir / "");
+    Session = OpenSampleSession(Dir / "");
+    ASSERT_NE(Session, nullptr);
     SetCurrentDir(Dir / "bin");
-    ASSERT_TRUE(LoadVarCatalogue(Dir / "bin/KRL_VAR.csv"));
-    Session = std::make_unique<TKvSession>();
-    TheSession = Session.get();
-    Session->Reset();
-    BuildDataCatalogue();
-    ChooseSampleSession(*Session);
   }
   void TearDown() override {
     TheSession = nullptr;

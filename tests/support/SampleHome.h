@@ -4,8 +4,11 @@
 // the test support library.
 
 #include <filesystem>
+#include <memory>
 #include <string>
 
+#include "catalogue/KvMenu.h"
+#include "catalogue/KvRerun.h"
 #include "catalogue/Kvcrop.h"
 #include "catalogue/Kvsoil.h"
 #include "catalogue/Kvwthr.h"
@@ -36,4 +39,19 @@ inline void ChooseSampleSession(TKvSession& S) {
   S.Weather().SetYear(1980);
   S.Weather().SetConsecutiveYears(2);
   S.General().SetProductionLevels(2);
+}
+
+// A session on the sample program home at Root as a run from the window has
+// it: the home laid out, the variable and data catalogues loaded, the sample
+// session chosen, and the session made TheSession. Null when the variable
+// catalogue cannot be read.
+inline std::unique_ptr<TKvSession> OpenSampleSession(const std::filesystem::path& Root) {
+  LaySampleHome(Root);
+  if (!LoadVarCatalogue((Root / "bin" / "KRL_VAR.csv").string())) return nullptr;
+  auto Session = std::make_unique<TKvSession>();
+  TheSession = Session.get();
+  Session->Reset();
+  BuildDataCatalogue();
+  ChooseSampleSession(*Session);
+  return Session;
 }
