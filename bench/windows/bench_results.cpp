@@ -30,6 +30,7 @@
 #include <memory>
 
 #include "../../tests/support/SampleHome.h"
+#include "../BenchSupport.h"
 #include "DxGrid.h"
 #include "Kvoutdet.h"
 #include "Kvoutsum.h"
@@ -95,14 +96,6 @@ double Ms(std::chrono::steady_clock::duration D) {
 }
 
 // The best of N timings of Body.
-long ResidentKb() {
-  std::ifstream Status("/proc/self/status");
-  std::string Line;
-  while (std::getline(Status, Line))
-    if (Line.rfind("VmRSS:", 0) == 0) return std::atol(Line.c_str() + 6);
-  return 0;
-}
-
 double Best(int N, const std::function<void()>& Body) {
   double Min = 1e12;
   for (int i = 0; i < N; ++i) {

@@ -20,6 +20,7 @@
 #include <fstream>
 #include <string>
 
+#include "../BenchSupport.h"
 #include "BigTextView.h"
 #include "DxMemo.h"
 #include "Dxedit.h"
@@ -30,14 +31,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-long ResidentKb() {
-  std::ifstream Status("/proc/self/status");
-  std::string Line;
-  while (std::getline(Status, Line))
-    if (Line.rfind("VmRSS:", 0) == 0) return std::atol(Line.c_str() + 6);
-  return 0;
-}
-
 std::string MakeFile(const fs::path& Dir, const char* Name, long Mb) {
   const fs::path P = Dir / Name;
   std::ofstream Out(P, std::ios::binary);

@@ -55,9 +55,7 @@ TEST(GettingStarted, ChooseByMouseTypeTheYearsRunLookDrawAndExport) {
   // A fresh home has no working session yet.
   Boxes.Expect(TMsgKind::Error, "File not found: ..\\RUNIO\\RUNOPT.DAT");
   auto Main = std::make_unique<TFormMain>();
-  Main->show();
-  Main->activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(Main.get()));
+  ASSERT_TRUE(ShowActive(Main.get()));
 
   // Spring barley on loam at station north: entries the sample session does
   // not have, so that every click changes the session.

@@ -45,9 +45,7 @@ TEST(RunCheckWindow, ASeasonTheWeatherCannotFinishStopsTheRunAndGoToFindsTheFiel
   TScriptedDialogs Dialogs;
   Boxes.Expect(TMsgKind::Error, "File not found: ..\\RUNIO\\RUNOPT.DAT");
   auto Main = std::make_unique<TFormMain>();
-  Main->show();
-  Main->activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(Main.get()));
+  ASSERT_TRUE(ShowActive(Main.get()));
 
   // Winter wheat at station north, sown on day 290 of the station's last
   // year, growing until maturity: the season needs the next year's weather.

@@ -76,6 +76,12 @@ TSampleHome::~TSampleHome() { InvalidateDirCache(); }
 
 // ---- what a person does
 
+bool ShowActive(QWidget* W) {
+  W->show();
+  W->activateWindow();
+  return QTest::qWaitForWindowActive(W);
+}
+
 void Click(QWidget* W) {
   ASSERT_NE(W, nullptr);
   ASSERT_TRUE(W->isVisible()) << W->objectName().toStdString();

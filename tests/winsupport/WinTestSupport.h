@@ -83,6 +83,9 @@ T* Find(const QWidget* Parent, const char* Name) {
 // ---- what a person does: real mouse and key events on widgets found by name
 
 class QComboBox;
+// Shows the window and makes it the active one, as a person's click would;
+// false when it does not become active.
+bool ShowActive(QWidget* W);
 // A left click in the middle of W, which must be visible.
 void Click(QWidget* W);
 // A click on the tab of the main window's session page that holds W.
