@@ -21,11 +21,17 @@ constexpr int MaxSheetName = 31;
 constexpr int FirstOwnNumFmt = 164;
 
 // Text for XML element content or (Attr) an attribute value. Characters XML
-// cannot hold (control characters other than tab and line breaks) are
-// written as the spreadsheet's _xHHHH_ escapes.
+// cannot hold (control characters other than tab and line breaks, U+FFFE and
+// U+FFFF) are written as the spreadsheet's _xHHHH_ escapes.
 void AppendXml(std::string& Out, const std::string& S, bool Attr = false) {
-  for (const char Ch : S) {
+  for (size_t i = 0; i < S.size(); ++i) {
+    const char Ch = S[i];
     const unsigned char C = static_cast<unsigned char>(Ch);
+    if (C == 0xEF && i + 2 < S.size() && S[i + 1] == '\xBF' && (S[i + 2] == '\xBE' || S[i + 2] == '\xBF')) {
+      Out += S[i + 2] == '\xBE' ? "_xFFFE_" : "_xFFFF_";
+      i += 2;
+      continue;
+    }
     switch (C) {
       case '&': Out += "&amp;"; break;
       case '<': Out += "&lt;"; break;
@@ -312,13 +318,14 @@ void TXlsxBook::Clear() {
 
 std::string TXlsxBook::ContentTypesXml() const {
   std::string S = XmlHead;
-  S += "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
-       "<Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
-       "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
-       "<Override PartName=\"/xl/workbook.xml\" "
-       "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/>"
-       "<Override PartName=\"/xl/styles.xml\" "
-       "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.styles+xml\"/>";
+  S +=
+      "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+      "<Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
+      "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
+      "<Override PartName=\"/xl/workbook.xml\" "
+      "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/>"
+      "<Override PartName=\"/xl/styles.xml\" "
+      "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.styles+xml\"/>";
   for (const TSheet& Sh : FSheets)
     S += "<Override PartName=\"/" + Sh.Part.Name +
          "\" ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml\"/>";
@@ -355,7 +362,8 @@ std::string TXlsxBook::StylesXml() const {
       Decimals.push_back(St.Decimals);
   const auto NumFmtId = [&](int D) {
     if (D <= 0) return 0;
-    return FirstOwnNumFmt + static_cast<int>(std::find(Decimals.begin(), Decimals.end(), D) - Decimals.begin());
+    return FirstOwnNumFmt +
+           static_cast<int>(std::find(Decimals.begin(), Decimals.end(), D) - Decimals.begin());
   };
 
   std::string S = XmlHead;
@@ -372,7 +380,8 @@ std::string TXlsxBook::StylesXml() const {
   S += "</fonts><fills count=\"2\"><fill><patternFill patternType=\"none\"/></fill>"
        "<fill><patternFill patternType=\"gray125\"/></fill></fills>"
        "<borders count=\"1\"><border><left/><right/><top/><bottom/><diagonal/></border></borders>"
-       "<cellStyleXfs count=\"1\"><xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" borderId=\"0\"/></cellStyleXfs>";
+       "<cellStyleXfs count=\"1\"><xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" "
+       "borderId=\"0\"/></cellStyleXfs>";
   S += "<cellXfs count=\"" + std::to_string(FStyles.size()) + "\">";
   for (const TStyle& St : FStyles) {
     const int Fmt = NumFmtId(St.Decimals);
@@ -382,8 +391,9 @@ std::string TXlsxBook::StylesXml() const {
     if (St.Font != 0) S += " applyFont=\"1\"";
     S += "/>";
   }
-  S += "</cellXfs><cellStyles count=\"1\"><cellStyle name=\"Normal\" xfId=\"0\" builtinId=\"0\"/></cellStyles>"
-       "</styleSheet>";
+  S +=
+      "</cellXfs><cellStyles count=\"1\"><cellStyle name=\"Normal\" xfId=\"0\" builtinId=\"0\"/></cellStyles>"
+      "</styleSheet>";
   return S;
 }
 

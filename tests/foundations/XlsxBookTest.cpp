@@ -2,15 +2,14 @@
 // openpyxl, skipped when missing) takes cell for cell, styles that stay
 // right in kept sheets, and each sheet compressed once.
 
-#include "foundations/XlsxBook.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdio>
 
-#include "support/TestSupport.h"
 #include "foundations/Errors.h"
+#include "foundations/XlsxBook.h"
+#include "support/TestSupport.h"
 
 namespace {
 // Reads a workbook back: the container checked, then one line per sheet and
@@ -87,10 +86,11 @@ TEST(XlsxBook, AnIndependentReaderTakesEverySheetCellForCell) {
 
   // Given out of order, one place twice (the later wins), texts that need
   // escaping or keep their blanks, columns past Z.
-  Book.SetSheet(0, "Yields & <more>",
-                {Number(2, 2, 7100.25, OddTwo), Text(1, 1, "YEAR", Title), Text(1, 28, "a\"b'c"),
-                 Number(2, 1, 1987), Text(2, 3, "  KRL1 & <x>  "), Text(1, 1, "YEAR!", Title),
-                 Text(3, 1, "Résumé ±\ttab"), Number(3, 2, -1e-7), Number(3, 3, 0.1)});
+  Book.SetSheet(
+      0, "Yields & <more>",
+      {Number(2, 2, 7100.25, OddTwo), Text(1, 1, "YEAR", Title), Text(1, 28, "a\"b'c"), Number(2, 1, 1987),
+       Text(2, 3, "  KRL1 & <x>  "), Text(1, 1, "YEAR!", Title), Text(3, 1, "Résumé ±\ttab"),
+       Number(3, 2, -1e-7), Number(3, 3, 0.1), Text(4, 1, "bell\a, \xEF\xBF\xBF")});
   const std::string First = R"(bad part: None
 sheet 'Yields & <more>'
 A1 'YEAR!' Calibri 11.0 b - - - None General
@@ -101,7 +101,8 @@ C2 '  KRL1 & <x>  ' Calibri 11.0 - - - - None General
 A3 'Résumé ±\ttab' Calibri 11.0 - - - - None General
 B3 -1e-07 Calibri 11.0 - - - - None General
 C3 0.1 Calibri 11.0 - - - - None General
-)";
+A4 'bell_x0007_, _xFFFF_' Calibri 11.0 - - - - None General
+)";  // characters XML cannot hold go escaped (this reader shows the escapes)
   EXPECT_EQ(Read(Dir, Book, "one.xlsx"), First);
 
   // A style and a sheet added after the first save: the kept sheet's cells
