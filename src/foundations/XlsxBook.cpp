@@ -123,14 +123,14 @@ uint32_t Crc32(const std::string& S) {
   return static_cast<uint32_t>(Crc);
 }
 
-// The part Name with Xml compressed as raw deflate, as the zip container
+// The text of the part Name compressed as raw deflate, as the zip container
 // keeps it.
 void Compress(const std::string& Name, const std::string& Text, std::string& Data, uint32_t& Crc,
               uint64_t& Size) {
-  if (Text.size() >= 0xFFFFFFFFu) throw EKvError("The worksheet " + Name + " is too large for a workbook");
+  if (Text.size() >= 0xFFFFFFFFu) throw EKvError("A worksheet is too large to be written to a workbook");
   z_stream Z{};
   if (deflateInit2(&Z, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK)
-    throw EKvError("The workbook part " + Name + " could not be compressed");
+    throw EKvError("The workbook could not be compressed (" + Name + ")");
   std::string Out(deflateBound(&Z, static_cast<uLong>(Text.size())), '\0');
   Z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(Text.data()));
   Z.avail_in = static_cast<uInt>(Text.size());
@@ -139,7 +139,7 @@ void Compress(const std::string& Name, const std::string& Text, std::string& Dat
   const int Rc = deflate(&Z, Z_FINISH);
   const uLong Made = Z.total_out;
   deflateEnd(&Z);
-  if (Rc != Z_STREAM_END) throw EKvError("The workbook part " + Name + " could not be compressed");
+  if (Rc != Z_STREAM_END) throw EKvError("The workbook could not be compressed (" + Name + ")");
   Out.resize(Made);
   Data = std::move(Out);
   Crc = Crc32(Text);
