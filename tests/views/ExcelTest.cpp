@@ -2,6 +2,9 @@
 // windows rely on, the workbook written as a new .xlsx file each time it is
 // shown and read back with an independent reader.
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 
@@ -283,4 +286,34 @@ TEST(Excel, ExportAfterExportKeepsEverySheetAndMakesOnlyTheNewOne) {
   ASSERT_TRUE(ReadBackWorkbook(QString::fromStdString(Opener.Opened[3]), Again));
   EXPECT_EQ(Again.Cells["Water-limited1"]["A1"].Value, "changed");
   EXPECT_EQ(Again.Cells["Potential2"].size(), 4u);
+}
+
+TEST(Excel, AWorkbookTheDiskCannotTakeLeavesNoFileBehind) {
+  TTempDir Dir;
+  TOLEExcel X;
+  X.SetWorkbookPlace(QString::fromStdString(Dir.Path()), "KRL-detailed");
+  X.CreateNewSheet("Potential");
+  for (int R = 1; R <= 50; ++R) X.SetCell(1, R, QString::number(R * 7919 % 10007) + ".25");
+  {
+    // A disk that fills up: no file may grow beyond 2 KB (this holds for root too).
+    rlimit Old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &Old), 0);
+    const rlimit Small{2048, Old.rlim_max};
+    const auto OldSignal = std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &Small);
+    std::string Message;
+    try {
+      X.SaveWorkbook();
+    } catch (const EKvError& E) {
+      Message = E.what();
+    }
+    setrlimit(RLIMIT_FSIZE, &Old);
+    std::signal(SIGXFSZ, OldSignal);
+    EXPECT_EQ(Message, "The workbook could not be written to " + Dir / "KRL-detailed-Potential1.xlsx" + ": " +
+                           std::strerror(EFBIG));
+  }
+  EXPECT_TRUE(fs::is_empty(Dir.Path()));
+  // The workbook is whole: the next save writes it under the name freed.
+  EXPECT_EQ(X.SaveWorkbook().toStdString(), Dir / "KRL-detailed-Potential1.xlsx");
+  EXPECT_GT(fs::file_size(Dir / "KRL-detailed-Potential1.xlsx"), 2048u);
 }
