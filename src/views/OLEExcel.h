@@ -110,8 +110,9 @@ class TOLEExcel : public QObject {
   // The file the workbook was last written to; empty before.
   const QString& LastFileName() const { return FLastFileName; }
   // Writes the workbook to a new file as described and answers its name
-  // (SetVisible(true) does this before it opens the file). EKvError when the
-  // file cannot be written.
+  // (SetVisible(true) does this before it opens the file); a workbook without
+  // sheets gets an empty "Sheet1" first. EKvError when the file cannot be
+  // written, and then no file is left.
   QString SaveWorkbook();
 
   // The workbook's sheets in the order they were added.
