@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <unistd.h>
-#include <xlsxwriter.h>
 
 #include <cerrno>
 #include <cmath>
@@ -11,6 +10,7 @@
 
 #include "DxGrid.h"
 #include "QtHandlers.h"
+#include "foundations/DxTxtWrt.h"
 #include "foundations/DxUtil.h"
 #include "foundations/Errors.h"
 #include "foundations/Kvutil.h"
@@ -55,6 +55,8 @@ TOLEExcel::~TOLEExcel() = default;
 void TOLEExcel::CreateExcelInstance() {
   FSheets.clear();
   FFonts.clear();
+  FBook.Clear();
+  FStyles.clear();
   FExcelCreated = true;
 }
 
@@ -109,6 +111,7 @@ void TOLEExcel::PutCell(int ACol, int ARow, const QString& Value, bool Title) {
   if (ACol < 1 || ACol > MaxCols || ARow < 1 || ARow > MaxRows)
     throw EKvError(Format("Cell (row %d, column %d) lies outside a worksheet", ARow, ACol));
   if (FSheets.empty()) CreateNewSheet(QStringLiteral("Sheet"));
+  FSheets.back().InBook = false;
   auto& Cells = FSheets.back().Cells;
   const std::pair<int, int> Key(ARow, ACol);
   if (Value.isEmpty()) {
@@ -167,10 +170,12 @@ void TOLEExcel::SetWorkbookPlace(const QString& Dir, const QString& Stem) {
 }
 
 QString TOLEExcel::SaveWorkbook() {
+  // A workbook has at least one sheet.
+  if (FSheets.empty()) CreateNewSheet(QStringLiteral("Sheet"));
+  UpdateBook();
   std::string Dir = FDir.isEmpty() ? GetCurrentDir() : ExpandFileName(ToCore(FDir));
   if (Dir.empty() || !IsPathDelimiter(Dir.back())) Dir += '/';
-  const QString Last = FSheets.empty() ? QStringLiteral("Sheet") : FSheets.back().Name;
-  const std::string Base = Dir + ToCore(FStem + "-" + Last);
+  const std::string Base = Dir + ToCore(FStem + "-" + FSheets.back().Name);
   // A new file every time: the name is taken with an exclusive create (a
   // name that exists in another letter case counts as taken).
   std::string Name;
@@ -185,7 +190,13 @@ QString TOLEExcel::SaveWorkbook() {
       throw EKvError("The workbook could not be written to " + Name + ": " + std::strerror(errno));
   }
   try {
-    WriteXlsx(FromCore(Name));
+    // Written beside the name taken and put in its place once complete.
+    TDxTextWriter Out(Name);
+    FBook.Save([&Out](const std::string& Bytes) { Out.Write(Bytes); });
+    Out.Close();
+  } catch (const EInOutError& E) {
+    unlink(Name.c_str());
+    throw EKvError("The workbook could not be written to " + Name + ": " + std::strerror(E.ErrorCode()));
   } catch (...) {
     unlink(Name.c_str());
     throw;
@@ -194,63 +205,53 @@ QString TOLEExcel::SaveWorkbook() {
   return FLastFileName;
 }
 
-void TOLEExcel::WriteXlsx(const QString& Path) const {
-  const QByteArray File = Path.toUtf8();
-  lxw_workbook* Wb = workbook_new(File.constData());
-  if (!Wb) throw EKvError("The workbook could not be written to " + ToCore(Path));
-  // One format per kind of cell: title or not, the font sent, the decimals.
-  std::map<std::tuple<bool, int, int>, lxw_format*> Formats;
-  const auto FormatOf = [&](const TCell& C, int Decimals) -> lxw_format* {
-    if (!C.Title && C.Font < 0 && Decimals <= 0) return nullptr;
-    lxw_format*& F = Formats[{C.Title, C.Font, Decimals}];
-    if (F) return F;
-    F = workbook_add_format(Wb);
-    if (C.Font >= 0) {
-      const TExcelFont& Font = FFonts[static_cast<size_t>(C.Font)];
-      format_set_font_name(F, Font.Name.toUtf8().constData());
-      format_set_font_size(F, Font.Size);
-      const lxw_color_t Rgb = Font.Color.rgb() & LXW_COLOR_MASK;
-      format_set_font_color(F, Rgb == 0 ? static_cast<lxw_color_t>(LXW_COLOR_BLACK) : Rgb);
-      if (Font.Bold) format_set_bold(F);
-      if (Font.Italic) format_set_italic(F);
-      if (Font.UnderLine) format_set_underline(F, LXW_UNDERLINE_SINGLE);
-      if (Font.Strikethrough) format_set_font_strikeout(F);
-    } else if (C.Title) {
-      format_set_bold(F);
-    }
-    if (Decimals > 0)
-      format_set_num_format(F, ("0." + std::string(static_cast<size_t>(Decimals), '0')).c_str());
-    return F;
-  };
+int TOLEExcel::CellStyle(const TCell& C, int Decimals) {
+  Decimals = std::max(Decimals, 0);
+  const auto Key = std::make_tuple(C.Title, C.Font, Decimals);
+  const auto Known = FStyles.find(Key);
+  if (Known != FStyles.end()) return Known->second;
+  TXlsxFont Font;
+  if (C.Font >= 0) {
+    const TExcelFont& F = FFonts[static_cast<size_t>(C.Font)];
+    Font.Name = F.Name.toStdString();
+    Font.Size = F.Size;
+    Font.Color = static_cast<int32_t>(F.Color.rgb() & 0xFFFFFF);
+    Font.Bold = F.Bold;
+    Font.Italic = F.Italic;
+    Font.Underline = F.UnderLine;
+    Font.Strikethrough = F.Strikethrough;
+  } else {
+    Font.Bold = C.Title;
+  }
+  const int Style = FBook.Style(Font, Decimals);
+  FStyles.emplace(Key, Style);
+  return Style;
+}
 
-  lxw_error Error = LXW_NO_ERROR;
-  for (const TSheet& S : FSheets) {
-    lxw_worksheet* Ws = workbook_add_worksheet(Wb, S.Name.toUtf8().constData());
-    if (!Ws) {
-      Error = LXW_ERROR_SHEETNAME_ALREADY_USED;
-      break;
-    }
+void TOLEExcel::UpdateBook() {
+  for (size_t i = 0; i < FSheets.size(); ++i) {
+    TSheet& S = FSheets[i];
+    if (S.InBook) continue;
+    std::vector<TXlsxCell> Cells;
+    Cells.reserve(S.Cells.size());
     for (const auto& [Pos, C] : S.Cells) {
-      const lxw_row_t Row = static_cast<lxw_row_t>(Pos.first - 1);
-      const lxw_col_t Col = static_cast<lxw_col_t>(Pos.second - 1);
-      double Number;
-      int Decimals;
-      lxw_error E;
-      if (CellNumber(C.Text, Number, Decimals)) {
-        E = worksheet_write_number(Ws, Row, Col, Number, FormatOf(C, Decimals));
-      } else {
+      TXlsxCell X;
+      X.Row = Pos.first;
+      X.Col = Pos.second;
+      int Decimals = 0;
+      X.IsNumber = CellNumber(C.Text, X.Number, Decimals);
+      if (!X.IsNumber) {
         // A leading apostrophe marks a text that is kept as text.
         QString Text = C.Text.startsWith('\'') ? C.Text.mid(1) : C.Text;
         if (Text.size() > MaxCellText) Text.truncate(MaxCellText);
-        E = worksheet_write_string(Ws, Row, Col, Text.toUtf8().constData(), FormatOf(C, 0));
+        X.Text = Text.toStdString();
       }
-      if (E != LXW_NO_ERROR && Error == LXW_NO_ERROR) Error = E;
+      X.Style = CellStyle(C, Decimals);
+      Cells.push_back(std::move(X));
     }
+    FBook.SetSheet(i, S.Name.toStdString(), std::move(Cells));
+    S.InBook = true;
   }
-  const lxw_error Closed = workbook_close(Wb);
-  if (Error == LXW_NO_ERROR) Error = Closed;
-  if (Error != LXW_NO_ERROR)
-    throw EKvError("The workbook could not be written to " + ToCore(Path) + ": " + lxw_strerror(Error));
 }
 
 void TOLEExcel::SetVisible(bool Value) {

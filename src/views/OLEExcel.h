@@ -12,6 +12,10 @@
 // it, a box says where the file is. In the file a cell text that is a number
 // is a number (with the decimals it was written with), any other text a text;
 // title cells are bold.
+//
+// A sheet goes into the file's form (compressed) once, at the first save
+// after it was filled; later saves copy it, so showing the workbook after
+// the 60th export costs about what the one new sheet costs.
 
 #include <QColor>
 #include <QDateTime>
@@ -20,8 +24,11 @@
 #include <QStringList>
 #include <map>
 #include <memory>
+#include <tuple>
 #include <utility>
 #include <vector>
+
+#include "foundations/XlsxBook.h"
 
 class TDxStringGrid;
 
@@ -103,13 +110,17 @@ class TOLEExcel : public QObject {
   // The file the workbook was last written to; empty before.
   const QString& LastFileName() const { return FLastFileName; }
   // Writes the workbook to a new file as described and answers its name
-  // (SetVisible(true) does this before it opens the file). EKvError when the
-  // file cannot be written.
+  // (SetVisible(true) does this before it opens the file); a workbook without
+  // sheets gets an empty "Sheet1" first. EKvError when the file cannot be
+  // written, and then no file is left.
   QString SaveWorkbook();
 
   // The workbook's sheets in the order they were added.
   int SheetCount() const { return static_cast<int>(FSheets.size()); }
   QString SheetName(int Index) const { return FSheets.at(static_cast<size_t>(Index)).Name; }
+  // How many sheets have been put into the file's form since the workbook was
+  // created: each sheet once, and again only when it changed after a save.
+  int SheetPartsMade() const { return FBook.SheetPartsMade(); }
 
   // A valid sheet name for aName with the number No after it.
   static QString NumberedSheetName(const QString& aName, int No);
@@ -123,12 +134,15 @@ class TOLEExcel : public QObject {
   struct TSheet {
     QString Name;
     std::map<std::pair<int, int>, TCell> Cells;  // (row, column) from 1
+    bool InBook = false;                         // FBook holds it as it is
   };
 
   void PutCell(int ACol, int ARow, const QString& Value, bool Title);
   int FontIndex(const TExcelFont& Font);
   bool SheetNameInUse(const QString& Name) const;
-  void WriteXlsx(const QString& Path) const;
+  // Puts every sheet that is new or changed into FBook.
+  void UpdateBook();
+  int CellStyle(const TCell& C, int Decimals);
 
   bool FExcelCreated = false;
   bool FVisible = false;
@@ -136,7 +150,9 @@ class TOLEExcel : public QObject {
   TExcelFont FCellFont;
   TExcelFont FTitleFont;
   bool FIgnoreFont = true;
-  std::vector<TExcelFont> FFonts;  // fonts sent with cells
+  std::vector<TExcelFont> FFonts;                     // fonts sent with cells
+  TXlsxBook FBook;                                    // the sheets in the file's form
+  std::map<std::tuple<bool, int, int>, int> FStyles;  // (title, font, decimals) -> style of FBook
   QString FDir;
   QString FStem = QStringLiteral("Export");
   QString FLastFileName;

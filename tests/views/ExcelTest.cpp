@@ -2,6 +2,9 @@
 // windows rely on, the workbook written as a new .xlsx file each time it is
 // shown and read back with an independent reader.
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 
@@ -210,4 +213,107 @@ TEST(Excel, TheWrittenWorkbookReadsBackCellForCell) {
   EXPECT_EQ(W.at("B3").Font, "Courier New");
   EXPECT_TRUE(W.at("B3").Italic);
   EXPECT_EQ(W.at("A1").Value, "Résumé ±");
+}
+
+TEST(Excel, ExportAfterExportKeepsEverySheetAndMakesOnlyTheNewOne) {
+  SKIP_WITHOUT_OPENPYXL();
+  TTempDir Dir;
+  TOpenRecorder Opener;
+  TOLEExcel X;
+  X.SetWorkbookPlace(QString::fromStdString(Dir.Path()), "KRL-detailed");
+  X.CreateExcelInstance();
+  TDxStringGrid G;
+  G.SetFixedRows(1);
+  const auto Export = [&](const QString& Tab, const QString& Day, const QString& Lai) {
+    X.CreateNewSheet(Tab);
+    G.SetAll(2, {{"DAY", "LAI"}, {Day, Lai}});
+    X.StringGridToExcelAt(G, 2);
+    X.SetVisible(true);
+  };
+  Export("Potential", "1", "0.50");
+  X.SetIgnoreFont(false);
+  TExcelFont Cell;
+  Cell.Name = "Courier New";
+  Cell.Italic = true;
+  X.SetCellFont(Cell);
+  Export("Potential", "2", "0.750");
+  X.SetIgnoreFont(true);
+  Export("Water-limited", "3", "1e+01");
+  ASSERT_EQ(Opener.Opened.size(), 3u);
+  EXPECT_EQ(X.SheetPartsMade(), 3);  // not 1 + 2 + 3
+
+  TReadBook B;
+  ASSERT_TRUE(ReadBackWorkbook(QString::fromStdString(Opener.Opened[2]), B));
+  EXPECT_EQ(B.Sheets, (std::vector<std::string>{"Potential1", "Potential2", "Water-limited1"}));
+  struct {
+    const char *Sheet, *At, *Type, *Value;
+    bool Bold, Italic;
+    const char *Font, *NumberFormat;
+  } Expected[] = {
+      {"Potential1", "A3", "s", "DAY", true, false, "Calibri", "General"},
+      {"Potential1", "A4", "n", "1", false, false, "Calibri", "General"},
+      {"Potential1", "B4", "n", "0.5", false, false, "Calibri", "0.00"},
+      {"Potential2", "B3", "s", "LAI", true, false, "Arial", "General"},
+      {"Potential2", "A4", "n", "2", false, true, "Courier New", "General"},
+      {"Potential2", "B4", "n", "0.75", false, true, "Courier New", "0.000"},
+      {"Water-limited1", "A3", "s", "DAY", true, false, "Calibri", "General"},
+      {"Water-limited1", "B4", "n", "10", false, false, "Calibri", "General"},
+  };
+  for (const auto& E : Expected) {
+    SCOPED_TRACE(std::string(E.Sheet) + "!" + E.At);
+    ASSERT_EQ(B.Cells[E.Sheet].count(E.At), 1u);
+    const TReadCell& C = B.Cells[E.Sheet].at(E.At);
+    EXPECT_EQ(C.Type, E.Type);
+    if (C.Type == "n")
+      EXPECT_DOUBLE_EQ(std::stod(C.Value), std::stod(E.Value));
+    else
+      EXPECT_EQ(C.Value, E.Value);
+    EXPECT_EQ(C.Bold, E.Bold);
+    EXPECT_EQ(C.Italic, E.Italic);
+    EXPECT_EQ(C.Font, E.Font);
+    EXPECT_EQ(C.NumberFormat, E.NumberFormat);
+  }
+  // The first file stays as it was written.
+  TReadBook First;
+  ASSERT_TRUE(ReadBackWorkbook(QString::fromStdString(Opener.Opened[0]), First));
+  EXPECT_EQ(First.Sheets, (std::vector<std::string>{"Potential1"}));
+
+  // A cell changed after the save: that sheet alone is made again.
+  X.SetCell(1, 1, "changed");
+  X.SetVisible(true);
+  EXPECT_EQ(X.SheetPartsMade(), 4);
+  TReadBook Again;
+  ASSERT_TRUE(ReadBackWorkbook(QString::fromStdString(Opener.Opened[3]), Again));
+  EXPECT_EQ(Again.Cells["Water-limited1"]["A1"].Value, "changed");
+  EXPECT_EQ(Again.Cells["Potential2"].size(), 4u);
+}
+
+TEST(Excel, AWorkbookTheDiskCannotTakeLeavesNoFileBehind) {
+  TTempDir Dir;
+  TOLEExcel X;
+  X.SetWorkbookPlace(QString::fromStdString(Dir.Path()), "KRL-detailed");
+  X.CreateNewSheet("Potential");
+  for (int R = 1; R <= 50; ++R) X.SetCell(1, R, QString::number(R * 7919 % 10007) + ".25");
+  {
+    // A disk that fills up: no file may grow beyond 2 KB (this holds for root too).
+    rlimit Old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &Old), 0);
+    const rlimit Small{2048, Old.rlim_max};
+    const auto OldSignal = std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &Small);
+    std::string Message;
+    try {
+      X.SaveWorkbook();
+    } catch (const EKvError& E) {
+      Message = E.what();
+    }
+    setrlimit(RLIMIT_FSIZE, &Old);
+    std::signal(SIGXFSZ, OldSignal);
+    EXPECT_EQ(Message, "The workbook could not be written to " + Dir / "KRL-detailed-Potential1.xlsx" + ": " +
+                           std::strerror(EFBIG));
+  }
+  EXPECT_TRUE(fs::is_empty(Dir.Path()));
+  // The workbook is whole: the next save writes it under the name freed.
+  EXPECT_EQ(X.SaveWorkbook().toStdString(), Dir / "KRL-detailed-Potential1.xlsx");
+  EXPECT_GT(fs::file_size(Dir / "KRL-detailed-Potential1.xlsx"), 2048u);
 }
