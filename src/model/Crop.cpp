@@ -103,6 +103,7 @@ TCropParams LoadCropParams(const TParams& P) {
     C.DLC = P.Real("DLC");
     if (C.DLC >= C.DLO) P.Contradiction({"DLC", "DLO"}, "the critical day length must lie below the optimum");
   }
+  if (P.Has("TKILL")) C.TKILL = P.Real("TKILL");
   for (const char* N : {"SLATB", "AMAXTB", "FRTB", "FLTB", "FSTB", "FOTB"}) CheckDvsTable(P.Table(N), N, P);
   CheckPartitioning(C, P);
   if (C.TEFFMX <= C.TBASEM || C.TEFFMX <= C.TBASE)

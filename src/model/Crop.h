@@ -7,7 +7,8 @@
 // DLO) and, for a winter cereal, by the cold it still needs (vernalisation:
 // days of vernalising temperatures, VERNTB, counted towards a saturated
 // requirement VERNSA above a base VERNBA, until development stage VERNDV).
-// Crop files without these keys develop by temperature alone. Roots deepen
+// Crop files without these keys develop by temperature alone. A frost-tender
+// crop (TKILL) dies at the first hard frost after emergence. Roots deepen
 // with the warmth of the day, at RRI on a day 20 C above TBASE. Each day the canopy's gross assimilation
 // follows from the light it intercepts (three canopy depths, a saturating leaf light response whose maximum
 // comes from the development stage and the day temperature); maintenance respiration is paid first, the rest
@@ -35,6 +36,9 @@ struct TCropParams {
   // Vernalisation (VERNSA 0: none) and photoperiod (DLO 0: none).
   double VERNSA = 0, VERNBA = 0, VERNDV = 0.3, DLO = 0, DLC = 0;
   TTable VERNTB;
+  // Frost kill: the emerged crop dies on the first day whose minimum
+  // temperature is TKILL or lower; the default lies below any weather's.
+  double TKILL = -99;
 };
 
 // Reads and checks the crop parameters (EModelError on a bad value).

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -232,9 +233,11 @@ class TSimulation {
  public:
   TSimulation(const TModelInputs& In, std::ostream& Log) : FIn(In), FLog(Log) {}
 
-  // Simulates every run into Runs. When the weather runs out, Runs holds the
-  // runs and seasons finished before, and EWeatherRanOut names the season.
-  void Run(std::vector<TRunResult>& Runs);
+  // Simulates every run into Runs and each finished season into Detail.
+  // When the weather runs out, Runs and Detail hold the runs and seasons
+  // finished before, and EWeatherRanOut names the season. Without KeepRows
+  // a season's daily rows are let go once it is in Detail.
+  void Run(std::vector<TRunResult>& Runs, TDetailedText& Detail, bool KeepRows);
 
  private:
   TYearResult Season(const TRunSetup& S, int k);
@@ -246,7 +249,7 @@ class TSimulation {
   TWeatherStore FWeather;
 };
 
-void TSimulation::Run(std::vector<TRunResult>& Runs) {
+void TSimulation::Run(std::vector<TRunResult>& Runs, TDetailedText& Detail, bool KeepRows) {
   for (const TRunSetup& S : FIn.Runs) {
     Runs.emplace_back();
     TRunResult& R = Runs.back();
@@ -257,6 +260,13 @@ void TSimulation::Run(std::vector<TRunResult>& Runs) {
     for (int k = 0; k < S.Years(); ++k) {
       try {
         R.Years.push_back(Season(S, k));
+        TYearResult& Y = R.Years.back();
+        Detail.Add(R, Y);
+        if (!KeepRows)
+          for (TSeasonResult* Sr : {&Y.Pot, &Y.Wat}) {
+            Sr->Rows = std::vector<TDailyRow>();
+            Sr->Growth = std::vector<double>();
+          }
       } catch (const EWeatherMissing& E) {
         if (R.Years.empty()) Runs.pop_back();
         const bool Rain = E.Key() != "CLFILE";
@@ -433,11 +443,11 @@ int SeasonCount(const std::vector<TRunResult>& Runs) {
 }
 
 // Writes what was finished before the weather ran out: the detailed output only.
-std::string KeepFinished(const TModelInputs& In, const std::vector<TRunResult>& Runs) {
+std::string KeepFinished(const TModelInputs& In, const std::vector<TRunResult>& Runs, TDetailedText& Detail) {
   if (Runs.empty())
     return "  The simulation has stopped; no season was finished and no output has been written.";
   try {
-    WriteOutputFiles({{In.Options.OutFile, DetailedOutputText(Runs, In.Output)}});
+    WriteOutputFiles({{In.Options.OutFile, Detail.Finish(Runs)}});
   } catch (const EOutputFailed& E) {
     return "  The simulation has stopped; the seasons finished before could not be written (" + E.File() +
            ": " + E.Why() + "); " + E.State();
@@ -461,12 +471,15 @@ int Run(std::ostream& Log, std::vector<TRunResult>* Results) {
       << (In.Output.Reruns ? ", with reruns" : "") << "\n";
 
   std::vector<TRunResult> Runs;
+  size_t Seasons = 0;
+  for (const TRunSetup& S : In.Runs) Seasons += static_cast<size_t>(std::max(0, S.Years()));
+  TDetailedText Detail(In.Output, Seasons);
   try {
-    TSimulation(In, Log).Run(Runs);
+    TSimulation(In, Log).Run(Runs, Detail, Results != nullptr);
   } catch (const EWeatherRanOut& E) {
     // The seasons finished before stay in the detailed output, as a model
     // that writes while it runs would leave them.
-    Report(Log, {E.Lines(), KeepFinished(In, Runs)});
+    Report(Log, {E.Lines(), KeepFinished(In, Runs, Detail)});
     return 1;
   } catch (const EModelError& E) {
     Report(Log, {E.Lines()});
@@ -477,7 +490,7 @@ int Run(std::ostream& Log, std::vector<TRunResult>* Results) {
   Files.push_back({O.FixName + ".pps", PotentialSummaryText(Runs, In.Output)});
   if (O.IPRODL >= 2) Files.push_back({O.FixName + ".wps", WaterSummaryText(Runs, In.Output)});
   if (O.RQUIRD == 1) Files.push_back({O.FixName + ".sum", LongTermSummaryText(Runs, In.Output)});
-  Files.push_back({O.OutFile, DetailedOutputText(Runs, In.Output)});
+  Files.push_back({O.OutFile, Detail.Finish(Runs)});
   try {
     WriteOutputFiles(Files);
   } catch (const EOutputFailed& E) {

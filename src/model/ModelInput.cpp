@@ -126,6 +126,8 @@ const std::vector<TParDef>& ModelParameters() {
       {"VERNTB", "CF", "ST", 0, 1, true, "vernalisation per day over mean temperature (d/d)"},
       {"DLO", "CF", "R", 0, 24, true, "optimum day length for development (h; 0: no photoperiod effect)"},
       {"DLC", "CF", "R", 0, 24, true, "critical day length for development (h)"},
+      {"TKILL", "CF", "R", -100, 10, true,
+       "minimum temperature at or below which frost kills the crop (C; -99: never)"},
       {"NCSO", "CF", "R", 0, 0.1, true, "nitrogen fraction in storage organs"},
       {"NCST", "CF", "R", 0, 0.1, true, "nitrogen fraction in leaves and stems"},
       {"PCSO", "CF", "R", 0, 0.1, true, "phosphorus fraction in storage organs"},

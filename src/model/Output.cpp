@@ -378,26 +378,48 @@ void NutrientColumns(const TRunResult& Run, const std::vector<const TYearResult*
     }
 }
 
-std::string DetailedOutputText(const std::vector<TRunResult>& Runs, const TOutputOptions& O) {
-  // The whole text in one piece: a daily row is at most 120 bytes, a
-  // season's headers, summaries and balances some 2,500.
-  size_t Bytes = 4096;
-  for (const TRunResult& R : Runs)
-    for (const TYearResult& Y : R.Years)
-      Bytes += 5000 + 120 * (Y.Pot.Rows.size() + (Y.HasWater ? Y.Wat.Rows.size() : 0));
+struct TDetailedText::TImpl {
+  TOutputOptions O;
+  size_t Seasons = 0, Added = 0;
   TText T;
-  T.Reserve(Bytes);
-  T.Line(O.Banner);
-  T.Line("** detailed output: per run and year potential and water-limited production");
-  T.Blank();
+};
+
+TDetailedText::TDetailedText(const TOutputOptions& O, size_t Seasons) : F(new TImpl) {
+  F->O = O;
+  F->Seasons = Seasons;
+  F->T.Line(O.Banner);
+  F->T.Line("** detailed output: per run and year potential and water-limited production");
+  F->T.Blank();
+}
+
+TDetailedText::~TDetailedText() = default;
+
+void TDetailedText::Add(const TRunResult& R, const TYearResult& Y) {
+  const size_t Before = F->T.Str().size();
+  PotentialBlock(F->T, R, Y, F->O);
+  if (F->O.IPRODL >= 2 && Y.HasWater) WaterBlock(F->T, R, Y, F->O);
+  // The text in one piece: room for every season expected, a quarter more
+  // than the first took (untouched room costs no memory), and the nutrient
+  // summaries. Later seasons that need more let the text grow.
+  if (F->Added++ == 0 && F->Seasons > 1) {
+    const size_t Season = F->T.Str().size() - Before;
+    F->T.Reserve(F->T.Str().size() + (F->Seasons - 1) * (Season + Season / 4) + 4096);
+  }
+}
+
+std::string TDetailedText::Finish(const std::vector<TRunResult>& Runs) {
+  if (F->O.IPRODL == 3)
+    for (const auto& G : GroupByName(Runs)) NutrientBlock(F->T, *G.first, G.second);
+  return std::move(F->T.Str());
+}
+
+std::string DetailedOutputText(const std::vector<TRunResult>& Runs, const TOutputOptions& O) {
+  size_t Seasons = 0;
+  for (const TRunResult& R : Runs) Seasons += R.Years.size();
+  TDetailedText D(O, Seasons);
   for (const TRunResult& R : Runs)
-    for (const TYearResult& Y : R.Years) {
-      PotentialBlock(T, R, Y, O);
-      if (O.IPRODL >= 2 && Y.HasWater) WaterBlock(T, R, Y, O);
-    }
-  if (O.IPRODL == 3)
-    for (const auto& G : GroupByName(Runs)) NutrientBlock(T, *G.first, G.second);
-  return std::move(T.Str());
+    for (const TYearResult& Y : R.Years) D.Add(R, Y);
+  return D.Finish(Runs);
 }
 
 namespace {

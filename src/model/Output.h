@@ -4,6 +4,7 @@
 // per year and run (potential ".pps", water-limited ".wps") and over the long
 // term (".sum"). Each is made as one text with CR LF line ends.
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,26 @@ struct TOutputOptions {
 };
 
 std::string DetailedOutputText(const std::vector<TRunResult>& Runs, const TOutputOptions& O);
+
+// The detailed output built season by season as the seasons are simulated,
+// the same text as DetailedOutputText: once its blocks are written, a
+// season's daily rows are no longer needed and their memory serves the next
+// season. Seasons is the number of seasons expected, to size the text.
+class TDetailedText {
+ public:
+  TDetailedText(const TOutputOptions& O, size_t Seasons);
+  ~TDetailedText();
+  TDetailedText(const TDetailedText&) = delete;
+  TDetailedText& operator=(const TDetailedText&) = delete;
+  void Add(const TRunResult& R, const TYearResult& Y);
+  // The text, with the nutrient summaries of Runs (the runs whose seasons
+  // were added) at production level 3.
+  std::string Finish(const std::vector<TRunResult>& Runs);
+
+ private:
+  struct TImpl;
+  std::unique_ptr<TImpl> F;
+};
 std::string PotentialSummaryText(const std::vector<TRunResult>& Runs, const TOutputOptions& O);
 std::string WaterSummaryText(const std::vector<TRunResult>& Runs, const TOutputOptions& O);
 std::string LongTermSummaryText(const std::vector<TRunResult>& Runs, const TOutputOptions& O);

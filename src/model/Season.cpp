@@ -79,6 +79,8 @@ int EmergenceDay(const TSeasonInput& In, int Sow, int Limit) {
 
 // Development from emergence decides anthesis and maturity; the end is the
 // fixed day, maturity within the maximum duration, or the earlier of both.
+// A hard frost (TKILL) kills the emerged crop: the season ends that day,
+// whatever end was chosen, and the crop does not grow on it.
 void PlanDevelopment(const TSeasonInput& In, int FixEnd, TCalendar& C) {
   TCrop Dev(*In.Crop);
   Dev.Emerge();
@@ -86,6 +88,10 @@ void PlanDevelopment(const TSeasonInput& In, int FixEnd, TCalendar& C) {
   int End = In.IENCHO == 1 ? FixEnd : In.IENCHO == 3 ? std::min(FixEnd, MaxEnd) : MaxEnd;
   for (int t = C.Em; t < End; ++t) {
     const TDay D = GetDay(In, t);
+    if (D.W.TMin <= In.Crop->TKILL) {
+      End = t;
+      break;
+    }
     if (!Dev.Mature()) Dev.Develop(D.TAvg, D.DayL);
     if (C.Anth < 0 && Dev.DVS >= 1) C.Anth = t + 1;
     if (Dev.Mature() && In.IENCHO != 1) {

@@ -423,6 +423,38 @@ TEST(ModelRun, SeasonsFinishedBeforeTheWeatherRunsOutAreKept) {
   }
 }
 
+// The model program lets each season's daily rows go once the season is in
+// the detailed output; a caller that asks for the results keeps them. Both
+// write the same detailed output, also when the weather runs out halfway, and
+// it is the text made from the results at once.
+TEST(ModelRun, DetailedOutputIsTheSameWithTheDailyRowsKeptOrLetGo) {
+  for (const char* Isyr : {"1990", "1991"}) {
+    SCOPED_TRACE(Isyr);
+    TModelHome H;
+    H.Timer["ISYR"] = Isyr;
+    H.Timer["INYEAR"] = "3";
+    H.Timer["IDSOW"] = "280";
+    H.Timer["ISDAY"] = "250";
+    H.Opt["IOPT2"] = "4";
+    H.RerunLines = {"RUNNAM='R1';", "IDSOW=270 ", "RUNNAM='R2';", "SOFILE='SAND.SOL' "};
+    std::string Log;
+    const int Rc = H.RunExe(Log);
+    EXPECT_EQ(Rc, std::string(Isyr) == "1990" ? 0 : 1) << Log;
+    const std::string LetGo = H.Read("output/KRL.OUT");
+    ASSERT_FALSE(LetGo.empty());
+    std::vector<TRunResult> R;
+    EXPECT_EQ(H.Run(Log, &R), Rc) << Log;
+    EXPECT_TRUE(H.Read("output/KRL.OUT") == LetGo);
+    if (Rc != 0) continue;
+    ASSERT_EQ(R.size(), 2u);
+    TOutputOptions O;
+    O.IPRODL = 3;
+    O.IBAL = 3;
+    O.Reruns = true;
+    EXPECT_TRUE(DetailedOutputText(R, O) == LetGo);
+  }
+}
+
 // A failed output write leaves the output directory as it was: all files are
 // written under temporary names first and put in place together.
 TEST(ModelRun, AFailedOutputWriteLeavesTheOutputAsItWas) {

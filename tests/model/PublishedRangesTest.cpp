@@ -12,6 +12,7 @@
 
 #include "ModelHome.h"
 #include "model/Model.h"
+#include "model/Weather.h"
 
 namespace {
 
@@ -233,4 +234,42 @@ TEST(PublishedRanges, WinterWheatCalendarFollowsTheWeather) {
   // after the autumn-sown crop, when it flowers at all.
   const auto Spring = RunSession(H, {"NLD1 sown 21 March", "WWHEAT.CRP", "NLD1.", 80, 1, 30}, "LOAM.SOL");
   for (const TYearResult& X : Spring) EXPECT_TRUE(X.Pot.AnthDoy == 0 || X.Pot.AnthDoy >= 182) << X.Year;
+}
+
+// Frost-tender crops die at the first hard frost: grain maize sown in spring
+// at the north station with a whole year allowed does not ripen there, and
+// ends on the first day after emergence whose minimum temperature is -2 C or
+// lower, in autumn or early winter. A frost-hardy crop file (TKILL -99) lets
+// the same crop grow on.
+TEST(PublishedRanges, FrostKillsMaizeInAutumn) {
+  TModelHome H(TModelHome::SampleData);
+  const TSession Maize{"grain maize NLD1", "GMAIZE.CRP", "NLD1.", 110, 1, 10};
+  const auto Killed = RunSession(H, Maize, "LOAM.SOL");
+  ASSERT_EQ(Killed.size(), 10u);
+  for (const TYearResult& Y : Killed) {
+    SCOPED_TRACE(Y.Year);
+    // The first hard frost after emergence, from the weather files.
+    int FrostYear = Y.Year, FrostDoy = 0;
+    for (int Doy = Y.Pot.EmDoy; FrostDoy == 0; ++Doy) {
+      const TWeatherYear W =
+          ReadWeatherYear(H.Path("meteo/merawe/") + WeatherFileName("", "NLD1.", FrostYear), FrostYear);
+      if (Doy > static_cast<int>(W.Days.size())) {
+        ++FrostYear;
+        Doy = 0;
+        continue;
+      }
+      if (W.Days[static_cast<size_t>(Doy - 1)].TMin <= -2.0) FrostDoy = Doy;
+    }
+    EXPECT_EQ(Y.Pot.HarvDoy, FrostDoy);
+    EXPECT_EQ(Y.Wat.HarvDoy, FrostDoy);
+    EXPECT_TRUE(FrostYear > Y.Year || FrostDoy >= 274) << FrostYear << " " << FrostDoy;
+    EXPECT_LT(Y.Pot.Dur, 365);
+  }
+  std::string Crop = H.Read("cropd/GMAIZE.CRP");
+  const size_t At = Crop.find("TKILL  = -2.0");
+  ASSERT_NE(At, std::string::npos);
+  H.Replace["cropd/GMAIZE.CRP"] = Crop.replace(At, 13, "TKILL  = -99.");
+  const auto Hardy = RunSession(H, Maize, "LOAM.SOL");
+  ASSERT_EQ(Hardy.size(), Killed.size());
+  for (size_t I = 0; I < Hardy.size(); ++I) EXPECT_GT(Hardy[I].Pot.Dur, Killed[I].Pot.Dur) << Hardy[I].Year;
 }

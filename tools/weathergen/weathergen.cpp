@@ -92,7 +92,9 @@ struct TClimate {
   double Dtr = 8.0;        // mean diurnal range tmax - tmin, C
   double DtrAmp = 2.0;     // half the seasonal swing of the range (larger in summer), C
   double WetCool = 1.5;    // wet days are this much cooler than dry days, C
-  double DewDep = 1.0;     // dew point below tmin on dry days, C
+  double DewDep = 1.0;     // dew point below tmin on dry days, C (negative: above)
+  double DewDepAmp = 0.0;  // half the seasonal swing of DewDep
+  double DewDepPeak = 0;   // day of the year of the largest DewDep (0: the warmest day)
   double Rain = 750.0;     // mean annual rain, mm
   double WetDays = 180.0;  // mean number of wet days a year
   double RainAmp = 0.1;    // seasonality of rain, 0 (none) .. 0.95
@@ -159,6 +161,7 @@ std::vector<TDay> Generate(const TStation& S) {
   const double ColdDay = C.TColdDay + Shift;
   const double WarmDay = ColdDay + 182.5;
   const double RainPeak = C.RainPeak + Shift;
+  const double DryAirDay = C.DewDepPeak > 0 ? C.DewDepPeak + Shift : WarmDay;
 
   TRandom RRainOcc(StreamSeed(S.Seed, 1)), RRainAmt(StreamSeed(S.Seed, 2)), RTemp(StreamSeed(S.Seed, 3)),
       RRange(StreamSeed(S.Seed, 4)), RSun(StreamSeed(S.Seed, 5)), RVap(StreamSeed(S.Seed, 6)),
@@ -219,8 +222,13 @@ std::vector<TDay> Generate(const TStation& S) {
       const double Sun = Clamp(SunMean + 0.15 * RSun.Normal(), 0.0, 1.0);
       Out.Irrad = std::max(50.0, (0.25 + 0.50 * Sun) * Ra);
 
-      // Vapour pressure: saturated at a dew point below tmin.
-      const double Dep = std::max(0.0, (Wet ? 0.3 : 1.0) * C.DewDep + 0.7 * RVap.Normal());
+      // Vapour pressure: saturated at a dew point below tmin (on wet days
+      // closer to it); in a humid season the dew point may lie above tmin,
+      // but never above the daily mean.
+      const double DepSeason = C.DewDep + C.DewDepAmp * Wave(D, N, DryAirDay);
+      const double DepFloor = DepSeason >= 0 ? 0.0 : -Range / 2.0;
+      const double Dep =
+          std::max(DepFloor, (Wet && DepSeason > 0 ? 0.3 : 1.0) * DepSeason + 0.7 * RVap.Normal());
       Out.Vapour = SatVapour(Out.TMin - Dep);
 
       // Wind: seasonal mean with log-normal autocorrelated noise, windier when wet.
@@ -356,7 +364,7 @@ void Usage() {
       "                   a monthly climate file STEM.DAT (1); default 2\n"
       "  --station=N      station number in the daily rows (default 1)\n"
       "  climate: --tmean --tamp --tcoldday --tsd --tcorr --dtr --dtramp --wetcool --dewdep\n"
-      "           --rain --wetdays --rainamp --rainpeak --persist --shape\n"
+      "           --dewdepamp --dewdeppeak --rain --wetdays --rainamp --rainpeak --persist --shape\n"
       "           --sunshine --sunamp --wind --windamp   (see docs/weather.md)\n",
       stderr);
 }
@@ -410,14 +418,17 @@ TStation ParseArgs(int Argc, char** Argv) {
     throw std::runtime_error("years must satisfy 1000 <= first <= last <= 9999");
 
   TClimate& C = S.Climate;
-  std::map<std::string, double*> Keys = {
-      {"tmean", &C.TMean},       {"tamp", &C.TAmp},       {"tcoldday", &C.TColdDay},
-      {"tsd", &C.TSd},           {"tcorr", &C.TCorr},     {"dtr", &C.Dtr},
-      {"dtramp", &C.DtrAmp},     {"wetcool", &C.WetCool}, {"dewdep", &C.DewDep},
-      {"rain", &C.Rain},         {"wetdays", &C.WetDays}, {"rainamp", &C.RainAmp},
-      {"rainpeak", &C.RainPeak}, {"persist", &C.Persist}, {"shape", &C.Shape},
-      {"sunshine", &C.Sunshine}, {"sunamp", &C.SunAmp},   {"wind", &C.Wind},
-      {"windamp", &C.WindAmp}};
+  std::map<std::string, double*> Keys = {{"tmean", &C.TMean},           {"tamp", &C.TAmp},
+                                         {"tcoldday", &C.TColdDay},     {"tsd", &C.TSd},
+                                         {"tcorr", &C.TCorr},           {"dtr", &C.Dtr},
+                                         {"dtramp", &C.DtrAmp},         {"wetcool", &C.WetCool},
+                                         {"dewdep", &C.DewDep},         {"dewdepamp", &C.DewDepAmp},
+                                         {"dewdeppeak", &C.DewDepPeak}, {"rain", &C.Rain},
+                                         {"wetdays", &C.WetDays},       {"rainamp", &C.RainAmp},
+                                         {"rainpeak", &C.RainPeak},     {"persist", &C.Persist},
+                                         {"shape", &C.Shape},           {"sunshine", &C.Sunshine},
+                                         {"sunamp", &C.SunAmp},         {"wind", &C.Wind},
+                                         {"windamp", &C.WindAmp}};
   for (const auto& [Key, Value] : Opt) {
     if (Key == "format") {
       S.Format = ToInt(Value, Key);
@@ -445,8 +456,12 @@ TStation ParseArgs(int Argc, char** Argv) {
   if (C.TCorr < 0 || C.TCorr > 0.99) throw std::runtime_error("--tcorr must lie within 0 .. 0.99");
   if (C.Shape < 0.2 || C.Shape > 10) throw std::runtime_error("--shape must lie within 0.2 .. 10");
   if (C.Sunshine <= 0 || C.Sunshine > 1) throw std::runtime_error("--sunshine must lie within 0 .. 1");
-  if (C.Wind <= 0 || C.Dtr <= 0 || C.TSd < 0 || C.DewDep < 0)
-    throw std::runtime_error("--wind and --dtr must be positive, --tsd and --dewdep not negative");
+  if (C.Wind <= 0 || C.Dtr <= 0 || C.TSd < 0)
+    throw std::runtime_error("--wind and --dtr must be positive, --tsd not negative");
+  if (C.DewDep < -5 || C.DewDep > 20 || C.DewDepAmp < 0 || C.DewDepAmp > 10 || C.DewDepPeak < 0 ||
+      C.DewDepPeak > 366)
+    throw std::runtime_error(
+        "--dewdep must lie within -5 .. 20, --dewdepamp within 0 .. 10 and --dewdeppeak within 0 .. 366");
   return S;
 }
 
