@@ -5,10 +5,13 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
+#include <filesystem>
 
 #include "foundations/DxUtil.h"
 #include "foundations/Errors.h"
 #include "platform/FileSys.h"
+#include "platform/Shell.h"
 
 namespace {
 // Writes all of Buf; false with errno set when the file system refuses.
@@ -25,6 +28,48 @@ bool WriteAll(int Fd, const char* Buf, size_t Size) {
   return true;
 }
 }  // namespace
+
+// ---------------------------------------------------------------- temporaries
+
+std::string TemporaryName(const std::string& Dir, const std::string& Base, int Pid) {
+  return Dir + "." + Base + "." + std::to_string(Pid) + ".new";
+}
+
+namespace {
+// The process id in a temporary's name ".BASE.PID.new", 0 for any other name.
+int PidOfTemporary(const std::string& Name) {
+  static const std::string Suffix = ".new";
+  if (Name.size() < 1 + 1 + 1 + 1 + Suffix.size() || Name[0] != '.' ||
+      Name.compare(Name.size() - Suffix.size(), Suffix.size(), Suffix) != 0)
+    return 0;
+  const size_t End = Name.size() - Suffix.size();
+  const size_t Dot = Name.rfind('.', End - 1);
+  if (Dot == std::string::npos || Dot < 2 || Dot + 1 == End || End - Dot - 1 > 9) return 0;
+  int Pid = 0;
+  for (size_t i = Dot + 1; i < End; ++i) {
+    if (Name[i] < '0' || Name[i] > '9') return 0;
+    Pid = Pid * 10 + (Name[i] - '0');
+  }
+  return Pid;
+}
+}  // namespace
+
+int RemoveStaleTemporaries(const std::string& Dir) {
+  namespace fs = std::filesystem;
+  int Removed = 0;
+  std::error_code Ec;
+  for (fs::directory_iterator It(MapFileName(Dir), Ec), End; !Ec && It != End; It.increment(Ec)) {
+    const int Pid = PidOfTemporary(It->path().filename().string());
+    if (Pid <= 0 || It->symlink_status(Ec).type() != fs::file_type::regular || Ec) continue;
+    // A live process of ours may be writing it now; one of another user
+    // (kill answers EPERM) or none at all is not.
+    if (ProcessAlive(Pid) && kill(Pid, 0) == 0) continue;
+    if (fs::remove(It->path(), Ec)) ++Removed;
+    Ec.clear();
+  }
+  if (Removed) InvalidateDirCache();
+  return Removed;
+}
 
 // ---------------------------------------------------------------- the set
 
@@ -43,7 +88,7 @@ std::string TFileReplacement::Add(const std::string& Target) {
   const size_t Slash = Real.rfind('/');
   const std::string Dir = Slash == std::string::npos ? "" : Real.substr(0, Slash + 1);
   const std::string Base = Slash == std::string::npos ? Real : Real.substr(Slash + 1);
-  std::string Temp = Dir + "." + Base + "." + std::to_string(getpid()) + ".new";
+  std::string Temp = TemporaryName(Dir, Base, static_cast<int>(getpid()));
   FEntries.push_back({Target, Real, Temp});
   return Temp;
 }

@@ -44,6 +44,16 @@ class TFileReplacement {
   std::vector<std::string> FRemovals;
 };
 
+// The temporary a file Base in directory Dir (empty or ending in '/') is
+// written under by process Pid: hidden, with the writer's process id.
+std::string TemporaryName(const std::string& Dir, const std::string& Base, int Pid);
+
+// Removes from directory Dir (not below it) the temporaries that writers
+// killed half way left behind: regular files named as TemporaryName names
+// them whose process is not a live process of this user. Anything else stays.
+// Answers how many were removed.
+int RemoveStaleTemporaries(const std::string& Dir);
+
 class TDxTextWriter {
  public:
   // Creates the temporary file beside FileName; EInOutError when it cannot,

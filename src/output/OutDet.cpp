@@ -144,8 +144,9 @@ void TPotentialOutput::ReadDaysSummary(TDxTextFile& OutFile) {
   if (!OutFile.SkipUntilInt()) return;
   // The daily table: up to the first line without words, or the file's end.
   do {
-    Days.Add(L.GetWord(1), TOutputLine::FromLine(L, 1, true));
+    Days.Add(L);
   } while (OutFile.NextLine() && L.NoOfWords() > 0);
+  Days.Shrink();
 
   if (!OutFile.SkipUntilInt()) return;
   Summary.Assign(L, 1, false);

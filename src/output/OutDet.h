@@ -78,7 +78,7 @@ class TPotentialOutput {
   // The header of the run this section belongs to; owned.
   std::unique_ptr<THeader> Header;
   // The daily table in file order; an entry's text is its row's first word.
-  TObjList<TOutputLine> Days;
+  TDailyTable Days;
   TOutputLine Summary;
 };
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <stdexcept>
 
 #include "foundations/DxLine.h"
 #include "foundations/Errors.h"
@@ -178,6 +179,86 @@ std::unique_ptr<TOutputLine> TOutputLine::FromLine(const TDxLine& Line, int From
   }
   if (W.Words > MaxValues) throw ERangeError();
   return Row;
+}
+
+// ---------------------------------------------------------------- TDailyTable
+
+void TDailyTable::Clear() {
+  FText.reset();
+  FRows.reset();
+  FTextSize = FTextCap = FCount = FRowCap = 0;
+  FLongKeys.clear();
+}
+
+void TDailyTable::Reserve(size_t Rows, size_t Bytes) {
+  if (Bytes > FTextCap) {
+    // The rows point into the buffer: they move with it.
+    std::unique_ptr<uint8_t[]> Text(new uint8_t[Bytes]);
+    if (FTextSize) std::memcpy(Text.get(), FText.get(), FTextSize);
+    for (size_t i = 0; i < FCount; ++i)
+      if (FRows[i].FData) FRows[i].FData = Text.get() + (FRows[i].FData - FText.get());
+    FText = std::move(Text);
+    FTextCap = Bytes;
+  }
+  if (Rows > FRowCap) {
+    std::unique_ptr<TOutputLine[]> New(new TOutputLine[Rows]);
+    for (size_t i = 0; i < FCount; ++i) New[i].FData = FRows[i].FData;
+    FRows = std::move(New);
+    FRowCap = Rows;
+  }
+}
+
+void TDailyTable::Add(const TDxLine& Line) {
+  const TRowWords W(Line, 1);
+  if (W.Words > TOutputLine::MaxValues) throw ERangeError();
+  Reserve(FCount < FRowCap ? FRowCap : std::max<size_t>(64, FRowCap * 2),
+          FTextSize + W.Size <= FTextCap ? FTextCap : std::max<size_t>(4096, (FTextSize + W.Size) * 2));
+  if (W.N > 0) {
+    uint8_t* Data = FText.get() + FTextSize;
+    W.Write(Data, true, TOutputLine::PadMark);
+    FRows[FCount].FData = Data;
+    FTextSize += W.Size;
+  }
+  if (W.N > 0 && Line.GetWord(1).size() > Str16::MaxLen)
+    FLongKeys.emplace_back(static_cast<int>(FCount), Line.GetWord(1));
+  ++FCount;
+}
+
+void TDailyTable::Shrink() {
+  if (FTextCap == FTextSize && FRowCap == FCount) return;
+  if (FCount == 0) {
+    Clear();
+    return;
+  }
+  TDailyTable Exact;
+  Exact.Reserve(FCount, std::max<size_t>(FTextSize, 1));
+  if (FTextSize) std::memcpy(Exact.FText.get(), FText.get(), FTextSize);
+  for (size_t i = 0; i < FCount; ++i)
+    if (FRows[i].FData) Exact.FRows[i].FData = Exact.FText.get() + (FRows[i].FData - FText.get());
+  FText = std::move(Exact.FText);
+  FRows = std::move(Exact.FRows);
+  FTextCap = Exact.FTextCap;
+  FRowCap = Exact.FRowCap;
+}
+
+void TDailyTable::Check(int Index) const {
+  if (Index < 0 || static_cast<size_t>(Index) >= FCount) throw std::out_of_range("TDailyTable: row index");
+}
+
+const TOutputLine* TDailyTable::Objects(int Index) const {
+  Check(Index);
+  return &FRows[static_cast<size_t>(Index)];
+}
+
+std::string TDailyTable::Strings(int Index) const {
+  Check(Index);
+  const auto Long = std::lower_bound(FLongKeys.begin(), FLongKeys.end(), Index,
+                                     [](const std::pair<int, std::string>& K, int I) { return K.first < I; });
+  if (Long != FLongKeys.end() && Long->first == Index) return Long->second;
+  // The first value as written: its text without the blanks it is shown with.
+  const uint8_t* D = FRows[static_cast<size_t>(Index)].FData;
+  if (!D || D[0] == 0) return {};
+  return std::string(reinterpret_cast<const char*>(D + 1 + D[0]), D[1] & TOutputLine::LenMask);
 }
 
 Str16 WordStr16(const TDxLine& Line, int No) { return Str16(Line.GetWord(No)); }

@@ -9,8 +9,11 @@
 #include <memory>
 #include <ostream>
 #include <string>
+#include <utility>
+#include <vector>
 
 class TDxLine;
+class TDailyTable;
 
 // A text of at most 16 characters (bytes). Storing a longer text keeps its
 // first 16 characters.
@@ -75,7 +78,7 @@ class TOutputLine {
   TOutputLine& operator=(TOutputLine&& Other) noexcept;
 
   // A row of Line's words from word From on, as Assign stores them, in one
-  // allocation with its values: the daily tables hold many such rows.
+  // allocation with its values.
   static std::unique_ptr<TOutputLine> FromLine(const TDxLine& Line, int From, bool Padded);
   static void* operator new(size_t Size) { return ::operator new(Size); }
   static void operator delete(void* P) { ::operator delete(P); }
@@ -99,6 +102,7 @@ class TOutputLine {
   void Assign(const TDxLine& Line, int From, bool Padded);
 
  private:
+  friend class TDailyTable;
   static constexpr uint8_t PadMark = 0x80;
   static constexpr uint8_t LenMask = 0x1f;
 
@@ -111,6 +115,64 @@ class TOutputLine {
 
   std::unique_ptr<uint8_t[]> FOwn;  // the block, unless it follows the row in its allocation
   const uint8_t* FData = nullptr;   // the block in use
+};
+
+// A daily table of the model's output: its rows in file order, each keyed by
+// its first word as written (not cut). The rows' blocks lie back to back in
+// one buffer, and each row's TOutputLine only points at its block, so that a
+// table of many rows costs little more than the texts of its values.
+// Objects(i) stays valid until the next Add or Clear.
+class TDailyTable {
+ public:
+  struct TItem {
+    std::string Str;         // the row's first word
+    const TOutputLine* Obj;  // the row
+  };
+  class const_iterator {
+   public:
+    const_iterator(const TDailyTable* Table, int Index) : FTable(Table), FIndex(Index) {}
+    TItem operator*() const { return {FTable->Strings(FIndex), FTable->Objects(FIndex)}; }
+    const_iterator& operator++() {
+      ++FIndex;
+      return *this;
+    }
+    bool operator==(const const_iterator& O) const { return FIndex == O.FIndex; }
+    bool operator!=(const const_iterator& O) const { return FIndex != O.FIndex; }
+
+   private:
+    const TDailyTable* FTable;
+    int FIndex;
+  };
+
+  TDailyTable() = default;
+  TDailyTable(const TDailyTable&) = delete;
+  TDailyTable& operator=(const TDailyTable&) = delete;
+
+  int Count() const { return static_cast<int>(FCount); }
+  bool Empty() const { return FCount == 0; }
+  void Clear();
+  // Appends the row of Line's words, padded (see TOutputLine::Assign). A row
+  // of more than 25 values fails with ERangeError and is not added.
+  void Add(const TDxLine& Line);
+  // Gives back the room kept for further rows; done when a table is read.
+  void Shrink();
+
+  // The first word of row Index (0-based); std::out_of_range outside.
+  std::string Strings(int Index) const;
+  const TOutputLine* Objects(int Index) const;
+
+  const_iterator begin() const { return const_iterator(this, 0); }
+  const_iterator end() const { return const_iterator(this, Count()); }
+
+ private:
+  void Check(int Index) const;
+  void Reserve(size_t Rows, size_t Bytes);
+
+  std::unique_ptr<uint8_t[]> FText;                    // the rows' blocks, back to back
+  size_t FTextSize = 0, FTextCap = 0;                  // bytes used and allocated
+  std::unique_ptr<TOutputLine[]> FRows;                // each points at its block in FText
+  size_t FCount = 0, FRowCap = 0;                      // rows used and allocated
+  std::vector<std::pair<int, std::string>> FLongKeys;  // first words over 16 characters, by row
 };
 
 // Text of word No of Line as stored in a Str16.

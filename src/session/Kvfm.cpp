@@ -22,6 +22,7 @@ TKvFileManager::TKvFileManager() {
     SetCurrentDir(FExecPath);
     TBusyCursor Busy;
     LoadSettings();
+    RemoveStaleTemporaries();
   } catch (const std::exception& E) {
     HandleAppException(E);
   }
@@ -50,6 +51,18 @@ void TKvFileManager::LoadSettings() {
   char* End = nullptr;
   const unsigned long long Limit = std::strtoull(Mb.c_str(), &End, 10);
   if (End && *End == '\0' && !Mb.empty() && Limit < (1ull << 40)) FRunHistoryLimit = Limit * 1024 * 1024;
+}
+
+void TKvFileManager::RemoveStaleTemporaries() const {
+  ::RemoveStaleTemporaries(FExecPath);
+  if (!FSettingsLoaded) return;
+  ::RemoveStaleTemporaries(FRunioPath);
+  ::RemoveStaleTemporaries(FOutPath);
+  // The kept runs (output/runs/NAME/) have their own summary files.
+  std::error_code Ec;
+  const std::filesystem::path Runs = std::filesystem::path(MapFileName(FOutPath)) / "runs";
+  for (std::filesystem::directory_iterator It(Runs, Ec), End; !Ec && It != End; It.increment(Ec))
+    if (It->is_directory(Ec)) ::RemoveStaleTemporaries(It->path().string() + "/");
 }
 
 std::string TKvFileManager::MissingSettingsText() const {

@@ -20,6 +20,10 @@ class TKvFileManager {
   TKvFileManager();
 
   void Reset();
+  // Removes the temporaries that saving and writing left when the program
+  // was killed half way, from the program, working, output and kept-run
+  // directories (see RemoveStaleTemporaries); done at start-up.
+  void RemoveStaleTemporaries() const;
   void RemoveInputFiles();
   void RemoveOutputFiles();
   void MakeTempRunFile();

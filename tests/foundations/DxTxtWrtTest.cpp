@@ -1,5 +1,11 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <string>
+#include <vector>
 
 #include "foundations/DxTxtWrt.h"
 #include "foundations/Errors.h"
@@ -31,4 +37,47 @@ TEST(DxTextWriter, RefusesAPipeOrDirectoryInTheFilesPlace) {
               "I/O error 21: Is a directory (" + T / "dir" +
                   ")\r\nA folder stands where this file belongs: move or rename the folder");
   }
+}
+
+// A writer killed with SIGKILL half way leaves its hidden temporary beside
+// the old file; the sweep removes that one only: a live writer's temporary,
+// names of another pattern and a folder of that name stay.
+TEST(DxTextWriter, TheTemporaryOfAKilledWriterIsRemovedALiveOnesKept) {
+  TTempDir T;
+  T.Write("KRL.OUT", "old");
+  int Ready[2];
+  ASSERT_EQ(pipe(Ready), 0);
+  const pid_t Child = fork();
+  ASSERT_GE(Child, 0);
+  if (Child == 0) {
+    TDxTextWriter W(T / "KRL.OUT");
+    W.WriteLn("half");
+    if (write(Ready[1], "x", 1) != 1) _exit(1);
+    pause();
+    _exit(0);
+  }
+  char C;
+  ASSERT_EQ(read(Ready[0], &C, 1), 1);
+  kill(Child, SIGKILL);
+  int Status = 0;
+  ASSERT_EQ(waitpid(Child, &Status, 0), Child);
+  close(Ready[0]);
+  close(Ready[1]);
+  const std::string Killed = TemporaryName("", "KRL.OUT", Child);
+  ASSERT_TRUE(T.Exists(Killed));
+
+  const std::string Live = TemporaryName("", "KRLTI.TIM", static_cast<int>(getpid()));
+  T.Write(Live, "being written");
+  const std::vector<std::string> Others = {".KRL.OUT.12x.new", "KRL.OUT." + std::to_string(Child) + ".new",
+                                           "." + std::to_string(Child) + ".new",
+                                           ".KRL.OUT." + std::to_string(Child) + ".old"};
+  for (const std::string& O : Others) T.Write(O, "other");
+  T.MakeDir(TemporaryName("", "DIR", Child));
+
+  EXPECT_EQ(RemoveStaleTemporaries(T.Path()), 1);
+  EXPECT_FALSE(T.Exists(Killed));
+  EXPECT_EQ(T.Read("KRL.OUT"), "old");
+  EXPECT_TRUE(T.Exists(Live));
+  for (const std::string& O : Others) EXPECT_TRUE(T.Exists(O)) << O;
+  EXPECT_TRUE(T.Exists(TemporaryName("", "DIR", Child)));
 }

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+#include <vector>
+
 #include "foundations/DxLine.h"
 #include "foundations/Errors.h"
 #include "output/OutLine.h"
@@ -111,4 +114,53 @@ TEST(OutputLine, TwentySixWordsFailAfterTwentyFiveAreStored) {
   EXPECT_EQ(L.Value(25), "w25");
   L.Assign(Line, 2, false);  // 25 words from word 2 on fit
   EXPECT_EQ(L.Value(25), "w26");
+}
+
+// A daily table keeps every row as an assigned row reads, across the growth
+// of its buffer and after it gives back its spare room; its keys are the
+// first words as written; a row of 26 values is refused and the rows before
+// it stay.
+TEST(DailyTable, RowsReadAsAssignedRowsAcrossGrowth) {
+  TDailyTable T;
+  std::vector<std::string> Texts;
+  for (int r = 0; r < 700; ++r) {
+    std::string Text = " " + std::to_string(1000 + r);
+    for (int k = 0; k < r % 25; ++k) Text += " " + std::to_string(r * k) + (k % 3 ? ".5" : "");
+    if (r == 3) Text = " " + std::string(20, 'k') + " 1";
+    Texts.push_back(Text);
+  }
+  TDxLine Line;
+  const auto Expect = [&](const std::string& When) {
+    SCOPED_TRACE(When);
+    ASSERT_EQ(T.Count(), static_cast<int>(Texts.size()));
+    int r = 0;
+    for (const auto& Day : T) {
+      Line.SetStr(Texts[static_cast<size_t>(r)]);
+      TOutputLine Assigned;
+      Assigned.Assign(Line, 1, true);
+      EXPECT_EQ(Day.Str, Line.GetWord(1)) << r;
+      EXPECT_EQ(T.Strings(r), Line.GetWord(1)) << r;
+      ASSERT_EQ(Day.Obj, T.Objects(r));
+      ASSERT_EQ(Day.Obj->Count(), Assigned.Count()) << r;
+      for (int k = 1; k <= TOutputLine::MaxValues; ++k) ASSERT_EQ(Day.Obj->Value(k), Assigned.Value(k)) << r;
+      ++r;
+    }
+  };
+  for (const std::string& Text : Texts) {
+    Line.SetStr(Text);
+    T.Add(Line);
+  }
+  Expect("growing");
+  T.Shrink();
+  Expect("shrunk");
+
+  std::string Wide;
+  for (int i = 1; i <= 26; ++i) Wide += " w" + std::to_string(i);
+  Line.SetStr(Wide);
+  EXPECT_THROW(T.Add(Line), ERangeError);
+  Expect("refused");
+  EXPECT_THROW(T.Objects(T.Count()), std::out_of_range);
+  T.Clear();
+  EXPECT_EQ(T.Count(), 0);
+  EXPECT_EQ(T.begin(), T.end());
 }

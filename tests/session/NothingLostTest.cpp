@@ -10,6 +10,8 @@
 
 #include <csignal>
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "foundations/DxTxtWrt.h"
 #include "foundations/Errors.h"
@@ -202,4 +204,24 @@ TEST(NothingLost, OneProgramHomeHasOneProgram) {
   waitpid(Child, &Status, 0);
   ASSERT_TRUE(WIFEXITED(Status) && WEXITSTATUS(Status) == 0);
   EXPECT_TRUE(THomeLock(D.Path()).Held());
+}
+
+// Opening the program home clears what a save killed half way left in the
+// working, output and kept-run folders, and keeps a live writer's files.
+TEST(NothingLost, OpeningTheHomeRemovesTheTemporariesOfAKilledSave) {
+  TProgramHome H;
+  const TTempDir& D = H.Dir();
+  const pid_t Dead = fork();
+  ASSERT_GE(Dead, 0);
+  if (Dead == 0) _exit(0);
+  ASSERT_EQ(waitpid(Dead, nullptr, 0), Dead);
+  const std::vector<std::string> Stale = {"runio/" + TemporaryName("", "WHEAT.KRL", Dead),
+                                          "output/" + TemporaryName("", "WHEAT.OUT", Dead),
+                                          "output/runs/R1/" + TemporaryName("", "run.txt", Dead)};
+  const std::string Live = "output/" + TemporaryName("", "KRL.OUT", static_cast<int>(getpid()));
+  for (const std::string& S : Stale) D.Write(S, "part");
+  D.Write(Live, "being written");
+  TKvFileManager Fm;
+  for (const std::string& S : Stale) EXPECT_FALSE(D.Exists(S)) << S;
+  EXPECT_TRUE(D.Exists(Live));
 }
