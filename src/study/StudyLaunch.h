@@ -11,12 +11,15 @@
 
 #include "study/StudyRun.h"
 
-// Starts Jobs workers on this machine and waits until all have ended.
-// Progress is called about twice a second and once at the end with the rows
-// done and failed since the start. Scratch homes that workers on this
-// machine left behind when they were killed are removed first.
-using TStudyProgress = std::function<void(size_t Done, size_t Failed, double Seconds)>;
-void RunStudyLocal(const TStudy& Study, const std::string& Program, int Jobs, const TStudyProgress& Progress);
+// Starts Jobs workers on this machine (standard input /dev/null, standard
+// output discarded) and waits until all have ended. Progress is called about
+// twice a second and once at the end with the rows done and failed since the
+// start; when it answers false the study stops: the workers and the models
+// they run are ended (their rows stay without a result) and RunStudyLocal
+// answers false. Scratch homes that workers on this machine left behind when
+// they were killed are removed first.
+using TStudyProgress = std::function<bool(size_t Done, size_t Failed, double Seconds)>;
+bool RunStudyLocal(const TStudy& Study, const std::string& Program, int Jobs, const TStudyProgress& Progress);
 
 // Reads the lines the workers added to the journal since Offset (a byte
 // offset, moved past them): rows done and failed. A line still being written
