@@ -10,11 +10,13 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <string_view>
 
 #include "catalogue/KvMenu.h"
 #include "catalogue/KvRerun.h"
@@ -723,6 +725,50 @@ TStudyCounts CountStudy(const TStudy& Study, const TStudyTable& Table) {
   return C;
 }
 
+namespace {
+// A row's result file read whole into Buffer (kept between rows, so that
+// reading allocates only while the buffer grows); false when there is none.
+bool ReadRowFile(const std::string& FileName, std::string& Buffer) {
+  const int Fd = open(FileName.c_str(), O_RDONLY | O_CLOEXEC);
+  if (Fd < 0) return false;
+  struct stat St {};
+  size_t Got = 0;
+  if (fstat(Fd, &St) == 0) {
+    Buffer.resize(static_cast<size_t>(St.st_size) + 1);
+    for (;;) {
+      const ssize_t N = read(Fd, &Buffer[Got], Buffer.size() - Got);
+      if (N < 0 && errno == EINTR) continue;
+      if (N <= 0) break;
+      Got += static_cast<size_t>(N);
+      if (Got == Buffer.size()) Buffer.resize(Buffer.size() * 2);
+    }
+  }
+  close(Fd);
+  Buffer.resize(Got);
+  return true;
+}
+
+// The fields of a result line into Fields, reusing its strings; a line
+// without quotes is split at its commas in place.
+void SplitResultLine(std::string_view Line, std::vector<std::string>& Fields) {
+  if (Line.find('"') != std::string_view::npos) {
+    size_t Pos = 0;
+    int No = 0;
+    NextCsvRecord(std::string(Line), Pos, No, Fields);
+    return;
+  }
+  size_t n = 0;
+  for (size_t From = 0;; ++n) {
+    const size_t Comma = std::min(Line.find(',', From), Line.size());
+    if (Fields.size() <= n) Fields.emplace_back();
+    Fields[n].assign(Line.substr(From, Comma - From));
+    if (Comma == Line.size()) break;
+    From = Comma + 1;
+  }
+  Fields.resize(n + 1);
+}
+}  // namespace
+
 TStudyCounts CollectStudy(const TStudy& Study, const TStudyTable& Table) {
   TStudyCounts C;
   std::vector<std::string> Head = {"row", "ID"};
@@ -741,34 +787,52 @@ TStudyCounts CollectStudy(const TStudy& Study, const TStudyTable& Table) {
     if (Status) std::fclose(Status);
     throw EInOutError(errno, Study.Dir() + "results.csv");
   }
+  std::setvbuf(Results, nullptr, _IOFBF, 1 << 20);
   TStudyXlsx Book(Study.Dir() + "results.xlsx", ResultHead);
-  const auto Put = [](std::FILE* F, const std::string& S) { std::fwrite(S.data(), 1, S.size(), F); };
+  const auto Put = [](std::FILE* F, std::string_view S) { std::fwrite(S.data(), 1, S.size(), F); };
   Put(Results, CsvRecord(ResultHead));
   Put(Status, CsvRecord(StatusHead));
-  std::vector<std::string> Fields;
+  // One read of each row's file; its result lines go out as they stand.
+  std::string Text, Error;
+  std::vector<std::string> Outcome, Fields, Prefix;
   for (size_t r = 0; r < Table.Rows.size(); ++r) {
     const TStudyRow& Row = Table.Rows[r];
-    std::vector<std::string> Prefix = {std::to_string(r + 1), Row.Id};
+    Prefix = {std::to_string(r + 1), Row.Id};
     Prefix.insert(Prefix.end(), Row.Values.begin(), Row.Values.end());
     std::string PrefixText = CsvRecord(Prefix);
-    PrefixText.pop_back();
-    const TRowOutcome O = Study.LoadOutcome(r);
-    switch (O.State) {
+    PrefixText.back() = ',';
+    TRowState State = TRowState::NotRun;
+    double Seconds = 0;
+    size_t Pos = 0;
+    Error.clear();
+    int Line = 0;
+    if (ReadRowFile(Study.RowFile(r), Text) && NextCsvRecord(Text, Pos, Line, Outcome) &&
+        Outcome.size() >= 3) {
+      State = Outcome[0] == "ok" ? TRowState::Ok : TRowState::Failed;
+      const std::string& S = Outcome[1];
+      std::from_chars(S.data(), S.data() + S.size(), Seconds);
+      Error = Outcome[2];
+    }
+    switch (State) {
       case TRowState::Ok: ++C.Ok; break;
       case TRowState::Failed: ++C.Failed; break;
-      case TRowState::NotRun: ++C.NotRun; break;
+      case TRowState::NotRun: break;
     }
-    std::vector<std::string> S = Prefix;
-    S.insert(S.end(),
-             {StateText(O.State), O.State == TRowState::NotRun ? "" : Format("%.3f", O.Seconds), O.Error});
-    Put(Status, CsvRecord(S));
-    if (O.State != TRowState::Ok) continue;
-    for (const std::string& L : O.ResultLines) {
-      Put(Results, PrefixText + "," + L + "\n");
-      size_t Pos = 0;
-      int Line = 0;
-      NextCsvRecord(L, Pos, Line, Fields);
+    if (State == TRowState::NotRun) ++C.NotRun;
+    Put(Status, PrefixText);
+    Put(Status,
+        CsvRecord({StateText(State), State == TRowState::NotRun ? "" : Format("%.3f", Seconds), Error}));
+    if (State != TRowState::Ok) continue;
+    const std::string_view All(Text);
+    while (Pos < All.size()) {
+      const size_t End = std::min(All.find('\n', Pos), All.size());
+      const std::string_view L = All.substr(Pos, End - Pos);
+      Put(Results, PrefixText);
+      Put(Results, L);
+      Put(Results, "\n");
+      SplitResultLine(L, Fields);
       Book.AddRow(Prefix, Fields);
+      Pos = End + 1;
     }
   }
   const bool Written = std::fclose(Results) == 0 && std::fclose(Status) == 0;
