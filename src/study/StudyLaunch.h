@@ -31,9 +31,9 @@ void ReadStudyJournal(const std::string& FileName, long& Offset, size_t& Done, s
 double StudyTimeLeft(size_t Finished, size_t Todo, double Seconds);
 
 // Ends every process of this machine that works in one of the study's
-// scratch homes (the batch interpreter and the model that the workers
-// started, which run in sessions of their own): politely first, then for
-// good after a second. Their rows are left without a result.
+// scratch homes (the models that the workers started, also those a worker
+// ended hard left behind): politely first, then for good after a second.
+// Their rows are left without a result.
 void EndStudyProcesses(const TStudy& Study);
 
 struct TSlurmOptions {

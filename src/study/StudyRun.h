@@ -25,7 +25,7 @@
 class TKvFileManager;
 
 struct TStudySettings {
-  std::string ProgramDir;  // the program directory: korval.exe, krlcmd, KRL_VAR.csv
+  std::string ProgramDir;  // the program directory: korval.exe, KRL_VAR.csv
   std::string CropDir, SoilDir, ClimateDir, WeatherDir, RepairedDir;  // shared data, absolute
   int TimeoutSeconds = 600;                                           // per row
 };
