@@ -30,6 +30,7 @@
 
 #include "foundations/Errors.h"
 #include "platform/FileSys.h"
+#include "platform/Shell.h"
 
 namespace {
 
@@ -122,30 +123,14 @@ void Pause() {
 
 // Runs Program with its standard output in Log; waits for it.
 void RunProgram(const std::string& Program, const std::string& Log) {
-  const std::string Real = MapFileName(Program);
-  if (!FileExists(Program)) {
-    std::printf("'%s' is not recognized as a program.\n", Program.c_str());
-    return;
-  }
-  const std::string LogReal = MapFileName(Log);
-  const int Out = open(LogReal.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (Out < 0) {
-    std::printf("The log '%s' cannot be written: %s\n", Log.c_str(), std::strerror(errno));
-    return;
-  }
   std::fflush(stdout);
-  const pid_t Pid = fork();
-  if (Pid == 0) {
-    dup2(Out, STDOUT_FILENO);
-    const std::string Path = Real.find('/') == std::string::npos ? "./" + Real : Real;
-    char* Argv[] = {const_cast<char*>(Path.c_str()), nullptr};
-    execv(Argv[0], Argv);
-    std::fprintf(stderr, "'%s' cannot be started: %s\n", Program.c_str(), std::strerror(errno));
-    _exit(127);
-  }
-  close(Out);
-  if (Pid < 0) {
-    std::printf("'%s' cannot be started: %s\n", Program.c_str(), std::strerror(errno));
+  int Pid = -1;
+  std::string Message;
+  const TLoggedStart Started = StartWithLog(Program, Log, Pid, Message);
+  if (Started != TLoggedStart::Started) {
+    // A program that exists but would not start is told where its own
+    // output would have gone.
+    std::fprintf(Started == TLoggedStart::NotStarted ? stderr : stdout, "%s\n", Message.c_str());
     return;
   }
   int Status;

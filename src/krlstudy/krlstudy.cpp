@@ -1,5 +1,6 @@
 // krlstudy: runs a study, a table of variations of one session, on this
 // machine's cores or on a Slurm cluster, and gathers its results.
+#include <signal.h>
 #include <unistd.h>
 
 #include <clocale>
@@ -72,6 +73,10 @@ weather file of the data catalogue, for CRFILE, SOFILE, CLFILE), a:b:step.
 Exit status: 0 every row has a result, 1 some rows failed or did not run,
 2 a wrong command or a refused table, 3 handed to Slurm and not waited for.
 )";
+
+// The signal that asked a local run to stop; 0 while none has.
+volatile sig_atomic_t StopSignal = 0;
+void AskToStop(int Signal) { StopSignal = Signal; }
 
 int Usage(const std::string& Message) {
   std::cerr << "krlstudy: " << Message << "\nkrlstudy --help says how it is used.\n";
@@ -220,16 +225,29 @@ int Run(const std::vector<std::string>& Args) {
     const TStudyCounts Before = CountStudy(Study, Parsed);
     const size_t Todo = Before.Failed + Before.NotRun;
     const bool Tty = isatty(2);
-    RunStudyLocal(Study, Program, std::min<int>(Jobs, static_cast<int>(std::max<size_t>(Todo, 1))),
-                  [&](size_t Done, size_t Failed, double Seconds) {
-                    if (!Tty) return;
-                    const size_t Finished = Done + Failed;
-                    const double Left = Finished ? Seconds / Finished * (Todo - std::min(Finished, Todo)) : 0;
-                    std::fprintf(stderr, "\rdone %zu, failed %zu, remaining %zu, elapsed %s, left about %s ",
-                                 Done, Failed, Todo - std::min(Finished, Todo), Clock(Seconds).c_str(),
-                                 Clock(Left).c_str());
-                  });
+    // Ctrl+C or a request to end stops the study with its workers and models.
+    for (const int Signal : {SIGINT, SIGTERM, SIGHUP}) signal(Signal, AskToStop);
+    const bool Finished = RunStudyLocal(
+        Study, Program, std::min<int>(Jobs, static_cast<int>(std::max<size_t>(Todo, 1))),
+        [&](size_t Done, size_t Failed, double Seconds) {
+          if (StopSignal) return false;
+          if (!Tty) return true;
+          const size_t Finished = Done + Failed;
+          const double Left = Finished ? Seconds / Finished * (Todo - std::min(Finished, Todo)) : 0;
+          std::fprintf(stderr, "\rdone %zu, failed %zu, remaining %zu, elapsed %s, left about %s ", Done,
+                       Failed, Todo - std::min(Finished, Todo), Clock(Seconds).c_str(), Clock(Left).c_str());
+          return true;
+        });
     if (Tty) std::fprintf(stderr, "\n");
+    if (!Finished) {
+      std::cerr << "krlstudy: stopped; the rows that had finished keep their results, and running the same "
+                   "command again goes on with the others.\n";
+      // Ended by the signal, as the one who sent it expects.
+      const int Signal = StopSignal;
+      signal(Signal, SIG_DFL);
+      raise(Signal);
+      return NotAllDone;
+    }
   }
   const TStudyCounts C = CollectStudy(Study, Parsed);
   Report(Study, C);

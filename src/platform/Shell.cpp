@@ -201,6 +201,61 @@ int SpawnDetached(const std::vector<std::string>& Argv, const std::string& Dir, 
   return ShellCode::Ok;
 }
 
+TLoggedStart StartWithLog(const std::string& Program, const std::string& Log, int& Pid,
+                          std::string& Message) {
+  Pid = -1;
+  Message.clear();
+  if (!FileExists(Program)) {
+    Message = "'" + Program + "' is not recognized as a program.";
+    return TLoggedStart::NoProgram;
+  }
+  const std::string Real = MapFileName(Program);
+  const std::string Path = Real.find('/') == std::string::npos ? "./" + Real : Real;
+  const int Out = open(MapFileName(Log).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (Out < 0) {
+    Message = "The log '" + Log + "' cannot be written: " + std::strerror(errno);
+    return TLoggedStart::NoLog;
+  }
+  // The child reports a failed exec through the pipe, which closes unread
+  // when the exec succeeds.
+  int Pipe[2];
+  if (pipe2(Pipe, O_CLOEXEC) != 0) {
+    Message = "'" + Program + "' cannot be started: " + std::strerror(errno);
+    close(Out);
+    return TLoggedStart::NotStarted;
+  }
+  const pid_t Child = fork();
+  if (Child == 0) {
+    dup2(Out, STDOUT_FILENO);
+    char* Argv[] = {const_cast<char*>(Path.c_str()), nullptr};
+    execv(Argv[0], Argv);
+    const int Err = errno;
+    if (write(Pipe[1], &Err, sizeof Err) < 0) {
+    }
+    _exit(127);
+  }
+  const int ForkErr = errno;
+  close(Out);
+  close(Pipe[1]);
+  int Err = Child < 0 ? ForkErr : 0;
+  if (Child > 0) {
+    ssize_t N;
+    while ((N = read(Pipe[0], &Err, sizeof Err)) < 0 && errno == EINTR) {
+    }
+    if (N != static_cast<ssize_t>(sizeof Err)) Err = 0;
+    if (Err != 0)
+      while (waitpid(Child, nullptr, 0) < 0 && errno == EINTR) {
+      }
+  }
+  close(Pipe[0]);
+  if (Err != 0) {
+    Message = "'" + Program + "' cannot be started: " + std::strerror(Err);
+    return TLoggedStart::NotStarted;
+  }
+  Pid = Child;
+  return TLoggedStart::Started;
+}
+
 int PosixShellExecute(const std::string& FileName, const std::string& Params, const std::string& DefaultDir,
                       int /*ShowCmd*/) {
   std::string Dir;

@@ -47,6 +47,17 @@ int TakeStartedProcess();
 // Whether the process still runs.
 bool ProcessAlive(int Pid);
 
+// Starts Program as the batch interpreter runs a script line
+// "PROGRAM > LOG": the name mapped like every file name and found in the
+// current directory, started directly (never through a shell) with no
+// arguments, its standard output in Log (created or emptied), standard
+// input, standard error and the environment as this process has them. The
+// model of a run from the window and of a study's row is started by this one
+// function. Pid receives the started process, which the caller waits for;
+// Message says what went wrong when it answers anything but Started.
+enum class TLoggedStart { Started, NoProgram, NoLog, NotStarted };
+TLoggedStart StartWithLog(const std::string& Program, const std::string& Log, int& Pid, std::string& Message);
+
 // The full path of a program found on PATH, or empty.
 std::string FindOnPath(const std::string& Program);
 

@@ -156,7 +156,8 @@ void EndProcessTree(int Pid) {
     if (ProcessAlive(P)) kill(P, SIGKILL);
 }
 
-// The last line of the log that holds more than blanks, at most 200 bytes.
+}  // namespace
+
 std::string LastLogLine(const std::string& LogName) {
   const int Fd = OpenPlainFile(LogName, O_RDONLY);
   if (Fd < 0) return {};
@@ -178,6 +179,7 @@ std::string LastLogLine(const std::string& LogName) {
   return {};
 }
 
+namespace {
 // A look at the run, a few times a second: the log's latest line and
 // whether the model still runs.
 void LookAtRun(const TKvFileManager& Fm, int Pid, bool Now = false) {

@@ -72,6 +72,9 @@ struct TRunProgress {
   bool ModelRunning = false;  // the model's process was running at the last look
 };
 TRunProgress RunProgress();
+// The last line of the log that holds more than blanks, at most 200 bytes;
+// empty when there is none.
+std::string LastLogLine(const std::string& LogName);
 
 // The user's requests while a run waits, taken up at the next look at the
 // marker. Stopping the wait judges the outcome from what is there. Stopping

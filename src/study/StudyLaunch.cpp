@@ -132,7 +132,7 @@ int RunProgram(const std::vector<std::string>& Argv, std::string& Output, bool W
   return WEXITSTATUS(Status);
 }
 
-void RunStudyLocal(const TStudy& Study, const std::string& Program, int Jobs,
+bool RunStudyLocal(const TStudy& Study, const std::string& Program, int Jobs,
                    const TStudyProgress& Progress) {
   RemoveLeftScratch(Study);
   long Offset = 0;
@@ -141,9 +141,11 @@ void RunStudyLocal(const TStudy& Study, const std::string& Program, int Jobs,
     const auto Size = fs::file_size(Study.JournalFile(), Ec);
     if (!Ec) Offset = static_cast<long>(Size);
   }
-  // What the batch script echoes is of no use here; errors still show.
+  // What the workers print is of no use here; errors still show. The models
+  // they start read nothing from the terminal.
   posix_spawn_file_actions_t Quiet;
   posix_spawn_file_actions_init(&Quiet);
+  posix_spawn_file_actions_addopen(&Quiet, 0, "/dev/null", O_RDONLY, 0);
   posix_spawn_file_actions_addopen(&Quiet, 1, "/dev/null", O_WRONLY, 0);
   std::vector<pid_t> Workers;
   for (int i = 0; i < std::max(Jobs, 1); ++i) {
@@ -154,6 +156,7 @@ void RunStudyLocal(const TStudy& Study, const std::string& Program, int Jobs,
   posix_spawn_file_actions_destroy(&Quiet);
   const auto Start = std::chrono::steady_clock::now();
   size_t Done = 0, Failed = 0;
+  bool GoOn = true;
   while (!Workers.empty()) {
     for (auto It = Workers.begin(); It != Workers.end();) {
       int Status = 0;
@@ -163,10 +166,22 @@ void RunStudyLocal(const TStudy& Study, const std::string& Program, int Jobs,
         ++It;
     }
     ReadStudyJournal(Study.JournalFile(), Offset, Done, Failed);
-    if (Progress)
-      Progress(Done, Failed, std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count());
+    if (Progress && GoOn)
+      GoOn = Progress(Done, Failed,
+                      std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count());
+    if (!GoOn) {
+      // The workers first, so that none takes another row; each ends its
+      // model, and whatever still works in a scratch home goes after them.
+      for (const pid_t P : Workers) kill(P, SIGTERM);
+      EndStudyProcesses(Study);
+      for (const pid_t P : Workers)
+        while (waitpid(P, nullptr, 0) < 0 && errno == EINTR) {
+        }
+      return false;
+    }
     if (!Workers.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(500));
   }
+  return true;
 }
 
 std::string SubmitStudy(const TStudy& Study, const std::string& Program, size_t Rows,

@@ -11,12 +11,15 @@
 
 #include "study/StudyRun.h"
 
-// Starts Jobs workers on this machine and waits until all have ended.
-// Progress is called about twice a second and once at the end with the rows
-// done and failed since the start. Scratch homes that workers on this
-// machine left behind when they were killed are removed first.
-using TStudyProgress = std::function<void(size_t Done, size_t Failed, double Seconds)>;
-void RunStudyLocal(const TStudy& Study, const std::string& Program, int Jobs, const TStudyProgress& Progress);
+// Starts Jobs workers on this machine (standard input /dev/null, standard
+// output discarded) and waits until all have ended. Progress is called about
+// twice a second and once at the end with the rows done and failed since the
+// start; when it answers false the study stops: the workers and the models
+// they run are ended (their rows stay without a result) and RunStudyLocal
+// answers false. Scratch homes that workers on this machine left behind when
+// they were killed are removed first.
+using TStudyProgress = std::function<bool(size_t Done, size_t Failed, double Seconds)>;
+bool RunStudyLocal(const TStudy& Study, const std::string& Program, int Jobs, const TStudyProgress& Progress);
 
 // Reads the lines the workers added to the journal since Offset (a byte
 // offset, moved past them): rows done and failed. A line still being written
@@ -28,9 +31,9 @@ void ReadStudyJournal(const std::string& FileName, long& Offset, size_t& Done, s
 double StudyTimeLeft(size_t Finished, size_t Todo, double Seconds);
 
 // Ends every process of this machine that works in one of the study's
-// scratch homes (the batch interpreter and the model that the workers
-// started, which run in sessions of their own): politely first, then for
-// good after a second. Their rows are left without a result.
+// scratch homes (the models that the workers started, also those a worker
+// ended hard left behind): politely first, then for good after a second.
+// Their rows are left without a result.
 void EndStudyProcesses(const TStudy& Study);
 
 struct TSlurmOptions {

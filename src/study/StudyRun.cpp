@@ -1,20 +1,29 @@
 #include "study/StudyRun.h"
 
 #include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <string_view>
 
 #include "catalogue/KvMenu.h"
 #include "catalogue/KvRerun.h"
 #include "catalogue/KvRerunTable.h"
+#include "catalogue/Kvcrop.h"
+#include "catalogue/Kvsoil.h"
+#include "catalogue/Kvwthr.h"
 #include "foundations/DxUtil.h"
 #include "foundations/Errors.h"
 #include "foundations/Numbers.h"
@@ -28,6 +37,9 @@
 #include "platform/Shell.h"
 #include "session/KvRun.h"
 #include "session/Kvfm.h"
+#include "session/Kvgen.h"
+#include "session/Kvhyd.h"
+#include "session/Kvnut.h"
 #include "session/Kvses.h"
 #include "session/RunCheck.h"
 #include "study/StudyCsv.h"
@@ -196,11 +208,11 @@ std::vector<std::string> SeasonResults(const TKvFileManager& Fm) {
   return Lines;
 }
 
-// Whether the model's log reports an error; its text is then the last box
-// shown (the log check tells the user so).
-bool LogError(const std::string& LogName, std::vector<TMessage>& Shown) {
+// Whether the model's log reports an error (also when it wrote no output);
+// its text is then the last box shown, as the log check tells the user.
+bool LogReportsError(const std::string& LogName, std::vector<TMessage>& Shown) {
   Shown.clear();
-  return CheckLogFile(LogName) && !Shown.empty();
+  return FileExists(LogName) && CheckLogFile(LogName) && !Shown.empty();
 }
 
 std::string OutcomeText(const TRowOutcome& O) {
@@ -347,8 +359,7 @@ std::string MakeScratchHome(const TStudy& Study, const TStudySettings& Settings,
                                                              {"CLMDIR", &Settings.ClimateDir},
                                                              {"WTRDIR", &Settings.WeatherDir},
                                                              {"DBRDIR", &Settings.RepairedDir}};
-  // The rows' results go into the study: of the runs a run keeps, a scratch
-  // home keeps no more than the latest.
+  // The rows' results go into the study; a scratch home keeps no runs.
   std::string Ini = "[" + std::string(TKvFileManager::IniSection) +
                     "]\r\nOUTDIR=..\\OUTPUT\\\r\nRUNDIR=..\\RUNIO\\\r\nRUNSMB=0\r\n";
   for (const auto& [Key, Dir] : Data) {
@@ -357,7 +368,7 @@ std::string MakeScratchHome(const TStudy& Study, const TStudySettings& Settings,
     Ini += std::string(Key) + "=..\\" + Key + "\\\r\n";
   }
   WriteFileAtomically(Bin + TKvFileManager::IniFileName, Ini);
-  for (const char* P : {"korval.exe", "krlcmd", VarCatalogueFileName}) {
+  for (const char* P : {"korval.exe", VarCatalogueFileName}) {
     std::error_code Ec;
     fs::create_symlink(Settings.ProgramDir + P, Bin + P, Ec);
   }
@@ -365,8 +376,8 @@ std::string MakeScratchHome(const TStudy& Study, const TStudySettings& Settings,
 }
 
 namespace {
-// The session of one row: the base session's files copied into the scratch
-// home's run directory and read as the working session.
+// The base session's files copied into the run directory of the scratch home
+// whose bin/ is Bin and read as the working session there.
 std::unique_ptr<TKvSession> ReadBase(const TStudy& Study, const std::string& Bin) {
   for (const char* N : BaseNames)
     fs::copy_file(Study.BaseDir() + N, Bin + "../RUNIO/" + N, fs::copy_options::overwrite_existing);
@@ -392,6 +403,230 @@ void LoadCatalogues(const TStudySettings& Settings) {
   LoadVarCatalogue(Settings.ProgramDir + VarCatalogueFileName);
   Loaded = true;
 }
+
+// The weather choice without the window's format list, which a row never
+// changes.
+struct TWeatherChoice {
+  int32_t Format, Year, Years, RandomRuns, RandomRunsMax, RandomRunsMin, RainOptions, RainYear, RainYears,
+      RainYearsMax, RainYearsMin;
+  std::string Station, StationFile, RainStation, RainStationFile;
+
+  explicit TWeatherChoice(const TKvWeather& W)
+      : Format(W.WeatherFormat()),
+        Year(W.Year()),
+        Years(W.ConsecutiveYears()),
+        RandomRuns(W.NoOfRunsWithRandomizedRain()),
+        RandomRunsMax(W.MaxNoOfRunsWithRandomizedRain()),
+        RandomRunsMin(W.MinNoOfRunsWithRandomizedRain()),
+        RainOptions(W.RainfallDataOptions()),
+        RainYear(W.RainfallYear()),
+        RainYears(W.RainfallConsecutiveYears()),
+        RainYearsMax(W.MaxRainfallConsecutiveYears()),
+        RainYearsMin(W.MinRainfallConsecutiveYears()),
+        Station(W.StationDescription()),
+        StationFile(W.StationFile()),
+        RainStation(W.RainfallStationDescription()),
+        RainStationFile(W.RainfallStationFile()) {}
+
+  void PutInto(TKvWeather& W) const {
+    W.SetWeatherFormatNumber(Format);
+    W.SetYear(Year);
+    W.SetConsecutiveYears(Years);
+    W.SetNoOfRunsWithRandomizedRain(RandomRuns);
+    W.SetMaxNoOfRunsWithRandomizedRain(RandomRunsMax);
+    W.SetMinNoOfRunsWithRandomizedRain(RandomRunsMin);
+    W.SetRainfallDataOptions(RainOptions);
+    W.SetRainfallYear(RainYear);
+    W.SetRainfallConsecutiveYears(RainYears);
+    W.SetMaxRainfallConsecutiveYears(RainYearsMax);
+    W.SetMinRainfallConsecutiveYears(RainYearsMin);
+    W.SetStationDescription(Station);
+    W.SetStationFile(StationFile);
+    W.SetRainfallStationDescription(RainStation);
+    W.SetRainfallStationFile(RainStationFile);
+  }
+};
+
+// The base session of a worker, read once: each row's values are applied to
+// it, and Restore takes them back before the next row, member by member as
+// the base was read (the rerun table as copies of its variables).
+class TStudyBase {
+ public:
+  TStudyBase(const TStudy& Study, const std::string& Bin)
+      : FSession(ReadBase(Study, Bin)),
+        FFileManager(FSession->FileManager()),
+        FGeneral(FSession->General()),
+        FCrop(FSession->Crop()),
+        FWeather(FSession->Weather()),
+        FNutrients(FSession->Nutrients()),
+        FSoil(FSession->Soil()),
+        FHydrology(FSession->Hydrology()),
+        FStartStop(FSession->Rerun().StartStopOptions()),
+        FUseReruns(FSession->Rerun().UseReRuns()),
+        FSelectedType(FSession->Rerun().SelectedType()) {
+    CopyReruns(FSession->Rerun().RerunList, FReruns);
+  }
+  TKvSession& Session() const { return *FSession; }
+
+  void Restore() {
+    TKvSession& S = *FSession;
+    S.FileManager() = FFileManager;
+    S.General() = FGeneral;
+    S.Crop() = FCrop;
+    FWeather.PutInto(S.Weather());
+    S.Nutrients() = FNutrients;
+    S.Soil() = FSoil;
+    S.Hydrology() = FHydrology;
+    TKvRerun& R = S.Rerun();
+    CopyReruns(FReruns, R.RerunList);
+    R.SetUseReRuns(FUseReruns);
+    R.SetStartStopOptions(FStartStop);
+    R.SetSelectedType(FSelectedType);
+  }
+
+ private:
+  static void CopyReruns(const TObjList<TRerunVarList>& From, TObjList<TRerunVarList>& To) {
+    To.Clear();
+    for (const auto& Run : From) {
+      auto Copy = std::make_unique<TRerunVarList>();
+      TKvRerun::CopyStringList(*Run.Obj, *Copy);
+      To.Add(Run.Str, std::move(Copy));
+    }
+  }
+
+  std::unique_ptr<TKvSession> FSession;
+  TKvFileManager FFileManager;
+  TKvGeneral FGeneral;
+  TKvCrop FCrop;
+  TWeatherChoice FWeather;
+  TKvNutrients FNutrients;
+  TKvSoil FSoil;
+  TKvHydrology FHydrology;
+  TObjList<TRerunVarList> FReruns;
+  int FStartStop;
+  bool FUseReruns;
+  std::string FSelectedType;
+};
+
+using TClock = std::chrono::steady_clock;
+
+// The model a worker runs now, for the signal that ends the worker.
+volatile sig_atomic_t RunningModel = 0;
+
+// Waits until the model Pid has ended or Deadline has passed; false then,
+// and the model is ended: politely first, then for good after a second.
+bool WaitForModel(int Pid, TClock::time_point Deadline) {
+#ifdef SYS_pidfd_open
+  // A descriptor of the process wakes the wait the moment it ends.
+  const int Fd = static_cast<int>(syscall(SYS_pidfd_open, Pid, 0));
+#else
+  const int Fd = -1;
+#endif
+  bool Ended = false;
+  for (int Pause = 100; !Ended;) {
+    const auto Left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(Deadline - TClock::now()).count() + 1;
+    if (Left <= 0) break;
+    if (Fd >= 0) {
+      pollfd P = {Fd, POLLIN, 0};
+      if (poll(&P, 1, static_cast<int>(std::min<long long>(Left, 1000))) < 0 && errno != EINTR) break;
+    }
+    int Status = 0;
+    Ended = waitpid(Pid, &Status, WNOHANG) == Pid;
+    if (!Ended && Fd < 0) {
+      usleep(static_cast<useconds_t>(Pause));
+      Pause = std::min(Pause * 2, 5000);
+    }
+  }
+  if (!Ended) {
+    kill(Pid, SIGTERM);
+    for (int Tries = 0; Tries < 100 && waitpid(Pid, nullptr, WNOHANG) != Pid; ++Tries) {
+      if (Tries == 99) {
+        kill(Pid, SIGKILL);
+        waitpid(Pid, nullptr, 0);
+      }
+      usleep(10 * 1000);
+    }
+  }
+  if (Fd >= 0) close(Fd);
+  return Ended;
+}
+
+// Runs one row on the base session: its values, the input files in the
+// scratch home, the model started directly as the run script starts it,
+// the outcome judged from the log as after a run from the window, and the
+// season results from the scratch output. Never throws: every failure is the
+// row's outcome.
+TRowOutcome RunStudyRow(TStudyBase* Base, const std::string& BaseError, const TStudyTable& Table, size_t Row,
+                        int TimeoutSeconds) {
+  const TClock::time_point Start = TClock::now();
+  TRowOutcome O;
+  O.State = TRowState::Failed;
+  // What the outcome tells the user becomes the row's error.
+  std::vector<TMessage> Shown;
+  std::string AppError;
+  const TScopedHandler<TMessageHandler> Boxes(SetMessageHandler, [&Shown](const TMessage& M) {
+    Shown.push_back(M);
+    return M.Buttons == TMsgButtons::Ok ? TMsgResult::Ok : TMsgResult::No;
+  });
+  const TScopedHandler<TAppErrorHandler> Errors(
+      SetAppErrorHandler, [&AppError](const std::exception& E) { AppError = E.what(); });
+  try {
+    if (!Base) throw EKvError(BaseError);
+    Base->Restore();
+    TKvSession& S = Base->Session();
+    TheSession = &S;
+    ApplyRow(S, Table, Table.Rows[Row]);
+    // What cannot work is refused as the window refuses it, without a run.
+    for (const TRunProblem& P : CheckBeforeRun(S))
+      if (P.Kind == TRunProblem::Error) throw EKvError("the check before the run: " + P.Text());
+    TKvFileManager& Fm = S.FileManager();
+    S.WriteInputFiles();
+    Fm.RemoveOutputFiles();
+    if (!FileExists(Fm.ModelFullName())) throw EKvError(Format("'%s' not found!", Fm.ModelName().c_str()));
+    int Pid = -1;
+    std::string Why;
+    if (StartWithLog(Fm.ModelName(), Fm.LogFullName(), Pid, Why) != TLoggedStart::Started)
+      throw EKvError(Why);
+    RunningModel = Pid;
+    const bool Ended = WaitForModel(Pid, Start + std::chrono::seconds(TimeoutSeconds));
+    RunningModel = 0;
+    if (!Ended) {
+      Fm.RemoveOutputFiles();
+      O.Error = Format("time-out: the row ran longer than %d s", TimeoutSeconds);
+    } else {
+      Shown.clear();
+      const TRunOutcome Outcome = DecideRunOutcome(Fm);
+      if (Outcome == TRunOutcome::Successful) {
+        O.ResultLines = SeasonResults(Fm);
+        O.State = O.ResultLines.empty() ? TRowState::Failed : TRowState::Ok;
+        if (O.ResultLines.empty()) O.Error = "the model wrote no season results";
+      } else if ((Outcome == TRunOutcome::ModelError && !Shown.empty()) ||
+                 LogReportsError(Fm.LogFullName(), Shown)) {
+        O.Error = FirstLine(Shown.back().Text);
+      } else if (!AppError.empty()) {
+        O.Error = FirstLine(AppError);
+      } else {
+        O.Error = "the model wrote no output";
+        const std::string Last = LastLogLine(Fm.LogFullName());
+        if (!Last.empty()) O.Error += "; last line of its log: " + Last;
+      }
+    }
+  } catch (const std::exception& E) {
+    O.Error = FirstLine(E.what());
+  }
+  TheSession = nullptr;
+  O.Seconds = std::chrono::duration<double>(TClock::now() - Start).count();
+  return O;
+}
+
+// A worker asked to end ends the model it runs, then itself as asked.
+void EndWorker(int Signal) {
+  const int Pid = RunningModel;
+  if (Pid > 0) kill(Pid, SIGKILL);
+  signal(Signal, SIG_DFL);
+  raise(Signal);
+}
 }  // namespace
 
 TKvSession& OpenBaseSession(const TStudy& Study, const std::string& Bin) {
@@ -405,72 +640,27 @@ TKvSession& OpenBaseSession(const TStudy& Study, const std::string& Bin) {
   return *BaseSession();
 }
 
-TRowOutcome RunStudyRow(const TStudy& Study, const TStudySettings& Settings, const TStudyTable& Table,
-                        size_t Row, const std::string& Bin) {
-  using TClock = std::chrono::steady_clock;
-  const TClock::time_point Start = TClock::now();
-  TRowOutcome O;
-  O.State = TRowState::Failed;
-  // What the run tells the user becomes the row's error.
-  std::vector<TMessage> Shown;
-  std::string AppError;
-  const TScopedHandler<TMessageHandler> Boxes(SetMessageHandler, [&Shown](const TMessage& M) {
-    Shown.push_back(M);
-    return M.Buttons == TMsgButtons::Ok ? TMsgResult::Ok : TMsgResult::No;
-  });
-  const TScopedHandler<TAppErrorHandler> Errors(
-      SetAppErrorHandler, [&AppError](const std::exception& E) { AppError = E.what(); });
-  bool TimedOut = false;
-  const TClock::time_point Deadline = Start + std::chrono::seconds(Settings.TimeoutSeconds);
-  const TScopedHandler<TRunWaiter> Waiter(SetRunWaiter, [&] {
-    usleep(500);
-    if (!TimedOut && TClock::now() > Deadline) {
-      TimedOut = true;
-      StopModelRun();
-    }
-    return true;
-  });
-  try {
-    LoadCatalogues(Settings);
-    TheSession = nullptr;
-    std::unique_ptr<TKvSession> S = ReadBase(Study, Bin);
-    if (CropList.Empty() && SoilList.Empty() && StationList.Empty()) BuildDataCatalogue(S->FileManager());
-    ApplyRow(*S, Table, Table.Rows[Row]);
-    // What cannot work is refused as the window refuses it, without a run.
-    for (const TRunProblem& P : CheckBeforeRun(*S))
-      if (P.Kind == TRunProblem::Error) throw EKvError("the check before the run: " + P.Text());
-    const TRunOutcome Outcome = RunSession();
-    if (Outcome == TRunOutcome::Successful) {
-      O.ResultLines = SeasonResults(S->FileManager());
-      O.State = O.ResultLines.empty() ? TRowState::Failed : TRowState::Ok;
-      if (O.ResultLines.empty()) O.Error = "the model wrote no season results";
-    } else if (TimedOut) {
-      O.Error = Format("time-out: the row ran longer than %d s", Settings.TimeoutSeconds);
-    } else if (FileExists(S->FileManager().LogFullName()) &&
-               LogError(S->FileManager().LogFullName(), Shown)) {
-      O.Error = FirstLine(Shown.back().Text);
-    } else if (!AppError.empty()) {
-      O.Error = FirstLine(AppError);
-    } else {
-      O.Error = "the model wrote no output";
-      const std::string Last = RunProgress().LastLogLine;
-      if (!Last.empty()) O.Error += "; last line of its log: " + Last;
-    }
-    TheSession = nullptr;
-  } catch (const std::exception& E) {
-    TheSession = nullptr;
-    O.Error = FirstLine(E.what());
-  }
-  O.Seconds = std::chrono::duration<double>(TClock::now() - Start).count();
-  return O;
-}
-
 int RunStudyWorker(const TStudy& Study, int Slice, int Slices) {
   const TStudySettings Settings = Study.LoadSettings();
   const TStudyTable Table = Study.LoadTable();
   const std::string Me = HostName() + Format("-%d", static_cast<int>(getpid()));
   const std::string Bin = MakeScratchHome(Study, Settings, Me);
-  SetShellWindowless(true);
+  for (const int Signal : {SIGTERM, SIGINT, SIGHUP}) signal(Signal, EndWorker);
+  // The base session once for all rows; when it cannot be read, every row
+  // says why.
+  std::unique_ptr<TStudyBase> Base;
+  std::string BaseError;
+  try {
+    LoadCatalogues(Settings);
+    Base = std::make_unique<TStudyBase>(Study, Bin);
+    if (CropList.Empty() && SoilList.Empty() && StationList.Empty())
+      BuildDataCatalogue(Base->Session().FileManager());
+    TheSession = nullptr;
+  } catch (const std::exception& E) {
+    TheSession = nullptr;
+    Base.reset();
+    BaseError = E.what();
+  }
   int Ran = 0;
   for (size_t r = 0; r < Table.Rows.size(); ++r) {
     if (Slices > 1 && static_cast<int>(r % static_cast<size_t>(Slices)) != Slice) continue;
@@ -479,12 +669,13 @@ int RunStudyWorker(const TStudy& Study, int Slice, int Slices) {
     if (!Lock.Held()) continue;  // another worker runs it
     // Done by another worker between the first look and the lock.
     if (Study.LoadOutcome(r).State == TRowState::Ok) continue;
-    const TRowOutcome O = RunStudyRow(Study, Settings, Table, r, Bin);
+    const TRowOutcome O = RunStudyRow(Base.get(), BaseError, Table, r, Settings.TimeoutSeconds);
     WriteFileAtomically(Study.RowFile(r), OutcomeText(O));
     AppendLine(Study.JournalFile(),
                Format("%zu\t%s\t%.3f\t%s\n", r + 1, StateText(O.State).c_str(), O.Seconds, Me.c_str()));
     ++Ran;
   }
+  Base.reset();
   SetCurrentDir(Study.Dir());
   std::error_code Ec;
   fs::remove_all(Study.ScratchDir() + Me, Ec);
@@ -534,6 +725,50 @@ TStudyCounts CountStudy(const TStudy& Study, const TStudyTable& Table) {
   return C;
 }
 
+namespace {
+// A row's result file read whole into Buffer (kept between rows, so that
+// reading allocates only while the buffer grows); false when there is none.
+bool ReadRowFile(const std::string& FileName, std::string& Buffer) {
+  const int Fd = open(FileName.c_str(), O_RDONLY | O_CLOEXEC);
+  if (Fd < 0) return false;
+  struct stat St {};
+  size_t Got = 0;
+  if (fstat(Fd, &St) == 0) {
+    Buffer.resize(static_cast<size_t>(St.st_size) + 1);
+    for (;;) {
+      const ssize_t N = read(Fd, &Buffer[Got], Buffer.size() - Got);
+      if (N < 0 && errno == EINTR) continue;
+      if (N <= 0) break;
+      Got += static_cast<size_t>(N);
+      if (Got == Buffer.size()) Buffer.resize(Buffer.size() * 2);
+    }
+  }
+  close(Fd);
+  Buffer.resize(Got);
+  return true;
+}
+
+// The fields of a result line into Fields, reusing its strings; a line
+// without quotes is split at its commas in place.
+void SplitResultLine(std::string_view Line, std::vector<std::string>& Fields) {
+  if (Line.find('"') != std::string_view::npos) {
+    size_t Pos = 0;
+    int No = 0;
+    NextCsvRecord(std::string(Line), Pos, No, Fields);
+    return;
+  }
+  size_t n = 0;
+  for (size_t From = 0;; ++n) {
+    const size_t Comma = std::min(Line.find(',', From), Line.size());
+    if (Fields.size() <= n) Fields.emplace_back();
+    Fields[n].assign(Line.substr(From, Comma - From));
+    if (Comma == Line.size()) break;
+    From = Comma + 1;
+  }
+  Fields.resize(n + 1);
+}
+}  // namespace
+
 TStudyCounts CollectStudy(const TStudy& Study, const TStudyTable& Table) {
   TStudyCounts C;
   std::vector<std::string> Head = {"row", "ID"};
@@ -552,34 +787,52 @@ TStudyCounts CollectStudy(const TStudy& Study, const TStudyTable& Table) {
     if (Status) std::fclose(Status);
     throw EInOutError(errno, Study.Dir() + "results.csv");
   }
+  std::setvbuf(Results, nullptr, _IOFBF, 1 << 20);
   TStudyXlsx Book(Study.Dir() + "results.xlsx", ResultHead);
-  const auto Put = [](std::FILE* F, const std::string& S) { std::fwrite(S.data(), 1, S.size(), F); };
+  const auto Put = [](std::FILE* F, std::string_view S) { std::fwrite(S.data(), 1, S.size(), F); };
   Put(Results, CsvRecord(ResultHead));
   Put(Status, CsvRecord(StatusHead));
-  std::vector<std::string> Fields;
+  // One read of each row's file; its result lines go out as they stand.
+  std::string Text, Error;
+  std::vector<std::string> Outcome, Fields, Prefix;
   for (size_t r = 0; r < Table.Rows.size(); ++r) {
     const TStudyRow& Row = Table.Rows[r];
-    std::vector<std::string> Prefix = {std::to_string(r + 1), Row.Id};
+    Prefix = {std::to_string(r + 1), Row.Id};
     Prefix.insert(Prefix.end(), Row.Values.begin(), Row.Values.end());
     std::string PrefixText = CsvRecord(Prefix);
-    PrefixText.pop_back();
-    const TRowOutcome O = Study.LoadOutcome(r);
-    switch (O.State) {
+    PrefixText.back() = ',';
+    TRowState State = TRowState::NotRun;
+    double Seconds = 0;
+    size_t Pos = 0;
+    Error.clear();
+    int Line = 0;
+    if (ReadRowFile(Study.RowFile(r), Text) && NextCsvRecord(Text, Pos, Line, Outcome) &&
+        Outcome.size() >= 3) {
+      State = Outcome[0] == "ok" ? TRowState::Ok : TRowState::Failed;
+      const std::string& S = Outcome[1];
+      std::from_chars(S.data(), S.data() + S.size(), Seconds);
+      Error = Outcome[2];
+    }
+    switch (State) {
       case TRowState::Ok: ++C.Ok; break;
       case TRowState::Failed: ++C.Failed; break;
-      case TRowState::NotRun: ++C.NotRun; break;
+      case TRowState::NotRun: break;
     }
-    std::vector<std::string> S = Prefix;
-    S.insert(S.end(),
-             {StateText(O.State), O.State == TRowState::NotRun ? "" : Format("%.3f", O.Seconds), O.Error});
-    Put(Status, CsvRecord(S));
-    if (O.State != TRowState::Ok) continue;
-    for (const std::string& L : O.ResultLines) {
-      Put(Results, PrefixText + "," + L + "\n");
-      size_t Pos = 0;
-      int Line = 0;
-      NextCsvRecord(L, Pos, Line, Fields);
+    if (State == TRowState::NotRun) ++C.NotRun;
+    Put(Status, PrefixText);
+    Put(Status,
+        CsvRecord({StateText(State), State == TRowState::NotRun ? "" : Format("%.3f", Seconds), Error}));
+    if (State != TRowState::Ok) continue;
+    const std::string_view All(Text);
+    while (Pos < All.size()) {
+      const size_t End = std::min(All.find('\n', Pos), All.size());
+      const std::string_view L = All.substr(Pos, End - Pos);
+      Put(Results, PrefixText);
+      Put(Results, L);
+      Put(Results, "\n");
+      SplitResultLine(L, Fields);
       Book.AddRow(Prefix, Fields);
+      Pos = End + 1;
     }
   }
   const bool Written = std::fclose(Results) == 0 && std::fclose(Status) == 0;

@@ -25,7 +25,7 @@
 class TKvFileManager;
 
 struct TStudySettings {
-  std::string ProgramDir;  // the program directory: korval.exe, krlcmd, KRL_VAR.csv
+  std::string ProgramDir;  // the program directory: korval.exe, KRL_VAR.csv
   std::string CropDir, SoilDir, ClimateDir, WeatherDir, RepairedDir;  // shared data, absolute
   int TimeoutSeconds = 600;                                           // per row
 };
@@ -80,7 +80,7 @@ void AcceptStudyTable(const TStudy& Study, const std::string& TableText);
 void AbandonStudy(const TStudy& Study, TStudyStart Start);
 
 // A scratch program home below the study for one process: bin/ with the
-// directory settings and links to the programs, its own run and output
+// directory settings and links to the model and the variable catalogue, its own run and output
 // directories, links to the shared data. Answers its bin/ directory.
 std::string MakeScratchHome(const TStudy& Study, const TStudySettings& Settings, const std::string& Name);
 
@@ -90,16 +90,14 @@ std::string MakeScratchHome(const TStudy& Study, const TStudySettings& Settings,
 class TKvSession;
 TKvSession& OpenBaseSession(const TStudy& Study, const std::string& Bin);
 
-// Runs one row in the scratch home whose bin/ is Bin: the base session, the
-// row's values, the run through the batch script and the model, the season
-// results. Never throws: every failure is the row's outcome.
-TRowOutcome RunStudyRow(const TStudy& Study, const TStudySettings& Settings, const TStudyTable& Table,
-                        size_t Row, const std::string& Bin);
-
 // Worker mode: runs every row of the slice (row index mod Slices == Slice;
 // Slices 1 for all rows) that is not done and not run by another worker,
-// each under its lock, writing its result file and journal line. Answers the
-// number of rows it ran.
+// each under its lock, writing its result file and journal line. The base
+// session is read once; each row's values go onto it, its input files into
+// the worker's scratch home, and the model is started there directly, as
+// the run script starts it (no script, no kept run). The model runs in the
+// worker's process group, and a worker ended by SIGTERM, SIGINT or SIGHUP
+// ends its model first. Answers the number of rows it ran.
 int RunStudyWorker(const TStudy& Study, int Slice, int Slices);
 
 // The columns of results.csv after the row's number, ID and values.

@@ -351,7 +351,7 @@ void TFormStudy::EndProcess() {
   if (!FProcess) return;
   const qint64 Pid = FProcess->processId();
   // krlstudy and its workers first, so that no worker takes another row,
-  // then the models they started, which run in sessions of their own.
+  // then whatever still works in the study's scratch homes.
   if (Pid > 0) kill(-static_cast<pid_t>(Pid), SIGTERM);
   if (FStudy) EndStudyProcesses(*FStudy);
   if (!FProcess->waitForFinished(5000) && Pid > 0) {

@@ -237,3 +237,42 @@ TEST(StudyRun, AModelThatHangsIsEndedAtTheTimeOutAndItsRowFails) {
   RunProgram({"pgrep", "-f", Sleep}, Ps);
   EXPECT_EQ(Ps, "");
 }
+
+TEST(StudyRun, CtrlCEndsTheStudyWithItsWorkersAndTheirModels) {
+  TStudyHome Home;
+  // A model that never ends, named so that no other test's process is taken for it.
+  const std::string Sleep = "sleep 601." + std::to_string(getpid());
+  std::filesystem::remove(Home.Bin() + "korval.exe");
+  Home.Write("bin/korval.exe", "#!/bin/sh\nexec " + Sleep + "\n");
+  std::filesystem::permissions(Home.Bin() + "korval.exe", std::filesystem::perms::owner_all);
+  const std::string Table = Home.Write("hang.csv", "IDSOW\n80\n90\n100\n");
+  const std::string Dir = Home.Root() + "stopped/";
+  const std::string Program = Home.Bin() + "krlstudy";
+  const pid_t Pid = fork();
+  if (Pid == 0) {
+    freopen("/dev/null", "w", stdout);
+    freopen("/dev/null", "w", stderr);
+    execl(Program.c_str(), "krlstudy", "run", Table.c_str(), "-j", "2", "--out", Dir.c_str(),
+          static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  const auto Count = [](const std::string& Pattern) {
+    std::string Ps;
+    RunProgram({"pgrep", "-f", Pattern}, Ps);
+    return std::count(Ps.begin(), Ps.end(), '\n');
+  };
+  for (int i = 0; i < 2000 && Count(Sleep) < 2; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  ASSERT_EQ(Count(Sleep), 2);
+  // The interrupt reaches krlstudy alone, as kill -INT sends it.
+  kill(Pid, SIGINT);
+  int Status = 0;
+  ASSERT_EQ(waitpid(Pid, &Status, 0), Pid);
+  EXPECT_TRUE(WIFSIGNALED(Status) && WTERMSIG(Status) == SIGINT) << Status;
+  EXPECT_EQ(Count(Sleep), 0);
+  EXPECT_EQ(Count("krlstudy worker " + Dir), 0);
+  // Nothing ran to its end; running the same command again would run every row.
+  std::string Out;
+  EXPECT_EQ(Home.Krlstudy({"status", Dir}, Out), 1);
+  EXPECT_NE(Out.find("ok 0, failed 0, not run 3, running 0"), std::string::npos) << Out;
+}
