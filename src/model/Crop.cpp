@@ -255,7 +255,7 @@ double TCrop::TraMax(double ET0, double TAvg) const {
   return FP.CFET * ET0 * (1 - std::exp(-FP.KDIF * LAI)) * Warmth;
 }
 
-double TCrop::EvsMax(double ET0) const {
-  if (!FEmerged) return ET0;
-  return ET0 * std::exp(-FP.KDIF * LAI);
+double TCrop::EvsMax(double ES0) const {
+  if (!FEmerged) return ES0;
+  return ES0 * std::exp(-FP.KDIF * LAI);
 }

@@ -74,8 +74,9 @@ class TCrop {
   // Potential transpiration of the canopy, cm/d, from reference evaporation
   // and the day's mean temperature: a cold crop transpires less.
   double TraMax(double ET0, double TAvg) const;
-  // Potential evaporation of the soil under the canopy, cm/d.
-  double EvsMax(double ET0) const;
+  // Potential evaporation of the soil under the canopy, cm/d, from the
+  // evaporation of a wet bare soil ES0.
+  double EvsMax(double ES0) const;
 
   bool Emerged() const { return FEmerged; }
   bool Mature() const { return DVS >= 2.0; }

@@ -324,7 +324,7 @@ TYearResult TSimulation::Season(const TRunSetup& S, int k) {
     if (Last->Lat != First.Lat || Last->Alt != First.Alt) {
       // A year of the station at another site: its values are worked out
       // at the site of the season's first year.
-      D.DayL = D.ET0 = -1;
+      D.DayL = D.ET0 = D.ES0 = -1;
     }
     if (Rain) {
       auto It = Rain->Years.find(Year + RainShift);

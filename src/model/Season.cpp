@@ -17,7 +17,7 @@ namespace {
 struct TDay {
   int Year, Doy;
   TDayWeather W;
-  double TAvg, TDay, IrradJ, DayL, ET0;
+  double TAvg, TDay, IrradJ, DayL, ET0, ES0;
 };
 
 TDay GetDay(const TSeasonInput& In, int Index) {
@@ -29,6 +29,7 @@ TDay GetDay(const TSeasonInput& In, int Index) {
   D.IrradJ = D.W.Irrad * 1000.0;
   D.DayL = D.W.DayL >= 0 ? D.W.DayL : DayLength(In.Lat, D.Doy);
   D.ET0 = D.W.ET0 >= 0 ? D.W.ET0 : ReferenceEvaporation(D.W, In.Lat, In.Alt, D.Doy);
+  D.ES0 = D.W.ES0 >= 0 ? D.W.ES0 : WetSoilEvaporation(D.W, In.Lat, In.Alt, D.Doy);
   return D;
 }
 
@@ -59,7 +60,7 @@ int VariableSowingDay(const TSeasonInput& In, int WbStart, int Earliest) {
   for (int t = WbStart; t <= Last; ++t) {
     const TDay D = GetDay(In, t);
     if (t >= Earliest && Bare.SM() >= Moist) return t;
-    Bare.Day(D.W.Rain / 10, D.ET0, 0);
+    Bare.Day(D.W.Rain / 10, D.ES0, 0);
   }
   return Last;
 }
@@ -183,7 +184,7 @@ TSeasonResult TSeasonRun::Run() {
     const double Factor = FWater ? Reduction(Growing) : 1.0;
     const double Tra = Growing ? FCrop.TraMax(D.ET0, D.TAvg) * Factor : 0.0;
     Grow(t, D, Growing, Factor);
-    const double EvsMax = FCrop.EvsMax(D.ET0);
+    const double EvsMax = FCrop.EvsMax(D.ES0);
     if (FWater) FSoil.Day(D.W.Rain / 10.0, EvsMax, Tra);
     if (Growing) {
       FTraSum += Tra;

@@ -21,8 +21,13 @@ double DayLength(double Lat, int Doy) {
   return 12.0 * (1.0 + 2.0 * std::asin(Aob) / Pi);
 }
 
-double ReferenceEvaporation(const TDayWeather& W, double Lat, double Alt, int Doy) {
-  constexpr double Pi = 3.14159265358979323846;
+namespace {
+
+// Penman-Monteith evaporation of a day, cm/d, with the aerodynamic resistance
+// of the reference grass (208 / wind speed at 2 m s/m) and no soil heat flux:
+// a short grass cover with its surface resistance of 70 s/m (WetSurface false)
+// or a wet surface that offers the vapour no resistance (WetSurface true).
+double PenmanMonteith(const TDayWeather& W, double Lat, double Alt, int Doy, double Albedo, bool WetSurface) {
   auto Saturated = [](double T) { return 0.6108 * std::exp(17.27 * T / (T + 237.3)); };  // kPa
   const double T = 0.5 * (W.TMin + W.TMax);
   const double Es = 0.5 * (Saturated(W.TMin) + Saturated(W.TMax));
@@ -30,8 +35,8 @@ double ReferenceEvaporation(const TDayWeather& W, double Lat, double Alt, int Do
   const double Delta = 4098.0 * Saturated(T) / ((T + 237.3) * (T + 237.3));
   const double Pressure = 101.3 * std::pow((293.0 - 0.0065 * Alt) / 293.0, 5.26);
   const double Gamma = 0.000665 * Pressure;
-  // Net radiation, MJ/m2/d: shortwave after an albedo of 0.23, longwave from
-  // the temperatures, the vapour pressure and the cloudiness.
+  // Net radiation, MJ/m2/d: shortwave after the albedo, longwave from the
+  // temperatures, the vapour pressure and the cloudiness.
   const double Phi = Lat * Pi / 180.0;
   const double Dr = 1.0 + 0.033 * std::cos(2.0 * Pi * Doy / 365.0);
   const double Dec = 0.409 * std::sin(2.0 * Pi * Doy / 365.0 - 1.39);
@@ -44,11 +49,23 @@ double ReferenceEvaporation(const TDayWeather& W, double Lat, double Alt, int Do
   const double Sigma = 4.903e-9;
   const double Rnl = Sigma * 0.5 * (std::pow(W.TMax + 273.16, 4) + std::pow(W.TMin + 273.16, 4)) *
                      (0.34 - 0.14 * std::sqrt(std::max(0.0, Ea))) * (1.35 * Cloud - 0.35);
-  const double Rn = 0.77 * Rs - Rnl;
+  const double Rn = (1.0 - Albedo) * Rs - Rnl;
   const double U2 = W.Wind;
-  const double Mm = (0.408 * Delta * Rn + Gamma * 900.0 / (T + 273.0) * U2 * (Es - Ea)) /
-                    (Delta + Gamma * (1.0 + 0.34 * U2));
+  // The surface resistance enters as 1 + rs / ra = 1 + 0.34 u2 for the grass.
+  const double Resistance = WetSurface ? 1.0 : 1.0 + 0.34 * U2;
+  const double Mm =
+      (0.408 * Delta * Rn + Gamma * 900.0 / (T + 273.0) * U2 * (Es - Ea)) / (Delta + Gamma * Resistance);
   return std::max(0.0, Mm) / 10.0;
+}
+
+}  // namespace
+
+double ReferenceEvaporation(const TDayWeather& W, double Lat, double Alt, int Doy) {
+  return PenmanMonteith(W, Lat, Alt, Doy, 0.23, false);
+}
+
+double WetSoilEvaporation(const TDayWeather& W, double Lat, double Alt, int Doy) {
+  return PenmanMonteith(W, Lat, Alt, Doy, BareSoilAlbedo, true);
 }
 
 int DaysInYear(int Year) {
@@ -161,6 +178,7 @@ TWeatherYear ReadWeatherYear(const std::string& FileName, int Year) {
     const int Doy = static_cast<int>(i) + 1;
     D.DayL = DayLength(W.Lat, Doy);
     D.ET0 = ReferenceEvaporation(D, W.Lat, W.Alt, Doy);
+    D.ES0 = WetSoilEvaporation(D, W.Lat, W.Alt, Doy);
   }
   return W;
 }

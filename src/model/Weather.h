@@ -15,10 +15,11 @@ struct TDayWeather {
   double Vap = 0;             // kPa
   double Wind = 0;            // m/s
   double Rain = 0;            // mm/d
-  // The day length (h) and reference evapotranspiration (cm/d) at the
-  // station's own site, worked out once when the file is read (a season
-  // asks for them several times, every rerun again); below 0 when not known.
-  double DayL = -1, ET0 = -1;
+  // The day length (h), reference evapotranspiration and evaporation of a
+  // wet bare soil (cm/d) at the station's own site, worked out once when the
+  // file is read (a season asks for them several times, every rerun again);
+  // below 0 when not known.
+  double DayL = -1, ET0 = -1, ES0 = -1;
 };
 
 struct TWeatherYear {
@@ -38,6 +39,15 @@ double DayLength(double Lat, int Doy);
 // from the day's irradiation, temperatures, vapour pressure and wind speed
 // (taken at 2 m) at a latitude (degrees) and altitude (m).
 double ReferenceEvaporation(const TDayWeather& W, double Lat, double Alt, int Doy);
+
+// The albedo of a moist bare soil.
+constexpr double BareSoilAlbedo = 0.15;
+
+// Evaporation of a day from a wet bare soil, cm/d: the Penman-Monteith
+// equation of ReferenceEvaporation with the soil's albedo and no surface
+// resistance (the surface is wet). A soil evaporates at this rate, under the
+// share of the light its cover lets through, until its top has dried.
+double WetSoilEvaporation(const TDayWeather& W, double Lat, double Alt, int Doy);
 
 // Days in a year by the Gregorian rule.
 int DaysInYear(int Year);

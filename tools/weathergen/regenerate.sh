@@ -20,8 +20,8 @@ rm -f "$WEATHER"/NLD1.??? "$WEATHER"/EST1.??? "$WEATHER"/STH1.??? "$CLIMATE"/RAI
 
 # The north climate: maritime, rain all year with an autumn maximum.
 NORTH=(--tmean=10.2 --tamp=7.0 --dtr=7.5 --dtramp=2.0 --rain=800 --wetdays=190
-       --rainamp=0.12 --rainpeak=300 --sunshine=0.40 --sunamp=0.10 --dewdep=0.8
-       --wind=4.3 --tsd=2.5)
+       --rainamp=0.12 --rainpeak=300 --sunshine=0.40 --sunamp=0.10 --dewdep=-1.0
+       --dewdepamp=1.4 --dewdeppeak=160 --wind=3.2 --windamp=0.3 --tsd=2.5)
 
 # Three weather stations, yearly files (format 2).
 "$GEN" "$WEATHER" NLD1 "Station north, daily data (synthetic)" \
@@ -29,13 +29,13 @@ NORTH=(--tmean=10.2 --tamp=7.0 --dtr=7.5 --dtramp=2.0 --rain=800 --wetdays=190
 "$GEN" "$WEATHER" EST1 "Station east, continental, daily data (synthetic)" \
   50.40 30.50 170 1971 2000 2971 \
   --tmean=7.8 --tamp=12.0 --tcoldday=18 --tsd=3.2 --dtr=8.5 --dtramp=2.5 --wetcool=2.0 \
-  --dewdep=1.8 --rain=580 --wetdays=150 --rainamp=0.25 --rainpeak=190 \
-  --sunshine=0.48 --sunamp=0.15 --wind=3.4 --windamp=0.15
+  --dewdep=-0.8 --dewdepamp=1.5 --dewdeppeak=170 --rain=580 --wetdays=150 --rainamp=0.25 \
+  --rainpeak=190 --sunshine=0.48 --sunamp=0.15 --wind=3.6 --windamp=0.15
 "$GEN" "$WEATHER" STH1 "Station south, dry summers, daily data (synthetic)" \
   37.40 -5.90 30 1971 2000 3971 \
   --tmean=18.5 --tamp=8.0 --tcoldday=15 --tsd=2.2 --dtr=13.5 --dtramp=3.5 --wetcool=2.5 \
-  --dewdep=4.5 --rain=540 --wetdays=75 --rainamp=0.92 --rainpeak=350 --persist=0.35 \
-  --shape=0.7 --sunshine=0.66 --sunamp=0.18 --wind=2.8 --windamp=0.05
+  --dewdep=2.5 --dewdepamp=3.0 --dewdeppeak=195 --rain=540 --wetdays=75 --rainamp=0.92 \
+  --rainpeak=350 --persist=0.35 --shape=0.7 --sunshine=0.66 --sunamp=0.18 --wind=1.9 --windamp=0
 
 # A rainfall station (format 99): the north climate, other draws.
 "$GEN" "$CLIMATE" RAINN "Rain station north (synthetic)" \
