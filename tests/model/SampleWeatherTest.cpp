@@ -17,8 +17,8 @@ namespace {
 // Daily grass reference evapotranspiration, mm/d, from the daily values of a
 // yearly weather file (irradiation kJ/m2/d, temperatures C, vapour pressure
 // kPa, wind m/s at 2 m).
-double GrassReference(double Lat, double Alt, int Doy, int DaysInYear, double IrradKj, double TMin, double TMax,
-                      double Vap, double Wind) {
+double GrassReference(double Lat, double Alt, int Doy, int DaysInYear, double IrradKj, double TMin,
+                      double TMax, double Vap, double Wind) {
   const double Pi = std::acos(-1.0);
   auto Sat = [](double T) { return 0.6108 * std::exp(17.27 * T / (T + 237.3)); };
   const double T = (TMin + TMax) / 2, Es = (Sat(TMin) + Sat(TMax)) / 2, Ea = std::min(Vap, Es);
@@ -27,13 +27,15 @@ double GrassReference(double Lat, double Alt, int Doy, int DaysInYear, double Ir
   const double Phi = Lat * Pi / 180, Angle = 2 * Pi * Doy / DaysInYear;
   const double Dr = 1 + 0.033 * std::cos(Angle), Dec = 0.409 * std::sin(Angle - 1.39);
   const double Ws = std::acos(std::max(-1.0, std::min(1.0, -std::tan(Phi) * std::tan(Dec))));
-  const double Ra = 1440 / Pi * 0.082 * Dr * (Ws * std::sin(Phi) * std::sin(Dec) + std::cos(Phi) * std::cos(Dec) * std::sin(Ws));
+  const double Ra = 1440 / Pi * 0.082 * Dr *
+                    (Ws * std::sin(Phi) * std::sin(Dec) + std::cos(Phi) * std::cos(Dec) * std::sin(Ws));
   const double Rs = IrradKj / 1000, Rso = (0.75 + 2e-5 * Alt) * Ra;
   const double Relative = Rso > 0 ? std::min(1.0, Rs / Rso) : 0.5;
   const double Rnl = 4.903e-9 * (std::pow(TMax + 273.16, 4) + std::pow(TMin + 273.16, 4)) / 2 *
                      (0.34 - 0.14 * std::sqrt(Ea)) * (1.35 * Relative - 0.35);
   const double Rn = 0.77 * Rs - Rnl;
-  const double Et = (0.408 * Slope * Rn + Psy * 900 / (T + 273) * Wind * (Es - Ea)) / (Slope + Psy * (1 + 0.34 * Wind));
+  const double Et =
+      (0.408 * Slope * Rn + Psy * 900 / (T + 273) * Wind * (Es - Ea)) / (Slope + Psy * (1 + 0.34 * Wind));
   return std::max(0.0, Et);
 }
 

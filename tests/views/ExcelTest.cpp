@@ -16,6 +16,15 @@
 
 namespace fs = std::filesystem;
 
+// A cell read back holds a number or a text as expected.
+void ExpectValue(const TReadCell& C, const std::string& Type, const std::string& Value) {
+  EXPECT_EQ(C.Type, Type);
+  if (C.Type == "n")
+    EXPECT_DOUBLE_EQ(std::stod(C.Value), std::stod(Value));
+  else
+    EXPECT_EQ(C.Value, Value);
+}
+
 TEST(Excel, SheetNamesAreNumberedAndAlwaysValid) {
   TOLEExcel X;
   X.CreateExcelInstance();
@@ -197,11 +206,7 @@ TEST(Excel, TheWrittenWorkbookReadsBackCellForCell) {
     SCOPED_TRACE(E.At);
     ASSERT_EQ(P.count(E.At), 1u);
     const TReadCell& C = P.at(E.At);
-    EXPECT_EQ(C.Type, E.Type);
-    if (C.Type == "n")
-      EXPECT_DOUBLE_EQ(std::stod(C.Value), std::stod(E.Value));
-    else
-      EXPECT_EQ(C.Value, E.Value);
+    ExpectValue(C, E.Type, E.Value);
     EXPECT_EQ(C.Bold, E.Bold);
     EXPECT_EQ(C.NumberFormat, E.NumberFormat);
   }
@@ -263,11 +268,7 @@ TEST(Excel, ExportAfterExportKeepsEverySheetAndMakesOnlyTheNewOne) {
     SCOPED_TRACE(std::string(E.Sheet) + "!" + E.At);
     ASSERT_EQ(B.Cells[E.Sheet].count(E.At), 1u);
     const TReadCell& C = B.Cells[E.Sheet].at(E.At);
-    EXPECT_EQ(C.Type, E.Type);
-    if (C.Type == "n")
-      EXPECT_DOUBLE_EQ(std::stod(C.Value), std::stod(E.Value));
-    else
-      EXPECT_EQ(C.Value, E.Value);
+    ExpectValue(C, E.Type, E.Value);
     EXPECT_EQ(C.Bold, E.Bold);
     EXPECT_EQ(C.Italic, E.Italic);
     EXPECT_EQ(C.Font, E.Font);
