@@ -39,6 +39,11 @@ THandlerSlot<TShowLogHandler>& ShowLogSlot() {
   return S;
 }
 
+THandlerSlot<TRunFailureHandler>& FailureSlot() {
+  static THandlerSlot<TRunFailureHandler> S;
+  return S;
+}
+
 bool DefaultWaiter() {
   usleep(10 * 1000);
   return true;
@@ -270,6 +275,53 @@ void StartModelRun(const TKvFileManager& Fm) {
     throw EKvError("Unable to execute '" + Fm.BatFullName() + "'");
 }
 
+std::string TRunFailure::Text() const { return Headline + "\r\n" + Details(); }
+
+std::string TRunFailure::Details() const {
+  const std::string Explained = ExplainModelErrorPlace(Place);
+  return Report + "\r\n" + (Explained.empty() ? std::string() : Explained + "\r\n") + "(See also " + LogName +
+         ")" +
+         (Folder.empty() ? std::string()
+                         : "\r\nThe files of this run, its partial output too, are kept in " + Folder);
+}
+
+TRunFailureHandler SetRunFailureHandler(TRunFailureHandler Handler) {
+  return FailureSlot().Set(std::move(Handler));
+}
+
+namespace {
+// The window's one box, or the boxes of old one after another.
+void ReportRunFailure(const TRunFailure& F) {
+  if (FailureSlot().Get()) {
+    FailureSlot().Get()(F);
+    return;
+  }
+  if (F.Outcome == TRunOutcome::ModelError) {
+    ShowErrorBox(F.Headline);
+    ShowInfoBox(F.Details());
+    if ((F.Place.Field || F.Place.DataFile) && ErrorPlaceSlot().Get()) ErrorPlaceSlot().Get()(F.Place);
+  } else if (F.Outcome != TRunOutcome::Stopped && ConfirmYesNo(F.Headline)) {
+    ShowLogFile(F.LogName);
+  }
+}
+
+// Why a run that reported no error failed, from the last line of its log.
+std::string SilentFailureReason(const TKvFileManager& Fm, bool Output) {
+  const std::string Last = LastLogLine(Fm.LogFullName());
+  const std::string Said = Last.empty() ? std::string("The model wrote nothing into its log.")
+                                        : "The last line of the model's log: " + Last;
+  if (Wait().Stopped)
+    return "The run was stopped while the model was at work; what it had written is removed.\r\n" + Said;
+  if (Output)
+    return "The model left output, but the run did not end properly: its window was closed, or the run "
+           "stopped, while the model was at work. The output may be incomplete and is removed.\r\n" +
+           Said;
+  return "The model wrote no output and reported no error: it did not start, or stopped before it wrote "
+         "anything.\r\n" +
+         Said;
+}
+}  // namespace
+
 bool CheckLogFile(const std::string& LogName) {
   TDxTextFile Log(LogName);
   bool Found = false;
@@ -284,7 +336,6 @@ bool CheckLogFile(const std::string& LogName) {
       }
   }
   if (!Found) return false;
-  ShowErrorBox("Simulation failed.");
   std::string Message = Log.Line().GetWordsFrom(No);
   // The error text runs up to the line that starts with "Press", or to the
   // end of the log, its last line included.
@@ -292,15 +343,14 @@ bool CheckLogFile(const std::string& LogName) {
     if (Log.Line().Match({"Press"})) break;
     Message += "\r\n" + Log.Line().Str();
   }
+  TRunFailure F;
+  F.Headline = "Simulation failed.";
+  F.Report = Message;
+  F.LogName = LogName;
+  F.Folder = KeptRunFolder();
   // The place of the error in the window's words, when the model names it.
-  const TModelErrorPlace Place = TheSession ? FindModelErrorPlace(Message, *TheSession) : TModelErrorPlace();
-  const std::string Explained = ExplainModelErrorPlace(Place);
-  ShowInfoBox(Message + "\r\n" + (Explained.empty() ? std::string() : Explained + "\r\n") + "(See also " +
-              LogName + ")" +
-              (KeptRunFolder().empty()
-                   ? std::string()
-                   : "\r\nThe files of this run, its partial output too, are kept in " + KeptRunFolder()));
-  if ((Place.Field || Place.DataFile) && ErrorPlaceSlot().Get()) ErrorPlaceSlot().Get()(Place);
+  if (TheSession) F.Place = FindModelErrorPlace(Message, *TheSession);
+  ReportRunFailure(F);
   return true;
 }
 
@@ -386,11 +436,27 @@ TRunOutcome DecideRunOutcome(TKvFileManager& Fm) {
     } else if (Detailed) {
       Fm.RemoveOutputFiles();
       Outcome = TRunOutcome::RuntimeError;
-      if (ConfirmYesNo("Runtime error while running the simulaton.\r\nShow Log-file?"))
-        ShowLogFile(Fm.LogFullName());
+      ReportRunFailure({Outcome,
+                        "Runtime error while running the simulaton.\r\nShow Log-file?",
+                        SilentFailureReason(Fm, true),
+                        Fm.LogFullName(),
+                        KeptRunFolder(),
+                        {}});
     } else if (!MarkerBack) {
       Outcome = TRunOutcome::NoOutput;
-      if (ConfirmYesNo("Simulation failed.\r\nShow log-file?")) ShowLogFile(Fm.LogFullName());
+      ReportRunFailure({Outcome,
+                        "Simulation failed.\r\nShow log-file?",
+                        SilentFailureReason(Fm, false),
+                        Fm.LogFullName(),
+                        KeptRunFolder(),
+                        {}});
+    } else if (Wait().Stopped) {
+      ReportRunFailure({TRunOutcome::Stopped,
+                        "The run was stopped before the model had finished.",
+                        SilentFailureReason(Fm, false),
+                        Fm.LogFullName(),
+                        KeptRunFolder(),
+                        {}});
     }
   });
   return Outcome;
