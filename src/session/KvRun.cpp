@@ -307,7 +307,17 @@ void ReportRunFailure(const TRunFailure& F) {
 
 // Why a run that reported no error failed, from the last line of its log.
 std::string SilentFailureReason(const TKvFileManager& Fm, bool Output) {
-  const std::string Last = LastLogLine(Fm.LogFullName());
+  // The model's own last word, not the prompt of the script that follows it.
+  std::string Last;
+  try {
+    if (FileExists(Fm.LogFullName())) {
+      TDxTextFile Log(Fm.LogFullName());
+      while (Log.NextLine())
+        if (Log.Line().NoOfWords() > 0 && !Log.Line().Match({"Press"})) Last = TrimBlanks(Log.Line().Str());
+    }
+  } catch (const std::exception&) {
+    // An unreadable log gives no last line; "Show log" names what is wrong.
+  }
   const std::string Said = Last.empty() ? std::string("The model wrote nothing into its log.")
                                         : "The last line of the model's log: " + Last;
   if (Wait().Stopped)
@@ -322,7 +332,11 @@ std::string SilentFailureReason(const TKvFileManager& Fm, bool Output) {
 }
 }  // namespace
 
-bool CheckLogFile(const std::string& LogName) {
+namespace {
+// The error text of the log: from the first word "ERROR" up to the line
+// that starts with "Press", or to the end of the log, its last line
+// included. False when the log reports no error.
+bool LogErrorText(const std::string& LogName, std::string& Message) {
   TDxTextFile Log(LogName);
   bool Found = false;
   int No = 0;
@@ -336,21 +350,42 @@ bool CheckLogFile(const std::string& LogName) {
       }
   }
   if (!Found) return false;
-  std::string Message = Log.Line().GetWordsFrom(No);
-  // The error text runs up to the line that starts with "Press", or to the
-  // end of the log, its last line included.
+  Message = Log.Line().GetWordsFrom(No);
   while (Log.NextLine()) {
     if (Log.Line().Match({"Press"})) break;
     Message += "\r\n" + Log.Line().Str();
   }
+  return true;
+}
+
+// A failed run's box; the model's own error text when its log has one
+// (also when it left no output), else the reason.
+void ReportFailure(TRunOutcome Outcome, const std::string& Headline, const std::string& LogName,
+                   const std::string& Reason) {
   TRunFailure F;
-  F.Headline = "Simulation failed.";
-  F.Report = Message;
+  F.Outcome = Outcome;
+  F.Headline = Headline;
   F.LogName = LogName;
   F.Folder = KeptRunFolder();
+  F.Report = Reason;
+  std::string Message;
+  if (Outcome != TRunOutcome::ModelError && FileExists(LogName)) {
+    try {
+      if (LogErrorText(LogName, Message)) F.Report = Message;
+    } catch (const std::exception&) {
+      // An unreadable log leaves the reason; "Show log" names what is wrong.
+    }
+  }
   // The place of the error in the window's words, when the model names it.
-  if (TheSession) F.Place = FindModelErrorPlace(Message, *TheSession);
+  if (TheSession) F.Place = FindModelErrorPlace(F.Report, *TheSession);
   ReportRunFailure(F);
+}
+}  // namespace
+
+bool CheckLogFile(const std::string& LogName) {
+  std::string Message;
+  if (!LogErrorText(LogName, Message)) return false;
+  ReportFailure(TRunOutcome::ModelError, "Simulation failed.", LogName, Message);
   return true;
 }
 
@@ -436,27 +471,15 @@ TRunOutcome DecideRunOutcome(TKvFileManager& Fm) {
     } else if (Detailed) {
       Fm.RemoveOutputFiles();
       Outcome = TRunOutcome::RuntimeError;
-      ReportRunFailure({Outcome,
-                        "Runtime error while running the simulaton.\r\nShow Log-file?",
-                        SilentFailureReason(Fm, true),
-                        Fm.LogFullName(),
-                        KeptRunFolder(),
-                        {}});
+      ReportFailure(Outcome, "Runtime error while running the simulaton.\r\nShow Log-file?", Fm.LogFullName(),
+                    SilentFailureReason(Fm, true));
     } else if (!MarkerBack) {
       Outcome = TRunOutcome::NoOutput;
-      ReportRunFailure({Outcome,
-                        "Simulation failed.\r\nShow log-file?",
-                        SilentFailureReason(Fm, false),
-                        Fm.LogFullName(),
-                        KeptRunFolder(),
-                        {}});
+      ReportFailure(Outcome, "Simulation failed.\r\nShow log-file?", Fm.LogFullName(),
+                    SilentFailureReason(Fm, false));
     } else if (Wait().Stopped) {
-      ReportRunFailure({TRunOutcome::Stopped,
-                        "The run was stopped before the model had finished.",
-                        SilentFailureReason(Fm, false),
-                        Fm.LogFullName(),
-                        KeptRunFolder(),
-                        {}});
+      ReportFailure(TRunOutcome::Stopped, "The run was stopped before the model had finished.",
+                    Fm.LogFullName(), SilentFailureReason(Fm, false));
     }
   });
   return Outcome;
