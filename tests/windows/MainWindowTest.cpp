@@ -620,6 +620,40 @@ TEST_F(TMainWindow, ARunWithoutOutputShowsItsBoxAndTheLog) {
   EXPECT_EQ(Dialogs.Pending(), 0u);
 }
 
+// A value of a crop file the model refuses: the box names the parameter,
+// and "Open file" opens the crop file in the viewer at the model's line.
+TEST_F(TMainWindow, AFailedRunsBoxOpensTheDataFileAtTheLine) {
+  Start();
+  ChooseSampleSession();
+  const std::string Crop = MapFileName(Home.Path("cropd/SBARLEY.CRP"));
+  std::string Text = ReadFileBytes(Crop);
+  const size_t At = Text.find("TSUM1  = 800.");
+  ASSERT_NE(At, std::string::npos);
+  Text.replace(At, 13, "TSUM1  = 9000");
+  WriteFileBytes(Crop, Text);
+  // The check sees that the crop cannot mature in time; the user runs anyway.
+  Dialogs.ExpectModal("FormRunCheck", [](QDialog& D) {
+    Click(FindChild<QPushButton>(&D, "BtnRunAnyway"));
+    return D.result();
+  });
+  Dialogs.ExpectModal("FormRunFailed", [](QDialog& D) {
+    const QString Shown = FindChild<QPlainTextEdit>(&D, "MemoRunFailed")->toPlainText();
+    EXPECT_TRUE(Shown.contains("key TSUM1")) << Shown.toStdString();
+    EXPECT_TRUE(Shown.contains("TSUM1 in ")) << Shown.toStdString();
+    EXPECT_EQ(D.findChild<QPushButton*>("BtnGoToField"), nullptr);
+    Click(FindChild<QPushButton>(&D, "BtnOpenFile"));
+    return D.result();
+  });
+  Dialogs.ExpectModal("FormDxEdit", [](QDialog& D) {
+    auto& E = static_cast<TFormDxEdit&>(D);
+    EXPECT_NE(E.FullName().find("SBARLEY.CRP"), std::string::npos) << E.FullName();
+    EXPECT_EQ(E.Memo->textCursor().blockNumber() + 1, 12);
+    return RejectDialog(D);
+  });
+  RunFromWindow();
+  EXPECT_EQ(Dialogs.Pending(), 0u);
+}
+
 namespace {
 // A model that writes a line and then keeps running.
 void SlowModel(const TSampleHome& Home) {
