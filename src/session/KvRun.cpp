@@ -39,6 +39,11 @@ THandlerSlot<TShowLogHandler>& ShowLogSlot() {
   return S;
 }
 
+THandlerSlot<TRunFailureHandler>& FailureSlot() {
+  static THandlerSlot<TRunFailureHandler> S;
+  return S;
+}
+
 bool DefaultWaiter() {
   usleep(10 * 1000);
   return true;
@@ -272,7 +277,68 @@ void StartModelRun(const TKvFileManager& Fm) {
     throw EKvError("Unable to execute '" + Fm.BatFullName() + "'");
 }
 
-bool CheckLogFile(const std::string& LogName) {
+std::string TRunFailure::Text() const { return Headline + "\r\n" + Details(); }
+
+std::string TRunFailure::Details() const {
+  const std::string Explained = ExplainModelErrorPlace(Place);
+  return Report + "\r\n" + (Explained.empty() ? std::string() : Explained + "\r\n") + "(See also " + LogName +
+         ")" +
+         (Folder.empty() ? std::string()
+                         : "\r\nThe files of this run, its partial output too, are kept in " + Folder);
+}
+
+TRunFailureHandler SetRunFailureHandler(TRunFailureHandler Handler) {
+  return FailureSlot().Set(std::move(Handler));
+}
+
+namespace {
+// The window's one box, or the boxes of old one after another.
+void ReportRunFailure(const TRunFailure& F) {
+  if (FailureSlot().Get()) {
+    FailureSlot().Get()(F);
+    return;
+  }
+  if (F.Outcome == TRunOutcome::ModelError) {
+    ShowErrorBox(F.Headline);
+    ShowInfoBox(F.Details());
+    if ((F.Place.Field || F.Place.DataFile) && ErrorPlaceSlot().Get()) ErrorPlaceSlot().Get()(F.Place);
+  } else if (F.Outcome != TRunOutcome::Stopped && ConfirmYesNo(F.Headline)) {
+    ShowLogFile(F.LogName);
+  }
+}
+
+// Why a run that reported no error failed, from the last line of its log.
+std::string SilentFailureReason(const TKvFileManager& Fm, bool Output) {
+  // The model's own last word, not the prompt of the script that follows it.
+  std::string Last;
+  try {
+    if (FileExists(Fm.LogFullName())) {
+      TDxTextFile Log(Fm.LogFullName());
+      while (Log.NextLine())
+        if (Log.Line().NoOfWords() > 0 && !Log.Line().Match({"Press"})) Last = TrimBlanks(Log.Line().Str());
+    }
+  } catch (const std::exception&) {
+    // An unreadable log gives no last line; "Show log" names what is wrong.
+  }
+  const std::string Said = Last.empty() ? std::string("The model wrote nothing into its log.")
+                                        : "The last line of the model's log: " + Last;
+  if (Wait().Stopped)
+    return "The run was stopped while the model was at work; what it had written is removed.\r\n" + Said;
+  if (Output)
+    return "The model left output, but the run did not end properly: its window was closed, or the run "
+           "stopped, while the model was at work. The output may be incomplete and is removed.\r\n" +
+           Said;
+  return "The model wrote no output and reported no error: it did not start, or stopped before it wrote "
+         "anything.\r\n" +
+         Said;
+}
+}  // namespace
+
+namespace {
+// The error text of the log: from the first word "ERROR" up to the line
+// that starts with "Press", or to the end of the log, its last line
+// included. False when the log reports no error.
+bool LogErrorText(const std::string& LogName, std::string& Message) {
   TDxTextFile Log(LogName);
   bool Found = false;
   int No = 0;
@@ -286,23 +352,42 @@ bool CheckLogFile(const std::string& LogName) {
       }
   }
   if (!Found) return false;
-  ShowErrorBox("Simulation failed.");
-  std::string Message = Log.Line().GetWordsFrom(No);
-  // The error text runs up to the line that starts with "Press", or to the
-  // end of the log, its last line included.
+  Message = Log.Line().GetWordsFrom(No);
   while (Log.NextLine()) {
     if (Log.Line().Match({"Press"})) break;
     Message += "\r\n" + Log.Line().Str();
   }
+  return true;
+}
+
+// A failed run's box; the model's own error text when its log has one
+// (also when it left no output), else the reason.
+void ReportFailure(TRunOutcome Outcome, const std::string& Headline, const std::string& LogName,
+                   const std::string& Reason) {
+  TRunFailure F;
+  F.Outcome = Outcome;
+  F.Headline = Headline;
+  F.LogName = LogName;
+  F.Folder = KeptRunFolder();
+  F.Report = Reason;
+  std::string Message;
+  if (Outcome != TRunOutcome::ModelError && FileExists(LogName)) {
+    try {
+      if (LogErrorText(LogName, Message)) F.Report = Message;
+    } catch (const std::exception&) {
+      // An unreadable log leaves the reason; "Show log" names what is wrong.
+    }
+  }
   // The place of the error in the window's words, when the model names it.
-  const TModelErrorPlace Place = TheSession ? FindModelErrorPlace(Message, *TheSession) : TModelErrorPlace();
-  const std::string Explained = ExplainModelErrorPlace(Place);
-  ShowInfoBox(Message + "\r\n" + (Explained.empty() ? std::string() : Explained + "\r\n") + "(See also " +
-              LogName + ")" +
-              (KeptRunFolder().empty()
-                   ? std::string()
-                   : "\r\nThe files of this run, its partial output too, are kept in " + KeptRunFolder()));
-  if ((Place.Field || Place.DataFile) && ErrorPlaceSlot().Get()) ErrorPlaceSlot().Get()(Place);
+  if (TheSession) F.Place = FindModelErrorPlace(F.Report, *TheSession);
+  ReportRunFailure(F);
+}
+}  // namespace
+
+bool CheckLogFile(const std::string& LogName) {
+  std::string Message;
+  if (!LogErrorText(LogName, Message)) return false;
+  ReportFailure(TRunOutcome::ModelError, "Simulation failed.", LogName, Message);
   return true;
 }
 
@@ -388,11 +473,15 @@ TRunOutcome DecideRunOutcome(TKvFileManager& Fm) {
     } else if (Detailed) {
       Fm.RemoveOutputFiles();
       Outcome = TRunOutcome::RuntimeError;
-      if (ConfirmYesNo("Runtime error while running the simulaton.\r\nShow Log-file?"))
-        ShowLogFile(Fm.LogFullName());
+      ReportFailure(Outcome, "Runtime error while running the simulaton.\r\nShow Log-file?", Fm.LogFullName(),
+                    SilentFailureReason(Fm, true));
     } else if (!MarkerBack) {
       Outcome = TRunOutcome::NoOutput;
-      if (ConfirmYesNo("Simulation failed.\r\nShow log-file?")) ShowLogFile(Fm.LogFullName());
+      ReportFailure(Outcome, "Simulation failed.\r\nShow log-file?", Fm.LogFullName(),
+                    SilentFailureReason(Fm, false));
+    } else if (Wait().Stopped) {
+      ReportFailure(TRunOutcome::Stopped, "The run was stopped before the model had finished.",
+                    Fm.LogFullName(), SilentFailureReason(Fm, false));
     }
   });
   return Outcome;

@@ -13,6 +13,8 @@
 #include <functional>
 #include <string>
 
+#include "session/ModelErrorPlace.h"
+
 class TKvFileManager;
 
 // The application's release, as the batch script shows it.
@@ -99,6 +101,29 @@ TRunOutcome DecideRunOutcome(TKvFileManager& Fm);
 // that started the run takes the focus back (and stops showing the wait).
 using TRunWaitEndedHandler = std::function<void()>;
 TRunWaitEndedHandler SetRunWaitEndedHandler(TRunWaitEndedHandler Handler);
+
+// A failed run, for the one box that reports it whichever way the run
+// failed: the system's message first, then the model's own error text (or
+// the reason when the model said nothing), where the log is and where the
+// run is kept.
+struct TRunFailure {
+  TRunOutcome Outcome = TRunOutcome::ModelError;
+  std::string Headline;  // "Simulation failed.", "Runtime error ...", ...
+  std::string Report;    // the model's error text, else the reason
+  std::string LogName;
+  std::string Folder;      // where the run's files are kept; empty when not known
+  TModelErrorPlace Place;  // where the model's error points, when it names a place
+
+  // The box's whole text: Headline, Report, "(See also LOG)", the folder.
+  std::string Text() const;
+  // The same without the headline.
+  std::string Details() const;
+};
+// The window that starts runs shows the box with "Show log" beside it. The
+// default shows the boxes of a failed run one after another: "Simulation
+// failed." and the error text, or the question whether to show the log.
+using TRunFailureHandler = std::function<void(const TRunFailure& Failure)>;
+TRunFailureHandler SetRunFailureHandler(TRunFailureHandler Handler);
 
 // The whole run for the current session (TheSession): input files, marker,
 // batch script, wait, outcome. Errors before the wait reach the application's

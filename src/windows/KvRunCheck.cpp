@@ -2,9 +2,13 @@
 
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFontDatabase>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -12,6 +16,8 @@
 #include "QtHandlers.h"
 #include "WinSupport.h"
 #include "foundations/Kvutil.h"
+#include "platform/Handlers.h"
+#include "session/KvRun.h"
 #include "session/ModelErrorPlace.h"
 #include "session/RunCheck.h"
 #include "session/SessionFields.h"
@@ -87,6 +93,65 @@ bool RunCheckPasses(QWidget* Main, const TKvSession& S) {
   return Result == QDialog::Accepted && !Errors;
 }
 
+namespace {
+// Opens a data file in the viewer at the line the model named.
+void OpenAtLine(QWidget* Main, const TModelErrorPlace& Place) {
+  TFormDxEdit E(Main);
+  E.SetViewOnly(false);
+  E.SetStartLine(Place.Line);
+  E.OpenFile(Place.File);
+}
+}  // namespace
+
+void ShowRunFailure(QWidget* Main, const TRunFailure& F) {
+  QDialog D(Main);
+  D.setObjectName("FormRunFailed");
+  D.setWindowTitle(ApplicationTitle);
+  auto* Layout = new QVBoxLayout(&D);
+  auto* Top = new QHBoxLayout;
+  auto* Icon = new QLabel;
+  const int Size = D.style()->pixelMetric(QStyle::PM_MessageBoxIconSize);
+  Icon->setPixmap(D.style()->standardIcon(QStyle::SP_MessageBoxCritical).pixmap(Size, Size));
+  Top->addWidget(Icon, 0, Qt::AlignTop);
+  auto* Headline = new QLabel(FromCore(F.Headline).replace("\r\n", "\n"));
+  Headline->setObjectName("LblRunFailed");
+  Top->addWidget(Headline, 1);
+  Layout->addLayout(Top);
+  // The model's text keeps its columns: a fixed font, no wrapping.
+  auto* Memo = new QPlainTextEdit(FromCore(F.Details()).replace("\r\n", "\n"));
+  Memo->setObjectName("MemoRunFailed");
+  Memo->setReadOnly(true);
+  Memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+  Memo->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  Layout->addWidget(Memo);
+  D.resize(760, 300);
+
+  auto* Buttons = new QDialogButtonBox;
+  QPushButton* Log = Buttons->addButton("Show &log", QDialogButtonBox::ActionRole);
+  Log->setObjectName("BtnShowLog");
+  constexpr int OpenFile = GoTo + 1;
+  if (F.Place.Field) {
+    QPushButton* Go = Buttons->addButton("&Go to field", QDialogButtonBox::ActionRole);
+    Go->setObjectName("BtnGoToField");
+    QObject::connect(Go, &QPushButton::clicked, &D, [&D] { D.done(GoTo); });
+  } else if (F.Place.DataFile) {
+    QPushButton* Open = Buttons->addButton("&Open file", QDialogButtonBox::ActionRole);
+    Open->setObjectName("BtnOpenFile");
+    QObject::connect(Open, &QPushButton::clicked, &D, [&D] { D.done(OpenFile); });
+  }
+  QPushButton* Close = Buttons->addButton(QDialogButtonBox::Close);
+  Close->setObjectName("BtnClose");
+  Close->setDefault(true);
+  Layout->addWidget(Buttons);
+  // The log opens on top; the box stays for the next look.
+  QObject::connect(Log, &QPushButton::clicked, &D, [&F] { GuardedCall([&F] { ShowLogFile(F.LogName); }); });
+  QObject::connect(Buttons, &QDialogButtonBox::rejected, &D, &QDialog::reject);
+
+  const int Result = ExecModal(D);
+  if (Result == GoTo && F.Place.Field) GoToField(Main, *F.Place.Field);
+  if (Result == OpenFile) OpenAtLine(Main, F.Place);
+}
+
 void OfferModelErrorPlace(QWidget* Main, const TModelErrorPlace& Place) {
   if (Place.Field) {
     if (ConfirmYesNo("Go to the field " + std::string(Place.Field->Page) + " page, " +
@@ -98,8 +163,5 @@ void OfferModelErrorPlace(QWidget* Main, const TModelErrorPlace& Place) {
   const std::string Where =
       Place.File + (Place.Line > 0 ? ", line " + std::to_string(Place.Line) : std::string());
   if (!ConfirmYesNo("Open " + Where + " in the text viewer?")) return;
-  TFormDxEdit E(Main);
-  E.SetViewOnly(false);
-  E.SetStartLine(Place.Line);
-  E.OpenFile(Place.File);
+  OpenAtLine(Main, Place);
 }

@@ -79,6 +79,11 @@ void TFormMain::Run1Click() {
     const TScopedHandler<TRunWaiter> Waiter(SetRunWaiter, [this] { return RunWaiter(); });
     const TScopedHandler<TModelErrorPlaceHandler> Place(
         SetModelErrorPlaceHandler, [this](const TModelErrorPlace& P) { OfferModelErrorPlace(this, P); });
+    // A failed run, whichever way it failed, is told in one box.
+    const TScopedHandler<TRunFailureHandler> Failure(SetRunFailureHandler, [this](const TRunFailure& F) {
+      // A run stopped because the user closes the window needs no box.
+      if (!(FCloseAfterRun && F.Outcome == TRunOutcome::Stopped)) ShowRunFailure(this, F);
+    });
     // The wait is over: the window takes the focus back for the outcome.
     const TScopedHandler<TRunWaitEndedHandler> Ended(SetRunWaitEndedHandler, [this] {
       PnlRun->hide();

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 #include <memory>
 
@@ -10,6 +11,7 @@
 #include "catalogue/KvRerun.h"
 #include "catalogue/Kvcrop.h"
 #include "catalogue/Kvwthr.h"
+#include "foundations/Numbers.h"
 #include "foundations/TextCase.h"
 #include "platform/FileSys.h"
 #include "session/Kvfm.h"
@@ -169,4 +171,107 @@ TEST_F(TRunCheck, AModelErrorIsTracedToItsFieldOrDataFile) {
   EXPECT_FALSE(Rerun.DataFile);
   EXPECT_EQ(ExplainModelErrorPlace(Rerun).rfind("SMW comes from the rerun table", 0), 0u);
   EXPECT_TRUE(ExplainModelErrorPlace(FindModelErrorPlace("Simulation finished.", *Session)).empty());
+}
+
+namespace {
+// A year of daily weather at a station south of the equator: warm in
+// January, cool in July.
+std::string SouthernYear(int Year) {
+  std::string Text = Format(
+      "** KRLDESCRIPTION=Station south (test)\n** KRLFORMAT=2\n** KRLYEARNR=%d\n 150.00 -35.00 100.0\n",
+      Year);
+  for (int Day = 1; Day <= (Year % 4 ? 365 : 366); ++Day) {
+    const double T = 12 + 8 * std::cos(2 * 3.14159265 * (Day - 15) / 365.0);
+    Text += Format(" 1 %d %3d 15000. %5.1f %5.1f 1.00 2.0 0.0\n", Year, Day, T - 5, T + 5);
+  }
+  return Text;
+}
+}  // namespace
+
+// The crop against the station: the sowing season from the crop's need of a
+// winter (its vernalisation, else its name) and the station's hemisphere,
+// and the maximum duration against the crop's temperature sums at the
+// station's mean temperatures (daily or monthly weather).
+TEST_F(TRunCheck, TheCropIsCheckedAgainstTheStationsSeasons) {
+  Dir.Write("cropd/WRYE.CRP",
+            "CRPNAM='Winter rye'\nTBASEM = 0.0\nTEFFMX = 30.0\nTSUMEM = 100.\n"
+            "TBASE = 0.0\nTSUM1 = 900.\nTSUM2 = 700.\n");
+  Dir.Write("meteo/merawe/SOUTH1.980", SouthernYear(1980));
+  Dir.Write("meteo/merawe/SOUTH1.981", SouthernYear(1981));
+  FreeDataCatalogue();
+  BuildDataCatalogue();
+  const auto Sow = [](const char* Crop, int StartDay, int Day, int Duration = 260) {
+    return [=](TKvSession& S) {
+      S.Crop().SetCropFile(Crop);
+      S.Crop().SetStartDay(StartDay);
+      S.Crop().SetFixedEmergenceDate(Day);
+      S.Crop().SetFixedSowingDate(Day);
+      S.Crop().SetEarliestSowingDate(Day);
+      S.Crop().SetUltimateSowingDate(std::min(366, Day + 20));
+      S.Crop().SetEndDay(2);
+      S.Crop().SetMaximumDuration(Duration);
+    };
+  };
+  const auto South = [](std::function<void(TKvSession&)> Change) {
+    return [=](TKvSession& S) {
+      Change(S);
+      S.Weather().SetStationFile("SOUTH1.");
+      S.Weather().SetYear(1980);
+      S.Weather().SetConsecutiveYears(1);
+    };
+  };
+  const auto Monthly = [](std::function<void(TKvSession&)> Change) {
+    return [=](TKvSession& S) {
+      Change(S);
+      S.Weather().SetWeatherFormatNumber(1);
+      S.Weather().SetStationFile("CLIMN.DAT");
+    };
+  };
+  struct TCase {
+    const char* Name;
+    std::function<void(TKvSession&)> Change;
+    std::vector<std::string> Problems;
+  } Cases[] = {
+      {"winter wheat sown in spring", Sow("WWHEAT.CRP", 1, 80), {"W:IDSOW"}},
+      {"winter wheat whose sowing window opens in spring", Sow("WWHEAT.CRP", 2, 100), {"W:IDESOW"}},
+      {"winter wheat emerging in spring", Sow("WWHEAT.CRP", 0, 90), {"W:IDEM"}},
+      {"winter wheat sown in autumn", Sow("WWHEAT.CRP", 1, 290, 300), {}},
+      {"a winter crop by its name sown in spring", Sow("WRYE.CRP", 1, 100), {"W:IDSOW"}},
+      {"spring barley sown in autumn", Sow("SBARLEY.CRP", 1, 290), {"W:IDSOW"}},
+      {"spring barley sown in spring", Sow("SBARLEY.CRP", 1, 100), {}},
+      {"spring barley with 60 days to grow", Sow("SBARLEY.CRP", 1, 100, 60), {"W:IDURMX"}},
+      {"a short duration that is not used",
+       [&](TKvSession& S) {
+         Sow("SBARLEY.CRP", 1, 100, 60)(S);
+         S.Crop().SetEndDay(1);
+       },
+       {}},
+      {"winter wheat sown in the southern spring", South(Sow("WWHEAT.CRP", 1, 280)), {"W:IDSOW"}},
+      {"winter wheat sown in the southern autumn", South(Sow("WWHEAT.CRP", 1, 120, 300)), {}},
+      {"monthly means: spring barley with 60 days", Monthly(Sow("SBARLEY.CRP", 1, 100, 60)), {"W:IDURMX"}},
+      {"monthly means: spring barley with 130 days", Monthly(Sow("SBARLEY.CRP", 1, 100, 130)), {}},
+  };
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    Session->Reset();
+    ChooseSampleSession(*Session);
+    C.Change(*Session);
+    std::vector<std::string> Got;
+    for (const TRunProblem& P : CheckBeforeRun(*Session))
+      Got.push_back(std::string(P.Kind == TRunProblem::Error ? "E:" : "W:") +
+                    (P.Field ? P.Field->Keyword : "-") + " " + P.What);
+    std::vector<std::string> Kinds;
+    for (const std::string& G : Got) Kinds.push_back(G.substr(0, G.find(' ')));
+    EXPECT_EQ(Kinds, C.Problems) << ::testing::PrintToString(Got);
+  }
+
+  // The duration's warning says what the crop needs and what it gets.
+  Sow("SBARLEY.CRP", 1, 100, 60)(*Session);
+  const std::vector<TRunProblem> P = CheckBeforeRun(*Session);
+  ASSERT_EQ(P.size(), 1u);
+  EXPECT_NE(P[0].What.find("needs 1550 C d from emergence to maturity (TSUM1 + TSUM2 in SBARLEY.CRP), but "
+                           "the 60 days from emergence"),
+            std::string::npos)
+      << P[0].What;
+  EXPECT_NE(P[0].What.find("the crop will not mature; it needs about "), std::string::npos) << P[0].What;
 }

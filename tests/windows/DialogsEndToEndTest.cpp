@@ -156,7 +156,17 @@ TEST_F(TDialogsEndToEnd, RerunsWithAnEditedTableAndARainfallStationReachTheResul
   EXPECT_EQ(W.RainfallYear(), 1985);
   EXPECT_EQ(W.RainfallConsecutiveYears(), 2);
 
-  // The run, windowless.
+  // The run, windowless. Grain maize cannot mature at the sample station's
+  // temperatures: the check before the run warns, and the run goes ahead
+  // anyway.
+  Dialogs.ExpectModal("FormRunCheck", [](QDialog& D) {
+    auto* Problems = Find<QListWidget>(&D, "LbProblems");
+    EXPECT_EQ(Problems->count(), 1);
+    EXPECT_TRUE(Problems->item(0)->text().contains("the crop will not mature"))
+        << Problems->item(0)->text().toStdString();
+    Click(Find<QPushButton>(&D, "BtnRunAnyway"));
+    return D.result();
+  });
   Boxes.Expect(TMsgKind::Information, "Simulation successful");
   Main->Run1Click();
   ASSERT_TRUE(TheSession->FileManager().DetailedOutputAvailable());

@@ -564,6 +564,19 @@ TEST_F(TMainWindow, ARunThatSucceeds) {
   EXPECT_NE(Read("runio/KRL.LOG").find("Simulation finished."), std::string::npos);
 }
 
+namespace {
+// The one box of a failed run: its first line, and the model's text or the
+// reason below it, with the log named.
+int ExpectFailureBox(QDialog& D, const QString& Headline, const QString& Report) {
+  EXPECT_EQ(FindChild<QLabel>(&D, "LblRunFailed")->text(), Headline);
+  const QString Text = FindChild<QPlainTextEdit>(&D, "MemoRunFailed")->toPlainText();
+  EXPECT_TRUE(Text.contains(Report)) << Text.toStdString();
+  EXPECT_TRUE(Text.contains("(See also ..\\RUNIO\\KRL.LOG)")) << Text.toStdString();
+  Click(FindChild<QPushButton>(&D, "BtnClose"));
+  return D.result();
+}
+}  // namespace
+
 TEST_F(TMainWindow, ARunWithAModelError) {
   Start();
   ChooseSampleSession();
@@ -574,27 +587,71 @@ TEST_F(TMainWindow, ARunWithAModelError) {
   R.AddRerun();
   ASSERT_TRUE(R.AddRerunVar(1, "ISYR=1960"));
   Main->FillReruns();
-  Boxes.Expect(TMsgKind::Error, "Simulation failed.");
-  Boxes.Expect(TMsgKind::Information);
+  Dialogs.ExpectModal("FormRunFailed",
+                      [](QDialog& D) { return ExpectFailureBox(D, "Simulation failed.", "ERROR in file "); });
   RunFromWindow();
-  EXPECT_NE(Boxes.Shown().back().Text.find("(See also ..\\RUNIO\\KRL.LOG)"), std::string::npos);
   EXPECT_FALSE(TheSession->FileManager().DetailedOutputAvailable());
 }
 
-TEST_F(TMainWindow, ARunWithoutOutputOffersTheLog) {
+// Whichever way a run fails, the box has "Show log" beside the text: a
+// click shows the log in the viewer, and the box stays until it is closed.
+TEST_F(TMainWindow, ARunWithoutOutputShowsItsBoxAndTheLog) {
   Start();
   ChooseSampleSession();
   for (const auto& E : fs::directory_iterator(Home.Path("meteo/merawe")))
     if (E.path().filename().string().rfind("NLD1.", 0) == 0) fs::remove(E.path());
-  Boxes.Expect(TMsgKind::Confirmation, "Simulation failed.\r\nShow log-file?", TMsgResult::Yes);
-  Dialogs.ExpectModal("FormDxEdit", [](QDialog& D) {
+  bool Viewed = false;
+  Dialogs.ExpectModal("FormRunFailed", [&](QDialog& D) {
+    Click(FindChild<QPushButton>(&D, "BtnShowLog"));
+    EXPECT_TRUE(Viewed);
+    EXPECT_TRUE(D.isVisible());
+    // The model says which weather it misses, though it left no output.
+    return ExpectFailureBox(D, "Simulation failed.\nShow log-file?", "ERROR in file ");
+  });
+  Dialogs.ExpectModal("FormDxEdit", [&](QDialog& D) {
     auto& E = static_cast<TFormDxEdit&>(D);
     EXPECT_TRUE(E.Wrap());
     EXPECT_EQ(E.FullName(), "..\\RUNIO\\KRL.LOG");
     EXPECT_FALSE(E.Memo->toPlainText().isEmpty());
+    Viewed = true;
     return RejectDialog(D);
   });
   RunFromWindow();
+  EXPECT_EQ(Dialogs.Pending(), 0u);
+}
+
+// A value of a crop file the model refuses: the box names the parameter,
+// and "Open file" opens the crop file in the viewer at the model's line.
+TEST_F(TMainWindow, AFailedRunsBoxOpensTheDataFileAtTheLine) {
+  Start();
+  ChooseSampleSession();
+  const std::string Crop = MapFileName(Home.Path("cropd/SBARLEY.CRP"));
+  std::string Text = ReadFileBytes(Crop);
+  const size_t At = Text.find("TSUM1  = 800.");
+  ASSERT_NE(At, std::string::npos);
+  Text.replace(At, 13, "TSUM1  = 9000");
+  WriteFileBytes(Crop, Text);
+  // The check sees that the crop cannot mature in time; the user runs anyway.
+  Dialogs.ExpectModal("FormRunCheck", [](QDialog& D) {
+    Click(FindChild<QPushButton>(&D, "BtnRunAnyway"));
+    return D.result();
+  });
+  Dialogs.ExpectModal("FormRunFailed", [](QDialog& D) {
+    const QString Shown = FindChild<QPlainTextEdit>(&D, "MemoRunFailed")->toPlainText();
+    EXPECT_TRUE(Shown.contains("key TSUM1")) << Shown.toStdString();
+    EXPECT_TRUE(Shown.contains("TSUM1 in ")) << Shown.toStdString();
+    EXPECT_EQ(D.findChild<QPushButton*>("BtnGoToField"), nullptr);
+    Click(FindChild<QPushButton>(&D, "BtnOpenFile"));
+    return D.result();
+  });
+  Dialogs.ExpectModal("FormDxEdit", [](QDialog& D) {
+    auto& E = static_cast<TFormDxEdit&>(D);
+    EXPECT_NE(E.FullName().find("SBARLEY.CRP"), std::string::npos) << E.FullName();
+    EXPECT_EQ(E.Memo->textCursor().blockNumber() + 1, 12);
+    return RejectDialog(D);
+  });
+  RunFromWindow();
+  EXPECT_EQ(Dialogs.Pending(), 0u);
 }
 
 namespace {
@@ -628,6 +685,10 @@ TEST_F(TMainWindow, ARunStoppedByTheUserWhileCommandsThatWouldDisturbItAreRefuse
     Boxes.Expect(TMsgKind::Confirmation, "", TMsgResult::No);
     Main->close();
     Stopped = true;
+    Dialogs.ExpectModal("FormRunFailed", [](QDialog& D) {
+      return ExpectFailureBox(D, "The run was stopped before the model had finished.",
+                              "The last line of the model's log: Simulating year 1980");
+    });
     FindChild<QPushButton>(Main.get(), "BtnStopRun")->click();
   });
   EXPECT_TRUE(Stopped);
