@@ -20,7 +20,7 @@ QRect Global(const QWidget* W, const QRect& Local) {
 }
 
 // One line a control: its name and its rectangle on the screen (x y w h);
-// list entries as NAME[ROW], the tabs of a page control as NAME:TAB-TEXT,
+// list entries as NAME[ROW] and as NAME:ENTRY-TEXT, the tabs of a page control as NAME:TAB-TEXT,
 // windows as "window TITLE".
 void WriteMap(const QString& File) {
   QSaveFile F(File);
@@ -36,8 +36,10 @@ void WriteMap(const QString& File) {
       if (auto* L = qobject_cast<QListWidget*>(W)) {
         for (int i = 0; i < L->count(); ++i) {
           const QRect R = L->visualItemRect(L->item(i));
-          if (!R.isEmpty())
-            Line(Out, QString("%1[%2]").arg(W->objectName()).arg(i), Global(L->viewport(), R));
+          if (R.isEmpty()) continue;
+          Line(Out, QString("%1[%2]").arg(W->objectName()).arg(i), Global(L->viewport(), R));
+          Line(Out, W->objectName() + ":" + L->item(i)->text().trimmed().replace(' ', '_'),
+               Global(L->viewport(), R));
         }
       } else if (auto* T = qobject_cast<QTabWidget*>(W)) {
         const QTabBar* Bar = T->tabBar();

@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
@@ -57,28 +58,31 @@ TEST(GettingStarted, ChooseByMouseTypeTheYearsRunLookDrawAndExport) {
   auto Main = std::make_unique<TFormMain>();
   ASSERT_TRUE(ShowActive(Main.get()));
 
-  // Spring barley on loam at station north: entries the sample session does
-  // not have, so that every click changes the session.
-  ClickRow(Main.get(), "LbCropNo", 3);
+  // The manual's session: spring barley at station north on medium loam,
+  // three seasons from 1980, sown on day 90. A fresh home has no working
+  // session, so every choice is the click's.
+  ClickEntry(Main.get(), "LbCropNo", "Spring barley");
   const QString Crop = Find<QListWidget>(Main.get(), "LbCropNo")->currentItem()->text();
-  ClickRow(Main.get(), "LbStation", 0);
-  const int First = Find<QLineEdit>(Main.get(), "EditFirstYear")->text().toInt();
-  ASSERT_GT(First, 1900);
-  TypeInto(Main.get(), "mmYear", QString::number(First));
-  TypeInto(Main.get(), "mmConsecutiveYears", "2");
-  ClickRow(Main.get(), "LbSoilNo", 2);
+  ClickEntry(Main.get(), "LbStation", "Station north, daily data (synthetic)");
+  TypeInto(Main.get(), "mmYear", "1980");
+  TypeInto(Main.get(), "mmConsecutiveYears", "3");
+  Click(Find<TRadioGroup>(Main.get(), "RgStartDay")->Button(1));
+  TypeInto(Main.get(), "mmFixedSowingDate", "90");
+  ClickEntry(Main.get(), "LbSoilNo", "Loam, medium");
 
   Boxes.Expect(TMsgKind::Information, "Simulation successful");
   Click(Find<QToolButton>(Main.get(), "BtnRun"));
   ASSERT_EQ(Boxes.Shown().size(), 2u);
 
   const std::string Timer = ReadFileBytes(MapFileName(Home.Path("runio/KRLTI.TIM")));
-  EXPECT_NE(Timer.find("ISYR    = " + std::to_string(First)), std::string::npos) << Timer;
-  EXPECT_NE(Timer.find("INYEAR  = 2"), std::string::npos) << Timer;
+  for (const char* Line : {"CRFILE  = 'SBARLEY.CRP'", "ISYR    = 1980", "INYEAR  = 3", "IDSOW   = 90"})
+    EXPECT_NE(Timer.find(Line), std::string::npos) << Line << " in\n" << Timer;
+  const std::string Site = ReadFileBytes(MapFileName(Home.Path("runio/KRLSI.SIT")));
+  EXPECT_NE(Site.find("SOFILE = 'LOAM.SOL'"), std::string::npos) << Site;
 
   int GraphPoints = 0;
   Dialogs.ExpectModal("FormDetailedOutput", [&](QDialog& W) {
-    EXPECT_EQ(Find<QComboBox>(&W, "cbYear")->count(), 2);
+    EXPECT_EQ(Find<QComboBox>(&W, "cbYear")->count(), 3);
     EXPECT_GT(Find<TDxStringGrid>(&W, "SgPotential")->RowCount(), 10);
     Click(Find<QPushButton>(&W, "BtnGraph"));
     Click(Find<QPushButton>(&W, "btnExcelPotential"));

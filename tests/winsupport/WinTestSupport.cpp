@@ -106,6 +106,13 @@ void ClickRow(QWidget* Main, const char* Name, int Row) {
   QTest::mouseClick(L->viewport(), Qt::LeftButton, {}, L->visualItemRect(L->item(Row)).center());
 }
 
+void ClickEntry(QWidget* Main, const char* Name, const QString& Text) {
+  const auto* L = Find<QListWidget>(Main, Name);
+  for (int Row = 0; Row < L->count(); ++Row)
+    if (L->item(Row)->text().trimmed() == Text) return ClickRow(Main, Name, Row);
+  ADD_FAILURE() << Name << " has no entry " << Text.toStdString();
+}
+
 // Clicks into the field, selects its text and types Text over it.
 void TypeInto(QWidget* Main, const char* Name, const QString& Text) {
   auto* F = Find<QLineEdit>(Main, Name);

@@ -92,6 +92,8 @@ void Click(QWidget* W);
 void ShowPageOf(QWidget* Main, QWidget* W);
 // A click on row Row of the list named Name, its page brought up first.
 void ClickRow(QWidget* Main, const char* Name, int Row);
+// A click on the entry of the list named Name that reads Text.
+void ClickEntry(QWidget* Main, const char* Name, const QString& Text);
 // A click into the field named Name, its text selected and Text typed over it.
 void TypeInto(QWidget* Main, const char* Name, const QString& Text);
 // Opens the combo box's list and clicks the entry with Text.
