@@ -29,11 +29,6 @@ const char* const ReleaseText = "2.1.2 (February 2014)";
 namespace {
 const std::string Stars = "echo " + std::string(72, '*');
 
-THandlerSlot<TModelErrorPlaceHandler>& ErrorPlaceSlot() {
-  static THandlerSlot<TModelErrorPlaceHandler> S;
-  return S;
-}
-
 THandlerSlot<TShowLogHandler>& ShowLogSlot() {
   static THandlerSlot<TShowLogHandler> S;
   return S;
@@ -301,7 +296,6 @@ void ReportRunFailure(const TRunFailure& F) {
   if (F.Outcome == TRunOutcome::ModelError) {
     ShowErrorBox(F.Headline);
     ShowInfoBox(F.Details());
-    if ((F.Place.Field || F.Place.DataFile) && ErrorPlaceSlot().Get()) ErrorPlaceSlot().Get()(F.Place);
   } else if (F.Outcome != TRunOutcome::Stopped && ConfirmYesNo(F.Headline)) {
     ShowLogFile(F.LogName);
   }
@@ -389,10 +383,6 @@ bool CheckLogFile(const std::string& LogName) {
   if (!LogErrorText(LogName, Message)) return false;
   ReportFailure(TRunOutcome::ModelError, "Simulation failed.", LogName, Message);
   return true;
-}
-
-TModelErrorPlaceHandler SetModelErrorPlaceHandler(TModelErrorPlaceHandler Handler) {
-  return ErrorPlaceSlot().Set(std::move(Handler));
 }
 
 TShowLogHandler SetShowLogHandler(TShowLogHandler Handler) { return ShowLogSlot().Set(std::move(Handler)); }

@@ -36,11 +36,6 @@ bool CheckLogFile(const std::string& LogName);
 // their viewer (the default writes the log to standard error).
 using TShowLogHandler = std::function<void(const std::string& LogName)>;
 TShowLogHandler SetShowLogHandler(TShowLogHandler Handler);
-// Called after the error box of a failed run whose error names a field or a
-// data file: the window offers to go to the field or to open the file there.
-struct TModelErrorPlace;
-using TModelErrorPlaceHandler = std::function<void(const TModelErrorPlace& Place)>;
-TModelErrorPlaceHandler SetModelErrorPlaceHandler(TModelErrorPlaceHandler Handler);
 void ShowLogFile();
 void ShowLogFile(const std::string& LogName);
 

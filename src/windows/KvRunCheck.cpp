@@ -151,17 +151,3 @@ void ShowRunFailure(QWidget* Main, const TRunFailure& F) {
   if (Result == GoTo && F.Place.Field) GoToField(Main, *F.Place.Field);
   if (Result == OpenFile) OpenAtLine(Main, F.Place);
 }
-
-void OfferModelErrorPlace(QWidget* Main, const TModelErrorPlace& Place) {
-  if (Place.Field) {
-    if (ConfirmYesNo("Go to the field " + std::string(Place.Field->Page) + " page, " +
-                     Place.Field->PlainCaption() + "?"))
-      GoToField(Main, *Place.Field);
-    return;
-  }
-  if (!Place.DataFile) return;
-  const std::string Where =
-      Place.File + (Place.Line > 0 ? ", line " + std::to_string(Place.Line) : std::string());
-  if (!ConfirmYesNo("Open " + Where + " in the text viewer?")) return;
-  OpenAtLine(Main, Place);
-}

@@ -11,11 +11,6 @@ class TKvSession;
 // the user chose to run with).
 bool RunCheckPasses(QWidget* Main, const TKvSession& S);
 
-// After the error box of a failed run that names a field or a data file:
-// offers to go to the field, or to open the file at the line in the viewer.
-struct TModelErrorPlace;
-void OfferModelErrorPlace(QWidget* Main, const TModelErrorPlace& Place);
-
 // The one box of a failed run: the system's message, the model's own error
 // text (or the reason), "Show log" that opens the log in the text viewer
 // while the box stays, and "Go to field" or "Open file" when the error is

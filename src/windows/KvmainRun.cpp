@@ -70,15 +70,13 @@ void TFormMain::Run1Click() {
 
   TRunOutcome Outcome = TRunOutcome::NotStarted;
   {
-    // The flag and the two handlers are the run's only while it lasts.
+    // The flag and the handlers are the run's only while it lasts.
     const TScopedValue<bool> Running(FRunning, true);
     UpdateRunCommands();
     PnlRun->show();
     ShowRunProgress();
     StatusBar->showMessage("Running the simulation...");
     const TScopedHandler<TRunWaiter> Waiter(SetRunWaiter, [this] { return RunWaiter(); });
-    const TScopedHandler<TModelErrorPlaceHandler> Place(
-        SetModelErrorPlaceHandler, [this](const TModelErrorPlace& P) { OfferModelErrorPlace(this, P); });
     // A failed run, whichever way it failed, is told in one box.
     const TScopedHandler<TRunFailureHandler> Failure(SetRunFailureHandler, [this](const TRunFailure& F) {
       // A run stopped because the user closes the window needs no box.
