@@ -581,7 +581,8 @@ TRowOutcome RunStudyRow(TStudyBase* Base, const std::string& BaseError, const TS
     for (const TRunProblem& P : CheckBeforeRun(S))
       if (P.Kind == TRunProblem::Error) throw EKvError("the check before the run: " + P.Text());
     TKvFileManager& Fm = S.FileManager();
-    S.WriteInputFiles();
+    // The scratch home is this worker's alone: its files are written in place.
+    S.WriteInputFiles(true);
     Fm.RemoveOutputFiles();
     if (!FileExists(Fm.ModelFullName())) throw EKvError(Format("'%s' not found!", Fm.ModelName().c_str()));
     int Pid = -1;
