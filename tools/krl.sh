@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-PACKAGES=(locales cmake ninja-build g++ ccache pkg-config qt6-base-dev qt6-charts-dev qt6-svg-dev libxlsxwriter-dev zlib1g-dev
+PACKAGES=(locales cmake ninja-build g++ ccache pkg-config qt6-base-dev qt6-charts-dev qt6-svg-dev zlib1g-dev
           libgtest-dev libbenchmark-dev xvfb xauth xdotool python3-openpyxl poppler-utils clang clang-format
           slurm-wlm munge)
 

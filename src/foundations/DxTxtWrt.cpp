@@ -83,6 +83,7 @@ std::string TFileReplacement::Add(const std::string& Target) {
   struct stat St {};
   if (stat(Real.c_str(), &St) == 0 && !S_ISREG(St.st_mode))
     throw EInOutError(S_ISDIR(St.st_mode) ? EISDIR : EINVAL, Target);
+  if (FInPlace) return Real;
   // Hidden beside the target: on the same file system, so that renaming
   // replaces in one step, and out of the lists the program shows.
   const size_t Slash = Real.rfind('/');

@@ -16,9 +16,15 @@
 // Copy); Commit then puts every one in its target's place and removes the
 // targets that the new set no longer has. Destroyed before Commit, the set
 // removes its temporary files and every old file stays as it was.
+//
+// InPlace: every file is written straight over its target and Commit only
+// removes; for a directory no other process reads while it is written (a
+// scratch directory of one worker), where a failure half way costs only
+// writing the files again.
 class TFileReplacement {
  public:
   TFileReplacement() = default;
+  explicit TFileReplacement(bool InPlace) : FInPlace(InPlace) {}
   ~TFileReplacement();
   TFileReplacement(const TFileReplacement&) = delete;
   TFileReplacement& operator=(const TFileReplacement&) = delete;
@@ -42,6 +48,7 @@ class TFileReplacement {
   };
   std::vector<TEntry> FEntries;
   std::vector<std::string> FRemovals;
+  bool FInPlace = false;
 };
 
 // The temporary a file Base in directory Dir (empty or ending in '/') is

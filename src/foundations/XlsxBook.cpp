@@ -194,59 +194,129 @@ std::string FontXml(const TXlsxFont& F) {
   return S + "</font>";
 }
 
-// A sheet's XML: the cells in row and column order, texts inline.
-std::string SheetXml(bool First, const std::vector<TXlsxCell>& Cells) {
-  std::string S;
-  S.reserve(256 + Cells.size() * 40);
-  S += XmlHead;
+// The start of a sheet's XML up to its first row; Dimension is the range of
+// its cells ("A1" for none).
+std::string SheetHead(bool First, const std::string& Dimension) {
+  std::string S = XmlHead;
   S += std::string("<worksheet xmlns=\"") + MainNs + "\" xmlns:r=\"" + RelNs + "\">";
-  S += "<dimension ref=\"";
-  if (Cells.empty()) {
-    S += "A1";
-  } else {
-    int MinCol = Cells.front().Col, MaxCol = MinCol;
-    for (const TXlsxCell& C : Cells) {
-      MinCol = std::min(MinCol, C.Col);
-      MaxCol = std::max(MaxCol, C.Col);
-    }
-    AppendCellRef(S, Cells.front().Row, MinCol);
-    if (Cells.size() > 1) {
-      S += ':';
-      AppendCellRef(S, Cells.back().Row, MaxCol);
-    }
-  }
-  S += "\"/><sheetViews><sheetView ";
+  S += "<dimension ref=\"" + Dimension + "\"/><sheetViews><sheetView ";
   if (First) S += "tabSelected=\"1\" ";
   S += "workbookViewId=\"0\"/></sheetViews><sheetFormatPr defaultRowHeight=\"15\"/><sheetData>";
+  return S;
+}
+
+const char* const SheetTail =
+    "</sheetData><pageMargins left=\"0.7\" right=\"0.7\" top=\"0.75\" bottom=\"0.75\" header=\"0.3\" "
+    "footer=\"0.3\"/></worksheet>";
+
+// The range from the first cell's row and the leftmost column to the last
+// cell's row and the rightmost column.
+std::string Dimension(int FirstRow, int LastRow, int MinCol, int MaxCol, size_t Count) {
+  std::string S;
+  if (Count == 0) return "A1";
+  AppendCellRef(S, FirstRow, MinCol);
+  if (Count > 1) {
+    S += ':';
+    AppendCellRef(S, LastRow, MaxCol);
+  }
+  return S;
+}
+
+void AppendRowStart(std::string& S, int Row) {
+  S += "<row r=\"";
+  S += std::to_string(Row);
+  S += "\">";
+}
+
+void AppendCell(std::string& S, const TXlsxCell& C) {
+  S += "<c r=\"";
+  AppendCellRef(S, C.Row, C.Col);
+  S += '"';
+  if (C.Style != 0) S += " s=\"" + std::to_string(C.Style) + "\"";
+  if (C.IsNumber) {
+    S += "><v>";
+    AppendNumber(S, C.Number);
+    S += "</v></c>";
+  } else {
+    const bool Keep = !C.Text.empty() && (std::isspace(static_cast<unsigned char>(C.Text.front())) ||
+                                          std::isspace(static_cast<unsigned char>(C.Text.back())) ||
+                                          C.Text.find_first_of("\t\r\n") != std::string::npos);
+    S += Keep ? " t=\"inlineStr\"><is><t xml:space=\"preserve\">" : " t=\"inlineStr\"><is><t>";
+    AppendXml(S, C.Text);
+    S += "</t></is></c>";
+  }
+}
+
+// A sheet's XML: the cells in row and column order, texts inline.
+std::string SheetXml(bool First, const std::vector<TXlsxCell>& Cells) {
+  int MinCol = Cells.empty() ? 1 : Cells.front().Col, MaxCol = MinCol;
+  for (const TXlsxCell& C : Cells) {
+    MinCol = std::min(MinCol, C.Col);
+    MaxCol = std::max(MaxCol, C.Col);
+  }
+  std::string S =
+      SheetHead(First, Dimension(Cells.empty() ? 1 : Cells.front().Row, Cells.empty() ? 1 : Cells.back().Row,
+                                 MinCol, MaxCol, Cells.size()));
+  S.reserve(S.size() + 256 + Cells.size() * 40);
   int Row = 0;
   for (const TXlsxCell& C : Cells) {
     if (C.Row != Row) {
       if (Row != 0) S += "</row>";
       Row = C.Row;
-      S += "<row r=\"" + std::to_string(Row) + "\">";
+      AppendRowStart(S, Row);
     }
-    S += "<c r=\"";
-    AppendCellRef(S, C.Row, C.Col);
-    S += '"';
-    if (C.Style != 0) S += " s=\"" + std::to_string(C.Style) + "\"";
-    if (C.IsNumber) {
-      S += "><v>";
-      AppendNumber(S, C.Number);
-      S += "</v></c>";
-    } else {
-      const bool Keep = !C.Text.empty() && (std::isspace(static_cast<unsigned char>(C.Text.front())) ||
-                                            std::isspace(static_cast<unsigned char>(C.Text.back())) ||
-                                            C.Text.find_first_of("\t\r\n") != std::string::npos);
-      S += Keep ? " t=\"inlineStr\"><is><t xml:space=\"preserve\">" : " t=\"inlineStr\"><is><t>";
-      AppendXml(S, C.Text);
-      S += "</t></is></c>";
-    }
+    AppendCell(S, C);
   }
   if (Row != 0) S += "</row>";
-  S += "</sheetData><pageMargins left=\"0.7\" right=\"0.7\" top=\"0.75\" bottom=\"0.75\" header=\"0.3\" "
-       "footer=\"0.3\"/></worksheet>";
+  S += SheetTail;
   return S;
 }
+
+// Raw deflate of a text that comes in pieces, into Data.
+class TDeflater {
+ public:
+  TDeflater(const std::string& Name, int Level) : FName(Name) {
+    if (deflateInit2(&FZ, Level, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+      throw EKvError("The workbook could not be compressed (" + Name + ")");
+    FCrc = crc32(0L, Z_NULL, 0);
+  }
+  ~TDeflater() { deflateEnd(&FZ); }
+  TDeflater(const TDeflater&) = delete;
+  TDeflater& operator=(const TDeflater&) = delete;
+
+  // Takes Text (and empties it); Flush is zlib's Z_NO_FLUSH, Z_SYNC_FLUSH or
+  // Z_FINISH.
+  void Put(std::string& Text, int Flush) {
+    FSize += Text.size();
+    if (FSize >= 0xFFFFFFFFu) throw EKvError("A worksheet is too large to be written to a workbook");
+    FCrc = crc32(FCrc, reinterpret_cast<const Bytef*>(Text.data()), static_cast<uInt>(Text.size()));
+    FZ.next_in = reinterpret_cast<Bytef*>(Text.data());
+    FZ.avail_in = static_cast<uInt>(Text.size());
+    for (;;) {
+      if (Data.size() - FZ.total_out < 65536)
+        Data.resize(std::max<size_t>(Data.size() * 3 / 2, FZ.total_out + 65536));
+      FZ.next_out = reinterpret_cast<Bytef*>(Data.data() + FZ.total_out);
+      FZ.avail_out = static_cast<uInt>(Data.size() - FZ.total_out);
+      const int Rc = deflate(&FZ, Flush);
+      if (Rc == Z_STREAM_END) break;
+      if (Rc != Z_OK && Rc != Z_BUF_ERROR)
+        throw EKvError("The workbook could not be compressed (" + FName + ")");
+      if (FZ.avail_in == 0 && FZ.avail_out > 0 && Flush != Z_FINISH) break;
+    }
+    Text.clear();
+    if (Flush != Z_NO_FLUSH) Data.resize(FZ.total_out);
+  }
+  uLong Crc() const { return FCrc; }
+  uint64_t Size() const { return FSize; }
+
+  std::string Data;
+
+ private:
+  std::string FName;
+  z_stream FZ{};
+  uLong FCrc = 0;
+  uint64_t FSize = 0;
+};
 }  // namespace
 
 bool TXlsxFont::operator==(const TXlsxFont& O) const {
@@ -267,22 +337,28 @@ int TXlsxBook::Style(const TXlsxFont& Font, int Decimals) {
   return static_cast<int>(FStyles.size()) - 1;
 }
 
-void TXlsxBook::SetSheet(size_t Index, const std::string& Name, std::vector<TXlsxCell> Cells) {
+void TXlsxBook::CheckSheetName(size_t Index, const std::string& Name) const {
   if (Index > FSheets.size()) throw EKvError("A workbook's sheets are added one after the other");
   if (Name.empty() || Utf8Length(Name) > MaxSheetName || Name.find_first_of("[]:*?/\\") != std::string::npos)
     throw EKvError("\"" + Name + "\" is not a valid worksheet name");
   for (size_t i = 0; i < FSheets.size(); ++i)
     if (i != Index && AsciiUpper(FSheets[i].Name) == AsciiUpper(Name))
       throw EKvError("The workbook has a worksheet named \"" + Name + "\" already");
-  for (const TXlsxCell& C : Cells) {
-    if (C.Row < 1 || C.Row > MaxRows || C.Col < 1 || C.Col > MaxCols)
-      throw EKvError("Cell (row " + std::to_string(C.Row) + ", column " + std::to_string(C.Col) +
-                     ") lies outside a worksheet");
-    if (C.Style < 0 || static_cast<size_t>(C.Style) >= FStyles.size())
-      throw EKvError("The workbook has no cell style " + std::to_string(C.Style));
-    if (C.IsNumber && !std::isfinite(C.Number))
-      throw EKvError("A worksheet cell cannot hold the number " + NumberText(C.Number));
-  }
+}
+
+void TXlsxBook::CheckCell(const TXlsxCell& C) const {
+  if (C.Row < 1 || C.Row > MaxRows || C.Col < 1 || C.Col > MaxCols)
+    throw EKvError("Cell (row " + std::to_string(C.Row) + ", column " + std::to_string(C.Col) +
+                   ") lies outside a worksheet");
+  if (C.Style < 0 || static_cast<size_t>(C.Style) >= FStyles.size())
+    throw EKvError("The workbook has no cell style " + std::to_string(C.Style));
+  if (C.IsNumber && !std::isfinite(C.Number))
+    throw EKvError("A worksheet cell cannot hold the number " + NumberText(C.Number));
+}
+
+void TXlsxBook::SetSheet(size_t Index, const std::string& Name, std::vector<TXlsxCell> Cells) {
+  CheckSheetName(Index, Name);
+  for (const TXlsxCell& C : Cells) CheckCell(C);
   // In place order, the last of a place kept.
   std::stable_sort(Cells.begin(), Cells.end(), [](const TXlsxCell& A, const TXlsxCell& B) {
     return A.Row != B.Row ? A.Row < B.Row : A.Col < B.Col;
@@ -307,7 +383,88 @@ void TXlsxBook::SetSheet(size_t Index, const std::string& Name, std::vector<TXls
     FSheets[Index] = std::move(Sheet);
 }
 
+// ---------------------------------------------------------------- a sheet row by row
+
+struct TXlsxBook::TSheetStream {
+  TSheetStream(size_t I, const std::string& N, int L) : Index(I), Name(N), Level(L), Body(N, L) {}
+  size_t Index;
+  std::string Name;
+  int Level;
+  TDeflater Body;    // the rows and the end of the sheet
+  std::string Text;  // rows not yet compressed
+  int FirstRow = 0, LastRow = 0, MinCol = MaxCols + 1, MaxCol = 0;
+  size_t Count = 0;
+};
+
+void TXlsxBook::TSheetStreamEnd::operator()(TSheetStream* S) const { delete S; }
+
+void TXlsxBook::StartSheet(size_t Index, const std::string& Name, int Level) {
+  FStream.reset();
+  CheckSheetName(Index, Name);
+  if (Level != Z_DEFAULT_COMPRESSION && (Level < 1 || Level > 9))
+    throw EKvError("No compression level " + std::to_string(Level));
+  FStream.reset(new TSheetStream(Index, Name, Level));
+  FStream->Text.reserve(1 << 18);
+}
+
+void TXlsxBook::AddRow(const TXlsxCell* Cells, size_t Count) {
+  if (!FStream) throw EKvError("A row was given to a workbook with no sheet started");
+  if (Count == 0) return;
+  const TXlsxCell* const End = Cells + Count;
+  TSheetStream& S = *FStream;
+  const int Row = Cells[0].Row;
+  if (Row <= S.LastRow)
+    throw EKvError("Row " + std::to_string(Row) + " comes after row " + std::to_string(S.LastRow));
+  int Col = 0;
+  for (const TXlsxCell* C = Cells; C != End; ++C) {
+    CheckCell(*C);
+    if (C->Row != Row || C->Col <= Col)
+      throw EKvError("Cell (row " + std::to_string(C->Row) + ", column " + std::to_string(C->Col) +
+                     ") is out of order");
+    Col = C->Col;
+  }
+  if (S.Count == 0) S.FirstRow = Row;
+  S.LastRow = Row;
+  S.MinCol = std::min(S.MinCol, Cells[0].Col);
+  S.MaxCol = std::max(S.MaxCol, End[-1].Col);
+  S.Count += Count;
+  AppendRowStart(S.Text, Row);
+  for (const TXlsxCell* C = Cells; C != End; ++C) AppendCell(S.Text, *C);
+  S.Text += "</row>";
+  if (S.Text.size() >= (1 << 18)) S.Body.Put(S.Text, Z_NO_FLUSH);
+}
+
+void TXlsxBook::FinishSheet() {
+  if (!FStream) throw EKvError("A workbook has no sheet started");
+  const std::unique_ptr<TSheetStream, TSheetStreamEnd> S = std::move(FStream);
+  S->Text += SheetTail;
+  S->Body.Put(S->Text, Z_FINISH);
+  // The head, known only now, is compressed on its own and ends on a byte
+  // boundary without closing the stream, so the body's bytes follow it as
+  // one deflate stream.
+  std::string HeadText =
+      SheetHead(S->Index == 0, Dimension(S->FirstRow, S->LastRow, S->MinCol, S->MaxCol, S->Count));
+  TDeflater Head(S->Name, S->Level);
+  Head.Put(HeadText, Z_SYNC_FLUSH);
+
+  TSheet Sheet;
+  Sheet.Name = S->Name;
+  Sheet.Part.Name = "xl/worksheets/sheet" + std::to_string(S->Index + 1) + ".xml";
+  Sheet.Part.Size = Head.Size() + S->Body.Size();
+  if (Sheet.Part.Size >= 0xFFFFFFFFu) throw EKvError("A worksheet is too large to be written to a workbook");
+  Sheet.Part.Crc =
+      static_cast<uint32_t>(crc32_combine(Head.Crc(), S->Body.Crc(), static_cast<z_off_t>(S->Body.Size())));
+  Sheet.Part.Data = std::move(Head.Data);
+  Sheet.Part.Data += S->Body.Data;
+  ++FSheetPartsMade;
+  if (S->Index == FSheets.size())
+    FSheets.push_back(std::move(Sheet));
+  else
+    FSheets[S->Index] = std::move(Sheet);
+}
+
 void TXlsxBook::Clear() {
+  FStream.reset();
   FFonts.assign(1, TXlsxFont());
   FStyles.assign(1, TStyle());
   FSheets.clear();

@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -78,6 +79,18 @@ class TXlsxBook {
   // Starts an empty book: no sheets, no styles but the default.
   void Clear();
 
+  // A large sheet built row by row, its part compressed as the rows come, so
+  // that the book holds only the compressed bytes and one row's text:
+  // StartSheet (name and Index as SetSheet; Level is zlib's compression level,
+  // 1 the fastest, -1 its default), AddRow for each row from the top, then
+  // FinishSheet. A row's cells come in column order, and a row lies below the
+  // row before it; EKvError otherwise, and for what SetSheet refuses. Another
+  // StartSheet or a Clear drops a sheet not yet finished.
+  void StartSheet(size_t Index, const std::string& Name, int Level = -1);
+  void AddRow(const TXlsxCell* Cells, size_t Count);
+  void AddRow(const std::vector<TXlsxCell>& Cells) { AddRow(Cells.data(), Cells.size()); }
+  void FinishSheet();
+
  private:
   // A part of the container, compressed.
   struct TPart {
@@ -104,4 +117,13 @@ class TXlsxBook {
   std::vector<TStyle> FStyles{TStyle()};
   std::vector<TSheet> FSheets;
   int FSheetPartsMade = 0;
+
+  // The sheet being built row by row.
+  struct TSheetStream;
+  struct TSheetStreamEnd {
+    void operator()(TSheetStream* S) const;
+  };
+  std::unique_ptr<TSheetStream, TSheetStreamEnd> FStream;
+  void CheckSheetName(size_t Index, const std::string& Name) const;
+  void CheckCell(const TXlsxCell& C) const;
 };

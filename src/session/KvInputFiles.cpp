@@ -30,11 +30,11 @@ void TKvSession::WriteHeader(TDxTextWriter& W) const {
   W.WriteLn("** Date        : " + CurrentDateTimeText());
 }
 
-void TKvSession::WriteInputFiles() {
+void TKvSession::WriteInputFiles(bool InPlace) {
   TBusyCursor Busy;
   // All four or none: a failure or a kill half way leaves the working
   // session as it was, never without some of its files.
-  TFileReplacement Files;
+  TFileReplacement Files(InPlace);
   TScopedValue<TFileReplacement*> Pending(FPendingFiles, &Files);
   WriteTimerFile();
   WriteSiteFile();

@@ -58,7 +58,9 @@ class TKvSession {
   // Writes the timer, site, run-options and rerun files, in this order. The
   // rerun table is checked (and completed) first; a faulty table fails with
   // EKvError and leaves the rerun file with its header only.
-  void WriteInputFiles();
+  // InPlace: each file written straight over the old one (see
+  // TFileReplacement), for a home no other process reads meanwhile.
+  void WriteInputFiles(bool InPlace = false);
   void WriteTimerFile();
   void WriteSiteFile();
   void WriteRunOptionsFile();

@@ -287,6 +287,28 @@ TRowOutcome TStudy::LoadOutcome(size_t Row) const {
   return O;
 }
 
+TRowState TStudy::LoadState(size_t Row) const {
+  // The outcome's record is the file's first line; an error of a failed row
+  // may be long or hold line breaks in quotes, and then the whole file tells.
+  char Buf[4096];
+  const int Fd = open(RowFile(Row).c_str(), O_RDONLY | O_CLOEXEC);
+  if (Fd < 0) return TRowState::NotRun;
+  ssize_t N;
+  do N = pread(Fd, Buf, sizeof Buf, 0);
+  while (N < 0 && errno == EINTR);
+  close(Fd);
+  if (N < 0) return LoadOutcome(Row).State;
+  const std::string_view Head(Buf, static_cast<size_t>(N));
+  const size_t End = Head.find('\n');
+  if (End == std::string_view::npos || Head.substr(0, End).find('"') != std::string_view::npos)
+    return LoadOutcome(Row).State;
+  const std::string_view First = Head.substr(0, End);
+  const size_t Comma = First.find(',');
+  if (Comma == std::string_view::npos || First.find(',', Comma + 1) == std::string_view::npos)
+    return TRowState::NotRun;
+  return First.substr(0, Comma) == "ok" ? TRowState::Ok : TRowState::Failed;
+}
+
 bool TStudy::RowRunning(size_t Row) const {
   if (!fs::exists(LockFile(Row))) return false;
   const TRowLock Lock(LockFile(Row));
@@ -581,7 +603,8 @@ TRowOutcome RunStudyRow(TStudyBase* Base, const std::string& BaseError, const TS
     for (const TRunProblem& P : CheckBeforeRun(S))
       if (P.Kind == TRunProblem::Error) throw EKvError("the check before the run: " + P.Text());
     TKvFileManager& Fm = S.FileManager();
-    S.WriteInputFiles();
+    // The scratch home is this worker's alone: its files are written in place.
+    S.WriteInputFiles(true);
     Fm.RemoveOutputFiles();
     if (!FileExists(Fm.ModelFullName())) throw EKvError(Format("'%s' not found!", Fm.ModelName().c_str()));
     int Pid = -1;
@@ -664,11 +687,11 @@ int RunStudyWorker(const TStudy& Study, int Slice, int Slices) {
   int Ran = 0;
   for (size_t r = 0; r < Table.Rows.size(); ++r) {
     if (Slices > 1 && static_cast<int>(r % static_cast<size_t>(Slices)) != Slice) continue;
-    if (Study.LoadOutcome(r).State == TRowState::Ok) continue;
+    if (Study.LoadState(r) == TRowState::Ok) continue;
     const TRowLock Lock(Study.LockFile(r));
     if (!Lock.Held()) continue;  // another worker runs it
     // Done by another worker between the first look and the lock.
-    if (Study.LoadOutcome(r).State == TRowState::Ok) continue;
+    if (Study.LoadState(r) == TRowState::Ok) continue;
     const TRowOutcome O = RunStudyRow(Base.get(), BaseError, Table, r, Settings.TimeoutSeconds);
     WriteFileAtomically(Study.RowFile(r), OutcomeText(O));
     AppendLine(Study.JournalFile(),
@@ -715,7 +738,7 @@ const std::vector<std::string>& ResultColumns() {
 TStudyCounts CountStudy(const TStudy& Study, const TStudyTable& Table) {
   TStudyCounts C;
   for (size_t r = 0; r < Table.Rows.size(); ++r) {
-    switch (Study.LoadOutcome(r).State) {
+    switch (Study.LoadState(r)) {
       case TRowState::Ok: ++C.Ok; break;
       case TRowState::Failed: ++C.Failed; break;
       case TRowState::NotRun: ++C.NotRun; break;

@@ -57,6 +57,8 @@ class TStudy {
   TStudyTable LoadTable() const;
   // The row's outcome from its result file; NotRun when there is none.
   TRowOutcome LoadOutcome(size_t Row) const;
+  // The state alone, as LoadOutcome gives it, from the start of the file.
+  TRowState LoadState(size_t Row) const;
   // Whether a worker holds the row's lock now.
   bool RowRunning(size_t Row) const;
 

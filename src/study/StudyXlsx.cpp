@@ -1,10 +1,6 @@
 #include "study/StudyXlsx.h"
 
-#include <xlsxwriter.h>
-
-#include <cerrno>
-
-#include "foundations/Errors.h"
+#include "foundations/DxTxtWrt.h"
 #include "foundations/Numbers.h"
 
 namespace {
@@ -38,39 +34,46 @@ std::string Utf8(const std::string& S) {
 
 TStudyXlsx::TStudyXlsx(const std::string& FileName, const std::vector<std::string>& Header)
     : FFileName(FileName) {
-  lxw_workbook_options Options = {};
-  Options.constant_memory = LXW_TRUE;
-  FBook = workbook_new_opt(FileName.c_str(), &Options);
-  if (!FBook) throw EInOutError(errno, FileName);
-  FSheet = workbook_add_worksheet(FBook, "results");
-  for (unsigned c = 0; c < Header.size(); ++c)
-    worksheet_write_string(FSheet, 0, static_cast<lxw_col_t>(c), Utf8(Header[c]).c_str(), nullptr);
+  // The fastest compression: a sheet of many thousand rows is made in a
+  // fraction of the time, for a file about a third larger.
+  FBook.StartSheet(0, "results", 1);
   FRow = 1;
+  for (const std::string& S : Header) Put(S);
+  FBook.AddRow(FCells.data(), FUsed);
+  FUsed = 0;
+  FCol = 0;
+  FRow = 2;
 }
 
-TStudyXlsx::~TStudyXlsx() {
-  if (FBook) workbook_close(FBook);
-}
-
-void TStudyXlsx::Put(unsigned Col, const std::string& Text) {
+void TStudyXlsx::Put(const std::string& Text) {
+  ++FCol;
   if (Text.empty()) return;
+  if (FUsed == FCells.size()) FCells.emplace_back();
+  TXlsxCell& C = FCells[FUsed++];
+  C.Row = FRow;
+  C.Col = FCol;
   long double X = 0;
-  if (TryStrToFloat(Text, X) && Text.find_first_of(" \t") == std::string::npos)
-    worksheet_write_number(FSheet, FRow, static_cast<lxw_col_t>(Col), static_cast<double>(X), nullptr);
-  else
-    worksheet_write_string(FSheet, FRow, static_cast<lxw_col_t>(Col), Utf8(Text).c_str(), nullptr);
+  C.IsNumber = TryStrToFloat(Text, X) && Text.find_first_of(" \t") == std::string::npos;
+  if (C.IsNumber) {
+    C.Number = static_cast<double>(X);
+    C.Text.clear();
+  } else {
+    C.Text = Utf8(Text);
+  }
 }
 
 void TStudyXlsx::AddRow(const std::vector<std::string>& First, const std::vector<std::string>& Second) {
-  unsigned Col = 0;
-  for (const std::string& S : First) Put(Col++, S);
-  for (const std::string& S : Second) Put(Col++, S);
+  for (const std::string& S : First) Put(S);
+  for (const std::string& S : Second) Put(S);
+  FBook.AddRow(FCells.data(), FUsed);
+  FUsed = 0;
+  FCol = 0;
   ++FRow;
 }
 
 void TStudyXlsx::Close() {
-  if (!FBook) return;
-  const lxw_error E = workbook_close(FBook);
-  FBook = nullptr;
-  if (E != LXW_NO_ERROR) throw EKvError("Cannot write " + FFileName + ": " + lxw_strerror(E));
+  FBook.FinishSheet();
+  TDxTextWriter Out(FFileName);
+  FBook.Save([&Out](const std::string& Bytes) { Out.Write(Bytes); });
+  Out.Close();
 }

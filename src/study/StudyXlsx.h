@@ -1,32 +1,31 @@
 #pragma once
 // The study's results as a spreadsheet file, written row by row (the
-// workbook keeps one row in memory at a time). A cell whose text is a number
-// is written as a number.
+// workbook keeps the compressed sheet and one row's text). A cell whose text
+// is a number is written as a number.
 
 #include <string>
 #include <vector>
 
-struct lxw_workbook;
-struct lxw_worksheet;
+#include "foundations/XlsxBook.h"
 
 class TStudyXlsx {
  public:
   // Starts the file with one sheet "results" and its header row.
   TStudyXlsx(const std::string& FileName, const std::vector<std::string>& Header);
-  ~TStudyXlsx();
-  TStudyXlsx(const TStudyXlsx&) = delete;
-  TStudyXlsx& operator=(const TStudyXlsx&) = delete;
 
   // One row: the cells of First, then those of Second.
   void AddRow(const std::vector<std::string>& First, const std::vector<std::string>& Second);
-  // Finishes the file; EInOutError when it cannot be written.
+  // Writes the file whole (a new file renamed over the old); EInOutError
+  // when it cannot be written, and no file then.
   void Close();
 
  private:
-  void Put(unsigned Col, const std::string& Text);
+  void Put(const std::string& Text);
 
   std::string FFileName;
-  lxw_workbook* FBook = nullptr;
-  lxw_worksheet* FSheet = nullptr;
-  unsigned FRow = 0;
+  TXlsxBook FBook;
+  std::vector<TXlsxCell> FCells;  // the row being made, its strings reused
+  size_t FUsed = 0;               // cells of FCells in the row
+  int FRow = 0;
+  int FCol = 0;
 };

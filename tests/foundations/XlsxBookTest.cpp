@@ -163,3 +163,76 @@ TEST(XlsxBook, RefusesWhatWouldSpoilTheFile) {
   EXPECT_NO_THROW(Book.SetSheet(1, std::string(15, 'x') + "ééééééééééééééé" + "1", {}));
   EXPECT_NO_THROW(Book.SetSheet(0, "potential1", {}));
 }
+
+// A sheet built row by row, larger than one piece of compression: its part
+// holds the same XML as the sheet set whole, at the fastest and the default
+// level, and the container's checks (sizes, checksums) hold.
+TEST(XlsxBook, ASheetBuiltRowByRowHoldsWhatTheWholeSheetHolds) {
+  if (!HavePython()) GTEST_SKIP() << "python3-openpyxl is not installed";
+  TTempDir Dir;
+  std::vector<std::vector<TXlsxCell>> Rows;
+  for (int r = 1; r <= 4000; ++r) {
+    std::vector<TXlsxCell> Row;
+    for (int c = 2; c <= 12; c += r % 3 == 0 ? 2 : 1)
+      Row.push_back(c % 4 == 0 ? Text(r, c, "KRL" + std::to_string(r * c) + " & <x>")
+                               : Number(r, c, r * 0.25 + c));
+    Rows.push_back(Row);
+  }
+  TXlsxBook Whole;
+  std::vector<TXlsxCell> All;
+  for (const auto& Row : Rows) All.insert(All.end(), Row.begin(), Row.end());
+  Whole.SetSheet(0, "results", All);
+  WriteFileBytes(Dir / "whole.xlsx", Whole.Bytes());
+  Dir.Write("parts.py", R"PY(
+import sys, zipfile, hashlib
+for name in sys.argv[1:]:
+    z = zipfile.ZipFile(name)
+    print(z.testzip(), [(i.filename, i.file_size, hashlib.md5(z.read(i)).hexdigest()) for i in z.infolist()])
+)PY");
+  for (const int Level : {1, -1}) {
+    SCOPED_TRACE("level " + std::to_string(Level));
+    TXlsxBook Book;
+    Book.StartSheet(0, "results", Level);
+    for (const auto& Row : Rows) Book.AddRow(Row);
+    Book.FinishSheet();
+    WriteFileBytes(Dir / "rows.xlsx", Book.Bytes());
+    std::string Said[2];
+    for (int i = 0; i < 2; ++i) {
+      std::FILE* P = popen(
+          ("/usr/bin/python3 " + Dir / "parts.py " + Dir / (i == 0 ? "whole.xlsx" : "rows.xlsx") + " 2>&1")
+              .c_str(),
+          "r");
+      char Buf[4096];
+      for (size_t N; (N = std::fread(Buf, 1, sizeof Buf, P)) > 0;) Said[i].append(Buf, N);
+      pclose(P);
+    }
+    EXPECT_EQ(Said[1], Said[0]);
+    EXPECT_EQ(Said[0].rfind("None [", 0), 0u) << Said[0];
+  }
+
+  // An empty sheet, and the refusals: rows out of order, cells out of order,
+  // a row without a sheet started.
+  TXlsxBook Book;
+  Book.StartSheet(0, "empty");
+  Book.FinishSheet();
+  EXPECT_EQ(Book.SheetCount(), 1u);
+  Book.StartSheet(1, "more");
+  Book.AddRow({Number(3, 1, 1)});
+  struct {
+    const char* What;
+    std::vector<TXlsxCell> Row;
+  } Cases[] = {
+      {"the same row again", {Number(3, 2, 1)}},
+      {"a row above", {Number(2, 1, 1)}},
+      {"columns backwards", {Number(4, 2, 1), Number(4, 1, 1)}},
+      {"two rows in one", {Number(4, 1, 1), Number(5, 2, 1)}},
+      {"a cell outside", {Number(4, TXlsxBook::MaxCols + 1, 1)}},
+  };
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.What);
+    EXPECT_THROW(Book.AddRow(C.Row), EKvError);
+  }
+  Book.FinishSheet();
+  EXPECT_THROW(Book.AddRow({Number(9, 1, 1)}), EKvError);
+  EXPECT_THROW(Book.StartSheet(2, "MORE"), EKvError);
+}

@@ -165,6 +165,23 @@ TEST(NothingLost, TheWorkingFilesAreWrittenAllOrNothing) {
   EXPECT_EQ(D.Read("b"), "new b");
 }
 
+// A set for a scratch directory writes straight over the targets: no
+// temporary, the new text there as soon as the writer closes.
+TEST(NothingLost, AnInPlaceSetWritesOverTheTargets) {
+  TTempDir D;
+  D.Write("a", "old a, longer than the new");
+  D.Write("gone", "x");
+  TFileReplacement Set(true);
+  TDxTextWriter A(D / "a", &Set);
+  A.Write("new a");
+  EXPECT_EQ(HiddenFiles(D.Path()), 0);
+  A.Close();
+  EXPECT_EQ(D.Read("a"), "new a");
+  Set.Remove(D / "gone");
+  Set.Commit();
+  EXPECT_FALSE(std::filesystem::exists(D / "gone"));
+}
+
 TEST(NothingLost, AWriterOntoAFullDiskFailsAndKeepsTheOldFile) {
   TTempDir D;
   D.MakeDir("disk");

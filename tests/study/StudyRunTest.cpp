@@ -276,3 +276,32 @@ TEST(StudyRun, CtrlCEndsTheStudyWithItsWorkersAndTheirModels) {
   EXPECT_EQ(Home.Krlstudy({"status", Dir}, Out), 1);
   EXPECT_NE(Out.find("ok 0, failed 0, not run 3, running 0"), std::string::npos) << Out;
 }
+
+// The state read from the start of a row's file is the state of its whole
+// outcome, also for errors quoted over several lines or longer than the
+// start, and for files that are no outcome.
+TEST(StudyRun, ARowsStateFromItsFirstLineIsItsOutcomesState) {
+  TTempDir Dir;
+  const TStudy Study(Dir.Path());
+  std::filesystem::create_directories(Study.Dir() + "rows");
+  const std::string Long(5000, 'x');
+  const std::vector<std::string> Files = {
+      "ok,0.120,\n1,1987,7100\n",
+      "failed,0.050,the model stopped\n",
+      "failed,0.050,\"two\nlines, and a comma\"\n",
+      "ok,0.120,\"" + Long + "\"\n1,1987,7100\n",
+      "failed,1.000," + Long + "\n",
+      "ok,0.1\n",
+      "",
+      "\n",
+      "ok,0.120,",
+  };
+  for (size_t r = 0; r < Files.size(); ++r) WriteFileBytes(Study.RowFile(r), Files[r]);
+  for (size_t r = 0; r <= Files.size(); ++r) {  // the last one has no file
+    SCOPED_TRACE("file " + std::to_string(r));
+    EXPECT_EQ(Study.LoadState(r), Study.LoadOutcome(r).State);
+  }
+  EXPECT_EQ(Study.LoadState(0), TRowState::Ok);
+  EXPECT_EQ(Study.LoadState(2), TRowState::Failed);
+  EXPECT_EQ(Study.LoadState(5), TRowState::NotRun);
+}
