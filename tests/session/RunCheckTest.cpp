@@ -39,6 +39,27 @@ class TRunCheck : public ::testing::Test {
     SetExecPath("");
   }
 
+  // The problems of the sample session after Change, as "E:KEYWORD" or
+  // "W:KEYWORD" followed by a blank and what is wrong; each says what.
+  std::vector<std::string> ProblemsAfter(const std::function<void(TKvSession&)>& Change) {
+    Session->Reset();
+    ChooseSampleSession(*Session);
+    Change(*Session);
+    std::vector<std::string> Got;
+    for (const TRunProblem& P : CheckBeforeRun(*Session)) {
+      EXPECT_FALSE(P.What.empty());
+      Got.push_back(std::string(P.Kind == TRunProblem::Error ? "E:" : "W:") +
+                    (P.Field ? P.Field->Keyword : "-") + " " + P.What);
+    }
+    return Got;
+  }
+  // The same without what is wrong.
+  static std::vector<std::string> Kinds(const std::vector<std::string>& Problems) {
+    std::vector<std::string> K;
+    for (const std::string& P : Problems) K.push_back(P.substr(0, P.find(' ')));
+    return K;
+  }
+
   TTempDir Dir;
   TCurrentDirGuard Cwd;
   std::unique_ptr<TKvSession> Session;
@@ -115,16 +136,8 @@ TEST_F(TRunCheck, EachSessionGivesItsProblems) {
   };
   for (const TCase& C : Cases) {
     SCOPED_TRACE(C.Name);
-    Session->Reset();
-    ChooseSampleSession(*Session);
-    C.Change(*Session);
-    std::vector<std::string> Got;
-    for (const TRunProblem& P : CheckBeforeRun(*Session)) {
-      Got.push_back(std::string(P.Kind == TRunProblem::Error ? "E:" : "W:") +
-                    (P.Field ? P.Field->Keyword : "-"));
-      EXPECT_FALSE(P.What.empty());
-    }
-    EXPECT_EQ(Got, C.Problems) << ::testing::PrintToString(Got);
+    const std::vector<std::string> Got = ProblemsAfter(C.Change);
+    EXPECT_EQ(Kinds(Got), C.Problems) << ::testing::PrintToString(Got);
   }
 }
 
@@ -253,16 +266,8 @@ TEST_F(TRunCheck, TheCropIsCheckedAgainstTheStationsSeasons) {
   };
   for (const TCase& C : Cases) {
     SCOPED_TRACE(C.Name);
-    Session->Reset();
-    ChooseSampleSession(*Session);
-    C.Change(*Session);
-    std::vector<std::string> Got;
-    for (const TRunProblem& P : CheckBeforeRun(*Session))
-      Got.push_back(std::string(P.Kind == TRunProblem::Error ? "E:" : "W:") +
-                    (P.Field ? P.Field->Keyword : "-") + " " + P.What);
-    std::vector<std::string> Kinds;
-    for (const std::string& G : Got) Kinds.push_back(G.substr(0, G.find(' ')));
-    EXPECT_EQ(Kinds, C.Problems) << ::testing::PrintToString(Got);
+    const std::vector<std::string> Got = ProblemsAfter(C.Change);
+    EXPECT_EQ(Kinds(Got), C.Problems) << ::testing::PrintToString(Got);
   }
 
   // The duration's warning says what the crop needs and what it gets.
