@@ -26,6 +26,7 @@
 #include "BigTextView.h"
 #include "Commands.h"
 #include "DxMemo.h"
+#include "FormParts.h"
 #include "QtHandlers.h"
 #include "WinSupport.h"
 #include "foundations/DxUtil.h"
@@ -193,13 +194,8 @@ TFormDxEdit::TFormDxEdit(QWidget* aOwner) : QDialog(aOwner) {
   Memo->viewport()->installEventFilter(this);
   L->addWidget(Memo, 1);
 
-  auto* Bottom = new QHBoxLayout;
-  Bottom->addStretch(1);
-  BtnClose = new QPushButton("&Close");
-  BtnClose->setObjectName("BtnClose");
-  BtnClose->setAutoDefault(false);
-  Bottom->addWidget(BtnClose);
-  L->addLayout(Bottom);
+  BtnClose = NewButton("&Close", "BtnClose");
+  L->addLayout(NewButtonRow({}, BtnClose));
 
   connect(BtnClose, &QPushButton::clicked, this, &QWidget::close);
   connect(Memo, &QPlainTextEdit::modificationChanged, this, [this] { UpdateControls(); });

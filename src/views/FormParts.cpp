@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPalette>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTabBar>
@@ -140,6 +141,21 @@ QComboBox* NewSelector(QWidget* Parent, const char* Name) {
   C->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
   C->setMinimumContentsLength(10);
   return C;
+}
+
+QPushButton* NewButton(const QString& Caption, const char* Name) {
+  auto* B = new QPushButton(Caption);
+  B->setObjectName(QString::fromLatin1(Name));
+  B->setAutoDefault(false);
+  return B;
+}
+
+QHBoxLayout* NewButtonRow(std::initializer_list<QWidget*> Left, QWidget* Right) {
+  auto* Row = new QHBoxLayout;
+  for (QWidget* W : Left) Row->addWidget(W);
+  Row->addStretch(1);
+  Row->addWidget(Right);
+  return Row;
 }
 
 TDxStringGrid* NewTable(QWidget* Parent, const char* Name, int ColWidth, int FixedRows) {

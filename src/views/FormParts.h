@@ -1,19 +1,23 @@
 #pragma once
 // Parts the windows build alike: the result windows' page control, the
 // header texts of a run, labels, run selectors, output tables and their
-// filling, the window layout, and the read-only field style.
+// filling, buttons and the button row at a window's foot, the window layout,
+// and the read-only field style.
 
 #include <QSize>
 #include <QString>
 #include <QStringList>
 #include <QTabWidget>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
 class QComboBox;
 class QDialog;
+class QHBoxLayout;
 class QLabel;
 class QLayout;
+class QPushButton;
 class QWidget;
 class TDxStringGrid;
 class TKvFileManager;
@@ -60,6 +64,11 @@ QLabel* NewLabel(QWidget* Parent, const QString& Text, const char* Name = nullpt
 QLabel* NewValue(QWidget* Parent, const char* Name, bool Long = false);
 // A list to choose a run, a year or a rain year from.
 QComboBox* NewSelector(QWidget* Parent, const char* Name);
+// A push button named Name that Return in a field does not press.
+QPushButton* NewButton(const QString& Caption, const char* Name);
+// The row at a window's foot: the buttons Left at its left, Right at its
+// right end.
+QHBoxLayout* NewButtonRow(std::initializer_list<QWidget*> Left, QWidget* Right);
 // An output table: FixedRows header rows, whole rows selected, columns of
 // ColWidth (scaled to the font) that the user can widen.
 TDxStringGrid* NewTable(QWidget* Parent, const char* Name, int ColWidth, int FixedRows);

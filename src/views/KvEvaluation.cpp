@@ -16,6 +16,7 @@
 
 #include "Commands.h"
 #include "DxGrid.h"
+#include "FormParts.h"
 #include "KvChart.h"
 #include "Kvoutdet.h"
 #include "OLEExcel.h"
@@ -140,13 +141,9 @@ QHBoxLayout* TFormEvaluation::BuildButtonRow() {
   auto* Close = new QPushButton("Close", this);
   Close->setObjectName("OKBtn");
   Close->setAutoDefault(false);
-  auto* Bottom = new QHBoxLayout;
-  Bottom->addWidget(Excel);
-  Bottom->addStretch(1);
-  Bottom->addWidget(Close);
   ConnectGuarded(Excel, &QPushButton::clicked, this, &TFormEvaluation::btnExcelEvaluationClick);
   connect(Close, &QPushButton::clicked, this, &QDialog::accept);
-  return Bottom;
+  return NewButtonRow({Excel}, Close);
 }
 
 TFormEvaluation::~TFormEvaluation() = default;

@@ -17,6 +17,7 @@
 #include "ChartExport.h"
 #include "Commands.h"
 #include "DxGrid.h"
+#include "FormParts.h"
 #include "KvChart.h"
 #include "KvTable.h"
 #include "Kvoutdet.h"
@@ -88,12 +89,6 @@ TDxStringGrid* NewTable(const char* Name, const TTextTable& T) {
   return G;
 }
 
-QPushButton* NewButton(const QString& Caption, const char* Name) {
-  auto* B = new QPushButton(Caption);
-  B->setObjectName(Name);
-  B->setAutoDefault(false);
-  return B;
-}
 }  // namespace
 
 // ---------------------------------------------------------------- the list
@@ -138,10 +133,7 @@ TFormHistory::TFormHistory(QWidget* aOwner) : QDialog(aOwner) {
   connect(BtnClose, &QPushButton::clicked, this, &QDialog::accept);
   connect(GridRuns, &QTableWidget::itemSelectionChanged, this, &TFormHistory::UpdateButtons);
 
-  auto* Buttons = new QHBoxLayout;
-  for (QPushButton* B : {BtnDetailed, BtnSummary, BtnCompare, BtnRestore, BtnDelete}) Buttons->addWidget(B);
-  Buttons->addStretch(1);
-  Buttons->addWidget(BtnClose);
+  auto* Buttons = NewButtonRow({BtnDetailed, BtnSummary, BtnCompare, BtnRestore, BtnDelete}, BtnClose);
   auto* Layout = new QVBoxLayout(this);
   Layout->addWidget(GridRuns, 1);
   Layout->addLayout(Buttons);
@@ -303,10 +295,7 @@ TFormRunComparison::TFormRunComparison(QWidget* aOwner, const TRunRecord& A, con
   ConnectGuarded(BtnExcel, &QPushButton::clicked, this, &TFormRunComparison::BtnExcelClick);
   auto* BtnClose = NewButton("Close", "BtnClose");
   connect(BtnClose, &QPushButton::clicked, this, &QDialog::accept);
-  auto* Bottom = new QHBoxLayout;
-  Bottom->addWidget(BtnExcel);
-  Bottom->addStretch(1);
-  Bottom->addWidget(BtnClose);
+  auto* Bottom = NewButtonRow({BtnExcel}, BtnClose);
   auto* Layout = new QVBoxLayout(this);
   Layout->addWidget(Runs);
   Layout->addWidget(Pages, 1);

@@ -25,6 +25,7 @@
 #include <thread>
 
 #include "Commands.h"
+#include "FormParts.h"
 #include "KvStudyResults.h"
 #include "QtHandlers.h"
 #include "WinSupport.h"
@@ -92,12 +93,9 @@ TFormStudy::TFormStudy(QWidget* Owner) : QDialog(Owner) {
   Main->addWidget(LbProblems, 1);
   Main->addWidget(BuildProgressPanel());
   PnlProgress->hide();
-  auto* Bottom = new QHBoxLayout;
-  Bottom->addStretch(1);
   BtnClose = new QPushButton("Close");
   BtnClose->setObjectName("BtnClose");
-  Bottom->addWidget(BtnClose);
-  Main->addLayout(Bottom);
+  Main->addLayout(NewButtonRow({}, BtnClose));
   ConnectControls();
   UpdateCommands();
 }

@@ -24,6 +24,7 @@
 
 #include "ChartExport.h"
 #include "Commands.h"
+#include "FormParts.h"
 #include "KvChart.h"
 #include "QtHandlers.h"
 #include "WinSupport.h"
@@ -191,12 +192,9 @@ TFormStudyResults::TFormStudyResults(QWidget* Owner, const std::string& Dir) : Q
   Split->addWidget(BuildTable());
   Split->addWidget(BuildChartPane());
   Main->addWidget(Split, 1);
-  auto* Bottom = new QHBoxLayout;
-  Bottom->addStretch(1);
   BtnClose = new QPushButton("Close");
   BtnClose->setObjectName("BtnClose");
-  Bottom->addWidget(BtnClose);
-  Main->addLayout(Bottom);
+  Main->addLayout(NewButtonRow({}, BtnClose));
   FillChoices();
   ConnectControls();
   ApplyFilter();

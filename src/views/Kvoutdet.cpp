@@ -167,12 +167,7 @@ QHBoxLayout* TFormDetailedOutput::BuildCommandRow() {
   OKBtn->setAutoDefault(false);
   BtnOpen->setAutoDefault(false);
   BtnGraph->setAutoDefault(false);
-  auto* Bottom = new QHBoxLayout;
-  Bottom->addWidget(BtnOpen);
-  Bottom->addWidget(BtnGraph);
-  Bottom->addStretch(1);
-  Bottom->addWidget(OKBtn);
-  return Bottom;
+  return NewButtonRow({BtnOpen, BtnGraph}, OKBtn);
 }
 
 void TFormDetailedOutput::ConnectControls() {

@@ -16,6 +16,7 @@
 #include "ChartExport.h"
 #include "Commands.h"
 #include "DxGrid.h"
+#include "FormParts.h"
 #include "KvChart.h"
 #include "KvTable.h"
 #include "Kvoutdet.h"
@@ -217,13 +218,9 @@ TFormOutputSummary::TFormOutputSummary(QWidget* aOwner) : QDialog(aOwner) {
   OKBtn->setObjectName("OKBtn");
   OKBtn->setAutoDefault(false);
   connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
-  auto* Bottom = new QHBoxLayout;
-  Bottom->addStretch(1);
-  Bottom->addWidget(OKBtn);
-
   auto* Main = new QVBoxLayout;
   Main->addWidget(pcOutputSummary, 1);
-  Main->addLayout(Bottom);
+  Main->addLayout(NewButtonRow({}, OKBtn));
 
   OLEExcel = new TOLEExcel(this);
   OLEExcel->setObjectName("OLEExcel");
