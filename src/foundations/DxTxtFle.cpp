@@ -242,6 +242,24 @@ bool TDxTextFile::SkipUntilInt() {
   return false;
 }
 
+bool TDxTextFile::SkipToBlankLine() {
+  if (!FWhole || !FLine.WordSep().empty() || !FLine.CommentChar().empty()) {
+    while (NextLine())
+      if (FLine.NoOfWords() == 0) return true;
+    return false;
+  }
+  while (!Eof()) {
+    const char* Text;
+    size_t Len;
+    TakeLine(Text, Len);
+    if (std::all_of(Text, Text + Len, [](char C) { return C == ' '; })) {
+      Load(Text, Len);
+      return true;
+    }
+  }
+  return false;
+}
+
 void TDxTextFile::SkipBlankLines() {
   if (!NextLine()) return;
   while (FLine.NoOfWords() == 0 && NextLine()) {

@@ -78,6 +78,10 @@ class TDxTextFile {
   bool SkipUntilInt();
   // Reads at least one line, then on while the line has no words.
   void SkipBlankLines();
+  // Reads until a line without words; false at the end. In memory, with
+  // blank-separated words and no comments, the lines passed over are not
+  // split.
+  bool SkipToBlankLine();
 
  private:
   bool Fill();

@@ -152,7 +152,10 @@ void TFileReplacement::Commit() {
 TDxTextWriter::TDxTextWriter(const std::string& FileName, TFileReplacement* Set)
     : FFileName(FileName), FSet(Set ? Set : &FOwnSet) {
   FTemp = FSet->Add(FileName);
-  const int Fd = open(FTemp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  // Written over in place, the old text is cut off behind the new one at
+  // Close: a file emptied first is flushed to disk when it closes, which
+  // costs a scratch directory more than writing it.
+  const int Fd = open(FTemp.c_str(), O_WRONLY | O_CREAT | (FSet->InPlace() ? 0 : O_TRUNC) | O_CLOEXEC, 0666);
   if (Fd < 0) throw EInOutError(errno, FileName);
   FFile = fdopen(Fd, "wb");
   if (!FFile) {
@@ -184,7 +187,11 @@ void TDxTextWriter::WriteLn(const std::string& S) {
 void TDxTextWriter::Close() {
   if (!FFile) return;
   errno = 0;
-  const bool Failed = std::fflush(FFile) != 0 || std::ferror(FFile) != 0;
+  bool Failed = std::fflush(FFile) != 0 || std::ferror(FFile) != 0;
+  if (!Failed && FSet->InPlace()) {
+    const off_t End = ftello(FFile);
+    Failed = End < 0 || ftruncate(fileno(FFile), End) != 0;
+  }
   const int E = errno;
   const int Rc = std::fclose(FFile);
   FFile = nullptr;

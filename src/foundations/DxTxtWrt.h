@@ -39,6 +39,7 @@ class TFileReplacement {
   void Remove(const std::string& Target);
   // Replaces the targets; EInOutError when one cannot be replaced.
   void Commit();
+  bool InPlace() const { return FInPlace; }
 
  private:
   struct TEntry {

@@ -139,14 +139,18 @@ void TPotentialOutput::Clear() {
   Summary.Clear();
 }
 
-void TPotentialOutput::ReadDaysSummary(TDxTextFile& OutFile) {
+void TPotentialOutput::ReadDaysSummary(TDxTextFile& OutFile, TDailyRows Rows) {
   const TDxLine& L = OutFile.Line();
   if (!OutFile.SkipUntilInt()) return;
   // The daily table: up to the first line without words, or the file's end.
-  do {
-    Days.Add(L);
-  } while (OutFile.NextLine() && L.NoOfWords() > 0);
-  Days.Shrink();
+  if (Rows == TDailyRows::Skip) {
+    OutFile.SkipToBlankLine();
+  } else {
+    do {
+      Days.Add(L);
+    } while (OutFile.NextLine() && L.NoOfWords() > 0);
+    Days.Shrink();
+  }
 
   if (!OutFile.SkipUntilInt()) return;
   Summary.Assign(L, 1, false);
@@ -313,7 +317,7 @@ void TRunOutput::GetPresentItems(TDxTextFile& OutFile) {
 void TRunOutput::ReadPotentialOutput(TDxTextFile& OutFile, std::unique_ptr<THeader> aHeader) {
   std::unique_ptr<TPotentialOutput> Section(new TPotentialOutput);
   Section->Header = std::move(aHeader);
-  Section->ReadDaysSummary(OutFile);
+  Section->ReadDaysSummary(OutFile, FRows);
   const std::string Name = Section->Header->RunName;
   PotentialList.Add(Name, std::move(Section));
 }
@@ -322,7 +326,7 @@ void TRunOutput::ReadWaterLimitedOutput(TDxTextFile& OutFile, std::unique_ptr<TH
   std::unique_ptr<TWaterLimitedOutput> Section(new TWaterLimitedOutput);
   Section->Header = std::move(aHeader);
   Section->ReadInfo(OutFile);
-  Section->ReadDaysSummary(OutFile);
+  Section->ReadDaysSummary(OutFile, FRows);
   const THeader& Header = *Section->Header;
   WaterList.Add(Header.RunName, std::move(Section));
   if (HasWaterBalance || HasRootZone) ReadBalance(OutFile, Header);
@@ -356,8 +360,9 @@ void TRunOutput::ReadNutrients(TDxTextFile& OutFile) {
   for (const auto& N : NutrientsList) N.Obj->ReadNutrientsData(OutFile);
 }
 
-void TRunOutput::ReadAll(TDxTextFile& OutFile) {
+void TRunOutput::ReadAll(TDxTextFile& OutFile, TDailyRows Rows) {
   Reset();
+  FRows = Rows;
   GetPresentItems(OutFile);
   OutFile.ResetFile();
   for (;;) {
@@ -376,15 +381,17 @@ void TRunOutput::ReadAll(TDxTextFile& OutFile) {
 
 // ---------------------------------------------------------------- TDetailedOutput
 
-bool TDetailedOutput::ReadOutputFile(const std::string& aFileName) {
+bool TDetailedOutput::ReadOutputFile(const std::string& aFileName, TDailyRows Rows) {
   std::unique_ptr<TDxTextFile> File;
   try {
-    File.reset(new TDxTextFile(aFileName, TDxTextFile::TReading::Buffered));
+    // Without the daily tables, most of the file is passed over in memory.
+    File.reset(new TDxTextFile(aFileName, Rows == TDailyRows::Skip ? TDxTextFile::TReading::Whole
+                                                                   : TDxTextFile::TReading::Buffered));
   } catch (const Exception&) {
     throw EKvError("Error reading outputfile: " + aFileName);
   }
   try {
-    Data.ReadAll(*File);
+    Data.ReadAll(*File, Rows);
   } catch (const std::bad_alloc&) {
     Data.Reset();
     std::error_code Ec;

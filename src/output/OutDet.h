@@ -27,6 +27,10 @@
 class TDxLine;
 class TDxTextFile;
 
+// Whether a reading keeps the sections' daily tables, or passes over them
+// for the headers, summary rows and balances alone (a study's season results).
+enum class TDailyRows { Keep, Skip };
+
 // The weather file named on the weather file line of a run header: word 2,
 // then a blank and the next word for every further word up to (not
 // including) the word "start". StopNo is the number of the word where this
@@ -72,8 +76,9 @@ class TPotentialOutput {
   // Resets the header, empties Days and clears Summary.
   virtual void Clear();
 
-  // Fills Days (padded values) and Summary (values as they stand).
-  void ReadDaysSummary(TDxTextFile& OutFile);
+  // Fills Days (padded values) and Summary (values as they stand); with
+  // Skip, Days stays empty.
+  void ReadDaysSummary(TDxTextFile& OutFile, TDailyRows Rows = TDailyRows::Keep);
 
   // The header of the run this section belongs to; owned.
   std::unique_ptr<THeader> Header;
@@ -195,7 +200,7 @@ class TRunOutput {
   void ReadNutrients(TDxTextFile& OutFile);
   // The whole reading of an open file: Reset, the scans, the runs from the
   // first line, the nutrient summaries from the first line.
-  void ReadAll(TDxTextFile& OutFile);
+  void ReadAll(TDxTextFile& OutFile, TDailyRows Rows = TDailyRows::Keep);
 
   bool HasGroundwater = false;
   bool HasWaterLimited = false;
@@ -206,6 +211,9 @@ class TRunOutput {
   TObjList<TWaterLimitedOutput> WaterList;
   TObjList<TWaterBalance> BalanceList;
   TObjList<TNutrients> NutrientsList;
+
+ private:
+  TDailyRows FRows = TDailyRows::Keep;
 };
 
 class TDetailedOutput {
@@ -218,8 +226,9 @@ class TDetailedOutput {
   // Replaces the content with that of the file; true after a complete read.
   // A file that cannot be opened fails with EKvError "Error reading
   // outputfile: <name>" and changes nothing. A row of more than 25 values
-  // fails with ERangeError; the runs read before it stay.
-  bool ReadOutputFile(const std::string& aFileName);
+  // fails with ERangeError; the runs read before it stay. With Skip the
+  // sections' daily tables are passed over and stay empty.
+  bool ReadOutputFile(const std::string& aFileName, TDailyRows Rows = TDailyRows::Keep);
   // Reads a file the user chose: as ReadOutputFile, and a file that is not
   // the model's output (no text, no run in it) or that breaks off (cut in a
   // line, a season without its water-limited part) fails with EKvError

@@ -128,6 +128,12 @@ void InvalidateDirCache() {
 
 std::string MapFileName(const std::string& Name) {
   if (Name.empty()) return Name;
+  // A name that is there as written, in the form the walk below would give
+  // it, maps onto itself: one look instead of one for each part.
+  struct stat Exact;
+  if (Name.find('\\') == std::string::npos && Name.find("//") == std::string::npos &&
+      lstat(Name.c_str(), &Exact) == 0)
+    return Name;
   std::string Result;
   size_t i = 0;
   if (IsPathDelimiter(Name[0])) {

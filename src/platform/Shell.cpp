@@ -1,12 +1,17 @@
 #include "platform/Shell.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
+#include <spawn.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -119,6 +124,38 @@ int TakeStartedProcess() {
   return Pid;
 }
 
+bool WaitForChildEnd(const std::vector<int>& Pids, int TimeoutMs) {
+  std::vector<pollfd> Fds;
+#ifdef SYS_pidfd_open
+  // A descriptor of each process becomes readable when it ends.
+  for (const int Pid : Pids) {
+    const int Fd = static_cast<int>(syscall(SYS_pidfd_open, Pid, 0));
+    if (Fd < 0) break;
+    Fds.push_back({Fd, POLLIN, 0});
+  }
+#endif
+  if (!Pids.empty() && Fds.size() == Pids.size()) {
+    int N;
+    do N = poll(Fds.data(), Fds.size(), TimeoutMs);
+    while (N < 0 && errno == EINTR);
+    for (const pollfd& P : Fds) close(P.fd);
+    return N > 0;
+  }
+  for (const pollfd& P : Fds) close(P.fd);
+  // Without process descriptors: looked at in short steps.
+  const auto Deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(TimeoutMs);
+  for (int Pause = 1;; Pause = std::min(Pause * 2, 10)) {
+    for (const int Pid : Pids) {
+      siginfo_t Info{};
+      if (waitid(P_PID, static_cast<id_t>(Pid), &Info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+          Info.si_pid == Pid)
+        return true;
+    }
+    if (std::chrono::steady_clock::now() >= Deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(Pause));
+  }
+}
+
 bool ProcessAlive(int Pid) {
   if (Pid <= 0) return false;
   if (kill(Pid, 0) != 0) return errno == EPERM;
@@ -216,38 +253,17 @@ TLoggedStart StartWithLog(const std::string& Program, const std::string& Log, in
     Message = "The log '" + Log + "' cannot be written: " + std::strerror(errno);
     return TLoggedStart::NoLog;
   }
-  // The child reports a failed exec through the pipe, which closes unread
-  // when the exec succeeds.
-  int Pipe[2];
-  if (pipe2(Pipe, O_CLOEXEC) != 0) {
-    Message = "'" + Program + "' cannot be started: " + std::strerror(errno);
-    close(Out);
-    return TLoggedStart::NotStarted;
-  }
-  const pid_t Child = fork();
-  if (Child == 0) {
-    dup2(Out, STDOUT_FILENO);
-    char* Argv[] = {const_cast<char*>(Path.c_str()), nullptr};
-    execv(Argv[0], Argv);
-    const int Err = errno;
-    if (write(Pipe[1], &Err, sizeof Err) < 0) {
-    }
-    _exit(127);
-  }
-  const int ForkErr = errno;
+  // Spawned rather than forked: the child shares the caller's memory until
+  // its exec, so a caller with a large heap starts it as fast as a small one,
+  // and a failed exec comes back as the call's own error.
+  posix_spawn_file_actions_t Actions;
+  posix_spawn_file_actions_init(&Actions);
+  posix_spawn_file_actions_adddup2(&Actions, Out, STDOUT_FILENO);
+  char* Argv[] = {const_cast<char*>(Path.c_str()), nullptr};
+  pid_t Child = -1;
+  const int Err = posix_spawn(&Child, Path.c_str(), &Actions, nullptr, Argv, environ);
+  posix_spawn_file_actions_destroy(&Actions);
   close(Out);
-  close(Pipe[1]);
-  int Err = Child < 0 ? ForkErr : 0;
-  if (Child > 0) {
-    ssize_t N;
-    while ((N = read(Pipe[0], &Err, sizeof Err)) < 0 && errno == EINTR) {
-    }
-    if (N != static_cast<ssize_t>(sizeof Err)) Err = 0;
-    if (Err != 0)
-      while (waitpid(Child, nullptr, 0) < 0 && errno == EINTR) {
-      }
-  }
-  close(Pipe[0]);
   if (Err != 0) {
     Message = "'" + Program + "' cannot be started: " + std::strerror(Err);
     return TLoggedStart::NotStarted;

@@ -46,6 +46,9 @@ int SpawnDetached(const std::vector<std::string>& Argv, const std::string& Dir, 
 int TakeStartedProcess();
 // Whether the process still runs.
 bool ProcessAlive(int Pid);
+// Waits until one of Pids, children of this process, has ended or TimeoutMs
+// has passed, and wakes the moment one ends; true when one has. Reaps none.
+bool WaitForChildEnd(const std::vector<int>& Pids, int TimeoutMs);
 
 // Starts Program as the batch interpreter runs a script line
 // "PROGRAM > LOG": the name mapped like every file name and found in the

@@ -163,15 +163,20 @@ TCropFacts ReadCropFacts(const TKvSession& S) {
 
 class TChecker {
  public:
-  explicit TChecker(const TKvSession& S) : FS(S) {}
+  TChecker(const TKvSession& S, TCheckScope Scope) : FS(S), FScope(Scope) {}
 
   std::vector<TRunProblem> Run() {
     Ranges();
     DataFiles();
     WeatherYears();
     RainYears();
-    CropSeason();
+    // The crop warnings read the station's weather: the costly part of the check.
+    if (FScope == TCheckScope::ErrorsAndWarnings) CropSeason();
     OutputRoom();
+    if (FScope == TCheckScope::ErrorsOnly)
+      FProblems.erase(std::remove_if(FProblems.begin(), FProblems.end(),
+                                     [](const TRunProblem& P) { return P.Kind == TRunProblem::Warning; }),
+                      FProblems.end());
     std::stable_sort(FProblems.begin(), FProblems.end(),
                      [](const TRunProblem& A, const TRunProblem& B) { return A.Kind < B.Kind; });
     return std::move(FProblems);
@@ -375,6 +380,7 @@ class TChecker {
   }
 
   const TKvSession& FS;
+  const TCheckScope FScope;
   std::vector<TRunProblem> FProblems;
 };
 }  // namespace
@@ -419,4 +425,6 @@ unsigned long long ExpectedRunBytes(const TKvSession& S) {
   return 2 * Years * Runs * PerSeason;
 }
 
-std::vector<TRunProblem> CheckBeforeRun(const TKvSession& S) { return TChecker(S).Run(); }
+std::vector<TRunProblem> CheckBeforeRun(const TKvSession& S, TCheckScope Scope) {
+  return TChecker(S, Scope).Run();
+}

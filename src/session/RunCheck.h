@@ -22,9 +22,14 @@ struct TRunProblem {
   std::string Text() const;
 };
 
+// How much the check looks at: everything the user is shown before a run,
+// or only what would stop it (a study row, whose warnings nobody reads).
+enum class TCheckScope { ErrorsAndWarnings, ErrorsOnly };
+
 // The problems of the session as it stands, errors first, each list in the
 // order of the fields in the input files.
-std::vector<TRunProblem> CheckBeforeRun(const TKvSession& S);
+std::vector<TRunProblem> CheckBeforeRun(const TKvSession& S,
+                                        TCheckScope Scope = TCheckScope::ErrorsAndWarnings);
 
 // Whether the field's value matters to the model with the session's other
 // choices (a fixed sowing date only when the crop starts at one, ...).

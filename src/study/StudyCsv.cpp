@@ -87,26 +87,40 @@ std::string ReadWholeFile(const std::string& FileName) {
 }
 
 void WriteFileAtomically(const std::string& FileName, const std::string& Content) {
-  const std::string Temp = FileName + Format(".%d.tmp", static_cast<int>(getpid()));
-  const int Fd = open(Temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (Fd < 0) throw EInOutError(errno, Temp);
-  size_t Done = 0;
-  while (Done < Content.size()) {
-    const ssize_t N = write(Fd, Content.data() + Done, Content.size() - Done);
-    if (N < 0 && errno == EINTR) continue;
-    if (N <= 0) {
-      const int E = errno;
-      close(Fd);
-      unlink(Temp.c_str());
-      throw EInOutError(E, Temp);
+  WriteFilesAtomically({{FileName, Content}});
+}
+
+void WriteFilesAtomically(const std::vector<TFileText>& Files) {
+  const std::string Suffix = Format(".%d.tmp", static_cast<int>(getpid()));
+  std::vector<int> Fds;  // of the temporaries made so far, -1 once closed
+  size_t Renamed = 0;
+  const auto Fail = [&](int E, const std::string& Name) {
+    for (size_t i = Renamed; i < Fds.size(); ++i) {
+      if (Fds[i] >= 0) close(Fds[i]);
+      unlink((Files[i].Name + Suffix).c_str());
     }
-    Done += static_cast<size_t>(N);
+    throw EInOutError(E, Name);
+  };
+  for (const TFileText& F : Files) {
+    const std::string Temp = F.Name + Suffix;
+    const int Fd = open(Temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (Fd < 0) Fail(errno, Temp);
+    Fds.push_back(Fd);
+    for (size_t Done = 0; Done < F.Content.size();) {
+      const ssize_t N = write(Fd, F.Content.data() + Done, F.Content.size() - Done);
+      if (N < 0 && errno == EINTR) continue;
+      if (N <= 0) Fail(N < 0 ? errno : EIO, Temp);
+      Done += static_cast<size_t>(N);
+    }
   }
-  const bool Synced = fsync(Fd) == 0;
-  int E = errno;
-  const bool Closed = close(Fd) == 0;
-  if (Synced && Closed && rename(Temp.c_str(), FileName.c_str()) == 0) return;
-  if (Synced) E = errno;
-  unlink(Temp.c_str());
-  throw EInOutError(E, FileName);
+  for (size_t i = 0; i < Files.size(); ++i)
+    if (fsync(Fds[i]) != 0) Fail(errno, Files[i].Name);
+  for (size_t i = 0; i < Files.size(); ++i) {
+    const int Fd = Fds[i];
+    Fds[i] = -1;
+    if (close(Fd) != 0) Fail(errno, Files[i].Name);
+  }
+  for (; Renamed < Files.size(); ++Renamed)
+    if (rename((Files[Renamed].Name + Suffix).c_str(), Files[Renamed].Name.c_str()) != 0)
+      Fail(errno, Files[Renamed].Name);
 }

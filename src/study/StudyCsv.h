@@ -22,3 +22,14 @@ std::string ReadWholeFile(const std::string& FileName);
 // content, never a part: a temporary file beside it, flushed to the disk,
 // then renamed over it. EInOutError on failure.
 void WriteFileAtomically(const std::string& FileName, const std::string& Content);
+
+// A file's name and its whole new content.
+struct TFileText {
+  std::string Name;
+  std::string Content;
+};
+// As WriteFileAtomically for each file, with every file written and flushed
+// before the first is renamed: the flushes after the first find the disk's
+// journal written already, so a group costs little more than one file. On a
+// failure the files not yet renamed keep their old content.
+void WriteFilesAtomically(const std::vector<TFileText>& Files);

@@ -179,7 +179,8 @@ bool RunStudyLocal(const TStudy& Study, const std::string& Program, int Jobs,
         }
       return false;
     }
-    if (!Workers.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    // Progress every half second, and at once when a worker ends.
+    if (!Workers.empty()) WaitForChildEnd(Workers, 500);
   }
   return true;
 }

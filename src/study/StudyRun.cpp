@@ -1,22 +1,25 @@
 #include "study/StudyRun.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <charconv>
 #include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <exception>
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string_view>
+#include <thread>
+#include <utility>
 
 #include "catalogue/KvMenu.h"
 #include "catalogue/KvRerun.h"
@@ -147,7 +150,7 @@ std::vector<std::string> SeasonResults(const TKvFileManager& Fm) {
   Sum.ReadRunsWater(Fm.OutFullName());
   TDetailedOutput Det;
   try {
-    Det.ReadOutputFile(Fm.OutFullName());
+    Det.ReadOutputFile(Fm.OutFullName(), TDailyRows::Skip);
   } catch (const std::exception&) {
     // Without the detailed file the flowering and maturity days of the
     // water-limited level and the water balance stay empty.
@@ -538,27 +541,14 @@ volatile sig_atomic_t RunningModel = 0;
 // Waits until the model Pid has ended or Deadline has passed; false then,
 // and the model is ended: politely first, then for good after a second.
 bool WaitForModel(int Pid, TClock::time_point Deadline) {
-#ifdef SYS_pidfd_open
-  // A descriptor of the process wakes the wait the moment it ends.
-  const int Fd = static_cast<int>(syscall(SYS_pidfd_open, Pid, 0));
-#else
-  const int Fd = -1;
-#endif
   bool Ended = false;
-  for (int Pause = 100; !Ended;) {
+  while (!Ended) {
     const auto Left =
         std::chrono::duration_cast<std::chrono::milliseconds>(Deadline - TClock::now()).count() + 1;
     if (Left <= 0) break;
-    if (Fd >= 0) {
-      pollfd P = {Fd, POLLIN, 0};
-      if (poll(&P, 1, static_cast<int>(std::min<long long>(Left, 1000))) < 0 && errno != EINTR) break;
-    }
+    WaitForChildEnd({Pid}, static_cast<int>(std::min<long long>(Left, 1000)));
     int Status = 0;
     Ended = waitpid(Pid, &Status, WNOHANG) == Pid;
-    if (!Ended && Fd < 0) {
-      usleep(static_cast<useconds_t>(Pause));
-      Pause = std::min(Pause * 2, 5000);
-    }
   }
   if (!Ended) {
     kill(Pid, SIGTERM);
@@ -570,8 +560,17 @@ bool WaitForModel(int Pid, TClock::time_point Deadline) {
       usleep(10 * 1000);
     }
   }
-  if (Fd >= 0) close(Fd);
   return Ended;
+}
+
+// Empties the scratch home's output directory before a row: whatever the
+// model wrote for the row before goes, so that a failed run cannot pass for
+// a successful one. Only the model writes there.
+void EmptyOutputDirectory(const TKvFileManager& Fm) {
+  const std::string Dir = MapFileName(Fm.OutPath());
+  std::error_code Ec;
+  for (fs::directory_iterator It(Dir, Ec), End; !Ec && It != End; It.increment(Ec))
+    fs::remove(It->path(), Ec);
 }
 
 // Runs one row on the base session: its values, the input files in the
@@ -600,13 +599,14 @@ TRowOutcome RunStudyRow(TStudyBase* Base, const std::string& BaseError, const TS
     TheSession = &S;
     ApplyRow(S, Table, Table.Rows[Row]);
     // What cannot work is refused as the window refuses it, without a run.
-    for (const TRunProblem& P : CheckBeforeRun(S))
-      if (P.Kind == TRunProblem::Error) throw EKvError("the check before the run: " + P.Text());
+    if (const std::vector<TRunProblem> Errors = CheckBeforeRun(S, TCheckScope::ErrorsOnly); !Errors.empty())
+      throw EKvError("the check before the run: " + Errors.front().Text());
     TKvFileManager& Fm = S.FileManager();
     // The scratch home is this worker's alone: its files are written in place.
     S.WriteInputFiles(true);
-    Fm.RemoveOutputFiles();
-    if (!FileExists(Fm.ModelFullName())) throw EKvError(Format("'%s' not found!", Fm.ModelName().c_str()));
+    EmptyOutputDirectory(Fm);
+    // The model's name in bin/, the current directory.
+    if (!FileExists(Fm.ModelName())) throw EKvError(Format("'%s' not found!", Fm.ModelName().c_str()));
     int Pid = -1;
     std::string Why;
     if (StartWithLog(Fm.ModelName(), Fm.LogFullName(), Pid, Why) != TLoggedStart::Started)
@@ -642,6 +642,90 @@ TRowOutcome RunStudyRow(TStudyBase* Base, const std::string& BaseError, const TS
   O.Seconds = std::chrono::duration<double>(TClock::now() - Start).count();
   return O;
 }
+
+// Puts a worker's finished rows in place in groups, on a thread of its own:
+// five times a second the rows finished since are written, flushed to the disk
+// together, renamed into place and journalled, and only then are their locks
+// released. One flush of the file system's journal serves the whole group
+// instead of each row paying for its own while the next model runs. A row
+// counts as done once its file is in place; a worker that ends before that
+// leaves the row to run again. A group that cannot be written stops the
+// worker at its next row.
+class TRowCommitter {
+ public:
+  explicit TRowCommitter(const TStudy& Study) : FJournal(Study.JournalFile()), FThread([this] { Run(); }) {}
+  ~TRowCommitter() {
+    try {
+      Finish();
+    } catch (const std::exception&) {
+      // Left by a worker that is failing already; its rows run again.
+    }
+  }
+  TRowCommitter(const TRowCommitter&) = delete;
+  TRowCommitter& operator=(const TRowCommitter&) = delete;
+
+  void Add(std::unique_ptr<const TRowLock> Lock, TFileText Result, std::string JournalLine) {
+    std::lock_guard<std::mutex> Hold(FMutex);
+    if (FFailure) std::rethrow_exception(FFailure);
+    FPending.push_back({std::move(Lock), std::move(Result), std::move(JournalLine)});
+  }
+
+  // Puts every row added in place and ends the thread; throws what stopped a group.
+  void Finish() {
+    {
+      std::lock_guard<std::mutex> Hold(FMutex);
+      FClosing = true;
+    }
+    FWake.notify_one();
+    if (FThread.joinable()) FThread.join();
+    if (FFailure) std::rethrow_exception(std::exchange(FFailure, nullptr));
+  }
+
+ private:
+  struct TRow {
+    std::unique_ptr<const TRowLock> Lock;
+    TFileText Result;
+    std::string JournalLine;
+  };
+
+  void Run() {
+    std::unique_lock<std::mutex> Hold(FMutex);
+    for (;;) {
+      FWake.wait_for(Hold, std::chrono::milliseconds(200), [this] { return FClosing; });
+      std::vector<TRow> Group;
+      Group.swap(FPending);
+      const bool Last = FClosing;
+      Hold.unlock();
+      if (!Group.empty()) {
+        try {
+          std::vector<TFileText> Files;
+          std::string Lines;
+          for (TRow& R : Group) {
+            Files.push_back(std::move(R.Result));
+            Lines += R.JournalLine;
+          }
+          WriteFilesAtomically(Files);
+          AppendLine(FJournal, Lines);
+        } catch (const std::exception&) {
+          Hold.lock();
+          FFailure = std::current_exception();
+          return;
+        }
+      }
+      Group.clear();  // the locks go only now
+      Hold.lock();
+      if (Last) return;
+    }
+  }
+
+  const std::string FJournal;
+  std::mutex FMutex;
+  std::condition_variable FWake;
+  std::vector<TRow> FPending;
+  bool FClosing = false;
+  std::exception_ptr FFailure;
+  std::thread FThread;  // last: started once the rest is in place
+};
 
 // A worker asked to end ends the model it runs, then itself as asked.
 void EndWorker(int Signal) {
@@ -685,19 +769,20 @@ int RunStudyWorker(const TStudy& Study, int Slice, int Slices) {
     BaseError = E.what();
   }
   int Ran = 0;
+  TRowCommitter Committer(Study);
   for (size_t r = 0; r < Table.Rows.size(); ++r) {
     if (Slices > 1 && static_cast<int>(r % static_cast<size_t>(Slices)) != Slice) continue;
     if (Study.LoadState(r) == TRowState::Ok) continue;
-    const TRowLock Lock(Study.LockFile(r));
-    if (!Lock.Held()) continue;  // another worker runs it
+    auto Lock = std::make_unique<const TRowLock>(Study.LockFile(r));
+    if (!Lock->Held()) continue;  // another worker runs it
     // Done by another worker between the first look and the lock.
     if (Study.LoadState(r) == TRowState::Ok) continue;
     const TRowOutcome O = RunStudyRow(Base.get(), BaseError, Table, r, Settings.TimeoutSeconds);
-    WriteFileAtomically(Study.RowFile(r), OutcomeText(O));
-    AppendLine(Study.JournalFile(),
-               Format("%zu\t%s\t%.3f\t%s\n", r + 1, StateText(O.State).c_str(), O.Seconds, Me.c_str()));
+    Committer.Add(std::move(Lock), {Study.RowFile(r), OutcomeText(O)},
+                  Format("%zu\t%s\t%.3f\t%s\n", r + 1, StateText(O.State).c_str(), O.Seconds, Me.c_str()));
     ++Ran;
   }
+  Committer.Finish();
   Base.reset();
   SetCurrentDir(Study.Dir());
   std::error_code Ec;

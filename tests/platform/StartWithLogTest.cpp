@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 
 #include "platform/FileSys.h"
 #include "platform/Shell.h"
@@ -46,4 +49,21 @@ TEST(StartWithLog, StartsTheProgramOfTheCurrentDirectoryWithItsOutputInTheLog) {
     EXPECT_EQ(Message.rfind(C.MessageStart, 0), 0u) << Message;
     EXPECT_EQ(Pid, -1);
   }
+}
+
+// The wait for children answers once one of them has ended, reaping none.
+TEST(WaitForChildEnd, AnswersWhetherOneOfTheChildrenHasEnded) {
+  const pid_t Quick = fork();
+  if (Quick == 0) _exit(0);
+  const pid_t Slow = fork();
+  if (Slow == 0) {
+    pause();
+    _exit(0);
+  }
+  EXPECT_TRUE(WaitForChildEnd({Slow, Quick}, 60000));
+  EXPECT_EQ(waitpid(Quick, nullptr, WNOHANG), Quick);
+  EXPECT_FALSE(WaitForChildEnd({Slow}, 50));
+  kill(Slow, SIGKILL);
+  EXPECT_TRUE(WaitForChildEnd({Slow}, 60000));
+  EXPECT_EQ(waitpid(Slow, nullptr, 0), Slow);
 }

@@ -14,6 +14,7 @@
 #include "catalogue/KvRerun.h"
 #include "catalogue/Kvcrop.h"
 #include "catalogue/Kvsoil.h"
+#include "foundations/Errors.h"
 #include "output/OutSum.h"
 #include "platform/Shell.h"
 #include "session/KvRun.h"
@@ -175,6 +176,11 @@ TEST(StudyRun, AStudyKilledMidwayIsResumedWithoutRunningARowTwice) {
   const std::string Table = ExpandToFile(Home, FortyRows, "forty.csv");
   const std::string Dir = Home.Root() + "killed/";
   const std::string Program = Home.Bin() + "krlstudy";
+  // Each model a little slower than the real one, so that the kill comes
+  // while rows are left however fast the machine runs them.
+  std::filesystem::rename(Home.Bin() + "korval.exe", Home.Bin() + "korval.real");
+  Home.Write("bin/korval.exe", "#!/bin/sh\nsleep 0.05\nexec " + Home.Bin() + "korval.real\n");
+  std::filesystem::permissions(Home.Bin() + "korval.exe", std::filesystem::perms::owner_all);
   const pid_t Pid = fork();
   if (Pid == 0) {
     setpgid(0, 0);
@@ -304,4 +310,21 @@ TEST(StudyRun, ARowsStateFromItsFirstLineIsItsOutcomesState) {
   EXPECT_EQ(Study.LoadState(0), TRowState::Ok);
   EXPECT_EQ(Study.LoadState(2), TRowState::Failed);
   EXPECT_EQ(Study.LoadState(5), TRowState::NotRun);
+}
+
+// Finished rows are put in place in groups: every file of a group is written
+// before the first is renamed, so a file that cannot be written leaves every
+// file of the group as it was, and no temporary behind.
+TEST(StudyFiles, AGroupThatCannotBeWrittenLeavesEveryFileAsItWas) {
+  TTempDir D;
+  D.Write("a", "old a");
+  D.Write("b", "old b");
+  EXPECT_THROW(WriteFilesAtomically({{D / "a", "new a"}, {D / "b", "new b"}, {D / "none/c", "c"}}),
+               EInOutError);
+  EXPECT_EQ(D.Read("a"), "old a");
+  EXPECT_EQ(D.Read("b"), "old b");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(D.Path()), {}), 2);
+  WriteFilesAtomically({{D / "a", "new a"}, {D / "b", "new b"}});
+  EXPECT_EQ(D.Read("a"), "new a");
+  EXPECT_EQ(D.Read("b"), "new b");
 }
