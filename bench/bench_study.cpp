@@ -86,16 +86,17 @@ void SetUpHome() {
 
 // The model alone on the sample session's input files, started as the run
 // script starts it, by the call the program uses (which does not copy this
-// process's memory, so that the model's own time is measured): the median of
-// a few runs, so that a moment of load on a shared machine weighs no more
-// here than in the study's own average.
+// process's memory, so that the model's own time is measured): the mean of as
+// many runs one after another as the study has rows, the same kind of
+// average as the study's own, so that a moment of load on a shared machine
+// weighs the same in both.
 double ModelAlone() {
   const std::string Log = (Home / "runio" / "KRL.LOG").string();
   const std::string Was = GetCurrentDir();
   SetCurrentDir((Home / "bin").string());
-  std::vector<double> Times, Cpu;
-  for (int i = 0; i < 21; ++i) {
-    const auto T = TClock::now();
+  double Cpu = 0;
+  const auto T = TClock::now();
+  for (int i = 0; i < Simulations; ++i) {
     int Pid = -1;
     std::string Why;
     if (StartWithLog("korval.exe", Log, Pid, Why) != TLoggedStart::Started) {
@@ -104,14 +105,12 @@ double ModelAlone() {
     }
     rusage Usage{};
     wait4(Pid, nullptr, 0, &Usage);
-    Times.push_back(Since(T));
-    Cpu.push_back(CpuSeconds(Usage));
+    Cpu += CpuSeconds(Usage);
   }
+  const double Seconds = Since(T);
   SetCurrentDir(Was);
-  std::nth_element(Cpu.begin(), Cpu.begin() + 10, Cpu.end());
-  ModelCpu = Cpu[10];
-  std::nth_element(Times.begin(), Times.begin() + 10, Times.end());
-  return Times[10];
+  ModelCpu = Cpu / Simulations;
+  return Seconds / Simulations;
 }
 
 // The model alone, RunsEach times in each home at once: one process per home

@@ -283,11 +283,16 @@ std::string& ExecPathOverride() {
 }
 }  // namespace
 
+// Read once: every input file a study row writes names the program, and the
+// link would also change its answer if the program's file were replaced
+// while it runs.
 std::string GetExecFileName() {
-  char Buf[PATH_MAX];
-  const ssize_t N = readlink("/proc/self/exe", Buf, sizeof Buf - 1);
-  if (N <= 0) return {};
-  return std::string(Buf, static_cast<size_t>(N));
+  static const std::string Name = [] {
+    char Buf[PATH_MAX];
+    const ssize_t N = readlink("/proc/self/exe", Buf, sizeof Buf - 1);
+    return N <= 0 ? std::string() : std::string(Buf, static_cast<size_t>(N));
+  }();
+  return Name;
 }
 
 std::string GetExecPath() {
