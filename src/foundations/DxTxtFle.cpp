@@ -180,11 +180,25 @@ bool TDxTextFile::SkipUntilInMemory(const std::vector<std::string>& Words) {
       FLine.WordSep().empty() ? 2 * TDxLine::MaxWords + 1 : static_cast<size_t>(TDxLine::MaxWords);
   const char* Skipped = nullptr;  // the last line passed over unsplit
   size_t SkippedLen = 0;
+  // The first place of the key at or after the current line, found by one
+  // search over the rest of the text rather than one search a line: a line
+  // holds the key exactly when that place ends within the line's text (the key
+  // holds no line break, so no place spans two lines).
+  const char* const End = FBuf.data() + FEnd;
+  const char* Hit = nullptr;
+  bool HitKnown = false;
+  const auto Holds = [&](const char* Text, size_t Len) {
+    if (!HitKnown || (Hit && Hit < Text)) {
+      Hit = static_cast<const char*>(memmem(Text, static_cast<size_t>(End - Text), Key->data(), Key->size()));
+      HitKnown = true;
+    }
+    return Hit && Len >= Key->size() && Hit <= Text + (Len - Key->size());
+  };
   while (!Eof()) {
     const char* Text;
     size_t Len;
     TakeLine(Text, Len);
-    if (Key && Len < LongLine && !memmem(Text, Len, Key->data(), Key->size())) {
+    if (Key && Len < LongLine && !Holds(Text, Len)) {
       Skipped = Text;
       SkippedLen = Len;
       continue;

@@ -212,6 +212,10 @@ TEST(DxTextFile, WholeReadingReadsLikeBuffered) {
       {"a,b\nWATER,c\n", {"W ,", "S WATER", "R", "S a", "N"}},
       {"WATER BALANCE\n" + std::string(1 << 20, 'x') + "\nWATER\n",
        {"N", "S WATER", "R", "N", "N", "S nothing"}},
+      // The key where a line's text has ended (after its CR), inside a longer
+      // word, ending a line, or in a line that cannot be split.
+      {"a\rWATER\nWATE\nxWATER\nb WATER\nWATER\n", {"S WATER", "N", "R", "S WATER", "S WATER"}},
+      {"a\n" + LongKey + "\nb\nWATER\nc\n", {"S WATER", "S WATER", "S WATER", "S WATER"}},
   };
   for (size_t i = 0; i < Cases.size(); ++i) {
     const std::string Path = Dir.Write("f" + std::to_string(i) + ".txt", Cases[i].Text);
