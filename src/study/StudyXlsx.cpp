@@ -38,11 +38,7 @@ TStudyXlsx::TStudyXlsx(const std::string& FileName, const std::vector<std::strin
   // fraction of the time, for a file about a third larger.
   FBook.StartSheet(0, "results", 1);
   FRow = 1;
-  for (const std::string& S : Header) Put(S);
-  FBook.AddRow(FCells.data(), FUsed);
-  FUsed = 0;
-  FCol = 0;
-  FRow = 2;
+  AddRow(Header, {});
 }
 
 void TStudyXlsx::Put(const std::string& Text) {

@@ -134,13 +134,9 @@ QSplitter* TFormEvaluation::BuildLowerPart(QLabel* VarLabel) {
 }
 
 QHBoxLayout* TFormEvaluation::BuildButtonRow() {
-  auto* Excel = new QPushButton("Excel", this);
-  Excel->setObjectName("btnExcelEvaluation");
-  Excel->setAutoDefault(false);
+  auto* Excel = NewButton("Excel", "btnExcelEvaluation");
   SetHint(Excel, "Excel|Export the evaluation to a spreadsheet");
-  auto* Close = new QPushButton("Close", this);
-  Close->setObjectName("OKBtn");
-  Close->setAutoDefault(false);
+  auto* Close = NewButton("Close", "OKBtn");
   ConnectGuarded(Excel, &QPushButton::clicked, this, &TFormEvaluation::btnExcelEvaluationClick);
   connect(Close, &QPushButton::clicked, this, &QDialog::accept);
   return NewButtonRow({Excel}, Close);

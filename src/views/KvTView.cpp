@@ -24,6 +24,7 @@
 #include <algorithm>
 
 #include "ChartExport.h"
+#include "FormParts.h"
 #include "KvChart.h"
 #include "QtHandlers.h"
 #include "WinSupport.h"
@@ -73,12 +74,6 @@ QComboBox* NewColumnsCombo(const char* Name) {
   return Cb;
 }
 
-QPushButton* NewButton(const char* Name, const char* Caption) {
-  auto* B = new QPushButton(Caption);
-  B->setObjectName(Name);
-  B->setAutoDefault(false);
-  return B;
-}
 }  // namespace
 
 TFormTableView::TFormTableView(QWidget* Owner) : QDialog(Owner) {
@@ -147,7 +142,7 @@ QWidget* TFormTableView::BuildFile1Group() {
   FCheckBox1->setObjectName("CheckBox1");
   FCheckBox1->setChecked(true);
   FCbColumns1 = NewColumnsCombo("CbColumns1");
-  FBtnYaxis1 = NewButton("BtnYaxis1", AxisLeftCaption);
+  FBtnYaxis1 = NewButton(AxisLeftCaption, "BtnYaxis1");
   SetHint(FBtnYaxis1,
           "Vertical axis of file 1|Y-Axis 1 is the left axis, Y-Axis 2 the right one; click to change");
   G1->addWidget(Label1, 0, 0);
@@ -163,14 +158,14 @@ QWidget* TFormTableView::BuildFile2Group() {
   auto* Group2 = new QGroupBox;
   Group2->setObjectName("grpFile2");
   auto* G2 = new QGridLayout(Group2);
-  auto* BtnOutfile2 = NewButton("BtnOutfile2", "&Output file 2...");
+  auto* BtnOutfile2 = NewButton("&Output file 2...", "BtnOutfile2");
   SetHint(BtnOutfile2, "Open a second output file to compare");
   FLblOutputFile2 = new QLabel("<none>");
   FLblOutputFile2->setObjectName("lblOutputFile2");
   FCheckBox2 = new QCheckBox("Show");
   FCheckBox2->setObjectName("CheckBox2");
   FCbColumns2 = NewColumnsCombo("CbColumns2");
-  FBtnYaxis2 = NewButton("BtnYaxis2", AxisRightCaption);
+  FBtnYaxis2 = NewButton(AxisRightCaption, "BtnYaxis2");
   SetHint(FBtnYaxis2,
           "Vertical axis of file 2|Y-Axis 1 is the left axis, Y-Axis 2 the right one; click to change");
   G2->addWidget(BtnOutfile2, 0, 0);
@@ -194,7 +189,7 @@ QWidget* TFormTableView::BuildSyncGroup() {
   auto* Sync = new QButtonGroup(this);
   Sync->addButton(FRbStartYear, 0);
   Sync->addButton(FRbEndYear, 1);
-  auto* BitBtn1 = NewButton("BitBtn1", "Redraw");
+  auto* BitBtn1 = NewButton("Redraw", "BitBtn1");
   SetHint(BitBtn1, "Draw again, with the synchronisation chosen");
   GS->addWidget(FRbStartYear);
   GS->addWidget(FRbEndYear);
@@ -203,11 +198,11 @@ QWidget* TFormTableView::BuildSyncGroup() {
 }
 
 QLayout* TFormTableView::BuildCommandButtons() {
-  auto* BtnPrint = NewButton("BtnPrint", "Print...");
+  auto* BtnPrint = NewButton("Print...", "BtnPrint");
   SetHint(BtnPrint, "Print the graph on the default printer");
-  auto* BtnSaveImage = NewButton("BtnSaveImage", "Save image...");
+  auto* BtnSaveImage = NewButton("Save image...", "BtnSaveImage");
   SetHint(BtnSaveImage, "Save the graph as a PNG, SVG or PDF file");
-  auto* BtnClose = NewButton("BtnClose", "&Close");
+  auto* BtnClose = NewButton("&Close", "BtnClose");
   auto* Commands = new QVBoxLayout;
   Commands->addWidget(BtnPrint);
   Commands->addWidget(BtnSaveImage);

@@ -20,6 +20,7 @@
 
 #include "ChartExport.h"
 #include "Commands.h"
+#include "FormParts.h"
 #include "KvChart.h"
 #include "KvPrint.h"
 #include "QtHandlers.h"
@@ -222,23 +223,17 @@ void TFormWaterBalance::BuildCharts() {
 
 // The command buttons below the charts, connected to their handlers.
 QHBoxLayout* TFormWaterBalance::BuildButtonRow() {
-  auto NewButton = [](const char* Name, const QString& Caption) {
-    auto* B = new QPushButton(Caption);
-    B->setObjectName(Name);
-    B->setAutoDefault(false);
-    return B;
-  };
-  FBtnChart = NewButton("BtnChart", RootZoneCaption);
+  FBtnChart = NewButton(RootZoneCaption, "BtnChart");
   SetHint(FBtnChart, "Show the other balance");
-  FBtn3D = NewButton("Btn3D", "3-D");
+  FBtn3D = NewButton("3-D", "Btn3D");
   FBtn3D->setCheckable(true);
   FBtn3D->setChecked(true);
   SetHint(FBtn3D, "Three-dimensional or flat bars");
-  auto* BtnPrint = NewButton("BtnPrint", "Print...");
+  auto* BtnPrint = NewButton("Print...", "BtnPrint");
   SetHint(BtnPrint, "Print the chart on the default printer");
-  auto* BtnSaveImage = NewButton("BtnSaveImage", "Save image...");
+  auto* BtnSaveImage = NewButton("Save image...", "BtnSaveImage");
   SetHint(BtnSaveImage, "Save the chart as a PNG, SVG or PDF file");
-  auto* BtnClose = NewButton("BtnClose", "&Close");
+  auto* BtnClose = NewButton("&Close", "BtnClose");
 
   auto* Buttons = new QHBoxLayout;
   Buttons->addWidget(FBtnChart);

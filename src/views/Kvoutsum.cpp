@@ -214,9 +214,7 @@ TFormOutputSummary::TFormOutputSummary(QWidget* aOwner) : QDialog(aOwner) {
   pcOutputSummary->addTab(BuildSummaryPage(), "&Summary");
   pcOutputSummary->addTab(BuildRerunPage(), "&Reruns");
 
-  auto* OKBtn = new QPushButton("Close", this);
-  OKBtn->setObjectName("OKBtn");
-  OKBtn->setAutoDefault(false);
+  auto* OKBtn = NewButton("Close", "OKBtn");
   connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
   auto* Main = new QVBoxLayout;
   Main->addWidget(pcOutputSummary, 1);
