@@ -188,6 +188,7 @@ class TRowCaptions : public QWidget {
 QPushButton* NewExportAllButton(QWidget* Parent, const char* Name) {
   auto* B = new QPushButton("Export all tables", Parent);
   B->setObjectName(Name);
+  B->setAutoDefault(false);
   SetHint(B, "Export all tables|Export the year tables of every run of both pages to one spreadsheet");
   return B;
 }
@@ -401,6 +402,7 @@ QWidget* TFormOutputSummary::BuildRerunPage() {
   });
   auto* Image = new QPushButton("Save &image...", Page);
   Image->setObjectName("btnImageReruns");
+  Image->setAutoDefault(false);
   Image->setToolTip("Save the chart of the means as a PNG, SVG or PDF file");
   ConnectGuarded(Image, &QPushButton::clicked, this, &TFormOutputSummary::SaveRerunImage);
   for (QWidget* W : std::initializer_list<QWidget*>{Level, CbRerunLevel, Result, CbRerunResult})

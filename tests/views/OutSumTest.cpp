@@ -283,3 +283,21 @@ TEST_F(SummaryWindow, ExportAllTablesWritesEveryRunOfBothPagesOnce) {
   EXPECT_EQ(Runs->currentIndex(), 1);
   EXPECT_EQ(Find<QTabWidget>(&W, "pcOutputSummary")->currentIndex(), 0);
 }
+
+// Return on whichever button has the focus (the window opens with it on an
+// export button) presses none of them: no export and no closing by surprise.
+TEST_F(SummaryWindow, ReturnOnAFocusedButtonPressesNone) {
+  Home.Put(ModelFiles(TModelRunSpec()));
+  TOpenRecorder Opener;
+  TFormOutputSummary W(nullptr);
+  W.show();
+  for (QPushButton* B : W.findChildren<QPushButton*>()) {
+    int Clicks = 0;
+    QObject::connect(B, &QPushButton::clicked, [&Clicks] { ++Clicks; });
+    B->setFocus();
+    QTest::keyClick(B, Qt::Key_Return);
+    EXPECT_EQ(Clicks, 0) << B->objectName().toStdString();
+  }
+  EXPECT_TRUE(Opener.Opened.empty());
+  EXPECT_TRUE(W.isVisible());
+}
