@@ -93,8 +93,7 @@ TFormStudy::TFormStudy(QWidget* Owner) : QDialog(Owner) {
   Main->addWidget(LbProblems, 1);
   Main->addWidget(BuildProgressPanel());
   PnlProgress->hide();
-  BtnClose = new QPushButton("Close");
-  BtnClose->setObjectName("BtnClose");
+  BtnClose = NewButton("Close", "BtnClose");
   Main->addLayout(NewButtonRow({}, BtnClose));
   ConnectControls();
   UpdateCommands();
@@ -107,8 +106,7 @@ QFormLayout* TFormStudy::BuildChoices() {
   EdTable = new QLineEdit;
   EdTable->setObjectName("EdTable");
   SetHint(EdTable, "|The study table: one row per simulation, one column per keyword or variable it changes");
-  BtnTable = new QPushButton("Choose...");
-  BtnTable->setObjectName("BtnTable");
+  BtnTable = NewButton("Choose...", "BtnTable");
   SetHint(BtnTable, "|Choose the study table (a .csv file)");
   TableRow->addWidget(EdTable, 1);
   TableRow->addWidget(BtnTable);
@@ -147,8 +145,7 @@ QGroupBox* TFormStudy::BuildWhere() {
 }
 
 QHBoxLayout* TFormStudy::BuildRunRow() {
-  BtnRun = new QPushButton("Check and run");
-  BtnRun->setObjectName("BtnRun");
+  BtnRun = NewButton("Check and run", "BtnRun");
   SetHint(BtnRun, "|Check every cell of the table, then run the rows that have no result yet");
   auto* RunRow = new QHBoxLayout;
   RunRow->addWidget(BtnRun);
@@ -185,13 +182,11 @@ QFrame* TFormStudy::BuildProgressPanel() {
   LblOutcome->setWordWrap(true);
   P->addWidget(LblOutcome, 4, 0, 1, 4);
   auto* PanelButtons = new QHBoxLayout;
-  BtnStop = new QPushButton("Stop");
-  BtnStop->setObjectName("BtnStop");
+  BtnStop = NewButton("Stop", "BtnStop");
   SetHint(BtnStop,
           "|Stop the study; finished rows keep their results, and running the same table again "
           "goes on with the rest");
-  BtnResults = new QPushButton("Results...");
-  BtnResults->setObjectName("BtnResults");
+  BtnResults = NewButton("Results...", "BtnResults");
   SetHint(BtnResults, "|Show the study's results: the table and box plots");
   PanelButtons->addWidget(BtnStop);
   PanelButtons->addWidget(BtnResults);

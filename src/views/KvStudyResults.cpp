@@ -192,8 +192,7 @@ TFormStudyResults::TFormStudyResults(QWidget* Owner, const std::string& Dir) : Q
   Split->addWidget(BuildTable());
   Split->addWidget(BuildChartPane());
   Main->addWidget(Split, 1);
-  BtnClose = new QPushButton("Close");
-  BtnClose->setObjectName("BtnClose");
+  BtnClose = NewButton("Close", "BtnClose");
   Main->addLayout(NewButtonRow({}, BtnClose));
   FillChoices();
   ConnectControls();
@@ -236,8 +235,7 @@ QWidget* TFormStudyResults::BuildChartPane() {
   auto* ChartRow = new QHBoxLayout;
   CbResult = NamedCombo("CbResult");
   CbLevels = NamedCombo("CbLevels");
-  BtnSaveImage = new QPushButton("Save image...");
-  BtnSaveImage->setObjectName("BtnSaveImage");
+  BtnSaveImage = NewButton("Save image...", "BtnSaveImage");
   SetHint(BtnSaveImage, "|Save the chart as a PNG, SVG or PDF file");
   ChartRow->addWidget(new QLabel("Result:"));
   ChartRow->addWidget(CbResult);

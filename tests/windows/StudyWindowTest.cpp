@@ -250,6 +250,24 @@ TEST_F(TStudyWindow, AFaultyTableIsRefusedWithRowAndColumnAndNothingRuns) {
   EXPECT_FALSE(fs::exists(StudyDir("faulty")));
 }
 
+// A table's name typed and Return pressed opens no file dialog and runs
+// nothing: no button of the window answers Return.
+TEST_F(TStudyWindow, ReturnInTheTypedTableNamePressesNoButton) {
+  const std::string Table = Home.Dir().Write("typed.csv", "ID,IDSOW\na,400\n");
+  Dialogs.ExpectModal("FormStudy", [&](QDialog& D) {
+    auto* Ed = Find<QLineEdit>(&D, "EdTable");
+    Ed->setFocus();
+    QTest::keyClicks(Ed, QString::fromStdString(Table));
+    QTest::keyClick(Ed, Qt::Key_Return);
+    EXPECT_TRUE(D.isVisible());
+    EXPECT_FALSE(static_cast<TFormStudy&>(D).Running());
+    EXPECT_EQ(Find<QListWidget>(&D, "LbProblems")->count(), 0);
+    return RejectDialog(D);
+  });
+  Action("Study1")->trigger();
+  EXPECT_FALSE(fs::exists(StudyDir("typed")));
+}
+
 TEST_F(TStudyWindow, StopEndsEveryProcessAndRunningAgainFinishesTheRest) {
   const std::string Table = Home.Dir().Write("halt.csv", "IDSOW\n80\n90\n100\n110\n");
   const std::string Dir = StudyDir("halt");
